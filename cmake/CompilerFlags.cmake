@@ -1,0 +1,18 @@
+# Warnings for the project's own targets. CI turns them into errors.
+# Floating-point code is never reordered: no -ffast-math, and trapping math stays on so that the
+# exception flags the fault guard reads survive optimisation.
+option(DEDODIZ_WERROR "Treat compiler warnings as errors" OFF)
+option(DEDODIZ_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+function(dedodiz_target_flags target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
+                                             -frounding-math)
+    if(DEDODIZ_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+if(DEDODIZ_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()

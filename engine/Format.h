@@ -1,0 +1,32 @@
+#pragma once
+// Number texts shared by every report, dialog and file, and the one parser of numeric text.
+// All of them are independent of the C locale: a desktop session with a decimal comma still
+// reads and writes decimal points.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dedodiz {
+
+// x rounded to d decimals, right-aligned with leading blanks in w characters; a number needing
+// more than w characters gives a longer text.
+std::string FormatFixed(double x, int w, int d);
+
+// x with three significant digits and a four-digit exponent, 11 characters: a blank or '-', one
+// digit, '.', two digits, 'E', the exponent's sign and four digits (" 2.00E+0001"). Dialogs use it.
+std::string FormatSciLong(double x);
+
+// The 9-character form of reports, tables and the graph: FormatSciLong without the two leading
+// exponent digits (" 2.00E+01"). An exponent of three digits keeps all three (" 1.00E-150").
+std::string FormatSci(double x);
+
+// Numeric text as typed in a field or a file: optional leading blanks, an optional sign, digits with
+// an optional decimal point, an optional exponent. Anything else, trailing blanks included, or an
+// empty text, gives no value.
+std::optional<double> ParseReal(std::string_view text);
+
+// The text cut to at most n characters.
+std::string_view CutTo(std::string_view text, std::size_t n);
+
+}  // namespace dedodiz

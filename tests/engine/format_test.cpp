@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "Format.h"
+
+namespace dedodiz {
+namespace {
+
+struct FixedCase {
+    double x;
+    int w, d;
+    const char* text;
+};
+
+TEST(FormatFixedTest, Cases) {
+    const FixedCase cases[] = {
+        {9.47, 8, 3, "   9.470"},  {-22.5, 8, 3, " -22.500"}, {0, 8, 3, "   0.000"},
+        {20, 5, 1, " 20.0"},       {7, 6, 2, "  7.00"},       {0.1, 6, 3, " 0.100"},
+        {12345.678, 8, 3, "12345.678"}, {100, 5, 2, "100.00"}, {7, 6, 3, " 7.000"},
+        {9.4712, 7, 3, "  9.471"}, {-0.5, 4, 0, "  -0"},      {1e-120, 6, 2, "  0.00"},
+    };
+    for (const FixedCase& c : cases) EXPECT_EQ(FormatFixed(c.x, c.w, c.d), c.text) << c.x;
+}
+
+struct SciCase {
+    double x;
+    const char* shortText;
+    const char* longText;
+};
+
+TEST(FormatSciTest, Cases) {
+    const SciCase cases[] = {
+        {20, " 2.00E+01", " 2.00E+0001"},      {1.23e-4, " 1.23E-04", " 1.23E-0004"},
+        {-45, "-4.50E+01", "-4.50E+0001"},     {0, " 0.00E+00", " 0.00E+0000"},
+        {0.0015, " 1.50E-03", " 1.50E-0003"},  {1.5e-7, " 1.50E-07", " 1.50E-0007"},
+        {1e-3, " 1.00E-03", " 1.00E-0003"},    {9.996e-5, " 1.00E-04", " 1.00E-0004"},
+        {2e-150, " 2.00E-150", " 2.00E-0150"},
+    };
+    for (const SciCase& c : cases) {
+        EXPECT_EQ(FormatSci(c.x), c.shortText) << c.x;
+        EXPECT_EQ(FormatSciLong(c.x), c.longText) << c.x;
+    }
+}
+
+TEST(ParseRealTest, Cases) {
+    struct Case {
+        const char* text;
+        bool ok;
+        double value;
+    };
+    const Case cases[] = {
+        {"  9.47", true, 9.47}, {"9.47", true, 9.47},   {"-1e-3", true, -1e-3}, {"+5", true, 5},
+        {".5", true, 0.5},      {"5.", true, 5},        {" 1.00E-0003", true, 1e-3}, {"0", true, 0},
+        {"9.47 ", false, 0},    {"", false, 0},         {"   ", false, 0},     {"abc", false, 0},
+        {"1,5", false, 0},      {"1e", false, 0},       {"--1", false, 0},     {".", false, 0},
+        {"\t1", false, 0},      {"1e999", false, 0},    {"- 1", false, 0},     {"1.2.3", false, 0},
+    };
+    for (const Case& c : cases) {
+        const auto value = ParseReal(c.text);
+        EXPECT_EQ(value.has_value(), c.ok) << '"' << c.text << '"';
+        if (c.ok && value) {
+            EXPECT_DOUBLE_EQ(*value, c.value) << c.text;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace dedodiz

@@ -1,0 +1,31 @@
+#pragma once
+// Message and output sinks that keep what they were given, for tests.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Sinks.h"
+
+namespace dedodiz::test {
+
+struct MessageRecorder : MessageSink {
+    std::vector<std::pair<std::string, std::string>> messages;  // text, caption
+    void Message(std::string_view text, std::string_view caption) override {
+        messages.emplace_back(std::string(text), std::string(caption));
+    }
+};
+
+struct OutputRecorder : OutputSink {
+    std::vector<std::string> lines;
+    int clears = 0;
+    int shows = 0;
+    void Clear() override {
+        lines.clear();
+        ++clears;
+    }
+    void AddLine(std::string_view line) override { lines.emplace_back(line); }
+    void Show() override { ++shows; }
+};
+
+}  // namespace dedodiz::test

@@ -90,3 +90,21 @@ std::optional<double> ParseReal(std::string_view text) {
 std::string_view CutTo(std::string_view text, std::size_t n) { return text.substr(0, std::min(text.size(), n)); }
 
 }  // namespace dedodiz
+
+namespace dedodiz {
+
+double ParseNextValue(std::string& line) {
+    const std::size_t comma = line.find(',');
+    const std::string_view token = CutTo(std::string_view(line).substr(0, comma), 20);
+    const double value = ParseReal(token).value_or(0.0);
+    line.erase(0, comma == std::string::npos ? line.size() : comma + 1);
+    return value;
+}
+
+std::string FormatValue(double x) {
+    std::string text = FormatFixed(x, 8, 3);
+    if (text.size() > 9) text.resize(9);
+    return text;
+}
+
+}  // namespace dedodiz

@@ -30,3 +30,16 @@ std::optional<double> ParseReal(std::string_view text);
 std::string_view CutTo(std::string_view text, std::size_t n);
 
 }  // namespace dedodiz
+
+namespace dedodiz {
+
+// The comma-separated value reader of the constants and buffer files: takes the text before the first
+// comma (the whole line when there is none), cut to its first 20 characters, removes it and the
+// comma from line, and converts it with ParseReal; text that does not parse gives 0.
+double ParseNextValue(std::string& line);
+
+// The 8.3 value writer of the constants file: 3 decimals right-aligned in 8 characters, cut to its
+// first 9 characters when the number needs more.
+std::string FormatValue(double x);
+
+}  // namespace dedodiz

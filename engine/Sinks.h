@@ -19,9 +19,9 @@ public:
 class OutputSink {
 public:
     virtual ~OutputSink() = default;
-    virtual void Clear() = 0;
-    virtual void AddLine(std::string_view line) = 0;
-    virtual void Show() = 0;
+    virtual void ClearOutput() = 0;
+    virtual void AddOutputLine(std::string_view line) = 0;
+    virtual void ShowOutput() = 0;
 };
 
 }  // namespace dedodiz

@@ -65,3 +65,36 @@ TEST(ParseRealTest, Cases) {
 
 }  // namespace
 }  // namespace dedodiz
+
+namespace dedodiz {
+namespace {
+
+TEST(ParseNextValueTest, TakesTokensOffTheFront) {
+    std::string line = "  9.47,9.47 ,abc,,-1e-3";
+    EXPECT_DOUBLE_EQ(ParseNextValue(line), 9.47);
+    EXPECT_EQ(line, "9.47 ,abc,,-1e-3");
+    EXPECT_EQ(ParseNextValue(line), 0);  // trailing blank
+    EXPECT_EQ(ParseNextValue(line), 0);
+    EXPECT_EQ(ParseNextValue(line), 0);  // empty token
+    EXPECT_DOUBLE_EQ(ParseNextValue(line), -1e-3);
+    EXPECT_EQ(line, "");
+    EXPECT_EQ(ParseNextValue(line), 0);  // nothing left
+}
+
+TEST(ParseNextValueTest, TokenIsCutToTwentyCharacters) {
+    std::string line = "1.000000000000000000009,5";  // 23 characters: the first 20 still parse
+    EXPECT_DOUBLE_EQ(ParseNextValue(line), 1.0);
+    EXPECT_EQ(line, "5");
+}
+
+TEST(FormatValueTest, EightPointThree) {
+    EXPECT_EQ(FormatValue(9.47), "   9.470");
+    EXPECT_EQ(FormatValue(-22.5), " -22.500");
+    EXPECT_EQ(FormatValue(0), "   0.000");
+    EXPECT_EQ(FormatValue(12345.6789), "12345.679");
+    EXPECT_EQ(FormatValue(-12345.678), "-12345.67");
+    EXPECT_EQ(FormatValue(123456.789), "123456.78");
+}
+
+}  // namespace
+}  // namespace dedodiz

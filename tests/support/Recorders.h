@@ -20,12 +20,12 @@ struct OutputRecorder : OutputSink {
     std::vector<std::string> lines;
     int clears = 0;
     int shows = 0;
-    void Clear() override {
+    void ClearOutput() override {
         lines.clear();
         ++clears;
     }
-    void AddLine(std::string_view line) override { lines.emplace_back(line); }
-    void Show() override { ++shows; }
+    void AddOutputLine(std::string_view line) override { lines.emplace_back(line); }
+    void ShowOutput() override { ++shows; }
 };
 
 }  // namespace dedodiz::test

@@ -1,0 +1,2 @@
+#include "Run.h"
+// Written with the report; see Run.h.

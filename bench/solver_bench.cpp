@@ -102,6 +102,31 @@ void SolveBenchmark(benchmark::State& bench, int calcType) {
 }
 
 void BM_SolveFree6x6(benchmark::State& bench) { SolveBenchmark(bench, 1); }
+
+// The usual chelator question: how much EGTA and BAPTA hold 100 nM free Ca with 1 mM total Ca.
+void BM_SolveChelatorEgtaBapta(benchmark::State& bench) {
+    static State s;
+    FillTable(s);
+    for (int c = 3; c <= 6; ++c) s.ChelatorChosen[c] = false;
+    for (int m = 2; m <= 6; ++m) s.MetalChosen[m] = false;
+    NoMessages messages;
+    BuildSelection(s, messages);
+    s.CalcType = 2;
+    s.Solution.MetalTotal[1] = 1e-3;
+    s.Solution.MetalFree[1] = 1e-7;
+    long allocations = 0;
+    int converged = 0;
+    for (auto _ : bench) {
+        PrepareWork(s);
+        const long before = g_allocations.load();
+        SolveEquilibrium(s);
+        allocations += g_allocations.load() - before;
+        converged += s.Converged ? 1 : 0;
+        benchmark::DoNotOptimize(s.WorkSolution.ChelTotal[1]);
+    }
+    bench.counters["allocs"] = static_cast<double>(allocations);
+    bench.counters["converged"] = benchmark::Counter(converged, benchmark::Counter::kAvgIterations);
+}
 void BM_SolveChelator6x6(benchmark::State& bench) { SolveBenchmark(bench, 2); }
 void BM_SolveTotal6x6(benchmark::State& bench) { SolveBenchmark(bench, 0); }
 
@@ -118,6 +143,7 @@ void BM_PrepareWork6x6(benchmark::State& bench) {
 
 BENCHMARK(BM_SolveFree6x6);
 BENCHMARK(BM_SolveChelator6x6);
+BENCHMARK(BM_SolveChelatorEgtaBapta);
 BENCHMARK(BM_SolveTotal6x6);
 BENCHMARK(BM_PrepareWork6x6);
 BENCHMARK_MAIN();

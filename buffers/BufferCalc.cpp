@@ -1,0 +1,155 @@
+#include "BufferCalc.h"
+
+#include <cmath>
+#include <vector>
+
+#include "BufferModel.h"
+#include "Format.h"
+#include "ReportText.h"
+#include "Solver.h"
+
+namespace dedodiz {
+
+namespace {
+
+constexpr double kLowestPH = 4.0;
+constexpr double kHighestPH = 10.0;
+constexpr double kHalfRange = 0.5;  // a buffer holds the pH within pKa' +- 0.5
+constexpr std::size_t kReportWidth = 80;
+constexpr std::size_t kBlockWidth = 255;
+constexpr std::size_t kNameField = 17;
+
+// Fraction of the buffer in its charged form for one step with r = [base]/[acid]: an anionic buffer
+// carries the charge on the base, a cationic one on the acid.
+double ChargedFraction(double r, bool anionic) { return anionic ? r * 1 / (1 + r) : 1 / (1 + r); }
+
+}  // namespace
+
+std::string BufferPKaText(double pKa) { return FormatFixed(pKa, 6, 2); }
+
+std::string BufferIonicText(double contribution) { return FormatFixed(contribution, 8, 4) + "N"; }
+
+BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
+    slot = ClampBufferSlot(slot);
+    const TBufferSlot& b = s.BufferSlots[slot];
+    TBufferRecord& rec = s.BufferRecord;
+    BufferIonicResult result;
+
+    if (rec.PH < kLowestPH || rec.PH > kHighestPH) {
+        messages.Message("pH out of range 4 - 10", "ERROR");
+        return result;
+    }
+    if (b.pKa[1] < b.pKa[2]) {
+        messages.Message("pKa[1] must be > pKa[2]", "ERROR");
+        return result;
+    }
+    if (b.pKa[2] < b.pKa[3]) {
+        messages.Message("pKa[2] must be > pKa[3]", "ERROR");
+        return result;
+    }
+    if (b.pKa[1] <= 0) {
+        messages.Message("pKa[1] must be > 0", "ERROR");
+        return result;
+    }
+
+    const std::uint16_t bufferType = b.anionic ? 0 : 1;
+    const int valence = SlotValence(s, slot);
+    if (valence < rec.SaltForm) messages.Message("Salt must be less than valence of buffer", "ERROR");
+
+    const OneBased<double, 3> pKa = CorrectBufferPKa(s, slot, bufferType, rec.Temperature, rec.Ionic);
+    const double G = HydrogenActivityFactor(rec.Temperature, rec.Ionic);
+    // The calculator works with the concentration pH, pH - log10 G (above the entered pH for G < 1).
+    const double pHc = std::log10(std::pow(10.0, rec.PH) / G);
+
+    OneBased<double, 3> r;
+    for (int k = 1; k <= 3; ++k) r[k] = b.pKa[k] > 0 ? std::pow(10.0, pHc - pKa[k]) : 0;
+
+    // A step counts only when every step before it exists.
+    const double f1 = r[1] == 0 ? 0 : ChargedFraction(r[1], b.anionic);
+    const double f2 = (r[1] == 0 || r[2] == 0) ? 0 : ChargedFraction(r[2], b.anionic);
+    const double f3 = (r[1] == 0 || r[2] == 0 || r[3] == 0) ? 0 : ChargedFraction(r[3], b.anionic);
+
+    // The empirical sum of the calculator ("EMP"): the second step of an anionic diprotic buffer
+    // counts singly, that of a cationic one doubly.
+    const double B = rec.BufferAmount;
+    double sum = 0;
+    if (valence == 1) {
+        sum = 2 * f1 * B;
+    } else if (valence == 2) {
+        const double w = b.anionic ? 1 : 2;
+        sum = 2 * f1 * B + w * f2 * B;
+    } else if (valence == 3) {
+        sum = 2 * f1 * B + 2 * f2 * B + 2 * f3 * B;
+    }
+    double contribution = sum > 0 ? sum / 2 : 0;
+
+    // A buffer added as a salt brings at least its counter-ions.
+    const double saltFloor = rec.SaltForm >= 1 && rec.SaltForm <= 3 ? rec.SaltForm * B : 0;
+    if (contribution < saltFloor) contribution = saltFloor;
+
+    StopOnPendingFault();
+
+    rec.BufferType = bufferType;
+    rec.pKa = b.pKa;
+    rec.pKaTemperature = b.temperature;
+    rec.dpKa = b.dpKa;
+    rec.IonicContribution = contribution;
+
+    if (contribution > rec.Ionic) messages.Message("ionic contribution greater than total ions", "ERROR");
+
+    result.ok = true;
+    result.pKa = pKa;
+    result.contribution = contribution;
+    return result;
+}
+
+void ReportBufferRanges(State& s, OutputSink& output) {
+    const double T = s.Solution.Temperature;
+    const double I = s.Solution.IonicEquiv;
+    const double pH = s.Solution.PH;
+
+    std::vector<std::string> lines;
+    lines.emplace_back("pH Buffers are affected by temperature and ionic strength");
+    lines.push_back(FormatFixed(T, 6, 1) + " °C  " + FormatFixed(I, 6, 3) + " N");
+    lines.emplace_back("BUFFER              LOW     HIGH    pKa   COMMENTS");
+
+    std::uint16_t bufferType = s.BufferRecord.BufferType;
+    for (int slot = 1; slot <= kBufferSlots; ++slot) {
+        const TBufferSlot& b = s.BufferSlots[slot];
+        bufferType = b.anionic ? 0 : 1;
+        const OneBased<double, 3> pKa = CorrectBufferPKa(s, slot, bufferType, T, I);
+        for (int k = 1; k <= 3; ++k) {
+            if (pKa[k] == 0) continue;
+            std::string line = b.Name.str();
+            line.append(kNameField > line.size() ? kNameField - line.size() : 0, ' ');
+            line += " " + FormatFixed(pKa[k] - kHalfRange, 6, 2) + "  " + FormatFixed(pKa[k] + kHalfRange, 6, 2) +
+                    "  " + FormatFixed(pKa[k], 6, 2) + "  " + b.comments.str();
+            lines.push_back(CutToChars(line, kReportWidth));
+        }
+    }
+    lines.push_back(
+        CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using Using " + s.BufferFileName.str(), kReportWidth));
+
+    StopOnPendingFault();
+
+    s.BufferRecord.Temperature = T;
+    s.BufferRecord.PH = pH;
+    s.BufferRecord.Ionic = I;
+    s.BufferRecord.BufferType = bufferType;
+    if (!s.AddNextRun) output.ClearOutput();
+    for (const std::string& line : lines) output.AddOutputLine(line);
+}
+
+void AddBufferToOutput(OutputSink& output, const BufferFieldTexts& f) {
+    const std::string lines[] = {
+        "",
+        f.temperature + " °C    pH " + f.pH + "  " + f.ionic + "N   " + f.amount + "M  " + f.name,
+        std::string(14, ' ') + "1           2          3",
+        "New pKa's =" + f.pKa1 + std::string(6, ' ') + f.pKa2 + std::string(5, ' ') + f.pKa3,
+        "Ionic contribution (EMP)=  " + f.contribution,
+        "",
+    };
+    for (const std::string& line : lines) output.AddOutputLine(CutToChars(line, kBlockWidth));
+}
+
+}  // namespace dedodiz

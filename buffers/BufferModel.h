@@ -1,0 +1,48 @@
+#pragma once
+// The pH buffer calculator's model: the twelve stored buffers (BufferSlots of State) and the
+// correction of a buffer's pKa values to the present temperature and ionic strength.
+//
+// Each pKa is stored with its own measuring conditions (temperature[k] [C], ipKa[k] [N]) and two
+// coefficients, dpKa[k] [pKa units per C] and dipKa[k] [pKa units per N]. A pKa measured at
+// ipKa <= 0.001 N is taken as thermodynamic and brought to the ionic strength by the Debye-Hückel
+// term of the constants table; any other one by its linear coefficient.
+
+#include "FixedArray.h"
+#include "State.h"
+
+namespace dedodiz {
+
+inline constexpr int kBufferSlots = 12;
+inline constexpr double kThermodynamicIonic = 0.001;  // [N] a pKa measured at or below this is thermodynamic
+
+// The slots as the calculator window starts: name one blank, pKa 0, measured at 20 C and 0.1 N,
+// no coefficients, anionic, no comments.
+void ResetBufferSlotsForWindow(State& s);
+
+// The slots just before a buffer file is read: as above, but the name is empty and every pKa counts as
+// measured at 0.001 N, so a pKa that a file gives without its ionic strength is thermodynamic.
+void ResetBufferSlotsForLoad(State& s);
+
+// A slot number brought into 1..12.
+int ClampBufferSlot(int slot);
+
+// The number of the last positive pKa of the slot (0..3). A gap (pKa 8, 0, 3) still gives 3; the
+// ionic calculation refuses such a slot by its order checks.
+int SlotValence(const State& s, int slot);
+
+// The pKa values of the slot at T [C] and I [N] for bufferType 0 (anionic) or 1 (cationic). A step whose
+// stored pKa is 0 or below, or whose corrected value is 0 or below, gives 0. A step that exists and
+// is thermodynamic needs I > 0: the Debye-Hückel term takes log I, and I <= 0 raises a floating-point
+// fault for the caller's guard. Steps that do not exist are not computed at all.
+OneBased<double, 3> CorrectBufferPKa(const State& s, int slot, int bufferType, double T, double I);
+
+// Stores the window's Anionic/Cationic choice into the slot being edited, and into BufferType.
+//
+// The calculation and the buffer file read the type from the slot, while the window's radios show it.
+// The window calls this from the radios' click handlers with the selected slot, so the slot always
+// holds what the user sees: selecting another slot, calculating and saving all use that choice,
+// and no type is ever carried over into a slot that is merely being shown.
+// BufferModified is left to the window (its radios set it).
+void StoreSlotType(State& s, int slot, bool anionic);
+
+}  // namespace dedodiz

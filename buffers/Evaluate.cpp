@@ -1,0 +1,115 @@
+#include "Evaluate.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "Corrections.h"
+#include "Format.h"
+#include "ReportText.h"
+#include "Solver.h"
+
+namespace dedodiz {
+
+namespace {
+
+// Within these windows of 20 C and 0.1 N the stored constants are used as they stand.
+constexpr double kTemperatureWindow = 0.01;  // [C]
+constexpr double kIonicWindow = 0.0001;      // [N]
+constexpr std::size_t kChelatorField = 12;
+
+struct Conditions {
+    double T;           // [C]
+    double I;           // [N]
+    bool correct;       // false at the reference conditions
+    double hydrogen;    // [H+] [mol/L]
+};
+
+// A stored constant at the present conditions; 0 stays 0 (the constant does not exist).
+double Corrected(const Conditions& c, double stored, int z1, int z2, bool reverse, double dH) {
+    if (stored == 0) return 0;
+    if (!c.correct) return stored;
+    return CorrectConstant(z1, z2, reverse, dH, c.T, c.I, stored, kReferenceTemperature, kReferenceIonic);
+}
+
+// Kd [mol/L] of metal m (charge zM) with chelator rec, 0 when neither ML nor MHL binds.
+double ApparentKd(const Conditions& c, const TChelatorRec& rec, int m, int zM) {
+    const bool reverse = IsPlusName(rec.Name);
+    const double h = c.hydrogen;
+
+    // Every positive protonation constant counts towards the ligand's charge here, however small.
+    int n = 0;
+    for (int k = 1; k <= 4; ++k)
+        if (rec.H[k] > 0) ++n;
+
+    OneBased<double, 4> Q;
+    for (int k = 1; k <= 4; ++k) {
+        const double P = Corrected(c, rec.H[k], std::max(0, n - k + 1), 1, reverse, rec.dH[k]);
+        Q[k] = P != 0 ? std::pow(10.0, P) : 0;
+    }
+    const double logML = Corrected(c, rec.ML[m], n, zM, reverse, rec.dML[m]);
+    // MHL is corrected with the charge of the free ligand, as ML is.
+    const double logMHL = Corrected(c, rec.MHL[m], n, zM, reverse, rec.dMHL[m]);
+
+    // All ligand forms relative to the singly protonated form HL, which MHL is made from.
+    const double D =
+        Q[1] == 0 ? 0 : 1 / (Q[1] * h) + 1 + Q[2] * h + Q[2] * Q[3] * h * h + Q[2] * Q[3] * Q[4] * h * h * h;
+
+    // All ligand forms relative to the free ligand L.
+    Q[1] = Q[1] * h;
+    Q[2] = Q[2] * Q[1] * h;
+    Q[3] = Q[3] * Q[2] * h;
+    Q[4] = Q[4] * Q[3] * h;
+    const double S = 1 + Q[1] + Q[2] + Q[3] + Q[4];
+
+    const double kML = (S != 0 && logML != 0) ? std::pow(10.0, logML) / S : 0;
+    const double kMHL = (D != 0 && logMHL != 0) ? std::pow(10.0, logMHL) / D : 0;
+    const double sum = kML + kMHL;
+    return sum != 0 ? 1 / sum : 0;
+}
+
+}  // namespace
+
+void EvaluateChelators(State& s, OutputSink& output) {
+    const double T = s.Solution.Temperature;
+    const double pH = s.Solution.PH;
+    const double I = s.Solution.IonicEquiv;
+    const Conditions c{T, I,
+                       std::abs(T - kReferenceTemperature) >= kTemperatureWindow ||
+                           std::abs(I - kReferenceIonic) >= kIonicWindow,
+                       std::pow(10.0, -pH) / HydrogenActivityFactor(T, I)};
+    const double sqrt10 = std::sqrt(10.0);
+
+    std::vector<std::string> lines;
+    lines.emplace_back("Kd is temperature, pH and ionic concentration dependent:");
+    lines.push_back(FormatFixed(T, 6, 1) + " °C  pH " + FormatFixed(pH, 5, 2) + "  " + FormatFixed(I, 6, 3) + " N");
+    lines.emplace_back("Metal-chelator     LOW        HIGH       Kd      COMMENTS");
+
+    // Grouped by metal, chelators in table order. Whether a chelator is chosen for a run plays no part.
+    for (int m = 1; m <= kTableMetals; ++m) {
+        if (!s.MetalChosen[m]) continue;
+        const MetalText& metal = s.Constants[1].MetalName[m];
+        // A name without a valence digit carries no charge, as in a run.
+        const int zM = std::max(0, MetalNameValence(metal));
+        for (int ch = 1; ch <= kTableChelators; ++ch) {
+            const TChelatorRec& rec = s.Constants[ch];
+            if (rec.ML[m] == 0) continue;
+            const double kd = ApparentKd(c, rec, m, zM);
+            std::string line = metal.str() + "-" + rec.Name.str();
+            line.append(kChelatorField > rec.Name.size() ? kChelatorField - rec.Name.size() : 0, ' ');
+            line += FormatSci(kd / sqrt10) + "  " + FormatSci(kd * sqrt10) + "  " + FormatSci(kd) + "  " +
+                    rec.Comment[m].str();
+            lines.push_back(std::move(line));
+        }
+    }
+    lines.push_back("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str());
+
+    StopOnPendingFault();
+
+    s.HydrogenConc = c.hydrogen;
+    if (!s.AddNextRun) output.ClearOutput();
+    for (const std::string& line : lines) output.AddOutputLine(line);
+}
+
+}  // namespace dedodiz

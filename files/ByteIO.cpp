@@ -1,0 +1,98 @@
+#include "ByteIO.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <system_error>
+
+namespace dedodiz::fileio {
+
+namespace {
+
+unsigned Byte(std::string_view text, std::size_t i) { return static_cast<unsigned char>(text[i]); }
+
+bool IsContinuation(unsigned b) { return (b & 0xC0U) == 0x80U; }
+
+}  // namespace
+
+std::string_view CutText(std::string_view text, std::size_t n) {
+    if (text.size() <= n) return text;
+    if (!IsContinuation(Byte(text, n))) return text.substr(0, n);
+    // The first dropped byte continues a character: find where that character starts (at most three
+    // bytes back) and drop it whole if its lead byte says it runs past the cut.
+    for (std::size_t i = n; i > 0 && n - i < 3;) {
+        --i;
+        const unsigned b = Byte(text, i);
+        if (IsContinuation(b)) continue;
+        if (b >= 0xC0U) {
+            const std::size_t length = b >= 0xF0U ? 4 : b >= 0xE0U ? 3 : 2;
+            if (i + length > n) return text.substr(0, i);
+        }
+        break;
+    }
+    return text.substr(0, n);
+}
+
+void PutU16(std::string& out, std::uint16_t value) {
+    out.push_back(static_cast<char>(value & 0xFFU));
+    out.push_back(static_cast<char>(value >> 8U));
+}
+
+void PutDouble(std::string& out, double value) {
+    auto bits = std::bit_cast<std::uint64_t>(value);
+    for (int i = 0; i < 8; ++i, bits >>= 8U) out.push_back(static_cast<char>(bits & 0xFFU));
+}
+
+void PutShortString(std::string& out, std::string_view text, std::size_t capacity) {
+    const std::string_view cut = CutText(text, capacity);
+    out.push_back(static_cast<char>(cut.size()));
+    out.append(cut);
+    out.append(capacity - cut.size(), '\0');
+}
+
+std::uint16_t GetU16(const std::string& bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(Byte(bytes, offset) | (Byte(bytes, offset + 1) << 8U));
+}
+
+double GetDouble(const std::string& bytes, std::size_t offset) {
+    std::uint64_t bits = 0;
+    for (std::size_t i = 8; i-- > 0;) bits = (bits << 8U) | Byte(bytes, offset + i);
+    return std::bit_cast<double>(bits);
+}
+
+std::string GetShortString(const std::string& bytes, std::size_t offset, std::size_t capacity) {
+    const std::size_t length = std::min<std::size_t>(Byte(bytes, offset), capacity);
+    return bytes.substr(offset + 1, length);
+}
+
+FilePrefix ReadFilePrefix(const std::string& path, std::size_t limit) {
+    FilePrefix result;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) {
+        result.error = SystemError(errno, path);
+        return result;
+    }
+    std::array<char, 4096> chunk{};
+    while (result.bytes.size() < limit) {
+        const std::size_t want = std::min(chunk.size(), limit - result.bytes.size());
+        const std::size_t got = std::fread(chunk.data(), 1, want, file.get());
+        result.bytes.append(chunk.data(), got);
+        if (got < want) break;
+    }
+    if (std::ferror(file.get()) != 0) {
+        result.error = SystemError(errno, path);
+        result.bytes.clear();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+std::string SystemError(int error, const std::string& path) {
+    return std::error_code(error, std::generic_category()).message() + ": " + path;
+}
+
+}  // namespace dedodiz::fileio

@@ -1,0 +1,40 @@
+#pragma once
+// The constants file: the whole constants table (twelve chelators, the same nine metals in each) in one
+// of two kinds, told apart by the name alone. The third-last character of the name, the first letter of
+// a three-letter extension, decides: 'T'/'t' is the text kind (".TCM", the kind written after editing),
+// 'C'/'c' the binary kind (".CCM"). Any other letter selects no kind.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "Sinks.h"
+#include "State.h"
+
+namespace dedodiz {
+
+enum class ConstantsKind { None, Text, Binary };
+
+inline constexpr std::size_t kConstantsRecordBytes = 585;                      // one binary record
+inline constexpr std::size_t kConstantsBinaryBytes = 12 * kConstantsRecordBytes;  // 7020, the whole table
+inline constexpr std::size_t kConstantsLineLimit = 255;  // longer lines are read as their first 255 bytes
+
+ConstantsKind ConstantsFileKind(std::string_view name);
+
+// Reads the table from the file name into s.Constants and sets s.FileStatus: 0 on success, 2 when the
+// file is missing, not a constants file of its kind, or cannot be read (the table is then unchanged).
+// A name of neither kind reads nothing and leaves FileStatus 0. The text kind leaves ConstantsFileName
+// to the caller; the binary kind sets it to name. Read errors of the system are shown with caption
+// "ERROR"; every other outcome is silent, as the callers decide what to tell the user.
+void ReadConstantsFile(State& s, std::string_view name, MessageSink& messages);
+
+// Writes s.Constants in the kind that name selects; sets FileStatus 0 and ConstantsFileName := name on
+// success, FileStatus 3 on failure. A failed write leaves any previous file of that name untouched.
+// A name of neither kind only shows "Did not save file" (caption "INFORMATION").
+void WriteConstantsFile(State& s, std::string_view name, MessageSink& messages);
+
+// The exact bytes of the two kinds, as WriteConstantsFile puts them on disk.
+std::string ConstantsText(const State& s);
+std::string ConstantsBinary(const State& s);
+
+}  // namespace dedodiz

@@ -1,0 +1,163 @@
+#include "WorkFile.h"
+
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "ByteIO.h"
+#include "ConstantsFile.h"
+#include "SafeFile.h"
+
+namespace dedodiz {
+
+namespace {
+
+constexpr std::uintmax_t kWorkFreeSpace = 297;  // [bytes] wanted on the drive before saving
+
+// Offsets inside the record.
+constexpr std::size_t kOffName = 0;
+constexpr std::size_t kNameCapacity = 80;
+constexpr std::size_t kOffCalcType = 81;
+constexpr std::size_t kOffChelMask = 83;
+constexpr std::size_t kOffMetalMask = 85;
+constexpr std::size_t kOffTemperature = 87;
+constexpr std::size_t kOffPH = 95;
+constexpr std::size_t kOffIonic = 103;
+constexpr std::size_t kOffChelTotal = 111;
+constexpr std::size_t kOffChelFree = 159;
+constexpr std::size_t kOffMetalTotal = 207;
+constexpr std::size_t kOffMetalFree = 255;
+
+struct WorkRecord {
+    std::string constantsName;
+    std::uint16_t calcType = 0;
+    std::uint16_t chelMask = 0;
+    std::uint16_t metalMask = 0;
+    double temperature = 0;
+    double pH = 0;
+    double ionic = 0;
+    OneBased<double, 6> chelTotal, chelFree, metalTotal, metalFree;
+};
+
+OneBased<double, 6> GetSlots(const std::string& bytes, std::size_t offset) {
+    OneBased<double, 6> values;
+    for (int i = 1; i <= kSlots; ++i)
+        values[i] = fileio::GetDouble(bytes, offset + 8 * static_cast<std::size_t>(i - 1));
+    return values;
+}
+
+WorkRecord Decode(const std::string& bytes) {
+    WorkRecord r;
+    r.constantsName = fileio::GetShortString(bytes, kOffName, kNameCapacity);
+    r.calcType = fileio::GetU16(bytes, kOffCalcType);
+    r.chelMask = fileio::GetU16(bytes, kOffChelMask);
+    r.metalMask = fileio::GetU16(bytes, kOffMetalMask);
+    r.temperature = fileio::GetDouble(bytes, kOffTemperature);
+    r.pH = fileio::GetDouble(bytes, kOffPH);
+    r.ionic = fileio::GetDouble(bytes, kOffIonic);
+    r.chelTotal = GetSlots(bytes, kOffChelTotal);
+    r.chelFree = GetSlots(bytes, kOffChelFree);
+    r.metalTotal = GetSlots(bytes, kOffMetalTotal);
+    r.metalFree = GetSlots(bytes, kOffMetalFree);
+    return r;
+}
+
+// A record this program never writes: a calculation type other than 0..2, or a value that is no finite
+// number. Loading it would hand the run a state it cannot compute with, so it counts as a damaged file.
+bool Plausible(const WorkRecord& r) {
+    if (r.calcType > 2) return false;
+    bool finite = std::isfinite(r.temperature) && std::isfinite(r.pH) && std::isfinite(r.ionic);
+    for (int i = 1; i <= kSlots; ++i)
+        finite = finite && std::isfinite(r.chelTotal[i]) && std::isfinite(r.chelFree[i]) &&
+                 std::isfinite(r.metalTotal[i]) && std::isfinite(r.metalFree[i]);
+    return finite;
+}
+
+}  // namespace
+
+std::pair<std::uint16_t, std::uint16_t> PackSelection(const State& s) {
+    unsigned chel = 0;
+    unsigned metal = 0;
+    for (int k = 1; k <= kTableChelators; ++k)
+        if (s.ChelatorChosen[k]) chel |= 1U << static_cast<unsigned>(k - 1);
+    for (int k = 1; k <= kTableMetals; ++k)
+        if (s.MetalChosen[k]) metal |= 1U << static_cast<unsigned>(k - 1);
+    return {static_cast<std::uint16_t>(chel), static_cast<std::uint16_t>(metal)};
+}
+
+void UnpackSelection(State& s, std::uint16_t chelMask, std::uint16_t metalMask) {
+    for (int k = 1; k <= kTableChelators; ++k) s.ChelatorChosen[k] = ((chelMask >> (k - 1)) & 1U) != 0;
+    for (int k = 1; k <= kTableMetals; ++k) s.MetalChosen[k] = ((metalMask >> (k - 1)) & 1U) != 0;
+}
+
+std::string WorkRecordBytes(const State& s) {
+    std::string out;
+    out.reserve(kWorkRecordBytes);
+    fileio::PutShortString(out, s.ConstantsFileName, kNameCapacity);
+    fileio::PutU16(out, static_cast<std::uint16_t>(s.CalcType));
+    const auto [chelMask, metalMask] = PackSelection(s);
+    fileio::PutU16(out, chelMask);
+    fileio::PutU16(out, metalMask);
+    fileio::PutDouble(out, s.Solution.Temperature);
+    fileio::PutDouble(out, s.Solution.PH);
+    fileio::PutDouble(out, s.Solution.IonicEquiv);
+    for (const auto* values : {&s.Solution.ChelTotal, &s.Solution.ChelFree, &s.Solution.MetalTotal,
+                               &s.Solution.MetalFree})
+        for (int i = 1; i <= kSlots; ++i) fileio::PutDouble(out, (*values)[i]);
+    return out;
+}
+
+void SaveWorkSettings(State& s, MessageSink& messages) {
+    const std::string path = s.WorkFileName.str();
+    const std::string bytes = WorkRecordBytes(s);
+    const std::optional<std::uintmax_t> free = FreeSpace(FullPath(path));
+    if (!free || *free < kWorkFreeSpace) {
+        messages.Message("NOT ENOUGH FREE SPACE ON DRIVE TO SAVE WORK", "ERROR");
+        return;
+    }
+    if (!WriteFileAtomically(path, bytes, nullptr)) messages.Message("Cannot Save Work Settings, File Error", "ERROR");
+}
+
+bool LoadWorkSettings(State& s, MessageSink& messages) {
+    const std::string path = s.WorkFileName.str();
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        messages.Message("File does not exist", "ERROR");
+        return false;
+    }
+    // Exactly one whole record: 303 to 605 bytes, of which the first 303 are read.
+    const fileio::FilePrefix file = fileio::ReadFilePrefix(path, 2 * kWorkRecordBytes);
+    if (!file.ok || file.bytes.size() < kWorkRecordBytes || file.bytes.size() >= 2 * kWorkRecordBytes) {
+        messages.Message("Cannot Load Work Settings, File Error", "ERROR");
+        return false;
+    }
+    const WorkRecord r = Decode(file.bytes);
+    if (!Plausible(r)) {
+        messages.Message("Cannot Load Work Settings, File Error", "ERROR");
+        return false;
+    }
+
+    NewState(s);
+    ReadConstantsFile(s, r.constantsName, messages);
+    if (s.FileStatus == 2) {
+        messages.Message("Cannot Load Constants File", "ERROR");
+        return false;
+    }
+    s.CalcType = static_cast<std::int16_t>(r.calcType);
+    UnpackSelection(s, r.chelMask, r.metalMask);
+    s.Solution.Temperature = r.temperature;
+    s.Solution.PH = r.pH;
+    s.Solution.IonicEquiv = r.ionic;
+    // A metal without a valence digit is reported by BuildSelection and left out; the rest still loads.
+    BuildSelection(s, messages);
+    // Slot by slot: the concentrations belong to whatever BuildSelection put in each slot.
+    s.Solution.ChelTotal = r.chelTotal;
+    s.Solution.ChelFree = r.chelFree;
+    s.Solution.MetalTotal = r.metalTotal;
+    s.Solution.MetalFree = r.metalFree;
+    s.ConstantsFileName = r.constantsName;
+    return true;
+}
+
+}  // namespace dedodiz

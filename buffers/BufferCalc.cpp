@@ -56,6 +56,8 @@ BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
     const int valence = SlotValence(s, slot);
     if (valence < rec.SaltForm) messages.Message("Salt must be less than valence of buffer", "ERROR");
 
+    const FaultScope faults;
+
     const OneBased<double, 3> pKa = CorrectBufferPKa(s, slot, bufferType, rec.Temperature, rec.Ionic);
     const double G = HydrogenActivityFactor(rec.Temperature, rec.Ionic);
     // The calculator works with the concentration pH, pH - log10 G (above the entered pH for G < 1).
@@ -87,7 +89,7 @@ BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
     const double saltFloor = rec.SaltForm >= 1 && rec.SaltForm <= 3 ? rec.SaltForm * B : 0;
     if (contribution < saltFloor) contribution = saltFloor;
 
-    StopOnPendingFault();
+    if (faults.Faulted()) return result;
 
     rec.BufferType = bufferType;
     rec.pKa = b.pKa;
@@ -108,6 +110,7 @@ void ReportBufferRanges(State& s, OutputSink& output) {
     const double I = s.Solution.IonicEquiv;
     const double pH = s.Solution.PH;
 
+    const FaultScope faults;
     std::vector<std::string> lines;
     lines.emplace_back("pH Buffers are affected by temperature and ionic strength");
     lines.push_back(FormatFixed(T, 6, 1) + " °C  " + FormatFixed(I, 6, 3) + " N");
@@ -130,7 +133,7 @@ void ReportBufferRanges(State& s, OutputSink& output) {
     lines.push_back(
         CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using Using " + s.BufferFileName.str(), kReportWidth));
 
-    StopOnPendingFault();
+    if (faults.Faulted()) return;
 
     s.BufferRecord.Temperature = T;
     s.BufferRecord.PH = pH;

@@ -2,9 +2,9 @@
 // The pH buffer calculator's two calculations, the ionic contribution of one buffer and the ranges
 // report of all twelve, and the block of the window's present texts appended to the output.
 //
-// The functions that compute run under the caller's fault guard (RunGuarded): a floating-point fault
-// throws before anything is stored or written, so a failed calculation leaves BufferRecord and the
-// output text as they were.
+// The functions that compute run under the caller's fault guard (RunGuarded). After a floating-point
+// fault they store and write nothing, leaving BufferRecord and the output text as they were, and leave
+// the fault raised, so that the guard shows its "ERROR" message.
 
 #include <string>
 
@@ -15,7 +15,7 @@
 namespace dedodiz {
 
 struct BufferIonicResult {
-    bool ok = false;                // false: a check stopped the calculation, nothing changed
+    bool ok = false;                // false: a check or a fault stopped the calculation, nothing changed
     OneBased<double, 3> pKa;        // corrected pKa'[1..3], 0 for a step that does not exist
     double contribution = 0;        // [N] ionic strength that the buffer itself brings
 };

@@ -75,6 +75,7 @@ void EvaluateChelators(State& s, OutputSink& output) {
     const double T = s.Solution.Temperature;
     const double pH = s.Solution.PH;
     const double I = s.Solution.IonicEquiv;
+    const FaultScope faults;
     const Conditions c{T, I,
                        std::abs(T - kReferenceTemperature) >= kTemperatureWindow ||
                            std::abs(I - kReferenceIonic) >= kIonicWindow,
@@ -105,7 +106,7 @@ void EvaluateChelators(State& s, OutputSink& output) {
     }
     lines.push_back("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str());
 
-    StopOnPendingFault();
+    if (faults.Faulted()) return;
 
     s.HydrogenConc = c.hydrogen;
     if (!s.AddNextRun) output.ClearOutput();

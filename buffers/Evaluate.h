@@ -11,8 +11,9 @@ namespace dedodiz {
 
 // Writes the table after clearing the output unless AddNextRun is set, and stores the hydrogen-ion
 // concentration in HydrogenConc. Runs under the caller's fault guard: a correction needs I > 0
-// unless the conditions are the stored ones (20 C, 0.1 N), and a fault leaves the output and
-// HydrogenConc as they were. The caller shows the output window.
+// unless the conditions are the stored ones (20 C, 0.1 N), and after a fault the output and
+// HydrogenConc stay as they were while the fault stays raised for the guard. The caller shows the
+// output window.
 void EvaluateChelators(State& s, OutputSink& output);
 
 }  // namespace dedodiz

@@ -1,8 +1,13 @@
 #include "ReportText.h"
 
-#include "FloatGuard.h"
+#include <cfenv>
 
 namespace dedodiz {
+
+namespace {
+// The faults of the command guard; underflow and inexact results are normal.
+constexpr int kFaults = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
+}  // namespace
 
 std::string CutToChars(std::string_view text, std::size_t n) {
     std::size_t characters = 0;
@@ -14,9 +19,12 @@ std::string CutToChars(std::string_view text, std::size_t n) {
     return std::string(text);
 }
 
-void StopOnPendingFault() {
-    const std::string text = PendingFaultText();
-    if (!text.empty()) throw FloatingPointFault(text);
+FaultScope::FaultScope() : raisedBefore_(std::fetestexcept(kFaults)) { std::feclearexcept(kFaults); }
+
+FaultScope::~FaultScope() {
+    if (raisedBefore_ != 0) std::feraiseexcept(raisedBefore_);
 }
+
+bool FaultScope::Faulted() const { return std::fetestexcept(kFaults) != 0; }
 
 }  // namespace dedodiz

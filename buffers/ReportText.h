@@ -10,9 +10,21 @@ namespace dedodiz {
 // holds), so a character is counted at its first byte and a multi-byte character is never split.
 std::string CutToChars(std::string_view text, std::size_t n);
 
-// Throws FloatingPointFault when a fault flag has been raised since the caller's guard cleared them.
-// A computation calls it before it stores anything, so that a fault leaves the state and the output
-// as they were, while the flags stay set for the guard around the command.
-void StopOnPendingFault();
+// Tells whether the computation within its lifetime raised a floating-point fault, so that a
+// calculation can store nothing and write nothing after a fault. It does not disturb the guard
+// around the command: faults raised before it are raised again when it ends, and a fault raised
+// within it stays raised, so the command's RunGuarded still reports it as "ERROR".
+class FaultScope {
+public:
+    FaultScope();
+    ~FaultScope();
+    FaultScope(const FaultScope&) = delete;
+    FaultScope& operator=(const FaultScope&) = delete;
+
+    [[nodiscard]] bool Faulted() const;
+
+private:
+    int raisedBefore_;
+};
 
 }  // namespace dedodiz

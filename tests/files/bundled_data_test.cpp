@@ -1,0 +1,90 @@
+// The constants table and the example work files that ship with the program.
+#include <gtest/gtest.h>
+
+#include "ConstantsFile.h"
+#include "FileTestHelpers.h"
+#include "Recorders.h"
+#include "WorkFile.h"
+
+namespace dedodiz {
+namespace {
+
+const std::string kSource = DEDODIZ_SOURCE_DIR;
+
+TEST(BundledData, StandardTableHoldsTheLiteratureTableInTheWritersFormat) {
+    test::MessageRecorder messages;
+    State s;
+    NewState(s);
+    const std::string path = kSource + "/data/standard.TCM";
+    ReadConstantsFile(s, path, messages);
+    ASSERT_EQ(s.FileStatus, 0);
+
+    const char* chelators[] = {"EGTA", "BAPTA", "DBBAPTA", "EDTA", "HEDTA", "NTA",
+                               "CDTA", "DTPA",  "ATP",     "ADP",  "Citrate", "TPEN  +"};
+    const char* metals[] = {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2", "Cd2", "Cu2", "Ni2"};
+    for (int c = 1; c <= 12; ++c) EXPECT_EQ(s.Constants[c].Name, chelators[c - 1]);
+    for (int m = 1; m <= 9; ++m) EXPECT_EQ(s.Constants[1].MetalName[m], metals[m - 1]);
+
+    // A few values checked against the literature table they were taken from.
+    EXPECT_DOUBLE_EQ(s.Constants[1].H[1], 9.47);
+    EXPECT_DOUBLE_EQ(s.Constants[1].ML[1], 10.97);
+    EXPECT_DOUBLE_EQ(s.Constants[1].dML[1], -8.1);
+    EXPECT_DOUBLE_EQ(s.Constants[2].ML[1], 6.97);
+    EXPECT_DOUBLE_EQ(s.Constants[4].dH[3], 1.3);
+    EXPECT_DOUBLE_EQ(s.Constants[4].MHL[8], 11.70);
+    EXPECT_DOUBLE_EQ(s.Constants[11].dMHL[9], 3.0);
+    EXPECT_DOUBLE_EQ(s.Constants[12].ML[6], 15.58);
+    EXPECT_EQ(s.Constants[10].ML[7], 0.0);  // Cd-ADP is not known
+    EXPECT_EQ(s.Constants[11].Comment[8], "M&S 25C, low");
+
+    // Writing the table again gives the file byte for byte.
+    EXPECT_EQ(ConstantsText(s), test::ReadBytes(path));
+}
+
+TEST(BundledData, ExampleWorkFilesLoadFromTheRepositoryRoot) {
+    struct Example {
+        const char* file;
+        std::int16_t calcType;
+        const char* chelator;
+        double chelTotal;
+        double metalTotal;  // of Ca2, slot 1
+        double metalFree;
+    };
+    const Example examples[] = {
+        {"examples/ca-egta-free.STG", 1, "EGTA", 2e-3, 1e-3, 0},
+        {"examples/bapta-total.STG", 0, "BAPTA", 1e-3, 0, 100e-9},
+        {"examples/egta-chelator.STG", 2, "EGTA", 0, 1e-3, 100e-9},
+    };
+    const auto home = std::filesystem::current_path();
+    std::filesystem::current_path(kSource);
+    for (const Example& ex : examples) {
+        test::MessageRecorder messages;
+        State s;
+        NewState(s);
+        s.WorkFileName = ex.file;
+        ASSERT_TRUE(LoadWorkSettings(s, messages)) << ex.file;
+        EXPECT_TRUE(messages.messages.empty());
+        EXPECT_EQ(s.ConstantsFileName, "data/standard.TCM");
+        EXPECT_EQ(s.CalcType, ex.calcType);
+        EXPECT_EQ(s.Solution.ChelName[1], ex.chelator);
+        EXPECT_EQ(s.Solution.ChelName[2], "=======");
+        EXPECT_EQ(s.Solution.ChelTotal[1], ex.chelTotal);
+        EXPECT_EQ(s.Solution.MetalName[1], "Ca2");
+        EXPECT_EQ(s.Solution.MetalTotal[1], ex.metalTotal);
+        EXPECT_EQ(s.Solution.MetalFree[1], ex.metalFree);
+        EXPECT_EQ(s.Solution.PH, 7.2);
+        EXPECT_EQ(s.Solution.Temperature, 20.0);
+        EXPECT_EQ(s.Solution.IonicEquiv, 0.1);
+    }
+    State free;
+    NewState(free);
+    test::MessageRecorder messages;
+    free.WorkFileName = "examples/ca-egta-free.STG";
+    LoadWorkSettings(free, messages);
+    std::filesystem::current_path(home);
+    EXPECT_EQ(free.Solution.MetalName[2], "Mg2");
+    EXPECT_EQ(free.Solution.MetalTotal[2], 1e-3);
+}
+
+}  // namespace
+}  // namespace dedodiz

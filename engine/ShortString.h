@@ -30,7 +30,8 @@ public:
 
     void assign(std::string_view text) {
         length_ = std::min(text.size(), MaxLength);
-        std::memcpy(chars_, text.data(), length_);
+        // clear() passes a null pointer, and a text may be assigned from a view of itself.
+        if (length_ > 0) std::memmove(chars_, text.data(), length_);
         chars_[length_] = '\0';
     }
     void clear() { assign({}); }

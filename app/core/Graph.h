@@ -1,0 +1,38 @@
+#pragma once
+// The result graph of the last sweep, drawn on a 633 x 433 canvas: a 2D sweep as up to six curves
+// over one axis, a 3D sweep as up to six wire-frame surfaces in an oblique projection. Every series
+// is scaled to its own maximum: 0 lies on the base line and 100 % is 200 pixels above it.
+
+#include "Canvas.h"
+#include "State.h"
+
+namespace dedodiz {
+
+using SeriesMaxima = OneBased<double, 6>;
+
+// Colour of series 1..6: red, lime, green, grey, blue, maroon.
+Rgb SeriesColor(int series);
+
+// The largest value of each series over the current sweep, 0 when none is positive.
+SeriesMaxima ComputeSeriesMax(const State& s);
+
+// Axes, ticks and the axis texts.
+void DrawGraphFrame(const State& s, Canvas& canvas);
+
+// Scale letters, conditions, legend table and the two bottom lines. Replaces the empty-slot
+// markers of the snapshot's names by empty names, as the sweep table expects.
+void DrawGraphText(State& s, Canvas& canvas);
+
+// The series in their colours, with legend swatches and the marks of points that did not converge.
+void DrawGraphCurves(const State& s, Canvas& canvas);
+
+// A new picture with frame, text and curves: what the 2D and 3D commands draw after the sweep.
+void DrawGraph(State& s, Canvas& canvas);
+
+// The vertical position of value on a base line: base - round(200 * value / max), halves to even.
+// Positions are signed 16-bit values; a point far below its base (possible where a solve did not
+// converge) is clamped to -32768..32767: its line still runs steeply out of the bitmap, and no
+// position can wrap around. A value that is not a number lies at the lowest position.
+int ScaledY(int base, double value, double max);
+
+}  // namespace dedodiz

@@ -1,0 +1,20 @@
+#pragma once
+// The sweep table: the results of the last sweep as text for the output window, with the
+// starting conditions above and the validity limit below.
+
+#include <cstdint>
+#include <string>
+
+#include "Sinks.h"
+#include "State.h"
+
+namespace dedodiz {
+
+// Appends the table of the last sweep to the output text, which is cleared first unless
+// AddNextRun is set. Showing the output window is left to the caller.
+void WriteSweepTable(const State& s, OutputSink& output);
+
+// The table's label of a point target: "TEMP.", " pH  ", "[ion]", " F" or " T" + metal name.
+std::string SweepTableLabel(const State& s, std::uint16_t code);
+
+}  // namespace dedodiz

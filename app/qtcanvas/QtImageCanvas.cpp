@@ -1,0 +1,87 @@
+#include "QtImageCanvas.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QString>
+#include <QtGlobal>
+
+namespace dedodiz {
+
+namespace {
+
+QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// A program without windows that borrows Qt only to draw has its own channel for errors; Qt's
+// remarks about the desktop session (no runtime folder, no display) would only clutter it.
+void KeepSeriousMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) qt_message_output(type, context, text);
+}
+
+}  // namespace
+
+QtImageCanvas::QtImageCanvas()
+    : image_(kGraphWidth, kGraphHeight, QImage::Format_RGB32), pen_(Qt::black), font_(GraphFont()) {
+    image_.fill(Qt::white);
+}
+
+QFont QtImageCanvas::GraphFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    // Plain pixels, as on the bitmap canvases the graph was laid out for; it also keeps the
+    // saved bitmaps free of blended colours.
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+void QtImageCanvas::Clear() {
+    image_.fill(Qt::white);
+    pen_ = Qt::black;
+}
+
+void QtImageCanvas::SetPenColor(Rgb color) { pen_ = ToQColor(color); }
+
+void QtImageCanvas::SetPixel(int x, int y, Rgb color) {
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
+    image_.setPixel(x, y, ToQColor(color).rgb());
+}
+
+void QtImageCanvas::Line(int x1, int y1, int x2, int y2) {
+    QPainter painter(&image_);
+    painter.setPen(QPen(pen_, 0));  // cosmetic one-pixel pen, end points included
+    painter.drawLine(x1, y1, x2, y2);
+}
+
+void QtImageCanvas::TextOut(int x, int y, std::string_view text) {
+    QPainter painter(&image_);
+    painter.setFont(font_);
+    painter.setPen(Qt::black);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    painter.setBackground(Qt::white);
+    const QString line = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    painter.drawText(x, y + QFontMetrics(font_).ascent(), line);
+}
+
+ImageView QtImageCanvas::Pixels() const {
+    // RGB32 keeps each pixel as one 32-bit 0xffRRGGBB; a scan line is a whole number of them.
+    return {image_.width(), image_.height(), reinterpret_cast<const std::uint32_t*>(image_.constBits()),
+            static_cast<int>(image_.bytesPerLine() / 4)};
+}
+
+}  // namespace dedodiz
+
+extern "C" dedodiz::ImageCanvas* dedodiz_qtcanvas_create() {
+    if (QCoreApplication::instance() == nullptr) {
+        // Lives as long as the process: the plugin is never unloaded, and taking Qt down during
+        // exit would only risk a crash at the very end of a finished command.
+        static int argc = 3;
+        static char name[] = "dedodiz32";
+        static char option[] = "-platform";
+        static char platform[] = "offscreen";
+        static char* argv[] = {name, option, platform, nullptr};
+        qInstallMessageHandler(dedodiz::KeepSeriousMessages);
+        new QGuiApplication(argc, argv);  // NOLINT(cppcoreguidelines-owning-memory)
+    }
+    return new dedodiz::QtImageCanvas();
+}

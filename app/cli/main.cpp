@@ -1,0 +1,68 @@
+// dedodiz32-cli: the calculator's computations without a window, for scripts and batch work.
+// It links no Qt library, so that it starts at once.
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <iostream>
+
+#include "Commands.h"
+
+namespace dedodiz::cli {
+
+void StderrMessages::Message(std::string_view text, std::string_view caption) {
+    std::string line(text);
+    for (char& c : line)
+        if (c == '\r') c = ' ';
+    std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(), line.c_str());
+    ++count_;
+}
+
+void StdoutReport::Print() const {
+    for (const std::string& line : lines_) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    std::fflush(stdout);
+}
+
+namespace {
+struct UsageFailure {
+    std::string message;
+};
+}  // namespace
+
+void UsageError(const std::string& message) { throw UsageFailure{message}; }
+
+}  // namespace dedodiz::cli
+
+int main(int argc, char** argv) {
+    using namespace dedodiz::cli;
+    CLI::App app{"DEDODIZ32 " + std::string(dedodiz::kVersion) +
+                 " - free metal, total metal and chelator in metal buffer solutions"};
+    app.name("dedodiz32-cli");
+    app.require_subcommand(1);
+    static Context context;  // the State is large: keep it off the stack
+    dedodiz::NewState(context.state);
+    AddRunCommand(app, context);
+    AddConvertCommand(app, context);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return 0;
+    } catch (const CLI::CallForAllHelp&) {
+        std::cout << app.help("", CLI::AppFormatMode::All);
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "dedodiz32-cli: " << e.what() << "\n"
+                  << "usage: dedodiz32-cli COMMAND ...   (dedodiz32-cli --help, dedodiz32-cli COMMAND --help)\n";
+        return 2;
+    } catch (const UsageFailure& e) {
+        std::cerr << "dedodiz32-cli: " << e.message << "\n"
+                  << "usage: dedodiz32-cli COMMAND ...   (dedodiz32-cli COMMAND --help)\n";
+        return 2;
+    }
+    return context.status;
+}

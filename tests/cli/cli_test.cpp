@@ -1,0 +1,119 @@
+// dedodiz32-cli end to end, run from the repository root as a user would.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "Golden.h"
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+Result Cli(const std::string& arguments) {
+    const std::string errPath = testing::TempDir() + "cli_stderr.txt";
+    const std::string command = std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
+    Result r;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return r;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    const int raw = pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.err = ReadFile(errPath);
+    return r;
+}
+
+TEST(CliTest, UsageErrors) {
+    EXPECT_EQ(Cli("").status, 2);
+    EXPECT_EQ(Cli("frobnicate").status, 2);
+    EXPECT_EQ(Cli("run").status, 2);
+    EXPECT_EQ(Cli("run --constants data/standard.TCM --chelator NOSUCH=1e-3 --metal Ca2=1e-3").status, 2);
+    EXPECT_EQ(Cli("run --constants data/standard.TCM --chelator EGTA=abc --metal Ca2=1e-3").status, 2);
+    const Result r = Cli("run --constants data/standard.TCM --type chelator --chelator EGTA --metal Ca2=1e-3");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("TOTAL:FREE"), std::string::npos);
+}
+
+TEST(CliTest, HelpOnEveryCommand) {
+    for (const char* command : {"--help", "run --help", "convert --help"}) {
+        const Result r = Cli(command);
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_NE(r.out.find("Usage"), std::string::npos) << command;
+    }
+}
+
+TEST(CliTest, RunFromCommandLineMatchesGolden) {
+    const Result r = Cli(
+        "run --constants data/standard.TCM --type free --ph 7.2 --chelator EGTA=2e-3 --metal Ca2=1e-3 "
+        "--metal Mg2=1e-3");
+    EXPECT_EQ(r.status, 0) << r.err;
+    dedodiz::test::ExpectGolden("cli/run-egta-ca-mg.txt", r.out);
+}
+
+TEST(CliTest, RunWorkFilesOfEveryType) {
+    for (const char* name : {"ca-egta-free", "bapta-total", "egta-chelator"}) {
+        const Result r = Cli(std::string("run examples/") + name + ".STG");
+        EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+        dedodiz::test::ExpectGolden(std::string("cli/") + name + ".txt", r.out);
+    }
+}
+
+TEST(CliTest, WarningsGoToStderrAndStillReport) {
+    const Result r = Cli("run --constants data/standard.TCM --ph 3 --chelator EGTA=2e-3 --metal Ca2=1e-3");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("WARNING: pH out of range, results probably not valid\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("DEDODIZ32 v2.50 using data/standard.TCM"), std::string::npos);
+}
+
+TEST(CliTest, ErrorsWriteNoReport) {
+    Result r = Cli("run examples/no-such-file.STG");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "ERROR: File does not exist\n");
+    EXPECT_TRUE(r.out.empty());
+
+    r = Cli("run --constants data/standard.TCM --ionic 0 --chelator EGTA=2e-3 --metal Ca2=1e-3");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind("ERROR: ", 0), 0u) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    r = Cli("run --constants no-such.TCM --chelator EGTA=2e-3 --metal Ca2=1e-3");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "ERROR: Cannot Load Constants File\n");
+
+    r = Cli("run --constants data/standard.TCM --type chelator --chelator EGTA --metal Ca2=1e-6:1e-3");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "ERROR: Total metal cannot be < free metal\n");
+}
+
+TEST(CliTest, ConvertRoundTrip) {
+    const std::string dir = testing::TempDir();
+    const std::string binary = dir + "converted.CCM", text = dir + "converted.TCM";
+    ASSERT_EQ(Cli("convert data/standard.TCM " + binary).status, 0);
+    EXPECT_EQ(std::filesystem::file_size(binary), 12u * 585u);
+    ASSERT_EQ(Cli("convert " + binary + " " + text).status, 0);
+    EXPECT_EQ(ReadFile(text), ReadFile("data/standard.TCM"));
+
+    const Result r = Cli("convert data/standard.TCM " + dir + "converted.XYZ");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "INFORMATION: Did not save file\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "converted.XYZ"));
+}
+
+}  // namespace

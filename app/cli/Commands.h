@@ -54,5 +54,8 @@ struct Context {
 
 void AddRunCommand(CLI::App& app, Context& context);
 void AddConvertCommand(CLI::App& app, Context& context);
+void AddBuffersCommand(CLI::App& app, Context& context);
+void AddEvaluateCommand(CLI::App& app, Context& context);
+void AddListCommand(CLI::App& app, Context& context);
 
 }  // namespace dedodiz::cli

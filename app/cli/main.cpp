@@ -46,6 +46,9 @@ int main(int argc, char** argv) {
     dedodiz::NewState(context.state);
     AddRunCommand(app, context);
     AddConvertCommand(app, context);
+    AddBuffersCommand(app, context);
+    AddEvaluateCommand(app, context);
+    AddListCommand(app, context);
 
     try {
         app.parse(argc, argv);

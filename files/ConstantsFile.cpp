@@ -194,11 +194,12 @@ bool AllBytes(std::string_view text, std::size_t count, unsigned char value) {
 
 void DecodeRecord(const std::string& bytes, std::size_t base, TChelatorRec& rec) {
     const std::string name = fileio::GetShortString(bytes, base + kOffName, 7);
-    // Old tools filled unused records with 0xF0 bytes; those and empty names mark an empty entry.
+    // Empty names, and names of nothing but 0xF0 filler bytes, mark an empty entry.
     rec.Name = (name.empty() || AllBytes(name, 7, 0xF0)) ? std::string(kEmptyChelator) : name;
     for (int k = 1; k <= 4; ++k) {
-        rec.H[k] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffH + 8 * (k - 1)));
-        rec.dH[k] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffDH + 8 * (k - 1)));
+        const std::size_t i = static_cast<std::size_t>(k - 1);
+        rec.H[k] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffH + 8 * i));
+        rec.dH[k] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffDH + 8 * i));
     }
     for (int m = 1; m <= kTableMetals; ++m) {
         const std::size_t i = static_cast<std::size_t>(m - 1);
@@ -270,6 +271,12 @@ void ReadConstantsFile(State& s, std::string_view name, MessageSink& messages) {
     s.FileStatus = 0;
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
+        s.FileStatus = 2;
+        return;
+    }
+    // A device or a pipe could feed the text reader for ever; a folder cannot be read either.
+    if (ConstantsFileKind(path) != ConstantsKind::None && !std::filesystem::is_regular_file(path, ec)) {
+        messages.Message("Not a file: " + path, "ERROR");
         s.FileStatus = 2;
         return;
     }

@@ -62,12 +62,16 @@ TEST(BundledData, ExampleWorkFilesLoadFromTheRepositoryRoot) {
         State s;
         NewState(s);
         s.WorkFileName = ex.file;
-        ASSERT_TRUE(LoadWorkSettings(s, messages)) << ex.file;
+        if (!LoadWorkSettings(s, messages)) {
+            ADD_FAILURE() << ex.file << " does not load";
+            continue;
+        }
         EXPECT_TRUE(messages.messages.empty());
         EXPECT_EQ(s.ConstantsFileName, "data/standard.TCM");
         EXPECT_EQ(s.CalcType, ex.calcType);
         EXPECT_EQ(s.Solution.ChelName[1], ex.chelator);
         EXPECT_EQ(s.Solution.ChelName[2], "=======");
+        EXPECT_EQ(s.Solution.MetalName[2], ex.calcType == 1 ? "Mg2" : "===");
         EXPECT_EQ(s.Solution.ChelTotal[1], ex.chelTotal);
         EXPECT_EQ(s.Solution.MetalName[1], "Ca2");
         EXPECT_EQ(s.Solution.MetalTotal[1], ex.metalTotal);
@@ -76,14 +80,7 @@ TEST(BundledData, ExampleWorkFilesLoadFromTheRepositoryRoot) {
         EXPECT_EQ(s.Solution.Temperature, 20.0);
         EXPECT_EQ(s.Solution.IonicEquiv, 0.1);
     }
-    State free;
-    NewState(free);
-    test::MessageRecorder messages;
-    free.WorkFileName = "examples/ca-egta-free.STG";
-    LoadWorkSettings(free, messages);
     std::filesystem::current_path(home);
-    EXPECT_EQ(free.Solution.MetalName[2], "Mg2");
-    EXPECT_EQ(free.Solution.MetalTotal[2], 1e-3);
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+// Any bytes as a pH buffer file: the reader never crashes and keeps names and comments in their fields.
+#include <cstdlib>
+
+#include "BufferFile.h"
+#include "FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace dedodiz;
+    State& s = fuzz::FreshState();
+    fuzz::SilentMessages messages;
+    ReadBufferFile(s, fuzz::ScratchFile(".bcm", data, size), messages);
+    for (const TBufferSlot& slot : s.BufferSlots)
+        if (slot.Name.size() > 15 || slot.comments.size() > 20) std::abort();
+    return 0;
+}

@@ -1,0 +1,17 @@
+// Any bytes as a constants file of the binary kind: the reader never crashes, never reads out of bounds,
+// and leaves a table whose names fit their fields.
+#include <cstdlib>
+
+#include "ConstantsFile.h"
+#include "FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace dedodiz;
+    State& s = fuzz::FreshState();
+    fuzz::SilentMessages messages;
+    ReadConstantsFile(s, fuzz::ScratchFile(".CCM", data, size), messages);
+    for (const TChelatorRec& rec : s.Constants)
+        if (rec.Name.size() > 7 || rec.MetalName[9].size() > 3 || rec.Comment[9].size() > 20) std::abort();
+    if (s.FileStatus != 0 && s.FileStatus != 2) std::abort();
+    return 0;
+}

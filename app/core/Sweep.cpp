@@ -233,8 +233,9 @@ void RunSweep(State& s) {
         Sweep2DPoints(s);
 }
 
-bool RunSweepCommand(State& s, MessageSink& messages) {
+bool RunSweepCommand(State& s, bool threeD, MessageSink& messages) {
     const SweepResults previous = SaveResults(s);
+    s.SweepMode = static_cast<std::uint16_t>(s.CalcType + (threeD ? 3 : 0));
     // RunSweep itself puts Solution back, also when the sweep is left early.
     const bool done = RunGuarded(messages, [&] { RunSweep(s); });
     if (!done) PutBack(s, previous);

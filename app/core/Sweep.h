@@ -53,11 +53,12 @@ void RestoreSweepStart(State& s);
 // Floating-point faults are not checked here: run it under RunGuarded, or use RunSweepCommand.
 void RunSweep(State& s);
 
-// RunSweep under the fault guard, as the 2D and 3D commands and the command-line tool run it.
-// On a floating-point fault the "ERROR" message is shown, Solution is as before and the results
-// of the previous sweep are put back, so the graph and the table never show a failed sweep;
-// returns false then.
-bool RunSweepCommand(State& s, MessageSink& messages);
+// The sweep of the 2D command (SweepMode := CalcType) or the 3D command (CalcType + 3), under the
+// fault guard, as the desktop program and the command-line tool run it. On a floating-point fault
+// the "ERROR" message is shown, Solution is as before and everything of the previous sweep, its
+// mode included, is put back, so the graph and the table never show a failed sweep; returns false
+// then.
+bool RunSweepCommand(State& s, bool threeD, MessageSink& messages);
 
 // The axis dialog's logic, free of the toolkit.
 

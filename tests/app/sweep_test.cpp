@@ -207,18 +207,21 @@ TEST(Sweep, FaultKeepsThePreviousSweep) {
     auto s = MakeSolution(1);
     test::MessageRecorder messages;
     s->XAxis = {0, 10, 30};
-    s->SweepMode = 1;
-    ASSERT_TRUE(RunSweepCommand(*s, messages));
+    ASSERT_TRUE(RunSweepCommand(*s, false, messages));
     ASSERT_TRUE(messages.messages.empty());
+    EXPECT_EQ(s->SweepMode, 1);
     const auto good = std::make_unique<State>(*s);
 
     s->XAxis = {2, -1, 1};  // negative ionic strengths cannot be corrected to
-    EXPECT_FALSE(RunSweepCommand(*s, messages));
+    s->ZAxis = {1, 6, 8};
+    EXPECT_FALSE(RunSweepCommand(*s, true, messages));
     ASSERT_EQ(messages.messages.size(), 1U);
     EXPECT_EQ(messages.messages[0].second, "ERROR");
+    EXPECT_EQ(s->SweepMode, 1);  // the graph and the table still show the 2D sweep
     EXPECT_EQ(s->XVariable, good->XVariable);
     EXPECT_EQ(s->XStep, good->XStep);
     EXPECT_EQ(s->Sweep2D, good->Sweep2D);
+    EXPECT_EQ(s->Sweep3D, good->Sweep3D);
     EXPECT_EQ(s->PeakComplexIonic, good->PeakComplexIonic);
     EXPECT_EQ(s->Solution.MetalFree, good->Solution.MetalFree);
     EXPECT_EQ(s->Solution.IonicEquiv, good->Solution.IonicEquiv);

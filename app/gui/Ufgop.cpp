@@ -1,0 +1,115 @@
+#include "Ufgop.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPixmap>
+
+#include "Axis.h"
+#include "Bmp.h"
+#include "FileNames.h"
+#include "Graph.h"
+#include "Help.h"
+#include "IOForm.h"
+#include "QtText.h"
+#include "Sweep.h"
+#include "SweepTable.h"
+
+namespace dedodiz {
+
+namespace {
+
+constexpr int kHelpTopic = 4;
+
+}  // namespace
+
+TFGOP::TFGOP(State& s, OutputSink& output, MessageSink& messages, QWidget* parent)
+    : QMainWindow(parent), s_(s), output_(output), messages_(messages) {
+    setObjectName(QStringLiteral("FGOP"));
+    setWindowTitle(QStringLiteral("Graph Output"));
+    SetHelpContext(this, kHelpTopic);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    const auto item = [&](const char* name, const QString& text, const QKeySequence& key) {
+        QAction* action = edit->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        SetHelpContext(action, kHelpTopic);
+        return action;
+    };
+    Copy1 = item("Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    Save1 = item("Save1", QStringLiteral("&Save *.BMP"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    SaveTXT1 = item("SaveTXT1", QStringLiteral("to Output"), QKeySequence());
+    Close1 = item("Close1", QStringLiteral("&Close"), QKeySequence());
+    connect(Copy1, &QAction::triggered, this, &TFGOP::Copy1Click);
+    connect(Save1, &QAction::triggered, this, &TFGOP::Save1Click);
+    connect(SaveTXT1, &QAction::triggered, this, &TFGOP::SaveTXT1Click);
+    connect(Close1, &QAction::triggered, this, &TFGOP::Close1Click);
+
+    GOP = new QLabel(this);
+    GOP->setObjectName(QStringLiteral("GOP"));
+    GOP->setFixedSize(kGraphWidth, kGraphHeight);
+    GOP->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setCentralWidget(GOP);
+    ShowPicture();
+
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    SaveDialog1->setNameFilter(QStringLiteral("Bitmap (*.BMP)"));
+    SaveDialog1->selectFile(QStringLiteral("*.BMP"));
+
+    resize(641, 487);
+}
+
+void TFGOP::ShowPicture() { GOP->setPixmap(QPixmap::fromImage(canvas_.Image())); }
+
+void TFGOP::DrawSweep() {
+    DrawGraph(s_, canvas_);
+    ShowPicture();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFGOP::Copy1Click() { QGuiApplication::clipboard()->setImage(canvas_.Image()); }
+
+void TFGOP::Save1Click() {
+    const auto chosen = TIOForm::Execute(SaveDialog1);
+    if (chosen) SaveBitmap(ToStd(*chosen));
+}
+
+std::string TFGOP::SaveBitmap(const std::string& name) {
+    // The name is used whole: cutting a long path would write some other file.
+    const std::string target = ForceFileExt(name, ".BMP");
+    std::string error;
+    if (!SaveBmp(target, canvas_.Pixels(), error)) {
+        messages_.Message(target + ":\r" + error, "ERROR");
+        return {};
+    }
+    return target;
+}
+
+void TFGOP::SaveTXT1Click() {
+    WriteSweepTable(s_, output_);
+    output_.ShowOutput();
+}
+
+void TFGOP::Close1Click() { close(); }
+
+void Run2DCommand(State& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
+    axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("2D"));
+    if (RunSweepCommand(s, false, messages)) graph.DrawSweep();
+}
+
+void Run3DCommand(State& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
+    axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("3D"));
+    axis.SetUpAxis(s.ZAxis, QStringLiteral("Z-AXIS"), QStringLiteral("3D"));
+    if (RunSweepCommand(s, true, messages)) graph.DrawSweep();
+}
+
+}  // namespace dedodiz

@@ -57,5 +57,6 @@ void AddConvertCommand(CLI::App& app, Context& context);
 void AddBuffersCommand(CLI::App& app, Context& context);
 void AddEvaluateCommand(CLI::App& app, Context& context);
 void AddListCommand(CLI::App& app, Context& context);
+void AddSweepCommand(CLI::App& app, Context& context);
 
 }  // namespace dedodiz::cli

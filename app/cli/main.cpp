@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     AddBuffersCommand(app, context);
     AddEvaluateCommand(app, context);
     AddListCommand(app, context);
+    AddSweepCommand(app, context);
 
     try {
         app.parse(argc, argv);

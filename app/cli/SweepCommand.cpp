@@ -1,0 +1,133 @@
+// sweep: the 2D or 3D sweep of a work file's solution, its graph, and the sweep table. The graph is
+// drawn on the Qt image canvas only when a bitmap is asked for; the plugin is opened then and not
+// before, so that the command otherwise loads no Qt library.
+
+#include <memory>
+
+#include "Bmp.h"
+#include "CanvasLoader.h"
+#include "Commands.h"
+#include "Format.h"
+#include "Graph.h"
+#include "Sweep.h"
+#include "SweepTable.h"
+#include "WorkFile.h"
+
+namespace dedodiz::cli {
+
+namespace {
+
+struct SweepOptions {
+    std::string workFile;
+    std::string x;
+    std::string z;
+    std::string bmp;
+};
+
+// A graph nobody sees: drawing it still settles the snapshot's names as the picture leaves them.
+struct NoCanvas : Canvas {
+    void Clear() override {}
+    void SetPenColor(Rgb) override {}
+    void SetPixel(int, int, Rgb) override {}
+    void Line(int, int, int, int) override {}
+    void TextOut(int, int, std::string_view) override {}
+};
+
+std::uint16_t AxisVariable(const std::string& name, const std::string& option) {
+    if (name == "temp") return kVarTemperature;
+    if (name == "ph") return kVarPH;
+    if (name == "ionic") return kVarIonic;
+    if (name.size() == 6 && name.compare(0, 5, "metal") == 0 && name[5] >= '1' && name[5] <= '6')
+        return static_cast<std::uint16_t>(kVarFirstMetal + (name[5] - '1'));
+    UsageError(option + ": unknown variable \"" + name + "\" (temp, ph, ionic, metal1 .. metal6)");
+}
+
+// VAR:LOW:HIGH.
+TAxisRange ParseAxis(const std::string& text, const std::string& option) {
+    const std::size_t first = text.find(':');
+    const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
+        UsageError(option + ": expected VAR:LOW:HIGH, got \"" + text + "\"");
+    TAxisRange axis;
+    axis.Variable = AxisVariable(text.substr(0, first), option);
+    const auto number = [&](const std::string& part) {
+        const auto value = ParseReal(part);
+        if (!value) UsageError(option + ": not a number: \"" + part + "\"");
+        return *value;
+    };
+    axis.Low = number(text.substr(first + 1, second - first - 1));
+    axis.High = number(text.substr(second + 1));
+    return axis;
+}
+
+// A metal axis must name a slot that holds a metal, as the axis dialog offers only those.
+void CheckMetalSlot(const State& s, const TAxisRange& axis, const std::string& option) {
+    const int slot = axis.Variable >= kVarFirstMetal ? axis.Variable - kVarFirstMetal + 1 : 0;
+    if (slot != 0 && !AxisMetalShown(s, slot))
+        UsageError(option + ": metal" + std::to_string(slot) + " is an empty metal slot in this work file");
+}
+
+void Sweep(Context& c, const SweepOptions& o) {
+    State& s = c.state;
+    const TAxisRange x = ParseAxis(o.x, "--x");
+    const bool threeD = !o.z.empty();
+    const TAxisRange z = threeD ? ParseAxis(o.z, "--z") : TAxisRange{};
+
+    s.WorkFileName = o.workFile;
+    if (!LoadWorkSettings(s, c.messages)) {
+        c.status = 1;
+        return;
+    }
+    CheckMetalSlot(s, x, "--x");
+    if (threeD) CheckMetalSlot(s, z, "--z");
+
+    std::unique_ptr<ImageCanvas> picture;
+    if (!o.bmp.empty()) {
+        std::string error;
+        picture = LoadImageCanvas(error);
+        if (!picture) {
+            c.messages.Message("Cannot draw the bitmap: " + error, "ERROR");
+            c.status = 1;
+            return;
+        }
+    }
+
+    s.XAxis = x;
+    if (threeD) s.ZAxis = z;
+    if (!RunSweepCommand(s, threeD, c.messages)) {
+        c.status = 1;
+        return;
+    }
+    NoCanvas nowhere;
+    DrawGraph(s, picture ? static_cast<Canvas&>(*picture) : nowhere);
+    if (picture) {
+        std::string error;
+        if (!SaveBmp(o.bmp, picture->Pixels(), error)) {
+            c.messages.Message("Cannot write " + o.bmp + ": " + error, "ERROR");
+            c.status = 1;
+            return;
+        }
+    }
+    WriteSweepTable(s, c.report);
+    c.report.Print();
+}
+
+}  // namespace
+
+void AddSweepCommand(CLI::App& app, Context& context) {
+    static SweepOptions o;
+    CLI::App* cmd = app.add_subcommand(
+        "sweep", "The calculation of a work file repeated over a range of one condition (41 points) or two "
+                 "(--z: 11 x 11 points); prints the sweep table and can save the graph as a bitmap");
+    cmd->add_option("WORK", o.workFile, "work settings file (.STG); its constants file is read relative to the "
+                                        "current folder")
+        ->required();
+    cmd->add_option("--x", o.x, "X axis VAR:LOW:HIGH; VAR is temp, ph, ionic or metal1 .. metal6 (a metal's "
+                                "free concentration in type total, its total otherwise)")
+        ->required();
+    cmd->add_option("--z", o.z, "Z axis VAR:LOW:HIGH, for a 3D sweep");
+    cmd->add_option("--bmp", o.bmp, "also save the graph as a 633 x 433 Windows bitmap");
+    cmd->callback([&context] { Sweep(context, o); });
+}
+
+}  // namespace dedodiz::cli

@@ -144,15 +144,6 @@ TEST(Sweep2D, EveryPointIsTheSolveAtItsValue) {
     }
 }
 
-TEST(Sweep2D, IonicAxisFromZeroEndsAboveTheEnteredHigh) {
-    auto s = MakeSolution(1);
-    s->XAxis = {2, 0, 1};
-    s->SweepMode = 1;
-    RunSweep(*s);
-    EXPECT_NEAR(s->WorkSolution.IonicEquiv, 1.0001, 1e-12);  // the last point's condition stays
-    EXPECT_NE(s->Sweep2D[1][1], s->Sweep2D[1][41]);
-}
-
 // X index first: Sweep3D[k][i][j] belongs to X point i and Z point j.
 TEST(Sweep3D, GridPointsFollowTheirAxes) {
     auto s = MakeSolution(0);
@@ -236,11 +227,9 @@ TEST(AxisDialog, ValuesParseOrKeepTheirOldValue) {
         double wantHigh;
     };
     const Case cases[] = {
-        {" 2.00E+0001", " 4.00E+0001", 20, 40},
-        {"5", "-1.5e-3", 5, -1.5e-3},
-        {"abc", "", 1, 2},     // not numbers
-        {"3 ", "4,5", 1, 2},   // a trailing blank or a comma makes the text invalid
-        {"1e-4", "x", 1e-4, 2},
+        {" 2.00E+0001", "-1.5e-3", 20, -1.5e-3},
+        {"abc", "", 1, 2},    // not numbers
+        {"3 ", "4,5", 1, 2},  // a trailing blank or a comma makes the text invalid
     };
     for (const Case& c : cases) {
         TAxisRange axis{0, 1, 2};

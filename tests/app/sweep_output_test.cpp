@@ -1,17 +1,18 @@
-// The graph's pixels, lines and texts on a recording canvas, against the fixed layout of the 2D and
-// 3D pictures.
+// The two outputs of a sweep: the sweep table's exact layout, and the graph's pixels, lines and texts
+// on a recording canvas, against the fixed layout of the 2D and 3D pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cfenv>
-#include <cmath>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Graph.h"
+#include "Recorders.h"
 #include "Sweep.h"
+#include "SweepTable.h"
 
 namespace dedodiz {
 namespace {
@@ -26,14 +27,9 @@ struct RecordingCanvas : Canvas {
         int x, y;
         std::string text;
     };
-    struct Pixel {
-        int x, y;
-        friend bool operator==(const Pixel&, const Pixel&) = default;
-    };
-
     std::vector<Segment> lines;
     std::vector<Text> texts;
-    std::vector<Pixel> pixels;
+    std::vector<std::pair<int, int>> pixels;
     Rgb pen = kBlack;
     int clears = 0;
 
@@ -65,7 +61,7 @@ struct RecordingCanvas : Canvas {
         return found;
     }
     [[nodiscard]] bool HasPixel(int x, int y) const {
-        return std::find(pixels.begin(), pixels.end(), Pixel{x, y}) != pixels.end();
+        return std::find(pixels.begin(), pixels.end(), std::pair{x, y}) != pixels.end();
     }
 };
 
@@ -129,6 +125,118 @@ std::unique_ptr<State> MakeTotal3D() {
     return s;
 }
 
+std::string Blanks(std::size_t n) { return std::string(n, ' '); }
+
+const std::string kValidityLine = "NOT VALID BELOW IONIC CONCENTRATION OF CHELATOR/METAL COMPLEX [ 0.123 N]";
+
+TEST(SweepTable, Layout2D) {
+    auto s = MakeSweptState(1);  // type Free, temperature from 10 to 30
+    s->XVariable = 0;
+    s->XStart = 10;
+    s->XStep = 0.5;
+    for (int i = 1; i <= kSweepPoints2D; ++i) {
+        s->Sweep2D[1][i] = 1e-7 * i;
+        s->Sweep2D[2][i] = 2e-4;
+    }
+    s->Sweep2D[2][3] = 0;      // not positive: a blank column
+    s->Sweep2D[1][4] = -1e-9;
+    test::OutputRecorder out;
+    out.lines = {"old report"};
+    WriteSweepTable(*s, out);
+
+    ASSERT_EQ(out.lines.size(), 55U);
+    EXPECT_EQ(out.clears, 1);
+    EXPECT_EQ(out.shows, 0);  // the graph window shows the output itself
+    const std::string expectedHead[] = {
+        "Output from the Graph Environmental Effects ",
+        "      function of DedOdiz32 v2.50",
+        "STARTING CONDITIONS",
+        " 20.0 C   pH  7.20     0.100N",
+        "CHELATOR TOTAL[M] and METAL TOTAL[M]",
+        "EGTA" + Blanks(9) + "BAPTA" + Blanks(60),
+        " 2.00E-03" + Blanks(4) + " 1.00E-03" + Blanks(56),
+        "Ca2" + Blanks(10) + "Mg2" + Blanks(62),
+        " 1.00E-03" + Blanks(4) + " 5.00E-04" + Blanks(56),
+        " ",
+        "TEMP.        FCa2       FMg2      ",
+    };
+    for (std::size_t n = 0; n < std::size(expectedHead); ++n) EXPECT_EQ(out.lines[n], expectedHead[n]) << n;
+    EXPECT_EQ(out.lines[11], " 1.00E+01   1.00E-07   2.00E-04  " + Blanks(44));
+    EXPECT_EQ(out.lines[13], " 1.10E+01   3.00E-07  " + Blanks(55));
+    EXPECT_EQ(out.lines[14], " 1.15E+01  " + Blanks(11) + " 2.00E-04  " + Blanks(44));
+    EXPECT_EQ(out.lines[51], " 3.00E+01   4.10E-06   2.00E-04  " + Blanks(44));
+    EXPECT_EQ(out.lines[52], " ");
+    EXPECT_EQ(out.lines[53], " ");
+    EXPECT_EQ(out.lines[54], kValidityLine);
+}
+
+TEST(SweepTable, AllSixSeriesMakeA77CharacterLine) {
+    auto s = MakeSweptState(0);
+    for (int k = 1; k <= kSlots; ++k) {
+        s->StartMetalName[k] = "Zn2";
+        for (int i = 1; i <= kSweepPoints2D; ++i) s->Sweep2D[k][i] = 1e-5 * k;
+    }
+    s->XVariable = 2;
+    s->XStart = 0.0001;
+    s->XStep = 0.025;
+    s->AddNextRun = true;
+    test::OutputRecorder out;
+    out.lines = {"previous run"};
+    WriteSweepTable(*s, out);
+    EXPECT_EQ(out.clears, 0);
+    EXPECT_EQ(out.lines[0], "previous run");
+    EXPECT_EQ(out.lines[11], "[ion]        TZn2       TZn2       TZn2       TZn2       TZn2       TZn2      ");
+    EXPECT_EQ(out.lines[12], " 1.00E-04   1.00E-05   2.00E-05   3.00E-05   4.00E-05   5.00E-05   6.00E-05  ");
+    EXPECT_EQ(out.lines[12].size(), 77U);
+    EXPECT_EQ(out.lines[13].substr(0, 9), " 2.51E-02");
+    EXPECT_EQ(out.lines[52].substr(0, 9), " 1.00E+00");
+}
+
+TEST(SweepTable, Layout3D) {
+    auto s = MakeSweptState(3);  // type Total: pH on X, free Mg on Z
+    s->StartMetalFree[2] = 0;
+    s->XVariable = 1;
+    s->ZVariable = 4;
+    s->XStart = 6;
+    s->XStep = 0.2;
+    s->ZStart = 0;
+    s->ZStep = 1e-4;
+    for (int i = 1; i <= kSweepPoints3D; ++i)
+        for (int j = 1; j <= kSweepPoints3D; ++j) {
+            s->Sweep3D[1][i][j] = 1e-4 * i;
+            s->Sweep3D[3][i][j] = 1e-6 * j;  // a series after an empty one
+        }
+    test::OutputRecorder out;
+    WriteSweepTable(*s, out);
+
+    ASSERT_EQ(out.lines.size(), 11U + 11 * 12 + 3);
+    EXPECT_EQ(out.lines[4], "CHELATOR TOTAL[M] and METAL FREE[M]");
+    EXPECT_EQ(out.lines[8], " 1.00E-07" + Blanks(4) + " 0.00E+00" + Blanks(56));  // free metal, 0 printed too
+    EXPECT_EQ(out.lines[10], " pH          TCa2       TMg2      ");
+    EXPECT_EQ(out.lines[11], " FMg2    0.00E+00");
+    EXPECT_EQ(out.lines[12], " 6.00E+00   1.00E-04 " + Blanks(11) + " 1.00E-06 " + Blanks(33));
+    EXPECT_EQ(out.lines[22], " 8.00E+00   1.10E-03 " + Blanks(11) + " 1.00E-06 " + Blanks(33));
+    EXPECT_EQ(out.lines[23], " FMg2    1.00E-04");
+    EXPECT_EQ(out.lines[131], " FMg2    1.00E-03");
+    EXPECT_EQ(out.lines[142], " 8.00E+00   1.10E-03 " + Blanks(11) + " 1.10E-05 " + Blanks(33));
+    EXPECT_EQ(out.lines[145], kValidityLine);
+}
+
+TEST(SweepTable, ChelatorTypeListsMetalsFirst) {
+    auto s = MakeSweptState(5);
+    s->StartMetalFree[2] = 0;
+    s->XVariable = 9;  // total Ca
+    s->ZVariable = 0;
+    test::OutputRecorder out;
+    WriteSweepTable(*s, out);
+    EXPECT_EQ(out.lines[4], "METAL FREE[M] and METAL TOTAL[M]");
+    EXPECT_EQ(out.lines[5], "Ca2" + Blanks(10) + "Mg2" + Blanks(62));
+    EXPECT_EQ(out.lines[6], " 1.00E-07" + Blanks(69));  // free Mg is 0: left blank
+    EXPECT_EQ(out.lines[8], " 1.00E-03" + Blanks(4) + " 5.00E-04" + Blanks(56));
+    EXPECT_EQ(out.lines[10], " TCa2        FCa2       FMg2      ");
+    EXPECT_EQ(out.lines[11], "TEMP.    0.00E+00");
+}
+
 TEST(GraphFrame, Frame2D) {
     auto s = MakeFree2D();
     RecordingCanvas canvas;
@@ -165,27 +273,6 @@ TEST(GraphFrame, Frame3D) {
     EXPECT_EQ(canvas.At(204, 314), " 1.00E-05");
     EXPECT_EQ(canvas.At(290, 220), " 1.10E-04");
     EXPECT_EQ(canvas.At(264, 280), "FMg2");
-}
-
-TEST(GraphFrame, AxisNames) {
-    struct Case {
-        std::uint16_t code;
-        const char* name2D;
-        const char* name3D;
-    };
-    const Case cases[] = {{0, "Temperature", "Temp."}, {1, "    pH     ", " pH  "}, {2, "Ionic conc.", "[Ion]"},
-                          {4, "Free Mg2", "FMg2"},      {9, "Total Ca2", "TCa2"}};
-    for (const Case& c : cases) {
-        auto s = MakeSweptState(1);
-        s->XVariable = c.code;
-        RecordingCanvas flat;
-        DrawGraphFrame(*s, flat);
-        EXPECT_EQ(flat.At(108, 348), c.name2D);
-        s->SweepMode = 4;
-        RecordingCanvas solid;
-        DrawGraphFrame(*s, solid);
-        EXPECT_EQ(solid.At(90, 348), c.name3D);
-    }
 }
 
 TEST(GraphText, FreeTypeTwoMetals) {
@@ -281,19 +368,6 @@ TEST(GraphCurves, Curves3D) {
     EXPECT_EQ(red.back().y2, 20);
     EXPECT_EQ(canvas.At(75, 286), "*");
     EXPECT_EQ(canvas.Count("*"), 1);
-}
-
-TEST(GraphCurves, SeriesColoursInRowOrder) {
-    auto s = MakeTotal3D();
-    for (int k = 1; k <= kSlots; ++k) s->Sweep3D[k][1][1] = 1;
-    RecordingCanvas canvas;
-    DrawGraphCurves(*s, canvas);
-    const Rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 128, 0}, {128, 128, 128}, {0, 0, 255}, {128, 0, 0}};
-    for (int k = 1; k <= kSlots; ++k) {
-        const auto drawn = canvas.InColor(colours[k - 1]);
-        ASSERT_EQ(drawn.size(), 221U) << k;
-        EXPECT_EQ(drawn.front().y1, 20 * k + 192) << k;
-    }
 }
 
 TEST(GraphCurves, NothingPositiveLeavesOnlyTheFrame) {

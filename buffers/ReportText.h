@@ -1,14 +1,9 @@
 #pragma once
 // Small helpers shared by the reports of this layer.
 
-#include <string>
-#include <string_view>
+#include "Format.h"  // CutToChars, used by the reports of this layer
 
 namespace dedodiz {
-
-// The text cut to at most n characters. Report texts are UTF-8 ("°C", and whatever a name or a comment
-// holds), so a character is counted at its first byte and a multi-byte character is never split.
-std::string CutToChars(std::string_view text, std::size_t n);
 
 // Tells whether the computation within its lifetime raised a floating-point fault, so that a
 // calculation can store nothing and write nothing after a fault. It does not disturb the guard

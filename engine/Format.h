@@ -26,8 +26,12 @@ std::string FormatSci(double x);
 // empty text, gives no value.
 std::optional<double> ParseReal(std::string_view text);
 
-// The text cut to at most n characters.
+// The text cut to at most n bytes (names and fields whose length is counted in bytes).
 std::string_view CutTo(std::string_view text, std::size_t n);
+
+// The text cut to at most n characters. Report texts are UTF-8 ("°C", and whatever a name or a comment
+// holds), so a character is counted at its first byte and a multi-byte character is never split.
+std::string CutToChars(std::string_view text, std::size_t n);
 
 }  // namespace dedodiz
 

@@ -167,7 +167,7 @@ std::vector<std::string> BuildReport(State& s) {
     lines.emplace_back("Free metal concentration must be in \"GOOD\" range for buffering to occur.");
     lines.emplace_back("Range is Kd/sqrt(10) to Kd*sqrt(10)");
     lines.emplace_back("");
-    lines.emplace_back(CutTo("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str(), 80));
+    lines.emplace_back(CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str(), 80));
     lines.emplace_back("Help > Contents explains this report; quote it whole when you report a problem.");
     return lines;
 }

@@ -98,3 +98,17 @@ TEST(FormatValueTest, EightPointThree) {
 
 }  // namespace
 }  // namespace dedodiz
+
+namespace dedodiz {
+namespace {
+
+TEST(CutToCharsTest, CountsCharactersNotBytes) {
+    EXPECT_EQ(CutToChars("20.0 °C", 6), "20.0 °");
+    EXPECT_EQ(CutToChars("20.0 °C", 5), "20.0 ");
+    EXPECT_EQ(CutToChars("abc", 10), "abc");
+    EXPECT_EQ(CutToChars("äöü", 2), "äö");
+    EXPECT_EQ(CutTo("äöü", 3), "ä\xC3");  // the byte cut of fixed-size fields, by contrast
+}
+
+}  // namespace
+}  // namespace dedodiz

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QString>
 #include <QtGlobal>
+#include <memory>
 
 namespace dedodiz {
 
@@ -73,15 +74,15 @@ ImageView QtImageCanvas::Pixels() const {
 
 extern "C" dedodiz::ImageCanvas* dedodiz_qtcanvas_create() {
     if (QCoreApplication::instance() == nullptr) {
-        // Lives as long as the process: the plugin is never unloaded, and taking Qt down during
-        // exit would only risk a crash at the very end of a finished command.
+        // Lives until the process exits. The plugin is never unloaded, and this static is created
+        // after Qt's own, so it is destroyed before them: Qt shuts down in order, fonts included.
         static int argc = 3;
         static char name[] = "dedodiz32";
         static char option[] = "-platform";
         static char platform[] = "offscreen";
         static char* argv[] = {name, option, platform, nullptr};
         qInstallMessageHandler(dedodiz::KeepSeriousMessages);
-        new QGuiApplication(argc, argv);  // NOLINT(cppcoreguidelines-owning-memory)
+        static const std::unique_ptr<QGuiApplication> application = std::make_unique<QGuiApplication>(argc, argv);
     }
     return new dedodiz::QtImageCanvas();
 }

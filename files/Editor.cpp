@@ -1,0 +1,273 @@
+#include "Editor.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "ByteIO.h"
+#include "Corrections.h"
+#include "FloatGuard.h"
+#include "Format.h"
+
+namespace dedodiz {
+
+namespace {
+
+constexpr std::size_t kFieldWidth = 7;  // the editor's number fields hold 7 characters
+
+// "#" followed by the number right-aligned in 2 characters.
+std::string NumberLabel(int n) { return "#" + FormatFixed(n, 2, 0); }
+
+// The record and metal being edited, brought into range should the state hold anything else.
+int CurrentChelator(State& s) {
+    s.EditConChelator = static_cast<std::uint8_t>(std::clamp<int>(s.EditConChelator, 1, kTableChelators));
+    return s.EditConChelator;
+}
+
+int CurrentMetal(State& s) {
+    s.EditConMetal = static_cast<std::uint8_t>(std::clamp<int>(s.EditConMetal, 1, kTableMetals));
+    return s.EditConMetal;
+}
+
+// The constant field a value of EditConField stands for, with its enthalpy field.
+struct ConstantField {
+    std::string EditorFields::*constant = nullptr;
+    std::string EditorFields::*enthalpy = nullptr;
+};
+
+ConstantField FieldOf(int editConField) {
+    switch (editConField) {
+        case 1: return {&EditorFields::Edit1, &EditorFields::Edit2};
+        case 2: return {&EditorFields::Edit3, &EditorFields::Edit4};
+        case 3: return {&EditorFields::Edit5, &EditorFields::Edit6};
+        case 4: return {&EditorFields::Edit7, &EditorFields::Edit8};
+        case 5: return {&EditorFields::Edit11, &EditorFields::Edit13};
+        case 6: return {&EditorFields::Edit12, &EditorFields::Edit14};
+        default: return {};
+    }
+}
+
+bool StoreOrRefuse(State& s, const EditorFields& fields, MessageSink& messages) {
+    if (StoreEditorFields(s, fields)) return true;
+    messages.Message("BAD NUMBER FORMAT, TRY AGAIN", "ERROR");
+    return false;
+}
+
+}  // namespace
+
+std::string& FieldText(EditorFields& f, EditorControl control) {
+    switch (control) {
+        case EditorControl::Edit1: return f.Edit1;
+        case EditorControl::Edit2: return f.Edit2;
+        case EditorControl::Edit3: return f.Edit3;
+        case EditorControl::Edit4: return f.Edit4;
+        case EditorControl::Edit5: return f.Edit5;
+        case EditorControl::Edit6: return f.Edit6;
+        case EditorControl::Edit7: return f.Edit7;
+        case EditorControl::Edit8: return f.Edit8;
+        case EditorControl::Edit9: return f.Edit9;
+        case EditorControl::Edit11: return f.Edit11;
+        case EditorControl::Edit12: return f.Edit12;
+        case EditorControl::Edit13: return f.Edit13;
+        case EditorControl::Edit14: return f.Edit14;
+        case EditorControl::Edit15: return f.Edit15;
+        case EditorControl::MaskEdit1: return f.MaskEdit1;
+    }
+    return f.Edit9;  // not reached: every control is listed above
+}
+
+std::string EditorNumber(double x) { return FormatFixed(x, static_cast<int>(kFieldWidth), 3); }
+
+void ShowChelator(State& s, EditorFields& f) {
+    const int c = CurrentChelator(s);
+    const TChelatorRec& rec = s.Constants[c];
+    f.Label13 = NumberLabel(c);
+    f.Edit9 = rec.Name.str();
+    f.Edit1 = EditorNumber(rec.H[1]);
+    f.Edit3 = EditorNumber(rec.H[2]);
+    f.Edit5 = EditorNumber(rec.H[3]);
+    f.Edit7 = EditorNumber(rec.H[4]);
+    f.Edit2 = EditorNumber(rec.dH[1]);
+    f.Edit4 = EditorNumber(rec.dH[2]);
+    f.Edit6 = EditorNumber(rec.dH[3]);
+    f.Edit8 = EditorNumber(rec.dH[4]);
+    s.EditConField = 0;
+}
+
+void ShowMetal(State& s, EditorFields& f) {
+    const int c = CurrentChelator(s);
+    const int m = CurrentMetal(s);
+    const TChelatorRec& rec = s.Constants[c];
+    f.Label14 = NumberLabel(m);
+    f.MaskEdit1 = s.Constants[1].MetalName[m].str();
+    f.Edit15 = rec.Comment[m].str();
+    f.Edit11 = EditorNumber(rec.ML[m]);
+    f.Edit12 = EditorNumber(rec.MHL[m]);
+    f.Edit13 = EditorNumber(rec.dML[m]);
+    f.Edit14 = EditorNumber(rec.dMHL[m]);
+    s.EditConField = 0;
+}
+
+bool StoreEditorFields(State& s, const EditorFields& f) {
+    const int c = CurrentChelator(s);
+    const int m = CurrentMetal(s);
+    TChelatorRec& rec = s.Constants[c];
+    // Names are cut, never refused; a character typed with an accent goes whole or not at all.
+    rec.Name = fileio::CutText(f.Edit9, ChelatorText::max_length);
+    s.Constants[1].MetalName[m] = fileio::CutText(f.MaskEdit1, MetalText::max_length);
+    rec.Comment[m] = fileio::CutText(f.Edit15, CommentText::max_length);
+
+    const std::pair<const std::string*, double*> numbers[] = {
+        {&f.Edit1, &rec.H[1]},   {&f.Edit3, &rec.H[2]},     {&f.Edit5, &rec.H[3]},   {&f.Edit7, &rec.H[4]},
+        {&f.Edit2, &rec.dH[1]},  {&f.Edit4, &rec.dH[2]},    {&f.Edit6, &rec.dH[3]},  {&f.Edit8, &rec.dH[4]},
+        {&f.Edit11, &rec.ML[m]}, {&f.Edit12, &rec.MHL[m]}, {&f.Edit13, &rec.dML[m]}, {&f.Edit14, &rec.dMHL[m]},
+    };
+    for (const auto& [text, target] : numbers) {
+        const std::optional<double> value = ParseReal(*text);
+        if (!value) return false;
+        *target = *value;
+    }
+    return true;
+}
+
+bool NextChelator(State& s, EditorFields& fields, MessageSink& messages) {
+    if (!StoreOrRefuse(s, fields, messages)) return false;
+    s.EditConChelator = static_cast<std::uint8_t>(CurrentChelator(s) % kTableChelators + 1);
+    ShowChelator(s, fields);
+    ShowMetal(s, fields);
+    return true;
+}
+
+bool NextMetal(State& s, EditorFields& fields, MessageSink& messages) {
+    if (!StoreOrRefuse(s, fields, messages)) return false;
+    s.EditConMetal = static_cast<std::uint8_t>(CurrentMetal(s) % kTableMetals + 1);
+    ShowMetal(s, fields);
+    return true;
+}
+
+bool EditorOK(State& s, const EditorFields& fields, MessageSink& messages) {
+    return StoreOrRefuse(s, fields, messages);
+}
+
+void EditorFieldEntered(State& s, EditorControl control) {
+    switch (control) {
+        case EditorControl::Edit1: s.EditConField = 1; break;
+        case EditorControl::Edit3: s.EditConField = 2; break;
+        case EditorControl::Edit5: s.EditConField = 3; break;
+        case EditorControl::Edit7: s.EditConField = 4; break;
+        case EditorControl::Edit11: s.EditConField = 5; break;
+        case EditorControl::Edit12: s.EditConField = 6; break;
+        default: s.EditConField = 0; break;
+    }
+}
+
+bool PrepareAdjust(State& s, const EditorFields& editor, AdjustFields& dialog, MessageSink& messages) {
+    const ConstantField field = FieldOf(s.EditConField);
+    if (field.constant == nullptr) {
+        messages.Message("Adjust is for constants only", "INFORMATION");
+        return false;
+    }
+
+    if (s.EditConField <= 4) {
+        // A protonation step k joins H+ to the ligand carrying k charges.
+        s.AdjMetalValence = 1;
+        s.AdjChelatorValence = s.EditConField;
+    } else {
+        s.AdjChelatorValence = s.Constants[CurrentChelator(s)].H[2] > 0 ? 2 : 1;
+        const int valence = MetalNameValence(editor.MaskEdit1);
+        if (valence < 0) {
+            messages.Message("3rd letter of metal name is the valence and is missing", "ERROR");
+            return false;
+        }
+        s.AdjMetalValence = valence;
+    }
+    dialog.cv = s.AdjChelatorValence;
+    dialog.mv = s.AdjMetalValence;
+
+    const std::string& constantText = editor.*field.constant;
+    const std::optional<double> constant = ParseReal(constantText);
+    if (!constant) {
+        messages.Message("Attempting to use an un-real number", "ERROR");
+        return false;
+    }
+    s.AdjConstant = s.AdjResult = *constant;
+    dialog.Edit5 = constantText;
+    dialog.Edit3 = constantText;
+
+    const std::string& enthalpyText = editor.*field.enthalpy;
+    const std::optional<double> enthalpy = ParseReal(enthalpyText);
+    if (!enthalpy) {
+        messages.Message("Attempting to use an un-real number", "ERROR");
+        return false;
+    }
+    s.AdjDH = *enthalpy;
+    dialog.Edit6 = enthalpyText;
+
+    dialog.Edit1 = "20.0";
+    dialog.Edit2 = "0.100";
+    // A chelator whose name ends in "+" is positively charged: its constants vary the other way.
+    s.AdjDirect = editor.Edit9.size() >= kFieldWidth && editor.Edit9[kFieldWidth - 1] == '+';
+    dialog.viDirect = s.AdjDirect;
+
+    s.AdjSaved = s.AdjResult;
+    return true;
+}
+
+AdjustOutcome AdjustConstant(State& s, AdjustFields& dialog, MessageSink& messages) {
+    const std::optional<double> T0 = ParseReal(dialog.Edit1);
+    if (!T0) {
+        messages.Message("Temperature not a real number", "ERROR");
+        return AdjustOutcome::CloseDialog;
+    }
+    const std::optional<double> I0 = ParseReal(dialog.Edit2);
+    if (!I0) {
+        messages.Message("Ionic not a real number", "ERROR");
+        return AdjustOutcome::CloseDialog;
+    }
+    const std::optional<double> constant = ParseReal(dialog.Edit5);
+    if (!constant) {
+        messages.Message("Constant not a real number", "ERROR");
+        return AdjustOutcome::CloseDialog;
+    }
+    s.AdjConstant = *constant;
+    const std::optional<double> dH = ParseReal(dialog.Edit6);
+    if (!dH) {
+        messages.Message("dH not a real number", "ERROR");
+        return AdjustOutcome::CloseDialog;
+    }
+    s.AdjDH = *dH;
+
+    s.AdjChelatorValence = dialog.cv;
+    s.AdjMetalValence = dialog.mv;
+    s.AdjDirect = dialog.viDirect;
+
+    // An ionic strength of 0 or below, or a temperature of -273 C, is a fault of the conversion; the
+    // guard tells the user and nothing is stored.
+    double result = 0;
+    const bool ok = RunGuarded(messages, [&] {
+        result = CorrectConstant(s.AdjChelatorValence, s.AdjMetalValence, s.AdjDirect, s.AdjDH,
+                                 kReferenceTemperature, kReferenceIonic, s.AdjConstant, *T0, *I0);
+    });
+    if (!ok) return AdjustOutcome::Fault;
+    s.AdjResult = result;
+    dialog.Edit3 = EditorNumber(result);
+    return AdjustOutcome::Computed;
+}
+
+void CancelAdjust(State& s) { s.AdjResult = s.AdjSaved; }
+
+std::string AdjustedFieldText(double x) {
+    std::string text = EditorNumber(x);
+    if (text.size() <= kFieldWidth) return text;
+    const std::size_t point = text.find('.');
+    // Cutting inside the whole part would give a number ten or more times too small.
+    if (point != std::string::npos && point > kFieldWidth) return FormatFixed(x, static_cast<int>(kFieldWidth), 0);
+    text.resize(kFieldWidth);
+    return text;
+}
+
+void FinishAdjust(const State& s, EditorFields& editor) {
+    const ConstantField field = FieldOf(s.EditConField);
+    if (field.constant != nullptr) editor.*field.constant = AdjustedFieldText(s.AdjResult);
+}
+
+}  // namespace dedodiz

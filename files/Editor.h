@@ -1,0 +1,114 @@
+#pragma once
+// The constants editor and its adjust dialog without any window: the texts of the editor's fields, how
+// they are filled from the constants table and stored back into it, the stepping through chelators and
+// metals, and the conversion of a constant found at other conditions to 20 C and 0.1 N.
+//
+// The editor works directly on State::Constants: there is no copy and no undo. The windows only move
+// these texts in and out of their controls.
+
+#include <string>
+
+#include "Sinks.h"
+#include "State.h"
+
+namespace dedodiz {
+
+// The texts of the editor window, one member per control.
+struct EditorFields {
+    std::string Label13;    // "#" and the chelator number right-aligned in 2
+    std::string Edit9;      // chelator name
+    std::string Edit1, Edit3, Edit5, Edit7;  // H1..H4 (log10)
+    std::string Edit2, Edit4, Edit6, Edit8;  // dH1..dH4 [kcal/mol]
+    std::string Label14;    // "#" and the metal number right-aligned in 2
+    std::string MaskEdit1;  // metal name, shared by every record (record 1 holds it)
+    std::string Edit11;     // ML (log10)
+    std::string Edit12;     // MHL (log10)
+    std::string Edit13;     // dML [kcal/mol]
+    std::string Edit14;     // dMHL [kcal/mol]
+    std::string Edit15;     // comment of the current chelator for the current metal
+};
+
+// The editor's text controls, for the rule of which constant field was last entered.
+enum class EditorControl {
+    Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8,
+    Edit9, Edit11, Edit12, Edit13, Edit14, Edit15, MaskEdit1,
+};
+
+// The text of one control.
+std::string& FieldText(EditorFields& fields, EditorControl control);
+
+// How every number is shown in the editor: 3 decimals right-aligned in 7 characters.
+std::string EditorNumber(double x);
+
+// Fills Label13, Edit9 and the eight H and dH fields from record EditConChelator.
+void ShowChelator(State& s, EditorFields& fields);
+
+// Fills Label14, MaskEdit1 (from record 1), Edit15 and Edit11..Edit14 from record EditConChelator,
+// metal EditConMetal.
+void ShowMetal(State& s, EditorFields& fields);
+
+// Writes the fields into the table: the name, the metal name and the comment (cut to 7, 3 and 20),
+// then the twelve numbers in the order H1..H4, dH1..dH4, ML, MHL, dML, dMHL, each stored as soon as it
+// parses. Stops at the first that does not parse and returns false; what was stored before stays.
+bool StoreEditorFields(State& s, const EditorFields& fields);
+
+// The "&Next" buttons and OK: each stores the fields first. When a field does not parse they show
+// "BAD NUMBER FORMAT, TRY AGAIN" ("ERROR"), change nothing else and return false, so that the editor
+// stays as it is for the user to correct the field. Otherwise NextChelator moves to the next chelator
+// (after 12 comes 1) and shows it and its metal, NextMetal moves to the next metal (after 9 comes 1)
+// and shows it, and EditorOK tells that the editor may close.
+bool NextChelator(State& s, EditorFields& fields, MessageSink& messages);
+bool NextMetal(State& s, EditorFields& fields, MessageSink& messages);
+bool EditorOK(State& s, const EditorFields& fields, MessageSink& messages);
+
+// Clicking into or changing a control: H1..H4 (Edit1, Edit3, Edit5, Edit7) set EditConField to 1..4,
+// ML (Edit11) to 5, MHL (Edit12) to 6, every other control to 0.
+void EditorFieldEntered(State& s, EditorControl control);
+
+// The adjust dialog's texts and choices.
+struct AdjustFields {
+    std::string Edit1 = "20.0";   // known temperature T0 [C]
+    std::string Edit2 = "0.100";  // known ionic strength I0 [N]
+    std::string Edit3 = " ";      // the adjusted constant
+    std::string Edit5;            // the constant found (log10)
+    std::string Edit6;            // its enthalpy [kcal/mol]
+    int cv = 1;                   // chelator valence z1, 1..4
+    // Metal valence z2: the valence digit of the metal name, 0..9. The dialog offers 1, 2 and 3 and adds
+    // the digit of the name when it is another one, so that the charge computed is the one the name says.
+    int mv = 1;
+    bool viDirect = false;        // "Varies with [ionic]": true "Directly" (reverse), false "Indirectly"
+};
+
+// The "&Adjust" button before the dialog is shown. Returns false after telling the user why when there
+// is nothing to adjust: "Adjust is for constants only" ("INFORMATION") when no constant field was
+// entered last; "3rd letter of metal name is the valence and is missing" for ML or MHL of a metal name
+// without its valence digit; "Attempting to use an un-real number" when the constant or its enthalpy
+// does not parse (all "ERROR"). Otherwise sets the Adj* values and the dialog's fields: the charges
+// preselected (a protonation step k: chelator k, metal 1; ML or MHL: chelator 2 when the record has an
+// H2, else 1, and the metal's valence), T0 20.0 and I0 0.100, the direction from a name ending in "+".
+bool PrepareAdjust(State& s, const EditorFields& editor, AdjustFields& dialog, MessageSink& messages);
+
+enum class AdjustOutcome {
+    Computed,     // AdjResult and the dialog's Edit3 hold the converted constant
+    CloseDialog,  // a field did not parse; the user was told and the dialog closes, AdjResult unchanged
+    Fault,        // a floating-point fault ("ERROR" shown); nothing stored, the dialog stays open
+};
+
+// "Adjust Constant": reads T0, I0, the constant and its enthalpy (messages "Temperature not a real
+// number", "Ionic not a real number", "Constant not a real number", "dH not a real number"), takes the
+// charges and the direction from the dialog, and converts the constant to 20 C and 0.1 N.
+AdjustOutcome AdjustConstant(State& s, AdjustFields& dialog, MessageSink& messages);
+
+// "&Cancel" of the adjust dialog: the value from before the dialog comes back.
+void CancelAdjust(State& s);
+
+// The text written back into an editor field: AdjResult with 3 decimals, cut to its first 7 characters
+// (1234.5678 gives "1234.56"). A number whose whole part alone needs more than 7 characters keeps its
+// whole part, rounded, rather than lose digits before the point.
+std::string AdjustedFieldText(double x);
+
+// When the adjust dialog has closed, whichever way: the constant field the dialog was opened for
+// receives AdjustedFieldText(AdjResult). The table changes only when the fields are next stored.
+void FinishAdjust(const State& s, EditorFields& editor);
+
+}  // namespace dedodiz

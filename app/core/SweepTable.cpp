@@ -13,7 +13,7 @@ constexpr std::size_t kLineLength = 80;
 constexpr std::size_t kRowLength = 78;
 constexpr std::size_t kColumnWidth = 13;
 
-void Emit(OutputSink& output, std::string_view line) { output.AddOutputLine(CutTo(line, kLineLength)); }
+void Emit(OutputSink& output, std::string_view line) { output.AddOutputLine(CutToChars(line, kLineLength)); }
 
 // A line of blanks into which texts are written at fixed columns 1..6, 13 characters apart.
 class BlankRow {
@@ -76,7 +76,7 @@ void WriteStartingConditions(const State& s, OutputSink& output) {
 }
 
 void WriteHeader(const State& s, OutputSink& output) {
-    std::string line(CutTo(SweepTableLabel(s, s.XVariable) + "        ", 12));
+    std::string line = CutToChars(SweepTableLabel(s, s.XVariable) + "        ", 12);
     for (int k = 1; k <= kSlots; ++k) {
         const std::string_view metal = SweepMetalName(s, k);
         if (metal.empty()) continue;

@@ -105,42 +105,51 @@ BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
     return result;
 }
 
-void ReportBufferRanges(State& s, OutputSink& output) {
-    const double T = s.Solution.Temperature;
-    const double I = s.Solution.IonicEquiv;
-    const double pH = s.Solution.PH;
+BufferRanges ComputeBufferRanges(const State& s) {
+    BufferRanges r;
+    r.temperature = s.Solution.Temperature;
+    r.ionic = s.Solution.IonicEquiv;
+    r.pH = s.Solution.PH;
 
     const FaultScope faults;
+    r.bufferType = s.BufferRecord.BufferType;
+    for (int slot = 1; slot <= kBufferSlots; ++slot) {
+        r.bufferType = s.BufferSlots[slot].anionic ? 0 : 1;
+        const OneBased<double, 3> pKa = CorrectBufferPKa(s, slot, r.bufferType, r.temperature, r.ionic);
+        for (int k = 1; k <= 3; ++k)
+            if (pKa[k] != 0) r.rows.push_back({slot, k, pKa[k], pKa[k] - kHalfRange, pKa[k] + kHalfRange});
+    }
+    r.ok = !faults.Faulted();
+    return r;
+}
+
+void WriteBufferRanges(State& s, const BufferRanges& r, OutputSink& output) {
     std::vector<std::string> lines;
     lines.emplace_back("pH Buffers are affected by temperature and ionic strength");
-    lines.push_back(FormatFixed(T, 6, 1) + " °C  " + FormatFixed(I, 6, 3) + " N");
+    lines.push_back(FormatFixed(r.temperature, 6, 1) + " °C  " + FormatFixed(r.ionic, 6, 3) + " N");
     lines.emplace_back("BUFFER              LOW     HIGH    pKa   COMMENTS");
-
-    std::uint16_t bufferType = s.BufferRecord.BufferType;
-    for (int slot = 1; slot <= kBufferSlots; ++slot) {
-        const TBufferSlot& b = s.BufferSlots[slot];
-        bufferType = b.anionic ? 0 : 1;
-        const OneBased<double, 3> pKa = CorrectBufferPKa(s, slot, bufferType, T, I);
-        for (int k = 1; k <= 3; ++k) {
-            if (pKa[k] == 0) continue;
-            std::string line = b.Name.str();
-            line.append(kNameField > line.size() ? kNameField - line.size() : 0, ' ');
-            line += " " + FormatFixed(pKa[k] - kHalfRange, 6, 2) + "  " + FormatFixed(pKa[k] + kHalfRange, 6, 2) +
-                    "  " + FormatFixed(pKa[k], 6, 2) + "  " + b.comments.str();
-            lines.push_back(CutToChars(line, kReportWidth));
-        }
+    for (const BufferRangeRow& row : r.rows) {
+        const TBufferSlot& b = s.BufferSlots[row.slot];
+        std::string line = b.Name.str();
+        line.append(kNameField > line.size() ? kNameField - line.size() : 0, ' ');
+        line += " " + FormatFixed(row.low, 6, 2) + "  " + FormatFixed(row.high, 6, 2) + "  " +
+                FormatFixed(row.pKa, 6, 2) + "  " + b.comments.str();
+        lines.push_back(CutToChars(line, kReportWidth));
     }
     lines.push_back(
         CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using Using " + s.BufferFileName.str(), kReportWidth));
 
-    if (faults.Faulted()) return;
-
-    s.BufferRecord.Temperature = T;
-    s.BufferRecord.PH = pH;
-    s.BufferRecord.Ionic = I;
-    s.BufferRecord.BufferType = bufferType;
+    s.BufferRecord.Temperature = r.temperature;
+    s.BufferRecord.PH = r.pH;
+    s.BufferRecord.Ionic = r.ionic;
+    s.BufferRecord.BufferType = r.bufferType;
     if (!s.AddNextRun) output.ClearOutput();
     for (const std::string& line : lines) output.AddOutputLine(line);
+}
+
+void ReportBufferRanges(State& s, OutputSink& output) {
+    const BufferRanges r = ComputeBufferRanges(s);
+    if (r.ok) WriteBufferRanges(s, r, output);
 }
 
 void AddBufferToOutput(OutputSink& output, const BufferFieldTexts& f) {

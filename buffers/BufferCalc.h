@@ -6,7 +6,9 @@
 // fault they store and write nothing, leaving BufferRecord and the output text as they were, and leave
 // the fault raised, so that the guard shows its "ERROR" message.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "FixedArray.h"
 #include "Sinks.h"
@@ -35,9 +37,35 @@ BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages);
 std::string BufferPKaText(double pKa);
 std::string BufferIonicText(double contribution);
 
+// One line of the buffer ranges report: a step of a slot whose corrected pKa is not 0.
+struct BufferRangeRow {
+    int slot = 0;     // 1..12
+    int step = 0;     // 1..3
+    double pKa = 0;   // corrected pKa'
+    double low = 0;   // pKa' - 0.5, the lowest pH the buffer holds
+    double high = 0;  // pKa' + 0.5
+};
+
+// The numbers of one ranges report, which the text report and the data exports both print.
+struct BufferRanges {
+    bool ok = false;              // false: a floating-point fault stopped the computation
+    double temperature = 0;       // [C]
+    double pH = 0;
+    double ionic = 0;             // [N]
+    std::uint16_t bufferType = 0; // type of the last slot, which the report leaves in BufferRecord
+    std::vector<BufferRangeRow> rows;
+};
+
 // The useful pH range (pKa' +- 0.5) of every pKa of every slot at the solution's temperature and ionic
-// strength, after clearing the output unless AddNextRun is set. Copies the solution's conditions into
-// BufferRecord. The caller shows the output window.
+// strength; changes nothing. Runs under the caller's fault guard; after a fault ok is false and the
+// fault stays raised.
+BufferRanges ComputeBufferRanges(const State& s);
+
+// Writes the report of ranges that were computed, after clearing the output unless AddNextRun is set,
+// and copies their conditions into BufferRecord.
+void WriteBufferRanges(State& s, const BufferRanges& ranges, OutputSink& output);
+
+// ComputeBufferRanges, then WriteBufferRanges when it succeeded. The caller shows the output window.
 void ReportBufferRanges(State& s, OutputSink& output);
 
 // The window's fields and result labels as they stand.

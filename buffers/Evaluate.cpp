@@ -71,46 +71,59 @@ double ApparentKd(const Conditions& c, const TChelatorRec& rec, int m, int zM) {
 
 }  // namespace
 
-void EvaluateChelators(State& s, OutputSink& output) {
-    const double T = s.Solution.Temperature;
-    const double pH = s.Solution.PH;
-    const double I = s.Solution.IonicEquiv;
+ChelatorEvaluation ComputeChelatorEvaluation(const State& s) {
+    ChelatorEvaluation e;
+    e.temperature = s.Solution.Temperature;
+    e.pH = s.Solution.PH;
+    e.ionic = s.Solution.IonicEquiv;
     const FaultScope faults;
-    const Conditions c{T, I,
-                       std::abs(T - kReferenceTemperature) >= kTemperatureWindow ||
-                           std::abs(I - kReferenceIonic) >= kIonicWindow,
-                       std::pow(10.0, -pH) / HydrogenActivityFactor(T, I)};
+    const Conditions c{e.temperature, e.ionic,
+                       std::abs(e.temperature - kReferenceTemperature) >= kTemperatureWindow ||
+                           std::abs(e.ionic - kReferenceIonic) >= kIonicWindow,
+                       std::pow(10.0, -e.pH) / HydrogenActivityFactor(e.temperature, e.ionic)};
+    e.hydrogen = c.hydrogen;
     const double sqrt10 = std::sqrt(10.0);
-
-    std::vector<std::string> lines;
-    lines.emplace_back("Kd is temperature, pH and ionic concentration dependent:");
-    lines.push_back(FormatFixed(T, 6, 1) + " °C  pH " + FormatFixed(pH, 5, 2) + "  " + FormatFixed(I, 6, 3) + " N");
-    lines.emplace_back("Metal-chelator     LOW        HIGH       Kd      COMMENTS");
 
     // Grouped by metal, chelators in table order. Whether a chelator is chosen for a run plays no part.
     for (int m = 1; m <= kTableMetals; ++m) {
         if (!s.MetalChosen[m]) continue;
-        const MetalText& metal = s.Constants[1].MetalName[m];
         // A name without a valence digit carries no charge, as in a run.
-        const int zM = std::max(0, MetalNameValence(metal));
+        const int zM = std::max(0, MetalNameValence(s.Constants[1].MetalName[m]));
         for (int ch = 1; ch <= kTableChelators; ++ch) {
             const TChelatorRec& rec = s.Constants[ch];
             if (rec.ML[m] == 0) continue;
             const double kd = ApparentKd(c, rec, m, zM);
-            std::string line = metal.str() + "-" + rec.Name.str();
-            line.append(kChelatorField > rec.Name.size() ? kChelatorField - rec.Name.size() : 0, ' ');
-            line += FormatSci(kd / sqrt10) + "  " + FormatSci(kd * sqrt10) + "  " + FormatSci(kd) + "  " +
-                    rec.Comment[m].str();
-            lines.push_back(std::move(line));
+            e.rows.push_back({m, ch, kd, kd / sqrt10, kd * sqrt10});
         }
+    }
+    e.ok = !faults.Faulted();
+    return e;
+}
+
+void WriteChelatorEvaluation(State& s, const ChelatorEvaluation& e, OutputSink& output) {
+    std::vector<std::string> lines;
+    lines.emplace_back("Kd is temperature, pH and ionic concentration dependent:");
+    lines.push_back(FormatFixed(e.temperature, 6, 1) + " °C  pH " + FormatFixed(e.pH, 5, 2) + "  " +
+                    FormatFixed(e.ionic, 6, 3) + " N");
+    lines.emplace_back("Metal-chelator     LOW        HIGH       Kd      COMMENTS");
+    for (const EvaluationRow& row : e.rows) {
+        const TChelatorRec& rec = s.Constants[row.chelator];
+        std::string line = s.Constants[1].MetalName[row.metal].str() + "-" + rec.Name.str();
+        line.append(kChelatorField > rec.Name.size() ? kChelatorField - rec.Name.size() : 0, ' ');
+        line += FormatSci(row.low) + "  " + FormatSci(row.high) + "  " + FormatSci(row.kd) + "  " +
+                rec.Comment[row.metal].str();
+        lines.push_back(std::move(line));
     }
     lines.push_back("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str());
 
-    if (faults.Faulted()) return;
-
-    s.HydrogenConc = c.hydrogen;
+    s.HydrogenConc = e.hydrogen;
     if (!s.AddNextRun) output.ClearOutput();
     for (const std::string& line : lines) output.AddOutputLine(line);
+}
+
+void EvaluateChelators(State& s, OutputSink& output) {
+    const ChelatorEvaluation e = ComputeChelatorEvaluation(s);
+    if (e.ok) WriteChelatorEvaluation(s, e, output);
 }
 
 }  // namespace dedodiz

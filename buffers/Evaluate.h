@@ -4,10 +4,39 @@
 // strength, and the free-metal range Kd/sqrt(10) .. Kd*sqrt(10) over which the chelator buffers.
 // Needs only the constants table and the environment; no concentrations, no solve.
 
+#include <vector>
+
 #include "Sinks.h"
 #include "State.h"
 
 namespace dedodiz {
+
+// One line of the evaluation: a chosen metal with a chelator of the table that binds it (ML not 0).
+struct EvaluationRow {
+    int metal = 0;     // metal number 1..9 of the constants table
+    int chelator = 0;  // chelator number 1..12 of the constants table
+    double kd = 0;     // [mol/L] apparent dissociation constant, 0 when neither ML nor MHL binds
+    double low = 0;    // [mol/L] Kd/sqrt(10), the lower end of the buffering range
+    double high = 0;   // [mol/L] Kd*sqrt(10), the upper end
+};
+
+// The numbers of one evaluation, which the text report and the data exports both print.
+struct ChelatorEvaluation {
+    bool ok = false;        // false: a floating-point fault stopped the computation
+    double temperature = 0; // [C]
+    double pH = 0;
+    double ionic = 0;       // [N]
+    double hydrogen = 0;    // [mol/L] hydrogen-ion concentration 10^-pH / G
+    std::vector<EvaluationRow> rows;  // grouped by metal, chelators in table order
+};
+
+// Computes the evaluation for the chosen metals at the solution's conditions; changes nothing.
+// Runs under the caller's fault guard; after a fault ok is false and the fault stays raised.
+ChelatorEvaluation ComputeChelatorEvaluation(const State& s);
+
+// Writes the table of an evaluation that succeeded, after clearing the output unless AddNextRun is
+// set, and stores its hydrogen-ion concentration in HydrogenConc.
+void WriteChelatorEvaluation(State& s, const ChelatorEvaluation& evaluation, OutputSink& output);
 
 // Writes the table after clearing the output unless AddNextRun is set, and stores the hydrogen-ion
 // concentration in HydrogenConc. Runs under the caller's fault guard: a correction needs I > 0

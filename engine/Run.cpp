@@ -174,6 +174,8 @@ std::vector<std::string> BuildReport(State& s) {
 
 }  // namespace
 
+std::string_view BufferingRangeWord(double kd, double free) { return RangeWord(kd, free); }
+
 bool CheckRunInputs(const State& s, MessageSink& messages) {
     const TSolution& sol = s.Solution;
     if (s.CalcType == 2) {

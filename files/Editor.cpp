@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "ByteIO.h"
 #include "Corrections.h"
@@ -54,7 +55,7 @@ bool StoreOrRefuse(State& s, const EditorFields& fields, MessageSink& messages) 
 
 }  // namespace
 
-std::string& FieldText(EditorFields& f, EditorControl control) {
+const std::string& FieldText(const EditorFields& f, EditorControl control) {
     switch (control) {
         case EditorControl::Edit1: return f.Edit1;
         case EditorControl::Edit2: return f.Edit2;
@@ -73,6 +74,10 @@ std::string& FieldText(EditorFields& f, EditorControl control) {
         case EditorControl::MaskEdit1: return f.MaskEdit1;
     }
     return f.Edit9;  // not reached: every control is listed above
+}
+
+std::string& FieldText(EditorFields& f, EditorControl control) {
+    return const_cast<std::string&>(FieldText(std::as_const(f), control));
 }
 
 std::string EditorNumber(double x) { return FormatFixed(x, static_cast<int>(kFieldWidth), 3); }

@@ -35,6 +35,7 @@ enum class EditorControl {
 };
 
 // The text of one control.
+const std::string& FieldText(const EditorFields& fields, EditorControl control);
 std::string& FieldText(EditorFields& fields, EditorControl control);
 
 // How every number is shown in the editor: 3 decimals right-aligned in 7 characters.

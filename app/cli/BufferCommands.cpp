@@ -6,6 +6,7 @@
 #include "Commands.h"
 #include "ConstantsFile.h"
 #include "Evaluate.h"
+#include "Export.h"
 #include "FloatGuard.h"
 #include "Listing.h"
 #include "WorkFile.h"
@@ -21,13 +22,14 @@ struct BufferOptions {
     double ionic = 0.1;  // [N]
 };
 
-// The report of a command that has run its computation under the guard: printed when it succeeded.
-void Finish(Context& c, bool ok) {
+// The result of a command that has run its computation under the guard: printed when it succeeded.
+void Finish(Context& c, bool ok, const std::function<std::string()>& csv,
+            const std::function<JsonValue()>& json) {
     if (!ok) {
         c.status = 1;
         return;
     }
-    c.report.Print();
+    c.PrintResult(csv, json);
 }
 
 void Buffers(Context& c, const BufferOptions& o) {
@@ -43,7 +45,14 @@ void Buffers(Context& c, const BufferOptions& o) {
         c.status = 1;
         return;
     }
-    Finish(c, RunGuarded(c.messages, [&] { ReportBufferRanges(s, c.report); }));
+    BufferRanges ranges;
+    const bool ok = RunGuarded(c.messages, [&] {
+        ranges = ComputeBufferRanges(s);
+        if (ranges.ok) WriteBufferRanges(s, ranges, c.report);
+    });
+    Finish(
+        c, ok, [&] { return BufferRangesCsv(s, ranges); },
+        [&] { return BufferRangesJson(s, ranges, c.messages.Shown()); });
 }
 
 void Evaluate(Context& c, const std::string& workFile) {
@@ -53,7 +62,14 @@ void Evaluate(Context& c, const std::string& workFile) {
         c.status = 1;
         return;
     }
-    Finish(c, RunGuarded(c.messages, [&] { EvaluateChelators(s, c.report); }));
+    ChelatorEvaluation evaluation;
+    const bool ok = RunGuarded(c.messages, [&] {
+        evaluation = ComputeChelatorEvaluation(s);
+        if (evaluation.ok) WriteChelatorEvaluation(s, evaluation, c.report);
+    });
+    Finish(
+        c, ok, [&] { return EvaluationCsv(s, evaluation); },
+        [&] { return EvaluationJson(s, evaluation, c.messages.Shown()); });
 }
 
 void List(Context& c, const std::string& constants) {
@@ -72,7 +88,7 @@ void List(Context& c, const std::string& constants) {
     }
     // An empty table lists nothing and says so; that is still the command's whole report.
     ListConstants(s, c.report, c.messages);
-    c.report.Print();
+    c.PrintResult([&] { return ConstantsCsv(s); }, [&] { return ConstantsJson(s, c.messages.Shown()); });
 }
 
 }  // namespace
@@ -85,6 +101,7 @@ void AddBuffersCommand(CLI::App& app, Context& context) {
     cmd->add_option("--temp", o.temperature, "temperature [C]")->capture_default_str();
     cmd->add_option("--ph", o.pH, "pH")->capture_default_str();
     cmd->add_option("--ionic", o.ionic, "ionic strength [N]")->capture_default_str();
+    AddFormatOption(*cmd, context);
     cmd->callback([&context] { Buffers(context, o); });
 }
 
@@ -96,6 +113,7 @@ void AddEvaluateCommand(CLI::App& app, Context& context) {
     cmd->add_option("WORK", workFile, "work settings file (.STG); its constants file is read relative to the "
                                       "current folder")
         ->required();
+    AddFormatOption(*cmd, context);
     cmd->callback([&context] { Evaluate(context, workFile); });
 }
 
@@ -103,6 +121,7 @@ void AddListCommand(CLI::App& app, Context& context) {
     static std::string constants;
     CLI::App* cmd = app.add_subcommand("list", "The constants of a constants file as stored (20 C, 0.1 N)");
     cmd->add_option("CONSTANTS", constants, "constants file (.TCM or .CCM)")->required();
+    AddFormatOption(*cmd, context);
     cmd->callback([&context] { List(context, constants); });
 }
 

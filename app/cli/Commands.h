@@ -5,23 +5,26 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "Export.h"
 #include "Sinks.h"
 #include "State.h"
 
 namespace dedodiz::cli {
 
 // Every message box the command would show, as one line "CAPTION: TEXT" on stderr; a carriage
-// return inside the text becomes one blank.
+// return inside the text becomes one blank. The messages are kept too, for the "warnings" of JSON.
 class StderrMessages : public MessageSink {
 public:
     void Message(std::string_view text, std::string_view caption) override;
-    [[nodiscard]] int Count() const { return count_; }
+    [[nodiscard]] int Count() const { return static_cast<int>(shown_.size()); }
+    [[nodiscard]] const ShownMessages& Shown() const { return shown_; }
 
 private:
-    int count_ = 0;
+    ShownMessages shown_;
 };
 
 // The output text of the command: kept in memory (a report may clear it) and printed to stdout once
@@ -40,13 +43,21 @@ private:
     bool shown_ = false;
 };
 
-// What every command shares: the one State, the two sinks and the exit status.
+// What every command shares: the one State, the two sinks, the output format and the exit status.
 struct Context {
     State state;
     StderrMessages messages;
     StdoutReport report;
+    std::string format = "text";  // what a command prints on success: "text" (the report), "csv" or "json"
     int status = 0;
+
+    // The command's result on stdout in the chosen format: the report, csv() or json(). Call it only
+    // when the command succeeded; a command that failed prints nothing in any format.
+    void PrintResult(const std::function<std::string()>& csv, const std::function<JsonValue()>& json) const;
 };
+
+// The option --format text|csv|json of a command.
+void AddFormatOption(CLI::App& command, Context& context);
 
 // A usage error found after parsing (an unknown chelator name, a malformed VALUE): the message and a
 // short usage text on stderr, exit status 2.

@@ -143,7 +143,7 @@ void Run(Context& c, const RunOptions& o) {
         c.status = 1;
         return;
     }
-    c.report.Print();
+    c.PrintResult([&] { return RunCsv(c.state); }, [&] { return RunJson(c.state, c.messages.Shown()); });
 }
 
 }  // namespace
@@ -165,6 +165,7 @@ void AddRunCommand(CLI::App& app, Context& context) {
     run->add_option("--metal", o.metals, "NAME=VALUE [mol/L]: free for type total, total for type free, "
                                          "TOTAL:FREE for type chelator")
         ->allow_extra_args(false);
+    AddFormatOption(*run, context);
     run->callback([&context] { Run(context, o); });
 }
 

@@ -7,6 +7,7 @@
 #include "Bmp.h"
 #include "CanvasLoader.h"
 #include "Commands.h"
+#include "Export.h"
 #include "Format.h"
 #include "Graph.h"
 #include "Sweep.h"
@@ -109,7 +110,7 @@ void Sweep(Context& c, const SweepOptions& o) {
         }
     }
     WriteSweepTable(s, c.report);
-    c.report.Print();
+    c.PrintResult([&] { return SweepCsv(s); }, [&] { return SweepJson(s, c.messages.Shown()); });
 }
 
 }  // namespace
@@ -127,7 +128,8 @@ void AddSweepCommand(CLI::App& app, Context& context) {
         ->required();
     cmd->add_option("--z", o.z, "Z axis VAR:LOW:HIGH, for a 3D sweep");
     cmd->add_option("--bmp", o.bmp, "also save the graph as a 633 x 433 Windows bitmap");
-    cmd->callback([&context] { Sweep(context, o); });
+AddFormatOption(*cmd, context);
+        cmd->callback([&context] { Sweep(context, o); });
 }
 
 }  // namespace dedodiz::cli

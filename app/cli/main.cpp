@@ -15,7 +15,7 @@ void StderrMessages::Message(std::string_view text, std::string_view caption) {
     for (char& c : line)
         if (c == '\r') c = ' ';
     std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(), line.c_str());
-    ++count_;
+    shown_.push_back({std::string(caption), std::string(text)});
 }
 
 void StdoutReport::Print() const {
@@ -24,6 +24,25 @@ void StdoutReport::Print() const {
         std::fputc('\n', stdout);
     }
     std::fflush(stdout);
+}
+
+void Context::PrintResult(const std::function<std::string()>& csv, const std::function<JsonValue()>& json) const {
+    if (format == "text") {
+        report.Print();
+        return;
+    }
+    const std::string text = format == "csv" ? csv() : JsonText(json());
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void AddFormatOption(CLI::App& command, Context& context) {
+    command
+        .add_option("--format", context.format,
+                    "text: the report; csv: one table with a header row; json: every number at full precision "
+                    "(see docs/export-formats.md)")
+        ->check(CLI::IsMember({"text", "csv", "json"}))
+        ->capture_default_str();
 }
 
 namespace {

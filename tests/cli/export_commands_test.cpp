@@ -1,0 +1,243 @@
+// dedodiz32-cli --format: the text reports unchanged, CSV and JSON against golden files, and the
+// exit statuses and stderr lines the same in every format. Run from the repository root.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Format.h"
+#include "Golden.h"
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+Result Cli(const std::string& arguments) {
+    const std::string errPath = testing::TempDir() + "export_commands_stderr.txt";
+    const std::string command = std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
+    Result r;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return r;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
+    const int raw = pclose(pipe);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.err = ReadFile(errPath);
+    return r;
+}
+
+const char* const kRun = "run --constants data/standard.TCM --temp 25 --ph 7.2 --ionic 0.15 --chelator EGTA=2e-3 "
+                         "--chelator EDTA=1e-4 --metal Ca2=1e-3 --metal Mg2=2e-3";
+const char* const kSweep2D = "sweep examples/ca-egta-free.STG --x ph:6:8";
+const char* const kSweep3D = "sweep examples/ca-egta-free.STG --x ph:6:8 --z metal2:1e-4:2e-3";
+const char* const kSweepTotal = "sweep examples/bapta-total.STG --x metal1:1e-8:1e-6";
+const char* const kEvaluate = "evaluate examples/ca-egta-free.STG";
+const char* const kBuffers = "buffers data/buffers.bcm --temp 37 --ionic 0.15";
+const char* const kList = "list data/standard.TCM";
+
+bool Close(double a, double b) { return a == b || std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b)); }
+
+// Numbers are compared to nine significant digits, so that the golden files do not hang on the last
+// bit of a library function; keys, their order, texts and flags exactly.
+void ExpectSameJson(const nlohmann::ordered_json& expected, const nlohmann::ordered_json& actual,
+                    const std::string& where) {
+    if (expected.is_number() && actual.is_number()) {
+        EXPECT_TRUE(Close(expected.get<double>(), actual.get<double>()))
+            << where << ": " << expected << " != " << actual;
+        return;
+    }
+    ASSERT_EQ(expected.type(), actual.type()) << where;
+    if (expected.is_object()) {
+        ASSERT_EQ(expected.size(), actual.size()) << where;
+        auto e = expected.begin();
+        for (auto a = actual.begin(); a != actual.end(); ++a, ++e) {
+            ASSERT_EQ(e.key(), a.key()) << where;
+            ExpectSameJson(e.value(), a.value(), where + "." + a.key());
+        }
+    } else if (expected.is_array()) {
+        ASSERT_EQ(expected.size(), actual.size()) << where;
+        for (std::size_t k = 0; k < expected.size(); ++k)
+            ExpectSameJson(expected[k], actual[k], where + "[" + std::to_string(k) + "]");
+    } else {
+        EXPECT_EQ(expected, actual) << where;
+    }
+}
+
+std::vector<std::vector<std::string>> SplitCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        rows.emplace_back();
+        std::string cell;
+        bool quoted = false;
+        for (const char c : line) {
+            if (c == '"') quoted = !quoted;
+            if (c == ',' && !quoted) {
+                rows.back().push_back(cell);
+                cell.clear();
+            } else {
+                cell += c;
+            }
+        }
+        rows.back().push_back(cell);
+    }
+    return rows;
+}
+
+void ExpectSameCsv(const std::string& expected, const std::string& actual, const std::string& name) {
+    const auto e = SplitCsv(expected), a = SplitCsv(actual);
+    ASSERT_EQ(e.size(), a.size()) << name;
+    for (std::size_t r = 0; r < e.size(); ++r) {
+        ASSERT_EQ(e[r].size(), a[r].size()) << name << " row " << r;
+        for (std::size_t k = 0; k < e[r].size(); ++k) {
+            char* endE = nullptr;
+            char* endA = nullptr;
+            const double x = std::strtod(e[r][k].c_str(), &endE);
+            const double y = std::strtod(a[r][k].c_str(), &endA);
+            if (!e[r][k].empty() && *endE == '\0' && !a[r][k].empty() && *endA == '\0')
+                EXPECT_TRUE(Close(x, y)) << name << " row " << r << " column " << k << ": " << e[r][k] << " != " << a[r][k];
+            else
+                EXPECT_EQ(e[r][k], a[r][k]) << name << " row " << r << " column " << k;
+        }
+    }
+}
+
+void ExpectGoldenData(const std::string& relativePath, const std::string& actual) {
+    const std::string path = std::string(DEDODIZ_TEST_DATA) + "/" + relativePath;
+    if (const char* bless = std::getenv("DEDODIZ_BLESS"); bless != nullptr && std::string(bless) == "1") {
+        std::ofstream(path, std::ios::binary) << actual;
+        return;
+    }
+    const std::string expected = ReadFile(path);
+    ASSERT_FALSE(expected.empty()) << "missing golden file " << path;
+    if (relativePath.ends_with(".json"))
+        ExpectSameJson(nlohmann::ordered_json::parse(expected), nlohmann::ordered_json::parse(actual), relativePath);
+    else
+        ExpectSameCsv(expected, actual, relativePath);
+}
+
+// The default is text, and --format text changes no byte of any report.
+TEST(ExportCommandsTest, TextIsTheReportOfEveryCommand) {
+    for (const char* command : {kRun, kSweep2D, kSweep3D, kSweepTotal, kEvaluate, kBuffers, kList}) {
+        const Result plain = Cli(command);
+        const Result text = Cli(std::string(command) + " --format text");
+        EXPECT_EQ(plain.status, 0) << command << ": " << plain.err;
+        EXPECT_FALSE(plain.out.empty()) << command;
+        EXPECT_EQ(text.out, plain.out) << command;
+        EXPECT_EQ(text.err, plain.err) << command;
+    }
+    dedodiz::test::ExpectGolden("cli/sweep-2d-ph.txt", Cli(kSweep2D).out);
+    dedodiz::test::ExpectGolden("cli/sweep-3d-ph-mg.txt", Cli(kSweep3D).out);
+    dedodiz::test::ExpectGolden("cli/sweep-2d-bapta-free-ca.txt", Cli(kSweepTotal).out);
+}
+
+TEST(ExportCommandsTest, DataFormatsMatchGolden) {
+    const struct {
+        const char* command;
+        const char* format;
+        const char* golden;
+    } cases[] = {
+        {kRun, "json", "export/run.json"},           {kRun, "csv", "export/run.csv"},
+        {kSweep2D, "csv", "export/sweep-2d.csv"},    {kSweep2D, "json", "export/sweep-2d.json"},
+        {kSweep3D, "csv", "export/sweep-3d.csv"},    {kSweep3D, "json", "export/sweep-3d.json"},
+        {kEvaluate, "csv", "export/evaluate.csv"},   {kEvaluate, "json", "export/evaluate.json"},
+        {kBuffers, "csv", "export/buffers.csv"},     {kBuffers, "json", "export/buffers.json"},
+        {kList, "csv", "export/list.csv"},           {kList, "json", "export/list.json"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Cli(std::string(c.command) + " --format " + c.format);
+        EXPECT_EQ(r.status, 0) << c.command << ": " << r.err;
+        ExpectGoldenData(c.golden, r.out);
+    }
+}
+
+// A 2D sweep is 41 rows, a 3D sweep 121, each under one header row; every row as wide as its header.
+TEST(ExportCommandsTest, SweepTablesHaveOneRowPerPoint) {
+    const struct {
+        const char* command;
+        std::size_t rows, columns;
+    } cases[] = {{kSweep2D, 41, 4}, {kSweep3D, 121, 5}, {kSweepTotal, 41, 3}};
+    for (const auto& c : cases) {
+        const auto rows = SplitCsv(Cli(std::string(c.command) + " --format csv").out);
+        ASSERT_EQ(rows.size(), c.rows + 1) << c.command;
+        for (const auto& row : rows) EXPECT_EQ(row.size(), c.columns) << c.command;
+    }
+    const auto rows = SplitCsv(Cli(std::string(kSweepTotal) + " --format csv").out);
+    EXPECT_EQ(rows[0][0], "free_Ca2_M");  // a metal axis of type Total sweeps the free metal
+    EXPECT_EQ(rows[0][1], "total_Ca2_M");
+}
+
+// The JSON holds the numbers the report printed, and the warnings that stderr showed.
+TEST(ExportCommandsTest, RunJsonAgreesWithTheReport) {
+    const std::string command =
+        "run --constants data/standard.TCM --temp 25 --ph 3.5 --chelator EGTA=2e-3 --chelator EDTA=1e-4 "
+        "--metal Ca2=1e-3 --metal Mg2=2e-3";
+    const Result text = Cli(command);
+    const Result json = Cli(command + " --format json");
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.err, text.err);
+    const auto j = nlohmann::json::parse(json.out);
+    for (const auto& m : j["metals"])
+        EXPECT_NE(text.out.find(dedodiz::FormatSci(m["free_M"].get<double>()) + "M"), std::string::npos) << m;
+    for (const auto& p : j["pairs"]) {
+        EXPECT_NE(text.out.find(dedodiz::FormatSci(p["Kd_M"].get<double>())), std::string::npos) << p;
+        EXPECT_NE(text.out.find(dedodiz::FormatFixed(p["log_Kc_ML"].get<double>(), 6, 2)), std::string::npos) << p;
+    }
+    std::string stderrLines;
+    for (const auto& w : j["warnings"]) {
+        std::string textOfBox = w["text"];
+        for (char& c : textOfBox)
+            if (c == '\n') c = ' ';
+        stderrLines += w["caption"].get<std::string>() + ": " + textOfBox + "\n";
+    }
+    EXPECT_EQ(stderrLines, json.err);
+    EXPECT_NE(json.err.find("WARNING: pH out of range"), std::string::npos);
+}
+
+// A command that fails prints nothing in any format, with the status and stderr of the text form.
+TEST(ExportCommandsTest, FailuresPrintNothingInEveryFormat) {
+    const char* failing[] = {
+        "run examples/no-such-file.STG",
+        "run --constants data/standard.TCM --ionic 0 --chelator EGTA=2e-3 --metal Ca2=1e-3",
+        "evaluate examples/no-such.STG",
+        "buffers data/buffers.bcm --ionic 0",
+        "list no-such.TCM",
+        "sweep examples/no-such.STG --x ph:6:8",
+    };
+    for (const char* command : failing) {
+        const Result text = Cli(command);
+        EXPECT_EQ(text.status, 1) << command;
+        for (const char* format : {"csv", "json"}) {
+            const Result r = Cli(std::string(command) + " --format " + format);
+            EXPECT_EQ(r.status, 1) << command << " " << format;
+            EXPECT_TRUE(r.out.empty()) << command << " " << format;
+            EXPECT_EQ(r.err, text.err) << command << " " << format;
+        }
+    }
+    const Result bad = Cli(std::string(kList) + " --format xml");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.out.empty());
+    EXPECT_NE(bad.err.find("--format"), std::string::npos) << bad.err;
+}
+
+}  // namespace

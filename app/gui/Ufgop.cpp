@@ -1,6 +1,8 @@
 #include "Ufgop.h"
 
 #include <QAction>
+#include <QBuffer>
+#include <QByteArray>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -10,11 +12,13 @@
 
 #include "Axis.h"
 #include "Bmp.h"
+#include "Export.h"
 #include "FileNames.h"
 #include "Graph.h"
 #include "Help.h"
 #include "IOForm.h"
 #include "QtText.h"
+#include "SafeFile.h"
 #include "Sweep.h"
 #include "SweepTable.h"
 
@@ -42,10 +46,14 @@ TFGOP::TFGOP(State& s, OutputSink& output, MessageSink& messages, QWidget* paren
     };
     Copy1 = item("Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
     Save1 = item("Save1", QStringLiteral("&Save *.BMP"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    SavePNG1 = item("SavePNG1", QStringLiteral("Save PNG..."), QKeySequence());
+    ExportCSV1 = item("ExportCSV1", QStringLiteral("Export CSV..."), QKeySequence());
     SaveTXT1 = item("SaveTXT1", QStringLiteral("to Output"), QKeySequence());
     Close1 = item("Close1", QStringLiteral("&Close"), QKeySequence());
     connect(Copy1, &QAction::triggered, this, &TFGOP::Copy1Click);
     connect(Save1, &QAction::triggered, this, &TFGOP::Save1Click);
+    connect(SavePNG1, &QAction::triggered, this, &TFGOP::SavePNG1Click);
+    connect(ExportCSV1, &QAction::triggered, this, &TFGOP::ExportCSV1Click);
     connect(SaveTXT1, &QAction::triggered, this, &TFGOP::SaveTXT1Click);
     connect(Close1, &QAction::triggered, this, &TFGOP::Close1Click);
 
@@ -62,6 +70,18 @@ TFGOP::TFGOP(State& s, OutputSink& output, MessageSink& messages, QWidget* paren
     SaveDialog1->setFileMode(QFileDialog::AnyFile);
     SaveDialog1->setNameFilter(QStringLiteral("Bitmap (*.BMP)"));
     SaveDialog1->selectFile(QStringLiteral("*.BMP"));
+
+    const auto saveDialog = [&](const char* name, const QString& filter, const QString& initial) {
+        auto* dialog = new QFileDialog(this);
+        dialog->setObjectName(QString::fromLatin1(name));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setNameFilter(filter);
+        dialog->selectFile(initial);
+        return dialog;
+    };
+    SaveDialog2 = saveDialog("SaveDialog2", QStringLiteral("PNG picture (*.png)"), QStringLiteral("sweep.png"));
+    SaveDialog3 = saveDialog("SaveDialog3", QStringLiteral("CSV table (*.csv)"), QStringLiteral("sweep.csv"));
 
     resize(641, 487);
 }
@@ -93,6 +113,39 @@ std::string TFGOP::SaveBitmap(const std::string& name) {
     }
     return target;
 }
+
+void TFGOP::SavePNG1Click() {
+    const auto chosen = TIOForm::Execute(SaveDialog2);
+    if (chosen) SavePng(ToStd(*chosen));
+}
+
+void TFGOP::ExportCSV1Click() {
+    const auto chosen = TIOForm::Execute(SaveDialog3);
+    if (chosen) ExportCsv(ToStd(*chosen));
+}
+
+std::string TFGOP::WriteExport(const std::string& target, std::string_view bytes) {
+    std::string error;
+    if (!WriteFileAtomically(target, bytes, &error)) {
+        messages_.Message(target + ":\r" + error, "ERROR");
+        return {};
+    }
+    return target;
+}
+
+std::string TFGOP::SavePng(const std::string& name) {
+    const std::string target = ForceFileExt(name, ".png");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!canvas_.Image().save(&buffer, "PNG")) {
+        messages_.Message(target + ":\rThe picture could not be encoded as PNG", "ERROR");
+        return {};
+    }
+    return WriteExport(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+std::string TFGOP::ExportCsv(const std::string& name) { return WriteExport(ForceFileExt(name, ".csv"), SweepCsv(s_)); }
 
 void TFGOP::SaveTXT1Click() {
     WriteSweepTable(s_, output_);

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <string>
+#include <string_view>
 
 #include "QtImageCanvas.h"
 #include "Sinks.h"
@@ -28,26 +29,41 @@ public:
     // A new picture of the last sweep (frame, text, curves), then the window shown, not modally.
     void DrawSweep();
 
-    void Copy1Click();     // the picture to the clipboard as a bitmap
-    void Save1Click();     // asks for a name, then SaveBitmap
-    void SaveTXT1Click();  // the sweep table to the output window, which is then shown
+    void Copy1Click();       // the picture to the clipboard as a bitmap
+    void Save1Click();       // asks for a name, then SaveBitmap
+    void SavePNG1Click();    // asks for a name, then SavePng
+    void ExportCSV1Click();  // asks for a name, then ExportCsv
+    void SaveTXT1Click();    // the sweep table to the output window, which is then shown
     void Close1Click();
 
     // Writes the picture as a BMP file to name with its extension made ".BMP". The name written, or
     // empty when the file could not be written (the user has been told why; an older file is kept).
     std::string SaveBitmap(const std::string& name);
 
+    // The same for the picture as a PNG file, extension ".png".
+    std::string SavePng(const std::string& name);
+
+    // The last sweep as a CSV table (one row per point, every number at full precision), extension
+    // ".csv"; the name written, or empty after a failure that the user has been told about.
+    std::string ExportCsv(const std::string& name);
+
     [[nodiscard]] const QtImageCanvas& Picture() const { return canvas_; }
 
     QLabel* GOP;
     QAction* Copy1;
     QAction* Save1;
+    QAction* SavePNG1;
+    QAction* ExportCSV1;
     QAction* SaveTXT1;
     QAction* Close1;
     QFileDialog* SaveDialog1;
+    QFileDialog* SaveDialog2;  // PNG picture
+    QFileDialog* SaveDialog3;  // CSV table
 
 private:
     void ShowPicture();
+    // Writes bytes over target through a temporary file; the name written, or empty after telling why.
+    std::string WriteExport(const std::string& target, std::string_view bytes);
 
     State& s_;
     OutputSink& output_;

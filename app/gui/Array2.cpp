@@ -1,0 +1,184 @@
+#include "Array2.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "Help.h"
+#include "QtText.h"
+
+namespace dedodiz {
+
+std::string CMArrayRow(const State& s, int k) {
+    const TChelatorRec& rec = s.Constants[k];
+    std::string row(29, ' ');
+    row.replace(0, rec.Name.size(), rec.Name.view());
+    for (int m = 1; m <= kTableMetals; ++m) {
+        char mark = ' ';
+        if (rec.ML[m] > 0) mark = rec.dML[m] != 0 ? 'T' : 'A';
+        row[static_cast<std::size_t>(2 * m + 10 - 1)] = mark;
+    }
+    return row;
+}
+
+std::string CMArrayHeading(const State& s, int line) {
+    std::string heading(17, ' ');
+    for (int m = 1; m <= kTableMetals; ++m) {
+        const MetalText& name = s.Constants[1].MetalName[m];
+        if (static_cast<std::size_t>(line) <= name.size())
+            heading[static_cast<std::size_t>(2 * m - 2)] = name[static_cast<std::size_t>(line - 1)];
+    }
+    return heading;
+}
+
+namespace {
+
+QLabel* GridLabel(QWidget* parent, const QString& name, const QFont& font) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font);
+    return label;
+}
+
+QLabel* Panel(QWidget* parent, const char* text) {
+    auto* panel = new QLabel(QString::fromLatin1(text), parent);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setMargin(3);
+    return panel;
+}
+
+}  // namespace
+
+TCMArray::TCMArray(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
+    setObjectName(QStringLiteral("CMArray"));
+    setWindowTitle(QStringLiteral("CMArray"));
+    SetHelpContext(this, 5);
+
+    auto* chelators = new QGroupBox(QStringLiteral("Chelators"), this);
+    auto* chelatorBoxes = new QVBoxLayout(chelators);
+    static const char* const kChelatorNames[] = {"Chelato1", "Chelato2", "Chelato3", "Chelato4",
+                                                 "Chelato5", "Chelato6", "Chelato7", "Chelato8",
+                                                 "Chelato9", "ChelatoA", "ChelatoB", "ChelatoC"};
+    for (int k = 1; k <= kTableChelators; ++k) {
+        Chelato[k] = new QCheckBox(chelators);
+        Chelato[k]->setObjectName(QString::fromLatin1(kChelatorNames[k - 1]));
+        chelatorBoxes->addWidget(Chelato[k]);
+        connect(Chelato[k], &QCheckBox::clicked, this, [this, k](bool on) { s_.ChelatorChosen[k] = on; });
+    }
+    auto* metals = new QGroupBox(QStringLiteral("Metals"), this);
+    auto* metalBoxes = new QVBoxLayout(metals);
+    for (int m = 1; m <= kTableMetals; ++m) {
+        Mt[m] = new QCheckBox(metals);
+        Mt[m]->setObjectName(QStringLiteral("Mt%1").arg(m));
+        metalBoxes->addWidget(Mt[m]);
+        connect(Mt[m], &QCheckBox::clicked, this, [this, m](bool on) { s_.MetalChosen[m] = on; });
+    }
+    metalBoxes->addStretch();
+
+    // The grid: fixed-pitch rows with the metal names written downwards above their mark columns.
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setFixedPitch(true);
+    mono.setPixelSize(13);
+    auto* grid = new QVBoxLayout;
+    grid->setSpacing(0);
+    const int headingIndent = 11 * QFontMetrics(mono).horizontalAdvance(QLatin1Char('X'));
+    Label14 = GridLabel(this, QStringLiteral("Label14"), mono);
+    Label13 = GridLabel(this, QStringLiteral("Label13"), mono);
+    Label12 = GridLabel(this, QStringLiteral("Label12"), mono);
+    for (QLabel* heading : {Label14, Label13, Label12}) {
+        heading->setIndent(headingIndent);
+        grid->addWidget(heading);
+    }
+    for (int k = 1; k <= kTableChelators; ++k) {
+        C[k] = GridLabel(this, QStringLiteral("C%1").arg(k), mono);
+        C[k]->setMinimumHeight(Chelato[k]->sizeHint().height());
+        grid->addWidget(C[k]);
+    }
+    grid->addSpacing(8);
+    auto* note = new QLabel(QStringLiteral("6 of each MAXIMUM"), this);
+    note->setObjectName(QStringLiteral("Label1"));
+    grid->addWidget(note);
+    auto* panels = new QHBoxLayout;
+    panels->addWidget(Panel(this, "A = available"));
+    panels->addWidget(Panel(this, "T=+ temp corr"));
+    grid->addLayout(panels);
+    grid->addStretch();
+
+    Button1 = new QPushButton(QStringLiteral("Evaluate Chelators for Metals Chosen"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    BitBtn1 = new QPushButton(QStringLiteral("Cancel"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    CancelBtn = new QPushButton(QStringLiteral("&Help"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    for (QPushButton* b : {Button1, BitBtn1, CancelBtn}) b->setAutoDefault(false);
+    connect(Button1, &QPushButton::clicked, this, &TCMArray::Button1Click);
+    connect(OKBtn, &QPushButton::clicked, this, &TCMArray::OKBtnClick);
+    connect(BitBtn1, &QPushButton::clicked, this, &TCMArray::BitBtn1Click);
+    connect(CancelBtn, &QPushButton::clicked, this, &TCMArray::CancelBtnClick);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(chelators);
+    top->addLayout(grid);
+    top->addWidget(metals);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button1);
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TCMArray::FillFromState() {
+    for (int k = 1; k <= kTableChelators; ++k) {
+        Chelato[k]->setText(ToQ(s_.Constants[k].Name.view()));
+        Chelato[k]->setChecked(s_.ChelatorChosen[k]);
+        C[k]->setText(ToQ(CMArrayRow(s_, k)));
+    }
+    for (int m = 1; m <= kTableMetals; ++m) {
+        Mt[m]->setText(ToQ(s_.Constants[1].MetalName[m].view()));
+        Mt[m]->setChecked(s_.MetalChosen[m]);
+    }
+    Label14->setText(ToQ(CMArrayHeading(s_, 1)));
+    Label13->setText(ToQ(CMArrayHeading(s_, 2)));
+    Label12->setText(ToQ(CMArrayHeading(s_, 3)));
+}
+
+void TCMArray::OKBtnClick() {
+    s_.ArrayDialogOK = true;
+    accept();
+}
+
+void TCMArray::BitBtn1Click() {
+    reject();
+}
+
+void TCMArray::reject() {
+    s_.ArrayDialogOK = false;
+    QDialog::reject();
+}
+
+void TCMArray::Button1Click() {
+    emit EvaluateChelatorsRequested();
+}
+
+void TCMArray::CancelBtnClick() {
+    help_.ShowHelp(5);
+}
+
+}  // namespace dedodiz

@@ -1,0 +1,41 @@
+#pragma once
+// The C&M concentration dialog: the concentrations of the chosen chelators and metals, in mol/L. What
+// the two columns hold depends on the type of calculation.
+
+#include <QDialog>
+
+#include "FixedArray.h"
+#include "State.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace dedodiz {
+
+class TCMC : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TCMC(State& s, QWidget* parent = nullptr);
+
+    // Headings, labels and values by CalcType; the rows of empty slots are hidden.
+    void FillFromState();
+
+    // Reads Edit1 .. Edit12 into ConcDialogValues, stopping at the first text that is not a number
+    // (false, nothing stored in Solution); when all parse, stores them in Solution by CalcType.
+    bool ReadBack();
+
+    void OKBtnClick();
+    void reject() override;  // Cancel and closing the window
+
+    OneBased<QLineEdit*, 12> Edit;  // Edit1 .. Edit6 the right column, Edit7 .. Edit12 the left
+    OneBased<QLabel*, 14> Label;    // Label1 .. Label12 beside the fields, Label13 and Label14 headings
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;
+
+  private:
+    State& s_;
+};
+
+}  // namespace dedodiz

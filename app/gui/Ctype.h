@@ -1,0 +1,43 @@
+#pragma once
+// The Type of Calculation dialog: total metal from free, free metal from total, or chelator from total
+// and free metal. A click takes effect at once; there is no cancel.
+
+#include <QDialog>
+
+#include "State.h"
+
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+namespace dedodiz {
+
+class THelp;
+
+class TFType : public QDialog {
+    Q_OBJECT
+
+  public:
+    TFType(State& s, THelp& help, QWidget* parent = nullptr);
+
+    // Selects the button of the present CalcType.
+    void ShowCalcType();
+
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void RadioButton3Click();
+    void BitBtn2Click();
+
+    QGroupBox* GroupBox1;
+    QRadioButton* RadioButton1;  // "Total", CalcType 0
+    QRadioButton* RadioButton2;  // "Free", CalcType 1
+    QRadioButton* RadioButton3;  // "Chelator", CalcType 2
+    QPushButton* BitBtn1;        // OK
+    QPushButton* BitBtn2;        // help
+
+  private:
+    State& s_;
+    THelp& help_;
+};
+
+}  // namespace dedodiz

@@ -1,0 +1,42 @@
+#pragma once
+// The Environment dialog: temperature, pH and ionic strength of the solution.
+
+#include <QDialog>
+
+#include "State.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace dedodiz {
+
+class THelp;
+
+class TEV : public QDialog {
+    Q_OBJECT
+
+  public:
+    TEV(State& s, THelp& help, QWidget* parent = nullptr);
+
+    // Shows the solution's values: temperature fixed(5,1), pH fixed(6,2), ionic strength fixed(6,3).
+    void FillFromSolution();
+
+    // Reads temperature, pH and ionic strength in this order, storing each value at once; stops at the
+    // first text that is not a number and returns false, keeping the values read before it.
+    bool ReadBack();
+
+    void OKBtnClick();
+    void CancelBtnClick();
+
+    QLineEdit* ET;
+    QLineEdit* EP;
+    QLineEdit* EI;
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;  // the help button
+
+  private:
+    State& s_;
+    THelp& help_;
+};
+
+}  // namespace dedodiz

@@ -1,0 +1,74 @@
+#pragma once
+// The output window: every report is written here line by line. The user reads, edits, copies, saves
+// or prints the text; with "Add Output" ticked the next report is added below instead of replacing it.
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Sinks.h"
+#include "State.h"
+
+class QAction;
+class QFileDialog;
+class QPlainTextEdit;
+class QPrinter;
+
+namespace dedodiz {
+
+class TOutput : public QMainWindow, public OutputSink {
+    Q_OBJECT
+
+  public:
+    TOutput(State& s, MessageSink& messages, QWidget* parent = nullptr);
+    ~TOutput() override;
+
+    void ClearOutput() override;
+    void AddOutputLine(std::string_view line) override;
+    void ShowOutput() override;  // shows the window, not modally, at the first line of the newest report
+
+    // The text as lines: every line ends with a line break; text after the last break is one more line.
+    std::vector<std::string> Lines() const;
+
+    // "File *.TXT": asks for a name and writes the lines, each followed by CR LF, to it with the
+    // extension ".TXT". False when cancelled or failed (after "Error writing output text file").
+    bool SaveOutputText();
+    // Writes the lines to name with its extension made ".TXT"; the name written, or empty on failure.
+    std::string WriteOutputText(const std::string& name);
+
+    // "Print": asks for the printer and the number of copies, then prints one job per copy.
+    void PrintOutputText();
+    // One print job of lines in Courier New 10 pt bold, one text line per printed line, a new page when
+    // the page is full. The number of pages printed, 0 when the printer could not be started.
+    static int PrintLines(QPrinter& printer, const std::vector<std::string>& lines);
+
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void Clear1Click();
+    void AddNextRun1Click();
+    void Close1Click();
+
+    QPlainTextEdit* OPP;
+    QAction* Cut1;
+    QAction* Copy1;
+    QAction* Paste1;
+    QAction* Clear1;
+    QAction* FileTXT1;
+    QAction* AddNextRun1;
+    QAction* Print1;
+    QAction* Close1;
+    QFileDialog* SaveDialog1;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    State& s_;
+    MessageSink& messages_;
+    std::unique_ptr<QPrinter> printer_;
+    int reportStart_ = -1;  // first line written since the window was last shown, -1 when none
+};
+
+}  // namespace dedodiz

@@ -1,0 +1,281 @@
+// The command chains of the main window and the reading of its command line.
+
+#include <QDialog>
+#include <filesystem>
+#include <system_error>
+
+#include "About.h"
+#include "Array2.h"
+#include "Cm.h"
+#include "Cmform.h"
+#include "CommandLine.h"
+#include "ConstantsFile.h"
+#include "Ctype.h"
+#include "Environ.h"
+#include "FileNames.h"
+#include "Foutput.h"
+#include "Help.h"
+#include "IOForm.h"
+#include "QtText.h"
+#include "Run.h"
+#include "Tulvmain.h"
+#include "WorkFile.h"
+
+namespace dedodiz {
+
+namespace {
+
+bool FileExists(const std::string& name) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(std::filesystem::path(name), error);
+}
+
+const char* const kNotPositiveReal = "Some values are not positive real numbers";
+
+}  // namespace
+
+void TTULV::NotAvailableYet(const char* command) {
+    messages_.Message(std::string("\"") + command + "\" is not available in this version yet.",
+                      "INFORMATION");
+}
+
+std::optional<std::string> TTULV::StorableName(const std::string& path) {
+    std::optional<std::string> name = FitFileName(path);
+    if (!name) messages_.Message("The file name is longer than 80 characters:\r" + path, "ERROR");
+    return name;
+}
+
+bool TTULV::LoadConstants(const std::string& name, const QString& title) {
+    // A file that cannot be read leaves the table as it was, so it keeps its old name too.
+    const FileName previous = s_.ConstantsFileName;
+    s_.ConstantsFileName = name;
+    ReadConstantsFile(s_, name, messages_);
+    if (s_.FileStatus == 2 || ConstantsFileKind(name) == ConstantsKind::None) {
+        s_.ConstantsFileName = previous;
+        messages_.Message("Cannot Load Constants File", "ERROR");
+        return false;
+    }
+    setWindowTitle(title);
+    return true;
+}
+
+bool TTULV::SaveConstants(const std::string& name, const QString& title) {
+    WriteConstantsFile(s_, name, messages_);
+    if (ConstantsFileKind(name) == ConstantsKind::None) return false;  // the writer has said so
+    if (s_.FileStatus != 0) {
+        messages_.Message("Cannot Save Constants File", "ERROR");
+        return false;
+    }
+    setWindowTitle(title);
+    return true;
+}
+
+// ---- File menu ----
+
+void TTULV::New1Click() {
+    NewState(s_);
+    s_.ConstantsFileName = "NEW.CCM";
+    setWindowTitle(TitleVersion(s_.ConstantsFileName));
+}
+
+void TTULV::Open1Click() {
+    const auto chosen = TIOForm::Execute(IOForm->OpenDialog1);
+    if (!chosen) return;
+    const auto name = StorableName(ToStd(*chosen));
+    if (name) LoadConstants(*name, TitleFile(*name));
+}
+
+void TTULV::Save1Click() {
+    if (s_.ConstantsFileName.empty()) {
+        SaveAs1Click();
+        return;
+    }
+    SaveConstants(s_.ConstantsFileName.str(), windowTitle());
+}
+
+void TTULV::SaveAs1Click() {
+    const auto chosen = TIOForm::Execute(IOForm->SaveDialog1);
+    if (!chosen) return;
+    const auto name = StorableName(ToStd(*chosen));
+    if (name) SaveConstants(*name, TitleFile(*name));
+}
+
+void TTULV::WorkSaveAs1Click() {
+    const auto chosen = TIOForm::Execute(IOForm->SaveDialog2);
+    if (!chosen) return;
+    const auto name = StorableName(ForceFileExt(ToStd(*chosen), ".STG"));
+    if (!name) return;
+    s_.WorkFileName = *name;
+    SaveWorkSettings(s_, messages_);
+}
+
+void TTULV::WorkLoad1Click() {
+    const auto chosen = TIOForm::Execute(IOForm->OpenDialog2);
+    if (!chosen) return;
+    const auto name = StorableName(ForceFileExt(ToStd(*chosen), ".STG"));
+    if (!name) return;
+    s_.WorkFileName = *name;
+    const FileName previous = s_.ConstantsFileName;
+    if (LoadWorkSettings(s_, messages_)) {
+        setWindowTitle(TitleUsing(s_.ConstantsFileName));
+        RunSinglePoint(s_, *Output, messages_);
+    } else if (!(s_.ConstantsFileName == previous)) {
+        // The work file's constants file could not be read and the table has been emptied.
+        setWindowTitle(TitleUsing(s_.ConstantsFileName));
+    }
+}
+
+void TTULV::EXit1Click() {
+    close();
+}
+
+// ---- Calculation menu ----
+
+void TTULV::Type1Click() {
+    FType->ShowCalcType();
+    FType->exec();
+}
+
+void TTULV::Buffer1Click() {
+    NotAvailableYet("Buffer");
+}
+
+void TTULV::N1D1Click() {
+    RunSinglePoint(s_, *Output, messages_);
+}
+
+void TTULV::N2D1Click() {
+    NotAvailableYet("2D ...");
+}
+
+void TTULV::N3D1Click() {
+    NotAvailableYet("3D ...");
+}
+
+void TTULV::ViewOut1Click() {
+    Output->ShowOutput();
+}
+
+// ---- Conditions menu ----
+
+void TTULV::Array1Click() {
+    CMArray->FillFromState();
+    CMArray->exec();
+    BuildSelection(s_, messages_);
+}
+
+void TTULV::CMconc1Click() {
+    CMC->FillFromState();
+    for (;;) {
+        CMC->exec();
+        if (CMC->ReadBack()) return;
+        messages_.Message(kNotPositiveReal, "ERROR");
+    }
+}
+
+void TTULV::Environment1Click() {
+    EV->FillFromSolution();
+    for (;;) {
+        // Cleared before every showing: closing the dialog after a refused OK is no confirmation.
+        s_.EnvDialogOK = false;
+        EV->exec();
+        if (EV->ReadBack()) return;
+        messages_.Message(kNotPositiveReal, "ERROR");
+    }
+}
+
+// ---- Constants and Help menus ----
+
+void TTULV::edit2Click() {
+    NotAvailableYet("Edit ...");
+}
+
+void TTULV::Print2Click() {
+    NotAvailableYet("to Output ...");
+}
+
+void TTULV::AboutTULV1Click() {
+    AboutBox->exec();
+}
+
+// ---- Buttons ----
+
+void TTULV::Button1Click() {
+    if (s_.ConstantsFileName.empty()) Open1Click();
+    if (s_.ConstantsFileName.empty()) return;
+    Environment1Click();
+    if (!s_.EnvDialogOK) return;
+    Array1Click();
+    if (!s_.ArrayDialogOK) return;
+    CMconc1Click();
+    if (!s_.ConcDialogOK) return;
+    RunSinglePoint(s_, *Output, messages_);
+}
+
+void TTULV::Button2Click() {
+    NotAvailableYet("Evaluate Chelators");
+}
+
+void TTULV::Button3Click() {
+    NotAvailableYet("pH Buffers");
+}
+
+// ---- Command line ----
+
+void TTULV::ReadCommandLine(const QStringList& arguments) {
+    std::vector<std::string> args;
+    for (const QString& argument : arguments) args.push_back(ToStd(argument));
+    const std::optional<std::string> argument = PickCommandLineArgument(args);
+    if (!argument) return;
+    const std::optional<std::string> name = StorableName(*argument);
+    if (!name) return;
+    // The name is opened as given; only the extension test reads it in upper case.
+    s_.WorkFileName = *name;
+    switch (ClassifyCommandLineFile(*name)) {
+        case CommandLineFile::Work:
+            if (LoadWorkSettings(s_, messages_)) {
+                setWindowTitle(TitleVersion(s_.ConstantsFileName));
+                runRequested_ = true;
+            }
+            return;
+        case CommandLineFile::Constants:
+            LoadCommandLineConstants(*name);
+            return;
+        case CommandLineFile::NoExtension:
+            break;
+        case CommandLineFile::Ignored:
+            return;
+    }
+
+    // Without an extension: a work file first, then a constants file, each in either case.
+    const auto existing = [&](const char* upper, const char* lower) -> std::optional<std::string> {
+        for (const char* ext : {upper, lower}) {
+            const std::string candidate = ChangeFileExt(*name, ext);
+            if (FileExists(candidate)) return FitFileName(candidate);
+        }
+        return std::nullopt;
+    };
+    const std::optional<std::string> work = existing(".STG", ".stg");
+    s_.WorkFileName = work.value_or(ChangeFileExt(*name, ".STG"));
+    if (work && LoadWorkSettings(s_, messages_)) {
+        runRequested_ = true;
+        return;
+    }
+    const std::optional<std::string> constants = existing(".CCM", ".ccm");
+    s_.WorkFileName = constants.value_or(ChangeFileExt(*name, ".CCM"));
+    if (constants) {
+        LoadCommandLineConstants(*constants);
+    } else {
+        messages_.Message("FILE NOT FOUND!", "ERROR");
+    }
+}
+
+void TTULV::LoadCommandLineConstants(const std::string& name) {
+    if (!FileExists(name)) {
+        messages_.Message("FILE NOT FOUND!", "ERROR");
+        return;
+    }
+    LoadConstants(name, TitleVersion(name));
+}
+
+}  // namespace dedodiz

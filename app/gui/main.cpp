@@ -1,0 +1,20 @@
+// dedodiz32: the desktop program.
+
+#include <QApplication>
+
+#include "Tulvmain.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dedodiz32"));
+    QApplication::setApplicationVersion(QStringLiteral("2.50"));
+    // Closing the main window ends the program, whatever other window is still open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QStringList arguments = QApplication::arguments();
+    if (!arguments.isEmpty()) arguments.removeFirst();
+    const auto main = dedodiz::TTULV::StartUp(arguments);
+    QObject::connect(main.get(), &dedodiz::TTULV::Closed, &app, &QApplication::quit);
+    main->show();
+    return QApplication::exec();
+}

@@ -1,0 +1,247 @@
+// The main window: titles, the Free Metal chain, the file commands, the command line and help.
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <filesystem>
+#include <fstream>
+
+#include "Array2.h"
+#include "Cm.h"
+#include "Environ.h"
+#include "FileNames.h"
+#include "Foutput.h"
+#include "GuiFixture.h"
+#include "ModalScript.h"
+
+namespace dedodiz::test {
+namespace {
+
+bool Contains(const std::vector<std::string>& lines, const std::string& part) {
+    for (const std::string& line : lines)
+        if (line.find(part) != std::string::npos) return true;
+    return false;
+}
+
+TEST_F(GuiTest, TitlesTellTheVersionAndTheConstantsFile) {
+    const std::string constants = WriteSampleConstants();
+    ModalScript script;
+    TTULV& main = Start();
+    EXPECT_EQ(main.windowTitle(), "DEDODIZ32 2.50");
+    EXPECT_TRUE(main.state().ConstantsFileName.empty());
+
+    main.New1Click();
+    EXPECT_EQ(main.windowTitle(), "DEDODIZ32 v2.50 - NEW.CCM");
+
+    script.File(QString::fromStdString(constants));
+    main.Open1Click();
+    EXPECT_EQ(main.windowTitle().toStdString(), "DEDODIZ32 2.50 - " + constants);
+    EXPECT_EQ(main.state().Constants[3].Name, "EDTA");
+
+    const std::string work = WriteWorkFile(constants);
+    script.File(QString::fromStdString(work));
+    main.WorkLoad1Click();
+    EXPECT_EQ(main.windowTitle().toStdString(), "DEDODIZ32 v2.50 using " + constants);
+    EXPECT_TRUE(Contains(main.Output->Lines(), "CHELATOR METAL COMPLEXES:"));
+}
+
+TEST_F(GuiTest, OpeningAFileThatIsNoConstantsFileKeepsTableAndName) {
+    const std::string constants = WriteSampleConstants();
+    const std::string bad = Path("bad.TCM");
+    std::ofstream(bad) << "#Ca2, 1, 2\r\n";
+    ModalScript script;
+    TTULV& main = Start();
+    script.File(QString::fromStdString(constants)).File(QString::fromStdString(bad)).Message();
+    main.Open1Click();
+    const QString title = main.windowTitle();
+    main.Open1Click();
+    EXPECT_EQ(script.messages.at(0).text, "Cannot Load Constants File");
+    EXPECT_EQ(main.state().ConstantsFileName.str(), constants);
+    EXPECT_EQ(main.windowTitle(), title);
+    EXPECT_EQ(main.state().Constants[1].Name, "EGTA");
+}
+
+TEST_F(GuiTest, SaveConstantsWritesTheLoadedFileAndSaveAsAnotherOne) {
+    const std::string constants = WriteSampleConstants();
+    ModalScript script;
+    TTULV& main = Start();
+    script.File(QString::fromStdString(constants));
+    main.Open1Click();
+    main.state().Constants[2].Name = "BAPTA2";
+    main.Save1Click();
+
+    const std::string copy = Path("copy.TCM");
+    script.File(QString::fromStdString(copy));
+    main.SaveAs1Click();
+    EXPECT_EQ(main.windowTitle().toStdString(), "DEDODIZ32 2.50 - " + copy);
+    EXPECT_EQ(main.state().ConstantsFileName.str(), copy);
+
+    State reread;
+    NewState(reread);
+    MessageRecorder messages;
+    for (const std::string& name : {constants, copy}) {
+        ReadConstantsFile(reread, name, messages);
+        EXPECT_EQ(reread.Constants[2].Name, "BAPTA2") << name;
+    }
+}
+
+TEST_F(GuiTest, FreeMetalWithoutConstantsOffersTheOpenDialogAndStopsOnCancel) {
+    ModalScript script;
+    TTULV& main = Start();
+    script.File(QString());
+    main.Button1Click();
+    EXPECT_TRUE(main.state().ConstantsFileName.empty());
+    EXPECT_TRUE(script.messages.empty());
+}
+
+TEST_F(GuiTest, FreeMetalStopsAtTheFirstDialogThatIsNotConfirmed) {
+    const std::string constants = WriteSampleConstants();
+    ModalScript script;
+    TTULV& main = Start();
+    script.File(QString::fromStdString(constants));
+    main.Open1Click();
+
+    // Environment closed with valid values: nothing follows.
+    script.On<TEV>([](TEV& ev) { ev.reject(); });
+    main.Button1Click();
+    // Environment confirmed, the Array cancelled: no concentration dialog.
+    script.On<TEV>([](TEV& ev) { ev.OKBtn->click(); }).On<TCMArray>([](TCMArray& array) {
+        array.BitBtn1->click();
+    });
+    main.Button1Click();
+    EXPECT_FALSE(main.state().ArrayDialogOK);
+}
+
+TEST_F(GuiTest, FreeMetalRunsFromTheOpenDialogToTheReport) {
+    const std::string constants = WriteSampleConstants();
+    ModalScript script;
+    TTULV& main = Start();
+    script.File(QString::fromStdString(constants))
+        .On<TEV>([](TEV& ev) {
+            ev.EP->setText("7.2");
+            ev.OKBtn->click();
+        })
+        .On<TCMArray>([](TCMArray& array) {
+            array.Chelato[1]->click();
+            array.Mt[1]->click();
+            array.OKBtn->click();
+        })
+        .On<TCMC>([](TCMC& cmc) {
+            cmc.Edit[7]->setText("2e-3");  // EGTA total
+            cmc.Edit[1]->setText("1e-3");  // Ca2 total
+            cmc.OKBtn->click();
+        });
+    main.Button1Click();
+    const std::vector<std::string> report = main.Output->Lines();
+    ASSERT_FALSE(report.empty());
+    EXPECT_EQ(report[0].substr(0, 9), " pH  7.20");
+    EXPECT_TRUE(Contains(report, "DEDODIZ32 v2.50 using " + constants));
+    EXPECT_TRUE(main.Output->isVisible());
+    EXPECT_GT(main.state().Solution.MetalFree[1], 0.0);  // the results are stored back
+}
+
+TEST_F(GuiTest, WorkSaveAsForcesTheExtensionButKeepsOneOfAnyCase) {
+    const std::string constants = WriteSampleConstants();
+    ModalScript script;
+    TTULV& main = Start();
+    script.File(QString::fromStdString(constants));
+    main.Open1Click();
+    script.File(QString::fromStdString(Path("saved.dat"))).File(QString::fromStdString(Path("lower.stg")));
+    main.WorkSaveAs1Click();
+    main.WorkSaveAs1Click();
+    EXPECT_TRUE(std::filesystem::exists(Path("saved.STG")));
+    EXPECT_TRUE(std::filesystem::exists(Path("lower.stg")));
+    EXPECT_FALSE(std::filesystem::exists(Path("lower.STG")));
+}
+
+TEST_F(GuiTest, AWorkFileOnTheCommandLineIsLoadedAndRunWithoutAnyDialog) {
+    const std::string work = WriteWorkFile(WriteSampleConstants(), "lower.stg");
+    ModalScript script;
+    TTULV& main = Start({QStringLiteral("/x"), QString::fromStdString(work)});
+    EXPECT_EQ(main.windowTitle().toStdString(), "DEDODIZ32 v2.50 - " + Path("sample.TCM"));
+    EXPECT_EQ(main.state().WorkFileName.str(), work);  // as given: upper-casing would name another file
+    EXPECT_TRUE(Contains(main.Output->Lines(), "CHELATOR METAL COMPLEXES:"));
+}
+
+TEST_F(GuiTest, ANameWithoutExtensionTriesTheWorkFileThenTheConstantsFile) {
+    State table;
+    NewState(table);
+    FillSampleTable(table);
+    MessageRecorder recorder;
+    WriteConstantsFile(table, Path("both.CCM"), recorder);
+    {
+        ModalScript script;
+        TTULV& main = Start({QString::fromStdString(Path("both"))});
+        EXPECT_EQ(main.state().ConstantsFileName.str(), Path("both.CCM"));
+        EXPECT_EQ(main.windowTitle().toStdString(), "DEDODIZ32 v2.50 - " + Path("both.CCM"));
+    }
+    WriteWorkFile(Path("both.CCM"), "both.STG");
+    {
+        ModalScript script;
+        TTULV& main = Start({QString::fromStdString(Path("both"))});
+        EXPECT_EQ(main.windowTitle(), "DEDODIZ32 2.50");  // a work file found this way keeps the title
+        EXPECT_EQ(main.state().WorkFileName.str(), Path("both.STG"));
+        EXPECT_TRUE(Contains(main.Output->Lines(), "CHELATOR METAL COMPLEXES:"));
+    }
+    {
+        ModalScript script;
+        script.Message();
+        Start({QString::fromStdString(Path("neither"))});
+        EXPECT_EQ(script.messages.at(0).text, "FILE NOT FOUND!");
+        EXPECT_EQ(script.messages.at(0).caption, "ERROR");
+    }
+}
+
+TEST_F(GuiTest, CommandLinesThatNameNothingToLoadLoadNothing) {
+    const std::string work = WriteWorkFile(WriteSampleConstants());
+    const std::string tcm = WriteSampleConstants("table.tcm");
+    const QStringList cases[] = {
+        {QString::fromStdString(tcm)},                                              // a text constants file
+        {QStringLiteral("/x")},                                                     // a switch alone
+        {QStringLiteral("/x"), QStringLiteral("/y")},                               // two switches
+        {QStringLiteral("/x"), QString::fromStdString(work), QStringLiteral("b")},  // three arguments
+    };
+    for (const QStringList& arguments : cases) {
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        ModalScript script;  // fails on any dialog
+        TTULV& main = Start(arguments);
+        EXPECT_TRUE(main.state().ConstantsFileName.empty());
+        EXPECT_EQ(main.windowTitle(), "DEDODIZ32 2.50");
+    }
+}
+
+TEST_F(GuiTest, CommandsOfLaterVersionsSaySoPlainly) {
+    ModalScript script;
+    TTULV& main = Start();
+    script.Message().Message().Message();
+    main.N2D1Click();
+    main.N3D1Click();
+    main.Button3Click();
+    ASSERT_EQ(script.messages.size(), 3u);
+    EXPECT_EQ(script.messages[0].caption, "INFORMATION");
+    EXPECT_EQ(script.messages[0].text, "\"2D ...\" is not available in this version yet.");
+}
+
+TEST_F(GuiTest, HelpShowsItsTopicsOrSaysThatItIsNotFound) {
+    ModalScript script;
+    TTULV& main = Start();
+    for (int topic : {1, 2, 3, 4, 5, 9, 10, 14}) {
+        EXPECT_FALSE(main.Help->FindTopic(topic).isEmpty()) << topic;
+    }
+    main.Help->ShowHelp(14);
+    EXPECT_TRUE(main.Help->isVisible());
+    EXPECT_TRUE(main.Help->HelpText->toPlainText().contains(QStringLiteral("Evaluate Chelators")));
+
+    main.Help->SetSearchPath({QString::fromStdString(Path("nowhere"))});
+    script.Message();
+    main.Help->ShowHelp(5);
+    EXPECT_EQ(script.messages.at(0).text, "DEDODIZ32.HLP not found");
+    EXPECT_EQ(script.messages.at(0).caption, "ERROR");
+    main.Help->ShowHelp(4, true);  // the type dialog's help stays silent
+    EXPECT_EQ(script.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace dedodiz::test

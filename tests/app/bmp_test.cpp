@@ -40,7 +40,7 @@ struct DecodedBmp {
     }
 };
 
-std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
+[[maybe_unused]] std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -67,14 +67,17 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     ProductName = new QLabel(QStringLiteral("WinTULV"), frame);
     ProductName->setObjectName(QStringLiteral("ProductName"));
     ProductName->setFont(big);
-    ProductName->setGeometry(96, 22, 150, 40);
+    ProductName->move(92, 22);
+    ProductName->adjustSize();
 
     QFont small = font();
     small.setPixelSize(11);
     Label32 = new QLabel(QStringLiteral("32"), frame);
     Label32->setObjectName(QStringLiteral("Label32"));
     Label32->setFont(small);
-    Label32->setGeometry(248, 44, 30, 16);
+    Label32->adjustSize();
+    Label32->move(ProductName->geometry().right() + 3,
+                  ProductName->geometry().bottom() - Label32->height() - 4);
 
     Version = new QLabel(QStringLiteral("Version ") + ToQ(kVersion), frame);
     Version->setObjectName(QStringLiteral("Version"));

@@ -62,17 +62,38 @@ TCMArray::TCMArray(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_
     setWindowTitle(QStringLiteral("CMArray"));
     SetHelpContext(this, 5);
 
+    // The chelators with their grid rows beside them: fixed-pitch rows under the metal names, which
+    // read downwards above their mark columns.
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setFixedPitch(true);
+    mono.setPixelSize(13);
     auto* chelators = new QGroupBox(QStringLiteral("Chelators"), this);
-    auto* chelatorBoxes = new QVBoxLayout(chelators);
+    auto* chelatorGrid = new QGridLayout(chelators);
+    chelatorGrid->setHorizontalSpacing(12);
+    auto* headings = new QVBoxLayout;
+    headings->setSpacing(0);
+    const int headingIndent = 11 * QFontMetrics(mono).horizontalAdvance(QLatin1Char('X'));
+    Label14 = GridLabel(chelators, QStringLiteral("Label14"), mono);
+    Label13 = GridLabel(chelators, QStringLiteral("Label13"), mono);
+    Label12 = GridLabel(chelators, QStringLiteral("Label12"), mono);
+    for (QLabel* heading : {Label14, Label13, Label12}) {
+        heading->setIndent(headingIndent);
+        headings->addWidget(heading);
+    }
+    chelatorGrid->addLayout(headings, 0, 1);
     static const char* const kChelatorNames[] = {"Chelato1", "Chelato2", "Chelato3", "Chelato4",
                                                  "Chelato5", "Chelato6", "Chelato7", "Chelato8",
                                                  "Chelato9", "ChelatoA", "ChelatoB", "ChelatoC"};
     for (int k = 1; k <= kTableChelators; ++k) {
         Chelato[k] = new QCheckBox(chelators);
         Chelato[k]->setObjectName(QString::fromLatin1(kChelatorNames[k - 1]));
-        chelatorBoxes->addWidget(Chelato[k]);
+        C[k] = GridLabel(chelators, QStringLiteral("C%1").arg(k), mono);
+        chelatorGrid->addWidget(Chelato[k], k, 0);
+        chelatorGrid->addWidget(C[k], k, 1);
         connect(Chelato[k], &QCheckBox::clicked, this, [this, k](bool on) { s_.ChelatorChosen[k] = on; });
     }
+
     auto* metals = new QGroupBox(QStringLiteral("Metals"), this);
     auto* metalBoxes = new QVBoxLayout(metals);
     for (int m = 1; m <= kTableMetals; ++m) {
@@ -81,37 +102,14 @@ TCMArray::TCMArray(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_
         metalBoxes->addWidget(Mt[m]);
         connect(Mt[m], &QCheckBox::clicked, this, [this, m](bool on) { s_.MetalChosen[m] = on; });
     }
-    metalBoxes->addStretch();
-
-    // The grid: fixed-pitch rows with the metal names written downwards above their mark columns.
-    QFont mono(QStringLiteral("Courier New"));
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setFixedPitch(true);
-    mono.setPixelSize(13);
-    auto* grid = new QVBoxLayout;
-    grid->setSpacing(0);
-    const int headingIndent = 11 * QFontMetrics(mono).horizontalAdvance(QLatin1Char('X'));
-    Label14 = GridLabel(this, QStringLiteral("Label14"), mono);
-    Label13 = GridLabel(this, QStringLiteral("Label13"), mono);
-    Label12 = GridLabel(this, QStringLiteral("Label12"), mono);
-    for (QLabel* heading : {Label14, Label13, Label12}) {
-        heading->setIndent(headingIndent);
-        grid->addWidget(heading);
-    }
-    for (int k = 1; k <= kTableChelators; ++k) {
-        C[k] = GridLabel(this, QStringLiteral("C%1").arg(k), mono);
-        C[k]->setMinimumHeight(Chelato[k]->sizeHint().height());
-        grid->addWidget(C[k]);
-    }
-    grid->addSpacing(8);
+    auto* side = new QVBoxLayout;
+    side->addWidget(metals);
+    side->addStretch();
     auto* note = new QLabel(QStringLiteral("6 of each MAXIMUM"), this);
     note->setObjectName(QStringLiteral("Label1"));
-    grid->addWidget(note);
-    auto* panels = new QHBoxLayout;
-    panels->addWidget(Panel(this, "A = available"));
-    panels->addWidget(Panel(this, "T=+ temp corr"));
-    grid->addLayout(panels);
-    grid->addStretch();
+    side->addWidget(note);
+    side->addWidget(Panel(this, "A = available"));
+    side->addWidget(Panel(this, "T=+ temp corr"));
 
     Button1 = new QPushButton(QStringLiteral("Evaluate Chelators for Metals Chosen"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -130,8 +128,7 @@ TCMArray::TCMArray(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_
 
     auto* top = new QHBoxLayout;
     top->addWidget(chelators);
-    top->addLayout(grid);
-    top->addWidget(metals);
+    top->addLayout(side);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Button1);
     buttons->addStretch();

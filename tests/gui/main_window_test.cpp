@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBrowser>
 #include <filesystem>
 #include <fstream>
@@ -241,6 +242,27 @@ TEST_F(GuiTest, HelpShowsItsTopicsOrSaysThatItIsNotFound) {
     EXPECT_EQ(script.messages.at(0).caption, "ERROR");
     main.Help->ShowHelp(4, true);  // the type dialog's help stays silent
     EXPECT_EQ(script.messages.size(), 1u);
+}
+
+TEST_F(GuiTest, F1OpensTheTopicOfTheFocusedWindowOverItsModalDialog) {
+    ModalScript script;
+    TTULV& main = Start();
+    script.On<TEV>([&](TEV& ev) {
+        ev.ET->setFocus();
+        QTest::keyClick(ev.ET, Qt::Key_F1);
+        EXPECT_TRUE(main.Help->isVisible());
+        EXPECT_TRUE(main.Help->isModal());  // a plain window would take no input beside the dialog
+        EXPECT_TRUE(main.Help->HelpText->source().toString().endsWith(QStringLiteral("topic-5.html")));
+        main.Help->close();
+        ev.OKBtn->click();
+    });
+    main.Environment1Click();
+    EXPECT_TRUE(main.state().EnvDialogOK);
+
+    main.Help->SetSearchPath({});
+    script.Message();
+    QTest::keyClick(&main, Qt::Key_F1);
+    EXPECT_EQ(script.messages.at(0).text, "DEDODIZ32.HLP not found");
 }
 
 }  // namespace

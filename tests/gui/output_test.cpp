@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTest>
 #include <QTextCursor>
 #include <filesystem>
 #include <fstream>
@@ -71,6 +72,13 @@ TEST_F(OutputTest, AddOutputTogglesTheSwitchAndItsCheckMark) {
     s_.AddNextRun = true;  // set elsewhere (File > New resets it): the mark follows when shown
     output_->ShowOutput();
     EXPECT_TRUE(output_->AddNextRun1->isChecked());
+
+    // Ctrl+A in the text is the switch, not "select all".
+    QApplication::setActiveWindow(output_.get());
+    output_->OPP->setFocus();
+    QTest::keyClick(output_->OPP, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(s_.AddNextRun);
+    EXPECT_FALSE(output_->OPP->textCursor().hasSelection());
 }
 
 TEST_F(OutputTest, SecondRunReplacesTheReportUnlessAddOutputIsTicked) {

@@ -152,9 +152,14 @@ std::string TOutput::WriteOutputText(const std::string& name) {
     return target;
 }
 
-void TOutput::PrintOutputText() {
+QPrinter& TOutput::Printer() {
+    // Made when first needed: asking the system for its printers takes a moment.
     if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer_->setCopyCount(1);
+    return *printer_;
+}
+
+void TOutput::PrintOutputText() {
+    Printer().setCopyCount(1);
     QPrintDialog dialog(printer_.get(), this);
     dialog.setObjectName(QStringLiteral("PrintDialog1"));
     if (dialog.exec() != QDialog::Accepted) return;

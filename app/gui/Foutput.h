@@ -39,6 +39,8 @@ class TOutput : public QMainWindow, public OutputSink {
 
     // "Print": asks for the printer and the number of copies, then prints one job per copy.
     void PrintOutputText();
+    // The printer that "Print" offers first; it keeps the user's last choice.
+    QPrinter& Printer();
     // One print job of lines in Courier New 10 pt bold, one text line per printed line, a new page when
     // the page is full. The number of pages printed, 0 when the printer could not be started.
     static int PrintLines(QPrinter& printer, const std::vector<std::string>& lines);

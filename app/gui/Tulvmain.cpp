@@ -46,6 +46,7 @@ QString TitleUsing(std::string_view name) {
 namespace {
 
 void CentreOnScreen(QWidget* window) {
+    window->adjustSize();
     if (const QScreen* screen = window->screen())
         window->move(screen->availableGeometry().center() - window->rect().center());
 }

@@ -169,6 +169,21 @@ TEST_F(OutputTest, PrintingGivesOneLinePerLineAndNewPagesWhenFull) {
     EXPECT_EQ(TOutput::PrintLines(printer, {}), 1);  // an empty text is one blank page
 }
 
+TEST_F(OutputTest, PrintingToAPdfFileThroughThePrintDialogWritesTheText) {
+    output_->ClearOutput();
+    for (int i = 1; i <= 100; ++i) output_->AddOutputLine("line " + std::to_string(i));
+    output_->Printer().setOutputFileName(QString::fromStdString(Path("dialog.pdf")));
+    ModalScript script;
+    script.On<QPrintDialog>([](QPrintDialog& dialog) {
+        EXPECT_EQ(dialog.printer()->copyCount(), 1);
+        dialog.accept();
+    });
+    output_->PrintOutputText();
+    const std::string pdf = ReadBytes(Path("dialog.pdf"));
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_NE(pdf.find("/Type /Page"), std::string::npos);
+}
+
 TEST_F(OutputTest, CancelledPrintDialogPrintsNothing) {
     ModalScript script;
     script.On<QPrintDialog>([](QPrintDialog& dialog) {

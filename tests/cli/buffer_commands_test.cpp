@@ -1,38 +1,20 @@
 // dedodiz32-cli buffers, evaluate and list end to end, run from the repository root.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "CliRunner.h"
 #include "Golden.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = dedodiz::test::CliResult;
 
-Result Cli(const std::string& arguments) {
-    const std::string errPath = testing::TempDir() + "buffer_commands_stderr.txt";
-    const std::string command = std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::stringstream err;
-    err << std::ifstream(errPath, std::ios::binary).rdbuf();
-    r.err = err.str();
-    return r;
-}
+Result Cli(const std::string& arguments) { return dedodiz::test::RunCli(arguments); }
 
 TEST(BufferCommandsTest, ReportsMatchGolden) {
     const char* cases[][2] = {

@@ -1,7 +1,6 @@
 // dedodiz32-cli end to end, run from the repository root as a user would.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -9,36 +8,15 @@
 #include <sstream>
 #include <string>
 
+#include "CliRunner.h"
 #include "Golden.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = dedodiz::test::CliResult;
+using dedodiz::test::ReadWholeFile;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-Result Cli(const std::string& arguments) {
-    const std::string errPath = testing::TempDir() + "cli_stderr.txt";
-    const std::string command = std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.err = ReadFile(errPath);
-    return r;
-}
+Result Cli(const std::string& arguments) { return dedodiz::test::RunCli(arguments); }
 
 TEST(CliTest, UsageErrors) {
     EXPECT_EQ(Cli("").status, 2);
@@ -108,7 +86,7 @@ TEST(CliTest, ConvertRoundTrip) {
     ASSERT_EQ(Cli("convert data/standard.TCM " + binary).status, 0);
     EXPECT_EQ(std::filesystem::file_size(binary), 12u * 585u);
     ASSERT_EQ(Cli("convert " + binary + " " + text).status, 0);
-    EXPECT_EQ(ReadFile(text), ReadFile("data/standard.TCM"));
+    EXPECT_EQ(ReadWholeFile(text), ReadWholeFile("data/standard.TCM"));
 
     const Result r = Cli("convert data/standard.TCM " + dir + "converted.XYZ");
     EXPECT_EQ(r.status, 1);

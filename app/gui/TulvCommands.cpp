@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "About.h"
+#include "Axis.h"
 #include "Array2.h"
 #include "Cm.h"
 #include "Cmform.h"
@@ -12,13 +13,17 @@
 #include "ConstantsFile.h"
 #include "Ctype.h"
 #include "Environ.h"
+#include "Evaluate.h"
+#include "FloatGuard.h"
 #include "FileNames.h"
 #include "Foutput.h"
 #include "Help.h"
 #include "IOForm.h"
+#include "Listing.h"
 #include "QtText.h"
 #include "Run.h"
 #include "Tulvmain.h"
+#include "Ufgop.h"
 #include "WorkFile.h"
 
 namespace dedodiz {
@@ -145,11 +150,11 @@ void TTULV::N1D1Click() {
 }
 
 void TTULV::N2D1Click() {
-    NotAvailableYet("2D ...");
+    Run2DCommand(s_, *FAXIS, *FGOP, messages_);
 }
 
 void TTULV::N3D1Click() {
-    NotAvailableYet("3D ...");
+    Run3DCommand(s_, *FAXIS, *FGOP, messages_);
 }
 
 void TTULV::ViewOut1Click() {
@@ -191,7 +196,8 @@ void TTULV::edit2Click() {
 }
 
 void TTULV::Print2Click() {
-    NotAvailableYet("to Output ...");
+    ListConstants(s_, *Output, messages_);
+    Output->ShowOutput();
 }
 
 void TTULV::AboutTULV1Click() {
@@ -213,7 +219,18 @@ void TTULV::Button1Click() {
 }
 
 void TTULV::Button2Click() {
-    NotAvailableYet("Evaluate Chelators");
+    Open1Click();
+    if (s_.ConstantsFileName.empty()) return;
+    Environment1Click();
+    if (!s_.EnvDialogOK) return;
+    cmfrm->FillFromState();
+    cmfrm->exec();
+    if (s_.MetalDialogOK) EvaluateForChosenMetals();
+}
+
+void TTULV::EvaluateForChosenMetals() {
+    // The evaluation corrects constants to the environment: an ionic strength of 0 is a fault.
+    if (RunGuarded(messages_, [&] { EvaluateChelators(s_, *Output); })) Output->ShowOutput();
 }
 
 void TTULV::Button3Click() {

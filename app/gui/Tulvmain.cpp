@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "About.h"
+#include "Axis.h"
 #include "Array2.h"
 #include "Cm.h"
 #include "Cmform.h"
@@ -26,6 +27,7 @@
 #include "QtText.h"
 #include "Run.h"
 #include "Sweep.h"
+#include "Ufgop.h"
 #include "WorkFile.h"
 
 namespace dedodiz {
@@ -91,15 +93,16 @@ void TTULV::CreateWindows() {
     Help = new THelp(messages_, this);
     AboutBox = new TAboutBox(this);
     CMArray = new TCMArray(s_, *Help, this);
+    FAXIS = new TFAXIS(s_, *Help, this);
     CMC = new TCMC(s_, this);
     FType = new TFType(s_, *Help, this);
     EV = new TEV(s_, *Help, this);
     Output = new TOutput(s_, messages_, this);
     CentreOnScreen(Output);
     IOForm = new TIOForm(this);
+    FGOP = new TFGOP(s_, *Output, messages_, this);
     cmfrm = new Tcmfrm(s_, *Help, this);
-    connect(CMArray, &TCMArray::EvaluateChelatorsRequested, this,
-            [this] { NotAvailableYet("Evaluate Chelators for Metals Chosen"); });
+    connect(CMArray, &TCMArray::EvaluateChelatorsRequested, this, [this] { EvaluateForChosenMetals(); });
 
     contextHelp_ = new ContextHelp(*Help);
     qApp->installEventFilter(contextHelp_);

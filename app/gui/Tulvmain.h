@@ -23,6 +23,8 @@ class TAboutBox;
 class TCMArray;
 class TCMC;
 class TEV;
+class TFAXIS;
+class TFGOP;
 class TFType;
 class THelp;
 class TIOForm;
@@ -87,6 +89,8 @@ class TTULV : public QMainWindow {
     TIOForm* IOForm = nullptr;
     Tcmfrm* cmfrm = nullptr;
     THelp* Help = nullptr;
+    TFAXIS* FAXIS = nullptr;
+    TFGOP* FGOP = nullptr;
 
     QFrame* Panel1;
     QFrame* Panel2;
@@ -132,6 +136,8 @@ class TTULV : public QMainWindow {
     bool SaveConstants(const std::string& name, const QString& title);
     // The name as the state can hold it (80 bytes), or nullopt after telling the user.
     std::optional<std::string> StorableName(const std::string& path);
+    // The chelator evaluation for the metals chosen, into the output window.
+    void EvaluateForChosenMetals();
     // The one place where a command that is not part of this version yet says so.
     void NotAvailableYet(const char* command);
 

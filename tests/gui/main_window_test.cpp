@@ -4,18 +4,22 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTextBrowser>
 #include <filesystem>
 #include <fstream>
 
 #include "Array2.h"
+#include "Axis.h"
+#include "Cmform.h"
 #include "Cm.h"
 #include "Environ.h"
 #include "FileNames.h"
 #include "Foutput.h"
 #include "GuiFixture.h"
 #include "ModalScript.h"
+#include "Ufgop.h"
 
 namespace dedodiz::test {
 namespace {
@@ -213,16 +217,72 @@ TEST_F(GuiTest, CommandLinesThatNameNothingToLoadLoadNothing) {
     }
 }
 
-TEST_F(GuiTest, CommandsOfLaterVersionsSaySoPlainly) {
+TEST_F(GuiTest, ConstantsListingAndEvaluationReachTheOutputWindow) {
     ModalScript script;
     TTULV& main = Start();
-    script.Message().Message().Message();
+    State& s = main.state();
+
+    // An empty table lists nothing and says so.
+    script.Message();
+    main.Print2Click();
+    ASSERT_EQ(script.messages.size(), 1u);
+    EXPECT_EQ(script.messages[0].text, "NO CHELATORS NAMED IN FILE");
+
+    FillSampleTable(s);
+    main.Print2Click();
+    EXPECT_TRUE(main.Output->isVisible());
+    EXPECT_EQ(main.Output->Lines().at(0), "Chelator: EGTA");
+
+    // Evaluate Chelators: open dialog (cancelled, the table stays), Environment, Choose Metal.
+    s.ConstantsFileName = "sample.TCM";
+    script.On<QFileDialog>([](QFileDialog& d) { d.reject(); })
+        .On<TEV>([](TEV& ev) { ev.OKBtn->click(); })
+        .On<Tcmfrm>([](Tcmfrm& metals) {
+            metals.Mt[1]->click();
+            metals.OKBtn->click();
+        });
+    main.Button2Click();
+    const std::vector<std::string> lines = main.Output->Lines();
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "Kd is temperature, pH and ionic concentration dependent:");
+    EXPECT_EQ(lines[3].rfind("Ca2-EGTA", 0), 0u) << lines[3];
+    EXPECT_EQ(lines.back(), "DEDODIZ32 v2.50 using sample.TCM");
+}
+
+TEST_F(GuiTest, SweepCommandsAskForTheirAxesAndShowTheGraph) {
+    ModalScript script;
+    TTULV& main = Start();
+    State& s = main.state();
+    FillSampleTable(s);
+    s.ChelatorChosen[1] = true;
+    s.MetalChosen[1] = true;
+    BuildSelection(s, main.messages());
+    s.Solution.ChelTotal[1] = 2e-3;
+    s.Solution.MetalTotal[1] = 1e-3;
+    const TSolution before = s.Solution;
+
+    const auto axis = [](QRadioButton* TFAXIS::*variable, const char* low, const char* high) {
+        return [=](TFAXIS& dialog) {
+            (dialog.*variable)->click();
+            dialog.Edit1->setText(QString::fromLatin1(low));
+            dialog.Edit2->setText(QString::fromLatin1(high));
+            dialog.BitBtn1->click();
+        };
+    };
+    script.On<TFAXIS>(axis(&TFAXIS::pH, "6", "8"));
     main.N2D1Click();
+    EXPECT_TRUE(main.FGOP->isVisible());
+    EXPECT_EQ(s.SweepMode, 1);
+    EXPECT_DOUBLE_EQ(s.XStart, 6);
+    EXPECT_GT(s.Sweep2D[1][1], s.Sweep2D[1][41]);  // free Ca falls as the pH rises
+    EXPECT_EQ(s.Solution.MetalFree, before.MetalFree);
+
+    script.On<TFAXIS>(axis(&TFAXIS::pH, "6", "8")).On<TFAXIS>(axis(&TFAXIS::Temp, "10", "30"));
     main.N3D1Click();
-    main.Button3Click();
-    ASSERT_EQ(script.messages.size(), 3u);
-    EXPECT_EQ(script.messages[0].caption, "INFORMATION");
-    EXPECT_EQ(script.messages[0].text, "\"2D ...\" is not available in this version yet.");
+    EXPECT_EQ(s.SweepMode, 4);
+    EXPECT_EQ(s.ZAxis.Variable, 0);
+    EXPECT_GT(s.Sweep3D[1][1][1], 0);
+    EXPECT_TRUE(script.messages.empty());
 }
 
 TEST_F(GuiTest, HelpShowsItsTopicsOrSaysThatItIsNotFound) {

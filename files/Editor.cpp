@@ -16,7 +16,9 @@ namespace {
 constexpr std::size_t kFieldWidth = 7;  // the editor's number fields hold 7 characters
 
 // "#" followed by the number right-aligned in 2 characters.
-std::string NumberLabel(int n) { return "#" + FormatFixed(n, 2, 0); }
+std::string NumberLabel(int n) {
+    return "#" + FormatFixed(n, 2, 0);
+}
 
 // The record and metal being edited, brought into range should the state hold anything else.
 int CurrentChelator(State& s) {
@@ -35,16 +37,50 @@ struct ConstantField {
     std::string EditorFields::*enthalpy = nullptr;
 };
 
+// Indexed by EditConField: 1..4 the protonation steps H1..H4, 5 ML, 6 MHL.
+constexpr ConstantField kConstantFields[] = {
+    {},
+    {&EditorFields::Edit1, &EditorFields::Edit2},
+    {&EditorFields::Edit3, &EditorFields::Edit4},
+    {&EditorFields::Edit5, &EditorFields::Edit6},
+    {&EditorFields::Edit7, &EditorFields::Edit8},
+    {&EditorFields::Edit11, &EditorFields::Edit13},
+    {&EditorFields::Edit12, &EditorFields::Edit14},
+};
+
 ConstantField FieldOf(int editConField) {
-    switch (editConField) {
-        case 1: return {&EditorFields::Edit1, &EditorFields::Edit2};
-        case 2: return {&EditorFields::Edit3, &EditorFields::Edit4};
-        case 3: return {&EditorFields::Edit5, &EditorFields::Edit6};
-        case 4: return {&EditorFields::Edit7, &EditorFields::Edit8};
-        case 5: return {&EditorFields::Edit11, &EditorFields::Edit13};
-        case 6: return {&EditorFields::Edit12, &EditorFields::Edit14};
-        default: return {};
-    }
+    return editConField >= 1 && editConField <= 6 ? kConstantFields[editConField] : ConstantField{};
+}
+
+// Each control with its text and the value of EditConField that entering it gives.
+struct ControlField {
+    EditorControl control;
+    std::string EditorFields::*text;
+    int editConField;
+};
+
+constexpr ControlField kControlFields[] = {
+    {EditorControl::Edit1, &EditorFields::Edit1, 1},
+    {EditorControl::Edit2, &EditorFields::Edit2, 0},
+    {EditorControl::Edit3, &EditorFields::Edit3, 2},
+    {EditorControl::Edit4, &EditorFields::Edit4, 0},
+    {EditorControl::Edit5, &EditorFields::Edit5, 3},
+    {EditorControl::Edit6, &EditorFields::Edit6, 0},
+    {EditorControl::Edit7, &EditorFields::Edit7, 4},
+    {EditorControl::Edit8, &EditorFields::Edit8, 0},
+    {EditorControl::Edit9, &EditorFields::Edit9, 0},
+    {EditorControl::Edit11, &EditorFields::Edit11, 5},
+    {EditorControl::Edit12, &EditorFields::Edit12, 6},
+    {EditorControl::Edit13, &EditorFields::Edit13, 0},
+    {EditorControl::Edit14, &EditorFields::Edit14, 0},
+    {EditorControl::Edit15, &EditorFields::Edit15, 0},
+    {EditorControl::MaskEdit1, &EditorFields::MaskEdit1, 0},
+};
+
+const ControlField& Find(EditorControl control) {
+    for (const ControlField& field : kControlFields)
+        if (field.control == control) return field;
+    return kControlFields[0];  // not reached: every control is listed
 }
 
 bool StoreOrRefuse(State& s, const EditorFields& fields, MessageSink& messages) {
@@ -56,31 +92,16 @@ bool StoreOrRefuse(State& s, const EditorFields& fields, MessageSink& messages) 
 }  // namespace
 
 const std::string& FieldText(const EditorFields& f, EditorControl control) {
-    switch (control) {
-        case EditorControl::Edit1: return f.Edit1;
-        case EditorControl::Edit2: return f.Edit2;
-        case EditorControl::Edit3: return f.Edit3;
-        case EditorControl::Edit4: return f.Edit4;
-        case EditorControl::Edit5: return f.Edit5;
-        case EditorControl::Edit6: return f.Edit6;
-        case EditorControl::Edit7: return f.Edit7;
-        case EditorControl::Edit8: return f.Edit8;
-        case EditorControl::Edit9: return f.Edit9;
-        case EditorControl::Edit11: return f.Edit11;
-        case EditorControl::Edit12: return f.Edit12;
-        case EditorControl::Edit13: return f.Edit13;
-        case EditorControl::Edit14: return f.Edit14;
-        case EditorControl::Edit15: return f.Edit15;
-        case EditorControl::MaskEdit1: return f.MaskEdit1;
-    }
-    return f.Edit9;  // not reached: every control is listed above
+    return f.*Find(control).text;
 }
 
 std::string& FieldText(EditorFields& f, EditorControl control) {
     return const_cast<std::string&>(FieldText(std::as_const(f), control));
 }
 
-std::string EditorNumber(double x) { return FormatFixed(x, static_cast<int>(kFieldWidth), 3); }
+std::string EditorNumber(double x) {
+    return FormatFixed(x, static_cast<int>(kFieldWidth), 3);
+}
 
 void ShowChelator(State& s, EditorFields& f) {
     const int c = CurrentChelator(s);
@@ -122,9 +143,10 @@ bool StoreEditorFields(State& s, const EditorFields& f) {
     rec.Comment[m] = fileio::CutText(f.Edit15, CommentText::max_length);
 
     const std::pair<const std::string*, double*> numbers[] = {
-        {&f.Edit1, &rec.H[1]},   {&f.Edit3, &rec.H[2]},     {&f.Edit5, &rec.H[3]},   {&f.Edit7, &rec.H[4]},
-        {&f.Edit2, &rec.dH[1]},  {&f.Edit4, &rec.dH[2]},    {&f.Edit6, &rec.dH[3]},  {&f.Edit8, &rec.dH[4]},
-        {&f.Edit11, &rec.ML[m]}, {&f.Edit12, &rec.MHL[m]}, {&f.Edit13, &rec.dML[m]}, {&f.Edit14, &rec.dMHL[m]},
+        {&f.Edit1, &rec.H[1]},    {&f.Edit3, &rec.H[2]},    {&f.Edit5, &rec.H[3]},
+        {&f.Edit7, &rec.H[4]},    {&f.Edit2, &rec.dH[1]},   {&f.Edit4, &rec.dH[2]},
+        {&f.Edit6, &rec.dH[3]},   {&f.Edit8, &rec.dH[4]},   {&f.Edit11, &rec.ML[m]},
+        {&f.Edit12, &rec.MHL[m]}, {&f.Edit13, &rec.dML[m]}, {&f.Edit14, &rec.dMHL[m]},
     };
     for (const auto& [text, target] : numbers) {
         const std::optional<double> value = ParseReal(*text);
@@ -154,15 +176,7 @@ bool EditorOK(State& s, const EditorFields& fields, MessageSink& messages) {
 }
 
 void EditorFieldEntered(State& s, EditorControl control) {
-    switch (control) {
-        case EditorControl::Edit1: s.EditConField = 1; break;
-        case EditorControl::Edit3: s.EditConField = 2; break;
-        case EditorControl::Edit5: s.EditConField = 3; break;
-        case EditorControl::Edit7: s.EditConField = 4; break;
-        case EditorControl::Edit11: s.EditConField = 5; break;
-        case EditorControl::Edit12: s.EditConField = 6; break;
-        default: s.EditConField = 0; break;
-    }
+    s.EditConField = Find(control).editConField;
 }
 
 bool PrepareAdjust(State& s, const EditorFields& editor, AdjustFields& dialog, MessageSink& messages) {
@@ -258,14 +272,17 @@ AdjustOutcome AdjustConstant(State& s, AdjustFields& dialog, MessageSink& messag
     return AdjustOutcome::Computed;
 }
 
-void CancelAdjust(State& s) { s.AdjResult = s.AdjSaved; }
+void CancelAdjust(State& s) {
+    s.AdjResult = s.AdjSaved;
+}
 
 std::string AdjustedFieldText(double x) {
     std::string text = EditorNumber(x);
     if (text.size() <= kFieldWidth) return text;
     const std::size_t point = text.find('.');
     // Cutting inside the whole part would give a number ten or more times too small.
-    if (point != std::string::npos && point > kFieldWidth) return FormatFixed(x, static_cast<int>(kFieldWidth), 0);
+    if (point != std::string::npos && point > kFieldWidth)
+        return FormatFixed(x, static_cast<int>(kFieldWidth), 0);
     text.resize(kFieldWidth);
     return text;
 }

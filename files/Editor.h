@@ -15,23 +15,36 @@ namespace dedodiz {
 
 // The texts of the editor window, one member per control.
 struct EditorFields {
-    std::string Label13;    // "#" and the chelator number right-aligned in 2
-    std::string Edit9;      // chelator name
+    std::string Label13;                     // "#" and the chelator number right-aligned in 2
+    std::string Edit9;                       // chelator name
     std::string Edit1, Edit3, Edit5, Edit7;  // H1..H4 (log10)
     std::string Edit2, Edit4, Edit6, Edit8;  // dH1..dH4 [kcal/mol]
-    std::string Label14;    // "#" and the metal number right-aligned in 2
-    std::string MaskEdit1;  // metal name, shared by every record (record 1 holds it)
-    std::string Edit11;     // ML (log10)
-    std::string Edit12;     // MHL (log10)
-    std::string Edit13;     // dML [kcal/mol]
-    std::string Edit14;     // dMHL [kcal/mol]
-    std::string Edit15;     // comment of the current chelator for the current metal
+    std::string Label14;                     // "#" and the metal number right-aligned in 2
+    std::string MaskEdit1;                   // metal name, shared by every record (record 1 holds it)
+    std::string Edit11;                      // ML (log10)
+    std::string Edit12;                      // MHL (log10)
+    std::string Edit13;                      // dML [kcal/mol]
+    std::string Edit14;                      // dMHL [kcal/mol]
+    std::string Edit15;                      // comment of the current chelator for the current metal
 };
 
 // The editor's text controls, for the rule of which constant field was last entered.
 enum class EditorControl {
-    Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8,
-    Edit9, Edit11, Edit12, Edit13, Edit14, Edit15, MaskEdit1,
+    Edit1,
+    Edit2,
+    Edit3,
+    Edit4,
+    Edit5,
+    Edit6,
+    Edit7,
+    Edit8,
+    Edit9,
+    Edit11,
+    Edit12,
+    Edit13,
+    Edit14,
+    Edit15,
+    MaskEdit1,
 };
 
 // The text of one control.
@@ -77,7 +90,7 @@ struct AdjustFields {
     // Metal valence z2: the valence digit of the metal name, 0..9. The dialog offers 1, 2 and 3 and adds
     // the digit of the name when it is another one, so that the charge computed is the one the name says.
     int mv = 1;
-    bool viDirect = false;        // "Varies with [ionic]": true "Directly" (reverse), false "Indirectly"
+    bool viDirect = false;  // "Varies with [ionic]": true "Directly" (reverse), false "Indirectly"
 };
 
 // The "&Adjust" button before the dialog is shown. Returns false after telling the user why when there

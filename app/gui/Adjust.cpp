@@ -48,7 +48,8 @@ TKadjust::TKadjust(State& s, THelp& help, MessageSink& messages, QWidget* parent
     SetHelpContext(this, 10);
 
     Panel1 = new QLabel(
-        QStringLiteral("This form used to convert found constants to the 20C / 0.1N ones used in TULV"), this);
+        QStringLiteral("This form used to convert found constants to the 20C / 0.1N ones used in TULV"),
+        this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setAlignment(Qt::AlignCenter);
@@ -178,15 +179,21 @@ void TKadjust::Button1Click() {
     }
 }
 
-void TKadjust::Button3Click() { QDialog::accept(); }
+void TKadjust::Button3Click() {
+    QDialog::accept();
+}
 
 void TKadjust::Button2Click() {
     CancelAdjust(s_);
     QDialog::reject();
 }
 
-void TKadjust::reject() { Button2Click(); }
+void TKadjust::reject() {
+    Button2Click();
+}
 
-void TKadjust::BitBtn1Click() { help_.ShowHelp(10); }
+void TKadjust::BitBtn1Click() {
+    help_.ShowHelp(10);
+}
 
 }  // namespace dedodiz

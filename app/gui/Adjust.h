@@ -22,17 +22,17 @@ class THelp;
 class TKadjust : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     TKadjust(State& s, THelp& help, MessageSink& messages, QWidget* parent = nullptr);
 
     // The texts and choices prepared by the editor, and the dialog's present ones.
     void ShowFields(const AdjustFields& fields);
     AdjustFields ReadFields() const;
 
-    void Button1Click();  // "Adjust Constant"
-    void Button3Click();  // "Apply to Edit Constants"
-    void Button2Click();  // "&Cancel": the value from before the dialog comes back
-    void BitBtn1Click();  // help
+    void Button1Click();     // "Adjust Constant"
+    void Button3Click();     // "Apply to Edit Constants"
+    void Button2Click();     // "&Cancel": the value from before the dialog comes back
+    void BitBtn1Click();     // help
     void reject() override;  // Escape and the close box count as Cancel
 
     QLabel* Panel1;
@@ -54,7 +54,7 @@ public:
     QPushButton* Button2;
     QPushButton* BitBtn1;
 
-private:
+  private:
     State& s_;
     THelp& help_;
     MessageSink& messages_;

@@ -24,9 +24,9 @@ namespace dedodiz {
 namespace {
 
 constexpr EditorControl kControls[] = {
-    EditorControl::Edit1,  EditorControl::Edit2,  EditorControl::Edit3,  EditorControl::Edit4,
-    EditorControl::Edit5,  EditorControl::Edit6,  EditorControl::Edit7,  EditorControl::Edit8,
-    EditorControl::Edit9,  EditorControl::Edit11, EditorControl::Edit12, EditorControl::Edit13,
+    EditorControl::Edit1,  EditorControl::Edit2,  EditorControl::Edit3,     EditorControl::Edit4,
+    EditorControl::Edit5,  EditorControl::Edit6,  EditorControl::Edit7,     EditorControl::Edit8,
+    EditorControl::Edit9,  EditorControl::Edit11, EditorControl::Edit12,    EditorControl::Edit13,
     EditorControl::Edit14, EditorControl::Edit15, EditorControl::MaskEdit1,
 };
 
@@ -45,7 +45,9 @@ QLineEdit* NumberEdit(QWidget* parent, const char* name) {
     return edit;
 }
 
-QLabel* Caption(QWidget* parent, const char* text) { return new QLabel(QString::fromLatin1(text), parent); }
+QLabel* Caption(QWidget* parent, const char* text) {
+    return new QLabel(QString::fromLatin1(text), parent);
+}
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
@@ -104,8 +106,9 @@ TEditCon::TEditCon(State& s, THelp& help, TKadjust& adjustDialog, MessageSink& m
     MaskEdit1 = TextEdit(metal, "MaskEdit1", static_cast<int>(MetalText::max_length));
     // Two letters and the valence digit as the user types; a name shown from the table is shown as it
     // stands ("===" for an empty metal, a name without its digit), so storing it changes nothing.
-    MaskEdit1->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z= ]{0,2}[0-9= ]?")), MaskEdit1));
+    MaskEdit1->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[A-Za-z= ]{0,2}[0-9= ]?")), MaskEdit1));
+    MaskEdit1->setFixedWidth(Edit1->width());
     Button2 = Button(metal, "Button2", "&Next");
     Edit11 = NumberEdit(metal, "Edit11");
     Edit12 = NumberEdit(metal, "Edit12");
@@ -130,6 +133,7 @@ TEditCon::TEditCon(State& s, THelp& help, TKadjust& adjustDialog, MessageSink& m
     metalGrid->addWidget(Edit14, 3, 3);
     metalGrid->addWidget(Caption(metal, "comments"), 4, 1);
     metalGrid->addWidget(Edit15, 4, 2, 1, 2);
+    metalGrid->setColumnStretch(4, 1);
 
     adjust = Button(this, "adjust", "&Adjust");
     OKBtn = Button(this, "OKBtn", "OK");
@@ -161,24 +165,19 @@ TEditCon::TEditCon(State& s, THelp& help, TKadjust& adjustDialog, MessageSink& m
 }
 
 QLineEdit* TEditCon::Field(EditorControl control) const {
-    switch (control) {
-        case EditorControl::Edit1: return Edit1;
-        case EditorControl::Edit2: return Edit2;
-        case EditorControl::Edit3: return Edit3;
-        case EditorControl::Edit4: return Edit4;
-        case EditorControl::Edit5: return Edit5;
-        case EditorControl::Edit6: return Edit6;
-        case EditorControl::Edit7: return Edit7;
-        case EditorControl::Edit8: return Edit8;
-        case EditorControl::Edit9: return Edit9;
-        case EditorControl::Edit11: return Edit11;
-        case EditorControl::Edit12: return Edit12;
-        case EditorControl::Edit13: return Edit13;
-        case EditorControl::Edit14: return Edit14;
-        case EditorControl::Edit15: return Edit15;
-        case EditorControl::MaskEdit1: return MaskEdit1;
-    }
-    return Edit9;  // not reached: every control is listed above
+    static constexpr std::pair<EditorControl, QLineEdit * TEditCon::*> kEdits[] = {
+        {EditorControl::Edit1, &TEditCon::Edit1},         {EditorControl::Edit2, &TEditCon::Edit2},
+        {EditorControl::Edit3, &TEditCon::Edit3},         {EditorControl::Edit4, &TEditCon::Edit4},
+        {EditorControl::Edit5, &TEditCon::Edit5},         {EditorControl::Edit6, &TEditCon::Edit6},
+        {EditorControl::Edit7, &TEditCon::Edit7},         {EditorControl::Edit8, &TEditCon::Edit8},
+        {EditorControl::Edit9, &TEditCon::Edit9},         {EditorControl::Edit11, &TEditCon::Edit11},
+        {EditorControl::Edit12, &TEditCon::Edit12},       {EditorControl::Edit13, &TEditCon::Edit13},
+        {EditorControl::Edit14, &TEditCon::Edit14},       {EditorControl::Edit15, &TEditCon::Edit15},
+        {EditorControl::MaskEdit1, &TEditCon::MaskEdit1},
+    };
+    for (const auto& [which, edit] : kEdits)
+        if (which == control) return this->*edit;
+    return Edit9;  // not reached: every control is listed
 }
 
 bool TEditCon::eventFilter(QObject* watched, QEvent* event) {
@@ -217,7 +216,9 @@ void TEditCon::ShowFromState() {
     ShowFields(fields);
 }
 
-bool TEditCon::StoreFields() { return StoreEditorFields(s_, ReadFields()); }
+bool TEditCon::StoreFields() {
+    return StoreEditorFields(s_, ReadFields());
+}
 
 void TEditCon::Button1Click() {
     EditorFields fields = ReadFields();
@@ -233,7 +234,9 @@ void TEditCon::OKBtnClick() {
     if (EditorOK(s_, ReadFields(), messages_)) accept();
 }
 
-void TEditCon::CancelBtnClick() { help_.ShowHelp(9); }
+void TEditCon::CancelBtnClick() {
+    help_.ShowHelp(9);
+}
 
 void TEditCon::adjustClick() {
     EditorFields fields = ReadFields();

@@ -23,7 +23,7 @@ class TKadjust;
 class TEditCon : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     TEditCon(State& s, THelp& help, TKadjust& adjustDialog, MessageSink& messages, QWidget* parent = nullptr);
 
     // Shows the chelator and the metal where the editor was left (EditConChelator, EditConMetal).
@@ -33,9 +33,9 @@ public:
     // fields before it are stored).
     bool StoreFields();
 
-    void Button1Click();    // "&Next" chelator
-    void Button2Click();    // "&Next" metal
-    void adjustClick();     // "&Adjust"
+    void Button1Click();  // "&Next" chelator
+    void Button2Click();  // "&Next" metal
+    void adjustClick();   // "&Adjust"
     void OKBtnClick();
     void CancelBtnClick();  // the help button: the editor has no cancel
 
@@ -62,10 +62,10 @@ public:
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QLineEdit* Field(EditorControl control) const;
     EditorFields ReadFields() const;
     void ShowFields(const EditorFields& fields);

@@ -13,7 +13,7 @@ namespace {
 using Messages = std::vector<std::pair<std::string, std::string>>;
 
 class EditorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);
@@ -133,10 +133,10 @@ TEST_F(EditorTest, NextStoresThenWrapsAroundTwelveChelatorsAndNineMetals) {
 
 TEST_F(EditorTest, OnlyTheConstantFieldsAreMarkedForAdjusting) {
     const std::pair<EditorControl, int> cases[] = {
-        {EditorControl::Edit1, 1},  {EditorControl::Edit3, 2},  {EditorControl::Edit5, 3},
-        {EditorControl::Edit7, 4},  {EditorControl::Edit11, 5}, {EditorControl::Edit12, 6},
-        {EditorControl::Edit2, 0},  {EditorControl::Edit8, 0},  {EditorControl::Edit13, 0},
-        {EditorControl::Edit14, 0}, {EditorControl::Edit9, 0},  {EditorControl::Edit15, 0},
+        {EditorControl::Edit1, 1},     {EditorControl::Edit3, 2},  {EditorControl::Edit5, 3},
+        {EditorControl::Edit7, 4},     {EditorControl::Edit11, 5}, {EditorControl::Edit12, 6},
+        {EditorControl::Edit2, 0},     {EditorControl::Edit8, 0},  {EditorControl::Edit13, 0},
+        {EditorControl::Edit14, 0},    {EditorControl::Edit9, 0},  {EditorControl::Edit15, 0},
         {EditorControl::MaskEdit1, 0},
     };
     for (const auto& [control, expected] : cases) {
@@ -220,8 +220,10 @@ TEST_F(EditorTest, AdjustRefusesWhatItCannotConvert) {
     const Case cases[] = {
         {EditorControl::Edit2, "Ca2", "1", "1", "Adjust is for constants only", "INFORMATION"},
         {EditorControl::Edit9, "Ca2", "1", "1", "Adjust is for constants only", "INFORMATION"},
-        {EditorControl::Edit11, "Ca ", "1", "1", "3rd letter of metal name is the valence and is missing", "ERROR"},
-        {EditorControl::Edit12, "Ca", "1", "1", "3rd letter of metal name is the valence and is missing", "ERROR"},
+        {EditorControl::Edit11, "Ca ", "1", "1", "3rd letter of metal name is the valence and is missing",
+         "ERROR"},
+        {EditorControl::Edit12, "Ca", "1", "1", "3rd letter of metal name is the valence and is missing",
+         "ERROR"},
         {EditorControl::Edit11, "Ca2", "", "1", "Attempting to use an un-real number", "ERROR"},
         {EditorControl::Edit11, "Ca2", "1", "1 ", "Attempting to use an un-real number", "ERROR"},
         {EditorControl::Edit3, "Ca ", "x", "1", "Attempting to use an un-real number", "ERROR"},
@@ -358,7 +360,7 @@ TEST_F(EditorTest, TheResultOrTheValueFromBeforeGoesBackIntoTheField) {
 
     CancelAdjust(s);
     FinishAdjust(s, f);
-    EXPECT_EQ(f.Edit12, "  5.300");  // the value from before, re-formatted
+    EXPECT_EQ(f.Edit12, "  5.300");                 // the value from before, re-formatted
     EXPECT_DOUBLE_EQ(s.Constants[1].MHL[1], 5.30);  // the table waits for the next store
 
     // A field that is no constant receives nothing.
@@ -370,9 +372,8 @@ TEST_F(EditorTest, TheResultOrTheValueFromBeforeGoesBackIntoTheField) {
 
 TEST(AdjustedFieldText, CutToSevenCharactersButNeverInsideTheWholePart) {
     const std::pair<double, const char*> cases[] = {
-        {1234.5678, "1234.56"},  {9.47, "  9.470"},      {-1234.5678, "-1234.5"},
-        {-12.3456, "-12.346"},   {123456.7, "123456."},  {1234567.4, "1234567"},
-        {12345678.9, "12345679"}, {-9876543.2, "-9876543"},
+        {1234.5678, "1234.56"}, {9.47, "  9.470"},      {-1234.5678, "-1234.5"},  {-12.3456, "-12.346"},
+        {123456.7, "123456."},  {1234567.4, "1234567"}, {12345678.9, "12345679"}, {-9876543.2, "-9876543"},
     };
     for (const auto& [x, text] : cases) EXPECT_EQ(AdjustedFieldText(x), text) << x;
 }

@@ -34,7 +34,7 @@ std::function<void(QFileDialog&)> SaveAs(const std::string& path) {
 }
 
 class EditorWindowTest : public GuiTest {
-protected:
+  protected:
     void SetUp() override {
         GuiTest::SetUp();
         NewState(s);
@@ -198,7 +198,7 @@ TEST_F(EditorWindowTest, AdjustAppliesTheConvertedConstantOrPutsBackTheOneBefore
     });
     editor->adjust->click();
     EXPECT_FALSE(adjust->isVisible());
-    EXPECT_EQ(editor->Edit11->text(), adjusted);  // the converted value, 7 characters
+    EXPECT_EQ(editor->Edit11->text(), adjusted);    // the converted value, 7 characters
     EXPECT_DOUBLE_EQ(s.Constants[1].ML[1], 10.97);  // the table waits for the fields to be stored
 
     // Cancel after converting once more: the value from before the dialog comes back.

@@ -1,0 +1,380 @@
+// ZozaveVavo, the pH buffer calculator's window: its edit rules, slots, calculations and buffer files.
+
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "Bufcalc.h"
+#include "BufferFile.h"
+#include "BufferModel.h"
+#include "GuiFixture.h"
+#include "ModalScript.h"
+
+namespace dedodiz::test {
+namespace {
+
+using Messages = std::vector<std::pair<std::string, std::string>>;
+
+// Answers a file dialog with a name typed into its name field. (A name handed to selectFile does not
+// reach that field while it has the focus.)
+std::function<void(QFileDialog&)> Choose(const std::string& path) {
+    return [path](QFileDialog& dialog) {
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString(path));
+        static_cast<QDialog&>(dialog).accept();  // the file dialog's own accept, public through QDialog
+    };
+}
+
+class BufcalcTest : public GuiTest {
+  protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        NewState(s);
+        help = std::make_unique<THelp>(messages);
+        window = std::make_unique<TZozaveVavo>(s, *help, messages, output);
+    }
+
+    // A buffer file of two slots: a monoprotic anionic one and a cationic one with two steps.
+    std::string WriteBuffers(const char* name = "two.bcm") {
+        State b;
+        NewState(b);
+        ResetBufferSlotsForLoad(b);
+        b.BufferSlots[1].Name = "HEPES";
+        b.BufferSlots[1].pKa[1] = 7.55;
+        b.BufferSlots[1].dpKa[1] = -0.014;
+        b.BufferSlots[1].comments = "Good buffer";
+        b.BufferSlots[2].Name = "Tris&Co";
+        b.BufferSlots[2].pKa = {};
+        b.BufferSlots[2].pKa[1] = 8.1;
+        b.BufferSlots[2].pKa[2] = 6.2;
+        b.BufferSlots[2].anionic = false;
+        EXPECT_TRUE(WriteBufferFile(b, Path(name), messages));
+        return Path(name);
+    }
+
+    State s;
+    MessageRecorder messages;
+    OutputRecorder output;
+    std::unique_ptr<THelp> help;
+    std::unique_ptr<TZozaveVavo> window;
+};
+
+TEST_F(BufcalcTest, CreationTakesTheSolutionsConditionsAndLeavesTheGridAsDesigned) {
+    EXPECT_EQ(window->windowTitle(), "ZozaveVavo");
+    EXPECT_EQ(window->size(), QSize(549, 442));
+    EXPECT_EQ(window->ET->text(), "  20.0");
+    EXPECT_EQ(window->EP->text(), " 7.000");
+    EXPECT_EQ(window->EI->text(), " 0.100");
+    EXPECT_EQ(window->EK->text(), "7.00");
+    EXPECT_EQ(window->Edit7->text(), "0.100");
+    EXPECT_EQ(window->Label16->text(), " 0.000 N");
+    EXPECT_TRUE(window->RadioGroup1Item[1]->isChecked());
+    EXPECT_TRUE(window->RAnionic->isChecked());
+    EXPECT_TRUE(window->RFree->isChecked());
+    EXPECT_EQ(s.BufferSlots[12].Name, " ");
+    EXPECT_DOUBLE_EQ(s.BufferSlots[12].ipKa[3], 0.1);
+    EXPECT_FALSE(s.BufferModified);
+    EXPECT_FALSE(window->isVisible());
+
+    // The grid shows 7.00 but slot 1 holds its defaults until it is shown.
+    window->Button1->click();
+    EXPECT_EQ(messages.messages, (Messages{{"pKa[1] must be > 0", "ERROR"}}));
+    EXPECT_EQ(window->Label10->text(), "7.00");
+}
+
+TEST_F(BufcalcTest, TextsThatAreNoNumbersGiveWayToErrorOrTheMinimum) {
+    struct Case {
+        QLineEdit* TZozaveVavo::*edit;
+        const char* typed;
+        const char* shown;
+        std::function<double(const State&)> stored;
+        double expected;
+        bool modifies;
+    };
+    const auto slot1 = [](const State& st) -> const TBufferSlot& { return st.BufferSlots[1]; };
+    const Case cases[] = {
+        {&TZozaveVavo::EK, "", "ERROR", [&](const State& st) { return slot1(st).pKa[1]; }, 0, true},
+        {&TZozaveVavo::EK, "7.25", "7.25", [&](const State& st) { return slot1(st).pKa[1]; }, 7.25, true},
+        {&TZozaveVavo::ET, "2O", "ERROR", [](const State& st) { return st.BufferRecord.Temperature; }, 20,
+         false},
+        {&TZozaveVavo::ET, "37", "37", [](const State& st) { return st.Solution.Temperature; }, 37, false},
+        {&TZozaveVavo::EP, "7,4", "ERROR", [](const State& st) { return st.BufferRecord.PH; }, 7, false},
+        {&TZozaveVavo::EP, "7.4", "7.4", [](const State& st) { return st.Solution.PH; }, 7.4, false},
+        {&TZozaveVavo::EI, "0", "0.001", [](const State& st) { return st.BufferRecord.Ionic; }, 0.001, false},
+        {&TZozaveVavo::EI, "0", "0.001", [](const State& st) { return st.Solution.IonicEquiv; }, 0.001,
+         false},
+        {&TZozaveVavo::EI, "-2", "0.001", [](const State& st) { return st.Solution.IonicEquiv; }, 0.001,
+         false},
+        {&TZozaveVavo::EI, "N", "ERROR", [](const State& st) { return st.Solution.IonicEquiv; }, 0.1, false},
+        {&TZozaveVavo::Edit8, "-0.5", "0.001", [&](const State& st) { return slot1(st).ipKa[2]; }, 0.001,
+         true},
+        {&TZozaveVavo::Edit8, "x", "0.001", [&](const State& st) { return slot1(st).ipKa[2]; }, 0.001, true},
+        {&TZozaveVavo::Edit9, "0.15", "0.15", [&](const State& st) { return slot1(st).ipKa[3]; }, 0.15, true},
+        {&TZozaveVavo::Edit5, "25 C", "ERROR", [&](const State& st) { return slot1(st).temperature[3]; }, 0,
+         true},
+        {&TZozaveVavo::Edit3, "-", "ERROR", [&](const State& st) { return slot1(st).dpKa[2]; }, 0, true},
+        {&TZozaveVavo::Edit12, "1e-2", "1e-2", [&](const State& st) { return slot1(st).dipKa[3]; }, 0.01,
+         true},
+        {&TZozaveVavo::EA, ".", "ERROR", [](const State& st) { return st.BufferRecord.BufferAmount; }, 0,
+         true},
+        {&TZozaveVavo::Edit1, "0", "0", [&](const State& st) { return slot1(st).pKa[2]; }, 0, true},
+    };
+    for (const Case& c : cases) {
+        s.BufferModified = false;
+        QLineEdit* edit = (*window).*c.edit;
+        edit->setText(QString::fromLatin1(c.typed));
+        EXPECT_EQ(edit->text().toStdString(), c.shown) << edit->objectName().toStdString() << " " << c.typed;
+        EXPECT_DOUBLE_EQ(c.stored(s), c.expected) << edit->objectName().toStdString() << " " << c.typed;
+        EXPECT_EQ(s.BufferModified, c.modifies) << edit->objectName().toStdString();
+    }
+    EXPECT_TRUE(messages.messages.empty());  // replaced in place, never a message
+}
+
+TEST_F(BufcalcTest, WhileTheUserTypesTheReplacementWaitsUntilTheFieldIsLeft) {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->EI->setFocus();
+    window->EI->selectAll();
+    QTest::keyClicks(window->EI, "0.25");  // "0" on its way is no ionic strength
+    EXPECT_EQ(window->EI->text(), "0.25");
+    EXPECT_DOUBLE_EQ(s.Solution.IonicEquiv, 0.25);
+
+    window->EI->selectAll();
+    QTest::keyClicks(window->EI, "0");
+    EXPECT_EQ(window->EI->text(), "0");
+    EXPECT_DOUBLE_EQ(s.Solution.IonicEquiv, 0.001);  // stored at once
+    window->EA->setFocus();
+    EXPECT_EQ(window->EI->text(), "0.001");
+    EXPECT_DOUBLE_EQ(s.BufferRecord.Ionic, 0.001);
+}
+
+TEST_F(BufcalcTest, SaltFormsThatTheBufferLacksAreHiddenAndGiveWayToMono) {
+    window->Edit1->setText("6.5");
+    window->Edit4->setText("4");
+    window->RadioButton2->click();  // tri
+    EXPECT_EQ(s.BufferRecord.SaltForm, 3);
+
+    window->Edit4->setText("0");
+    EXPECT_TRUE(window->RadioButton2->isHidden());
+    EXPECT_TRUE(window->RSalt->isChecked());
+    EXPECT_EQ(s.BufferRecord.SaltForm, 1);
+
+    window->RadioButton1->click();  // di, still offered
+    window->Edit4->setText("0.00");
+    EXPECT_EQ(s.BufferRecord.SaltForm, 2);
+    EXPECT_TRUE(window->RadioButton1->isChecked());
+
+    window->Edit1->setText("0");  // the second pKa goes: "di" too
+    EXPECT_TRUE(window->RadioButton1->isHidden());
+    EXPECT_TRUE(window->RSalt->isChecked());
+    EXPECT_EQ(s.BufferRecord.SaltForm, 1);
+
+    window->Edit1->setText("6");
+    EXPECT_FALSE(window->RadioButton1->isHidden());
+    EXPECT_TRUE(window->RadioButton2->isHidden());
+}
+
+TEST_F(BufcalcTest, NamesShowWholeInTheSelectorAndAreStoredAsFifteen) {
+    window->Edit13->setText("ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(window->RadioGroup1Item[1]->text(), "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(s.BufferSlots[1].Name, "ABCDEFGHIJKLMNO");
+
+    window->RadioGroup1Item[4]->click();
+    EXPECT_EQ(window->Edit13->text(), " ");
+    window->Edit13->setText("Tris & HCl");
+    EXPECT_EQ(window->RadioGroup1Item[4]->text(), "Tris && HCl");  // shown with its ampersand
+    window->RadioGroup1Item[1]->click();
+    EXPECT_EQ(window->Edit13->text(), "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(s.BufferSlots[1].Name, "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(s.BufferSlots[4].Name, "Tris & HCl");
+
+    // The file holds the fifteen.
+    ModalScript script;
+    script.On<QFileDialog>(Choose(Path("names")));
+    EXPECT_TRUE(window->Button5Click());
+    State reread;
+    NewState(reread);
+    ASSERT_TRUE(ReadBufferFile(reread, Path("names.bcm"), messages));
+    EXPECT_EQ(reread.BufferSlots[1].Name, "ABCDEFGHIJKLMNO");
+}
+
+TEST_F(BufcalcTest, TheTypeChoiceGoesIntoTheSlotBeingEdited) {
+    window->RadioGroup1Item[3]->click();
+    window->EK->setText("8.1");
+    window->RCationic->click();
+    EXPECT_FALSE(s.BufferSlots[3].anionic);
+    EXPECT_EQ(s.BufferRecord.BufferType, 1);
+    EXPECT_TRUE(s.BufferModified);
+
+    window->RadioGroup1Item[1]->click();
+    EXPECT_TRUE(window->RAnionic->isChecked());
+    EXPECT_TRUE(s.BufferSlots[1].anionic);
+    window->RadioGroup1Item[3]->click();
+    EXPECT_TRUE(window->RCationic->isChecked());
+    EXPECT_EQ(window->EK->text(), " 8.100");
+}
+
+TEST_F(BufcalcTest, CalcIonicShowsTheCorrectedPKaAndTheContribution) {
+    window->EK->setText("7.5");
+    window->EA->setText("0.01");
+    window->Button1->click();
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(window->Label10->text(), "  7.50");
+    EXPECT_EQ(window->Label13->text(), "  0.00");
+    // Anionic, pH 7 at 20 C and 0.1 N: the charged fraction 0.2875 of 0.01 M.
+    EXPECT_EQ(window->Label16->text(), "  0.0029N");
+
+    // The results stay when a check stops the next calculation.
+    window->EP->setText("3.9");
+    window->Button1->click();
+    EXPECT_EQ(messages.messages, (Messages{{"pH out of range 4 - 10", "ERROR"}}));
+    EXPECT_EQ(window->Label16->text(), "  0.0029N");
+
+    window->Button3->click();
+    ASSERT_EQ(output.lines.size(), 6u);
+    EXPECT_EQ(output.lines[1], "  20.0 °C    pH 3.9   0.100N   0.01M   ");
+    EXPECT_EQ(output.lines[3], "New pKa's =  7.50        0.00       0.00");
+    EXPECT_EQ(output.clears, 0);
+}
+
+TEST_F(BufcalcTest, LoadShowsTheFileAndSaveOrCloseWriteIt) {
+    const std::string file = WriteBuffers();
+    s.BufferModified = true;
+    ModalScript script;
+    script.On<QFileDialog>(Choose(file));
+    window->Button4->click();
+    EXPECT_EQ(window->windowTitle().toStdString(), "ZozaveVavo " + file);
+    EXPECT_TRUE(s.BufferLoaded);
+    EXPECT_FALSE(s.BufferModified);
+    EXPECT_EQ(window->RadioGroup1Item[2]->text(), "Tris&&Co");
+    EXPECT_EQ(window->RadioGroup1Item[3]->text(), "");
+    EXPECT_EQ(window->Edit13->text(), "HEPES");
+    EXPECT_EQ(window->EK->text(), " 7.550");
+    EXPECT_EQ(window->ED->text(), "-0.014");
+    EXPECT_EQ(window->Edit7->text(), " 0.001");
+    EXPECT_EQ(window->Panel2->text(), "Good buffer");
+
+    // Closing unmodified asks nothing; a change brings up the save dialog, which may be cancelled.
+    window->show();
+    window->BitBtn1->click();
+    EXPECT_FALSE(window->isVisible());
+    window->show();
+    window->RadioGroup1Item[2]->click();
+    EXPECT_TRUE(window->RCationic->isChecked());
+    window->Edit4->setText("3");
+    script.File(QString());
+    window->BitBtn1->click();
+    EXPECT_FALSE(window->isVisible());
+
+    script.On<QFileDialog>(Choose(Path("saved.bcm")));
+    window->Button5->click();
+    State reread;
+    NewState(reread);
+    ASSERT_TRUE(ReadBufferFile(reread, Path("saved.bcm"), messages));
+    EXPECT_EQ(reread.BufferSlots[2].Name, "Tris&Co");
+    EXPECT_FALSE(reread.BufferSlots[2].anionic);
+    EXPECT_DOUBLE_EQ(reread.BufferSlots[2].pKa[3], 3.0);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(BufcalcTest, ACancelledOrFailedLoadNeverLeavesNamesOfOtherSlotsOrForgetsChanges) {
+    window->Edit13->setText("mine");
+    window->EK->setText("7");
+    ModalScript script;
+    script.File(QString());
+    window->Button4->click();
+    EXPECT_TRUE(s.BufferModified);  // still to be saved
+    EXPECT_FALSE(s.BufferLoaded);
+    EXPECT_EQ(s.BufferSlots[1].Name, "mine");
+
+    // A file without records empties the slots, and the selector says so.
+    {
+        std::ofstream comments(Path("empty.bcm"), std::ios::binary);
+        comments << "%BROSSIVANTE pH BUFFER FILE\r\n%only comments\r\n";
+    }
+    script.On<QFileDialog>(Choose(Path("empty.bcm")));
+    window->Button4->click();
+    EXPECT_FALSE(s.BufferLoaded);
+    EXPECT_EQ(window->RadioGroup1Item[1]->text(), "");
+    EXPECT_EQ(window->Edit13->text(), "");
+    EXPECT_EQ(s.BufferSlots[1].Name, "");
+    EXPECT_DOUBLE_EQ(s.BufferSlots[1].pKa[1], 0);
+}
+
+TEST_F(BufcalcTest, PHBuffersReadsAFileAsksForTheConditionsAndReportsTheRanges) {
+    const std::string file = WriteBuffers();
+    int asked = 0;
+    const auto environment = [&](bool confirmed) {
+        return [&, confirmed] {
+            ++asked;
+            s.Solution.Temperature = 37;
+            return confirmed;
+        };
+    };
+    ModalScript script;
+    script.File(QString());
+    window->PHBuffersCommand(environment(true));
+    EXPECT_EQ(asked, 0);
+
+    script.On<QFileDialog>(Choose(file));
+    window->PHBuffersCommand(environment(false));
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(output.lines.empty());
+    EXPECT_FALSE(window->isVisible());
+
+    script.On<QFileDialog>(Choose(file));
+    window->PHBuffersCommand(environment(true));
+    ASSERT_EQ(output.lines.size(), 7u);
+    EXPECT_EQ(output.lines[1], "  37.0 °C   0.100 N");
+    EXPECT_EQ(output.lines[3].substr(0, 18), "HEPES             ");
+    EXPECT_EQ(output.shows, 1);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->ET->text(), "  37.0");
+    EXPECT_EQ(window->EP->text(), "  7.00");
+    EXPECT_EQ(window->EK->text(), " 7.550");  // slot 1 of the file is shown
+    EXPECT_DOUBLE_EQ(s.BufferRecord.Temperature, 37);
+}
+
+TEST_F(BufcalcTest, ShowingWithTheSolutionsValuesPassesThemThroughTheRules) {
+    s.Solution.Temperature = 25;
+    s.Solution.PH = 7.4;
+    s.Solution.IonicEquiv = 0;
+    window->ShowWithSolutionValues();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->ET->text(), "  25.0");
+    EXPECT_EQ(window->EP->text(), "  7.40");
+    EXPECT_EQ(window->EI->text(), "0.001");
+    EXPECT_DOUBLE_EQ(s.Solution.IonicEquiv, 0.001);
+    EXPECT_DOUBLE_EQ(s.BufferRecord.Temperature, 25);
+
+    window->Button2->click();
+    EXPECT_EQ(messages.messages,
+              (Messages{{"Choose Anionic for \"N\" based \"Good\" buffers", "INFORMATION"}}));
+}
+
+TEST_F(BufcalcTest, CalcRangesEndsWithAnErrorWhenTheSolutionHasNoIonicStrength) {
+    window->EK->setText("7.2");
+    window->Edit7->setText("0.001");  // a thermodynamic pKa needs the ionic strength's logarithm
+    window->Button6->click();
+    EXPECT_EQ(output.lines.size(), 5u);
+    EXPECT_EQ(output.shows, 1);
+
+    s.Solution.IonicEquiv = 0;
+    window->Button6->click();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].second, "ERROR");
+    EXPECT_EQ(output.shows, 1);
+    EXPECT_EQ(output.lines.size(), 5u);
+}
+
+}  // namespace
+}  // namespace dedodiz::test

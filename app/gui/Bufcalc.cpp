@@ -11,6 +11,9 @@
 #include <QScreen>
 #include <array>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "BufferFile.h"
 #include "BufferModel.h"
@@ -68,6 +71,21 @@ QString ItemCaption(const QString& text) {
     QString caption = text;
     return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
+
+// Messages held while a computation runs under its fault guard and shown once it is over: a message box
+// runs the event loop, and nothing drawn meanwhile may count as a fault of the computation.
+class HeldMessages : public MessageSink {
+public:
+    void Message(std::string_view text, std::string_view caption) override {
+        held_.emplace_back(std::string(text), std::string(caption));
+    }
+    void ShowTo(MessageSink& messages) const {
+        for (const auto& [text, caption] : held_) messages.Message(text, caption);
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> held_;
+};
 
 }  // namespace
 
@@ -436,7 +454,9 @@ void TZozaveVavo::Button2Click() {
 
 void TZozaveVavo::Button1Click() {
     BufferIonicResult result;
-    RunGuarded(messages_, [&] { result = CalcBufferIonic(s_, SelectedSlot(), messages_); });
+    HeldMessages held;
+    RunGuarded(held, [&] { result = CalcBufferIonic(s_, SelectedSlot(), held); });
+    held.ShowTo(messages_);
     if (!result.ok) return;
     Label10->setText(ToQ(BufferPKaText(result.pKa[1])));
     Label13->setText(ToQ(BufferPKaText(result.pKa[2])));

@@ -75,7 +75,7 @@ QString ItemCaption(const QString& text) {
 // Messages held while a computation runs under its fault guard and shown once it is over: a message box
 // runs the event loop, and nothing drawn meanwhile may count as a fault of the computation.
 class HeldMessages : public MessageSink {
-public:
+  public:
     void Message(std::string_view text, std::string_view caption) override {
         held_.emplace_back(std::string(text), std::string(caption));
     }
@@ -83,7 +83,7 @@ public:
         for (const auto& [text, caption] : held_) messages.Message(text, caption);
     }
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> held_;
 };
 
@@ -252,29 +252,34 @@ void TZozaveVavo::BuildControls() {
              }});
     AddRule({EA, recordValue(record.BufferAmount), 0, "ERROR", false, true, {}});
 
-    // The slot edits act on the selected slot.
-    using Field = OneBased<double, 3> TBufferSlot::*;
-    const auto slotValue = [this](Field field, int k) {
-        return [this, field, k]() -> double& { return (s_.BufferSlots[SelectedSlot()].*field)[k]; };
-    };
-    const std::array<QLineEdit*, 3> pKa = {EK, Edit1, Edit4};
-    const std::array<QLineEdit*, 3> temperature = {EC, Edit2, Edit5};
-    const std::array<QLineEdit*, 3> dpKa = {ED, Edit3, Edit6};
-    const std::array<QLineEdit*, 3> ipKa = {Edit7, Edit8, Edit9};
-    const std::array<QLineEdit*, 3> dipKa = {Edit10, Edit11, Edit12};
-    for (int k = 1; k <= 3; ++k) {
-        const auto i = static_cast<std::size_t>(k - 1);
-        std::function<void()> saltForms;
-        if (k == 2)
-            saltForms = [this] { SaltFormShown(RadioButton1, s_.BufferSlots[SelectedSlot()].pKa[2] > 0, 1); };
-        if (k == 3)
-            saltForms = [this] { SaltFormShown(RadioButton2, s_.BufferSlots[SelectedSlot()].pKa[3] > 0, 2); };
-        AddRule({pKa[i], slotValue(&TBufferSlot::pKa, k), 0, "ERROR", false, true, saltForms});
-        AddRule({temperature[i], slotValue(&TBufferSlot::temperature, k), 0, "ERROR", false, true, {}});
-        AddRule({dpKa[i], slotValue(&TBufferSlot::dpKa, k), 0, "ERROR", false, true, {}});
-        AddRule({ipKa[i], slotValue(&TBufferSlot::ipKa, k), kThermodynamicIonic, "0.001", true, true, {}});
-        AddRule({dipKa[i], slotValue(&TBufferSlot::dipKa, k), 0, "ERROR", false, true, {}});
+    // The slot edits act on the selected slot. The second and third pKa decide the salt forms offered.
+    for (const GridRow& row : GridRows()) {
+        const bool ipKa = row.values == &TBufferSlot::ipKa;
+        for (int k = 1; k <= 3; ++k) {
+            std::function<void()> further;
+            if (row.values == &TBufferSlot::pKa && k > 1) {
+                QRadioButton* form = k == 2 ? RadioButton1 : RadioButton2;
+                further = [this, form, k] {
+                    SaltFormShown(form, s_.BufferSlots[SelectedSlot()].pKa[k] > 0, k - 1);
+                };
+            }
+            const auto value = [this, values = row.values, k]() -> double& {
+                return (s_.BufferSlots[SelectedSlot()].*values)[k];
+            };
+            AddRule({row.edits[static_cast<std::size_t>(k - 1)], value, ipKa ? kThermodynamicIonic : 0,
+                     ipKa ? "0.001" : "ERROR", ipKa, true, further});
+        }
     }
+}
+
+std::array<TZozaveVavo::GridRow, 5> TZozaveVavo::GridRows() const {
+    return {{
+        {{EK, Edit1, Edit4}, &TBufferSlot::pKa, 6, 3},
+        {{EC, Edit2, Edit5}, &TBufferSlot::temperature, 5, 1},
+        {{ED, Edit3, Edit6}, &TBufferSlot::dpKa, 6, 3},
+        {{Edit7, Edit8, Edit9}, &TBufferSlot::ipKa, 6, 3},
+        {{Edit10, Edit11, Edit12}, &TBufferSlot::dipKa, 6, 3},
+    }};
 }
 
 void TZozaveVavo::AddRule(EditRule rule) {
@@ -362,22 +367,11 @@ void TZozaveVavo::ShowBufferSlot() {
     (slot.anionic ? RAnionic : RCationic)->setChecked(true);
     SetShownText(Edit13, itemTexts_[k]);
 
-    // Each text goes through its edit's rule, so the slot keeps the values as shown. The values are
-    // read from the slot before each text, as showing one may round it.
-    const auto show = [&](QLineEdit* edit, double value, int width, int decimals) {
-        SetShownText(edit, ToQ(FormatFixed(value, width, decimals)));
-    };
-    const std::array<QLineEdit*, 3> pKa = {EK, Edit1, Edit4};
-    const std::array<QLineEdit*, 3> temperature = {EC, Edit2, Edit5};
-    const std::array<QLineEdit*, 3> dpKa = {ED, Edit3, Edit6};
-    const std::array<QLineEdit*, 3> ipKa = {Edit7, Edit8, Edit9};
-    const std::array<QLineEdit*, 3> dipKa = {Edit10, Edit11, Edit12};
-    for (int i = 1; i <= 3; ++i) show(pKa[static_cast<std::size_t>(i - 1)], slot.pKa[i], 6, 3);
-    for (int i = 1; i <= 3; ++i)
-        show(temperature[static_cast<std::size_t>(i - 1)], slot.temperature[i], 5, 1);
-    for (int i = 1; i <= 3; ++i) show(dpKa[static_cast<std::size_t>(i - 1)], slot.dpKa[i], 6, 3);
-    for (int i = 1; i <= 3; ++i) show(ipKa[static_cast<std::size_t>(i - 1)], slot.ipKa[i], 6, 3);
-    for (int i = 1; i <= 3; ++i) show(dipKa[static_cast<std::size_t>(i - 1)], slot.dipKa[i], 6, 3);
+    // Each text goes through its edit's rule, so the slot keeps the values as shown.
+    for (const GridRow& row : GridRows())
+        for (int i = 1; i <= 3; ++i)
+            SetShownText(row.edits[static_cast<std::size_t>(i - 1)],
+                         ToQ(FormatFixed((slot.*row.values)[i], row.width, row.decimals)));
     Panel2->setText(ToQ(slot.comments.view()));
 }
 

@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -144,6 +145,15 @@ private:
         bool marksModified;             // sets BufferModified
         std::function<void()> further;  // the further effect, after the value is stored
     };
+
+    // A row of the grid: its three edits and the values of the slot they show.
+    struct GridRow {
+        std::array<QLineEdit*, 3> edits;
+        OneBased<double, 3> TBufferSlot::*values;
+        int width;  // as the slot's values are shown
+        int decimals;
+    };
+    std::array<GridRow, 5> GridRows() const;
 
     void BuildControls();
     void AddRule(EditRule rule);

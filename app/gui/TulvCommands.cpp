@@ -7,6 +7,8 @@
 #include "About.h"
 #include "Axis.h"
 #include "Array2.h"
+#include "Bufcalc.h"
+#include "Cedit.h"
 #include "Cm.h"
 #include "Cmform.h"
 #include "CommandLine.h"
@@ -38,11 +40,6 @@ bool FileExists(const std::string& name) {
 const char* const kNotPositiveReal = "Some values are not positive real numbers";
 
 }  // namespace
-
-void TTULV::NotAvailableYet(const char* command) {
-    messages_.Message(std::string("\"") + command + "\" is not available in this version yet.",
-                      "INFORMATION");
-}
 
 std::optional<std::string> TTULV::StorableName(const std::string& path) {
     std::optional<std::string> name = FitFileName(path);
@@ -142,7 +139,7 @@ void TTULV::Type1Click() {
 }
 
 void TTULV::Buffer1Click() {
-    NotAvailableYet("Buffer");
+    Bufcalc->ShowWithSolutionValues();
 }
 
 void TTULV::N1D1Click() {
@@ -192,7 +189,7 @@ void TTULV::Environment1Click() {
 // ---- Constants and Help menus ----
 
 void TTULV::edit2Click() {
-    NotAvailableYet("Edit ...");
+    RunEditConstantsCommand(s_, messages_, *EditCon, *IOForm, [this](const QString& title) { setWindowTitle(title); });
 }
 
 void TTULV::Print2Click() {
@@ -234,7 +231,10 @@ void TTULV::EvaluateForChosenMetals() {
 }
 
 void TTULV::Button3Click() {
-    NotAvailableYet("pH Buffers");
+    Bufcalc->PHBuffersCommand([this] {
+        Environment1Click();
+        return s_.EnvDialogOK;
+    });
 }
 
 // ---- Command line ----

@@ -12,8 +12,11 @@
 #include <system_error>
 
 #include "About.h"
+#include "Adjust.h"
 #include "Axis.h"
 #include "Array2.h"
+#include "Bufcalc.h"
+#include "Cedit.h"
 #include "Cm.h"
 #include "Cmform.h"
 #include "CommandLine.h"
@@ -74,7 +77,8 @@ TTULV::~TTULV() {
     // The windows hold references to the state and the message boxes, which go before the children.
     delete contextHelp_;
     for (QObject* window :
-         std::initializer_list<QObject*>{Help, cmfrm, IOForm, Output, EV, FType, CMC, CMArray, AboutBox})
+         std::initializer_list<QObject*>{cmfrm, FGOP, IOForm, Bufcalc, Output, EV, FType, CMC, EditCon, FAXIS,
+                                         CMArray, Kadjust, AboutBox, Help})
         delete window;
 }
 
@@ -92,13 +96,18 @@ void TTULV::CreateWindows() {
     // The help window stands in for the system's help viewer and comes first: the dialogs use it.
     Help = new THelp(messages_, this);
     AboutBox = new TAboutBox(this);
+    Kadjust = new TKadjust(s_, *Help, messages_, this);
     CMArray = new TCMArray(s_, *Help, this);
     FAXIS = new TFAXIS(s_, *Help, this);
+    EditCon = new TEditCon(s_, *Help, *Kadjust, messages_, this);
     CMC = new TCMC(s_, this);
     FType = new TFType(s_, *Help, this);
     EV = new TEV(s_, *Help, this);
     Output = new TOutput(s_, messages_, this);
     CentreOnScreen(Output);
+    // The buffer calculator writes its reports to the output window, so it comes right after it; its
+    // creation only reads the solution, so its place in the order makes no difference to the user.
+    Bufcalc = new TZozaveVavo(s_, *Help, messages_, *Output, this);
     IOForm = new TIOForm(this);
     FGOP = new TFGOP(s_, *Output, messages_, this);
     cmfrm = new Tcmfrm(s_, *Help, this);

@@ -23,7 +23,10 @@ class TAboutBox;
 class TCMArray;
 class TCMC;
 class TEV;
+class TEditCon;
 class TFAXIS;
+class TKadjust;
+class TZozaveVavo;
 class TFGOP;
 class TFType;
 class THelp;
@@ -90,6 +93,9 @@ class TTULV : public QMainWindow {
     Tcmfrm* cmfrm = nullptr;
     THelp* Help = nullptr;
     TFAXIS* FAXIS = nullptr;
+    TKadjust* Kadjust = nullptr;
+    TEditCon* EditCon = nullptr;
+    TZozaveVavo* Bufcalc = nullptr;
     TFGOP* FGOP = nullptr;
 
     QFrame* Panel1;
@@ -138,8 +144,6 @@ class TTULV : public QMainWindow {
     std::optional<std::string> StorableName(const std::string& path);
     // The chelator evaluation for the metals chosen, into the output window.
     void EvaluateForChosenMetals();
-    // The one place where a command that is not part of this version yet says so.
-    void NotAvailableYet(const char* command);
 
     State s_;
     MessageBoxes messages_;

@@ -12,6 +12,8 @@
 
 #include "Array2.h"
 #include "Axis.h"
+#include "Bufcalc.h"
+#include "Cedit.h"
 #include "Cmform.h"
 #include "Cm.h"
 #include "Environ.h"
@@ -282,6 +284,25 @@ TEST_F(GuiTest, SweepCommandsAskForTheirAxesAndShowTheGraph) {
     EXPECT_EQ(s.SweepMode, 4);
     EXPECT_EQ(s.ZAxis.Variable, 0);
     EXPECT_GT(s.Sweep3D[1][1][1], 0);
+    EXPECT_TRUE(script.messages.empty());
+}
+
+TEST_F(GuiTest, EditorAndBufferCalculatorOpenFromTheMenus) {
+    ModalScript script;
+    TTULV& main = Start();
+    main.Buffer1Click();
+    EXPECT_TRUE(main.Bufcalc->isVisible());
+
+    // The editor closes with OK; cancelling the save dialog keeps the edits in memory only.
+    FillSampleTable(main.state());
+    script.On<TEditCon>([](TEditCon& editor) {
+              editor.Edit9->setText(QStringLiteral("EGTA2"));
+              editor.OKBtn->click();
+          })
+        .On<QFileDialog>([](QFileDialog& d) { d.reject(); });
+    main.edit2Click();
+    EXPECT_EQ(main.state().Constants[1].Name, "EGTA2");
+    EXPECT_EQ(main.windowTitle(), "DEDODIZ32 2.50");
     EXPECT_TRUE(script.messages.empty());
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -33,7 +34,8 @@ std::string ReadFile(const std::string& path) {
 }
 
 Result Cli(const std::string& arguments) {
-    const std::string errPath = testing::TempDir() + "export_commands_stderr.txt";
+    // ctest runs tests side by side: every process writes stderr to a file of its own.
+    const std::string errPath = testing::TempDir() + "export_commands_stderr_" + std::to_string(getpid()) + ".txt";
     const std::string command = std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
     Result r;
     FILE* pipe = popen(command.c_str(), "r");
@@ -43,6 +45,7 @@ Result Cli(const std::string& arguments) {
     const int raw = pclose(pipe);
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     r.err = ReadFile(errPath);
+    std::remove(errPath.c_str());
     return r;
 }
 

@@ -11,10 +11,12 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include "Export.h"
 #include "FileNames.h"
 #include "Help.h"
 #include "IOForm.h"
 #include "QtText.h"
+#include "Run.h"
 #include "SafeFile.h"
 
 namespace dedodiz {
@@ -62,6 +64,8 @@ TOutput::TOutput(State& s, MessageSink& messages, QWidget* parent)
     Clear1 = MenuItem(edit, "Clear1", "Clea&r", QKeySequence(Qt::Key_Delete));
     edit->addSeparator();
     FileTXT1 = MenuItem(edit, "FileTXT1", "&File *.TXT", QKeySequence(Qt::CTRL | Qt::Key_S));
+    ExportJSON1 = MenuItem(edit, "ExportJSON1", "Export results (JSON)...", QKeySequence());
+    ExportJSON1->setEnabled(false);  // until a single-point run has written its report
     AddNextRun1 = MenuItem(edit, "AddNextRun1", "&Add Output", QKeySequence(Qt::CTRL | Qt::Key_A));
     AddNextRun1->setCheckable(true);
     AddNextRun1->setChecked(s_.AddNextRun);
@@ -73,6 +77,7 @@ TOutput::TOutput(State& s, MessageSink& messages, QWidget* parent)
     connect(Paste1, &QAction::triggered, this, &TOutput::Paste1Click);
     connect(Clear1, &QAction::triggered, this, &TOutput::Clear1Click);
     connect(FileTXT1, &QAction::triggered, this, [this] { SaveOutputText(); });
+    connect(ExportJSON1, &QAction::triggered, this, &TOutput::ExportJSON1Click);
     connect(AddNextRun1, &QAction::triggered, this, &TOutput::AddNextRun1Click);
     connect(Print1, &QAction::triggered, this, &TOutput::PrintOutputText);
     connect(Close1, &QAction::triggered, this, &TOutput::Close1Click);
@@ -83,6 +88,13 @@ TOutput::TOutput(State& s, MessageSink& messages, QWidget* parent)
     SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
     SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog1->setFileMode(QFileDialog::AnyFile);
+
+    SaveDialog2 = new QFileDialog(this);
+    SaveDialog2->setObjectName(QStringLiteral("SaveDialog2"));
+    SaveDialog2->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog2->setFileMode(QFileDialog::AnyFile);
+    SaveDialog2->setNameFilter(QStringLiteral("JSON (*.json)"));
+    SaveDialog2->selectFile(QStringLiteral("results.json"));
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -107,6 +119,7 @@ void TOutput::AddOutputLine(std::string_view line) {
 }
 
 void TOutput::ShowOutput() {
+    ++shows_;
     AddNextRun1->setChecked(s_.AddNextRun);
     show();
     raise();
@@ -119,6 +132,35 @@ void TOutput::ShowOutput() {
         OPP->horizontalScrollBar()->setValue(0);
         reportStart_ = -1;
     }
+}
+
+void TOutput::RunSinglePointHere(State& s, MessageSink& messages) {
+    MessageLog shown(messages);
+    const int showsBefore = shows_;
+    RunSinglePoint(s, *this, shown);
+    // Only a run that wrote its report shows the window.
+    if (shows_ == showsBefore) return;
+    lastRunJson_ = JsonText(RunJson(s, shown.Messages()));
+    ExportJSON1->setEnabled(true);
+}
+
+void TOutput::ExportJSON1Click() {
+    const auto chosen = TIOForm::Execute(SaveDialog2);
+    if (chosen) ExportRunJson(ToStd(*chosen));
+}
+
+std::string TOutput::ExportRunJson(const std::string& name) {
+    if (lastRunJson_.empty()) {
+        messages_.Message("No single-point run to export yet", "INFORMATION");
+        return {};
+    }
+    const std::string target = ForceFileExt(name, ".json");
+    std::string error;
+    if (!WriteFileAtomically(target, lastRunJson_, &error)) {
+        messages_.Message(target + ":\r" + error, "ERROR");
+        return {};
+    }
+    return target;
 }
 
 std::vector<std::string> TOutput::Lines() const {

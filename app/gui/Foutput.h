@@ -37,6 +37,17 @@ class TOutput : public QMainWindow, public OutputSink {
     // Writes the lines to name with its extension made ".TXT"; the name written, or empty on failure.
     std::string WriteOutputText(const std::string& name);
 
+    // The single-point run with its report in this window; when it writes its report, its results
+    // and the messages it showed are kept for "Export results (JSON)...". A run stopped by its checks
+    // or by a fault keeps the previous run's results.
+    void RunSinglePointHere(State& s, MessageSink& messages);
+    // "Export results (JSON)...": asks for a name, then ExportRunJson.
+    void ExportJSON1Click();
+    // Writes the kept results of the last single-point run to name with the extension ".json"; the
+    // name written, or empty when there is no run yet or the file could not be written (the user has
+    // been told why; an older file is kept).
+    std::string ExportRunJson(const std::string& name);
+
     // "Print": asks for the printer and the number of copies, then prints one job per copy.
     void PrintOutputText();
     // The printer that "Print" offers first; it keeps the user's last choice.
@@ -58,10 +69,12 @@ class TOutput : public QMainWindow, public OutputSink {
     QAction* Paste1;
     QAction* Clear1;
     QAction* FileTXT1;
+    QAction* ExportJSON1;
     QAction* AddNextRun1;
     QAction* Print1;
     QAction* Close1;
     QFileDialog* SaveDialog1;
+    QFileDialog* SaveDialog2;  // results as JSON
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +84,8 @@ class TOutput : public QMainWindow, public OutputSink {
     MessageSink& messages_;
     std::unique_ptr<QPrinter> printer_;
     int reportStart_ = -1;  // first line written since the window was last shown, -1 when none
+    int shows_ = 0;          // ShowOutput calls, which tell that a run wrote its report
+    std::string lastRunJson_;  // the last single-point run as JSON, empty before the first
 };
 
 }  // namespace dedodiz

@@ -2,52 +2,24 @@
 // exit statuses and stderr lines the same in every format. Run from the repository root.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <nlohmann/json.hpp>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "CliRunner.h"
 #include "Format.h"
 #include "Golden.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using Result = dedodiz::test::CliResult;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-Result Cli(const std::string& arguments) {
-    // ctest runs tests side by side: every process writes stderr to a file of its own.
-    const std::string errPath = testing::TempDir() + "export_commands_stderr_" + std::to_string(getpid()) + ".txt";
-    const std::string command = std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int raw = pclose(pipe);
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    r.err = ReadFile(errPath);
-    std::remove(errPath.c_str());
-    return r;
-}
+Result Cli(const std::string& arguments) { return dedodiz::test::RunCli(arguments); }
 
 const char* const kRun = "run --constants data/standard.TCM --temp 25 --ph 7.2 --ionic 0.15 --chelator EGTA=2e-3 "
                          "--chelator EDTA=1e-4 --metal Ca2=1e-3 --metal Mg2=2e-3";
@@ -131,7 +103,7 @@ void ExpectGoldenData(const std::string& relativePath, const std::string& actual
         std::ofstream(path, std::ios::binary) << actual;
         return;
     }
-    const std::string expected = ReadFile(path);
+    const std::string expected = dedodiz::test::ReadWholeFile(path);
     ASSERT_FALSE(expected.empty()) << "missing golden file " << path;
     if (relativePath.ends_with(".json"))
         ExpectSameJson(nlohmann::ordered_json::parse(expected), nlohmann::ordered_json::parse(actual), relativePath);

@@ -120,7 +120,7 @@ void TTULV::WorkLoad1Click() {
     const FileName previous = s_.ConstantsFileName;
     if (LoadWorkSettings(s_, messages_)) {
         setWindowTitle(TitleUsing(s_.ConstantsFileName));
-        RunSinglePoint(s_, *Output, messages_);
+        Output->RunSinglePointHere(s_, messages_);
     } else if (!(s_.ConstantsFileName == previous)) {
         // The work file's constants file could not be read and the table has been emptied.
         setWindowTitle(TitleUsing(s_.ConstantsFileName));
@@ -143,7 +143,7 @@ void TTULV::Buffer1Click() {
 }
 
 void TTULV::N1D1Click() {
-    RunSinglePoint(s_, *Output, messages_);
+    Output->RunSinglePointHere(s_, messages_);
 }
 
 void TTULV::N2D1Click() {
@@ -212,7 +212,7 @@ void TTULV::Button1Click() {
     if (!s_.ArrayDialogOK) return;
     CMconc1Click();
     if (!s_.ConcDialogOK) return;
-    RunSinglePoint(s_, *Output, messages_);
+    Output->RunSinglePointHere(s_, messages_);
 }
 
 void TTULV::Button2Click() {

@@ -120,7 +120,7 @@ void TTULV::CreateWindows() {
 void TTULV::RunRequestedByCommandLine() {
     if (!runRequested_ || Output == nullptr) return;
     runRequested_ = false;
-    RunSinglePoint(s_, *Output, messages_);
+    Output->RunSinglePointHere(s_, messages_);
 }
 
 void TTULV::BuildClientArea() {

@@ -9,6 +9,7 @@
 #include <QTextBrowser>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "Array2.h"
 #include "Axis.h"
@@ -304,6 +305,32 @@ TEST_F(GuiTest, EditorAndBufferCalculatorOpenFromTheMenus) {
     EXPECT_EQ(main.state().Constants[1].Name, "EGTA2");
     EXPECT_EQ(main.windowTitle(), "DEDODIZ32 2.50");
     EXPECT_TRUE(script.messages.empty());
+}
+
+TEST_F(GuiTest, ResultsOfTheLastRunExportAsJson) {
+    ModalScript script;
+    TTULV& main = Start();
+    State& s = main.state();
+    EXPECT_FALSE(main.Output->ExportJSON1->isEnabled());  // nothing has run yet
+
+    FillSampleTable(s);
+    s.ConstantsFileName = "sample.TCM";
+    s.ChelatorChosen[1] = true;
+    s.MetalChosen[1] = true;
+    BuildSelection(s, main.messages());
+    s.Solution.ChelTotal[1] = 2e-3;
+    s.Solution.MetalTotal[1] = 1e-3;
+    main.N1D1Click();
+    ASSERT_TRUE(main.Output->ExportJSON1->isEnabled());
+
+    const std::string path = Path("run.json");
+    script.File(QString::fromStdString(path));
+    main.Output->ExportJSON1Click();
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("\"converged\": true"), std::string::npos) << text.str().substr(0, 400);
+    EXPECT_NE(text.str().find("EGTA"), std::string::npos);
 }
 
 TEST_F(GuiTest, HelpShowsItsTopicsOrSaysThatItIsNotFound) {

@@ -35,7 +35,9 @@ void SolveBenchmark(benchmark::State& bench, int calcType) {
     SolveRepeatedly(bench, s);
 }
 
-void BM_SolveFree6x6(benchmark::State& bench) { SolveBenchmark(bench, 1); }
+void BM_SolveFree6x6(benchmark::State& bench) {
+    SolveBenchmark(bench, 1);
+}
 
 // The usual chelator question: how much EGTA and BAPTA hold 100 nM free Ca with 1 mM total Ca.
 void BM_SolveChelatorEgtaBapta(benchmark::State& bench) {
@@ -50,8 +52,12 @@ void BM_SolveChelatorEgtaBapta(benchmark::State& bench) {
     SolveRepeatedly(bench, s);
 }
 
-void BM_SolveChelator6x6(benchmark::State& bench) { SolveBenchmark(bench, 2); }
-void BM_SolveTotal6x6(benchmark::State& bench) { SolveBenchmark(bench, 0); }
+void BM_SolveChelator6x6(benchmark::State& bench) {
+    SolveBenchmark(bench, 2);
+}
+void BM_SolveTotal6x6(benchmark::State& bench) {
+    SolveBenchmark(bench, 0);
+}
 
 void BM_PrepareWork6x6(benchmark::State& bench) {
     static State s;

@@ -32,7 +32,7 @@ void SweepAndDraw(benchmark::State& bench, std::int16_t calcType, bool threeD) {
     static State s;  // large: keep it off the benchmark's stack
     FillSolution(s, calcType);
     s.SweepMode = static_cast<std::uint16_t>(calcType + (threeD ? 3 : 0));
-    s.XAxis = {1, 6.0, 8.0};   // pH
+    s.XAxis = {1, 6.0, 8.0};    // pH
     s.ZAxis = {0, 10.0, 37.0};  // temperature: every Z point corrects all constants
     NullCanvas canvas;
     long allocations = 0;
@@ -54,11 +54,19 @@ void SweepAndDraw(benchmark::State& bench, std::int16_t calcType, bool threeD) {
     bench.counters["converged"] = converged;  // points of the last sweep
 }
 
-void BM_Sweep3DFree6x6(benchmark::State& bench) { SweepAndDraw(bench, 1, true); }
+void BM_Sweep3DFree6x6(benchmark::State& bench) {
+    SweepAndDraw(bench, 1, true);
+}
 // The worst case: this chelator question converges at no point, so every solve runs all its passes.
-void BM_Sweep3DChelatorWorst6x6(benchmark::State& bench) { SweepAndDraw(bench, 2, true); }
-void BM_Sweep2DFree6x6(benchmark::State& bench) { SweepAndDraw(bench, 1, false); }
-void BM_Sweep2DTotal6x6(benchmark::State& bench) { SweepAndDraw(bench, 0, false); }
+void BM_Sweep3DChelatorWorst6x6(benchmark::State& bench) {
+    SweepAndDraw(bench, 2, true);
+}
+void BM_Sweep2DFree6x6(benchmark::State& bench) {
+    SweepAndDraw(bench, 1, false);
+}
+void BM_Sweep2DTotal6x6(benchmark::State& bench) {
+    SweepAndDraw(bench, 0, false);
+}
 
 // The drawing alone, for the 3D picture with its six wire frames.
 void BM_Draw3D6x6(benchmark::State& bench) {
@@ -75,7 +83,10 @@ void BM_Draw3D6x6(benchmark::State& bench) {
 }  // namespace
 
 BENCHMARK(BM_Sweep3DFree6x6)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_Sweep3DChelatorWorst6x6)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Sweep3DChelatorWorst6x6)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_Sweep2DFree6x6)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Sweep2DTotal6x6)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Draw3D6x6)->Unit(benchmark::kMicrosecond);

@@ -21,13 +21,19 @@ constexpr std::size_t kNameField = 17;
 
 // Fraction of the buffer in its charged form for one step with r = [base]/[acid]: an anionic buffer
 // carries the charge on the base, a cationic one on the acid.
-double ChargedFraction(double r, bool anionic) { return anionic ? r * 1 / (1 + r) : 1 / (1 + r); }
+double ChargedFraction(double r, bool anionic) {
+    return anionic ? r * 1 / (1 + r) : 1 / (1 + r);
+}
 
 }  // namespace
 
-std::string BufferPKaText(double pKa) { return FormatFixed(pKa, 6, 2); }
+std::string BufferPKaText(double pKa) {
+    return FormatFixed(pKa, 6, 2);
+}
 
-std::string BufferIonicText(double contribution) { return FormatFixed(contribution, 8, 4) + "N"; }
+std::string BufferIonicText(double contribution) {
+    return FormatFixed(contribution, 8, 4) + "N";
+}
 
 BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
     slot = ClampBufferSlot(slot);
@@ -136,8 +142,8 @@ void WriteBufferRanges(State& s, const BufferRanges& r, OutputSink& output) {
                 FormatFixed(row.pKa, 6, 2) + "  " + b.comments.str();
         lines.push_back(CutToChars(line, kReportWidth));
     }
-    lines.push_back(
-        CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using Using " + s.BufferFileName.str(), kReportWidth));
+    lines.push_back(CutToChars(
+        "DEDODIZ32 v" + std::string(kVersion) + " using Using " + s.BufferFileName.str(), kReportWidth));
 
     s.BufferRecord.Temperature = r.temperature;
     s.BufferRecord.PH = r.pH;

@@ -17,9 +17,9 @@
 namespace dedodiz {
 
 struct BufferIonicResult {
-    bool ok = false;                // false: a check or a fault stopped the calculation, nothing changed
-    OneBased<double, 3> pKa;        // corrected pKa'[1..3], 0 for a step that does not exist
-    double contribution = 0;        // [N] ionic strength that the buffer itself brings
+    bool ok = false;          // false: a check or a fault stopped the calculation, nothing changed
+    OneBased<double, 3> pKa;  // corrected pKa'[1..3], 0 for a step that does not exist
+    double contribution = 0;  // [N] ionic strength that the buffer itself brings
 };
 
 // The ionic contribution of the buffer in the slot at BufferRecord's temperature, pH and ionic
@@ -48,11 +48,11 @@ struct BufferRangeRow {
 
 // The numbers of one ranges report, which the text report and the data exports both print.
 struct BufferRanges {
-    bool ok = false;              // false: a floating-point fault stopped the computation
-    double temperature = 0;       // [C]
+    bool ok = false;         // false: a floating-point fault stopped the computation
+    double temperature = 0;  // [C]
     double pH = 0;
-    double ionic = 0;             // [N]
-    std::uint16_t bufferType = 0; // type of the last slot, which the report leaves in BufferRecord
+    double ionic = 0;              // [N]
+    std::uint16_t bufferType = 0;  // type of the last slot, which the report leaves in BufferRecord
     std::vector<BufferRangeRow> rows;
 };
 
@@ -70,13 +70,13 @@ void ReportBufferRanges(State& s, OutputSink& output);
 
 // The window's fields and result labels as they stand.
 struct BufferFieldTexts {
-    std::string temperature;   // ET
-    std::string pH;            // EP
-    std::string ionic;         // EI
-    std::string amount;        // EA
-    std::string name;          // Edit13
+    std::string temperature;       // ET
+    std::string pH;                // EP
+    std::string ionic;             // EI
+    std::string amount;            // EA
+    std::string name;              // Edit13
     std::string pKa1, pKa2, pKa3;  // Label10, Label13, Label14
-    std::string contribution;  // Label16
+    std::string contribution;      // Label16
 };
 
 // Appends six lines describing the window's present inputs and results; the output is not cleared.

@@ -23,11 +23,17 @@ void ResetSlots(State& s, std::string_view name, double ipKa) {
 
 }  // namespace
 
-void ResetBufferSlotsForWindow(State& s) { ResetSlots(s, " ", 0.1); }
+void ResetBufferSlotsForWindow(State& s) {
+    ResetSlots(s, " ", 0.1);
+}
 
-void ResetBufferSlotsForLoad(State& s) { ResetSlots(s, "", kThermodynamicIonic); }
+void ResetBufferSlotsForLoad(State& s) {
+    ResetSlots(s, "", kThermodynamicIonic);
+}
 
-int ClampBufferSlot(int slot) { return std::clamp(slot, 1, kBufferSlots); }
+int ClampBufferSlot(int slot) {
+    return std::clamp(slot, 1, kBufferSlots);
+}
 
 int SlotValence(const State& s, int slot) {
     const TBufferSlot& b = s.BufferSlots[ClampBufferSlot(slot)];
@@ -52,11 +58,10 @@ OneBased<double, 3> CorrectBufferPKa(const State& s, int slot, int bufferType, d
 
         // A thermodynamic pKa moves with the Debye-Hückel term of two singly charged species: the
         // anionic buffer's pKa falls as I grows, the cationic one's rises by the same amount.
-        const double pKaI =
-            b.ipKa[k] <= kThermodynamicIonic
-                ? CorrectConstant(1, 1, cationic, 0, kReferenceTemperature, I, pKa20, kReferenceTemperature,
-                                  kThermodynamicIonic)
-                : pKa20 + (I - b.ipKa[k]) * b.dipKa[k];
+        const double pKaI = b.ipKa[k] <= kThermodynamicIonic
+                                ? CorrectConstant(1, 1, cationic, 0, kReferenceTemperature, I, pKa20,
+                                                  kReferenceTemperature, kThermodynamicIonic)
+                                : pKa20 + (I - b.ipKa[k]) * b.dipKa[k];
 
         const double pKaT = pKaI + (T - kReferenceTemperature) * b.dpKa[k];
         corrected[k] = pKaT > 0 ? pKaT : 0;

@@ -20,10 +20,10 @@ constexpr double kIonicWindow = 0.0001;      // [N]
 constexpr std::size_t kChelatorField = 12;
 
 struct Conditions {
-    double T;           // [C]
-    double I;           // [N]
-    bool correct;       // false at the reference conditions
-    double hydrogen;    // [H+] [mol/L]
+    double T;         // [C]
+    double I;         // [N]
+    bool correct;     // false at the reference conditions
+    double hydrogen;  // [H+] [mol/L]
 };
 
 // A stored constant at the present conditions; 0 stays 0 (the constant does not exist).

@@ -22,11 +22,11 @@ struct EvaluationRow {
 
 // The numbers of one evaluation, which the text report and the data exports both print.
 struct ChelatorEvaluation {
-    bool ok = false;        // false: a floating-point fault stopped the computation
-    double temperature = 0; // [C]
+    bool ok = false;         // false: a floating-point fault stopped the computation
+    double temperature = 0;  // [C]
     double pH = 0;
-    double ionic = 0;       // [N]
-    double hydrogen = 0;    // [mol/L] hydrogen-ion concentration 10^-pH / G
+    double ionic = 0;                 // [N]
+    double hydrogen = 0;              // [mol/L] hydrogen-ion concentration 10^-pH / G
     std::vector<EvaluationRow> rows;  // grouped by metal, chelators in table order
 };
 

@@ -9,12 +9,16 @@ namespace {
 constexpr int kFaults = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
 }  // namespace
 
-FaultScope::FaultScope() : raisedBefore_(std::fetestexcept(kFaults)) { std::feclearexcept(kFaults); }
+FaultScope::FaultScope() : raisedBefore_(std::fetestexcept(kFaults)) {
+    std::feclearexcept(kFaults);
+}
 
 FaultScope::~FaultScope() {
     if (raisedBefore_ != 0) std::feraiseexcept(raisedBefore_);
 }
 
-bool FaultScope::Faulted() const { return std::fetestexcept(kFaults) != 0; }
+bool FaultScope::Faulted() const {
+    return std::fetestexcept(kFaults) != 0;
+}
 
 }  // namespace dedodiz

@@ -10,7 +10,7 @@ namespace dedodiz {
 // around the command: faults raised before it are raised again when it ends, and a fault raised
 // within it stays raised, so the command's RunGuarded still reports it as "ERROR".
 class FaultScope {
-public:
+  public:
     FaultScope();
     ~FaultScope();
     FaultScope(const FaultScope&) = delete;
@@ -18,7 +18,7 @@ public:
 
     [[nodiscard]] bool Faulted() const;
 
-private:
+  private:
     int raisedBefore_;
 };
 

@@ -14,7 +14,8 @@ constexpr double kIonicWindow = 0.0001;      // [N]
 
 double CorrectOne(double stored, int z1, int z2, bool reverse, double dH, double T, double I) {
     if (stored == 0) return 0;  // an absent constant stays absent
-    if (std::abs(T - kReferenceTemperature) < kTemperatureWindow && std::abs(I - kReferenceIonic) < kIonicWindow)
+    if (std::abs(T - kReferenceTemperature) < kTemperatureWindow &&
+        std::abs(I - kReferenceIonic) < kIonicWindow)
         return stored;
     return CorrectConstant(z1, z2, reverse, dH, T, I, stored, kReferenceTemperature, kReferenceIonic);
 }
@@ -68,8 +69,8 @@ void CorrectAllConstants(State& s) {
         const bool reverse = work.PlusName[i];
         for (int j = 1; j <= kSlots; ++j) {
             // MHL forms from HL, whose charge is one less than the free ligand's.
-            work.LogKM[i][j][2] = CorrectOne(in.LogKM[i][j][2], std::abs(n - 1), work.MetalValence[j], reverse,
-                                             work.DeltaHM[i][j][2], T, I);
+            work.LogKM[i][j][2] = CorrectOne(in.LogKM[i][j][2], std::abs(n - 1), work.MetalValence[j],
+                                             reverse, work.DeltaHM[i][j][2], T, I);
         }
     }
 }

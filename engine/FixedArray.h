@@ -13,7 +13,7 @@ template <typename T, int First, int Last>
 class FixedArray {
     static_assert(Last >= First, "empty index range");
 
-public:
+  public:
     static constexpr int first = First;
     static constexpr int last = Last;
     static constexpr std::size_t count = static_cast<std::size_t>(Last - First + 1);
@@ -35,7 +35,7 @@ public:
 
     friend constexpr bool operator==(const FixedArray&, const FixedArray&) = default;
 
-private:
+  private:
     std::array<T, count> items_{};
 };
 

@@ -12,13 +12,13 @@
 namespace dedodiz {
 
 class FloatingPointFault : public std::runtime_error {
-public:
+  public:
     explicit FloatingPointFault(const std::string& what) : std::runtime_error(what) {}
 };
 
 // Clears the fault flags on construction; Check() throws FloatingPointFault when one was raised since.
 class FloatGuard {
-public:
+  public:
     FloatGuard();
     void Check() const;
 };

@@ -25,7 +25,8 @@ struct SciParts {
 
 SciParts SplitSci(double x) {
     std::array<char, 64> buf{};
-    const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::scientific, 2);
+    const auto result =
+        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::scientific, 2);
     std::string_view text(buf.data(), static_cast<std::size_t>(result.ptr - buf.data()));
     SciParts parts{false, {}, 0};
     if (!text.empty() && text.front() == '-') {
@@ -52,9 +53,13 @@ std::string SciText(double x, int minExponentDigits) {
 
 }  // namespace
 
-std::string FormatSciLong(double x) { return SciText(x, 4); }
+std::string FormatSciLong(double x) {
+    return SciText(x, 4);
+}
 
-std::string FormatSci(double x) { return SciText(x, 2); }
+std::string FormatSci(double x) {
+    return SciText(x, 2);
+}
 
 std::optional<double> ParseReal(std::string_view text) {
     std::size_t pos = 0;
@@ -87,7 +92,9 @@ std::optional<double> ParseReal(std::string_view text) {
     return value;
 }
 
-std::string_view CutTo(std::string_view text, std::size_t n) { return text.substr(0, std::min(text.size(), n)); }
+std::string_view CutTo(std::string_view text, std::size_t n) {
+    return text.substr(0, std::min(text.size(), n));
+}
 
 std::string CutToChars(std::string_view text, std::size_t n) {
     std::size_t characters = 0;

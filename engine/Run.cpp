@@ -16,13 +16,17 @@ namespace {
 constexpr int kLineWidth = 78;
 const double kSqrt10 = std::sqrt(10.0);
 
-bool ChelatorPresent(const TSolution& sol, int i) { return sol.ChelName[i] != kEmptyChelator; }
-bool MetalPresent(const TSolution& sol, int j) { return sol.MetalName[j] != kEmptyMetal; }
+bool ChelatorPresent(const TSolution& sol, int i) {
+    return sol.ChelName[i] != kEmptyChelator;
+}
+bool MetalPresent(const TSolution& sol, int j) {
+    return sol.MetalName[j] != kEmptyMetal;
+}
 
 // A report line of 78 blanks into which texts are written at 1-based columns; text that would pass
 // column 78 is cut.
 class TableLine {
-public:
+  public:
     TableLine() : text_(kLineWidth, ' ') {}
     TableLine& Put(int column, std::string_view s) {
         for (std::size_t k = 0; k < s.size(); ++k) {
@@ -36,11 +40,13 @@ public:
     TableLine& Slot(int s, std::string_view entry) { return Put(11 * s + 2, entry); }
     [[nodiscard]] const std::string& Text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
-std::string Conc(double x) { return FormatSci(x) + "M"; }
+std::string Conc(double x) {
+    return FormatSci(x) + "M";
+}
 
 // Where the free metal lies against the buffering range Kd/sqrt(10) .. Kd*sqrt(10).
 std::string_view RangeWord(double kd, double free) {
@@ -167,14 +173,17 @@ std::vector<std::string> BuildReport(State& s) {
     lines.emplace_back("Free metal concentration must be in \"GOOD\" range for buffering to occur.");
     lines.emplace_back("Range is Kd/sqrt(10) to Kd*sqrt(10)");
     lines.emplace_back("");
-    lines.emplace_back(CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str(), 80));
+    lines.emplace_back(
+        CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str(), 80));
     lines.emplace_back("Help > Contents explains this report; quote it whole when you report a problem.");
     return lines;
 }
 
 }  // namespace
 
-std::string_view BufferingRangeWord(double kd, double free) { return RangeWord(kd, free); }
+std::string_view BufferingRangeWord(double kd, double free) {
+    return RangeWord(kd, free);
+}
 
 bool CheckRunInputs(const State& s, MessageSink& messages) {
     const TSolution& sol = s.Solution;
@@ -193,8 +202,10 @@ bool CheckRunInputs(const State& s, MessageSink& messages) {
     }
     if (std::abs(sol.Temperature - kReferenceTemperature) > 0.01 &&
         ValuesMissing(
-            sol, [&](int i) { return sol.DeltaHH[i][1]; }, [&](int i, int j) { return sol.DeltaHM[i][j][1]; })) {
-        messages.Message("RESULTS NOT VALID, delta-H VALUES MISSING\rReset Temperature to 20 C or add values", "ERROR");
+            sol, [&](int i) { return sol.DeltaHH[i][1]; },
+            [&](int i, int j) { return sol.DeltaHM[i][j][1]; })) {
+        messages.Message("RESULTS NOT VALID, delta-H VALUES MISSING\rReset Temperature to 20 C or add values",
+                         "ERROR");
         return false;
     }
     return true;
@@ -232,11 +243,14 @@ void RunSinglePoint(State& s, OutputSink& output, MessageSink& messages) {
     if (!solved) return;
 
     if (s.SolutionCharge > s.Solution.IonicEquiv)
-        messages.Message("Calculated (ionic) contribution is greater than total (ionic)", "RAISE IONIC STRENGTH");
-    if (!inRange) messages.Message("BUFFERING OUT OF RANGE\rIt will be very hard to be accurate", "INFORMATION");
+        messages.Message("Calculated (ionic) contribution is greater than total (ionic)",
+                         "RAISE IONIC STRENGTH");
+    if (!inRange)
+        messages.Message("BUFFERING OUT OF RANGE\rIt will be very hard to be accurate", "INFORMATION");
     if (!s.Converged)
-        messages.Message("CONVERGENCE NOT REACHED\rRun GRAPH and approximate result\rby averaging over incongruity",
-                         "DIFFICULTY");
+        messages.Message(
+            "CONVERGENCE NOT REACHED\rRun GRAPH and approximate result\rby averaging over incongruity",
+            "DIFFICULTY");
     if (s.Solution.PH < 4.0 || s.Solution.PH > 10.0)
         messages.Message("pH out of range, results probably not valid", "WARNING");
 

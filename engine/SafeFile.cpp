@@ -16,7 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string SystemText(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string SystemText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
 
 void Fail(std::string* error, WriteFailure* failure, WriteFailure stage, const std::string& text) {
     if (error != nullptr) *error = text;

@@ -13,12 +13,12 @@ namespace dedodiz {
 
 template <std::size_t MaxLength>
 class ShortString {
-public:
+  public:
     static constexpr std::size_t max_length = MaxLength;
 
     constexpr ShortString() = default;
     ShortString(std::string_view text) { assign(text); }  // NOLINT(google-explicit-constructor)
-    ShortString(const char* text) : ShortString(std::string_view(text)) {}  // NOLINT
+    ShortString(const char* text) : ShortString(std::string_view(text)) {}         // NOLINT
     ShortString(const std::string& text) : ShortString(std::string_view(text)) {}  // NOLINT
 
     ShortString& operator=(std::string_view text) {
@@ -48,7 +48,7 @@ public:
     friend bool operator==(const ShortString& a, std::string_view b) { return a.view() == b; }
     friend bool operator==(const ShortString& a, const char* b) { return a.view() == std::string_view(b); }
 
-private:
+  private:
     std::size_t length_ = 0;
     char chars_[MaxLength + 1] = {};
 };

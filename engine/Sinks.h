@@ -10,14 +10,14 @@ namespace dedodiz {
 // Modal messages: a fixed text, a caption ("ERROR", "WARNING", "INFORMATION", "DIFFICULTY",
 // "RAISE IONIC STRENGTH") and one OK button. A '\r' inside the text breaks the line.
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual void Message(std::string_view text, std::string_view caption) = 0;
 };
 
 // The output text that every report writes to, line by line.
 class OutputSink {
-public:
+  public:
     virtual ~OutputSink() = default;
     virtual void ClearOutput() = 0;
     virtual void AddOutputLine(std::string_view line) = 0;

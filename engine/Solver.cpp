@@ -11,7 +11,9 @@ namespace {
 using SlotFlags = OneBased<bool, 6>;
 
 // 10^logK for a stored log10 constant; 0 means the constant is absent, never 10^0.
-double Power10(double logK) { return logK != 0 ? std::pow(10.0, logK) : 0.0; }
+double Power10(double logK) {
+    return logK != 0 ? std::pow(10.0, logK) : 0.0;
+}
 
 void ComputeProtonTerms(State& s) {
     const TSolution& w = s.WorkSolution;
@@ -58,7 +60,8 @@ void ComputeProtonTerms(State& s) {
 // Sum over metals of MetalAffinity * MetalFree / ProtonPoly for chelator i.
 double MetalBoundRatio(const State& s, int i) {
     double sum = 0;
-    for (int j = 1; j <= kSlots; ++j) sum += s.MetalAffinity[j][i] * s.WorkSolution.MetalFree[j] / s.ProtonPoly[i];
+    for (int j = 1; j <= kSlots; ++j)
+        sum += s.MetalAffinity[j][i] * s.WorkSolution.MetalFree[j] / s.ProtonPoly[i];
     return sum;
 }
 
@@ -118,8 +121,9 @@ bool SolveForFreeMetal(State& s) {
             if (0.01 * old > std::abs(next - old) / old) metalDone[j] = true;
             w.MetalFree[j] = next;
         }
-        const bool allDone = std::all_of(chelatorDone.begin(), chelatorDone.end(), [](bool b) { return b; }) &&
-                             std::all_of(metalDone.begin(), metalDone.end(), [](bool b) { return b; });
+        const bool allDone =
+            std::all_of(chelatorDone.begin(), chelatorDone.end(), [](bool b) { return b; }) &&
+            std::all_of(metalDone.begin(), metalDone.end(), [](bool b) { return b; });
         if (allDone) return true;
     }
     return false;
@@ -167,7 +171,8 @@ bool SolveForChelator(State& s) {
             double others = 1;
             for (int i = 1; i <= kSlots; ++i)
                 if (i != k) others += s.MetalAffinity[1][i] * w.ChelFree[i] / s.ProtonPoly[i];
-            w.ChelFree[k] = (s.ProtonPoly[k] / s.MetalAffinity[1][k]) * (w.MetalTotal[1] / w.MetalFree[1] - others);
+            w.ChelFree[k] =
+                (s.ProtonPoly[k] / s.MetalAffinity[1][k]) * (w.MetalTotal[1] / w.MetalFree[1] - others);
         }
         for (int i = 1; i <= kSlots; ++i) {
             if (chelatorDone[i]) continue;
@@ -235,7 +240,8 @@ double SumOverSpecies(const State& s, Weight weight) {
     for (int i = 1; i <= kSlots; ++i) {
         const LigandCharges q(w.ChelCharge[i]);
         const auto& F = s.ProtFraction[i];
-        sum += w.ChelFree[i] * (F[0] * weight(q.n) + F[1] * weight(q.z1) + F[2] * weight(q.z2) + F[3] * weight(q.z3));
+        sum += w.ChelFree[i] *
+               (F[0] * weight(q.n) + F[1] * weight(q.z1) + F[2] * weight(q.z2) + F[3] * weight(q.z3));
         sum += weight(w.MetalValence[i]) * w.MetalFree[i];
         for (int j = 1; j <= kSlots; ++j) {
             const int zj = w.MetalValence[j];

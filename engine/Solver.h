@@ -15,7 +15,8 @@ inline constexpr int kMaxPasses = 1000;
 void SolveEquilibrium(State& s);
 
 // [H+] in mol/L from pH through the empirical activity factor of the hydrogen ion:
-// gamma(T, I) = 0.145045 e^(-a I) + 0.063546 e^(-43.97704 I) + 0.695634, a = 0.522932 e^(0.0327016 T) + 4.015942.
+// gamma(T, I) = 0.145045 e^(-a I) + 0.063546 e^(-43.97704 I) + 0.695634, a = 0.522932 e^(0.0327016 T)
+// + 4.015942.
 double HydrogenActivityFactor(double T, double I);
 double HydrogenFromPH(double pH, double T, double I);
 

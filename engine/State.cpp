@@ -11,7 +11,9 @@ int MetalNameValence(std::string_view name) {
     return name[2] - '0';
 }
 
-bool IsPlusName(std::string_view name) { return name.size() == 7 && name[6] == '+'; }
+bool IsPlusName(std::string_view name) {
+    return name.size() == 7 && name[6] == '+';
+}
 
 void ClearSolution(State& s) {
     TSolution& sol = s.Solution;

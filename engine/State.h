@@ -33,35 +33,35 @@ using BufferName = ShortString<15>;
 
 // One chelator of the constants table, with the same nine metals in every record.
 struct TChelatorRec {
-    ChelatorText Name;                  // "=======" when the record is empty
-    OneBased<double, 4> H;              // log10 stepwise protonation constants H1..H4, 0 = absent
-    OneBased<double, 4> dH;             // [kcal/mol] enthalpies of the protonation steps
-    OneBased<MetalText, 9> MetalName;   // two letters and the valence digit; "===" when empty
-    OneBased<double, 9> ML;             // log10 K of M + L = ML
-    OneBased<double, 9> MHL;            // log10 K of M + HL = MHL
-    OneBased<double, 9> dML;            // [kcal/mol] enthalpy of ML formation
-    OneBased<double, 9> dMHL;           // [kcal/mol] enthalpy of MHL formation
-    OneBased<CommentText, 9> Comment;   // free text per metal
+    ChelatorText Name;                 // "=======" when the record is empty
+    OneBased<double, 4> H;             // log10 stepwise protonation constants H1..H4, 0 = absent
+    OneBased<double, 4> dH;            // [kcal/mol] enthalpies of the protonation steps
+    OneBased<MetalText, 9> MetalName;  // two letters and the valence digit; "===" when empty
+    OneBased<double, 9> ML;            // log10 K of M + L = ML
+    OneBased<double, 9> MHL;           // log10 K of M + HL = MHL
+    OneBased<double, 9> dML;           // [kcal/mol] enthalpy of ML formation
+    OneBased<double, 9> dMHL;          // [kcal/mol] enthalpy of MHL formation
+    OneBased<CommentText, 9> Comment;  // free text per metal
 };
 
 // One solution: six chelator slots and six metal slots with the constants of the chosen pairs.
 struct TSolution {
-    OneBased<double, 6> ChelTotal;                         // [mol/L]
-    OneBased<double, 6> ChelFree;                          // [mol/L] all protonation forms together
-    OneBased<ChelatorText, 6> ChelName;                    // "=======" if empty
-    OneBased<OneBased<double, 4>, 6> LogKH;                // log10 H1..H4 of the chelator in slot i
-    OneBased<OneBased<double, 4>, 6> DeltaHH;              // [kcal/mol] their enthalpies
-    OneBased<std::uint8_t, 6> ChelCharge;                  // n: count of H > 0.001; the free ligand is -n
-    OneBased<bool, 6> PlusName;                            // name of 7 characters whose 7th is '+'
-    OneBased<double, 6> MetalTotal;                        // [mol/L]
-    OneBased<double, 6> MetalFree;                         // [mol/L]
-    OneBased<MetalText, 6> MetalName;                      // "===" if empty
-    OneBased<OneBased<OneBased<double, 2>, 6>, 6> LogKM;   // [chelator][metal][1 = ML, 2 = MHL], log10
-    OneBased<OneBased<OneBased<double, 2>, 6>, 6> DeltaHM; // [kcal/mol], same order as LogKM
-    OneBased<std::uint8_t, 6> MetalValence;                // charge of the free metal ion, 0 if empty
-    double Temperature = 0;                                // [C]
+    OneBased<double, 6> ChelTotal;                          // [mol/L]
+    OneBased<double, 6> ChelFree;                           // [mol/L] all protonation forms together
+    OneBased<ChelatorText, 6> ChelName;                     // "=======" if empty
+    OneBased<OneBased<double, 4>, 6> LogKH;                 // log10 H1..H4 of the chelator in slot i
+    OneBased<OneBased<double, 4>, 6> DeltaHH;               // [kcal/mol] their enthalpies
+    OneBased<std::uint8_t, 6> ChelCharge;                   // n: count of H > 0.001; the free ligand is -n
+    OneBased<bool, 6> PlusName;                             // name of 7 characters whose 7th is '+'
+    OneBased<double, 6> MetalTotal;                         // [mol/L]
+    OneBased<double, 6> MetalFree;                          // [mol/L]
+    OneBased<MetalText, 6> MetalName;                       // "===" if empty
+    OneBased<OneBased<OneBased<double, 2>, 6>, 6> LogKM;    // [chelator][metal][1 = ML, 2 = MHL], log10
+    OneBased<OneBased<OneBased<double, 2>, 6>, 6> DeltaHM;  // [kcal/mol], same order as LogKM
+    OneBased<std::uint8_t, 6> MetalValence;                 // charge of the free metal ion, 0 if empty
+    double Temperature = 0;                                 // [C]
     double PH = 0;
-    double IonicEquiv = 0;                                 // [N]
+    double IonicEquiv = 0;  // [N]
 };
 
 // pH buffer calculator: one stored buffer.
@@ -78,16 +78,16 @@ struct TBufferSlot {
 
 // pH buffer calculator: its single working record.
 struct TBufferRecord {
-    double Temperature = 0;                 // [C]
+    double Temperature = 0;  // [C]
     double PH = 0;
-    double Ionic = 0;                       // [N]
-    std::uint16_t BufferType = 0;           // 0 anionic, 1 cationic
-    std::uint16_t SaltForm = 0;             // 0 free, 1 mono, 2 di, 3 tri
+    double Ionic = 0;              // [N]
+    std::uint16_t BufferType = 0;  // 0 anionic, 1 cationic
+    std::uint16_t SaltForm = 0;    // 0 free, 1 mono, 2 di, 3 tri
     OneBased<double, 3> pKa;
-    OneBased<double, 3> pKaTemperature;     // [C]
-    OneBased<double, 3> dpKa;               // [pKa units per C]
-    double BufferAmount = 0;                // [mol/L]
-    double IonicContribution = 0;           // [N]
+    OneBased<double, 3> pKaTemperature;  // [C]
+    OneBased<double, 3> dpKa;            // [pKa units per C]
+    double BufferAmount = 0;             // [mol/L]
+    double IonicContribution = 0;        // [N]
 };
 
 // The range of one sweep axis.
@@ -111,20 +111,20 @@ struct State {
     std::int16_t CalcType = 1;  // 0 Total, 1 Free, 2 Chelator
 
     // Results of the last solve.
-    double HydrogenConc = 0;                                   // [mol/L]
-    OneBased<OneBased<double, 16>, 6> SpeciesK;                // 1..4 cumulative protonation, 5..10 ML, 11..16 MHL*K1*h
-    OneBased<FixedArray<double, 0, 4>, 6> ProtFraction;        // fraction of free chelator as L, HL, H2L, H3L, H4L
-    OneBased<double, 6> ProtonPoly;                            // 1 + sum of cumulative protonation terms
-    OneBased<double, 6> HLInvFraction;                         // 1 / fraction as HL, 0 when K1 is absent
-    OneBased<OneBased<double, 6>, 6> MetalAffinity;            // [metal][chelator] K(ML) + K(MHL)*K1*h
-    OneBased<double, 6> BindingDenom;                          // ProtonPoly + metal-bound terms
-    OneBased<OneBased<double, 6>, 6> LogKcML;                  // [chelator][metal] log10 conditional K of ML
-    OneBased<OneBased<double, 6>, 6> LogKcMHL;                 // [chelator][metal] log10 conditional K of MHL
-    OneBased<OneBased<double, 6>, 6> KdCombined;               // [chelator][metal] apparent Kd [mol/L]
-    OneBased<OneBased<double, 6>, 6> MLConc;                   // [chelator][metal] [mol/L]
-    OneBased<OneBased<double, 6>, 6> MHLConc;                  // [chelator][metal] [mol/L]
-    double SolutionIonic = 0;                                  // [M] ionic strength of the solved solution
-    double SolutionCharge = 0;                                 // [N] ionic equivalents of the solved solution
+    double HydrogenConc = 0;                     // [mol/L]
+    OneBased<OneBased<double, 16>, 6> SpeciesK;  // 1..4 cumulative protonation, 5..10 ML, 11..16 MHL*K1*h
+    OneBased<FixedArray<double, 0, 4>, 6> ProtFraction;  // fraction of free chelator as L, HL, H2L, H3L, H4L
+    OneBased<double, 6> ProtonPoly;                      // 1 + sum of cumulative protonation terms
+    OneBased<double, 6> HLInvFraction;                   // 1 / fraction as HL, 0 when K1 is absent
+    OneBased<OneBased<double, 6>, 6> MetalAffinity;      // [metal][chelator] K(ML) + K(MHL)*K1*h
+    OneBased<double, 6> BindingDenom;                    // ProtonPoly + metal-bound terms
+    OneBased<OneBased<double, 6>, 6> LogKcML;            // [chelator][metal] log10 conditional K of ML
+    OneBased<OneBased<double, 6>, 6> LogKcMHL;           // [chelator][metal] log10 conditional K of MHL
+    OneBased<OneBased<double, 6>, 6> KdCombined;         // [chelator][metal] apparent Kd [mol/L]
+    OneBased<OneBased<double, 6>, 6> MLConc;             // [chelator][metal] [mol/L]
+    OneBased<OneBased<double, 6>, 6> MHLConc;            // [chelator][metal] [mol/L]
+    double SolutionIonic = 0;                            // [M] ionic strength of the solved solution
+    double SolutionCharge = 0;                           // [N] ionic equivalents of the solved solution
     bool Converged = false;
 
     // Files.
@@ -180,10 +180,10 @@ struct State {
     OneBased<double, 6> StartMetalTotal;
     OneBased<double, 6> StartMetalFree;
     double PeakComplexIonic = 0;
-    OneBased<OneBased<double, 41>, 6> Sweep2D;                 // [series][point]
+    OneBased<OneBased<double, 41>, 6> Sweep2D;  // [series][point]
     OneBased<bool, 41> Converged2D;
-    OneBased<OneBased<OneBased<double, 11>, 11>, 6> Sweep3D;   // [series][x][z]
-    OneBased<OneBased<bool, 11>, 11> Converged3D;              // [x][z]
+    OneBased<OneBased<OneBased<double, 11>, 11>, 6> Sweep3D;  // [series][x][z]
+    OneBased<OneBased<bool, 11>, 11> Converged3D;             // [x][z]
 };
 
 class MessageSink;

@@ -12,9 +12,13 @@ namespace dedodiz::fileio {
 
 namespace {
 
-unsigned Byte(std::string_view text, std::size_t i) { return static_cast<unsigned char>(text[i]); }
+unsigned Byte(std::string_view text, std::size_t i) {
+    return static_cast<unsigned char>(text[i]);
+}
 
-bool IsContinuation(unsigned b) { return (b & 0xC0U) == 0x80U; }
+bool IsContinuation(unsigned b) {
+    return (b & 0xC0U) == 0x80U;
+}
 
 }  // namespace
 

@@ -59,7 +59,7 @@ void EmptyRecord(TChelatorRec& rec) {
 // Lines of a text file, LF or CR LF ended, each cut to its first 255 bytes however long it is on disk
 // (the rest is skipped without being stored).
 class LineReader {
-public:
+  public:
     explicit LineReader(std::FILE* file) : file_(file) {}
 
     // The next line, or false at the end of the file or on a read error (see error()).
@@ -88,7 +88,7 @@ public:
 
     [[nodiscard]] int error() const { return error_; }
 
-private:
+  private:
     std::FILE* file_;
     int error_ = 0;
 };
@@ -183,7 +183,9 @@ void ReadText(State& s, const std::string& path, MessageSink& messages) {
 
 // A stored value that is no finite number (only a damaged file holds one) would poison every
 // calculation with it; like an unreadable value of the text kind it becomes 0.
-double FiniteOrZero(double x) { return std::isfinite(x) ? x : 0.0; }
+double FiniteOrZero(double x) {
+    return std::isfinite(x) ? x : 0.0;
+}
 
 bool AllBytes(std::string_view text, std::size_t count, unsigned char value) {
     if (text.size() != count) return false;

@@ -15,7 +15,7 @@ namespace dedodiz {
 
 enum class ConstantsKind { None, Text, Binary };
 
-inline constexpr std::size_t kConstantsRecordBytes = 585;                      // one binary record
+inline constexpr std::size_t kConstantsRecordBytes = 585;                         // one binary record
 inline constexpr std::size_t kConstantsBinaryBytes = 12 * kConstantsRecordBytes;  // 7020, the whole table
 inline constexpr std::size_t kConstantsLineLimit = 255;  // longer lines are read as their first 255 bytes
 

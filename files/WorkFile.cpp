@@ -102,8 +102,8 @@ std::string WorkRecordBytes(const State& s) {
     fileio::PutDouble(out, s.Solution.Temperature);
     fileio::PutDouble(out, s.Solution.PH);
     fileio::PutDouble(out, s.Solution.IonicEquiv);
-    for (const auto* values : {&s.Solution.ChelTotal, &s.Solution.ChelFree, &s.Solution.MetalTotal,
-                               &s.Solution.MetalFree})
+    for (const auto* values :
+         {&s.Solution.ChelTotal, &s.Solution.ChelFree, &s.Solution.MetalTotal, &s.Solution.MetalFree})
         for (int i = 1; i <= kSlots; ++i) fileio::PutDouble(out, (*values)[i]);
     return out;
 }
@@ -116,7 +116,8 @@ void SaveWorkSettings(State& s, MessageSink& messages) {
         messages.Message("NOT ENOUGH FREE SPACE ON DRIVE TO SAVE WORK", "ERROR");
         return;
     }
-    if (!WriteFileAtomically(path, bytes, nullptr)) messages.Message("Cannot Save Work Settings, File Error", "ERROR");
+    if (!WriteFileAtomically(path, bytes, nullptr))
+        messages.Message("Cannot Save Work Settings, File Error", "ERROR");
 }
 
 bool LoadWorkSettings(State& s, MessageSink& messages) {

@@ -30,8 +30,8 @@ struct StderrMessages : MessageSink {
 
 struct Example {
     const char* file;
-    std::int16_t calcType;  // 0 Total, 1 Free, 2 Chelator
-    std::vector<std::pair<const char*, double>> chelators;            // name, total [mol/L]
+    std::int16_t calcType;                                                  // 0 Total, 1 Free, 2 Chelator
+    std::vector<std::pair<const char*, double>> chelators;                  // name, total [mol/L]
     std::vector<std::pair<const char*, std::pair<double, double>>> metals;  // name, (total, free) [mol/L]
 };
 

@@ -95,8 +95,9 @@ void List(Context& c, const std::string& constants) {
 
 void AddBuffersCommand(CLI::App& app, Context& context) {
     static BufferOptions o;
-    CLI::App* cmd = app.add_subcommand("buffers", "pH buffer ranges (pKa' +- 0.5) of every buffer in a buffer file, "
-                                                  "with the pKa corrected to the conditions given");
+    CLI::App* cmd = app.add_subcommand("buffers",
+                                       "pH buffer ranges (pKa' +- 0.5) of every buffer in a buffer file, "
+                                       "with the pKa corrected to the conditions given");
     cmd->add_option("FILE", o.file, "pH buffer file (.bcm)")->required();
     cmd->add_option("--temp", o.temperature, "temperature [C]")->capture_default_str();
     cmd->add_option("--ph", o.pH, "pH")->capture_default_str();
@@ -108,10 +109,12 @@ void AddBuffersCommand(CLI::App& app, Context& context) {
 void AddEvaluateCommand(CLI::App& app, Context& context) {
     static std::string workFile;
     CLI::App* cmd = app.add_subcommand(
-        "evaluate", "Kd and buffering range of every chelator of the constants table for the metals chosen in a "
-                    "work file, at its temperature, pH and ionic strength");
-    cmd->add_option("WORK", workFile, "work settings file (.STG); its constants file is read relative to the "
-                                      "current folder")
+        "evaluate",
+        "Kd and buffering range of every chelator of the constants table for the metals chosen in a "
+        "work file, at its temperature, pH and ionic strength");
+    cmd->add_option("WORK", workFile,
+                    "work settings file (.STG); its constants file is read relative to the "
+                    "current folder")
         ->required();
     AddFormatOption(*cmd, context);
     cmd->callback([&context] { Evaluate(context, workFile); });

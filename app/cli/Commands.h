@@ -18,19 +18,19 @@ namespace dedodiz::cli {
 // Every message box the command would show, as one line "CAPTION: TEXT" on stderr; a carriage
 // return inside the text becomes one blank. The messages are kept too, for the "warnings" of JSON.
 class StderrMessages : public MessageSink {
-public:
+  public:
     void Message(std::string_view text, std::string_view caption) override;
     [[nodiscard]] int Count() const { return static_cast<int>(shown_.size()); }
     [[nodiscard]] const ShownMessages& Shown() const { return shown_; }
 
-private:
+  private:
     ShownMessages shown_;
 };
 
 // The output text of the command: kept in memory (a report may clear it) and printed to stdout once
 // the command has finished.
 class StdoutReport : public OutputSink {
-public:
+  public:
     void ClearOutput() override { lines_.clear(); }
     void AddOutputLine(std::string_view line) override { lines_.emplace_back(line); }
     void ShowOutput() override { shown_ = true; }
@@ -38,7 +38,7 @@ public:
     [[nodiscard]] bool Empty() const { return lines_.empty(); }
     void Print() const;
 
-private:
+  private:
     std::vector<std::string> lines_;
     bool shown_ = false;
 };

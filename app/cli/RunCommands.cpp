@@ -68,7 +68,8 @@ void RunFromCommandLine(Context& c, const RunOptions& o) {
     const std::map<std::string, std::int16_t> types{{"total", 0}, {"free", 1}, {"chelator", 2}};
     const auto type = types.find(o.type);
     if (type == types.end()) UsageError("--type must be total, free or chelator");
-    if (o.chelators.size() > kSlots || o.metals.size() > kSlots) UsageError("at most six chelators and six metals");
+    if (o.chelators.size() > kSlots || o.metals.size() > kSlots)
+        UsageError("at most six chelators and six metals");
 
     // Names first: a usage error must not wait for a file to be read.
     if (!LoadConstants(c, o.constants)) {
@@ -103,7 +104,8 @@ void RunFromCommandLine(Context& c, const RunOptions& o) {
     // The slots hold the chosen entries in table order.
     for (int slot = 1; slot <= kSlots; ++slot) {
         if (const int k = s.ChosenChelator[slot]; k != 0 && !chelatorValue[k].empty())
-            s.Solution.ChelTotal[slot] = NumberOrUsage(chelatorValue[k], "--chelator " + s.Constants[k].Name.str());
+            s.Solution.ChelTotal[slot] =
+                NumberOrUsage(chelatorValue[k], "--chelator " + s.Constants[k].Name.str());
         const int m = s.ChosenMetal[slot];
         if (m == 0) continue;
         const std::string& value = metalValue[m];
@@ -128,7 +130,8 @@ void Run(Context& c, const RunOptions& o) {
         UsageError("give either a work file or --constants with --chelator and --metal");
     if (fromWorkFile) {
         if (!o.chelators.empty() || !o.metals.empty() || o.temperature || o.pH || o.ionic)
-            UsageError("a work file brings its own solution; leave out --chelator, --metal, --temp, --ph, --ionic");
+            UsageError(
+                "a work file brings its own solution; leave out --chelator, --metal, --temp, --ph, --ionic");
         c.state.WorkFileName = o.workFile;
         if (!LoadWorkSettings(c.state, c.messages)) {
             c.status = 1;
@@ -151,19 +154,22 @@ void Run(Context& c, const RunOptions& o) {
 void AddRunCommand(CLI::App& app, Context& context) {
     static RunOptions o;
     CLI::App* run = app.add_subcommand("run", "Single-point run of a work file, or of a solution given here");
-    run->add_option("WORK", o.workFile, "work settings file (.STG); its constants file is read relative to "
-                                        "the current folder");
+    run->add_option("WORK", o.workFile,
+                    "work settings file (.STG); its constants file is read relative to "
+                    "the current folder");
     run->add_option("--constants", o.constants, "constants file (.TCM or .CCM)");
-    run->add_option("--type", o.type, "total (total metal from free), free (free metal from total), chelator "
-                                      "(chelator for wanted free metal)")
+    run->add_option("--type", o.type,
+                    "total (total metal from free), free (free metal from total), chelator "
+                    "(chelator for wanted free metal)")
         ->capture_default_str();
     run->add_option("--temp", o.temperature, "temperature [C] (default 20)");
     run->add_option("--ph", o.pH, "pH (default 7)");
     run->add_option("--ionic", o.ionic, "ionic strength [N] (default 0.1)");
     run->add_option("--chelator", o.chelators, "NAME=TOTAL [mol/L]; NAME alone for type chelator")
         ->allow_extra_args(false);
-    run->add_option("--metal", o.metals, "NAME=VALUE [mol/L]: free for type total, total for type free, "
-                                         "TOTAL:FREE for type chelator")
+    run->add_option("--metal", o.metals,
+                    "NAME=VALUE [mol/L]: free for type total, total for type free, "
+                    "TOTAL:FREE for type chelator")
         ->allow_extra_args(false);
     AddFormatOption(*run, context);
     run->callback([&context] { Run(context, o); });
@@ -172,14 +178,16 @@ void AddRunCommand(CLI::App& app, Context& context) {
 void AddConvertCommand(CLI::App& app, Context& context) {
     static std::string in, out;
     CLI::App* convert = app.add_subcommand(
-        "convert", "Read a constants file and write it in the kind OUT's name selects (.TCM text, .CCM binary)");
+        "convert",
+        "Read a constants file and write it in the kind OUT's name selects (.TCM text, .CCM binary)");
     convert->add_option("IN", in, "constants file to read")->required();
     convert->add_option("OUT", out, "constants file to write")->required();
     convert->callback([&context] {
         State& s = context.state;
         const auto kind = [](const std::string& name) {
-            return name.size() >= 3 ? static_cast<char>(std::toupper(static_cast<unsigned char>(name[name.size() - 3])))
-                                    : ' ';
+            return name.size() >= 3
+                       ? static_cast<char>(std::toupper(static_cast<unsigned char>(name[name.size() - 3])))
+                       : ' ';
         };
         if (kind(in) != 'T' && kind(in) != 'C') {
             context.messages.Message("Not a constants file name (.TCM or .CCM): " + in, "ERROR");

@@ -118,18 +118,21 @@ void Sweep(Context& c, const SweepOptions& o) {
 void AddSweepCommand(CLI::App& app, Context& context) {
     static SweepOptions o;
     CLI::App* cmd = app.add_subcommand(
-        "sweep", "The calculation of a work file repeated over a range of one condition (41 points) or two "
-                 "(--z: 11 x 11 points); prints the sweep table and can save the graph as a bitmap");
-    cmd->add_option("WORK", o.workFile, "work settings file (.STG); its constants file is read relative to the "
-                                        "current folder")
+        "sweep",
+        "The calculation of a work file repeated over a range of one condition (41 points) or two "
+        "(--z: 11 x 11 points); prints the sweep table and can save the graph as a bitmap");
+    cmd->add_option("WORK", o.workFile,
+                    "work settings file (.STG); its constants file is read relative to the "
+                    "current folder")
         ->required();
-    cmd->add_option("--x", o.x, "X axis VAR:LOW:HIGH; VAR is temp, ph, ionic or metal1 .. metal6 (a metal's "
-                                "free concentration in type total, its total otherwise)")
+    cmd->add_option("--x", o.x,
+                    "X axis VAR:LOW:HIGH; VAR is temp, ph, ionic or metal1 .. metal6 (a metal's "
+                    "free concentration in type total, its total otherwise)")
         ->required();
     cmd->add_option("--z", o.z, "Z axis VAR:LOW:HIGH, for a 3D sweep");
     cmd->add_option("--bmp", o.bmp, "also save the graph as a 633 x 433 Windows bitmap");
-AddFormatOption(*cmd, context);
-        cmd->callback([&context] { Sweep(context, o); });
+    AddFormatOption(*cmd, context);
+    cmd->callback([&context] { Sweep(context, o); });
 }
 
 }  // namespace dedodiz::cli

@@ -26,7 +26,8 @@ void StdoutReport::Print() const {
     std::fflush(stdout);
 }
 
-void Context::PrintResult(const std::function<std::string()>& csv, const std::function<JsonValue()>& json) const {
+void Context::PrintResult(const std::function<std::string()>& csv,
+                          const std::function<JsonValue()>& json) const {
     if (format == "text") {
         report.Print();
         return;
@@ -38,9 +39,10 @@ void Context::PrintResult(const std::function<std::string()>& csv, const std::fu
 
 void AddFormatOption(CLI::App& command, Context& context) {
     command
-        .add_option("--format", context.format,
-                    "text: the report; csv: one table with a header row; json: every number at full precision "
-                    "(see docs/export-formats.md)")
+        .add_option(
+            "--format", context.format,
+            "text: the report; csv: one table with a header row; json: every number at full precision "
+            "(see docs/export-formats.md)")
         ->check(CLI::IsMember({"text", "csv", "json"}))
         ->capture_default_str();
 }
@@ -51,7 +53,9 @@ struct UsageFailure {
 };
 }  // namespace
 
-void UsageError(const std::string& message) { throw UsageFailure{message}; }
+void UsageError(const std::string& message) {
+    throw UsageFailure{message};
+}
 
 }  // namespace dedodiz::cli
 
@@ -79,8 +83,9 @@ int main(int argc, char** argv) {
         std::cout << app.help("", CLI::AppFormatMode::All);
         return 0;
     } catch (const CLI::ParseError& e) {
-        std::cerr << "dedodiz32-cli: " << e.what() << "\n"
-                  << "usage: dedodiz32-cli COMMAND ...   (dedodiz32-cli --help, dedodiz32-cli COMMAND --help)\n";
+        std::cerr
+            << "dedodiz32-cli: " << e.what() << "\n"
+            << "usage: dedodiz32-cli COMMAND ...   (dedodiz32-cli --help, dedodiz32-cli COMMAND --help)\n";
         return 2;
     } catch (const UsageFailure& e) {
         std::cerr << "dedodiz32-cli: " << e.message << "\n"

@@ -22,7 +22,9 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 
 }  // namespace
 
-std::uint32_t BmpRowSize(int width) { return (3 * static_cast<std::uint32_t>(width) + 3) & ~3U; }
+std::uint32_t BmpRowSize(int width) {
+    return (3 * static_cast<std::uint32_t>(width) + 3) & ~3U;
+}
 
 std::vector<std::uint8_t> EncodeBmp(const ImageView& image) {
     const std::uint32_t width = static_cast<std::uint32_t>(image.width);

@@ -23,7 +23,7 @@ inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kWhite{255, 255, 255};
 
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
 
     // A new picture: every pixel white, the pen black.
@@ -47,12 +47,14 @@ struct ImageView {
     const std::uint32_t* pixels = nullptr;
     int stride = 0;
 
-    [[nodiscard]] std::uint32_t At(int x, int y) const { return pixels[static_cast<std::ptrdiff_t>(y) * stride + x]; }
+    [[nodiscard]] std::uint32_t At(int x, int y) const {
+        return pixels[static_cast<std::ptrdiff_t>(y) * stride + x];
+    }
 };
 
 // A canvas that keeps its pixels in memory, so that the picture can be saved.
 class ImageCanvas : public Canvas {
-public:
+  public:
     [[nodiscard]] virtual ImageView Pixels() const = 0;
 };
 

@@ -84,9 +84,13 @@ std::string_view TypeWord(int calcType) {
 }
 
 // A log10 constant; 0 means that the constant does not exist.
-json LogK(double x) { return x != 0 ? json(x) : json(nullptr); }
+json LogK(double x) {
+    return x != 0 ? json(x) : json(nullptr);
+}
 
-json Number(double x) { return std::isfinite(x) ? json(x) : json(nullptr); }
+json Number(double x) {
+    return std::isfinite(x) ? json(x) : json(nullptr);
+}
 
 json Messages(const ShownMessages& shown) {
     json list = json::array();
@@ -109,7 +113,7 @@ json Conditions(double temperature, double pH, double ionic) {
 
 // A CSV table built row by row; every row is ended by a line feed.
 class Csv {
-public:
+  public:
     Csv& Text(std::string_view text) {
         Separate();
         line_ += CsvCell(text);
@@ -143,7 +147,7 @@ public:
     }
     [[nodiscard]] std::string Str() const { return out_; }
 
-private:
+  private:
     void Separate() {
         if (!first_) line_ += ',';
         first_ = false;
@@ -152,8 +156,12 @@ private:
     bool first_ = true;
 };
 
-bool ChelatorPresent(const TSolution& w, int i) { return w.ChelName[i] != kEmptyChelator; }
-bool MetalPresent(const TSolution& w, int j) { return w.MetalName[j] != kEmptyMetal; }
+bool ChelatorPresent(const TSolution& w, int i) {
+    return w.ChelName[i] != kEmptyChelator;
+}
+bool MetalPresent(const TSolution& w, int j) {
+    return w.MetalName[j] != kEmptyMetal;
+}
 
 std::string Key(std::string_view prefix, std::string_view name, std::string_view unit) {
     std::string key(prefix);
@@ -172,8 +180,12 @@ bool SeriesPresent(const State& s, int series) {
     return s.SweepMode % 3 == 2 ? !SweepChelatorName(s, series).empty() : !SweepMetalName(s, series).empty();
 }
 
-double SweepX(const State& s, int i) { return s.XStart + (i - 1) * s.XStep; }
-double SweepZ(const State& s, int j) { return s.ZStart + (j - 1) * s.ZStep; }
+double SweepX(const State& s, int i) {
+    return s.XStart + (i - 1) * s.XStep;
+}
+double SweepZ(const State& s, int j) {
+    return s.ZStart + (j - 1) * s.ZStep;
+}
 
 json Axis(const State& s, std::uint16_t code, int points, double start, double step) {
     json axis = {{"key", SweepVariableKey(s, code)}, {"start", start}, {"step", step}};
@@ -347,7 +359,8 @@ std::string RunCsv(const State& s) {
         if (!ChelatorPresent(w, c)) continue;
         for (int m = 1; m <= kSlots; ++m) {
             if (!MetalPresent(w, m)) continue;
-            const std::string pair = ExportText(w.ChelName[c].view()) + "_" + ExportText(w.MetalName[m].view());
+            const std::string pair =
+                ExportText(w.ChelName[c].view()) + "_" + ExportText(w.MetalName[m].view());
             header.Text(Key("log_Kc_ML", pair, ""))
                 .Text(Key("log_Kc_MHL", pair, ""))
                 .Text(Key("Kd", pair, "M"))
@@ -413,8 +426,10 @@ json SweepJson(const State& s, const ShownMessages& shown) {
             values.push_back(std::move(row));
         }
         const std::string_view name = s.SweepMode % 3 == 2 ? SweepChelatorName(s, k) : SweepMetalName(s, k);
-        series.push_back(
-            {{"slot", k}, {"name", ExportText(name)}, {"key", SweepSeriesKey(s, k)}, {"values", std::move(values)}});
+        series.push_back({{"slot", k},
+                          {"name", ExportText(name)},
+                          {"key", SweepSeriesKey(s, k)},
+                          {"values", std::move(values)}});
     }
     j["series"] = std::move(series);
 
@@ -497,7 +512,8 @@ json EvaluationJson(const State& s, const ChelatorEvaluation& e, const ShownMess
 
 std::string EvaluationCsv(const State& s, const ChelatorEvaluation& e) {
     Csv csv;
-    csv.Texts({"temperature_C", "pH", "ionic_strength_N", "metal", "chelator", "Kd_M", "low_M", "high_M", "comment"});
+    csv.Texts({"temperature_C", "pH", "ionic_strength_N", "metal", "chelator", "Kd_M", "low_M", "high_M",
+               "comment"});
     csv.EndRow();
     for (const EvaluationRow& row : e.rows) {
         const TChelatorRec& rec = s.Constants[row.chelator];
@@ -550,7 +566,8 @@ std::string BufferRangesCsv(const State& s, const BufferRanges& r) {
 json ConstantsJson(const State& s, const ShownMessages& shown) {
     json j = Header("constants_table");
     j["constants_file"] = ExportText(s.ConstantsFileName.view());
-    j["reference_conditions"] = {{"temperature_C", kReferenceTemperature}, {"ionic_strength_N", kReferenceIonic}};
+    j["reference_conditions"] = {{"temperature_C", kReferenceTemperature},
+                                 {"ionic_strength_N", kReferenceIonic}};
     json chelators = json::array();
     for (int k = 1; k <= kTableChelators; ++k) {
         const TChelatorRec& rec = s.Constants[k];

@@ -35,13 +35,13 @@ using ShownMessages = std::vector<ShownMessage>;
 // A message sink that keeps every message and passes it on to another sink, so that a result's
 // export can list the warnings the user saw.
 class MessageLog : public MessageSink {
-public:
+  public:
     explicit MessageLog(MessageSink& next) : next_(next) {}
     void Message(std::string_view text, std::string_view caption) override;
     [[nodiscard]] const ShownMessages& Messages() const { return shown_; }
     void Clear() { shown_.clear(); }
 
-private:
+  private:
     MessageSink& next_;
     ShownMessages shown_;
 };

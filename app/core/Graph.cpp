@@ -12,25 +12,33 @@ namespace dedodiz {
 
 namespace {
 
-constexpr int kBase2D = 320;       // y of 0 % in a 2D graph and on the front row of a 3D graph
-constexpr int kFullScale = 200;    // pixels from 0 % to 100 %
-constexpr int kStep2D = 7;         // x pixels per 2D point
-constexpr int kStepX3D = 17;       // x pixels per X step of a 3D graph
-constexpr int kStepZ3D = 10;       // x and y pixels per Z step of a 3D graph
-constexpr int kLeft = 15;          // x of the first point
+constexpr int kBase2D = 320;     // y of 0 % in a 2D graph and on the front row of a 3D graph
+constexpr int kFullScale = 200;  // pixels from 0 % to 100 %
+constexpr int kStep2D = 7;       // x pixels per 2D point
+constexpr int kStepX3D = 17;     // x pixels per X step of a 3D graph
+constexpr int kStepZ3D = 10;     // x and y pixels per Z step of a 3D graph
+constexpr int kLeft = 15;        // x of the first point
 constexpr double kLowest = -32768;
 constexpr double kHighest = 32767;
 
-bool TotalType(const State& s) { return s.SweepMode % 3 == 0; }
-bool FreeType(const State& s) { return s.SweepMode % 3 == 1; }
-bool ChelatorType(const State& s) { return s.SweepMode % 3 == 2; }
+bool TotalType(const State& s) {
+    return s.SweepMode % 3 == 0;
+}
+bool FreeType(const State& s) {
+    return s.SweepMode % 3 == 1;
+}
+bool ChelatorType(const State& s) {
+    return s.SweepMode % 3 == 2;
+}
 
 void Text(Canvas& canvas, int x, int y, std::string_view text) {
     if (!text.empty()) canvas.TextOut(x, y, text);
 }
 
 // "0" when the axis starts at exactly 0, its scientific text otherwise.
-std::string AxisStartText(double start) { return start == 0 ? std::string("0") : FormatSci(start); }
+std::string AxisStartText(double start) {
+    return start == 0 ? std::string("0") : FormatSci(start);
+}
 
 std::string AxisName2D(const State& s, std::uint16_t code) {
     switch (code) {
@@ -45,7 +53,8 @@ std::string AxisName2D(const State& s, std::uint16_t code) {
     }
     const int slot = MetalSlotOfVariable(code);
     if (slot == 0) return {};
-    return std::string(code < kVarFirstMetalTotal ? "Free " : "Total ") + std::string(SweepMetalName(s, slot));
+    return std::string(code < kVarFirstMetalTotal ? "Free " : "Total ") +
+           std::string(SweepMetalName(s, slot));
 }
 
 std::string AxisName3D(const State& s, std::uint16_t code) {
@@ -178,7 +187,9 @@ Point GridPoint(const State& s, int series, double max, int a, int b) {
     return {kLeft + kStepX3D * a + kStepZ3D * b, ScaledY(base, s.Sweep3D[series][a + 1][b + 1], max)};
 }
 
-void DrawLine(Canvas& canvas, Point p, Point q) { canvas.Line(p.x, p.y, q.x, q.y); }
+void DrawLine(Canvas& canvas, Point p, Point q) {
+    canvas.Line(p.x, p.y, q.x, q.y);
+}
 
 void DrawCurve2D(const State& s, Canvas& canvas, int series, double max) {
     const auto point = [&](int i) {
@@ -210,7 +221,8 @@ void DrawSurface3D(const State& s, Canvas& canvas, int series, double max) {
 }  // namespace
 
 Rgb SeriesColor(int series) {
-    static constexpr Rgb colors[] = {{255, 0, 0}, {0, 255, 0}, {0, 128, 0}, {128, 128, 128}, {0, 0, 255}, {128, 0, 0}};
+    static constexpr Rgb colors[] = {{255, 0, 0},     {0, 255, 0}, {0, 128, 0},
+                                     {128, 128, 128}, {0, 0, 255}, {128, 0, 0}};
     if (series < 1 || series > kSlots) return kBlack;
     return colors[series - 1];
 }
@@ -271,8 +283,8 @@ void DrawGraphText(State& s, Canvas& canvas) {
         DrawLegendRow(s, canvas, maxima, k);
     }
     Text(canvas, 10, 380,
-         "NOT VALID below " + FormatFixed(s.PeakComplexIonic, 6, 3) + " N [ion] (DEDODIZ32 " + std::string(kVersion) +
-             ")");
+         "NOT VALID below " + FormatFixed(s.PeakComplexIonic, 6, 3) + " N [ion] (DEDODIZ32 " +
+             std::string(kVersion) + ")");
     Text(canvas, 10, 400, "* = convergence not reached, not valid data");
 }
 

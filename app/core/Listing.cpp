@@ -11,7 +11,9 @@ namespace {
 
 constexpr std::size_t kWidth = 80;
 
-std::string Value(double x) { return CutToChars(FormatFixed(x, 6, 3), 15); }
+std::string Value(double x) {
+    return CutToChars(FormatFixed(x, 6, 3), 15);
+}
 
 }  // namespace
 

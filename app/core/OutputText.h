@@ -10,13 +10,13 @@
 namespace dedodiz {
 
 class OutputText : public OutputSink {
-public:
+  public:
     void ClearOutput() override { lines_.clear(); }
     void AddOutputLine(std::string_view line) override { lines_.emplace_back(line); }
     void ShowOutput() override {}
     [[nodiscard]] const std::vector<std::string>& Lines() const { return lines_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
 };
 

@@ -27,10 +27,11 @@ struct SweepResults {
 };
 
 SweepResults SaveResults(const State& s) {
-    return {s.SweepMode,      s.XVariable,      s.ZVariable,       s.XStart,          s.ZStart,
-            s.XStep,          s.ZStep,          s.StartTemperature, s.StartPH,         s.StartIonic,
-            s.StartChelName,  s.StartChelTotal, s.StartChelFree,   s.StartMetalName,  s.StartMetalTotal,
-            s.StartMetalFree, s.PeakComplexIonic, s.Sweep2D,       s.Converged2D,     s.Sweep3D,
+    return {s.SweepMode,        s.XVariable,      s.ZVariable,       s.XStart,
+            s.ZStart,           s.XStep,          s.ZStep,           s.StartTemperature,
+            s.StartPH,          s.StartIonic,     s.StartChelName,   s.StartChelTotal,
+            s.StartChelFree,    s.StartMetalName, s.StartMetalTotal, s.StartMetalFree,
+            s.PeakComplexIonic, s.Sweep2D,        s.Converged2D,     s.Sweep3D,
             s.Converged3D};
 }
 
@@ -60,13 +61,13 @@ void PutBack(State& s, const SweepResults& r) {
 
 // Puts Solution back however the sweep is left.
 class SolutionRestorer {
-public:
+  public:
     explicit SolutionRestorer(State& s) : s_(s) {}
     SolutionRestorer(const SolutionRestorer&) = delete;
     SolutionRestorer& operator=(const SolutionRestorer&) = delete;
     ~SolutionRestorer() { RestoreSweepStart(s_); }
 
-private:
+  private:
     State& s_;
 };
 
@@ -79,7 +80,9 @@ std::uint16_t PointTarget(std::uint16_t axisVariable, std::int16_t calcType) {
 
 // An ionic strength of exactly 0 cannot be corrected to (the ionic term takes its square root
 // through a logarithm), so an ionic axis entered from 0 starts just above it.
-double FirstValue(std::uint16_t target, double low) { return target == kVarIonic && low == 0 ? 0.0001 : low; }
+double FirstValue(std::uint16_t target, double low) {
+    return target == kVarIonic && low == 0 ? 0.0001 : low;
+}
 
 void WritePointValue(State& s, std::uint16_t target, double v) {
     TSolution& w = s.WorkSolution;
@@ -242,11 +245,16 @@ bool RunSweepCommand(State& s, bool threeD, MessageSink& messages) {
     return done;
 }
 
-std::string AxisValueText(double value) { return FormatSciLong(value); }
+std::string AxisValueText(double value) {
+    return FormatSciLong(value);
+}
 
-bool AxisMetalShown(const State& s, int k) { return s.Solution.MetalName[k] != kEmptyMetal; }
+bool AxisMetalShown(const State& s, int k) {
+    return s.Solution.MetalName[k] != kEmptyMetal;
+}
 
-void ApplyAxisDialog(TAxisRange& axis, std::uint16_t choice, std::string_view lowText, std::string_view highText) {
+void ApplyAxisDialog(TAxisRange& axis, std::uint16_t choice, std::string_view lowText,
+                     std::string_view highText) {
     axis.Variable = choice;
     if (const auto low = ParseReal(lowText)) axis.Low = *low;
     if (const auto high = ParseReal(highText)) axis.High = *high;

@@ -27,7 +27,9 @@ inline constexpr std::uint16_t kVarFirstMetalTotal = 9;  // target "total metal 
 inline constexpr std::uint16_t kVarLastMetalTotal = 14;
 
 // True when SweepMode names a 3D sweep (CalcType + 3).
-inline bool Is3DSweep(const State& s) { return s.SweepMode >= 3; }
+inline bool Is3DSweep(const State& s) {
+    return s.SweepMode >= 3;
+}
 
 // The metal slot 1..6 a point target writes to, or 0 for temperature, pH, ionic strength and
 // codes outside the table.
@@ -70,6 +72,7 @@ bool AxisMetalShown(const State& s, int k);
 
 // Closing the dialog: the variable becomes choice; Low and High take the texts that parse
 // completely as numbers and keep their values otherwise. No range is tested.
-void ApplyAxisDialog(TAxisRange& axis, std::uint16_t choice, std::string_view lowText, std::string_view highText);
+void ApplyAxisDialog(TAxisRange& axis, std::uint16_t choice, std::string_view lowText,
+                     std::string_view highText);
 
 }  // namespace dedodiz

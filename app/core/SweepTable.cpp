@@ -13,24 +13,30 @@ constexpr std::size_t kLineLength = 80;
 constexpr std::size_t kRowLength = 78;
 constexpr std::size_t kColumnWidth = 13;
 
-void Emit(OutputSink& output, std::string_view line) { output.AddOutputLine(CutToChars(line, kLineLength)); }
+void Emit(OutputSink& output, std::string_view line) {
+    output.AddOutputLine(CutToChars(line, kLineLength));
+}
 
 // A line of blanks into which texts are written at fixed columns 1..6, 13 characters apart.
 class BlankRow {
-public:
+  public:
     void Put(int column, std::string_view text) {
         const std::size_t start = kColumnWidth * static_cast<std::size_t>(column - 1);
         for (std::size_t i = 0; i < text.size() && start + i < text_.size(); ++i) text_[start + i] = text[i];
     }
     [[nodiscard]] const std::string& Text() const { return text_; }
 
-private:
+  private:
     std::string text_ = std::string(kRowLength, ' ');
 };
 
 // Type Total computes total metal from free metal; the other two start from total metal.
-bool TotalType(const State& s) { return s.SweepMode % 3 == 0; }
-bool ChelatorType(const State& s) { return s.SweepMode % 3 == 2; }
+bool TotalType(const State& s) {
+    return s.SweepMode % 3 == 0;
+}
+bool ChelatorType(const State& s) {
+    return s.SweepMode % 3 == 2;
+}
 
 std::string ConditionsLine(const State& s) {
     return FormatFixed(s.StartTemperature, 5, 1) + " C   " + "pH" + FormatFixed(s.StartPH, 6, 2) + "    " +
@@ -111,7 +117,8 @@ void Write3DRows(const State& s, OutputSink& output) {
     for (int j = 1; j <= kSweepPoints3D; ++j) {
         Emit(output, SweepTableLabel(s, s.ZVariable) + "   " + FormatSci(s.ZStart + (j - 1) * s.ZStep));
         for (int i = 1; i <= kSweepPoints3D; ++i)
-            Emit(output, PointLine(s.XStart + (i - 1) * s.XStep, " ", [&](int k) { return s.Sweep3D[k][i][j]; }));
+            Emit(output,
+                 PointLine(s.XStart + (i - 1) * s.XStep, " ", [&](int k) { return s.Sweep3D[k][i][j]; }));
     }
 }
 

@@ -22,7 +22,7 @@ class THelp;
 class TKadjust : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     TKadjust(State& s, THelp& help, MessageSink& messages, QWidget* parent = nullptr);
 
     // The texts and choices prepared by the editor, and the dialog's present ones.
@@ -54,7 +54,7 @@ public:
     QPushButton* Button2;
     QPushButton* BitBtn1;
 
-private:
+  private:
     State& s_;
     THelp& help_;
     MessageSink& messages_;

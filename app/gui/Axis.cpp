@@ -145,10 +145,16 @@ void TFAXIS::SetUpAxis(TAxisRange& axis, const QString& caption, const QString& 
     ReadAxis(axis);
 }
 
-void TFAXIS::BitBtn1Click() { accept(); }
+void TFAXIS::BitBtn1Click() {
+    accept();
+}
 
-void TFAXIS::BitBtn2Click() { help_.ShowHelp(kHelpTopic); }
+void TFAXIS::BitBtn2Click() {
+    help_.ShowHelp(kHelpTopic);
+}
 
-void TFAXIS::reject() { accept(); }
+void TFAXIS::reject() {
+    accept();
+}
 
 }  // namespace dedodiz

@@ -20,7 +20,7 @@ class THelp;
 class TFAXIS : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     TFAXIS(State& s, THelp& help, QWidget* parent = nullptr);
 
     // The whole dialog for one axis: caption ("X-AXIS", "Z-AXIS") and large label ("2D", "3D"),
@@ -50,11 +50,11 @@ public:
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
 
-public slots:
+  public slots:
     // Escape and the close box close the dialog like OK.
     void reject() override;
 
-private:
+  private:
     QRadioButton* RadioOf(std::uint16_t variable) const;
 
     State& s_;

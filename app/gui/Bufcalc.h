@@ -36,7 +36,7 @@ class THelp;
 class TZozaveVavo : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     // The creation step: the slots at their window defaults, twelve blank slot names, slot 1 selected,
     // the present conditions from the solution. Reports go to output; its ShowOutput shows the window.
     TZozaveVavo(State& s, THelp& help, MessageSink& messages, OutputSink& output, QWidget* parent = nullptr);
@@ -131,10 +131,10 @@ public:
     QFileDialog* OpenDialog1;
     QFileDialog* SaveDialog1;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     // What a number edit stores and what it does with a text that is no number.
     struct EditRule {
         QLineEdit* edit;

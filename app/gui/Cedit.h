@@ -23,7 +23,7 @@ class TKadjust;
 class TEditCon : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     TEditCon(State& s, THelp& help, TKadjust& adjustDialog, MessageSink& messages, QWidget* parent = nullptr);
 
     // Shows the chelator and the metal where the editor was left (EditConChelator, EditConMetal).
@@ -62,10 +62,10 @@ public:
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QLineEdit* Field(EditorControl control) const;
     EditorFields ReadFields() const;
     void ShowFields(const EditorFields& fields);

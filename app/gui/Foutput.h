@@ -83,8 +83,8 @@ class TOutput : public QMainWindow, public OutputSink {
     State& s_;
     MessageSink& messages_;
     std::unique_ptr<QPrinter> printer_;
-    int reportStart_ = -1;  // first line written since the window was last shown, -1 when none
-    int shows_ = 0;          // ShowOutput calls, which tell that a run wrote its report
+    int reportStart_ = -1;     // first line written since the window was last shown, -1 when none
+    int shows_ = 0;            // ShowOutput calls, which tell that a run wrote its report
     std::string lastRunJson_;  // the last single-point run as JSON, empty before the first
 };
 

@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "About.h"
-#include "Axis.h"
 #include "Array2.h"
+#include "Axis.h"
 #include "Bufcalc.h"
 #include "Cedit.h"
 #include "Cm.h"
@@ -16,8 +16,8 @@
 #include "Ctype.h"
 #include "Environ.h"
 #include "Evaluate.h"
-#include "FloatGuard.h"
 #include "FileNames.h"
+#include "FloatGuard.h"
 #include "Foutput.h"
 #include "Help.h"
 #include "IOForm.h"
@@ -189,7 +189,8 @@ void TTULV::Environment1Click() {
 // ---- Constants and Help menus ----
 
 void TTULV::edit2Click() {
-    RunEditConstantsCommand(s_, messages_, *EditCon, *IOForm, [this](const QString& title) { setWindowTitle(title); });
+    RunEditConstantsCommand(s_, messages_, *EditCon, *IOForm,
+                            [this](const QString& title) { setWindowTitle(title); });
 }
 
 void TTULV::Print2Click() {

@@ -13,8 +13,8 @@
 
 #include "About.h"
 #include "Adjust.h"
-#include "Axis.h"
 #include "Array2.h"
+#include "Axis.h"
 #include "Bufcalc.h"
 #include "Cedit.h"
 #include "Cm.h"

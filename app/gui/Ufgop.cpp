@@ -80,13 +80,16 @@ TFGOP::TFGOP(State& s, OutputSink& output, MessageSink& messages, QWidget* paren
         dialog->selectFile(initial);
         return dialog;
     };
-    SaveDialog2 = saveDialog("SaveDialog2", QStringLiteral("PNG picture (*.png)"), QStringLiteral("sweep.png"));
+    SaveDialog2 =
+        saveDialog("SaveDialog2", QStringLiteral("PNG picture (*.png)"), QStringLiteral("sweep.png"));
     SaveDialog3 = saveDialog("SaveDialog3", QStringLiteral("CSV table (*.csv)"), QStringLiteral("sweep.csv"));
 
     resize(641, 487);
 }
 
-void TFGOP::ShowPicture() { GOP->setPixmap(QPixmap::fromImage(canvas_.Image())); }
+void TFGOP::ShowPicture() {
+    GOP->setPixmap(QPixmap::fromImage(canvas_.Image()));
+}
 
 void TFGOP::DrawSweep() {
     DrawGraph(s_, canvas_);
@@ -96,7 +99,9 @@ void TFGOP::DrawSweep() {
     activateWindow();
 }
 
-void TFGOP::Copy1Click() { QGuiApplication::clipboard()->setImage(canvas_.Image()); }
+void TFGOP::Copy1Click() {
+    QGuiApplication::clipboard()->setImage(canvas_.Image());
+}
 
 void TFGOP::Save1Click() {
     const auto chosen = TIOForm::Execute(SaveDialog1);
@@ -145,14 +150,18 @@ std::string TFGOP::SavePng(const std::string& name) {
     return WriteExport(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
-std::string TFGOP::ExportCsv(const std::string& name) { return WriteExport(ForceFileExt(name, ".csv"), SweepCsv(s_)); }
+std::string TFGOP::ExportCsv(const std::string& name) {
+    return WriteExport(ForceFileExt(name, ".csv"), SweepCsv(s_));
+}
 
 void TFGOP::SaveTXT1Click() {
     WriteSweepTable(s_, output_);
     output_.ShowOutput();
 }
 
-void TFGOP::Close1Click() { close(); }
+void TFGOP::Close1Click() {
+    close();
+}
 
 void Run2DCommand(State& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
     axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("2D"));

@@ -22,7 +22,7 @@ class TFAXIS;
 class TFGOP : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     // output is the output window, which "to Output" writes to and shows.
     TFGOP(State& s, OutputSink& output, MessageSink& messages, QWidget* parent = nullptr);
 
@@ -60,7 +60,7 @@ public:
     QFileDialog* SaveDialog2;  // PNG picture
     QFileDialog* SaveDialog3;  // CSV table
 
-private:
+  private:
     void ShowPicture();
     // Writes bytes over target through a temporary file; the name written, or empty after telling why.
     std::string WriteExport(const std::string& target, std::string_view bytes);

@@ -56,7 +56,8 @@ std::unique_ptr<ImageCanvas> LoadImageCanvas(std::string& error) {
         if (auto canvas = LoadImageCanvasFrom(candidate.string(), error)) return canvas;
         if (firstError.empty()) firstError = error;
     }
-    error = firstError.empty() ? std::string(kQtCanvasPlugin) + " not found beside " + folder.string() : firstError;
+    error = firstError.empty() ? std::string(kQtCanvasPlugin) + " not found beside " + folder.string()
+                               : firstError;
     return nullptr;
 }
 

@@ -12,7 +12,9 @@ namespace dedodiz {
 
 namespace {
 
-QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+QColor ToQColor(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
 
 // A program without windows that borrows Qt only to draw has its own channel for errors; Qt's
 // remarks about the desktop session (no runtime folder, no display) would only clutter it.
@@ -41,7 +43,9 @@ void QtImageCanvas::Clear() {
     pen_ = Qt::black;
 }
 
-void QtImageCanvas::SetPenColor(Rgb color) { pen_ = ToQColor(color); }
+void QtImageCanvas::SetPenColor(Rgb color) {
+    pen_ = ToQColor(color);
+}
 
 void QtImageCanvas::SetPixel(int x, int y, Rgb color) {
     if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
@@ -82,7 +86,8 @@ extern "C" dedodiz::ImageCanvas* dedodiz_qtcanvas_create() {
         static char platform[] = "offscreen";
         static char* argv[] = {name, option, platform, nullptr};
         qInstallMessageHandler(dedodiz::KeepSeriousMessages);
-        static const std::unique_ptr<QGuiApplication> application = std::make_unique<QGuiApplication>(argc, argv);
+        static const std::unique_ptr<QGuiApplication> application =
+            std::make_unique<QGuiApplication>(argc, argv);
     }
     return new dedodiz::QtImageCanvas();
 }

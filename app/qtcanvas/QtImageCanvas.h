@@ -18,7 +18,7 @@
 namespace dedodiz {
 
 class DEDODIZ_QTCANVAS_EXPORT QtImageCanvas final : public ImageCanvas {
-public:
+  public:
     // Needs a QGuiApplication for its font; a new canvas is white.
     QtImageCanvas();
 
@@ -34,7 +34,7 @@ public:
     // The face of the graph texts: a small sans-serif face, as a bitmap canvas has by default.
     static QFont GraphFont();
 
-private:
+  private:
     QImage image_;
     QColor pen_;
     QFont font_;

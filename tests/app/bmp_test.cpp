@@ -21,7 +21,9 @@ namespace {
 std::uint32_t Read32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
-std::uint32_t Read16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+std::uint32_t Read16(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | (b[at + 1] << 8);
+}
 
 // A minimal reader of 24-bit bottom-up BMP files, independent of the writer.
 struct DecodedBmp {

@@ -81,9 +81,9 @@ TEST(ExportTextTest, CellsAndTextsForSpreadsheetsAndScripts) {
         {"two\nlines", "two\nlines", "\"two\nlines\""},
         {" padded ", " padded ", "\" padded \""},
         {"caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC", "caf\xC3\xA9 \xE2\x82\xAC"},  // UTF-8 stays
-        {"caf\xE9", "caf\xC3\xA9", "caf\xC3\xA9"},                   // Windows-1252 e acute
-        {"\x80 5", "\xE2\x82\xAC 5", "\xE2\x82\xAC 5"},              // Windows-1252 euro sign
-        {"\x81", "\xC2\x81", "\xC2\x81"},                            // undefined in the code page
+        {"caf\xE9", "caf\xC3\xA9", "caf\xC3\xA9"},                     // Windows-1252 e acute
+        {"\x80 5", "\xE2\x82\xAC 5", "\xE2\x82\xAC 5"},                // Windows-1252 euro sign
+        {"\x81", "\xC2\x81", "\xC2\x81"},                              // undefined in the code page
         {"\xC0\x80", "\xC3\x80\xE2\x82\xAC", "\xC3\x80\xE2\x82\xAC"},  // overlong NUL is not UTF-8
         {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},  // surrogate
         {"ab\xE2\x82", "ab\xC3\xA2\xE2\x80\x9A", "ab\xC3\xA2\xE2\x80\x9A"},  // cut sequence at the end
@@ -103,7 +103,7 @@ TEST(ExportTextTest, CellsAndTextsForSpreadsheetsAndScripts) {
 }
 
 class RunExportTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);
@@ -153,7 +153,8 @@ TEST_F(RunExportTest, JsonHoldsTheReportsNumbersAtFullPrecision) {
     EXPECT_EQ(j["converged"].get<bool>(), s.Converged);
     EXPECT_EQ(j["solution_ionic_strength_M"].get<double>(), s.SolutionIonic);
     EXPECT_TRUE(reportHas("CM-I " + FormatFixed(j["solution_ionic_strength_M"].get<double>(), 5, 3) + " N"));
-    EXPECT_TRUE(reportHas("CM-E " + FormatFixed(j["solution_ionic_equivalents_N"].get<double>(), 5, 3) + " N"));
+    EXPECT_TRUE(
+        reportHas("CM-E " + FormatFixed(j["solution_ionic_equivalents_N"].get<double>(), 5, 3) + " N"));
 
     ASSERT_EQ(j["chelators"].size(), 2u);
     ASSERT_EQ(j["metals"].size(), 3u);
@@ -240,7 +241,7 @@ TEST_F(RunExportTest, AwkwardNamesAreEscaped) {
 }
 
 class SweepExportTest : public RunExportTest {
-protected:
+  protected:
     void Sweep(bool threeD) {
         s.ChelatorChosen[1] = true;
         s.MetalChosen[1] = s.MetalChosen[2] = true;
@@ -349,8 +350,11 @@ TEST_F(RunExportTest, EvaluationRowsAreTheReportsRows) {
         // Report line r + 3: metal-chelator, LOW, HIGH, Kd, comment.
         const std::string& line = out.lines.at(r + 3);
         EXPECT_NE(line.find(FormatSci(kd)), std::string::npos) << line;
-        EXPECT_NE(line.find(FormatSci(Number(rows[r + 1][Column(rows, "low_M")]))), std::string::npos) << line;
-        EXPECT_EQ(line.rfind(rows[r + 1][Column(rows, "metal")] + "-" + rows[r + 1][Column(rows, "chelator")], 0), 0u);
+        EXPECT_NE(line.find(FormatSci(Number(rows[r + 1][Column(rows, "low_M")]))), std::string::npos)
+            << line;
+        EXPECT_EQ(
+            line.rfind(rows[r + 1][Column(rows, "metal")] + "-" + rows[r + 1][Column(rows, "chelator")], 0),
+            0u);
     }
     EXPECT_EQ(rows[2][Column(rows, "comment")], "Tsien, \"1980\"");
     EXPECT_EQ(j["hydrogen_M"].get<double>(), s.HydrogenConc);

@@ -8,7 +8,7 @@ namespace dedodiz {
 namespace {
 
 class ListingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { NewState(s); }
     State s;
     test::OutputRecorder out;
@@ -66,7 +66,8 @@ TEST_F(ListingTest, EmptyTableGivesOneMessage) {
     ListConstants(s, out, messages);
     EXPECT_TRUE(out.lines.empty());
     ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0], (std::pair<std::string, std::string>{"NO CHELATORS NAMED IN FILE", "INFORMATION"}));
+    EXPECT_EQ(messages.messages[0],
+              (std::pair<std::string, std::string>{"NO CHELATORS NAMED IN FILE", "INFORMATION"}));
 
     s.AddNextRun = true;
     out.lines = {"old text"};

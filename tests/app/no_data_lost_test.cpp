@@ -23,7 +23,9 @@ std::string ReadAll(const std::string& path) {
     return buffer.str();
 }
 
-void WriteAll(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 TEST(NoDataLost, BufferFile) {
     test::TempDir dir;

@@ -52,7 +52,8 @@ struct RecordingCanvas : Canvas {
         return "<none>";
     }
     [[nodiscard]] int Count(std::string_view text) const {
-        return static_cast<int>(std::count_if(texts.begin(), texts.end(), [&](const Text& t) { return t.text == text; }));
+        return static_cast<int>(
+            std::count_if(texts.begin(), texts.end(), [&](const Text& t) { return t.text == text; }));
     }
     [[nodiscard]] std::vector<Segment> InColor(Rgb color) const {
         std::vector<Segment> found;
@@ -125,7 +126,9 @@ std::unique_ptr<State> MakeTotal3D() {
     return s;
 }
 
-std::string Blanks(std::size_t n) { return std::string(n, ' '); }
+std::string Blanks(std::size_t n) {
+    return std::string(n, ' ');
+}
 
 const std::string kValidityLine = "NOT VALID BELOW IONIC CONCENTRATION OF CHELATOR/METAL COMPLEX [ 0.123 N]";
 
@@ -138,7 +141,7 @@ TEST(SweepTable, Layout2D) {
         s->Sweep2D[1][i] = 1e-7 * i;
         s->Sweep2D[2][i] = 2e-4;
     }
-    s->Sweep2D[2][3] = 0;      // not positive: a blank column
+    s->Sweep2D[2][3] = 0;  // not positive: a blank column
     s->Sweep2D[1][4] = -1e-9;
     test::OutputRecorder out;
     out.lines = {"old report"};
@@ -185,7 +188,8 @@ TEST(SweepTable, AllSixSeriesMakeA77CharacterLine) {
     WriteSweepTable(*s, out);
     EXPECT_EQ(out.clears, 0);
     EXPECT_EQ(out.lines[0], "previous run");
-    EXPECT_EQ(out.lines[11], "[ion]        TZn2       TZn2       TZn2       TZn2       TZn2       TZn2      ");
+    EXPECT_EQ(out.lines[11],
+              "[ion]        TZn2       TZn2       TZn2       TZn2       TZn2       TZn2      ");
     EXPECT_EQ(out.lines[12], " 1.00E-04   1.00E-05   2.00E-05   3.00E-05   4.00E-05   5.00E-05   6.00E-05  ");
     EXPECT_EQ(out.lines[12].size(), 77U);
     EXPECT_EQ(out.lines[13].substr(0, 9), " 2.51E-02");
@@ -241,11 +245,14 @@ TEST(GraphFrame, Frame2D) {
     auto s = MakeFree2D();
     RecordingCanvas canvas;
     DrawGraphFrame(*s, canvas);
-    const std::vector<RecordingCanvas::Segment> frame = {
-        {15, 120, 15, 324, kBlack}, {295, 120, 295, 324, kBlack}, {15, 320, 295, 320, kBlack}, {15, 120, 295, 120, kBlack}};
+    const std::vector<RecordingCanvas::Segment> frame = {{15, 120, 15, 324, kBlack},
+                                                         {295, 120, 295, 324, kBlack},
+                                                         {15, 320, 295, 320, kBlack},
+                                                         {15, 120, 295, 120, kBlack}};
     EXPECT_EQ(canvas.lines, frame);
     EXPECT_EQ(canvas.pixels.size(), 11U * 2 + 11 * 4);
-    for (const auto& [x, y] : {std::pair{14, 120}, {296, 320}, {14, 220}, {15, 322}, {15, 124}, {295, 324}, {155, 122}})
+    for (const auto& [x, y] :
+         {std::pair{14, 120}, {296, 320}, {14, 220}, {15, 322}, {15, 124}, {295, 324}, {155, 122}})
         EXPECT_TRUE(canvas.HasPixel(x, y)) << x << "," << y;
     EXPECT_EQ(canvas.At(3, 328), " 1.00E+01");
     EXPECT_EQ(canvas.At(250, 328), " 3.00E+01");
@@ -264,8 +271,16 @@ TEST(GraphFrame, Frame3D) {
     EXPECT_EQ(canvas.lines.size(), 9U);
     EXPECT_EQ(canvas.lines.back(), (RecordingCanvas::Segment{185, 320, 285, 220, kBlack}));
     EXPECT_EQ(canvas.pixels.size(), 11U * 3 + 6 * 6 + 6 * 6);
-    for (const auto& [x, y] : {std::pair{14, 320}, {286, 20}, {114, 220}, {185, 322}, {285, 216}, {115, 18},
-                               {187, 320}, {287, 220}, {12, 120}, {113, 220}})
+    for (const auto& [x, y] : {std::pair{14, 320},
+                               {286, 20},
+                               {114, 220},
+                               {185, 322},
+                               {285, 216},
+                               {115, 18},
+                               {187, 320},
+                               {287, 220},
+                               {12, 120},
+                               {113, 220}})
         EXPECT_TRUE(canvas.HasPixel(x, y)) << x << "," << y;
     EXPECT_EQ(canvas.At(3, 328), "0");  // X starts at exactly 0
     EXPECT_EQ(canvas.At(140, 328), " 8.00E+00");
@@ -392,7 +407,9 @@ TEST(GraphCurves, ScaledPositions) {
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Case cases[] = {
-        {320, 1, 1, 120},        {320, 0, 1, 320},          {220, 0.5, 1, 120},
+        {320, 1, 1, 120},
+        {320, 0, 1, 320},
+        {220, 0.5, 1, 120},
         {320, 1, 16, 308},       // 12.5 pixels: half to even
         {320, 3, 16, 282},       // 37.5 pixels
         {320, -1, 1, 520},       // below the base line

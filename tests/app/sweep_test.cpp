@@ -72,7 +72,7 @@ TEST(SweepTargets, MetalAxisSweepsTheGivenConcentrationOfEachType) {
         std::uint16_t target;
     };
     const Case cases[] = {
-        {0, 0, 0}, {1, 0, 0}, {2, 1, 1},    // conditions are never shifted
+        {0, 0, 0}, {1, 0, 0},  {2, 1, 1},   // conditions are never shifted
         {0, 2, 2}, {1, 2, 2},               //
         {0, 4, 4}, {1, 4, 10}, {2, 4, 10},  // metal slot 2: free in type Total, total otherwise
         {0, 3, 3}, {1, 8, 14},
@@ -136,7 +136,8 @@ TEST(Sweep2D, EveryPointIsTheSolveAtItsValue) {
             const double x = s->XStart + (i - 1) * s->XStep;
             const auto ref = SolveWith(*entered, SetVariable(s->XVariable, x));
             for (int k = 1; k <= kSlots; ++k)
-                ASSERT_DOUBLE_EQ(s->Sweep2D[k][i], Series(*ref, k)) << "axis " << c.axis.Variable << " point " << i;
+                ASSERT_DOUBLE_EQ(s->Sweep2D[k][i], Series(*ref, k))
+                    << "axis " << c.axis.Variable << " point " << i;
             EXPECT_EQ(s->Converged2D[i], ref->Converged);
             peak = std::max(peak, ComputeSolutionCharge(*ref));
         }
@@ -148,7 +149,7 @@ TEST(Sweep2D, EveryPointIsTheSolveAtItsValue) {
 TEST(Sweep3D, GridPointsFollowTheirAxes) {
     auto s = MakeSolution(0);
     const auto entered = std::make_unique<State>(*s);
-    s->XAxis = {1, 6, 8};     // pH
+    s->XAxis = {1, 6, 8};        // pH
     s->ZAxis = {3, 1e-8, 1e-6};  // free Ca
     s->SweepMode = 3;
     RunSweep(*s);

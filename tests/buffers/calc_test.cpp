@@ -14,7 +14,7 @@ namespace {
 using Messages = std::vector<std::pair<std::string, std::string>>;
 
 class BufferCalcTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         ResetBufferSlotsForWindow(s);  // every pKa measured at 20 C and 0.1 N: pKa' is the stored value
@@ -55,10 +55,14 @@ TEST_F(BufferCalcTest, StopsChangeNothing) {
         const char* message;  // nullptr: passes
     };
     const Case cases[] = {
-        {3.99, 7, 0, 0, "pH out of range 4 - 10"}, {10.01, 7, 0, 0, "pH out of range 4 - 10"},
-        {4.00, 7, 0, 0, nullptr},                  {10.00, 7, 0, 0, nullptr},
-        {7, 6, 7, 0, "pKa[1] must be > pKa[2]"},   {7, 7, 5, 6, "pKa[2] must be > pKa[3]"},
-        {7, 0, 0, 0, "pKa[1] must be > 0"},        {7, 7, 7, 0, nullptr},
+        {3.99, 7, 0, 0, "pH out of range 4 - 10"},
+        {10.01, 7, 0, 0, "pH out of range 4 - 10"},
+        {4.00, 7, 0, 0, nullptr},
+        {10.00, 7, 0, 0, nullptr},
+        {7, 6, 7, 0, "pKa[1] must be > pKa[2]"},
+        {7, 7, 5, 6, "pKa[2] must be > pKa[3]"},
+        {7, 0, 0, 0, "pKa[1] must be > 0"},
+        {7, 7, 7, 0, nullptr},
     };
     for (const Case& c : cases) {
         s.BufferRecord.PH = c.pH;
@@ -137,7 +141,8 @@ TEST_F(BufferCalcTest, RangesReportLayout) {
 }
 
 TEST_F(BufferCalcTest, AddToOutputFromTheFieldTexts) {
-    BufferFieldTexts f{"  20.0", " 7.200", " 0.150", "0.010", "HEPES", "  7.40", "  0.00", "  0.00", "  0.0032N"};
+    BufferFieldTexts f{"  20.0", " 7.200", " 0.150", "0.010",    "HEPES",
+                       "  7.40", "  0.00", "  0.00", "  0.0032N"};
     out.lines = {"kept"};
     AddBufferToOutput(out, f);
     const std::vector<std::string> expected = {

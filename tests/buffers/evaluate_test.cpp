@@ -13,7 +13,7 @@ namespace dedodiz {
 namespace {
 
 class EvaluateTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);

@@ -14,7 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kHeader = std::string(kBufferFileHeader1) + "\r\n" + std::string(kBufferFileHeader2) + "\r\n";
+const std::string kHeader =
+    std::string(kBufferFileHeader1) + "\r\n" + std::string(kBufferFileHeader2) + "\r\n";
 
 // A record line: pKa1 = pKa, dpKa1 -0.01, ipKa 0.1, 0.001, 0.001, temperatures 25, 20, 20.
 std::string Record(const std::string& name, double pKa = 7, const std::string& tail = "T,c") {
@@ -24,7 +25,7 @@ std::string Record(const std::string& name, double pKa = 7, const std::string& t
 }
 
 class BufferFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::path(::testing::TempDir()) /
               ("bcm-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
@@ -49,7 +50,8 @@ protected:
     void ExpectDefaultsFrom(int from) {
         for (int k = from; k <= kBufferSlots; ++k) {
             const TBufferSlot& b = s.BufferSlots[k];
-            EXPECT_TRUE(b.Name.empty() && b.pKa[1] == 0 && b.ipKa[3] == 0.001 && b.temperature[2] == 20 && b.anionic)
+            EXPECT_TRUE(b.Name.empty() && b.pKa[1] == 0 && b.ipKa[3] == 0.001 && b.temperature[2] == 20 &&
+                        b.anionic)
                 << "slot " << k;
         }
     }
@@ -141,12 +143,12 @@ TEST_F(BufferFileTest, HowManyRecordsAreRead) {
 }
 
 TEST_F(BufferFileTest, FieldRules) {
-    ASSERT_TRUE(Read(kHeader + Record("lower t", 7, "t,") +                       //
-                     Record("Comma", 7, "T,a,b,c,d,e,f,g,h,i,j,k,l") +            //
-                     "LF only,6.0,0,0,0,0,0,0,0,0,0,0,0,25,20,20,T,lf\n" +      //
-                     Record("ABCDEFGHIJKLMNOPQRST", 6.5) +                         //
-                     "%not a comment,7.5\r\n" +                                    //
-                     "No comma at all\r\n" +                                       //
+    ASSERT_TRUE(Read(kHeader + Record("lower t", 7, "t,") +                 //
+                     Record("Comma", 7, "T,a,b,c,d,e,f,g,h,i,j,k,l") +      //
+                     "LF only,6.0,0,0,0,0,0,0,0,0,0,0,0,25,20,20,T,lf\n" +  //
+                     Record("ABCDEFGHIJKLMNOPQRST", 6.5) +                  //
+                     "%not a comment,7.5\r\n" +                             //
+                     "No comma at all\r\n" +                                //
                      "Short,7.25,0\r\n"));
     const auto& slot = s.BufferSlots;
     EXPECT_FALSE(slot[1].anionic);
@@ -157,7 +159,8 @@ TEST_F(BufferFileTest, FieldRules) {
     EXPECT_EQ(slot[5].Name, "%not a comment");
     EXPECT_EQ(slot[5].pKa[1], 7.5);
     EXPECT_EQ(slot[6].Name, "No comma at all");
-    EXPECT_TRUE(slot[6].pKa[1] == 0 && slot[6].ipKa[1] == 0 && slot[6].temperature[1] == 0 && !slot[6].anionic);
+    EXPECT_TRUE(slot[6].pKa[1] == 0 && slot[6].ipKa[1] == 0 && slot[6].temperature[1] == 0 &&
+                !slot[6].anionic);
     EXPECT_EQ(slot[7].pKa[1], 7.25);
     EXPECT_EQ(slot[7].ipKa[1], 0.0);  // missing values at the end of a short line read 0
 }
@@ -201,7 +204,8 @@ TEST(ShippedBufferFileTest, HoldsTwelveCommonBuffers) {
     EXPECT_FALSE(s.BufferSlots[8].anionic);  // Tris
     EXPECT_EQ(s.BufferSlots[10].pKa[3], 2.148);
     for (const TBufferSlot& b : s.BufferSlots) {
-        EXPECT_TRUE(!b.Name.empty() && b.pKa[1] > 6 && b.pKa[1] >= b.pKa[2] && b.ipKa[1] == 0) << b.Name.str();
+        EXPECT_TRUE(!b.Name.empty() && b.pKa[1] > 6 && b.pKa[1] >= b.pKa[2] && b.ipKa[1] == 0)
+            << b.Name.str();
     }
 }
 

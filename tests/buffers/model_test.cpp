@@ -12,12 +12,14 @@ constexpr double kDH0001 = 0.0154148;
 constexpr double kDH01 = 0.1091352;
 
 class BufferModelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         ResetBufferSlotsForWindow(s);  // every pKa measured at 20 C and 0.1 N
     }
-    double Corrected(int type, double T, double I, int k = 1) { return CorrectBufferPKa(s, 1, type, T, I)[k]; }
+    double Corrected(int type, double T, double I, int k = 1) {
+        return CorrectBufferPKa(s, 1, type, T, I)[k];
+    }
     State s;
     TBufferSlot& b = s.BufferSlots[1];
 };

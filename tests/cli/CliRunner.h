@@ -31,8 +31,8 @@ inline std::string ReadWholeFile(const std::string& path) {
 
 inline CliResult RunCli(const std::string& arguments) {
     static std::atomic<int> calls{0};
-    const std::string errPath =
-        testing::TempDir() + "cli-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++calls) + ".txt";
+    const std::string errPath = testing::TempDir() + "cli-stderr-" + std::to_string(getpid()) + "-" +
+                                std::to_string(++calls) + ".txt";
     const std::string command = std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
     CliResult r;
     FILE* pipe = popen(command.c_str(), "r");

@@ -1,7 +1,6 @@
 // dedodiz32-cli buffers, evaluate and list end to end, run from the repository root.
 #include <gtest/gtest.h>
 
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -14,7 +13,9 @@ namespace {
 
 using Result = dedodiz::test::CliResult;
 
-Result Cli(const std::string& arguments) { return dedodiz::test::RunCli(arguments); }
+Result Cli(const std::string& arguments) {
+    return dedodiz::test::RunCli(arguments);
+}
 
 TEST(BufferCommandsTest, ReportsMatchGolden) {
     const char* cases[][2] = {
@@ -34,7 +35,8 @@ TEST(BufferCommandsTest, ListsTheStoredConstants) {
     const Result r = Cli("list data/standard.TCM");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, 15), "Chelator: EGTA\n");
-    EXPECT_NE(r.out.find("Ca2    10.970    -8.100     5.300     0.000    M&S crit. 20C\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Ca2    10.970    -8.100     5.300     0.000    M&S crit. 20C\n"),
+              std::string::npos);
     EXPECT_NE(r.out.find("Chelator: TPEN  +\n"), std::string::npos);
 }
 

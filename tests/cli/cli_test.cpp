@@ -1,7 +1,6 @@
 // dedodiz32-cli end to end, run from the repository root as a user would.
 #include <gtest/gtest.h>
 
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +15,9 @@ namespace {
 using Result = dedodiz::test::CliResult;
 using dedodiz::test::ReadWholeFile;
 
-Result Cli(const std::string& arguments) { return dedodiz::test::RunCli(arguments); }
+Result Cli(const std::string& arguments) {
+    return dedodiz::test::RunCli(arguments);
+}
 
 TEST(CliTest, UsageErrors) {
     EXPECT_EQ(Cli("").status, 2);
@@ -24,7 +25,8 @@ TEST(CliTest, UsageErrors) {
     EXPECT_EQ(Cli("run").status, 2);
     EXPECT_EQ(Cli("run --constants data/standard.TCM --chelator NOSUCH=1e-3 --metal Ca2=1e-3").status, 2);
     EXPECT_EQ(Cli("run --constants data/standard.TCM --chelator EGTA=abc --metal Ca2=1e-3").status, 2);
-    const Result r = Cli("run --constants data/standard.TCM --type chelator --chelator EGTA --metal Ca2=1e-3");
+    const Result r =
+        Cli("run --constants data/standard.TCM --type chelator --chelator EGTA --metal Ca2=1e-3");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("TOTAL:FREE"), std::string::npos);
 }
@@ -38,9 +40,9 @@ TEST(CliTest, HelpOnEveryCommand) {
 }
 
 TEST(CliTest, RunFromCommandLineMatchesGolden) {
-    const Result r = Cli(
-        "run --constants data/standard.TCM --type free --ph 7.2 --chelator EGTA=2e-3 --metal Ca2=1e-3 "
-        "--metal Mg2=1e-3");
+    const Result r =
+        Cli("run --constants data/standard.TCM --type free --ph 7.2 --chelator EGTA=2e-3 --metal Ca2=1e-3 "
+            "--metal Mg2=1e-3");
     EXPECT_EQ(r.status, 0) << r.err;
     dedodiz::test::ExpectGolden("cli/run-egta-ca-mg.txt", r.out);
 }
@@ -56,7 +58,8 @@ TEST(CliTest, RunWorkFilesOfEveryType) {
 TEST(CliTest, WarningsGoToStderrAndStillReport) {
     const Result r = Cli("run --constants data/standard.TCM --ph 3 --chelator EGTA=2e-3 --metal Ca2=1e-3");
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("WARNING: pH out of range, results probably not valid\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("WARNING: pH out of range, results probably not valid\n"), std::string::npos)
+        << r.err;
     EXPECT_NE(r.out.find("DEDODIZ32 v2.50 using data/standard.TCM"), std::string::npos);
 }
 

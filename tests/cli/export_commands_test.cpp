@@ -19,10 +19,13 @@ namespace {
 
 using Result = dedodiz::test::CliResult;
 
-Result Cli(const std::string& arguments) { return dedodiz::test::RunCli(arguments); }
+Result Cli(const std::string& arguments) {
+    return dedodiz::test::RunCli(arguments);
+}
 
-const char* const kRun = "run --constants data/standard.TCM --temp 25 --ph 7.2 --ionic 0.15 --chelator EGTA=2e-3 "
-                         "--chelator EDTA=1e-4 --metal Ca2=1e-3 --metal Mg2=2e-3";
+const char* const kRun =
+    "run --constants data/standard.TCM --temp 25 --ph 7.2 --ionic 0.15 --chelator EGTA=2e-3 "
+    "--chelator EDTA=1e-4 --metal Ca2=1e-3 --metal Mg2=2e-3";
 const char* const kSweep2D = "sweep examples/ca-egta-free.STG --x ph:6:8";
 const char* const kSweep3D = "sweep examples/ca-egta-free.STG --x ph:6:8 --z metal2:1e-4:2e-3";
 const char* const kSweepTotal = "sweep examples/bapta-total.STG --x metal1:1e-8:1e-6";
@@ -30,7 +33,9 @@ const char* const kEvaluate = "evaluate examples/ca-egta-free.STG";
 const char* const kBuffers = "buffers data/buffers.bcm --temp 37 --ionic 0.15";
 const char* const kList = "list data/standard.TCM";
 
-bool Close(double a, double b) { return a == b || std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b)); }
+bool Close(double a, double b) {
+    return a == b || std::abs(a - b) <= 1e-9 * std::max(std::abs(a), std::abs(b));
+}
 
 // Numbers are compared to nine significant digits, so that the golden files do not hang on the last
 // bit of a library function; keys, their order, texts and flags exactly.
@@ -90,7 +95,8 @@ void ExpectSameCsv(const std::string& expected, const std::string& actual, const
             const double x = std::strtod(e[r][k].c_str(), &endE);
             const double y = std::strtod(a[r][k].c_str(), &endA);
             if (!e[r][k].empty() && *endE == '\0' && !a[r][k].empty() && *endA == '\0')
-                EXPECT_TRUE(Close(x, y)) << name << " row " << r << " column " << k << ": " << e[r][k] << " != " << a[r][k];
+                EXPECT_TRUE(Close(x, y))
+                    << name << " row " << r << " column " << k << ": " << e[r][k] << " != " << a[r][k];
             else
                 EXPECT_EQ(e[r][k], a[r][k]) << name << " row " << r << " column " << k;
         }
@@ -106,7 +112,8 @@ void ExpectGoldenData(const std::string& relativePath, const std::string& actual
     const std::string expected = dedodiz::test::ReadWholeFile(path);
     ASSERT_FALSE(expected.empty()) << "missing golden file " << path;
     if (relativePath.ends_with(".json"))
-        ExpectSameJson(nlohmann::ordered_json::parse(expected), nlohmann::ordered_json::parse(actual), relativePath);
+        ExpectSameJson(nlohmann::ordered_json::parse(expected), nlohmann::ordered_json::parse(actual),
+                       relativePath);
     else
         ExpectSameCsv(expected, actual, relativePath);
 }
@@ -132,13 +139,19 @@ TEST(ExportCommandsTest, DataFormatsMatchGolden) {
         const char* format;
         const char* golden;
     } cases[] = {
-        {kRun, "json", "export/run.json"},           {kRun, "csv", "export/run.csv"},
-        {kSweep2D, "csv", "export/sweep-2d.csv"},    {kSweep2D, "json", "export/sweep-2d.json"},
-        {kSweep3D, "csv", "export/sweep-3d.csv"},    {kSweep3D, "json", "export/sweep-3d.json"},
+        {kRun, "json", "export/run.json"},
+        {kRun, "csv", "export/run.csv"},
+        {kSweep2D, "csv", "export/sweep-2d.csv"},
+        {kSweep2D, "json", "export/sweep-2d.json"},
+        {kSweep3D, "csv", "export/sweep-3d.csv"},
+        {kSweep3D, "json", "export/sweep-3d.json"},
         {kSweepTotal, "csv", "export/sweep-2d-total.csv"},
-        {kEvaluate, "csv", "export/evaluate.csv"},   {kEvaluate, "json", "export/evaluate.json"},
-        {kBuffers, "csv", "export/buffers.csv"},     {kBuffers, "json", "export/buffers.json"},
-        {kList, "csv", "export/list.csv"},           {kList, "json", "export/list.json"},
+        {kEvaluate, "csv", "export/evaluate.csv"},
+        {kEvaluate, "json", "export/evaluate.json"},
+        {kBuffers, "csv", "export/buffers.csv"},
+        {kBuffers, "json", "export/buffers.json"},
+        {kList, "csv", "export/list.csv"},
+        {kList, "json", "export/list.json"},
     };
     for (const auto& c : cases) {
         const Result r = Cli(std::string(c.command) + " --format " + c.format);

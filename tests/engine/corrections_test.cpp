@@ -27,12 +27,13 @@ TEST_P(CorrectConstantTest, MatchesWorkedExamples) {
     EXPECT_NEAR(CorrectConstant(c.z1, c.z2, c.reverse, c.dH, c.T, c.I, c.logK0, 20.0, 0.1), c.expected, 5e-6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, CorrectConstantTest,
-                         ::testing::Values(CorrectionCase{4, 2, false, 0, 20, 0.2, 10.0, 9.64498},  // ionic only
-                                           CorrectionCase{4, 1, false, -5, 37, 0.15, 9.5, 9.15712},
-                                           CorrectionCase{4, 1, true, -5, 37, 0.15, 9.5, 9.43392},
-                                           CorrectionCase{0, 1, false, -10, 30, 0.1, 5.0, 4.75388},  // van 't Hoff only
-                                           CorrectionCase{3, 2, true, 7, 20, 0.1, 6.5, 6.5}));
+INSTANTIATE_TEST_SUITE_P(
+    Examples, CorrectConstantTest,
+    ::testing::Values(CorrectionCase{4, 2, false, 0, 20, 0.2, 10.0, 9.64498},  // ionic only
+                      CorrectionCase{4, 1, false, -5, 37, 0.15, 9.5, 9.15712},
+                      CorrectionCase{4, 1, true, -5, 37, 0.15, 9.5, 9.43392},
+                      CorrectionCase{0, 1, false, -10, 30, 0.1, 5.0, 4.75388},  // van 't Hoff only
+                      CorrectionCase{3, 2, true, 7, 20, 0.1, 6.5, 6.5}));
 
 TEST(CorrectConstantTest, BackAndForthIsIdentity) {
     const double at37 = CorrectConstant(3, 2, false, -6.1, 37, 0.15, 10.7, 20, 0.1);
@@ -40,7 +41,7 @@ TEST(CorrectConstantTest, BackAndForthIsIdentity) {
 }
 
 class CorrectAllTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);
@@ -80,7 +81,8 @@ TEST_F(CorrectAllTest, ChargesAndEnthalpiesPerKindOfConstant) {
     EXPECT_DOUBLE_EQ(w.LogKH[1][3], 2.66);  // no enthalpy, no charge: unchanged
     EXPECT_DOUBLE_EQ(w.LogKM[1][2][1], CorrectConstant(2, 2, false, 5.4, 37, 0.15, 5.21, 20, 0.1));
     EXPECT_DOUBLE_EQ(w.LogKM[1][1][2], CorrectConstant(1, 2, false, 0, 37, 0.15, 5.30, 20, 0.1));
-    EXPECT_DOUBLE_EQ(w.LogKM[2][1][2], CorrectConstant(3, 2, false, 0, 37, 0.15, 3.60, 20, 0.1));  // EDTA n = 4
+    EXPECT_DOUBLE_EQ(w.LogKM[2][1][2],
+                     CorrectConstant(3, 2, false, 0, 37, 0.15, 3.60, 20, 0.1));  // EDTA n = 4
 }
 
 TEST_F(CorrectAllTest, ZeroChargeMhlUsesOne) {

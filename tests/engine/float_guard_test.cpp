@@ -10,7 +10,7 @@ namespace dedodiz {
 namespace {
 
 class FloatGuardTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);

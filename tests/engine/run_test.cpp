@@ -12,7 +12,7 @@ namespace dedodiz {
 namespace {
 
 class RunTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);
@@ -172,7 +172,8 @@ TEST_F(RunTest, EnthalpyRuleOnlyAwayFromTwentyDegrees) {
         s.Solution.Temperature = T;
         EXPECT_FALSE(CheckRunInputs(s, m)) << T;
     }
-    EXPECT_EQ(m.messages.back().first, "RESULTS NOT VALID, delta-H VALUES MISSING\rReset Temperature to 20 C or add values");
+    EXPECT_EQ(m.messages.back().first,
+              "RESULTS NOT VALID, delta-H VALUES MISSING\rReset Temperature to 20 C or add values");
 }
 
 TEST_F(RunTest, RangeWordsAroundKd) {

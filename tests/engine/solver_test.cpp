@@ -11,7 +11,7 @@ namespace dedodiz {
 namespace {
 
 class SolverTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);

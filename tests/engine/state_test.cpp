@@ -8,7 +8,7 @@ namespace dedodiz {
 namespace {
 
 class SelectionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         for (int k = 1; k <= kTableChelators; ++k) s.Constants[k].Name = "CHEL" + std::to_string(k);

@@ -30,7 +30,6 @@ inline bool SameTable(const OneBased<TChelatorRec, 12>& a, const OneBased<TChela
     return true;
 }
 
-
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -56,6 +55,5 @@ inline std::string JoinLines(const std::vector<std::string>& lines, const std::s
     for (const std::string& line : lines) text += line + end;
     return text;
 }
-
 
 }  // namespace dedodiz::test

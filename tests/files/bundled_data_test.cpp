@@ -19,7 +19,7 @@ TEST(BundledData, StandardTableHoldsTheLiteratureTableInTheWritersFormat) {
     ReadConstantsFile(s, path, messages);
     ASSERT_EQ(s.FileStatus, 0);
 
-    const char* chelators[] = {"EGTA", "BAPTA", "DBBAPTA", "EDTA", "HEDTA", "NTA",
+    const char* chelators[] = {"EGTA", "BAPTA", "DBBAPTA", "EDTA", "HEDTA",   "NTA",
                                "CDTA", "DTPA",  "ATP",     "ADP",  "Citrate", "TPEN  +"};
     const char* metals[] = {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2", "Cd2", "Cu2", "Ni2"};
     for (int c = 1; c <= 12; ++c) EXPECT_EQ(s.Constants[c].Name, chelators[c - 1]);

@@ -20,7 +20,7 @@ using test::SplitCrLf;
 using test::WriteBytes;
 
 class ConstantsFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);
@@ -77,9 +77,9 @@ TEST_F(ConstantsFileTest, EmptyTableIs127FixedLines) {
 
 TEST_F(ConstantsFileTest, TextRoundTripKeepsTheTableToThreeDecimals) {
     s.Constants[2].H[3] = 1.23456;
-    s.Constants[2].MetalName[1] = "Xx1";    // never written: every block gets record 1's names
-    s.Constants[4].H[1] = 123456.789;       // six digits: two decimals left
-    s.Constants[4].H[2] = -12345.678;       // negative with five digits: loses the last decimal
+    s.Constants[2].MetalName[1] = "Xx1";  // never written: every block gets record 1's names
+    s.Constants[4].H[1] = 123456.789;     // six digits: two decimals left
+    s.Constants[4].H[2] = -12345.678;     // negative with five digits: loses the last decimal
     const auto lines = SampleLines();
     EXPECT_EQ(lines[8], "#Ca2,  10.970,   5.300,  -8.100,   0.000,Schwarzenbach, 1957");
     EXPECT_EQ(lines[18].substr(0, 5), "#Ca2,");
@@ -104,7 +104,8 @@ TEST_F(ConstantsFileTest, TextRoundTripKeepsTheTableToThreeDecimals) {
         }
         for (int m = 1; m <= 9; ++m) {
             EXPECT_EQ(a.MetalName[m], b.MetalName[m]);
-            for (const auto field : {&TChelatorRec::ML, &TChelatorRec::MHL, &TChelatorRec::dML, &TChelatorRec::dMHL})
+            for (const auto field :
+                 {&TChelatorRec::ML, &TChelatorRec::MHL, &TChelatorRec::dML, &TChelatorRec::dMHL})
                 EXPECT_NEAR((a.*field)[m], (b.*field)[m], 5e-4);
             EXPECT_EQ(a.Comment[m], b.Comment[m]);
         }
@@ -127,8 +128,9 @@ TEST_F(ConstantsFileTest, HeaderLinesAndLineEndsAreFlexible) {
 }
 
 TEST_F(ConstantsFileTest, FilesWithoutAChelatorLineAreRefused) {
-    for (const std::string& text : {std::string(), std::string("%a\r\n\r\n%b\r\n"),
-                                    std::string("%a\r\n#Ca2,  10.970,\r\n!EGTA,\r\n"), std::string("\0\0\0", 3)}) {
+    for (const std::string& text :
+         {std::string(), std::string("%a\r\n\r\n%b\r\n"), std::string("%a\r\n#Ca2,  10.970,\r\n!EGTA,\r\n"),
+          std::string("\0\0\0", 3)}) {
         State r = ReadText(text);
         EXPECT_EQ(r.FileStatus, 2);
         State sample;
@@ -152,7 +154,7 @@ TEST_F(ConstantsFileTest, ATenthMetalLineShiftsEveryLaterBlock) {
     State r = ReadText(test::JoinLines(lines, "\r\n"));
     EXPECT_EQ(r.Constants[2].Name, "Zz9");  // the surplus line became block 2's chelator line
     EXPECT_DOUBLE_EQ(r.Constants[2].H[4], 4.0);
-    EXPECT_EQ(r.Constants[2].dH[1], 0.0);   // "extra" is no number
+    EXPECT_EQ(r.Constants[2].dH[1], 0.0);  // "extra" is no number
     EXPECT_EQ(r.Constants[2].MetalName[1], "BAP");
     EXPECT_EQ(r.Constants[3].Name, "Ni2");
 }
@@ -196,17 +198,25 @@ TEST_F(ConstantsFileTest, ATruncatedFileLeavesTheRestEmpty) {
 }
 
 TEST_F(ConstantsFileTest, NamesAndCommentsKeepTheirBytesButNeverBreakTheFile) {
-    s.Constants[1].Name = "Ca\xE9" "EGTA";                       // single-byte code page, kept byte for byte
-    s.Constants[1].Comment[2] = "\xC2\xB5M Kd 37\xC2\xB0" "C";  // UTF-8 "µM Kd 37°C"
-    s.Constants[2].Name = "A,B";                                 // would shift the values after it
-    s.Constants[2].Comment[1] = "two\r\nlines";                  // would shift every later block
+    s.Constants[1].Name =
+        "Ca\xE9"
+        "EGTA";  // single-byte code page, kept byte for byte
+    s.Constants[1].Comment[2] =
+        "\xC2\xB5M Kd 37\xC2\xB0"
+        "C";                                     // UTF-8 "µM Kd 37°C"
+    s.Constants[2].Name = "A,B";                 // would shift the values after it
+    s.Constants[2].Comment[1] = "two\r\nlines";  // would shift every later block
     ASSERT_EQ(SampleLines().size(), 127U);
     // A UTF-8 name cut at seven bytes would end in half a character; the whole character goes instead.
     std::string text = ReadBytes(dir / "sample.TCM");
     text.replace(text.find("!EDTA,"), 6, "!\xC3\x84\xC3\x96\xC3\x9C\xC3\x89,");  // "ÄÖÜÉ", 8 bytes
     State r = ReadText(text);
-    EXPECT_EQ(r.Constants[1].Name, "Ca\xE9" "EGTA");
-    EXPECT_EQ(r.Constants[1].Comment[2], "\xC2\xB5M Kd 37\xC2\xB0" "C");
+    EXPECT_EQ(r.Constants[1].Name,
+              "Ca\xE9"
+              "EGTA");
+    EXPECT_EQ(r.Constants[1].Comment[2],
+              "\xC2\xB5M Kd 37\xC2\xB0"
+              "C");
     EXPECT_EQ(r.Constants[2].Name, "A B");
     EXPECT_DOUBLE_EQ(r.Constants[2].H[1], 6.36);
     EXPECT_EQ(r.Constants[2].Comment[1], "two  lines");
@@ -236,12 +246,18 @@ TEST_F(ConstantsFileTest, BinaryRoundTripIsExactAndMarksEmptyNames) {
     EXPECT_EQ(s.FileStatus, 0);
     std::string bytes = ReadBytes(dir / "table.CCM");
     ASSERT_EQ(bytes.size(), 7020U);
-    EXPECT_EQ(bytes.substr(0, 8), std::string("\x04" "EGTA\0\0\0", 8));
-    EXPECT_DOUBLE_EQ(fileio::GetDouble(bytes, 8), 9.47);     // H1
-    EXPECT_EQ(bytes.substr(72, 4), "\x03" "Ca2");             // metal name 1
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\x04"
+                                              "EGTA\0\0\0",
+                                              8));
+    EXPECT_DOUBLE_EQ(fileio::GetDouble(bytes, 8), 9.47);  // H1
+    EXPECT_EQ(bytes.substr(72, 4),
+              "\x03"
+              "Ca2");                                        // metal name 1
     EXPECT_DOUBLE_EQ(fileio::GetDouble(bytes, 108), 10.97);  // ML of metal 1
     EXPECT_EQ(bytes.substr(396, 21), std::string("\x13Schwarzenbach, 1957\0", 21));
-    EXPECT_EQ(bytes.substr(585, 6), "\x05" "BAPTA");          // record 2
+    EXPECT_EQ(bytes.substr(585, 6),
+              "\x05"
+              "BAPTA");  // record 2
 
     State r;
     NewState(r);
@@ -291,7 +307,8 @@ TEST_F(ConstantsFileTest, TheKindComesFromTheThirdLastCharacter) {
 
     WriteConstantsFile(s, dir / "out.DAT", messages);
     ASSERT_EQ(messages.messages.size(), 1U);
-    EXPECT_EQ(messages.messages[0], std::make_pair(std::string("Did not save file"), std::string("INFORMATION")));
+    EXPECT_EQ(messages.messages[0],
+              std::make_pair(std::string("Did not save file"), std::string("INFORMATION")));
     EXPECT_FALSE(std::filesystem::exists(dir / "out.DAT"));
 }
 
@@ -326,9 +343,15 @@ TEST(CutText, NeverLeavesHalfACharacter) {
         {"ABCDEFGHIJ", 7, "ABCDEFG"},
         {"ABCDE\xC3\x84", 6, "ABCDE"},  // 2-byte character split after its lead byte
         {"ABCDE\xC3\x84", 7, "ABCDE\xC3\x84"},
-        {"AB\xE2\x82\xAC" "CD", 4, "AB"},  // 3-byte character split in its middle
-        {"\xF0\x9F\x98\x80" "x", 3, ""},   // 4-byte character
-        {"Ca\xE9" "EGTA", 3, "Ca\xE9"},    // single-byte code page: bytes as they are
+        {"AB\xE2\x82\xAC"
+         "CD",
+         4, "AB"},  // 3-byte character split in its middle
+        {"\xF0\x9F\x98\x80"
+         "x",
+         3, ""},  // 4-byte character
+        {"Ca\xE9"
+         "EGTA",
+         3, "Ca\xE9"},                        // single-byte code page: bytes as they are
         {"AB\x80\x80\x80\x80", 3, "AB\x80"},  // stray continuation bytes: a plain byte cut
     };
     for (const auto& [text, n, expected] : cases) EXPECT_EQ(fileio::CutText(text, n), expected) << text;

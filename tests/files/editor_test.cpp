@@ -11,7 +11,7 @@ namespace {
 using Messages = std::vector<std::pair<std::string, std::string>>;
 
 class EditorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);
@@ -256,7 +256,7 @@ TEST_F(EditorTest, AdjustConstantStoresNothingFromFieldsItCannotUse) {
         {Found("25", "0,1", "x"), AdjustOutcome::CloseDialog, "Ionic not a real number"},
         {badConstant, AdjustOutcome::CloseDialog, "Constant not a real number"},
         {Found("25", "0.1", "-"), AdjustOutcome::CloseDialog, "dH not a real number"},
-        {Found("25", "0", "-5"), AdjustOutcome::Fault, nullptr},  // the logarithm of I0
+        {Found("25", "0", "-5"), AdjustOutcome::Fault, nullptr},      // the logarithm of I0
         {Found("-273", "0.1", "-5"), AdjustOutcome::Fault, nullptr},  // 1 / (T0 + 273)
     };
     for (const Case& c : cases) {

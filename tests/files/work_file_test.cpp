@@ -16,10 +16,12 @@ using test::WriteBytes;
 
 using Message = std::pair<std::string, std::string>;
 
-std::vector<Message> OneError(const char* text) { return {Message(text, "ERROR")}; }
+std::vector<Message> OneError(const char* text) {
+    return {Message(text, "ERROR")};
+}
 
 class WorkFileTest : public ::testing::Test {
-protected:
+  protected:
     // A saved situation: the sample table in its own file, EGTA and EDTA with Ca2 and Zn2, type Total.
     void SetUp() override {
         NewState(s);
@@ -70,7 +72,8 @@ TEST_F(WorkFileTest, RecordLayoutIsExact) {
     const std::string bytes = ReadBytes(dir / "work.STG");
     ASSERT_EQ(bytes.size(), 303U);
     const std::string name = s.ConstantsFileName.str();
-    EXPECT_EQ(bytes.substr(0, 81), static_cast<char>(name.size()) + name + std::string(80 - name.size(), '\0'));
+    EXPECT_EQ(bytes.substr(0, 81),
+              static_cast<char>(name.size()) + name + std::string(80 - name.size(), '\0'));
     EXPECT_EQ(fileio::GetU16(bytes, 81), 0);      // CalcType
     EXPECT_EQ(fileio::GetU16(bytes, 83), 0b101);  // chelators 1 and 3
     EXPECT_EQ(fileio::GetU16(bytes, 85), 0b101);  // metals 1 and 3
@@ -99,7 +102,8 @@ TEST_F(WorkFileTest, SaveThenLoadRestoresTheSituationWithTheConstantsOnDisk) {
     EXPECT_EQ(r.Solution.PH, 7.2);
     EXPECT_EQ(r.Solution.IonicEquiv, 0.15);
     EXPECT_TRUE(r.Solution.ChelTotal == s.Solution.ChelTotal && r.Solution.ChelFree == s.Solution.ChelFree);
-    EXPECT_TRUE(r.Solution.MetalTotal == s.Solution.MetalTotal && r.Solution.MetalFree == s.Solution.MetalFree);
+    EXPECT_TRUE(r.Solution.MetalTotal == s.Solution.MetalTotal &&
+                r.Solution.MetalFree == s.Solution.MetalFree);
     EXPECT_EQ(r.Solution.ChelName[2], "EDTA");
     EXPECT_EQ(r.Solution.MetalName[2], "Zn2");
     EXPECT_EQ(r.Solution.LogKM[2][2][1], 15.0);
@@ -126,7 +130,8 @@ TEST_F(WorkFileTest, OnlyFilesHoldingOneWholeRecordAreRead) {
         bytes.resize(size, '\x55');
         WriteBytes(dir / "work.STG", bytes);
         const bool whole = size >= 303 && size < 606;
-        EXPECT_EQ(Load(whole ? std::vector<Message>{} : OneError("Cannot Load Work Settings, File Error")), whole)
+        EXPECT_EQ(Load(whole ? std::vector<Message>{} : OneError("Cannot Load Work Settings, File Error")),
+                  whole)
             << size;
     }
     // Records this program never writes: a calculation type beyond Chelator, a pH that is no number.
@@ -163,7 +168,8 @@ TEST_F(WorkFileTest, FailedSavesKeepTheOldFile) {
     SaveWorkSettings(s, messages);
     s.WorkFileName = dir / "work.STG/inside.STG";
     SaveWorkSettings(s, messages);
-    EXPECT_EQ(messages.messages, std::vector<Message>(2, Message("Cannot Save Work Settings, File Error", "ERROR")));
+    EXPECT_EQ(messages.messages,
+              std::vector<Message>(2, Message("Cannot Save Work Settings, File Error", "ERROR")));
 
     s.WorkFileName = dir / "work.STG";
     const int status = test::RunWithFileSizeLimit(100, [&] {

@@ -43,7 +43,7 @@ struct WatchedMessages : MessageRecorder {
 };
 
 class BufcalcTest : public GuiTest {
-protected:
+  protected:
     void SetUp() override {
         GuiTest::SetUp();
         NewState(s);

@@ -34,7 +34,7 @@ std::function<void(QFileDialog&)> SaveAs(const std::string& path) {
 }
 
 class EditorWindowTest : public GuiTest {
-protected:
+  protected:
     void SetUp() override {
         GuiTest::SetUp();
         NewState(s);

@@ -15,8 +15,8 @@
 #include "Axis.h"
 #include "Bufcalc.h"
 #include "Cedit.h"
-#include "Cmform.h"
 #include "Cm.h"
+#include "Cmform.h"
 #include "Environ.h"
 #include "FileNames.h"
 #include "Foutput.h"
@@ -296,10 +296,11 @@ TEST_F(GuiTest, EditorAndBufferCalculatorOpenFromTheMenus) {
 
     // The editor closes with OK; cancelling the save dialog keeps the edits in memory only.
     FillSampleTable(main.state());
-    script.On<TEditCon>([](TEditCon& editor) {
-              editor.Edit9->setText(QStringLiteral("EGTA2"));
-              editor.OKBtn->click();
-          })
+    script
+        .On<TEditCon>([](TEditCon& editor) {
+            editor.Edit9->setText(QStringLiteral("EGTA2"));
+            editor.OKBtn->click();
+        })
         .On<QFileDialog>([](QFileDialog& d) { d.reject(); });
     main.edit2Click();
     EXPECT_EQ(main.state().Constants[1].Name, "EGTA2");

@@ -44,7 +44,9 @@ inline void ExpectGolden(const std::string& relativePath, const std::string& act
     for (std::size_t n = 0; n < std::max(e.size(), a.size()); ++n) {
         const std::string el = n < e.size() ? e[n] : "<end of text>";
         const std::string al = n < a.size() ? a[n] : "<end of text>";
-        if (el != al) diff += "line " + std::to_string(n + 1) + "\n  expected: [" + el + "]\n  actual:   [" + al + "]\n";
+        if (el != al)
+            diff +=
+                "line " + std::to_string(n + 1) + "\n  expected: [" + el + "]\n  actual:   [" + al + "]\n";
     }
     ADD_FAILURE() << "report differs from " << path << "\n" << diff;
 }

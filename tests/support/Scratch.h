@@ -15,7 +15,7 @@ namespace dedodiz::test {
 
 // A new empty folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "dedodiz-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) std::abort();
@@ -39,7 +39,7 @@ public:
         return names;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

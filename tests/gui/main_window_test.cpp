@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -279,6 +280,19 @@ TEST_F(GuiTest, SweepCommandsAskForTheirAxesAndShowTheGraph) {
     EXPECT_DOUBLE_EQ(s.XStart, 6);
     EXPECT_GT(s.Sweep2D[1][1], s.Sweep2D[1][41]);  // free Ca falls as the pH rises
     EXPECT_EQ(s.Solution.MetalFree, before.MetalFree);
+
+    // The graph window's files: a real BMP and PNG of 633 x 433 and a CSV of 41 points; the table to
+    // the output window.
+    const std::string bmp = main.FGOP->SaveBitmap(Path("graph"));
+    EXPECT_EQ(QImage(QString::fromStdString(bmp)).size(), QSize(633, 433)) << bmp;
+    const std::string png = main.FGOP->SavePng(Path("graph"));
+    EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(633, 433)) << png;
+    std::ifstream csv(main.FGOP->ExportCsv(Path("graph")));
+    int rows = 0;
+    for (std::string line; std::getline(csv, line);) ++rows;
+    EXPECT_EQ(rows, 1 + 41);
+    main.FGOP->SaveTXT1Click();
+    EXPECT_EQ(main.Output->Lines().at(0), "Output from the Graph Environmental Effects ");
 
     script.On<TFAXIS>(axis(&TFAXIS::pH, "6", "8")).On<TFAXIS>(axis(&TFAXIS::Temp, "10", "30"));
     main.N3D1Click();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Export.h"
+#include "OutputText.h"
 #include "Sinks.h"
 #include "State.h"
 
@@ -29,18 +30,9 @@ class StderrMessages : public MessageSink {
 
 // The output text of the command: kept in memory (a report may clear it) and printed to stdout once
 // the command has finished.
-class StdoutReport : public OutputSink {
+class StdoutReport : public OutputText {
   public:
-    void ClearOutput() override { lines_.clear(); }
-    void AddOutputLine(std::string_view line) override { lines_.emplace_back(line); }
-    void ShowOutput() override { shown_ = true; }
-    [[nodiscard]] bool Shown() const { return shown_; }
-    [[nodiscard]] bool Empty() const { return lines_.empty(); }
     void Print() const;
-
-  private:
-    std::vector<std::string> lines_;
-    bool shown_ = false;
 };
 
 // What every command shares: the one State, the two sinks, the output format and the exit status.

@@ -19,7 +19,7 @@ void StderrMessages::Message(std::string_view text, std::string_view caption) {
 }
 
 void StdoutReport::Print() const {
-    for (const std::string& line : lines_) {
+    for (const std::string& line : Lines()) {
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
     }

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "Controls.h"
 #include "Help.h"
 #include "QtText.h"
 
@@ -33,10 +34,7 @@ QRadioButton* Radio(QGroupBox* group, const QString& caption, const QString& nam
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
+    return NamedButton(parent, name, caption);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "Controls.h"
 #include "Help.h"
 #include "QtText.h"
 #include "Sweep.h"
@@ -76,12 +77,9 @@ TFAXIS::TFAXIS(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s),
     Edit2 = new QLineEdit(this);
     Edit2->setObjectName(QStringLiteral("Edit2"));
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1 = NamedButton(this, "BitBtn1", "OK");
     BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("&Help"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAutoDefault(false);
+    BitBtn2 = NamedButton(this, "BitBtn2", "&Help");
     connect(BitBtn1, &QPushButton::clicked, this, &TFAXIS::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TFAXIS::BitBtn2Click);
 

@@ -18,6 +18,7 @@
 #include "BufferFile.h"
 #include "BufferModel.h"
 #include "ByteIO.h"
+#include "Controls.h"
 #include "FloatGuard.h"
 #include "Format.h"
 #include "Help.h"
@@ -49,9 +50,7 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, const char* text, int x, 
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y, int w,
                         int h = 25) {
-    auto* button = Place(new QPushButton(QString::fromUtf8(caption), parent), name, x, y, w, h);
-    button->setAutoDefault(false);
-    return button;
+    return Place(NamedButton(parent, name, caption), name, x, y, w, h);
 }
 
 QRadioButton* MakeRadio(QWidget* parent, const char* name, const char* caption, int x, int y, int w) {

@@ -14,6 +14,7 @@
 
 #include "Adjust.h"
 #include "ConstantsFile.h"
+#include "Controls.h"
 #include "FileNames.h"
 #include "Help.h"
 #include "IOForm.h"
@@ -50,10 +51,7 @@ QLabel* Caption(QWidget* parent, const char* text) {
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
+    return NamedButton(parent, name, caption);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "Controls.h"
 #include "Help.h"
 
 namespace dedodiz {
@@ -31,12 +32,9 @@ TFType::TFType(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s),
     connect(RadioButton2, &QRadioButton::clicked, this, &TFType::RadioButton2Click);
     connect(RadioButton3, &QRadioButton::clicked, this, &TFType::RadioButton3Click);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1 = NamedButton(this, "BitBtn1", "OK");
     BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("&Help"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAutoDefault(false);
+    BitBtn2 = NamedButton(this, "BitBtn2", "&Help");
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &TFType::BitBtn2Click);
 

@@ -3,8 +3,14 @@
 //   build/tools/make-standard-table [data/standard.TCM]
 // Values: literature constants at 20 C and 0.1 N (log10 K, enthalpies in kcal/mol, 0 = absent), from
 // Martell & Smith's critical tables and NIST SRD 46 (25 C values brought to 20 C with the program's van 't
-// Hoff term where the enthalpy is known), Tsien 1980 for the BAPTAs and Anderegg 1977 for TPEN. The
-// comment of each complex names its source in at most 20 characters.
+// Hoff term where the enthalpy is known), Tsien 1980 for the BAPTAs (22 C values brought to 20 C the same
+// way), Alberty's enthalpies of formation for the protonation of ATP and ADP, and Anderegg 1977 for TPEN.
+// The comment of each complex names its source in at most 20 characters and says where an enthalpy is an
+// estimate: "dH est." (reasoned from related complexes), "EDTA-anal" (the EDTA complex of the same metal,
+// same donor set, taken as analogue); the first metal line of a chelator says so for its dH1..dH4 too.
+// H3 and H4 of the BAPTAs and of ATP are estimates that only make the ligand's charge right (-4): the
+// ionic-strength correction takes the charge from the number of stored protonation constants.
+// A pair whose enthalpy has no chemical basis keeps 0, so that a run away from 20 C refuses it.
 #include <cstdio>
 #include <string>
 
@@ -29,15 +35,15 @@ struct Complex {
 // ionic-strength correction of its constants.
 constexpr Chelator kChelators[12] = {
     {"EGTA", {9.47, 8.85, 2.66, 2.00}, {-5.6, -5.5, 0, 0}},
-    {"BAPTA", {6.36, 5.47, 0, 0}, {0, 0, 0, 0}},
-    {"DBBAPTA", {5.60, 4.00, 0, 0}, {0, 0, 0, 0}},
+    {"BAPTA", {6.39, 5.50, 2.70, 2.00}, {-5.0, -5.0, 0, 0}},
+    {"DBBAPTA", {5.63, 4.03, 2.60, 1.90}, {-5.0, -5.0, 0, 0}},
     {"EDTA", {10.24, 6.16, 2.66, 2.00}, {-5.6, -4.2, 1.3, 0.3}},
     {"HEDTA", {9.87, 5.40, 2.60, 0}, {-5.0, -2.0, 0, 0}},
     {"NTA", {9.73, 2.49, 1.89, 0}, {-4.5, 0.2, 0.4, 0}},
     {"CDTA", {11.70, 6.12, 3.52, 2.43}, {-6.0, -1.5, 0, 0}},
     {"DTPA", {10.57, 8.66, 4.28, 2.64}, {-6.0, -4.5, 0, 0}},
-    {"ATP", {6.97, 4.06, 0, 0}, {-1.5, 0, 0, 0}},
-    {"ADP", {6.70, 3.99, 0, 0}, {-1.5, 0, 0, 0}},
+    {"ATP", {6.94, 4.11, 1.00, 0.50}, {0.9, -4.0, 0, 0}},
+    {"ADP", {6.67, 4.05, 1.80, 0}, {0.9, -4.5, 0, 0}},
     {"Citrate", {5.68, 4.36, 2.88, 0}, {0.8, -0.5, -1.0, 0}},
     {"TPEN  +", {7.19, 4.85, 3.32, 2.85}, {0, 0, 0, 0}},
 };
@@ -47,35 +53,35 @@ constexpr const char* kMetals[9] = {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2", "C
 // Nine complexes per chelator, metals in the order of kMetals.
 constexpr Complex kComplexes[12 * 9] = {
     // EGTA
-    {10.97, 5.30, -8.1, 0, "M&S crit. 20C"},  // Ca2
-    {5.21, 3.40, 5.4, 0, "M&S crit. 20C"},    // Mg2
-    {8.50, 0, 0, 0, "M&S crit. 20C"},         // Sr2
-    {8.41, 0, 0, 0, "M&S crit. 20C"},         // Ba2
-    {12.28, 0, 0, 0, "M&S crit. 20C"},        // Mn2
-    {12.60, 0, 0, 0, "NIST46 25C 0.1M"},      // Zn2
-    {16.50, 0, 0, 0, "NIST46 25C 0.1M"},      // Cd2
-    {17.71, 0, 0, 0, "M&S crit. 20C"},        // Cu2
-    {13.55, 0, 0, 0, "M&S crit. 20C"},        // Ni2
+    {10.97, 5.30, -8.1, 0, "M&S crit. 20C"},   // Ca2
+    {5.21, 3.40, 5.4, 0, "M&S crit. 20C"},     // Mg2
+    {8.50, 0, -4.1, 0, "M&S dH EDTA-anal"},    // Sr2
+    {8.41, 0, -4.9, 0, "M&S dH EDTA-anal"},    // Ba2
+    {12.28, 0, -4.6, 0, "M&S dH EDTA-anal"},   // Mn2
+    {12.66, 0, -4.6, 0, "NIST dH EDTA-anal"},  // Zn2
+    {16.61, 0, -9.1, 0, "NIST dH EDTA-anal"},  // Cd2
+    {17.71, 0, -8.3, 0, "M&S dH EDTA-anal"},   // Cu2
+    {13.55, 0, -7.4, 0, "M&S dH EDTA-anal"},   // Ni2
     // BAPTA
-    {6.97, 0, 0, 0, "Tsien 1980"},     // Ca2
-    {1.77, 0, 0, 0, "Tsien 1980"},     // Mg2
-    {0, 0, 0, 0, "n.d."},              // Sr2
-    {0, 0, 0, 0, "n.d."},              // Ba2
-    {0, 0, 0, 0, "n.d."},              // Mn2
-    {8.10, 0, 0, 0, "lit. estimate"},  // Zn2
-    {0, 0, 0, 0, "n.d."},              // Cd2
-    {0, 0, 0, 0, "n.d."},              // Cu2
-    {0, 0, 0, 0, "n.d."},              // Ni2
+    {6.96, 0, 2.0, 0, "Tsien80 dH est."},  // Ca2
+    {1.75, 0, 4.0, 0, "Tsien80 dH est."},  // Mg2
+    {0, 0, 0, 0, "n.d."},                  // Sr2
+    {0, 0, 0, 0, "n.d."},                  // Ba2
+    {0, 0, 0, 0, "n.d."},                  // Mn2
+    {8.10, 0, 0, 0, "lit. estimate"},      // Zn2
+    {0, 0, 0, 0, "n.d."},                  // Cd2
+    {0, 0, 0, 0, "n.d."},                  // Cu2
+    {0, 0, 0, 0, "n.d."},                  // Ni2
     // DBBAPTA
-    {5.80, 0, 0, 0, "Tsien80/Pethig89"},  // Ca2
-    {1.50, 0, 0, 0, "estimate"},          // Mg2
-    {0, 0, 0, 0, "n.d."},                 // Sr2
-    {0, 0, 0, 0, "n.d."},                 // Ba2
-    {0, 0, 0, 0, "n.d."},                 // Mn2
-    {0, 0, 0, 0, "n.d."},                 // Zn2
-    {0, 0, 0, 0, "n.d."},                 // Cd2
-    {0, 0, 0, 0, "n.d."},                 // Cu2
-    {0, 0, 0, 0, "n.d."},                 // Ni2
+    {5.79, 0, 2.5, 0, "Tsien80 dH est."},  // Ca2
+    {1.48, 0, 4.0, 0, "estimate"},         // Mg2
+    {0, 0, 0, 0, "n.d."},                  // Sr2
+    {0, 0, 0, 0, "n.d."},                  // Ba2
+    {0, 0, 0, 0, "n.d."},                  // Mn2
+    {0, 0, 0, 0, "n.d."},                  // Zn2
+    {0, 0, 0, 0, "n.d."},                  // Cd2
+    {0, 0, 0, 0, "n.d."},                  // Cu2
+    {0, 0, 0, 0, "n.d."},                  // Ni2
     // EDTA
     {10.70, 3.60, -6.1, 0, "M&S crit. 20C"},      // Ca2
     {8.69, 2.50, 3.3, 0, "M&S crit. 20C"},        // Mg2
@@ -87,15 +93,15 @@ constexpr Complex kComplexes[12 * 9] = {
     {18.80, 11.70, -8.3, -4.7, "M&S crit. 20C"},  // Cu2
     {18.62, 11.50, -7.4, -3.6, "M&S crit. 20C"},  // Ni2
     // HEDTA
-    {8.10, 0, 0, 0, "NIST46 25C 0.1M"},   // Ca2
-    {7.00, 0, 0, 0, "NIST46 25C 0.1M"},   // Mg2
-    {6.80, 0, 0, 0, "NIST46 25C 0.1M"},   // Sr2
-    {6.20, 0, 0, 0, "NIST46 25C 0.1M"},   // Ba2
-    {11.10, 0, 0, 0, "NIST46 25C 0.1M"},  // Mn2
-    {14.60, 0, 0, 0, "NIST46 25C 0.1M"},  // Zn2
-    {13.70, 0, 0, 0, "NIST46 25C 0.1M"},  // Cd2
-    {17.40, 0, 0, 0, "NIST46 25C 0.1M"},  // Cu2
-    {17.10, 0, 0, 0, "NIST46 25C 0.1M"},  // Ni2
+    {8.16, 0, -4.5, 0, "NIST46 dH est."},  // Ca2
+    {6.96, 0, 3.0, 0, "NIST46 dH est."},   // Mg2
+    {6.80, 0, 0, 0, "NIST46 25C 0.1M"},    // Sr2
+    {6.20, 0, 0, 0, "NIST46 25C 0.1M"},    // Ba2
+    {11.10, 0, 0, 0, "NIST46 25C 0.1M"},   // Mn2
+    {14.60, 0, 0, 0, "NIST46 25C 0.1M"},   // Zn2
+    {13.70, 0, 0, 0, "NIST46 25C 0.1M"},   // Cd2
+    {17.40, 0, 0, 0, "NIST46 25C 0.1M"},   // Cu2
+    {17.10, 0, 0, 0, "NIST46 25C 0.1M"},   // Ni2
     // NTA
     {6.46, 0, -1.4, 0, "NIST46 25C->20C"},      // Ca2
     {5.45, 0, 4.3, 0, "NIST46 25C->20C"},       // Mg2
@@ -107,45 +113,45 @@ constexpr Complex kComplexes[12 * 9] = {
     {13.02, 5.10, -1.9, 0, "NIST46 25C->20C"},  // Cu2
     {11.54, 0, -2.4, 0, "NIST46 25C->20C"},     // Ni2
     // CDTA
-    {12.50, 0, 0, 0, "M&S crit. 20C"},  // Ca2
-    {10.32, 0, 0, 0, "M&S crit. 20C"},  // Mg2
-    {10.00, 0, 0, 0, "M&S crit. 20C"},  // Sr2
-    {8.00, 0, 0, 0, "M&S crit. 20C"},   // Ba2
-    {16.78, 0, 0, 0, "M&S crit. 20C"},  // Mn2
-    {18.67, 0, 0, 0, "M&S crit. 20C"},  // Zn2
-    {19.23, 0, 0, 0, "M&S crit. 20C"},  // Cd2
-    {21.30, 0, 0, 0, "M&S crit. 20C"},  // Cu2
-    {19.40, 0, 0, 0, "M&S crit. 20C"},  // Ni2
+    {12.50, 0, -2.0, 0, "M&S dH est."},  // Ca2
+    {10.32, 0, 3.5, 0, "M&S dH est."},   // Mg2
+    {10.00, 0, 0, 0, "M&S crit. 20C"},   // Sr2
+    {8.00, 0, 0, 0, "M&S crit. 20C"},    // Ba2
+    {16.78, 0, 0, 0, "M&S crit. 20C"},   // Mn2
+    {18.67, 0, 0, 0, "M&S crit. 20C"},   // Zn2
+    {19.23, 0, 0, 0, "M&S crit. 20C"},   // Cd2
+    {21.30, 0, 0, 0, "M&S crit. 20C"},   // Cu2
+    {19.40, 0, 0, 0, "M&S crit. 20C"},   // Ni2
     // DTPA
-    {10.75, 0, 0, 0, "NIST46 25C 0.1M"},  // Ca2
-    {9.27, 0, 0, 0, "NIST46 25C 0.1M"},   // Mg2
-    {9.79, 0, 0, 0, "NIST46 25C 0.1M"},   // Sr2
-    {8.74, 0, 0, 0, "NIST46 25C 0.1M"},   // Ba2
-    {15.20, 0, 0, 0, "NIST46 25C 0.1M"},  // Mn2
-    {18.20, 0, 0, 0, "NIST46 25C 0.1M"},  // Zn2
-    {19.00, 0, 0, 0, "NIST46 25C 0.1M"},  // Cd2
-    {21.20, 0, 0, 0, "NIST46 25C 0.1M"},  // Cu2
-    {20.10, 0, 0, 0, "NIST46 25C 0.1M"},  // Ni2
+    {10.82, 0, -5.5, 0, "NIST46 dH est."},  // Ca2
+    {9.23, 0, 3.0, 0, "NIST46 dH est."},    // Mg2
+    {9.79, 0, 0, 0, "NIST46 25C 0.1M"},     // Sr2
+    {8.74, 0, 0, 0, "NIST46 25C 0.1M"},     // Ba2
+    {15.20, 0, 0, 0, "NIST46 25C 0.1M"},    // Mn2
+    {18.20, 0, 0, 0, "NIST46 25C 0.1M"},    // Zn2
+    {19.00, 0, 0, 0, "NIST46 25C 0.1M"},    // Cd2
+    {21.20, 0, 0, 0, "NIST46 25C 0.1M"},    // Cu2
+    {20.10, 0, 0, 0, "NIST46 25C 0.1M"},    // Ni2
     // ATP
-    {3.86, 1.90, 0, 0, "NIST46 25C 0.1M"},    // Ca2
-    {4.15, 2.20, 3.5, 0, "NIST46 25C->20C"},  // Mg2
-    {3.43, 0, 0, 0, "NIST46 25C 0.1M"},       // Sr2
-    {3.18, 0, 0, 0, "NIST46 25C 0.1M"},       // Ba2
-    {4.81, 0, 0, 0, "NIST46 25C 0.1M"},       // Mn2
-    {5.21, 0, 0, 0, "NIST46 25C 0.1M"},       // Zn2
-    {5.68, 0, 0, 0, "NIST46 25C 0.1M"},       // Cd2
-    {6.43, 0, 0, 0, "NIST46 25C 0.1M"},       // Cu2
-    {4.92, 0, 0, 0, "NIST46 25C 0.1M"},       // Ni2
+    {3.85, 1.90, 0.5, 0, "NIST46 dH est."},    // Ca2
+    {4.14, 2.31, 4.0, 3.2, "NIST46+Alberty"},  // Mg2
+    {3.43, 0, 0, 0, "NIST46 25C 0.1M"},        // Sr2
+    {3.18, 0, 0, 0, "NIST46 25C 0.1M"},        // Ba2
+    {4.81, 0, 0, 0, "NIST46 25C 0.1M"},        // Mn2
+    {5.21, 0, 0, 0, "NIST46 25C 0.1M"},        // Zn2
+    {5.68, 0, 0, 0, "NIST46 25C 0.1M"},        // Cd2
+    {6.43, 0, 0, 0, "NIST46 25C 0.1M"},        // Cu2
+    {4.92, 0, 0, 0, "NIST46 25C 0.1M"},        // Ni2
     // ADP
-    {2.86, 1.50, 0, 0, "NIST46 25C 0.1M"},  // Ca2
-    {3.25, 1.60, 0, 0, "NIST46 25C 0.1M"},  // Mg2
-    {2.76, 0, 0, 0, "NIST46 25C 0.1M"},     // Sr2
-    {2.36, 0, 0, 0, "NIST46 25C 0.1M"},     // Ba2
-    {4.09, 0, 0, 0, "NIST46 25C 0.1M"},     // Mn2
-    {4.41, 0, 0, 0, "NIST46 25C 0.1M"},     // Zn2
-    {0, 0, 0, 0, "n.d."},                   // Cd2
-    {6.03, 0, 0, 0, "NIST46 25C 0.1M"},     // Cu2
-    {4.42, 0, 0, 0, "NIST46 25C 0.1M"},     // Ni2
+    {2.85, 1.50, 0.5, 0, "NIST46 dH est."},  // Ca2
+    {3.21, 1.60, 3.5, 0, "NIST46 dH est."},  // Mg2
+    {2.76, 0, 0, 0, "NIST46 25C 0.1M"},      // Sr2
+    {2.36, 0, 0, 0, "NIST46 25C 0.1M"},      // Ba2
+    {4.09, 0, 0, 0, "NIST46 25C 0.1M"},      // Mn2
+    {4.41, 0, 0, 0, "NIST46 25C 0.1M"},      // Zn2
+    {0, 0, 0, 0, "n.d."},                    // Cd2
+    {6.03, 0, 0, 0, "NIST46 25C 0.1M"},      // Cu2
+    {4.42, 0, 0, 0, "NIST46 25C 0.1M"},      // Ni2
     // Citrate
     {3.54, 2.01, -2.0, -1.0, "NIST46 25C->20C"},  // Ca2
     {3.48, 1.65, 2.0, 0, "NIST46 25C->20C"},      // Mg2

@@ -29,13 +29,23 @@ TEST(BundledData, StandardTableHoldsTheLiteratureTableInTheWritersFormat) {
     EXPECT_DOUBLE_EQ(s.Constants[1].H[1], 9.47);
     EXPECT_DOUBLE_EQ(s.Constants[1].ML[1], 10.97);
     EXPECT_DOUBLE_EQ(s.Constants[1].dML[1], -8.1);
-    EXPECT_DOUBLE_EQ(s.Constants[2].ML[1], 6.97);
+    EXPECT_DOUBLE_EQ(s.Constants[2].ML[1], 6.96);  // Tsien's 6.97 at 22 C brought to 20 C
     EXPECT_DOUBLE_EQ(s.Constants[4].dH[3], 1.3);
     EXPECT_DOUBLE_EQ(s.Constants[4].MHL[8], 11.70);
     EXPECT_DOUBLE_EQ(s.Constants[11].dMHL[9], 3.0);
     EXPECT_DOUBLE_EQ(s.Constants[12].ML[6], 15.58);
     EXPECT_EQ(s.Constants[10].ML[7], 0.0);  // Cd-ADP is not known
     EXPECT_EQ(s.Constants[11].Comment[8], "M&S 25C, low");
+    // The second edition: the BAPTAs and ATP store four protonation constants and ADP three, so that the
+    // charge taken from their number is the ligand's own; ATP's protonation is endothermic.
+    for (const int c : {2, 3, 9}) EXPECT_GT(s.Constants[c].H[4], 0) << s.Constants[c].Name.str();
+    EXPECT_GT(s.Constants[10].H[3], 0);
+    EXPECT_EQ(s.Constants[10].H[4], 0);
+    EXPECT_DOUBLE_EQ(s.Constants[9].dH[1], 0.9);
+    EXPECT_DOUBLE_EQ(s.Constants[1].ML[7], 16.61);  // Cd-EGTA, 16.50 at 25 C converted with its dH
+    EXPECT_DOUBLE_EQ(s.Constants[9].dMHL[2], 3.2);
+    EXPECT_EQ(s.Constants[1].Comment[4], "M&S dH EDTA-anal");
+    EXPECT_EQ(s.Constants[2].Comment[1], "Tsien80 dH est.");
 
     // Writing the table again gives the file byte for byte.
     EXPECT_EQ(ConstantsText(s), test::ReadBytes(path));

@@ -28,11 +28,21 @@ struct StderrMessages : MessageSink {
     }
 };
 
+struct Conditions {
+    double temperature;  // [C]
+    double ph;
+    double ionic;  // [N]
+};
+
+// The bench conditions of the first examples.
+constexpr Conditions kBench20 = {20.0, 7.2, 0.1};
+
 struct Example {
     const char* file;
     std::int16_t calcType;                                                  // 0 Total, 1 Free, 2 Chelator
     std::vector<std::pair<const char*, double>> chelators;                  // name, total [mol/L]
     std::vector<std::pair<const char*, std::pair<double, double>>> metals;  // name, (total, free) [mol/L]
+    Conditions conditions;
 };
 
 int FindChelator(const State& s, std::string_view name) {
@@ -64,9 +74,9 @@ bool Prepare(State& s, const Example& ex, MessageSink& messages) {
         s.MetalChosen[m] = true;
     }
     if (!BuildSelection(s, messages)) return false;
-    s.Solution.Temperature = 20.0;
-    s.Solution.PH = 7.2;
-    s.Solution.IonicEquiv = 0.1;
+    s.Solution.Temperature = ex.conditions.temperature;
+    s.Solution.PH = ex.conditions.ph;
+    s.Solution.IonicEquiv = ex.conditions.ionic;
     for (const auto& [name, total] : ex.chelators)
         for (int i = 1; i <= kSlots; ++i)
             if (s.Solution.ChelName[i] == name) s.Solution.ChelTotal[i] = total;
@@ -84,11 +94,19 @@ bool Prepare(State& s, const Example& ex, MessageSink& messages) {
 int main() {
     const std::vector<Example> examples = {
         // Free: what is free of 1 mM Ca and 1 mM Mg in 2 mM EGTA.
-        {"examples/ca-egta-free.STG", 1, {{"EGTA", 2e-3}}, {{"Ca2", {1e-3, 0}}, {"Mg2", {1e-3, 0}}}},
+        {"examples/ca-egta-free.STG",
+         1,
+         {{"EGTA", 2e-3}},
+         {{"Ca2", {1e-3, 0}}, {"Mg2", {1e-3, 0}}},
+         kBench20},
         // Total: how much Ca gives 100 nM free in 1 mM BAPTA.
-        {"examples/bapta-total.STG", 0, {{"BAPTA", 1e-3}}, {{"Ca2", {0, 100e-9}}}},
+        {"examples/bapta-total.STG", 0, {{"BAPTA", 1e-3}}, {{"Ca2", {0, 100e-9}}}, kBench20},
         // Chelator: how much EGTA brings 1 mM total Ca down to 100 nM free.
-        {"examples/egta-chelator.STG", 2, {{"EGTA", 0}}, {{"Ca2", {1e-3, 100e-9}}}},
+        {"examples/egta-chelator.STG", 2, {{"EGTA", 0}}, {{"Ca2", {1e-3, 100e-9}}}, kBench20},
+        // Total, at body temperature and ionic strength: how much Ca gives 100 nM free in 10 mM BAPTA.
+        {"examples/bapta-37c-total.STG", 0, {{"BAPTA", 10e-3}}, {{"Ca2", {0, 100e-9}}}, {37.0, 7.2, 0.15}},
+        // Total, at bench temperature: how much Mg gives 0.5 mM free beside 5 mM ATP.
+        {"examples/mg-atp-total.STG", 0, {{"ATP", 5e-3}}, {{"Mg2", {0, 0.5e-3}}}, {25.0, 7.2, 0.15}},
     };
 
     StderrMessages messages;

@@ -57,13 +57,18 @@ TEST(BundledData, ExampleWorkFilesLoadFromTheRepositoryRoot) {
         std::int16_t calcType;
         const char* chelator;
         double chelTotal;
-        double metalTotal;  // of Ca2, slot 1
+        const char* metal;  // slot 1
+        double metalTotal;
         double metalFree;
+        double temperature;
+        double ionic;
     };
     const Example examples[] = {
-        {"examples/ca-egta-free.STG", 1, "EGTA", 2e-3, 1e-3, 0},
-        {"examples/bapta-total.STG", 0, "BAPTA", 1e-3, 0, 100e-9},
-        {"examples/egta-chelator.STG", 2, "EGTA", 0, 1e-3, 100e-9},
+        {"examples/ca-egta-free.STG", 1, "EGTA", 2e-3, "Ca2", 1e-3, 0, 20.0, 0.1},
+        {"examples/bapta-total.STG", 0, "BAPTA", 1e-3, "Ca2", 0, 100e-9, 20.0, 0.1},
+        {"examples/egta-chelator.STG", 2, "EGTA", 0, "Ca2", 1e-3, 100e-9, 20.0, 0.1},
+        {"examples/bapta-37c-total.STG", 0, "BAPTA", 10e-3, "Ca2", 0, 100e-9, 37.0, 0.15},
+        {"examples/mg-atp-total.STG", 0, "ATP", 5e-3, "Mg2", 0, 0.5e-3, 25.0, 0.15},
     };
     const auto home = std::filesystem::current_path();
     std::filesystem::current_path(kSource);
@@ -83,12 +88,12 @@ TEST(BundledData, ExampleWorkFilesLoadFromTheRepositoryRoot) {
         EXPECT_EQ(s.Solution.ChelName[2], "=======");
         EXPECT_EQ(s.Solution.MetalName[2], ex.calcType == 1 ? "Mg2" : "===");
         EXPECT_EQ(s.Solution.ChelTotal[1], ex.chelTotal);
-        EXPECT_EQ(s.Solution.MetalName[1], "Ca2");
+        EXPECT_EQ(s.Solution.MetalName[1], ex.metal);
         EXPECT_EQ(s.Solution.MetalTotal[1], ex.metalTotal);
         EXPECT_EQ(s.Solution.MetalFree[1], ex.metalFree);
         EXPECT_EQ(s.Solution.PH, 7.2);
-        EXPECT_EQ(s.Solution.Temperature, 20.0);
-        EXPECT_EQ(s.Solution.IonicEquiv, 0.1);
+        EXPECT_EQ(s.Solution.Temperature, ex.temperature);
+        EXPECT_EQ(s.Solution.IonicEquiv, ex.ionic);
     }
     std::filesystem::current_path(home);
 }

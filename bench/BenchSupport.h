@@ -34,9 +34,12 @@ struct NoMessages : MessageSink {
     void Message(std::string_view, std::string_view) override {}
 };
 
+// The engine's parts that a benchmark fills and solves.
+struct Parts : ConstantsTable, Selection, Calculation {};
+
 // Six chelators (EGTA, BAPTA, EDTA, HEDTA, NTA, CDTA) and six metals (Ca, Mg, Sr, Ba, Mn, Zn), all chosen,
 // with totals of everyday buffers and free metals a thousandth of the totals.
-inline void FillSixBySix(State& s, std::int16_t calcType) {
+inline void FillSixBySix(Parts& s, int calcType) {
     struct Chel {
         const char* name;
         double h[4], dh[4];
@@ -81,7 +84,7 @@ inline void FillSixBySix(State& s, std::int16_t calcType) {
          {0, 0, 0, 0, 0, 0}},
     };
     const char* metals[] = {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2"};
-    NewState(s);
+    NewCalculation(s, s, s);
     for (int c = 1; c <= 6; ++c) {
         TChelatorRec& rec = s.Constants[c];
         const Chel& src = table[c - 1];
@@ -97,8 +100,8 @@ inline void FillSixBySix(State& s, std::int16_t calcType) {
     }
     for (int m = 1; m <= 6; ++m) s.MetalChosen[m] = true;
     NoMessages messages;
-    BuildSelection(s, messages);
-    s.CalcType = calcType;
+    BuildSelection(s, s, s.Solution, messages);
+    s.CalcType = static_cast<CalculationType>(calcType);
     s.Solution.Temperature = 37;
     s.Solution.PH = 7.2;
     s.Solution.IonicEquiv = 0.15;

@@ -13,15 +13,15 @@ using namespace dedodiz;
 using perf::g_allocations;
 
 // Solves the prepared solution again and again, counting allocations inside the solve.
-void SolveRepeatedly(benchmark::State& bench, State& s) {
+void SolveRepeatedly(benchmark::State& bench, perf::Parts& s) {
     long allocations = 0;
     int converged = 0;
     for (auto _ : bench) {
-        PrepareWork(s);  // every solve starts from the same entered solution
+        PrepareWork(s.Solution, s.WorkSolution);  // every solve starts from the same entered solution
         const long before = g_allocations.load();
-        SolveEquilibrium(s);
+        SolveEquilibrium(s.CalcType, s.WorkSolution, s.Results);
         allocations += g_allocations.load() - before;
-        converged += s.Converged ? 1 : 0;
+        converged += s.Results.Converged ? 1 : 0;
         benchmark::DoNotOptimize(s.WorkSolution.MetalFree[1]);
         benchmark::DoNotOptimize(s.WorkSolution.ChelTotal[1]);
     }
@@ -30,8 +30,8 @@ void SolveRepeatedly(benchmark::State& bench, State& s) {
 }
 
 void SolveBenchmark(benchmark::State& bench, int calcType) {
-    static State s;  // large: keep it off the benchmark's stack
-    perf::FillSixBySix(s, static_cast<std::int16_t>(calcType));
+    static perf::Parts s;  // large: keep it off the benchmark's stack
+    perf::FillSixBySix(s, calcType);
     SolveRepeatedly(bench, s);
 }
 
@@ -41,12 +41,12 @@ void BM_SolveFree6x6(benchmark::State& bench) {
 
 // The usual chelator question: how much EGTA and BAPTA hold 100 nM free Ca with 1 mM total Ca.
 void BM_SolveChelatorEgtaBapta(benchmark::State& bench) {
-    static State s;
+    static perf::Parts s;
     perf::FillSixBySix(s, 2);
     for (int c = 3; c <= 6; ++c) s.ChelatorChosen[c] = false;
     for (int m = 2; m <= 6; ++m) s.MetalChosen[m] = false;
     perf::NoMessages messages;
-    BuildSelection(s, messages);
+    BuildSelection(s, s, s.Solution, messages);
     s.Solution.MetalTotal[1] = 1e-3;
     s.Solution.MetalFree[1] = 1e-7;
     SolveRepeatedly(bench, s);
@@ -60,10 +60,10 @@ void BM_SolveTotal6x6(benchmark::State& bench) {
 }
 
 void BM_PrepareWork6x6(benchmark::State& bench) {
-    static State s;
+    static perf::Parts s;
     perf::FillSixBySix(s, 1);
     for (auto _ : bench) {
-        PrepareWork(s);
+        PrepareWork(s.Solution, s.WorkSolution);
         benchmark::DoNotOptimize(s.WorkSolution.LogKM[1][1][1]);
     }
 }

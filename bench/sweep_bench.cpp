@@ -22,23 +22,25 @@ struct NullCanvas : Canvas {
     void TextOut(int, int, std::string_view text) override { benchmark::DoNotOptimize(text.data()); }
 };
 
-void FillSolution(State& s, std::int16_t calcType) {
+struct SweepParts : perf::Parts, SweepState {};
+
+void FillSolution(SweepParts& s, int calcType) {
     perf::FillSixBySix(s, calcType);
     ResetSweepData(s);
 }
 
 // The whole command after its dialogs: sweep, then frame, text and curves.
-void SweepAndDraw(benchmark::State& bench, std::int16_t calcType, bool threeD) {
-    static State s;  // large: keep it off the benchmark's stack
+void SweepAndDraw(benchmark::State& bench, int calcType, bool threeD) {
+    static SweepParts s;  // large: keep it off the benchmark's stack
     FillSolution(s, calcType);
-    s.SweepMode = static_cast<std::uint16_t>(calcType + (threeD ? 3 : 0));
-    s.XAxis = {1, 6.0, 8.0};    // pH
-    s.ZAxis = {0, 10.0, 37.0};  // temperature: every Z point corrects all constants
+    s.SweepMode = static_cast<SweepKind>(calcType + (threeD ? 3 : 0));
+    s.XAxis = {AxisVariable::PH, 6.0, 8.0};             // pH
+    s.ZAxis = {AxisVariable::Temperature, 10.0, 37.0};  // temperature: every Z point corrects all constants
     NullCanvas canvas;
     long allocations = 0;
     for (auto _ : bench) {
         const long before = g_allocations.load();
-        RunSweep(s);
+        RunSweep(s, s);
         allocations += g_allocations.load() - before;
         DrawGraph(s, canvas);
         benchmark::DoNotOptimize(s.PeakComplexIonic);
@@ -70,12 +72,12 @@ void BM_Sweep2DTotal6x6(benchmark::State& bench) {
 
 // The drawing alone, for the 3D picture with its six wire frames.
 void BM_Draw3D6x6(benchmark::State& bench) {
-    static State s;
+    static SweepParts s;
     FillSolution(s, 1);
-    s.SweepMode = 4;
-    s.XAxis = {1, 6.0, 8.0};
-    s.ZAxis = {0, 10.0, 37.0};
-    RunSweep(s);
+    s.SweepMode = SweepKind::Free3D;
+    s.XAxis = {AxisVariable::PH, 6.0, 8.0};
+    s.ZAxis = {AxisVariable::Temperature, 10.0, 37.0};
+    RunSweep(s, s);
     NullCanvas canvas;
     for (auto _ : bench) DrawGraph(s, canvas);
 }

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "BufferModel.h"
+#include "FloatGuard.h"
 #include "Format.h"
-#include "ReportText.h"
 #include "Solver.h"
 
 namespace dedodiz {
@@ -35,7 +35,7 @@ std::string BufferIonicText(double contribution) {
     return FormatFixed(contribution, 8, 4) + "N";
 }
 
-BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
+BufferIonicResult CalcBufferIonic(BufferTool& s, int slot, MessageSink& messages) {
     slot = ClampBufferSlot(slot);
     const TBufferSlot& b = s.BufferSlots[slot];
     TBufferRecord& rec = s.BufferRecord;
@@ -67,10 +67,10 @@ BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
     const OneBased<double, 3> pKa = CorrectBufferPKa(s, slot, bufferType, rec.Temperature, rec.Ionic);
     const double G = HydrogenActivityFactor(rec.Temperature, rec.Ionic);
     // The calculator works with the concentration pH, pH - log10 G (above the entered pH for G < 1).
-    const double pHc = std::log10(std::pow(10.0, rec.PH) / G);
+    const double pHc = checked::Log10(checked::Pow10(rec.PH) / G);
 
     OneBased<double, 3> r;
-    for (int k = 1; k <= 3; ++k) r[k] = b.pKa[k] > 0 ? std::pow(10.0, pHc - pKa[k]) : 0;
+    for (int k = 1; k <= 3; ++k) r[k] = b.pKa[k] > 0 ? checked::Pow10(pHc - pKa[k]) : 0;
 
     // A step counts only when every step before it exists.
     const double f1 = r[1] == 0 ? 0 : ChargedFraction(r[1], b.anionic);
@@ -89,7 +89,7 @@ BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
     } else if (valence == 3) {
         sum = 2 * f1 * B + 2 * f2 * B + 2 * f3 * B;
     }
-    double contribution = sum > 0 ? sum / 2 : 0;
+    double contribution = checked::Finite(sum > 0 ? sum / 2 : 0);
 
     // A buffer added as a salt brings at least its counter-ions.
     const double saltFloor = rec.SaltForm >= 1 && rec.SaltForm <= 3 ? rec.SaltForm * B : 0;
@@ -111,11 +111,11 @@ BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages) {
     return result;
 }
 
-BufferRanges ComputeBufferRanges(const State& s) {
+BufferRanges ComputeBufferRanges(const BufferTool& s, const TSolution& environment) {
     BufferRanges r;
-    r.temperature = s.Solution.Temperature;
-    r.ionic = s.Solution.IonicEquiv;
-    r.pH = s.Solution.PH;
+    r.temperature = environment.Temperature;
+    r.ionic = environment.IonicEquiv;
+    r.pH = environment.PH;
 
     const FaultScope faults;
     r.bufferType = s.BufferRecord.BufferType;
@@ -129,7 +129,7 @@ BufferRanges ComputeBufferRanges(const State& s) {
     return r;
 }
 
-void WriteBufferRanges(State& s, const BufferRanges& r, OutputSink& output) {
+void WriteBufferRanges(BufferTool& s, const BufferRanges& r, ReportPlacement placement, OutputSink& output) {
     std::vector<std::string> lines;
     lines.emplace_back("pH Buffers are affected by temperature and ionic strength");
     lines.push_back(FormatFixed(r.temperature, 6, 1) + " °C  " + FormatFixed(r.ionic, 6, 3) + " N");
@@ -149,13 +149,14 @@ void WriteBufferRanges(State& s, const BufferRanges& r, OutputSink& output) {
     s.BufferRecord.PH = r.pH;
     s.BufferRecord.Ionic = r.ionic;
     s.BufferRecord.BufferType = r.bufferType;
-    if (!s.AddNextRun) output.ClearOutput();
+    BeginReport(output, placement);
     for (const std::string& line : lines) output.AddOutputLine(line);
 }
 
-void ReportBufferRanges(State& s, OutputSink& output) {
-    const BufferRanges r = ComputeBufferRanges(s);
-    if (r.ok) WriteBufferRanges(s, r, output);
+void ReportBufferRanges(BufferTool& s, const TSolution& environment, ReportPlacement placement,
+                        OutputSink& output) {
+    const BufferRanges r = ComputeBufferRanges(s, environment);
+    if (r.ok) WriteBufferRanges(s, r, placement, output);
 }
 
 void AddBufferToOutput(OutputSink& output, const BufferFieldTexts& f) {

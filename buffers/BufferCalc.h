@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "BufferModel.h"
 #include "FixedArray.h"
 #include "Sinks.h"
 #include "State.h"
@@ -31,7 +32,7 @@ struct BufferIonicResult {
 //
 // The hydrogen ion enters through the activity factor G of the solver's empirical fit, here as the
 // concentration pH, pH - log10 G.
-BufferIonicResult CalcBufferIonic(State& s, int slot, MessageSink& messages);
+BufferIonicResult CalcBufferIonic(BufferTool& tool, int slot, MessageSink& messages);
 
 // Texts of the result labels: a corrected pKa, and the contribution followed by "N".
 std::string BufferPKaText(double pKa);
@@ -56,17 +57,19 @@ struct BufferRanges {
     std::vector<BufferRangeRow> rows;
 };
 
-// The useful pH range (pKa' +- 0.5) of every pKa of every slot at the solution's temperature and ionic
-// strength; changes nothing. Runs under the caller's fault guard; after a fault ok is false and the
-// fault stays raised.
-BufferRanges ComputeBufferRanges(const State& s);
+// The useful pH range (pKa' +- 0.5) of every pKa of every slot at the temperature and ionic strength of
+// the environment (a solution's conditions); changes nothing. Runs under the caller's fault guard;
+// after a fault ok is false and the fault stays raised.
+BufferRanges ComputeBufferRanges(const BufferTool& tool, const TSolution& environment);
 
-// Writes the report of ranges that were computed, after clearing the output unless AddNextRun is set,
-// and copies their conditions into BufferRecord.
-void WriteBufferRanges(State& s, const BufferRanges& ranges, OutputSink& output);
+// Writes the report of ranges that were computed, after clearing the output unless placement is
+// Append, and copies their conditions into BufferRecord.
+void WriteBufferRanges(BufferTool& tool, const BufferRanges& ranges, ReportPlacement placement,
+                       OutputSink& output);
 
 // ComputeBufferRanges, then WriteBufferRanges when it succeeded. The caller shows the output window.
-void ReportBufferRanges(State& s, OutputSink& output);
+void ReportBufferRanges(BufferTool& tool, const TSolution& environment, ReportPlacement placement,
+                        OutputSink& output);
 
 // The window's fields and result labels as they stand.
 struct BufferFieldTexts {

@@ -1,8 +1,10 @@
 #include "BufferFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "BufferModel.h"
 #include "Format.h"
@@ -56,7 +58,7 @@ void ParseRecord(std::string line, TBufferSlot& b) {
 
 }  // namespace
 
-std::string BufferFileText(const State& s) {
+std::string BufferFileText(const BufferTool& s) {
     std::string text;
     text.append(kBufferFileHeader1).append(kLineEnd);
     text.append(kBufferFileHeader2).append(kLineEnd);
@@ -73,7 +75,7 @@ std::string BufferFileText(const State& s) {
     return text;
 }
 
-bool WriteBufferFile(const State& s, const std::string& name, MessageSink& messages) {
+bool WriteBufferFile(const BufferTool& s, const std::string& name, MessageSink& messages) {
     if (!WriteFileAtomically(name, BufferFileText(s), nullptr)) {
         messages.Message("Cannot save buffer to file!", "ERROR");
         return false;
@@ -81,25 +83,31 @@ bool WriteBufferFile(const State& s, const std::string& name, MessageSink& messa
     return true;
 }
 
-bool ReadBufferFile(State& s, const std::string& name, MessageSink& messages) {
+BufferReadResult ReadBufferFile(BufferTool& s, const std::string& name, MessageSink& messages) {
     s.BufferLoaded = false;
     ResetBufferSlotsForLoad(s);
 
     // A folder opens as a stream on some systems but holds no lines; it is no file to read either.
     std::error_code error;
     std::ifstream in;
-    if (!std::filesystem::is_directory(name, error)) in.open(name, std::ios::binary);
+    const bool folder = std::filesystem::is_directory(name, error);
+    if (!folder) in.open(name, std::ios::binary);
     if (!in.is_open()) {
+        const int reason = errno;
         messages.Message("Could not open pH buffer file", "ERROR");
-        return false;
+        return {
+            false,
+            {FileStatus::LoadFailed, (folder ? std::string("a folder, not a file")
+                                             : std::error_code(reason, std::generic_category()).message()) +
+                                         ": " + name}};
     }
     s.BufferFileName = name;
 
     std::string line;
     do {
-        if (!ReadLine(in, line)) return false;  // only comments: no records
+        if (!ReadLine(in, line)) return {};  // only comments: no records
     } while (line.empty() || line.front() == '%');
-    if (line.front() == '!') return false;  // the end marker in place of the first record
+    if (line.front() == '!') return {};  // the end marker in place of the first record
 
     // An empty line ends the records; lines after the twelfth record are not read.
     for (int slot = 1; slot <= kBufferSlots && !line.empty(); ++slot) {
@@ -107,7 +115,7 @@ bool ReadBufferFile(State& s, const std::string& name, MessageSink& messages) {
         if (slot < kBufferSlots) ReadLine(in, line);
     }
     s.BufferLoaded = true;
-    return true;
+    return {true, {}};
 }
 
 }  // namespace dedodiz

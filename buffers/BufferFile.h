@@ -6,8 +6,9 @@
 
 #include <string>
 
+#include "BufferModel.h"
+#include "SafeFile.h"
 #include "Sinks.h"
-#include "State.h"
 
 namespace dedodiz {
 
@@ -22,12 +23,12 @@ inline constexpr std::string_view kBufferFileHeader2 =
 // that the format cannot carry are adjusted rather than let the later fields shift: a comma in a
 // name is written as ';', a line break in a name or a comment as a blank, and a first name that
 // begins with '%' or '!' (which a reader takes for a comment or the end marker) gets a leading blank.
-std::string BufferFileText(const State& s);
+std::string BufferFileText(const BufferTool& tool);
 
 // Writes the twelve slots to name, replacing the file only once the new one is complete. On failure
 // shows "Cannot save buffer to file!" ("ERROR") and returns false; an existing file stays as it was.
 // Changes nothing in the state.
-bool WriteBufferFile(const State& s, const std::string& name, MessageSink& messages);
+bool WriteBufferFile(const BufferTool& tool, const std::string& name, MessageSink& messages);
 
 // Reads the slots from name. Clears BufferLoaded, sets every slot to the pre-load defaults, then
 // reads: "Could not open pH buffer file" ("ERROR") when the file cannot be opened (slots stay reset).
@@ -37,6 +38,11 @@ bool WriteBufferFile(const State& s, const std::string& name, MessageSink& messa
 // values 0. Returns BufferLoaded: true when the reading got past the comment lines to a record.
 //
 // The window clears BufferLoaded itself when its open dialog is cancelled.
-bool ReadBufferFile(State& s, const std::string& name, MessageSink& messages);
+struct BufferReadResult {
+    bool loaded = false;  // BufferLoaded
+    FileResult file;      // LoadFailed with the reason when the file could not be opened or read
+    explicit operator bool() const { return loaded; }
+};
+BufferReadResult ReadBufferFile(BufferTool& tool, const std::string& name, MessageSink& messages);
 
 }  // namespace dedodiz

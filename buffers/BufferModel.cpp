@@ -3,12 +3,13 @@
 #include <algorithm>
 
 #include "Corrections.h"
+#include "FloatGuard.h"
 
 namespace dedodiz {
 
 namespace {
 
-void ResetSlots(State& s, std::string_view name, double ipKa) {
+void ResetSlots(BufferTool& s, std::string_view name, double ipKa) {
     for (TBufferSlot& slot : s.BufferSlots) {
         slot.Name = name;
         slot.pKa.fill(0);
@@ -23,19 +24,30 @@ void ResetSlots(State& s, std::string_view name, double ipKa) {
 
 }  // namespace
 
-void ResetBufferSlotsForWindow(State& s) {
+void ResetBufferSlotsForWindow(BufferTool& s) {
     ResetSlots(s, " ", 0.1);
 }
 
-void ResetBufferSlotsForLoad(State& s) {
+void ResetBufferSlotsForLoad(BufferTool& s) {
     ResetSlots(s, "", kThermodynamicIonic);
+}
+
+void ResetBufferRecord(TBufferRecord& buf) {
+    buf.BufferType = 0;
+    buf.SaltForm = 0;
+    buf.pKa[1] = 7;
+    buf.pKa[2] = 0;
+    buf.pKa[3] = 0;
+    buf.pKaTemperature.fill(kReferenceTemperature);
+    buf.dpKa.fill(0);
+    buf.BufferAmount = 0;
 }
 
 int ClampBufferSlot(int slot) {
     return std::clamp(slot, 1, kBufferSlots);
 }
 
-int SlotValence(const State& s, int slot) {
+int SlotValence(const BufferTool& s, int slot) {
     const TBufferSlot& b = s.BufferSlots[ClampBufferSlot(slot)];
     int valence = 0;
     for (int k = 1; k <= 3; ++k)
@@ -43,7 +55,7 @@ int SlotValence(const State& s, int slot) {
     return valence;
 }
 
-OneBased<double, 3> CorrectBufferPKa(const State& s, int slot, int bufferType, double T, double I) {
+OneBased<double, 3> CorrectBufferPKa(const BufferTool& s, int slot, int bufferType, double T, double I) {
     const TBufferSlot& b = s.BufferSlots[ClampBufferSlot(slot)];
     const bool cationic = bufferType == 1;
     OneBased<double, 3> corrected;
@@ -63,13 +75,13 @@ OneBased<double, 3> CorrectBufferPKa(const State& s, int slot, int bufferType, d
                                                   kReferenceTemperature, kThermodynamicIonic)
                                 : pKa20 + (I - b.ipKa[k]) * b.dipKa[k];
 
-        const double pKaT = pKaI + (T - kReferenceTemperature) * b.dpKa[k];
+        const double pKaT = checked::Finite(pKaI + (T - kReferenceTemperature) * b.dpKa[k]);
         corrected[k] = pKaT > 0 ? pKaT : 0;
     }
     return corrected;
 }
 
-void StoreSlotType(State& s, int slot, bool anionic) {
+void StoreSlotType(BufferTool& s, int slot, bool anionic) {
     s.BufferSlots[ClampBufferSlot(slot)].anionic = anionic;
     s.BufferRecord.BufferType = anionic ? 0 : 1;
 }

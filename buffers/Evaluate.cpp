@@ -6,17 +6,15 @@
 #include <vector>
 
 #include "Corrections.h"
+#include "FloatGuard.h"
 #include "Format.h"
-#include "ReportText.h"
 #include "Solver.h"
+#include "Tolerances.h"
 
 namespace dedodiz {
 
 namespace {
 
-// Within these windows of 20 C and 0.1 N the stored constants are used as they stand.
-constexpr double kTemperatureWindow = 0.01;  // [C]
-constexpr double kIonicWindow = 0.0001;      // [N]
 constexpr std::size_t kChelatorField = 12;
 
 struct Conditions {
@@ -46,15 +44,16 @@ double ApparentKd(const Conditions& c, const TChelatorRec& rec, int m, int zM) {
     OneBased<double, 4> Q;
     for (int k = 1; k <= 4; ++k) {
         const double P = Corrected(c, rec.H[k], std::max(0, n - k + 1), 1, reverse, rec.dH[k]);
-        Q[k] = P != 0 ? std::pow(10.0, P) : 0;
+        Q[k] = P != 0 ? checked::Pow10(P) : 0;
     }
     const double logML = Corrected(c, rec.ML[m], n, zM, reverse, rec.dML[m]);
     // MHL is corrected with the charge of the free ligand, as ML is.
     const double logMHL = Corrected(c, rec.MHL[m], n, zM, reverse, rec.dMHL[m]);
 
     // All ligand forms relative to the singly protonated form HL, which MHL is made from.
-    const double D =
-        Q[1] == 0 ? 0 : 1 / (Q[1] * h) + 1 + Q[2] * h + Q[2] * Q[3] * h * h + Q[2] * Q[3] * Q[4] * h * h * h;
+    const double D = Q[1] == 0 ? 0
+                               : checked::Divide(1, Q[1] * h) + 1 + Q[2] * h + Q[2] * Q[3] * h * h +
+                                     Q[2] * Q[3] * Q[4] * h * h * h;
 
     // All ligand forms relative to the free ligand L.
     Q[1] = Q[1] * h;
@@ -63,34 +62,35 @@ double ApparentKd(const Conditions& c, const TChelatorRec& rec, int m, int zM) {
     Q[4] = Q[4] * Q[3] * h;
     const double S = 1 + Q[1] + Q[2] + Q[3] + Q[4];
 
-    const double kML = (S != 0 && logML != 0) ? std::pow(10.0, logML) / S : 0;
-    const double kMHL = (D != 0 && logMHL != 0) ? std::pow(10.0, logMHL) / D : 0;
+    const double kML = (S != 0 && logML != 0) ? checked::Pow10(logML) / checked::Finite(S) : 0;
+    const double kMHL = (D != 0 && logMHL != 0) ? checked::Pow10(logMHL) / checked::Finite(D) : 0;
     const double sum = kML + kMHL;
     return sum != 0 ? 1 / sum : 0;
 }
 
 }  // namespace
 
-ChelatorEvaluation ComputeChelatorEvaluation(const State& s) {
+ChelatorEvaluation ComputeChelatorEvaluation(const ConstantsTable& table, const Selection& selection,
+                                             const TSolution& environment) {
     ChelatorEvaluation e;
-    e.temperature = s.Solution.Temperature;
-    e.pH = s.Solution.PH;
-    e.ionic = s.Solution.IonicEquiv;
+    e.temperature = environment.Temperature;
+    e.pH = environment.PH;
+    e.ionic = environment.IonicEquiv;
     const FaultScope faults;
     const Conditions c{e.temperature, e.ionic,
                        std::abs(e.temperature - kReferenceTemperature) >= kTemperatureWindow ||
                            std::abs(e.ionic - kReferenceIonic) >= kIonicWindow,
-                       std::pow(10.0, -e.pH) / HydrogenActivityFactor(e.temperature, e.ionic)};
+                       checked::Pow10(-e.pH) / HydrogenActivityFactor(e.temperature, e.ionic)};
     e.hydrogen = c.hydrogen;
     const double sqrt10 = std::sqrt(10.0);
 
     // Grouped by metal, chelators in table order. Whether a chelator is chosen for a run plays no part.
     for (int m = 1; m <= kTableMetals; ++m) {
-        if (!s.MetalChosen[m]) continue;
+        if (!selection.MetalChosen[m]) continue;
         // A name without a valence digit carries no charge, as in a run.
-        const int zM = std::max(0, MetalNameValence(s.Constants[1].MetalName[m]));
+        const int zM = std::max(0, MetalNameValence(table.Constants[1].MetalName[m]));
         for (int ch = 1; ch <= kTableChelators; ++ch) {
-            const TChelatorRec& rec = s.Constants[ch];
+            const TChelatorRec& rec = table.Constants[ch];
             if (rec.ML[m] == 0) continue;
             const double kd = ApparentKd(c, rec, m, zM);
             e.rows.push_back({m, ch, kd, kd / sqrt10, kd * sqrt10});
@@ -100,7 +100,8 @@ ChelatorEvaluation ComputeChelatorEvaluation(const State& s) {
     return e;
 }
 
-void WriteChelatorEvaluation(State& s, const ChelatorEvaluation& e, OutputSink& output) {
+void WriteChelatorEvaluation(const ConstantsTable& s, const ChelatorEvaluation& e, SolverResults& results,
+                             ReportPlacement placement, OutputSink& output) {
     std::vector<std::string> lines;
     lines.emplace_back("Kd is temperature, pH and ionic concentration dependent:");
     lines.push_back(FormatFixed(e.temperature, 6, 1) + " °C  pH " + FormatFixed(e.pH, 5, 2) + "  " +
@@ -116,14 +117,15 @@ void WriteChelatorEvaluation(State& s, const ChelatorEvaluation& e, OutputSink& 
     }
     lines.push_back("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str());
 
-    s.HydrogenConc = e.hydrogen;
-    if (!s.AddNextRun) output.ClearOutput();
+    results.HydrogenConc = e.hydrogen;
+    BeginReport(output, placement);
     for (const std::string& line : lines) output.AddOutputLine(line);
 }
 
-void EvaluateChelators(State& s, OutputSink& output) {
-    const ChelatorEvaluation e = ComputeChelatorEvaluation(s);
-    if (e.ok) WriteChelatorEvaluation(s, e, output);
+void EvaluateChelators(const ConstantsTable& table, const Selection& selection, const TSolution& environment,
+                       SolverResults& results, ReportPlacement placement, OutputSink& output) {
+    const ChelatorEvaluation e = ComputeChelatorEvaluation(table, selection, environment);
+    if (e.ok) WriteChelatorEvaluation(table, e, results, placement, output);
 }
 
 }  // namespace dedodiz

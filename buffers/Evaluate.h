@@ -30,19 +30,22 @@ struct ChelatorEvaluation {
     std::vector<EvaluationRow> rows;  // grouped by metal, chelators in table order
 };
 
-// Computes the evaluation for the chosen metals at the solution's conditions; changes nothing.
-// Runs under the caller's fault guard; after a fault ok is false and the fault stays raised.
-ChelatorEvaluation ComputeChelatorEvaluation(const State& s);
+// Computes the evaluation for the chosen metals at the conditions of the environment (a solution's
+// temperature, pH and ionic strength); changes nothing. Runs under the caller's fault guard; after a
+// fault ok is false and the fault stays raised.
+ChelatorEvaluation ComputeChelatorEvaluation(const ConstantsTable& table, const Selection& selection,
+                                             const TSolution& environment);
 
-// Writes the table of an evaluation that succeeded, after clearing the output unless AddNextRun is
-// set, and stores its hydrogen-ion concentration in HydrogenConc.
-void WriteChelatorEvaluation(State& s, const ChelatorEvaluation& evaluation, OutputSink& output);
+// Writes the table of an evaluation that succeeded, after clearing the output unless placement is
+// Append, and stores its hydrogen-ion concentration in results.HydrogenConc.
+void WriteChelatorEvaluation(const ConstantsTable& table, const ChelatorEvaluation& evaluation,
+                             SolverResults& results, ReportPlacement placement, OutputSink& output);
 
-// Writes the table after clearing the output unless AddNextRun is set, and stores the hydrogen-ion
-// concentration in HydrogenConc. Runs under the caller's fault guard: a correction needs I > 0
-// unless the conditions are the stored ones (20 C, 0.1 N), and after a fault the output and
-// HydrogenConc stay as they were while the fault stays raised for the guard. The caller shows the
-// output window.
-void EvaluateChelators(State& s, OutputSink& output);
+// Computes the evaluation and writes it when it succeeded. Runs under the caller's fault guard: a
+// correction needs I > 0 unless the conditions are the stored ones (20 C, 0.1 N), and after a fault
+// the output and HydrogenConc stay as they were while the fault stays raised for the guard. The
+// caller shows the output window.
+void EvaluateChelators(const ConstantsTable& table, const Selection& selection, const TSolution& environment,
+                       SolverResults& results, ReportPlacement placement, OutputSink& output);
 
 }  // namespace dedodiz

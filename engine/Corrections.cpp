@@ -4,13 +4,12 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "FloatGuard.h"
+#include "Tolerances.h"
+
 namespace dedodiz {
 
 namespace {
-
-// Within these windows of the reference conditions a constant is used exactly as stored.
-constexpr double kTemperatureWindow = 0.01;  // [C]
-constexpr double kIonicWindow = 0.0001;      // [N]
 
 double CorrectOne(double stored, int z1, int z2, bool reverse, double dH, double T, double I) {
     if (stored == 0) return 0;  // an absent constant stays absent
@@ -25,9 +24,9 @@ double CorrectOne(double stored, int z1, int z2, bool reverse, double dH, double
 double DebyeHuckelTerm(double t, double I) {
     // Dielectric constant of water as a quadratic in t [C].
     const double epsilon = 87.7251 - 0.3974762 * t + 0.0008253 * t * t;
-    const double A = 1.8246e6 / std::exp(1.5 * std::log((273.16 + t) * epsilon));
+    const double A = checked::Divide(1.8246e6, checked::Exp(1.5 * checked::Log((273.16 + t) * epsilon)));
     // sqrt(I) through the logarithm: an ionic strength of 0 or below is a floating-point fault.
-    const double sqrtI = std::exp(0.5 * std::log(I));
+    const double sqrtI = checked::Exp(0.5 * checked::Log(I));
     const double term = (sqrtI / (sqrtI + 1) - 0.25 * I) * A;
     return term;
 }
@@ -38,12 +37,11 @@ double CorrectConstant(int z1, int z2, bool reverse, double dH, double T, double
     const int chargeProduct = 2 * z1 * z2;
     const double x = reverse ? logK0 - chargeProduct * delta : logK0 + chargeProduct * delta;
     // van 't Hoff with R ln 10 = 0.00457652 kcal/(mol K); the Kelvin offset is 273 here.
-    return x + dH * (1 / (T0 + 273) - 1 / (T + 273)) / 0.00457652;
+    return checked::Finite(x +
+                           dH * (checked::Divide(1, T0 + 273) - checked::Divide(1, T + 273)) / 0.00457652);
 }
 
-void CorrectAllConstants(State& s) {
-    const TSolution& in = s.Solution;
-    TSolution& work = s.WorkSolution;
+void CorrectAllConstants(const TSolution& in, TSolution& work) {
     const double T = work.Temperature;
     const double I = work.IonicEquiv;
 
@@ -75,9 +73,7 @@ void CorrectAllConstants(State& s) {
     }
 }
 
-void PrepareWork(State& s) {
-    const TSolution& in = s.Solution;
-    TSolution& work = s.WorkSolution;
+void PrepareWork(const TSolution& in, TSolution& work) {
     for (int i = 1; i <= kSlots; ++i) {
         work.ChelTotal[i] = in.ChelTotal[i];
         work.ChelFree[i] = in.ChelFree[i];
@@ -94,14 +90,14 @@ void PrepareWork(State& s) {
     work.Temperature = in.Temperature;
     work.PH = in.PH;
     work.IonicEquiv = in.IonicEquiv;
-    CorrectAllConstants(s);
+    CorrectAllConstants(in, work);
 }
 
-void StoreResults(State& s) {
-    s.Solution.ChelTotal = s.WorkSolution.ChelTotal;
-    s.Solution.ChelFree = s.WorkSolution.ChelFree;
-    s.Solution.MetalTotal = s.WorkSolution.MetalTotal;
-    s.Solution.MetalFree = s.WorkSolution.MetalFree;
+void StoreResults(const TSolution& work, TSolution& solution) {
+    solution.ChelTotal = work.ChelTotal;
+    solution.ChelFree = work.ChelFree;
+    solution.MetalTotal = work.MetalTotal;
+    solution.MetalFree = work.MetalFree;
 }
 
 }  // namespace dedodiz

@@ -4,13 +4,126 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+
+// The standard library's exact conversions of doubles to and from text are used where the library
+// has them; elsewhere (the C++ library of WebAssembly builds) the classic-locale streams give the same
+// correctly rounded texts. DEDODIZ_FORCE_FALLBACKS makes a native build use the streams, so that the
+// tests prove they agree.
+#if defined(__cpp_lib_to_chars) && !defined(DEDODIZ_FORCE_FALLBACKS)
+#define DEDODIZ_STD_CHARCONV 1
+#else
+#define DEDODIZ_STD_CHARCONV 0
+#endif
 
 namespace dedodiz {
 
-std::string FormatFixed(double x, int w, int d) {
+namespace {
+
+#if !DEDODIZ_STD_CHARCONV
+// A stream that writes and reads numbers as the "C" locale does, whatever the program's locale.
+template <typename Stream>
+Stream ClassicStream() {
+    Stream stream;
+    stream.imbue(std::locale::classic());
+    return stream;
+}
+#endif
+
+}  // namespace
+
+std::string FixedText(double x, int decimals) {
+#if DEDODIZ_STD_CHARCONV
     std::array<char, 400> buf{};
-    const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, d);
-    std::string text(buf.data(), result.ptr);
+    const auto result =
+        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, decimals);
+    return std::string(buf.data(), result.ptr);
+#else
+    auto stream = ClassicStream<std::ostringstream>();
+    stream << std::fixed << std::setprecision(decimals) << x;
+    return stream.str();
+#endif
+}
+
+std::string ScientificText(double x, int decimals) {
+#if DEDODIZ_STD_CHARCONV
+    std::array<char, 64> buf{};
+    const auto result =
+        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::scientific, decimals);
+    return std::string(buf.data(), result.ptr);
+#else
+    auto stream = ClassicStream<std::ostringstream>();
+    stream << std::scientific << std::setprecision(decimals) << x;
+    return stream.str();
+#endif
+}
+
+std::optional<double> ReadDouble(std::string_view text) {
+#if DEDODIZ_STD_CHARCONV
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc{} || result.ptr != text.data() + text.size()) return std::nullopt;
+    return value;
+#else
+    auto stream = ClassicStream<std::istringstream>();
+    stream.str(std::string(text));
+    double value = 0;
+    stream >> value;
+    // A magnitude beyond the double range fails the stream, as it does the exact reader; one so small
+    // that nothing of it is left is out of range for the exact reader too.
+    if (stream.fail() || !stream.eof()) return std::nullopt;
+    if (value == 0 &&
+        text.substr(0, text.find_first_of("eE")).find_first_of("123456789") != std::string_view::npos)
+        return std::nullopt;
+    return value;
+#endif
+}
+
+std::string ShortestText(double x) {
+#if DEDODIZ_STD_CHARCONV
+    std::array<char, 32> buf{};
+    const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), x);
+    return std::string(buf.data(), result.ptr);
+#else
+    if (!std::isfinite(x)) return x != x ? "nan" : (x < 0 ? "-inf" : "inf");
+    // The fewest significant digits that read back as x, then the shorter of the fixed and the
+    // scientific form of those digits (the fixed one on a tie), as the exact writer chooses.
+    std::string mantissa;
+    int exponent = 0;
+    for (int digits = 1; digits <= 17; ++digits) {
+        const std::string sci = ScientificText(std::abs(x), digits - 1);
+        const auto back = ReadDouble(sci);
+        if (digits < 17 && !(back && *back == std::abs(x))) continue;
+        const std::size_t e = sci.find('e');
+        for (const char c : sci.substr(0, e))
+            if (c != '.') mantissa += c;
+        exponent = std::atoi(sci.c_str() + e + 1);
+        break;
+    }
+    while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+    const std::string sign = std::signbit(x) ? "-" : "";
+    std::string sci = mantissa.substr(0, 1);
+    if (mantissa.size() > 1) sci += "." + mantissa.substr(1);
+    const std::string expDigits = std::to_string(std::abs(exponent));
+    sci += std::string(exponent < 0 ? "e-" : "e+") + (expDigits.size() < 2 ? "0" : "") + expDigits;
+    std::string fixed;
+    const int count = static_cast<int>(mantissa.size());
+    if (exponent >= 0) {
+        fixed = exponent + 1 >= count
+                    ? mantissa + std::string(static_cast<std::size_t>(exponent + 1 - count), '0')
+                    : mantissa.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
+                          mantissa.substr(static_cast<std::size_t>(exponent + 1));
+    } else {
+        fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
+    }
+    return sign + (fixed.size() <= sci.size() ? fixed : sci);
+#endif
+}
+
+std::string FormatFixed(double x, int w, int d) {
+    std::string text = FixedText(x, d);
     if (static_cast<int>(text.size()) < w) text.insert(0, static_cast<std::size_t>(w) - text.size(), ' ');
     return text;
 }
@@ -24,10 +137,8 @@ struct SciParts {
 };
 
 SciParts SplitSci(double x) {
-    std::array<char, 64> buf{};
-    const auto result =
-        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::scientific, 2);
-    std::string_view text(buf.data(), static_cast<std::size_t>(result.ptr - buf.data()));
+    const std::string sci = ScientificText(x, 2);
+    std::string_view text(sci);
     SciParts parts{false, {}, 0};
     if (!text.empty() && text.front() == '-') {
         parts.negative = true;
@@ -82,14 +193,11 @@ std::optional<double> ParseReal(std::string_view text) {
     }
     if (pos != text.size()) return std::nullopt;
 
-    // from_chars takes neither a leading '+' nor a bare trailing point, so hand it a tidy copy.
+    // The reader takes no leading '+', so hand it a tidy copy. A magnitude beyond the double range is no
+    // usable number either.
     std::string number(text.substr(start));
     if (!number.empty() && number.front() == '+') number.erase(0, 1);
-    double value = 0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    // A magnitude beyond the double range is no usable number either.
-    if (result.ec != std::errc{}) return std::nullopt;
-    return value;
+    return ReadDouble(number);
 }
 
 std::string_view CutTo(std::string_view text, std::size_t n) {

@@ -9,6 +9,15 @@
 
 namespace dedodiz {
 
+// The exact conversions every number text is made of, correctly rounded and in the "C" locale on every
+// platform: x with the given decimals in fixed or scientific notation ("1.55e-07"), the shortest text
+// that reads back as x, and a decimal text (no leading '+', no blanks) read as a double, nullopt when it
+// is not a number or lies beyond the double range.
+std::string FixedText(double x, int decimals);
+std::string ScientificText(double x, int decimals);
+std::string ShortestText(double x);
+std::optional<double> ReadDouble(std::string_view text);
+
 // x rounded to d decimals, right-aligned with leading blanks in w characters; a number needing
 // more than w characters gives a longer text.
 std::string FormatFixed(double x, int w, int d);

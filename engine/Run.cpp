@@ -8,6 +8,7 @@
 #include "FloatGuard.h"
 #include "Format.h"
 #include "Solver.h"
+#include "Tolerances.h"
 
 namespace dedodiz {
 
@@ -71,55 +72,63 @@ bool ValuesMissing(const TSolution& sol, ChelatorValue chelatorValue, PairValue 
     return missing;
 }
 
-std::vector<std::string> BuildReport(State& s) {
-    TSolution& w = s.WorkSolution;
-    std::vector<std::string> lines;
-    const std::string separator(kLineWidth, '-');
-    const auto add = [&](const TableLine& line) { lines.push_back(line.Text()); };
+std::string ConditionsLine(const TSolution& w, const SolverResults& s) {
+    return TableLine()
+        .Put(2, "pH " + FormatFixed(w.PH, 5, 2))
+        .Put(13, "Temp. " + FormatFixed(w.Temperature, 5, 1) + " C")
+        .Put(30, "(Ionic) " + FormatFixed(w.IonicEquiv, 5, 3) + " N")
+        .Put(48, "CM-I " + FormatFixed(s.SolutionIonic, 5, 3) + " N")
+        .Put(63, "CM-E " + FormatFixed(s.SolutionCharge, 5, 3) + " N")
+        .Text();
+}
 
-    add(TableLine()
-            .Put(2, "pH " + FormatFixed(w.PH, 5, 2))
-            .Put(13, "Temp. " + FormatFixed(w.Temperature, 5, 1) + " C")
-            .Put(30, "(Ionic) " + FormatFixed(w.IonicEquiv, 5, 3) + " N")
-            .Put(48, "CM-I " + FormatFixed(s.SolutionIonic, 5, 3) + " N")
-            .Put(63, "CM-E " + FormatFixed(s.SolutionCharge, 5, 3) + " N"));
-    lines.push_back(s.Converged ? separator
-                                : ">>>>>>>>>>> CONVERGENCE NOT REACHED VALUES NOT VALID! <<<<<<<<<<<");
+// The rows of one slot kind: a label, then an entry in the column of every present slot.
+class SlotRows {
+  public:
+    SlotRows(const TSolution& w, std::vector<std::string>& lines) : w_(w), lines_(lines) {}
 
-    // Values too small to print are zero, here and in Solution after the run.
-    for (int k = 1; k <= kSlots; ++k) {
-        for (double* v : {&w.ChelTotal[k], &w.ChelFree[k], &w.MetalTotal[k], &w.MetalFree[k]})
-            if (*v < 1e-99) *v = 0;
-    }
-
-    const auto chelatorRow = [&](std::string_view label, auto entry) {
+    template <typename Entry>
+    void Chelators(std::string_view label, Entry entry) const {
         TableLine line;
         line.Put(2, label);
         for (int i = 1; i <= kSlots; ++i)
-            if (ChelatorPresent(w, i)) line.Slot(i, entry(i));
-        add(line);
-    };
-    const auto metalRow = [&](std::string_view label, auto entry) {
+            if (ChelatorPresent(w_, i)) line.Slot(i, entry(i));
+        lines_.push_back(line.Text());
+    }
+    template <typename Entry>
+    void Metals(std::string_view label, Entry entry) const {
         TableLine line;
         line.Put(2, label);
         for (int j = 1; j <= kSlots; ++j)
-            if (MetalPresent(w, j)) line.Slot(j, entry(j));
-        add(line);
-    };
-    const auto chelatorName = [&](int i) { return w.ChelName[i].str(); };
-    const auto metalName = [&](int j) { return w.MetalName[j].str(); };
+            if (MetalPresent(w_, j)) line.Slot(j, entry(j));
+        lines_.push_back(line.Text());
+    }
+    [[nodiscard]] std::string ChelatorName(int i) const { return w_.ChelName[i].str(); }
+    [[nodiscard]] std::string MetalName(int j) const { return w_.MetalName[j].str(); }
 
-    chelatorRow("Chelator", chelatorName);
-    chelatorRow("Total", [&](int i) { return Conc(w.ChelTotal[i]); });
-    chelatorRow("Free", [&](int i) { return Conc(w.ChelFree[i]); });
-    lines.push_back(separator);
-    metalRow("Metal", metalName);
-    metalRow("Total", [&](int j) { return Conc(w.MetalTotal[j]); });
-    metalRow("Free", [&](int j) { return Conc(w.MetalFree[j]); });
-    lines.push_back(separator);
+  private:
+    const TSolution& w_;
+    std::vector<std::string>& lines_;
+};
 
+void AddConcentrations(const TSolution& w, const SlotRows& rows, std::vector<std::string>& lines) {
+    const std::string separator(kLineWidth, '-');
+    const auto chelatorName = [&](int i) { return rows.ChelatorName(i); };
+    const auto metalName = [&](int j) { return rows.MetalName(j); };
+    rows.Chelators("Chelator", chelatorName);
+    rows.Chelators("Total", [&](int i) { return Conc(w.ChelTotal[i]); });
+    rows.Chelators("Free", [&](int i) { return Conc(w.ChelFree[i]); });
+    lines.push_back(separator);
+    rows.Metals("Metal", metalName);
+    rows.Metals("Total", [&](int j) { return Conc(w.MetalTotal[j]); });
+    rows.Metals("Free", [&](int j) { return Conc(w.MetalFree[j]); });
+    lines.push_back(separator);
+}
+
+void AddComplexes(const TSolution& w, const SolverResults& s, const SlotRows& rows,
+                  std::vector<std::string>& lines) {
     lines.emplace_back("CHELATOR METAL COMPLEXES:");
-    chelatorRow("", chelatorName);
+    rows.Chelators("", [&](int i) { return rows.ChelatorName(i); });
     for (int m = 1; m <= kSlots; ++m) {
         if (!MetalPresent(w, m)) continue;
         TableLine mhl;
@@ -131,23 +140,26 @@ std::vector<std::string> BuildReport(State& s) {
             mhl.Slot(c, Conc(s.MHLConc[c][m]));
             ml.Slot(c, Conc(s.MLConc[c][m]));
         }
-        add(mhl);
-        add(ml);
+        lines.push_back(mhl.Text());
+        lines.push_back(ml.Text());
     }
-    lines.push_back(separator);
+    lines.emplace_back(kLineWidth, '-');
+}
 
+void AddConstants(const TSolution& w, const SolverResults& s, const SlotRows& rows,
+                  std::vector<std::string>& lines) {
     lines.emplace_back("Final Mixed Constants adjusted for temp,(ionic)");
-    chelatorRow("Chelator", chelatorName);
+    rows.Chelators("Chelator", [&](int i) { return rows.ChelatorName(i); });
     for (int n = 1; n <= 4; ++n) {
         TableLine line;
         line.Put(2, "   H" + std::to_string(n));
         for (int c = 1; c <= kSlots; ++c)
             if (ChelatorPresent(w, c) && w.LogKH[c][n] != 0) line.Slot(c, FormatFixed(w.LogKH[c][n], 6, 2));
-        add(line);
+        lines.push_back(line.Text());
     }
 
     lines.emplace_back("Association Constants and Kd's adjusted for pH,temp,(ionic)");
-    metalRow("Metal", metalName);
+    rows.Metals("Metal", [&](int j) { return rows.MetalName(j); });
     for (int c = 1; c <= kSlots; ++c) {
         if (!ChelatorPresent(w, c)) continue;
         TableLine ml, mhl, kd, word;
@@ -164,30 +176,44 @@ std::vector<std::string> BuildReport(State& s) {
                 word.Slot(m, RangeWord(s.KdCombined[c][m], w.MetalFree[m]));
             }
         }
-        add(ml);
-        add(mhl);
-        add(kd);
-        add(word);
+        for (const TableLine* line : {&ml, &mhl, &kd, &word}) lines.push_back(line->Text());
     }
+}
 
+}  // namespace
+
+void ZeroUnprintableConcentrations(TSolution& w) {
+    for (int k = 1; k <= kSlots; ++k) {
+        for (double* v : {&w.ChelTotal[k], &w.ChelFree[k], &w.MetalTotal[k], &w.MetalFree[k]})
+            if (*v < 1e-99) *v = 0;
+    }
+}
+
+std::vector<std::string> SinglePointReport(const TSolution& w, const SolverResults& s,
+                                           std::string_view constantsFileName) {
+    std::vector<std::string> lines;
+    lines.push_back(ConditionsLine(w, s));
+    lines.push_back(s.Converged ? std::string(kLineWidth, '-')
+                                : ">>>>>>>>>>> CONVERGENCE NOT REACHED VALUES NOT VALID! <<<<<<<<<<<");
+    const SlotRows rows(w, lines);
+    AddConcentrations(w, rows, lines);
+    AddComplexes(w, s, rows, lines);
+    AddConstants(w, s, rows, lines);
     lines.emplace_back("Free metal concentration must be in \"GOOD\" range for buffering to occur.");
     lines.emplace_back("Range is Kd/sqrt(10) to Kd*sqrt(10)");
     lines.emplace_back("");
     lines.emplace_back(
-        CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using " + s.ConstantsFileName.str(), 80));
+        CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using " + std::string(constantsFileName), 80));
     lines.emplace_back("Help > Contents explains this report; quote it whole when you report a problem.");
     return lines;
 }
-
-}  // namespace
 
 std::string_view BufferingRangeWord(double kd, double free) {
     return RangeWord(kd, free);
 }
 
-bool CheckRunInputs(const State& s, MessageSink& messages) {
-    const TSolution& sol = s.Solution;
-    if (s.CalcType == 2) {
+bool CheckRunInputs(const TSolution& sol, CalculationType type, MessageSink& messages) {
+    if (type == CalculationType::Chelator) {
         for (int j = 1; j <= kSlots; ++j) {
             if (sol.MetalTotal[j] < sol.MetalFree[j]) {
                 messages.Message("Total metal cannot be < free metal", "ERROR");
@@ -200,7 +226,7 @@ bool CheckRunInputs(const State& s, MessageSink& messages) {
         messages.Message("RESULTS NOT VALID, CONSTANTS MISSING", "ERROR");
         return false;
     }
-    if (std::abs(sol.Temperature - kReferenceTemperature) > 0.01 &&
+    if (std::abs(sol.Temperature - kReferenceTemperature) > kTemperatureWindow &&
         ValuesMissing(
             sol, [&](int i) { return sol.DeltaHH[i][1]; },
             [&](int i, int j) { return sol.DeltaHM[i][j][1]; })) {
@@ -211,8 +237,7 @@ bool CheckRunInputs(const State& s, MessageSink& messages) {
     return true;
 }
 
-bool BufferingInRange(const State& s) {
-    const TSolution& w = s.WorkSolution;
+bool BufferingInRange(const TSolution& w, const SolverResults& s) {
     for (int j = 1; j <= kSlots; ++j) {
         if (s.KdCombined[1][j] == 0) continue;
         bool buffered = false;
@@ -225,39 +250,50 @@ bool BufferingInRange(const State& s) {
     return true;
 }
 
-void WriteSinglePointReport(State& s, OutputSink& output) {
-    for (const std::string& line : BuildReport(s)) output.AddOutputLine(line);
-}
+RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName, ReportPlacement placement,
+                          OutputSink& output, MessageSink& shown) {
+    MessageLog messages(shown);
+    RunOutcome outcome;
+    const auto finish = [&](RunStatus status) {
+        outcome.status = status;
+        outcome.messages = messages.Messages();
+        return outcome;
+    };
+    if (!CheckRunInputs(calc.Solution, calc.CalcType, messages)) return finish(RunStatus::Refused);
 
-void RunSinglePoint(State& s, OutputSink& output, MessageSink& messages) {
-    if (!CheckRunInputs(s, messages)) return;
-
-    std::vector<std::string> report;
+    TSolution& work = calc.WorkSolution;
+    const SolverResults& results = calc.Results;
     bool inRange = true;
     const bool solved = RunGuarded(messages, [&] {
-        PrepareWork(s);
-        SolveEquilibrium(s);
-        inRange = BufferingInRange(s);
-        report = BuildReport(s);
+        PrepareWork(calc.Solution, work);
+        SolveEquilibrium(calc.CalcType, work, calc.Results);
+        inRange = BufferingInRange(work, results);
+        ZeroUnprintableConcentrations(work);
+        outcome.report = SinglePointReport(work, results, constantsFileName);
     });
-    if (!solved) return;
+    if (!solved) {
+        outcome.report.clear();
+        return finish(RunStatus::Fault);
+    }
+    outcome.converged = results.Converged;
 
-    if (s.SolutionCharge > s.Solution.IonicEquiv)
+    if (results.SolutionCharge > calc.Solution.IonicEquiv)
         messages.Message("Calculated (ionic) contribution is greater than total (ionic)",
                          "RAISE IONIC STRENGTH");
     if (!inRange)
         messages.Message("BUFFERING OUT OF RANGE\rIt will be very hard to be accurate", "INFORMATION");
-    if (!s.Converged)
+    if (!results.Converged)
         messages.Message(
             "CONVERGENCE NOT REACHED\rRun GRAPH and approximate result\rby averaging over incongruity",
             "DIFFICULTY");
-    if (s.Solution.PH < 4.0 || s.Solution.PH > 10.0)
+    if (calc.Solution.PH < 4.0 || calc.Solution.PH > 10.0)
         messages.Message("pH out of range, results probably not valid", "WARNING");
 
-    if (!s.AddNextRun) output.ClearOutput();
-    for (const std::string& line : report) output.AddOutputLine(line);
-    StoreResults(s);
+    BeginReport(output, placement);
+    for (const std::string& line : outcome.report) output.AddOutputLine(line);
+    StoreResults(work, calc.Solution);
     output.ShowOutput();
+    return finish(RunStatus::Ran);
 }
 
 }  // namespace dedodiz

@@ -1,31 +1,58 @@
 #pragma once
 // The single-point run: check the inputs, correct the constants, solve, warn about doubtful
-// results, write the report, and copy the computed concentrations back into Solution.
+// results, write the report, and copy the computed concentrations back into the solution.
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "Sinks.h"
 #include "State.h"
 
 namespace dedodiz {
 
-// The whole run. A run stopped by the input checks or by a floating-point fault changes nothing but
-// the working copy; no report is written and Solution keeps its concentrations.
-void RunSinglePoint(State& s, OutputSink& output, MessageSink& messages);
+// How a run ended.
+enum class RunStatus {
+    Ran,      // the report was written (warnings included) and the results stored
+    Refused,  // the input checks stopped it with an "ERROR" message; nothing changed
+    Fault,    // a floating-point fault stopped it with an "ERROR" message; only the working copy changed
+};
+
+// What a run did, for its caller to act on.
+struct RunOutcome {
+    RunStatus status = RunStatus::Refused;
+    bool converged = false;           // the solver's flag (only meaningful when the run ran)
+    ShownMessages messages;           // every message the run showed, in order
+    std::vector<std::string> report;  // the report lines it wrote (empty unless it ran)
+    [[nodiscard]] bool Ran() const { return status == RunStatus::Ran; }
+};
+
+// The whole run of the calculation, whose report names the constants file constantsFileName. The
+// messages go to messages as they arise, the report to output (after clearing it unless placement
+// is Append), then the output is shown. A run stopped by the input checks or by a floating-point
+// fault changes nothing but the working copy; no report is written and the solution keeps its
+// concentrations.
+RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName, ReportPlacement placement,
+                          OutputSink& output, MessageSink& messages);
 
 // True when the run may proceed; otherwise one "ERROR" message has been shown.
-bool CheckRunInputs(const State& s, MessageSink& messages);
+bool CheckRunInputs(const TSolution& solution, CalculationType type, MessageSink& messages);
 
 // False when some metal with a Kd against chelator slot 1 is buffered by no chelator
 // (free metal outside Kd/sqrt(10) .. Kd*sqrt(10) of every pair).
-bool BufferingInRange(const State& s);
+bool BufferingInRange(const TSolution& work, const SolverResults& results);
 
 // Where a free metal concentration F [mol/L] lies against the buffering range of a pair with
 // apparent Kd [mol/L], as the report's "buffer?" row words it: ">>RANGE", "> RANGE", "  GOOD",
 // "< RANGE" or "<<RANGE".
 std::string_view BufferingRangeWord(double kd, double free);
 
-// The fixed-layout report of the last solve, appended line by line.
-void WriteSinglePointReport(State& s, OutputSink& output);
+// Sets the concentrations of work below 1e-99 [mol/L] to 0: too small to print, they are zero in the
+// report and in the solution after the run.
+void ZeroUnprintableConcentrations(TSolution& work);
+
+// The fixed-layout report of a solved working copy.
+std::vector<std::string> SinglePointReport(const TSolution& work, const SolverResults& results,
+                                           std::string_view constantsFileName);
 
 }  // namespace dedodiz

@@ -12,6 +12,22 @@
 
 namespace dedodiz {
 
+// What a file operation came to. The numbers of the first three are those that a constants file
+// operation has always reported (0 success, 2 load failed, 3 save failed).
+enum class FileStatus : std::int16_t {
+    Success = 0,
+    LoadFailed = 2,
+    SaveFailed = 3,
+    NotConstantsName = 4,  // a name of neither constants kind: nothing was read or written
+};
+
+// A file operation's status and, when it failed, why (the system's text where there is one).
+struct FileResult {
+    FileStatus status = FileStatus::Success;
+    std::string reason;
+    [[nodiscard]] bool ok() const { return status == FileStatus::Success; }
+};
+
 // Where a write failed, for callers whose rules tell a file that cannot be created apart from a disk
 // that fails while writing.
 enum class WriteFailure {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "FloatGuard.h"
+
 namespace dedodiz {
 
 namespace {
@@ -12,13 +14,13 @@ using SlotFlags = OneBased<bool, 6>;
 
 // 10^logK for a stored log10 constant; 0 means the constant is absent, never 10^0.
 double Power10(double logK) {
-    return logK != 0 ? std::pow(10.0, logK) : 0.0;
+    return logK != 0 ? checked::Pow10(logK) : 0.0;
 }
 
-void ComputeProtonTerms(State& s) {
-    const TSolution& w = s.WorkSolution;
+void ComputeProtonTerms(const TSolution& w, SolverResults& s) {
     s.HydrogenConc = HydrogenFromPH(w.PH, w.Temperature, w.IonicEquiv);
     const double h = s.HydrogenConc;
+    using checked::Divide;
 
     for (int i = 1; i <= kSlots; ++i) {
         auto& K = s.SpeciesK[i];
@@ -32,19 +34,21 @@ void ComputeProtonTerms(State& s) {
         const double K1 = K[1], K2 = K[2], K3 = K[3], K4 = K[4];
         const double h2 = h * h, h3 = h2 * h, h4 = h3 * h;
         auto& F = s.ProtFraction[i];
+        // A protonation step of a huge constant, or an [H+] that underflows, makes a divisor zero.
         F[0] = 1 / (1 + K1 * h + K1 * K2 * h2 + K1 * K2 * K3 * h3 + K1 * K2 * K3 * K4 * h4);
-        F[1] = logH[1] != 0 ? 1 / (1 / (K1 * h) + 1 + K2 * h + K2 * K3 * h2 + K2 * K3 * K4 * h3) : 0;
+        F[1] = logH[1] != 0 ? 1 / (Divide(1, K1 * h) + 1 + K2 * h + K2 * K3 * h2 + K2 * K3 * K4 * h3) : 0;
         F[2] = logH[1] != 0 && logH[2] != 0
-                   ? 1 / (1 / (K1 * K2 * h2) + 1 / (K2 * h) + 1 + K3 * h + K3 * K4 * h2)
+                   ? 1 / (Divide(1, K1 * K2 * h2) + Divide(1, K2 * h) + 1 + K3 * h + K3 * K4 * h2)
                    : 0;
         F[3] = logH[1] != 0 && logH[2] != 0 && logH[3] != 0
-                   ? 1 / (1 / (K1 * K2 * K3 * h3) + 1 / (K2 * K3 * h2) + 1 / (K3 * h) + 1 + K4 * h)
+                   ? 1 / (Divide(1, K1 * K2 * K3 * h3) + Divide(1, K2 * K3 * h2) + Divide(1, K3 * h) + 1 +
+                          K4 * h)
                    : 0;
         F[4] = logH[1] != 0 && logH[2] != 0 && logH[3] != 0 && logH[4] != 0
-                   ? 1 / (1 / (K1 * K2 * K3 * K4 * h4) + 1 / (K2 * K3 * K4 * h3) + 1 / (K3 * K4 * h2) +
-                          1 / (K4 * h) + 1)
+                   ? 1 / (Divide(1, K1 * K2 * K3 * K4 * h4) + Divide(1, K2 * K3 * K4 * h3) +
+                          Divide(1, K3 * K4 * h2) + Divide(1, K4 * h) + 1)
                    : 0;
-        s.HLInvFraction[i] = K1 != 0 ? 1 / (K1 * h) + 1 + K2 * h + K2 * K3 * h2 + K2 * K3 * K4 * h3 : 0;
+        s.HLInvFraction[i] = K1 != 0 ? Divide(1, K1 * h) + 1 + K2 * h + K2 * K3 * h2 + K2 * K3 * K4 * h3 : 0;
 
         // Cumulative protonation terms, and MHL expressed against the free ligand L.
         K[1] = K1 * h;
@@ -52,47 +56,44 @@ void ComputeProtonTerms(State& s) {
         K[3] = K1 * K2 * K3 * h3;
         K[4] = K1 * K2 * K3 * K4 * h4;
         for (int j = 1; j <= kSlots; ++j) K[10 + j] *= K[1];
-        for (int j = 1; j <= kSlots; ++j) s.MetalAffinity[j][i] = K[4 + j] + K[10 + j];
-        s.ProtonPoly[i] = 1 + K[1] + K[2] + K[3] + K[4];
+        for (int j = 1; j <= kSlots; ++j) s.MetalAffinity[j][i] = checked::Finite(K[4 + j] + K[10 + j]);
+        s.ProtonPoly[i] = checked::Finite(1 + K[1] + K[2] + K[3] + K[4]);
+        checked::Finite(s.HLInvFraction[i]);
     }
 }
 
 // Sum over metals of MetalAffinity * MetalFree / ProtonPoly for chelator i.
-double MetalBoundRatio(const State& s, int i) {
+double MetalBoundRatio(const TSolution& w, const SolverResults& s, int i) {
     double sum = 0;
-    for (int j = 1; j <= kSlots; ++j)
-        sum += s.MetalAffinity[j][i] * s.WorkSolution.MetalFree[j] / s.ProtonPoly[i];
+    for (int j = 1; j <= kSlots; ++j) sum += s.MetalAffinity[j][i] * w.MetalFree[j] / s.ProtonPoly[i];
     return sum;
 }
 
-void ComputeBindingDenominators(State& s) {
+void ComputeBindingDenominators(const TSolution& w, SolverResults& s) {
     for (int i = 1; i <= kSlots; ++i) {
         double sum = s.ProtonPoly[i];
-        for (int j = 1; j <= kSlots; ++j) sum += s.MetalAffinity[j][i] * s.WorkSolution.MetalFree[j];
-        s.BindingDenom[i] = sum;
+        for (int j = 1; j <= kSlots; ++j) sum += s.MetalAffinity[j][i] * w.MetalFree[j];
+        s.BindingDenom[i] = checked::Finite(sum);
     }
 }
 
 // Metal j bound to all chelators plus free, from the free metal and the binding denominators.
-double TotalFromFree(const State& s, int j) {
-    const TSolution& w = s.WorkSolution;
+double TotalFromFree(const TSolution& w, const SolverResults& s, int j) {
     double total = w.MetalFree[j];
     for (int i = 1; i <= kSlots; ++i)
         total += s.MetalAffinity[j][i] * w.MetalFree[j] * w.ChelTotal[i] / s.BindingDenom[i];
     return total;
 }
 
-void SolveForTotalMetal(State& s) {
-    TSolution& w = s.WorkSolution;
-    ComputeBindingDenominators(s);
+void SolveForTotalMetal(TSolution& w, SolverResults& s) {
+    ComputeBindingDenominators(w, s);
     for (int i = 1; i <= kSlots; ++i)
-        w.ChelFree[i] = w.ChelTotal[i] != 0 ? w.ChelTotal[i] / (1 + MetalBoundRatio(s, i)) : 0;
-    for (int j = 1; j <= kSlots; ++j) w.MetalTotal[j] = TotalFromFree(s, j);
+        w.ChelFree[i] = w.ChelTotal[i] != 0 ? w.ChelTotal[i] / (1 + MetalBoundRatio(w, s, i)) : 0;
+    for (int j = 1; j <= kSlots; ++j) w.MetalTotal[j] = checked::Finite(TotalFromFree(w, s, j));
 }
 
 // Alternating successive substitution; a variable that has settled is frozen for good.
-bool SolveForFreeMetal(State& s) {
-    TSolution& w = s.WorkSolution;
+bool SolveForFreeMetal(TSolution& w, SolverResults& s) {
     SlotFlags chelatorDone;
     SlotFlags metalDone;
     for (int k = 1; k <= kSlots; ++k) {
@@ -106,8 +107,8 @@ bool SolveForFreeMetal(State& s) {
         for (int i = 1; i <= kSlots; ++i) {
             if (chelatorDone[i]) continue;
             const double old = w.ChelFree[i];
-            const double next = w.ChelTotal[i] / (1 + MetalBoundRatio(s, i));
-            if (0.0005 * old > std::abs(next - old)) chelatorDone[i] = true;
+            const double next = w.ChelTotal[i] / (1 + MetalBoundRatio(w, s, i));
+            if (kChelatorFreeSettle * old > std::abs(next - old)) chelatorDone[i] = true;
             w.ChelFree[i] = next;
         }
         for (int j = 1; j <= kSlots; ++j) {
@@ -118,7 +119,7 @@ bool SolveForFreeMetal(State& s) {
             const double next = w.MetalTotal[j] / (1 + sum);
             // The relative change is held against a hundredth of the old free concentration itself
             // [mol/L], not against 0.01: micromolar free metal must settle to about 1e-8 relative.
-            if (0.01 * old > std::abs(next - old) / old) metalDone[j] = true;
+            if (kMetalFreeSettle * old > checked::Divide(std::abs(next - old), old)) metalDone[j] = true;
             w.MetalFree[j] = next;
         }
         const bool allDone =
@@ -129,23 +130,21 @@ bool SolveForFreeMetal(State& s) {
     return false;
 }
 
-// Every metal total rebuilt from the free values agrees within 1 %.
-bool CheckMassBalance(State& s) {
-    const TSolution& w = s.WorkSolution;
-    ComputeBindingDenominators(s);
+// Every metal total rebuilt from the free values agrees within the tolerance.
+bool CheckMassBalance(const TSolution& w, SolverResults& s) {
+    ComputeBindingDenominators(w, s);
     bool ok = true;
     for (int j = 1; j <= kSlots; ++j) {
-        const double total = TotalFromFree(s, j);
+        const double total = TotalFromFree(w, s, j);
         const double error = w.MetalTotal[j] > 0 ? std::abs(total - w.MetalTotal[j]) / w.MetalTotal[j] : 0;
-        if (error > 0.01) ok = false;
+        if (error > kMassBalanceTolerance) ok = false;
     }
     return ok;
 }
 
 // Total chelator amounts that hold metal slot 1 at its wanted free concentration.
-bool SolveForChelator(State& s) {
-    TSolution& w = s.WorkSolution;
-    ComputeBindingDenominators(s);
+bool SolveForChelator(TSolution& w, SolverResults& s) {
+    ComputeBindingDenominators(w, s);
     double sumTotal = 0;
     double sumFree = 0;
     for (int j = 1; j <= kSlots; ++j) {
@@ -171,15 +170,16 @@ bool SolveForChelator(State& s) {
             double others = 1;
             for (int i = 1; i <= kSlots; ++i)
                 if (i != k) others += s.MetalAffinity[1][i] * w.ChelFree[i] / s.ProtonPoly[i];
-            w.ChelFree[k] =
-                (s.ProtonPoly[k] / s.MetalAffinity[1][k]) * (w.MetalTotal[1] / w.MetalFree[1] - others);
+            // A chelator that does not bind metal 1, or a wanted free metal of 0, makes a divisor zero.
+            w.ChelFree[k] = checked::Divide(s.ProtonPoly[k], s.MetalAffinity[1][k]) *
+                            (checked::Divide(w.MetalTotal[1], w.MetalFree[1]) - others);
         }
         for (int i = 1; i <= kSlots; ++i) {
             if (chelatorDone[i]) continue;
             const double old = w.ChelTotal[i];
-            double next = (1 + MetalBoundRatio(s, i)) * w.ChelFree[i];
+            double next = (1 + MetalBoundRatio(w, s, i)) * w.ChelFree[i];
             if (next < 0) next = 0;
-            if (0.01 * old > std::abs(next - old)) chelatorDone[i] = true;
+            if (kChelatorTotalSettle * old > std::abs(next - old)) chelatorDone[i] = true;
             w.ChelTotal[i] = next;
         }
         if (std::all_of(chelatorDone.begin(), chelatorDone.end(), [](bool b) { return b; })) return true;
@@ -187,8 +187,7 @@ bool SolveForChelator(State& s) {
     return false;
 }
 
-void ComputeConditionalConstants(State& s) {
-    const TSolution& w = s.WorkSolution;
+void ComputeConditionalConstants(const TSolution& w, SolverResults& s) {
     for (int i = 1; i <= kSlots; ++i) {
         s.LogKcML[i].fill(0);
         s.LogKcMHL[i].fill(0);
@@ -200,18 +199,17 @@ void ComputeConditionalConstants(State& s) {
             if (!(w.MetalTotal[j] > 0)) continue;
             const double logML = w.LogKM[i][j][1];
             const double logMHL = w.LogKM[i][j][2];
-            const double kcML = logML != 0 ? std::pow(10.0, logML) / s.ProtonPoly[i] : 0;
+            const double kcML = logML != 0 ? checked::Pow10(logML) / s.ProtonPoly[i] : 0;
             const double kcMHL =
-                s.HLInvFraction[i] != 0 && logMHL != 0 ? std::pow(10.0, logMHL) / s.HLInvFraction[i] : 0;
+                s.HLInvFraction[i] != 0 && logMHL != 0 ? checked::Pow10(logMHL) / s.HLInvFraction[i] : 0;
             if (kcML + kcMHL != 0) s.KdCombined[i][j] = 1 / (kcML + kcMHL);
-            if (kcML != 0) s.LogKcML[i][j] = std::log10(kcML);
-            if (kcMHL != 0 && logMHL != 0) s.LogKcMHL[i][j] = std::log10(kcMHL);
+            if (kcML != 0) s.LogKcML[i][j] = checked::Log10(kcML);
+            if (kcMHL != 0 && logMHL != 0) s.LogKcMHL[i][j] = checked::Log10(kcMHL);
         }
     }
 }
 
-void ComputeComplexes(State& s) {
-    const TSolution& w = s.WorkSolution;
+void ComputeComplexes(const TSolution& w, SolverResults& s) {
     for (int i = 1; i <= kSlots; ++i) {
         s.MLConc[i].fill(0);
         s.MHLConc[i].fill(0);
@@ -234,8 +232,7 @@ struct LigandCharges {
 
 // Sum over all species of c * weight(z); the ionic strength weighs z(z+1), the equivalents 2z.
 template <typename Weight>
-double SumOverSpecies(const State& s, Weight weight) {
-    const TSolution& w = s.WorkSolution;
+double SumOverSpecies(const TSolution& w, const SolverResults& s, Weight weight) {
     double sum = 0;
     for (int i = 1; i <= kSlots; ++i) {
         const LigandCharges q(w.ChelCharge[i]);
@@ -250,52 +247,58 @@ double SumOverSpecies(const State& s, Weight weight) {
             sum += weight(a) * s.MLConc[i][j] + weight(b) * s.MHLConc[i][j];
         }
     }
-    return sum;
+    return checked::Finite(sum);
 }
 
 }  // namespace
 
 double HydrogenActivityFactor(double T, double I) {
-    const double a = 0.522932 * std::exp(0.0327016 * T) + 4.015942;
-    const double gamma = 0.145045 * std::exp(-a * I) + 0.063546 * std::exp(-43.97704 * I) + 0.695634;
+    const double a = 0.522932 * checked::Exp(0.0327016 * T) + 4.015942;
+    const double gamma = 0.145045 * checked::Exp(-a * I) + 0.063546 * checked::Exp(-43.97704 * I) + 0.695634;
     return gamma;
 }
 
 double HydrogenFromPH(double pH, double T, double I) {
-    return std::exp(-pH * std::numbers::ln10) / HydrogenActivityFactor(T, I);
+    return checked::Exp(-pH * std::numbers::ln10) / HydrogenActivityFactor(T, I);
 }
 
-double ComputeSolutionIonic(const State& s) {
-    const double sum = SumOverSpecies(s, [](int z) { return static_cast<double>(z * (z + 1)); });
+double ComputeSolutionIonic(const TSolution& work, const SolverResults& results) {
+    const double sum = SumOverSpecies(work, results, [](int z) { return static_cast<double>(z * (z + 1)); });
     return sum < 0 ? 0 : sum / 2;
 }
 
-double ComputeSolutionCharge(const State& s) {
-    const double sum = SumOverSpecies(s, [](int z) { return static_cast<double>(2 * z); });
+double ComputeSolutionCharge(const TSolution& work, const SolverResults& results) {
+    const double sum = SumOverSpecies(work, results, [](int z) { return static_cast<double>(2 * z); });
     return sum < 0 ? 0 : sum / 2;
 }
 
-void SolveEquilibrium(State& s) {
-    s.Converged = true;
-    ComputeProtonTerms(s);
-    switch (s.CalcType) {
-        case 0:
-            SolveForTotalMetal(s);
+void FinishSolve(const TSolution& work, SolverResults& results) {
+    ComputeBindingDenominators(work, results);
+    ComputeConditionalConstants(work, results);
+    ComputeComplexes(work, results);
+    results.SolutionIonic = ComputeSolutionIonic(work, results);
+    results.SolutionCharge = ComputeSolutionCharge(work, results);
+}
+
+void SolveEquilibrium(CalculationType type, TSolution& work, SolverResults& results) {
+    results.Converged = true;
+    ComputeProtonTerms(work, results);
+    switch (type) {
+        case CalculationType::Total:
+            SolveForTotalMetal(work, results);
             break;
-        case 1:
-            s.Converged = SolveForFreeMetal(s);
-            if (!CheckMassBalance(s)) s.Converged = false;
+        case CalculationType::Free:
+            results.Converged = SolveForFreeMetal(work, results);
+            if (!CheckMassBalance(work, results)) results.Converged = false;
             break;
-        case 2:
-            if (!SolveForChelator(s)) s.Converged = false;
-            break;
-        default:
+        case CalculationType::Chelator:
+            if (!SolveForChelator(work, results)) results.Converged = false;
             break;
     }
-    ComputeConditionalConstants(s);
-    ComputeComplexes(s);
-    s.SolutionIonic = ComputeSolutionIonic(s);
-    s.SolutionCharge = ComputeSolutionCharge(s);
+    ComputeConditionalConstants(work, results);
+    ComputeComplexes(work, results);
+    results.SolutionIonic = ComputeSolutionIonic(work, results);
+    results.SolutionCharge = ComputeSolutionCharge(work, results);
 }
 
 }  // namespace dedodiz

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Sinks.h"
+#include "Tolerances.h"
 
 namespace dedodiz {
 
@@ -15,8 +16,7 @@ bool IsPlusName(std::string_view name) {
     return name.size() == 7 && name[6] == '+';
 }
 
-void ClearSolution(State& s) {
-    TSolution& sol = s.Solution;
+void ClearSolution(TSolution& sol) {
     for (int i = 1; i <= kSlots; ++i) {
         sol.ChelTotal[i] = 0;
         sol.ChelFree[i] = 0;
@@ -36,56 +36,35 @@ void ClearSolution(State& s) {
     }
 }
 
-void ClearConstants(State& s) {
-    for (TChelatorRec& rec : s.Constants) {
+void ClearConstants(ConstantsTable& table) {
+    for (TChelatorRec& rec : table.Constants) {
         rec = TChelatorRec{};
         rec.Name = kEmptyChelator;
         rec.MetalName.fill(MetalText(kEmptyMetal));
     }
-    s.ConstantsFileName = "EMPTY.CCM";
+    table.ConstantsFileName = "EMPTY.CCM";
 }
 
-void NewState(State& s) {
-    ClearSolution(s);
-    ClearConstants(s);
-    s.AddNextRun = false;
-    s.Solution.Temperature = 20.0;
-    s.Solution.PH = 7.0;
-    s.Solution.IonicEquiv = 0.1;
-    s.CalcType = 1;
-    s.MetalChosen.fill(false);
-    s.ChelatorChosen.fill(false);
-
-    // The buffer record returns to a neutral monoprotic buffer; its conditions and last result stay.
-    TBufferRecord& buf = s.BufferRecord;
-    buf.BufferType = 0;
-    buf.SaltForm = 0;
-    buf.pKa[1] = 7;
-    buf.pKa[2] = 0;
-    buf.pKa[3] = 0;
-    buf.pKaTemperature.fill(20);
-    buf.dpKa.fill(0);
-    buf.BufferAmount = 0;
-
-    s.EditConChelator = 1;
-    s.EditConMetal = 1;
-    s.EditConField = 0;
-    s.AdjChelatorValence = 1;
-    s.AdjMetalValence = 1;
-    s.AdjDirect = false;
-    s.AdjConstant = 0;
-    s.AdjDH = 0;
-    s.AdjResult = 0;
+void NewCalculation(ConstantsTable& table, Selection& selection, Calculation& calc) {
+    ClearSolution(calc.Solution);
+    ClearConstants(table);
+    calc.Solution.Temperature = kReferenceTemperature;
+    calc.Solution.PH = 7.0;
+    calc.Solution.IonicEquiv = kReferenceIonic;
+    calc.CalcType = CalculationType::Free;
+    selection.MetalChosen.fill(false);
+    selection.ChelatorChosen.fill(false);
 }
 
-bool BuildSelection(State& s, MessageSink& messages) {
-    ClearSolution(s);
-    s.ChosenChelator.fill(0);
-    s.ChosenMetal.fill(0);
+bool BuildSelection(const ConstantsTable& table, Selection& selection, TSolution& solution,
+                    MessageSink& messages) {
+    ClearSolution(solution);
+    selection.ChosenChelator.fill(0);
+    selection.ChosenMetal.fill(0);
 
     int slot = 0;
     for (int k = 1; k <= kTableChelators && slot < kSlots; ++k) {
-        if (s.ChelatorChosen[k]) s.ChosenChelator[++slot] = k;
+        if (selection.ChelatorChosen[k]) selection.ChosenChelator[++slot] = k;
     }
 
     // The third character of a metal name is the only source of its charge. A name without a digit
@@ -93,8 +72,8 @@ bool BuildSelection(State& s, MessageSink& messages) {
     bool ok = true;
     slot = 0;
     for (int k = 1; k <= kTableMetals && slot < kSlots; ++k) {
-        if (!s.MetalChosen[k]) continue;
-        const MetalText& name = s.Constants[1].MetalName[k];
+        if (!selection.MetalChosen[k]) continue;
+        const MetalText& name = table.Constants[1].MetalName[k];
         if (MetalNameValence(name) < 0) {
             messages.Message("Metal " + std::to_string(k) + " \"" + name.str() +
                                  "\" has no valence digit in 3rd place\rIt is left out of the calculation",
@@ -102,19 +81,18 @@ bool BuildSelection(State& s, MessageSink& messages) {
             ok = false;
             continue;
         }
-        s.ChosenMetal[++slot] = k;
+        selection.ChosenMetal[++slot] = k;
     }
 
-    LoadChosenConstants(s);
+    LoadChosenConstants(table, selection, solution);
     return ok;
 }
 
-void LoadChosenConstants(State& s) {
-    TSolution& sol = s.Solution;
+void LoadChosenConstants(const ConstantsTable& table, const Selection& selection, TSolution& sol) {
     for (int slot = 1; slot <= kSlots; ++slot) {
-        const int c = s.ChosenChelator[slot];
+        const int c = selection.ChosenChelator[slot];
         if (c != 0) {
-            const TChelatorRec& rec = s.Constants[c];
+            const TChelatorRec& rec = table.Constants[c];
             sol.ChelName[slot] = rec.Name;
             sol.PlusName[slot] = IsPlusName(rec.Name);
             int charge = 0;
@@ -122,7 +100,7 @@ void LoadChosenConstants(State& s) {
                 sol.LogKH[slot][k] = rec.H[k];
                 sol.DeltaHH[slot][k] = rec.dH[k];
                 // Counted wherever they stand, not only as a leading run.
-                if (rec.H[k] > 0.001) ++charge;
+                if (rec.H[k] > kChargeThreshold) ++charge;
             }
             sol.ChelCharge[slot] = static_cast<std::uint8_t>(charge);
         } else {
@@ -133,10 +111,10 @@ void LoadChosenConstants(State& s) {
             sol.DeltaHH[slot].fill(0);
         }
 
-        const int m = s.ChosenMetal[slot];
+        const int m = selection.ChosenMetal[slot];
         if (m != 0) {
             // Metal names come from record 1, whatever chelator is chosen.
-            sol.MetalName[slot] = s.Constants[1].MetalName[m];
+            sol.MetalName[slot] = table.Constants[1].MetalName[m];
             const int valence = MetalNameValence(sol.MetalName[slot]);
             sol.MetalValence[slot] = static_cast<std::uint8_t>(valence < 0 ? 0 : valence);
         } else {
@@ -145,12 +123,12 @@ void LoadChosenConstants(State& s) {
         }
 
         for (int t = 1; t <= kSlots; ++t) {
-            const int metal = s.ChosenMetal[t];
+            const int metal = selection.ChosenMetal[t];
             if (metal == 0 || c == 0) {
                 sol.LogKM[slot][t].fill(0);
                 sol.DeltaHM[slot][t].fill(0);
             } else {
-                const TChelatorRec& rec = s.Constants[c];
+                const TChelatorRec& rec = table.Constants[c];
                 sol.LogKM[slot][t][1] = rec.ML[metal];
                 sol.LogKM[slot][t][2] = rec.MHL[metal];
                 sol.DeltaHM[slot][t][1] = rec.dML[metal];

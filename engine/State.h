@@ -1,7 +1,9 @@
 #pragma once
-// The one process-wide state of the calculator. Every window, report and computation reads and
-// writes the names defined here; the program creates one State and passes it by reference, each
-// test makes its own.
+// The engine's parts of the program state: the constants table, the selection made from it, and the
+// calculation (the solution as entered, its working copy and the solver's results). Each part is a
+// plain record that a function takes when it reads or writes it, `const` when it only reads; the other
+// layers define their own parts (the editor fields in files/, the buffer tool in buffers/, the sweep
+// data in app/core, the dialog flags in app/gui).
 //
 // Units everywhere: concentrations in mol/L, temperature in degrees C, ionic strength in N
 // (equivalents per litre, "Ionic Equiv." in the windows), binding and protonation constants as
@@ -9,6 +11,7 @@
 // never log K = 0. The constants table is stored for 20.0 C and 0.1 N.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "FixedArray.h"
@@ -44,6 +47,20 @@ struct TChelatorRec {
     OneBased<CommentText, 9> Comment;  // free text per metal
 };
 
+// The constants table as loaded, and the name of the file it came from.
+struct ConstantsTable {
+    OneBased<TChelatorRec, 12> Constants;
+    FileName ConstantsFileName;  // empty when no constants file is loaded
+};
+
+// Which chelators and metals of the table take part, and the slot each one has.
+struct Selection {
+    OneBased<bool, 12> ChelatorChosen;
+    OneBased<bool, 9> MetalChosen;
+    OneBased<std::int32_t, 6> ChosenChelator;  // table number 1..12 of slot i, 0 = empty slot
+    OneBased<std::int32_t, 6> ChosenMetal;     // metal number 1..9 of slot j, 0 = empty slot
+};
+
 // One solution: six chelator slots and six metal slots with the constants of the chosen pairs.
 struct TSolution {
     OneBased<double, 6> ChelTotal;                          // [mol/L]
@@ -64,53 +81,15 @@ struct TSolution {
     double IonicEquiv = 0;  // [N]
 };
 
-// pH buffer calculator: one stored buffer.
-struct TBufferSlot {
-    BufferName Name;
-    OneBased<double, 3> pKa;          // highest first; a value <= 0 means the step does not exist
-    OneBased<double, 3> dpKa;         // [pKa units per C]
-    OneBased<double, 3> ipKa;         // [N] ionic strength at which each pKa was measured
-    OneBased<double, 3> dipKa;        // [pKa units per N]
-    OneBased<double, 3> temperature;  // [C] temperature at which each pKa was measured
-    bool anionic = true;              // false: cationic buffer
-    CommentText comments;
+// What a calculation computes from what. The numbers are those of the work file and the sweeps.
+enum class CalculationType : std::int16_t {
+    Total = 0,     // total metal from the wanted free metal
+    Free = 1,      // free metal from the total metal
+    Chelator = 2,  // total chelator that holds the first metal at its wanted free concentration
 };
 
-// pH buffer calculator: its single working record.
-struct TBufferRecord {
-    double Temperature = 0;  // [C]
-    double PH = 0;
-    double Ionic = 0;              // [N]
-    std::uint16_t BufferType = 0;  // 0 anionic, 1 cationic
-    std::uint16_t SaltForm = 0;    // 0 free, 1 mono, 2 di, 3 tri
-    OneBased<double, 3> pKa;
-    OneBased<double, 3> pKaTemperature;  // [C]
-    OneBased<double, 3> dpKa;            // [pKa units per C]
-    double BufferAmount = 0;             // [mol/L]
-    double IonicContribution = 0;        // [N]
-};
-
-// The range of one sweep axis.
-struct TAxisRange {
-    std::uint16_t Variable = 0;  // 0 temperature, 1 pH, 2 ionic strength, 3..8 metal slot 1..6
-    double Low = 0;
-    double High = 0;
-};
-
-struct State {
-    // Constants table and selection.
-    OneBased<TChelatorRec, 12> Constants;
-    OneBased<bool, 12> ChelatorChosen;
-    OneBased<bool, 9> MetalChosen;
-    OneBased<std::int32_t, 6> ChosenChelator;  // table number 1..12 of slot i, 0 = empty slot
-    OneBased<std::int32_t, 6> ChosenMetal;     // metal number 1..9 of slot j, 0 = empty slot
-
-    // The solution as entered and its working copy with corrected constants.
-    TSolution Solution;
-    TSolution WorkSolution;
-    std::int16_t CalcType = 1;  // 0 Total, 1 Free, 2 Chelator
-
-    // Results of the last solve.
+// The results of the last solve.
+struct SolverResults {
     double HydrogenConc = 0;                     // [mol/L]
     OneBased<OneBased<double, 16>, 6> SpeciesK;  // 1..4 cumulative protonation, 5..10 ML, 11..16 MHL*K1*h
     OneBased<FixedArray<double, 0, 4>, 6> ProtFraction;  // fraction of free chelator as L, HL, H2L, H3L, H4L
@@ -126,86 +105,38 @@ struct State {
     double SolutionIonic = 0;                            // [M] ionic strength of the solved solution
     double SolutionCharge = 0;                           // [N] ionic equivalents of the solved solution
     bool Converged = false;
+};
 
-    // Files.
-    FileName ConstantsFileName;  // empty when no constants file is loaded
-    FileName WorkFileName;
-    std::int16_t FileStatus = 0;  // last constants file operation: 0 success, 2 load failed, 3 save failed
-
-    // Dialog results and the output switch.
-    bool EnvDialogOK = false;
-    bool ArrayDialogOK = false;
-    bool MetalDialogOK = false;
-    bool ConcDialogOK = false;
-    OneBased<double, 12> ConcDialogValues;  // last values read from the concentration dialog
-    bool AddNextRun = false;                // the next report is appended instead of replacing the text
-
-    // Constants editor and adjust dialog.
-    std::uint8_t EditConChelator = 1;  // 1..12
-    std::uint8_t EditConMetal = 1;     // 1..9
-    std::int32_t EditConField = 0;     // 0 none, 1..4 H1..H4, 5 ML, 6 MHL
-    double AdjConstant = 0;            // log10 K as found
-    double AdjDH = 0;                  // [kcal/mol]
-    double AdjResult = 0;              // log10 K at 20 C and 0.1 N
-    double AdjSaved = 0;               // AdjResult when the dialog opened, restored by Cancel
-    std::int32_t AdjChelatorValence = 1;
-    std::int32_t AdjMetalValence = 1;
-    bool AdjDirect = false;
-
-    // pH buffer calculator.
-    OneBased<TBufferSlot, 12> BufferSlots;
-    TBufferRecord BufferRecord;
-    bool BufferModified = false;
-    FileName BufferFileName;
-    bool BufferLoaded = false;
-
-    // Sweeps.
-    TAxisRange XAxis;
-    TAxisRange ZAxis;
-    std::uint16_t AxisChoice = 0;
-    std::uint16_t SweepMode = 0;  // CalcType for 2D, CalcType + 3 for 3D
-    std::uint16_t XVariable = 0;
-    std::uint16_t ZVariable = 0;
-    double XStart = 0;
-    double ZStart = 0;
-    double XStep = 0;
-    double ZStep = 0;
-    double StartTemperature = 0;
-    double StartPH = 0;
-    double StartIonic = 0;
-    OneBased<ChelatorText, 6> StartChelName;
-    OneBased<double, 6> StartChelTotal;
-    OneBased<double, 6> StartChelFree;
-    OneBased<MetalText, 6> StartMetalName;
-    OneBased<double, 6> StartMetalTotal;
-    OneBased<double, 6> StartMetalFree;
-    double PeakComplexIonic = 0;
-    OneBased<OneBased<double, 41>, 6> Sweep2D;  // [series][point]
-    OneBased<bool, 41> Converged2D;
-    OneBased<OneBased<OneBased<double, 11>, 11>, 6> Sweep3D;  // [series][x][z]
-    OneBased<OneBased<bool, 11>, 11> Converged3D;             // [x][z]
+// The calculation: the solution as entered, its working copy with corrected constants, the type and
+// the solver's results.
+struct Calculation {
+    TSolution Solution;
+    TSolution WorkSolution;
+    CalculationType CalcType = CalculationType::Free;
+    SolverResults Results;
 };
 
 class MessageSink;
 
-// Resets the whole state: empty solution and constants table, default conditions 20 C, pH 7,
-// 0.1 N, calculation type Free, nothing chosen, buffer record and editor at their defaults.
-void NewState(State& s);
-
-// Empties every slot of Solution; temperature, pH and ionic strength stay.
-void ClearSolution(State& s);
+// Empties every slot of the solution; temperature, pH and ionic strength stay.
+void ClearSolution(TSolution& solution);
 
 // Empties all twelve records of the constants table; ConstantsFileName becomes "EMPTY.CCM".
-void ClearConstants(State& s);
+void ClearConstants(ConstantsTable& table);
+
+// What File > New does to the engine's parts: an empty table, nothing chosen, an empty solution at the
+// default conditions 20 C, pH 7, 0.1 N, calculation type Free.
+void NewCalculation(ConstantsTable& table, Selection& selection, Calculation& calc);
 
 // Turns ChelatorChosen and MetalChosen into the six chelator and six metal slots (lowest numbers
-// first) and fills Solution from the constants table. Every concentration becomes 0. A chosen metal
-// whose name carries no valence digit in third place gets no slot: it is reported through messages
-// with caption "ERROR", and false is returned.
-bool BuildSelection(State& s, MessageSink& messages);
+// first) and fills the solution from the constants table. Every concentration becomes 0. A chosen
+// metal whose name carries no valence digit in third place gets no slot: it is reported through
+// messages with caption "ERROR", and false is returned.
+bool BuildSelection(const ConstantsTable& table, Selection& selection, TSolution& solution,
+                    MessageSink& messages);
 
-// Fills the slots of Solution from the constants table for the slots already chosen.
-void LoadChosenConstants(State& s);
+// Fills the slots of the solution from the constants table for the slots already chosen.
+void LoadChosenConstants(const ConstantsTable& table, const Selection& selection, TSolution& solution);
 
 // n copies of pattern, cut at 80 characters; empty for n <= 0.
 std::string RepeatString(std::string_view pattern, int n);

@@ -5,12 +5,36 @@
 #include <bit>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <system_error>
 
 namespace dedodiz::fileio {
 
 namespace {
+
+// The bits of a double and back. std::bit_cast where the library has it; a copy of the bytes (what
+// bit_cast does) where it does not, or where DEDODIZ_FORCE_FALLBACKS asks the tests to prove the copy.
+#if defined(__cpp_lib_bit_cast) && !defined(DEDODIZ_FORCE_FALLBACKS)
+std::uint64_t BitsOf(double value) {
+    return std::bit_cast<std::uint64_t>(value);
+}
+double DoubleOf(std::uint64_t bits) {
+    return std::bit_cast<double>(bits);
+}
+#else
+static_assert(sizeof(double) == sizeof(std::uint64_t));
+std::uint64_t BitsOf(double value) {
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+double DoubleOf(std::uint64_t bits) {
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+#endif
 
 unsigned Byte(std::string_view text, std::size_t i) {
     return static_cast<unsigned char>(text[i]);
@@ -46,7 +70,7 @@ void PutU16(std::string& out, std::uint16_t value) {
 }
 
 void PutDouble(std::string& out, double value) {
-    auto bits = std::bit_cast<std::uint64_t>(value);
+    auto bits = BitsOf(value);
     for (int i = 0; i < 8; ++i, bits >>= 8U) out.push_back(static_cast<char>(bits & 0xFFU));
 }
 
@@ -64,7 +88,7 @@ std::uint16_t GetU16(const std::string& bytes, std::size_t offset) {
 double GetDouble(const std::string& bytes, std::size_t offset) {
     std::uint64_t bits = 0;
     for (std::size_t i = 8; i-- > 0;) bits = (bits << 8U) | Byte(bytes, offset + i);
-    return std::bit_cast<double>(bits);
+    return DoubleOf(bits);
 }
 
 std::string GetShortString(const std::string& bytes, std::size_t offset, std::size_t capacity) {

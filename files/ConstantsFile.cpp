@@ -146,13 +146,19 @@ bool ParseBlocks(LineReader& lines, std::string line, Table& table) {
     return lines.error() == 0;
 }
 
-void ReadText(State& s, const std::string& path, MessageSink& messages) {
+FileResult LoadFailed(std::string reason) {
+    return {FileStatus::LoadFailed, std::move(reason)};
+}
+
+// A system error while reading: shown to the user and returned as the reason.
+FileResult ReadError(const std::string& text, MessageSink& messages) {
+    messages.Message(text, "ERROR");
+    return LoadFailed(text);
+}
+
+FileResult ReadText(ConstantsTable& t, const std::string& path, MessageSink& messages) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        messages.Message(fileio::SystemError(errno, path), "ERROR");
-        s.FileStatus = 2;
-        return;
-    }
+    if (!file) return ReadError(fileio::SystemError(errno, path), messages);
     LineReader lines(file.get());
     std::string line;
     bool found = false;
@@ -161,24 +167,16 @@ void ReadText(State& s, const std::string& path, MessageSink& messages) {
         found = true;
         break;
     }
-    if (lines.error() != 0) {
-        messages.Message(fileio::SystemError(lines.error(), path), "ERROR");
-        s.FileStatus = 2;
-        return;
-    }
-    if (!found || line.front() != '!') {
-        s.FileStatus = 2;
-        return;
-    }
+    if (lines.error() != 0) return ReadError(fileio::SystemError(lines.error(), path), messages);
+    if (!found) return LoadFailed("no chelator line (one beginning with \"!\") in " + path);
+    if (line.front() != '!') return LoadFailed("the first data line does not begin with \"!\" in " + path);
 
     // Parsed into a copy, so that a disk failing half-way leaves the table as it was.
-    Table table = s.Constants;
-    if (!ParseBlocks(lines, line, table)) {
-        messages.Message(fileio::SystemError(lines.error(), path), "ERROR");
-        s.FileStatus = 2;
-        return;
-    }
-    s.Constants = table;
+    Table table = t.Constants;
+    if (!ParseBlocks(lines, line, table))
+        return ReadError(fileio::SystemError(lines.error(), path), messages);
+    t.Constants = table;
+    return {};
 }
 
 // A stored value that is no finite number (only a damaged file holds one) would poison every
@@ -220,20 +218,18 @@ void DecodeRecord(const std::string& bytes, std::size_t base, TChelatorRec& rec)
 // bytes) whose reals took 6 bytes each, but the layout of those records is not known well enough to
 // decode them: a guess would give constants that look plausible and are wrong, so such files are
 // refused like any other size, with the table left as it was.
-void ReadBinary(State& s, const std::string& path, MessageSink& messages) {
+FileResult ReadBinary(ConstantsTable& t, const std::string& path, MessageSink& messages) {
     const fileio::FilePrefix file = fileio::ReadFilePrefix(path, kConstantsBinaryBytes + 1);
-    if (!file.ok) {
-        messages.Message(file.error, "ERROR");
-        s.FileStatus = 2;
-        return;
-    }
-    if (file.bytes.size() != kConstantsBinaryBytes) {
-        s.FileStatus = 2;
-        return;
-    }
+    if (!file.ok) return ReadError(file.error, messages);
+    if (file.bytes.size() != kConstantsBinaryBytes)
+        return LoadFailed(
+            "a binary constants file has " + std::to_string(kConstantsBinaryBytes) + " bytes, not " +
+            (file.bytes.size() > kConstantsBinaryBytes ? "more" : std::to_string(file.bytes.size())) + ": " +
+            path);
     for (int c = 1; c <= kTableChelators; ++c)
-        DecodeRecord(file.bytes, static_cast<std::size_t>(c - 1) * kConstantsRecordBytes, s.Constants[c]);
-    s.ConstantsFileName = path;
+        DecodeRecord(file.bytes, static_cast<std::size_t>(c - 1) * kConstantsRecordBytes, t.Constants[c]);
+    t.ConstantsFileName = path;
+    return {};
 }
 
 // Names and comments are written as they are, except for what would break the file: a line break
@@ -267,34 +263,26 @@ ConstantsKind ConstantsFileKind(std::string_view name) {
     }
 }
 
-void ReadConstantsFile(State& s, std::string_view name, MessageSink& messages) {
+FileResult ReadConstantsFile(ConstantsTable& table, std::string_view name, MessageSink& messages) {
     // A copy: name may be ConstantsFileName itself, which the binary branch assigns.
     const std::string path(name);
-    s.FileStatus = 0;
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        s.FileStatus = 2;
-        return;
-    }
+    if (!std::filesystem::exists(path, ec)) return LoadFailed("the file does not exist: " + path);
     // A device or a pipe could feed the text reader for ever; a folder cannot be read either.
-    if (ConstantsFileKind(path) != ConstantsKind::None && !std::filesystem::is_regular_file(path, ec)) {
-        messages.Message("Not a file: " + path, "ERROR");
-        s.FileStatus = 2;
-        return;
-    }
+    if (ConstantsFileKind(path) != ConstantsKind::None && !std::filesystem::is_regular_file(path, ec))
+        return ReadError("Not a file: " + path, messages);
     switch (ConstantsFileKind(path)) {
         case ConstantsKind::Text:
-            ReadText(s, path, messages);
-            break;
+            return ReadText(table, path, messages);
         case ConstantsKind::Binary:
-            ReadBinary(s, path, messages);
-            break;
+            return ReadBinary(table, path, messages);
         case ConstantsKind::None:
             break;
     }
+    return {FileStatus::NotConstantsName, "not a constants file name (.TCM or .CCM): " + path};
 }
 
-std::string ConstantsText(const State& s) {
+std::string ConstantsText(const ConstantsTable& s) {
     std::string out;
     out.reserve(16384);
     for (const std::string_view line : kHeader) AppendLine(out, line);
@@ -318,7 +306,7 @@ std::string ConstantsText(const State& s) {
     return out;
 }
 
-std::string ConstantsBinary(const State& s) {
+std::string ConstantsBinary(const ConstantsTable& s) {
     std::string out;
     out.reserve(kConstantsBinaryBytes);
     for (const TChelatorRec& rec : s.Constants) {
@@ -333,29 +321,26 @@ std::string ConstantsBinary(const State& s) {
     return out;
 }
 
-void WriteConstantsFile(State& s, std::string_view name, MessageSink& messages) {
+FileResult WriteConstantsFile(ConstantsTable& s, std::string_view name, MessageSink& messages) {
     const std::string path(name);  // name may be ConstantsFileName itself, assigned below
     const ConstantsKind kind = ConstantsFileKind(path);
     if (kind == ConstantsKind::None) {
         messages.Message("Did not save file", "INFORMATION");
-        return;
+        return {FileStatus::NotConstantsName, "the name must end in .TCM or .CCM: " + path};
     }
-    s.FileStatus = 0;
     const std::optional<std::uintmax_t> free = FreeSpace(FullPath(path));
-    if (!free || *free < (kind == ConstantsKind::Text ? kTextFreeSpace : kBinaryFreeSpace)) {
-        s.FileStatus = 3;
-        return;
-    }
+    if (!free || *free < (kind == ConstantsKind::Text ? kTextFreeSpace : kBinaryFreeSpace))
+        return {FileStatus::SaveFailed, "not enough free space on the drive for " + path};
     const std::string bytes = kind == ConstantsKind::Text ? ConstantsText(s) : ConstantsBinary(s);
     std::string error;
     WriteFailure failure = WriteFailure::None;
     if (!WriteFileAtomically(path, bytes, &error, &failure)) {
-        s.FileStatus = 3;
         // A file that cannot be created is the caller's to report; a disk failing while writing is not.
         if (failure == WriteFailure::Failed) messages.Message(error, "ERROR");
-        return;
+        return {FileStatus::SaveFailed, error};
     }
     s.ConstantsFileName = path;
+    return {};
 }
 
 }  // namespace dedodiz

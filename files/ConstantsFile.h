@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "SafeFile.h"
 #include "Sinks.h"
 #include "State.h"
 
@@ -21,20 +22,22 @@ inline constexpr std::size_t kConstantsLineLimit = 255;  // longer lines are rea
 
 ConstantsKind ConstantsFileKind(std::string_view name);
 
-// Reads the table from the file name into s.Constants and sets s.FileStatus: 0 on success, 2 when the
-// file is missing, not a constants file of its kind, or cannot be read (the table is then unchanged).
-// A name of neither kind reads nothing and leaves FileStatus 0. The text kind leaves ConstantsFileName
-// to the caller; the binary kind sets it to name. Read errors of the system are shown with caption
-// "ERROR"; every other outcome is silent, as the callers decide what to tell the user.
-void ReadConstantsFile(State& s, std::string_view name, MessageSink& messages);
+// Reads the table from the file name into table.Constants. The result is LoadFailed when the file is
+// missing, not a constants file of its kind, or cannot be read (the table is then unchanged), and
+// NotConstantsName for a name of neither kind (nothing is read). The text kind leaves
+// ConstantsFileName to the caller; the binary kind sets it to name. Read errors of the system are
+// also shown with caption "ERROR"; every other outcome is silent, as the callers decide what to tell
+// the user.
+FileResult ReadConstantsFile(ConstantsTable& table, std::string_view name, MessageSink& messages);
 
-// Writes s.Constants in the kind that name selects; sets FileStatus 0 and ConstantsFileName := name on
-// success, FileStatus 3 on failure. A failed write leaves any previous file of that name untouched.
-// A name of neither kind only shows "Did not save file" (caption "INFORMATION").
-void WriteConstantsFile(State& s, std::string_view name, MessageSink& messages);
+// Writes table.Constants in the kind that name selects; on success sets ConstantsFileName := name,
+// otherwise the result is SaveFailed with the reason, and any previous file of that name is left
+// untouched. A name of neither kind only shows "Did not save file" (caption "INFORMATION") and gives
+// NotConstantsName.
+FileResult WriteConstantsFile(ConstantsTable& table, std::string_view name, MessageSink& messages);
 
 // The exact bytes of the two kinds, as WriteConstantsFile puts them on disk.
-std::string ConstantsText(const State& s);
-std::string ConstantsBinary(const State& s);
+std::string ConstantsText(const ConstantsTable& table);
+std::string ConstantsBinary(const ConstantsTable& table);
 
 }  // namespace dedodiz

@@ -21,12 +21,12 @@ std::string NumberLabel(int n) {
 }
 
 // The record and metal being edited, brought into range should the state hold anything else.
-int CurrentChelator(State& s) {
+int CurrentChelator(EditorState& s) {
     s.EditConChelator = static_cast<std::uint8_t>(std::clamp<int>(s.EditConChelator, 1, kTableChelators));
     return s.EditConChelator;
 }
 
-int CurrentMetal(State& s) {
+int CurrentMetal(EditorState& s) {
     s.EditConMetal = static_cast<std::uint8_t>(std::clamp<int>(s.EditConMetal, 1, kTableMetals));
     return s.EditConMetal;
 }
@@ -83,13 +83,20 @@ const ControlField& Find(EditorControl control) {
     return kControlFields[0];  // not reached: every control is listed
 }
 
-bool StoreOrRefuse(State& s, const EditorFields& fields, MessageSink& messages) {
-    if (StoreEditorFields(s, fields)) return true;
+bool StoreOrRefuse(ConstantsTable& table, EditorState& s, const EditorFields& fields, MessageSink& messages) {
+    if (StoreEditorFields(table, s, fields)) return true;
     messages.Message("BAD NUMBER FORMAT, TRY AGAIN", "ERROR");
     return false;
 }
 
 }  // namespace
+
+void ResetEditor(EditorState& e) {
+    // The value saved for Cancel belongs to an adjust dialog that has opened; it stays.
+    const double saved = e.AdjSaved;
+    e = EditorState{};
+    e.AdjSaved = saved;
+}
 
 const std::string& FieldText(const EditorFields& f, EditorControl control) {
     return f.*Find(control).text;
@@ -103,9 +110,9 @@ std::string EditorNumber(double x) {
     return FormatFixed(x, static_cast<int>(kFieldWidth), 3);
 }
 
-void ShowChelator(State& s, EditorFields& f) {
+void ShowChelator(const ConstantsTable& table, EditorState& s, EditorFields& f) {
     const int c = CurrentChelator(s);
-    const TChelatorRec& rec = s.Constants[c];
+    const TChelatorRec& rec = table.Constants[c];
     f.Label13 = NumberLabel(c);
     f.Edit9 = rec.Name.str();
     f.Edit1 = EditorNumber(rec.H[1]);
@@ -119,12 +126,12 @@ void ShowChelator(State& s, EditorFields& f) {
     s.EditConField = 0;
 }
 
-void ShowMetal(State& s, EditorFields& f) {
+void ShowMetal(const ConstantsTable& table, EditorState& s, EditorFields& f) {
     const int c = CurrentChelator(s);
     const int m = CurrentMetal(s);
-    const TChelatorRec& rec = s.Constants[c];
+    const TChelatorRec& rec = table.Constants[c];
     f.Label14 = NumberLabel(m);
-    f.MaskEdit1 = s.Constants[1].MetalName[m].str();
+    f.MaskEdit1 = table.Constants[1].MetalName[m].str();
     f.Edit15 = rec.Comment[m].str();
     f.Edit11 = EditorNumber(rec.ML[m]);
     f.Edit12 = EditorNumber(rec.MHL[m]);
@@ -133,13 +140,13 @@ void ShowMetal(State& s, EditorFields& f) {
     s.EditConField = 0;
 }
 
-bool StoreEditorFields(State& s, const EditorFields& f) {
+bool StoreEditorFields(ConstantsTable& table, EditorState& s, const EditorFields& f) {
     const int c = CurrentChelator(s);
     const int m = CurrentMetal(s);
-    TChelatorRec& rec = s.Constants[c];
+    TChelatorRec& rec = table.Constants[c];
     // Names are cut, never refused; a character typed with an accent goes whole or not at all.
     rec.Name = fileio::CutText(f.Edit9, ChelatorText::max_length);
-    s.Constants[1].MetalName[m] = fileio::CutText(f.MaskEdit1, MetalText::max_length);
+    table.Constants[1].MetalName[m] = fileio::CutText(f.MaskEdit1, MetalText::max_length);
     rec.Comment[m] = fileio::CutText(f.Edit15, CommentText::max_length);
 
     const std::pair<const std::string*, double*> numbers[] = {
@@ -156,30 +163,31 @@ bool StoreEditorFields(State& s, const EditorFields& f) {
     return true;
 }
 
-bool NextChelator(State& s, EditorFields& fields, MessageSink& messages) {
-    if (!StoreOrRefuse(s, fields, messages)) return false;
+bool NextChelator(ConstantsTable& table, EditorState& s, EditorFields& fields, MessageSink& messages) {
+    if (!StoreOrRefuse(table, s, fields, messages)) return false;
     s.EditConChelator = static_cast<std::uint8_t>(CurrentChelator(s) % kTableChelators + 1);
-    ShowChelator(s, fields);
-    ShowMetal(s, fields);
+    ShowChelator(table, s, fields);
+    ShowMetal(table, s, fields);
     return true;
 }
 
-bool NextMetal(State& s, EditorFields& fields, MessageSink& messages) {
-    if (!StoreOrRefuse(s, fields, messages)) return false;
+bool NextMetal(ConstantsTable& table, EditorState& s, EditorFields& fields, MessageSink& messages) {
+    if (!StoreOrRefuse(table, s, fields, messages)) return false;
     s.EditConMetal = static_cast<std::uint8_t>(CurrentMetal(s) % kTableMetals + 1);
-    ShowMetal(s, fields);
+    ShowMetal(table, s, fields);
     return true;
 }
 
-bool EditorOK(State& s, const EditorFields& fields, MessageSink& messages) {
-    return StoreOrRefuse(s, fields, messages);
+bool EditorOK(ConstantsTable& table, EditorState& s, const EditorFields& fields, MessageSink& messages) {
+    return StoreOrRefuse(table, s, fields, messages);
 }
 
-void EditorFieldEntered(State& s, EditorControl control) {
+void EditorFieldEntered(EditorState& s, EditorControl control) {
     s.EditConField = Find(control).editConField;
 }
 
-bool PrepareAdjust(State& s, const EditorFields& editor, AdjustFields& dialog, MessageSink& messages) {
+bool PrepareAdjust(const ConstantsTable& table, EditorState& s, const EditorFields& editor,
+                   AdjustFields& dialog, MessageSink& messages) {
     const ConstantField field = FieldOf(s.EditConField);
     if (field.constant == nullptr) {
         messages.Message("Adjust is for constants only", "INFORMATION");
@@ -191,7 +199,7 @@ bool PrepareAdjust(State& s, const EditorFields& editor, AdjustFields& dialog, M
         s.AdjMetalValence = 1;
         s.AdjChelatorValence = s.EditConField;
     } else {
-        s.AdjChelatorValence = s.Constants[CurrentChelator(s)].H[2] > 0 ? 2 : 1;
+        s.AdjChelatorValence = table.Constants[CurrentChelator(s)].H[2] > 0 ? 2 : 1;
         const int valence = MetalNameValence(editor.MaskEdit1);
         if (valence < 0) {
             messages.Message("3rd letter of metal name is the valence and is missing", "ERROR");
@@ -231,7 +239,7 @@ bool PrepareAdjust(State& s, const EditorFields& editor, AdjustFields& dialog, M
     return true;
 }
 
-AdjustOutcome AdjustConstant(State& s, AdjustFields& dialog, MessageSink& messages) {
+AdjustOutcome AdjustConstant(EditorState& s, AdjustFields& dialog, MessageSink& messages) {
     const std::optional<double> T0 = ParseReal(dialog.Edit1);
     if (!T0) {
         messages.Message("Temperature not a real number", "ERROR");
@@ -272,7 +280,7 @@ AdjustOutcome AdjustConstant(State& s, AdjustFields& dialog, MessageSink& messag
     return AdjustOutcome::Computed;
 }
 
-void CancelAdjust(State& s) {
+void CancelAdjust(EditorState& s) {
     s.AdjResult = s.AdjSaved;
 }
 
@@ -287,7 +295,7 @@ std::string AdjustedFieldText(double x) {
     return text;
 }
 
-void FinishAdjust(const State& s, EditorFields& editor) {
+void FinishAdjust(const EditorState& s, EditorFields& editor) {
     const ConstantField field = FieldOf(s.EditConField);
     if (field.constant != nullptr) editor.*field.constant = AdjustedFieldText(s.AdjResult);
 }

@@ -3,15 +3,33 @@
 // they are filled from the constants table and stored back into it, the stepping through chelators and
 // metals, and the conversion of a constant found at other conditions to 20 C and 0.1 N.
 //
-// The editor works directly on State::Constants: there is no copy and no undo. The windows only move
-// these texts in and out of their controls.
+// The editor works directly on the constants table: there is no copy and no undo. The windows only
+// move these texts in and out of their controls.
 
+#include <cstdint>
 #include <string>
 
 #include "Sinks.h"
 #include "State.h"
 
 namespace dedodiz {
+
+// Where the editor stands and what the adjust dialog holds: the editor's part of the program state.
+struct EditorState {
+    std::uint8_t EditConChelator = 1;  // 1..12
+    std::uint8_t EditConMetal = 1;     // 1..9
+    std::int32_t EditConField = 0;     // 0 none, 1..4 H1..H4, 5 ML, 6 MHL
+    double AdjConstant = 0;            // log10 K as found
+    double AdjDH = 0;                  // [kcal/mol]
+    double AdjResult = 0;              // log10 K at 20 C and 0.1 N
+    double AdjSaved = 0;               // AdjResult when the dialog opened, restored by Cancel
+    std::int32_t AdjChelatorValence = 1;
+    std::int32_t AdjMetalValence = 1;
+    bool AdjDirect = false;
+};
+
+// The editor at its first chelator and metal, the adjust values cleared (File > New).
+void ResetEditor(EditorState& editor);
 
 // The texts of the editor window, one member per control.
 struct EditorFields {
@@ -55,29 +73,29 @@ std::string& FieldText(EditorFields& fields, EditorControl control);
 std::string EditorNumber(double x);
 
 // Fills Label13, Edit9 and the eight H and dH fields from record EditConChelator.
-void ShowChelator(State& s, EditorFields& fields);
+void ShowChelator(const ConstantsTable& table, EditorState& editor, EditorFields& fields);
 
 // Fills Label14, MaskEdit1 (from record 1), Edit15 and Edit11..Edit14 from record EditConChelator,
 // metal EditConMetal.
-void ShowMetal(State& s, EditorFields& fields);
+void ShowMetal(const ConstantsTable& table, EditorState& editor, EditorFields& fields);
 
 // Writes the fields into the table: the name, the metal name and the comment (cut to 7, 3 and 20),
 // then the twelve numbers in the order H1..H4, dH1..dH4, ML, MHL, dML, dMHL, each stored as soon as it
 // parses. Stops at the first that does not parse and returns false; what was stored before stays.
-bool StoreEditorFields(State& s, const EditorFields& fields);
+bool StoreEditorFields(ConstantsTable& table, EditorState& editor, const EditorFields& fields);
 
 // The "&Next" buttons and OK: each stores the fields first. When a field does not parse they show
 // "BAD NUMBER FORMAT, TRY AGAIN" ("ERROR"), change nothing else and return false, so that the editor
 // stays as it is for the user to correct the field. Otherwise NextChelator moves to the next chelator
 // (after 12 comes 1) and shows it and its metal, NextMetal moves to the next metal (after 9 comes 1)
 // and shows it, and EditorOK tells that the editor may close.
-bool NextChelator(State& s, EditorFields& fields, MessageSink& messages);
-bool NextMetal(State& s, EditorFields& fields, MessageSink& messages);
-bool EditorOK(State& s, const EditorFields& fields, MessageSink& messages);
+bool NextChelator(ConstantsTable& table, EditorState& editor, EditorFields& fields, MessageSink& messages);
+bool NextMetal(ConstantsTable& table, EditorState& editor, EditorFields& fields, MessageSink& messages);
+bool EditorOK(ConstantsTable& table, EditorState& editor, const EditorFields& fields, MessageSink& messages);
 
 // Clicking into or changing a control: H1..H4 (Edit1, Edit3, Edit5, Edit7) set EditConField to 1..4,
 // ML (Edit11) to 5, MHL (Edit12) to 6, every other control to 0.
-void EditorFieldEntered(State& s, EditorControl control);
+void EditorFieldEntered(EditorState& editor, EditorControl control);
 
 // The adjust dialog's texts and choices.
 struct AdjustFields {
@@ -100,7 +118,8 @@ struct AdjustFields {
 // does not parse (all "ERROR"). Otherwise sets the Adj* values and the dialog's fields: the charges
 // preselected (a protonation step k: chelator k, metal 1; ML or MHL: chelator 2 when the record has an
 // H2, else 1, and the metal's valence), T0 20.0 and I0 0.100, the direction from a name ending in "+".
-bool PrepareAdjust(State& s, const EditorFields& editor, AdjustFields& dialog, MessageSink& messages);
+bool PrepareAdjust(const ConstantsTable& table, EditorState& state, const EditorFields& editor,
+                   AdjustFields& dialog, MessageSink& messages);
 
 enum class AdjustOutcome {
     Computed,     // AdjResult and the dialog's Edit3 hold the converted constant
@@ -111,10 +130,10 @@ enum class AdjustOutcome {
 // "Adjust Constant": reads T0, I0, the constant and its enthalpy (messages "Temperature not a real
 // number", "Ionic not a real number", "Constant not a real number", "dH not a real number"), takes the
 // charges and the direction from the dialog, and converts the constant to 20 C and 0.1 N.
-AdjustOutcome AdjustConstant(State& s, AdjustFields& dialog, MessageSink& messages);
+AdjustOutcome AdjustConstant(EditorState& editor, AdjustFields& dialog, MessageSink& messages);
 
 // "&Cancel" of the adjust dialog: the value from before the dialog comes back.
-void CancelAdjust(State& s);
+void CancelAdjust(EditorState& editor);
 
 // The text written back into an editor field: AdjResult with 3 decimals, cut to its first 7 characters
 // (1234.5678 gives "1234.56"). A number whose whole part alone needs more than 7 characters keeps its
@@ -123,6 +142,6 @@ std::string AdjustedFieldText(double x);
 
 // When the adjust dialog has closed, whichever way: the constant field the dialog was opened for
 // receives AdjustedFieldText(AdjResult). The table changes only when the fields are next stored.
-void FinishAdjust(const State& s, EditorFields& editor);
+void FinishAdjust(const EditorState& state, EditorFields& editor);
 
 }  // namespace dedodiz

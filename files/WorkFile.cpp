@@ -76,7 +76,7 @@ bool Plausible(const WorkRecord& r) {
 
 }  // namespace
 
-std::pair<std::uint16_t, std::uint16_t> PackSelection(const State& s) {
+std::pair<std::uint16_t, std::uint16_t> PackSelection(const Selection& s) {
     unsigned chel = 0;
     unsigned metal = 0;
     for (int k = 1; k <= kTableChelators; ++k)
@@ -86,79 +86,83 @@ std::pair<std::uint16_t, std::uint16_t> PackSelection(const State& s) {
     return {static_cast<std::uint16_t>(chel), static_cast<std::uint16_t>(metal)};
 }
 
-void UnpackSelection(State& s, std::uint16_t chelMask, std::uint16_t metalMask) {
+void UnpackSelection(Selection& s, std::uint16_t chelMask, std::uint16_t metalMask) {
     for (int k = 1; k <= kTableChelators; ++k) s.ChelatorChosen[k] = ((chelMask >> (k - 1)) & 1U) != 0;
     for (int k = 1; k <= kTableMetals; ++k) s.MetalChosen[k] = ((metalMask >> (k - 1)) & 1U) != 0;
 }
 
-std::string WorkRecordBytes(const State& s) {
+std::string WorkRecordBytes(std::string_view constantsFileName, const Selection& selection,
+                            const Calculation& calc) {
+    const TSolution& sol = calc.Solution;
     std::string out;
     out.reserve(kWorkRecordBytes);
-    fileio::PutShortString(out, s.ConstantsFileName, kNameCapacity);
-    fileio::PutU16(out, static_cast<std::uint16_t>(s.CalcType));
-    const auto [chelMask, metalMask] = PackSelection(s);
+    fileio::PutShortString(out, constantsFileName, kNameCapacity);
+    fileio::PutU16(out, static_cast<std::uint16_t>(calc.CalcType));
+    const auto [chelMask, metalMask] = PackSelection(selection);
     fileio::PutU16(out, chelMask);
     fileio::PutU16(out, metalMask);
-    fileio::PutDouble(out, s.Solution.Temperature);
-    fileio::PutDouble(out, s.Solution.PH);
-    fileio::PutDouble(out, s.Solution.IonicEquiv);
-    for (const auto* values :
-         {&s.Solution.ChelTotal, &s.Solution.ChelFree, &s.Solution.MetalTotal, &s.Solution.MetalFree})
+    fileio::PutDouble(out, sol.Temperature);
+    fileio::PutDouble(out, sol.PH);
+    fileio::PutDouble(out, sol.IonicEquiv);
+    for (const auto* values : {&sol.ChelTotal, &sol.ChelFree, &sol.MetalTotal, &sol.MetalFree})
         for (int i = 1; i <= kSlots; ++i) fileio::PutDouble(out, (*values)[i]);
     return out;
 }
 
-void SaveWorkSettings(State& s, MessageSink& messages) {
-    const std::string path = s.WorkFileName.str();
-    const std::string bytes = WorkRecordBytes(s);
+FileResult SaveWorkSettings(const std::string& path, std::string_view constantsFileName,
+                            const Selection& selection, const Calculation& calc, MessageSink& messages) {
+    const std::string bytes = WorkRecordBytes(constantsFileName, selection, calc);
     const std::optional<std::uintmax_t> free = FreeSpace(FullPath(path));
     if (!free || *free < kWorkFreeSpace) {
         messages.Message("NOT ENOUGH FREE SPACE ON DRIVE TO SAVE WORK", "ERROR");
-        return;
+        return {FileStatus::SaveFailed, "not enough free space on the drive for " + path};
     }
-    if (!WriteFileAtomically(path, bytes, nullptr))
+    std::string error;
+    if (!WriteFileAtomically(path, bytes, &error)) {
         messages.Message("Cannot Save Work Settings, File Error", "ERROR");
+        return {FileStatus::SaveFailed, error};
+    }
+    return {};
 }
 
-bool LoadWorkSettings(State& s, MessageSink& messages) {
-    const std::string path = s.WorkFileName.str();
+WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, Selection& selection,
+                                Calculation& calc, MessageSink& messages) {
+    const auto refuse = [&](std::string_view text, std::string reason) {
+        messages.Message(text, "ERROR");
+        return WorkLoadResult{WorkLoadStatus::WorkFileRefused, std::move(reason)};
+    };
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        messages.Message("File does not exist", "ERROR");
-        return false;
-    }
+    if (!std::filesystem::exists(path, ec))
+        return refuse("File does not exist", "the file does not exist: " + path);
     // Exactly one whole record: 303 to 605 bytes, of which the first 303 are read.
     const fileio::FilePrefix file = fileio::ReadFilePrefix(path, 2 * kWorkRecordBytes);
-    if (!file.ok || file.bytes.size() < kWorkRecordBytes || file.bytes.size() >= 2 * kWorkRecordBytes) {
-        messages.Message("Cannot Load Work Settings, File Error", "ERROR");
-        return false;
-    }
+    if (!file.ok) return refuse("Cannot Load Work Settings, File Error", file.error);
+    if (file.bytes.size() < kWorkRecordBytes || file.bytes.size() >= 2 * kWorkRecordBytes)
+        return refuse("Cannot Load Work Settings, File Error", "not a work file of one record: " + path);
     const WorkRecord r = Decode(file.bytes);
-    if (!Plausible(r)) {
-        messages.Message("Cannot Load Work Settings, File Error", "ERROR");
-        return false;
-    }
+    if (!Plausible(r)) return refuse("Cannot Load Work Settings, File Error", "a damaged work file: " + path);
 
-    NewState(s);
-    ReadConstantsFile(s, r.constantsName, messages);
-    if (s.FileStatus == 2) {
+    NewCalculation(table, selection, calc);
+    const FileResult constants = ReadConstantsFile(table, r.constantsName, messages);
+    if (constants.status == FileStatus::LoadFailed) {
         messages.Message("Cannot Load Constants File", "ERROR");
-        return false;
+        return {WorkLoadStatus::ConstantsFailed, constants.reason};
     }
-    s.CalcType = static_cast<std::int16_t>(r.calcType);
-    UnpackSelection(s, r.chelMask, r.metalMask);
-    s.Solution.Temperature = r.temperature;
-    s.Solution.PH = r.pH;
-    s.Solution.IonicEquiv = r.ionic;
+    calc.CalcType = static_cast<CalculationType>(r.calcType);
+    UnpackSelection(selection, r.chelMask, r.metalMask);
+    TSolution& sol = calc.Solution;
+    sol.Temperature = r.temperature;
+    sol.PH = r.pH;
+    sol.IonicEquiv = r.ionic;
     // A metal without a valence digit is reported by BuildSelection and left out; the rest still loads.
-    BuildSelection(s, messages);
+    BuildSelection(table, selection, sol, messages);
     // Slot by slot: the concentrations belong to whatever BuildSelection put in each slot.
-    s.Solution.ChelTotal = r.chelTotal;
-    s.Solution.ChelFree = r.chelFree;
-    s.Solution.MetalTotal = r.metalTotal;
-    s.Solution.MetalFree = r.metalFree;
-    s.ConstantsFileName = r.constantsName;
-    return true;
+    sol.ChelTotal = r.chelTotal;
+    sol.ChelFree = r.chelFree;
+    sol.MetalTotal = r.metalTotal;
+    sol.MetalFree = r.metalFree;
+    table.ConstantsFileName = r.constantsName;
+    return {WorkLoadStatus::Loaded, {}};
 }
 
 }  // namespace dedodiz

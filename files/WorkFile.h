@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
+#include "SafeFile.h"
 #include "Sinks.h"
 #include "State.h"
 
@@ -17,23 +19,41 @@ namespace dedodiz {
 inline constexpr std::size_t kWorkRecordBytes = 303;
 
 // The chelator mask (bit k-1 for chelator k = 1..12) and the metal mask (bit k-1 for metal k = 1..9).
-std::pair<std::uint16_t, std::uint16_t> PackSelection(const State& s);
+std::pair<std::uint16_t, std::uint16_t> PackSelection(const Selection& selection);
 
 // Sets all twelve ChelatorChosen and all nine MetalChosen from the masks; bits beyond them are ignored.
-void UnpackSelection(State& s, std::uint16_t chelMask, std::uint16_t metalMask);
+void UnpackSelection(Selection& selection, std::uint16_t chelMask, std::uint16_t metalMask);
 
-// The record as SaveWorkSettings writes it.
-std::string WorkRecordBytes(const State& s);
+// The record as SaveWorkSettings writes it: the constants file name, the type, the choice, the
+// conditions and the four concentration arrays of the solution.
+std::string WorkRecordBytes(std::string_view constantsFileName, const Selection& selection,
+                            const Calculation& calc);
 
-// Writes the record to WorkFileName. Failures are shown with caption "ERROR"; a failed save leaves any
-// previous file of that name untouched. Nothing in memory changes.
-void SaveWorkSettings(State& s, MessageSink& messages);
+// Writes the record to path. Failures are shown with caption "ERROR" and returned with their reason;
+// a failed save leaves any previous file of that name untouched. Nothing in memory changes.
+FileResult SaveWorkSettings(const std::string& path, std::string_view constantsFileName,
+                            const Selection& selection, const Calculation& calc, MessageSink& messages);
 
-// Reads the record named by WorkFileName: resets the state, reads the constants file named inside
-// (relative names are taken from the current folder), restores type, choice, conditions and
-// concentrations. True when the state was restored; false after an "ERROR" message, with the state
-// unchanged when the work file itself was at fault and reset as by File > New when the constants file
-// could not be loaded.
-bool LoadWorkSettings(State& s, MessageSink& messages);
+// How loading a work file ended.
+enum class WorkLoadStatus {
+    Loaded,           // table, selection and calculation restored from the file
+    WorkFileRefused,  // the work file is missing or damaged: nothing changed
+    ConstantsFailed,  // its constants file could not be read: the parts are reset as by File > New
+};
+
+struct WorkLoadResult {
+    WorkLoadStatus status = WorkLoadStatus::WorkFileRefused;
+    std::string reason;  // why it failed, for a message that names the file
+    [[nodiscard]] bool Loaded() const { return status == WorkLoadStatus::Loaded; }
+    // True when the engine's parts were reset (loaded or not): the caller resets its own parts too,
+    // as File > New would.
+    [[nodiscard]] bool Reset() const { return status != WorkLoadStatus::WorkFileRefused; }
+};
+
+// Reads the record at path: resets the table, the selection and the calculation, reads the constants
+// file named inside (relative names are taken from the current folder), restores type, choice,
+// conditions and concentrations. Every failure is also shown as an "ERROR" message.
+WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, Selection& selection,
+                                Calculation& calc, MessageSink& messages);
 
 }  // namespace dedodiz

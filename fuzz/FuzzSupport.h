@@ -1,6 +1,6 @@
 #pragma once
-// What the file-reader fuzz targets share: a State that lives across runs, a silent message sink, and
-// a scratch file in memory-backed storage that holds the bytes under test.
+// What the file-reader fuzz targets share: the parts of the state that live across runs, a silent message
+// sink, and a scratch file in memory-backed storage that holds the bytes under test.
 
 #include <unistd.h>
 
@@ -27,9 +27,16 @@ inline std::string ScratchFile(const char* extension, const std::uint8_t* data, 
     return name;
 }
 
-inline State& FreshState() {
-    static State s;
-    NewState(s);
+// The table, selection and calculation that the readers fill, reset as File > New leaves them.
+struct Parts {
+    ConstantsTable table;
+    Selection selection;
+    Calculation calc;
+};
+
+inline Parts& FreshState() {
+    static Parts s;
+    NewCalculation(s.table, s.selection, s.calc);
     return s;
 }
 

@@ -2,11 +2,12 @@
 #include <cstdlib>
 
 #include "BufferFile.h"
+#include "BufferModel.h"
 #include "FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace dedodiz;
-    State& s = fuzz::FreshState();
+    static BufferTool s;
     fuzz::SilentMessages messages;
     ReadBufferFile(s, fuzz::ScratchFile(".bcm", data, size), messages);
     for (const TBufferSlot& slot : s.BufferSlots)

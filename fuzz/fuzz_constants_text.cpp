@@ -7,11 +7,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace dedodiz;
-    State& s = fuzz::FreshState();
+    ConstantsTable& s = fuzz::FreshState().table;
     fuzz::SilentMessages messages;
-    ReadConstantsFile(s, fuzz::ScratchFile(".TCM", data, size), messages);
+    const FileResult result = ReadConstantsFile(s, fuzz::ScratchFile(".TCM", data, size), messages);
     for (const TChelatorRec& rec : s.Constants)
         if (rec.Name.size() > 7 || rec.MetalName[9].size() > 3 || rec.Comment[9].size() > 20) std::abort();
-    if (s.FileStatus != 0 && s.FileStatus != 2) std::abort();
+    if (result.status != FileStatus::Success && result.status != FileStatus::LoadFailed) std::abort();
     return 0;
 }

@@ -6,10 +6,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace dedodiz;
-    State& s = fuzz::FreshState();
+    fuzz::Parts& s = fuzz::FreshState();
     fuzz::SilentMessages messages;
-    s.WorkFileName = fuzz::ScratchFile(".STG", data, size);
-    const bool loaded = LoadWorkSettings(s, messages);
-    if (loaded && (s.CalcType < 0 || s.CalcType > 0xFFFF)) std::abort();
+    const WorkLoadResult loaded =
+        LoadWorkSettings(fuzz::ScratchFile(".STG", data, size), s.table, s.selection, s.calc, messages);
+    const int type = static_cast<int>(s.calc.CalcType);
+    if (loaded.Loaded() && (type < 0 || type > 2)) std::abort();
     return 0;
 }

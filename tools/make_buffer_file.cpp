@@ -45,8 +45,7 @@ struct StderrMessages : dedodiz::MessageSink {
 
 int main(int argc, char** argv) {
     using namespace dedodiz;
-    State s;
-    NewState(s);
+    BufferTool s;
     ResetBufferSlotsForLoad(s);
     int slot = 1;
     for (const Buffer& b : kBuffers) {

@@ -186,8 +186,10 @@ struct StderrMessages : dedodiz::MessageSink {
 int main(int argc, char** argv) {
     using namespace dedodiz;
     const std::string out = argc > 1 ? argv[1] : "data/standard.TCM";
-    State s;
-    NewState(s);
+    ConstantsTable s;
+    Selection selection;
+    Calculation calc;
+    NewCalculation(s, selection, calc);
     for (int c = 1; c <= kTableChelators; ++c) {
         const Chelator& chel = kChelators[c - 1];
         TChelatorRec& rec = s.Constants[c];
@@ -207,8 +209,7 @@ int main(int argc, char** argv) {
         }
     }
     StderrMessages messages;
-    WriteConstantsFile(s, out, messages);
-    if (s.FileStatus != 0) {
+    if (!WriteConstantsFile(s, out, messages).ok()) {
         std::fprintf(stderr, "could not write %s\n", out.c_str());
         return 1;
     }

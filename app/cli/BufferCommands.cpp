@@ -33,22 +33,20 @@ void Finish(Context& c, bool ok, const std::function<std::string()>& csv,
 }
 
 void Buffers(Context& c, const BufferOptions& o) {
-    State& s = c.state;
-    s.Solution.Temperature = o.temperature;
-    s.Solution.PH = o.pH;
-    s.Solution.IonicEquiv = o.ionic;
-    // A file without records is reported as twelve empty slots. The reader's only message is the one
-    // for a file that cannot be opened.
-    const int messagesBefore = c.messages.Count();
-    ReadBufferFile(s, o.file, c.messages);
-    if (c.messages.Count() != messagesBefore) {
+    BufferTool& s = c.buffers;
+    TSolution& environment = c.calc.Solution;
+    environment.Temperature = o.temperature;
+    environment.PH = o.pH;
+    environment.IonicEquiv = o.ionic;
+    // A file without records is reported as twelve empty slots; only a file that cannot be read fails.
+    if (!ReadBufferFile(s, o.file, c.messages).file.ok()) {
         c.status = 1;
         return;
     }
     BufferRanges ranges;
     const bool ok = RunGuarded(c.messages, [&] {
-        ranges = ComputeBufferRanges(s);
-        if (ranges.ok) WriteBufferRanges(s, ranges, c.report);
+        ranges = ComputeBufferRanges(s, environment);
+        if (ranges.ok) WriteBufferRanges(s, ranges, ReportPlacement::Replace, c.report);
     });
     Finish(
         c, ok, [&] { return BufferRangesCsv(s, ranges); },
@@ -56,38 +54,36 @@ void Buffers(Context& c, const BufferOptions& o) {
 }
 
 void Evaluate(Context& c, const std::string& workFile) {
-    State& s = c.state;
-    s.WorkFileName = workFile;
-    if (!LoadWorkSettings(s, c.messages)) {
+    if (!LoadWorkSettings(workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
         c.status = 1;
         return;
     }
     ChelatorEvaluation evaluation;
     const bool ok = RunGuarded(c.messages, [&] {
-        evaluation = ComputeChelatorEvaluation(s);
-        if (evaluation.ok) WriteChelatorEvaluation(s, evaluation, c.report);
+        evaluation = ComputeChelatorEvaluation(c.table, c.selection, c.calc.Solution);
+        if (evaluation.ok)
+            WriteChelatorEvaluation(c.table, evaluation, c.calc.Results, ReportPlacement::Replace, c.report);
     });
     Finish(
-        c, ok, [&] { return EvaluationCsv(s, evaluation); },
-        [&] { return EvaluationJson(s, evaluation, c.messages.Shown()); });
+        c, ok, [&] { return EvaluationCsv(c.table, evaluation); },
+        [&] { return EvaluationJson(c.table, evaluation, c.messages.Shown()); });
 }
 
 void List(Context& c, const std::string& constants) {
-    State& s = c.state;
+    ConstantsTable& s = c.table;
     if (ConstantsFileKind(constants) == ConstantsKind::None) {
         c.messages.Message("Not a constants file name (.TCM or .CCM): " + constants, "ERROR");
         c.status = 1;
         return;
     }
     s.ConstantsFileName = constants;
-    ReadConstantsFile(s, constants, c.messages);
-    if (s.FileStatus == 2) {
+    if (!ReadConstantsFile(s, constants, c.messages).ok()) {
         c.messages.Message("Cannot Load Constants File", "ERROR");
         c.status = 1;
         return;
     }
     // An empty table lists nothing and says so; that is still the command's whole report.
-    ListConstants(s, c.report, c.messages);
+    ListConstants(s, ReportPlacement::Replace, c.report, c.messages);
     c.PrintResult([&] { return ConstantsCsv(s); }, [&] { return ConstantsJson(s, c.messages.Shown()); });
 }
 

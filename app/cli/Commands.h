@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "BufferModel.h"
 #include "Export.h"
 #include "OutputText.h"
 #include "Sinks.h"
 #include "State.h"
+#include "Sweep.h"
 
 namespace dedodiz::cli {
 
@@ -35,9 +37,14 @@ class StdoutReport : public OutputText {
     void Print() const;
 };
 
-// What every command shares: the one State, the two sinks, the output format and the exit status.
+// What every command shares: the parts of the state the commands use, the two sinks, the output
+// format and the exit status.
 struct Context {
-    State state;
+    ConstantsTable table;
+    Selection selection;
+    Calculation calc;
+    SweepState sweep;
+    BufferTool buffers;
     StderrMessages messages;
     StdoutReport report;
     std::string format = "text";  // what a command prints on success: "text" (the report), "csv" or "json"

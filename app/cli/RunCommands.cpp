@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "Calculator.h"
 #include "Commands.h"
 #include "ConstantsFile.h"
 #include "Format.h"
@@ -39,114 +40,93 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& text, boo
 }
 
 bool LoadConstants(Context& c, const std::string& name) {
-    c.state.ConstantsFileName = name;
-    ReadConstantsFile(c.state, name, c.messages);
-    if (c.state.FileStatus == 2) {
+    c.table.ConstantsFileName = name;
+    if (ReadConstantsFile(c.table, name, c.messages).status == FileStatus::LoadFailed) {
         c.messages.Message("Cannot Load Constants File", "ERROR");
         return false;
     }
     return true;
 }
 
-// Table number (1..count) of a chelator or metal name; names compare exactly, then ignoring case.
-template <typename NameOf>
-int FindName(const std::string& wanted, int count, NameOf nameOf) {
-    for (int k = 1; k <= count; ++k)
-        if (nameOf(k) == wanted) return k;
-    const auto lower = [](std::string_view s) {
-        std::string t(s);
-        for (char& ch : t) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        return t;
-    };
-    for (int k = 1; k <= count; ++k)
-        if (lower(nameOf(k)) == lower(wanted)) return k;
-    return 0;
+// The solution of the command line: names checked against the table, values read by the type.
+SolutionSpec SpecFromCommandLine(const Context& c, const RunOptions& o, CalculationType type) {
+    SolutionSpec spec;
+    spec.type = type;
+    if (o.temperature) spec.temperature = *o.temperature;
+    if (o.pH) spec.pH = *o.pH;
+    if (o.ionic) spec.ionic = *o.ionic;
+    for (const std::string& arg : o.chelators) {
+        const auto [name, value] = SplitAssignment(arg, type == CalculationType::Chelator);
+        const int k = FindChelator(c.table, name);
+        if (k == 0) UsageError("no chelator \"" + name + "\" in " + o.constants);
+        const std::string what = "--chelator " + c.table.Constants[k].Name.str();
+        spec.chelators.push_back({name, value.empty() ? 0.0 : NumberOrUsage(value, what)});
+    }
+    for (const std::string& arg : o.metals) {
+        const auto [name, value] = SplitAssignment(arg, false);
+        const int k = FindMetal(c.table, name);
+        if (k == 0) UsageError("no metal \"" + name + "\" in " + o.constants);
+        const std::string what = "--metal " + c.table.Constants[1].MetalName[k].str();
+        SolutionSpec::Metal metal{name, 0, 0};
+        if (type == CalculationType::Chelator) {
+            const std::size_t colon = value.find(':');
+            if (colon == std::string::npos) UsageError("type chelator needs TOTAL:FREE in " + what);
+            metal.total = NumberOrUsage(value.substr(0, colon), what);
+            metal.free = NumberOrUsage(value.substr(colon + 1), what);
+        } else if (type == CalculationType::Total) {
+            metal.free = NumberOrUsage(value, what);
+        } else {
+            metal.total = NumberOrUsage(value, what);
+        }
+        spec.metals.push_back(metal);
+    }
+    return spec;
 }
 
-void RunFromCommandLine(Context& c, const RunOptions& o) {
-    State& s = c.state;
-    const std::map<std::string, std::int16_t> types{{"total", 0}, {"free", 1}, {"chelator", 2}};
+// The run of a solution given on the command line; false when it stopped before running.
+bool RunFromCommandLine(Context& c, const RunOptions& o, RunOutcome& outcome) {
+    const std::map<std::string, CalculationType> types{{"total", CalculationType::Total},
+                                                       {"free", CalculationType::Free},
+                                                       {"chelator", CalculationType::Chelator}};
     const auto type = types.find(o.type);
     if (type == types.end()) UsageError("--type must be total, free or chelator");
     if (o.chelators.size() > kSlots || o.metals.size() > kSlots)
         UsageError("at most six chelators and six metals");
 
-    // Names first: a usage error must not wait for a file to be read.
-    if (!LoadConstants(c, o.constants)) {
-        c.status = 1;
-        return;
-    }
-    std::map<int, std::string> chelatorValue, metalValue;  // table number -> VALUE text
-    for (const std::string& arg : o.chelators) {
-        const auto [name, value] = SplitAssignment(arg, type->second == 2);
-        const int k = FindName(name, kTableChelators, [&](int n) { return s.Constants[n].Name.view(); });
-        if (k == 0 || name == kEmptyChelator) UsageError("no chelator \"" + name + "\" in " + o.constants);
-        chelatorValue[k] = value;
-    }
-    for (const std::string& arg : o.metals) {
-        const auto [name, value] = SplitAssignment(arg, false);
-        const int k = FindName(name, kTableMetals, [&](int n) { return s.Constants[1].MetalName[n].view(); });
-        if (k == 0 || name == kEmptyMetal) UsageError("no metal \"" + name + "\" in " + o.constants);
-        metalValue[k] = value;
-    }
-
-    s.CalcType = type->second;
-    if (o.temperature) s.Solution.Temperature = *o.temperature;
-    if (o.pH) s.Solution.PH = *o.pH;
-    if (o.ionic) s.Solution.IonicEquiv = *o.ionic;
-    for (const auto& [k, value] : chelatorValue) s.ChelatorChosen[k] = true;
-    for (const auto& [k, value] : metalValue) s.MetalChosen[k] = true;
-    if (!BuildSelection(s, c.messages)) {
-        c.status = 1;
-        return;
-    }
-
-    // The slots hold the chosen entries in table order.
-    for (int slot = 1; slot <= kSlots; ++slot) {
-        if (const int k = s.ChosenChelator[slot]; k != 0 && !chelatorValue[k].empty())
-            s.Solution.ChelTotal[slot] =
-                NumberOrUsage(chelatorValue[k], "--chelator " + s.Constants[k].Name.str());
-        const int m = s.ChosenMetal[slot];
-        if (m == 0) continue;
-        const std::string& value = metalValue[m];
-        const std::string what = "--metal " + s.Constants[1].MetalName[m].str();
-        if (s.CalcType == 2) {
-            const std::size_t colon = value.find(':');
-            if (colon == std::string::npos) UsageError("type chelator needs TOTAL:FREE in " + what);
-            s.Solution.MetalTotal[slot] = NumberOrUsage(value.substr(0, colon), what);
-            s.Solution.MetalFree[slot] = NumberOrUsage(value.substr(colon + 1), what);
-        } else if (s.CalcType == 0) {
-            s.Solution.MetalFree[slot] = NumberOrUsage(value, what);
-        } else {
-            s.Solution.MetalTotal[slot] = NumberOrUsage(value, what);
-        }
-    }
-    RunSinglePoint(s, c.report, c.messages);
+    // The table first: the names are checked against it.
+    if (!LoadConstants(c, o.constants)) return false;
+    const SolutionSpec spec = SpecFromCommandLine(c, o, type->second);
+    if (!DescribeSolution(c.table, spec, c.selection, c.calc, c.messages).ok()) return false;
+    outcome = RunSinglePoint(c.calc, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report,
+                             c.messages);
+    return true;
 }
 
 void Run(Context& c, const RunOptions& o) {
     const bool fromWorkFile = !o.workFile.empty();
     if (fromWorkFile == !o.constants.empty())
         UsageError("give either a work file or --constants with --chelator and --metal");
+    RunOutcome outcome;
     if (fromWorkFile) {
         if (!o.chelators.empty() || !o.metals.empty() || o.temperature || o.pH || o.ionic)
             UsageError(
                 "a work file brings its own solution; leave out --chelator, --metal, --temp, --ph, --ionic");
-        c.state.WorkFileName = o.workFile;
-        if (!LoadWorkSettings(c.state, c.messages)) {
+        if (!LoadWorkSettings(o.workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
             c.status = 1;
             return;
         }
-        RunSinglePoint(c.state, c.report, c.messages);
-    } else {
-        RunFromCommandLine(c, o);
-        if (c.status != 0) return;
-    }
-    if (!c.report.Shown()) {
+        outcome = RunSinglePoint(c.calc, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report,
+                                 c.messages);
+    } else if (!RunFromCommandLine(c, o, outcome)) {
         c.status = 1;
         return;
     }
-    c.PrintResult([&] { return RunCsv(c.state); }, [&] { return RunJson(c.state, c.messages.Shown()); });
+    if (!outcome.Ran()) {
+        c.status = 1;
+        return;
+    }
+    c.PrintResult([&] { return RunCsv(c.calc); },
+                  [&] { return RunJson(c.calc, c.table.ConstantsFileName.view(), c.messages.Shown()); });
 }
 
 }  // namespace
@@ -183,7 +163,7 @@ void AddConvertCommand(CLI::App& app, Context& context) {
     convert->add_option("IN", in, "constants file to read")->required();
     convert->add_option("OUT", out, "constants file to write")->required();
     convert->callback([&context] {
-        State& s = context.state;
+        ConstantsTable& s = context.table;
         const auto kind = [](const std::string& name) {
             return name.size() >= 3
                        ? static_cast<char>(std::toupper(static_cast<unsigned char>(name[name.size() - 3])))
@@ -198,10 +178,10 @@ void AddConvertCommand(CLI::App& app, Context& context) {
             context.status = 1;
             return;
         }
-        WriteConstantsFile(s, out, context.messages);
-        if (kind(out) != 'T' && kind(out) != 'C') {
+        const FileResult written = WriteConstantsFile(s, out, context.messages);
+        if (written.status == FileStatus::NotConstantsName) {
             context.status = 1;  // the writer has said "Did not save file"
-        } else if (s.FileStatus != 0) {
+        } else if (!written.ok()) {
             context.messages.Message("Cannot save constants file " + out, "ERROR");
             context.status = 1;
         }

@@ -25,21 +25,12 @@ struct SweepOptions {
     std::string bmp;
 };
 
-// A graph nobody sees: drawing it still settles the snapshot's names as the picture leaves them.
-struct NoCanvas : Canvas {
-    void Clear() override {}
-    void SetPenColor(Rgb) override {}
-    void SetPixel(int, int, Rgb) override {}
-    void Line(int, int, int, int) override {}
-    void TextOut(int, int, std::string_view) override {}
-};
-
-std::uint16_t AxisVariable(const std::string& name, const std::string& option) {
-    if (name == "temp") return kVarTemperature;
-    if (name == "ph") return kVarPH;
-    if (name == "ionic") return kVarIonic;
+AxisVariable ParseVariable(const std::string& name, const std::string& option) {
+    if (name == "temp") return AxisVariable::Temperature;
+    if (name == "ph") return AxisVariable::PH;
+    if (name == "ionic") return AxisVariable::Ionic;
     if (name.size() == 6 && name.compare(0, 5, "metal") == 0 && name[5] >= '1' && name[5] <= '6')
-        return static_cast<std::uint16_t>(kVarFirstMetal + (name[5] - '1'));
+        return MetalAxis(name[5] - '0');
     UsageError(option + ": unknown variable \"" + name + "\" (temp, ph, ionic, metal1 .. metal6)");
 }
 
@@ -50,7 +41,7 @@ TAxisRange ParseAxis(const std::string& text, const std::string& option) {
     if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
         UsageError(option + ": expected VAR:LOW:HIGH, got \"" + text + "\"");
     TAxisRange axis;
-    axis.Variable = AxisVariable(text.substr(0, first), option);
+    axis.Variable = ParseVariable(text.substr(0, first), option);
     const auto number = [&](const std::string& part) {
         const auto value = ParseReal(part);
         if (!value) UsageError(option + ": not a number: \"" + part + "\"");
@@ -62,25 +53,24 @@ TAxisRange ParseAxis(const std::string& text, const std::string& option) {
 }
 
 // A metal axis must name a slot that holds a metal, as the axis dialog offers only those.
-void CheckMetalSlot(const State& s, const TAxisRange& axis, const std::string& option) {
-    const int slot = axis.Variable >= kVarFirstMetal ? axis.Variable - kVarFirstMetal + 1 : 0;
-    if (slot != 0 && !AxisMetalShown(s, slot))
+void CheckMetalSlot(const TSolution& solution, const TAxisRange& axis, const std::string& option) {
+    const int slot = MetalSlotOfAxis(axis.Variable);
+    if (slot != 0 && !AxisMetalShown(solution, slot))
         UsageError(option + ": metal" + std::to_string(slot) + " is an empty metal slot in this work file");
 }
 
 void Sweep(Context& c, const SweepOptions& o) {
-    State& s = c.state;
+    SweepState& s = c.sweep;
     const TAxisRange x = ParseAxis(o.x, "--x");
     const bool threeD = !o.z.empty();
     const TAxisRange z = threeD ? ParseAxis(o.z, "--z") : TAxisRange{};
 
-    s.WorkFileName = o.workFile;
-    if (!LoadWorkSettings(s, c.messages)) {
+    if (!LoadWorkSettings(o.workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
         c.status = 1;
         return;
     }
-    CheckMetalSlot(s, x, "--x");
-    if (threeD) CheckMetalSlot(s, z, "--z");
+    CheckMetalSlot(c.calc.Solution, x, "--x");
+    if (threeD) CheckMetalSlot(c.calc.Solution, z, "--z");
 
     std::unique_ptr<ImageCanvas> picture;
     if (!o.bmp.empty()) {
@@ -95,13 +85,12 @@ void Sweep(Context& c, const SweepOptions& o) {
 
     s.XAxis = x;
     if (threeD) s.ZAxis = z;
-    if (!RunSweepCommand(s, threeD, c.messages)) {
+    if (!RunSweepCommand(s, c.calc, threeD, c.messages)) {
         c.status = 1;
         return;
     }
-    NoCanvas nowhere;
-    DrawGraph(s, picture ? static_cast<Canvas&>(*picture) : nowhere);
     if (picture) {
+        DrawGraph(s, *picture);
         std::string error;
         if (!SaveBmp(o.bmp, picture->Pixels(), error)) {
             c.messages.Message("Cannot write " + o.bmp + ": " + error, "ERROR");
@@ -109,7 +98,7 @@ void Sweep(Context& c, const SweepOptions& o) {
             return;
         }
     }
-    WriteSweepTable(s, c.report);
+    WriteSweepTable(s, ReportPlacement::Replace, c.report);
     c.PrintResult([&] { return SweepCsv(s); }, [&] { return SweepJson(s, c.messages.Shown()); });
 }
 

@@ -65,8 +65,9 @@ int main(int argc, char** argv) {
                  " - free metal, total metal and chelator in metal buffer solutions"};
     app.name("dedodiz32-cli");
     app.require_subcommand(1);
-    static Context context;  // the State is large: keep it off the stack
-    dedodiz::NewState(context.state);
+    static Context context;  // the parts are large: keep them off the stack
+    dedodiz::NewCalculation(context.table, context.selection, context.calc);
+    dedodiz::ResetBufferRecord(context.buffers.BufferRecord);
     AddRunCommand(app, context);
     AddConvertCommand(app, context);
     AddBuffersCommand(app, context);

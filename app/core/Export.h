@@ -5,9 +5,10 @@
 // precision, with its unit in the key or column name ("free_Ca2_M", "temperature_C"). The layout of
 // both forms is described in docs/export-formats.md.
 //
-// The builders only read State (and the rows the buffer layer computed): call them after the
-// computation has succeeded. Names and comments come from files and may hold any bytes: text that is
-// not valid UTF-8 is read as Windows-1252, so that every export is valid UTF-8 and nothing is lost.
+// The builders only read the parts of the state they name (and the rows the buffer layer computed):
+// call them after the computation has succeeded. Names and comments come from files and may hold any bytes:
+// text that is not valid UTF-8 is read as Windows-1252, so that every export is valid UTF-8 and nothing is
+// lost.
 
 #include <nlohmann/json.hpp>
 
@@ -19,32 +20,12 @@
 #include "Evaluate.h"
 #include "Sinks.h"
 #include "State.h"
+#include "Sweep.h"
 
 namespace dedodiz {
 
 // JSON objects keep their keys in the order written, so that a document reads as the report does.
 using JsonValue = nlohmann::ordered_json;
-
-// A message box that was shown while a result was computed (the warnings of a run, for example).
-struct ShownMessage {
-    std::string caption;  // "WARNING", "INFORMATION", ...
-    std::string text;     // a line break inside the text is '\r', as the message box takes it
-};
-using ShownMessages = std::vector<ShownMessage>;
-
-// A message sink that keeps every message and passes it on to another sink, so that a result's
-// export can list the warnings the user saw.
-class MessageLog : public MessageSink {
-  public:
-    explicit MessageLog(MessageSink& next) : next_(next) {}
-    void Message(std::string_view text, std::string_view caption) override;
-    [[nodiscard]] const ShownMessages& Messages() const { return shown_; }
-    void Clear() { shown_.clear(); }
-
-  private:
-    MessageSink& next_;
-    ShownMessages shown_;
-};
 
 // Bytes from a file or a report as UTF-8: valid UTF-8 stays as it is, anything else is decoded as
 // Windows-1252 (the code page of the constants files' origin).
@@ -64,32 +45,33 @@ std::string JsonText(const JsonValue& value);
 // 2 "ionic_strength_N", 3..8 "free_<metal>_M", 9..14 "total_<metal>_M", names from the snapshot)
 // and of series s of the last sweep ("total_<metal>_M", "free_<metal>_M" or, in type Chelator,
 // "total_<chelator>_M").
-std::string SweepVariableKey(const State& s, std::uint16_t code);
-std::string SweepSeriesKey(const State& s, int series);
+std::string SweepVariableKey(const SweepState& s, PointTarget code);
+std::string SweepSeriesKey(const SweepState& s, int series);
 
 // The last single-point run: conditions, every non-empty chelator and metal slot, every pair, the
-// solver's convergence flag and ionic sums, and the messages shown. Reads WorkSolution and the solver's
-// results as the run left them. CSV: one header row and one row of values.
-JsonValue RunJson(const State& s, const ShownMessages& shown);
-std::string RunCsv(const State& s);
+// solver's convergence flag and ionic sums, and the messages shown. Reads the working copy and the
+// solver's results as the run left them. CSV: one header row and one row of values.
+JsonValue RunJson(const Calculation& calc, std::string_view constantsFileName, const ShownMessages& shown);
+std::string RunCsv(const Calculation& calc);
 
 // The last sweep (2D or 3D by SweepMode). CSV: 2D one row per point (x, series..., converged);
 // 3D in long form, one row per grid point (x, z, series..., converged), Z outer as in the table.
-JsonValue SweepJson(const State& s, const ShownMessages& shown);
-std::string SweepCsv(const State& s);
+JsonValue SweepJson(const SweepState& s, const ShownMessages& shown);
+std::string SweepCsv(const SweepState& s);
 
 // A chelator evaluation that succeeded, with the names and comments of the constants table.
-JsonValue EvaluationJson(const State& s, const ChelatorEvaluation& evaluation, const ShownMessages& shown);
-std::string EvaluationCsv(const State& s, const ChelatorEvaluation& evaluation);
+JsonValue EvaluationJson(const ConstantsTable& table, const ChelatorEvaluation& evaluation,
+                         const ShownMessages& shown);
+std::string EvaluationCsv(const ConstantsTable& table, const ChelatorEvaluation& evaluation);
 
 // Buffer ranges that were computed, with the names and comments of the buffer slots.
-JsonValue BufferRangesJson(const State& s, const BufferRanges& ranges, const ShownMessages& shown);
-std::string BufferRangesCsv(const State& s, const BufferRanges& ranges);
+JsonValue BufferRangesJson(const BufferTool& tool, const BufferRanges& ranges, const ShownMessages& shown);
+std::string BufferRangesCsv(const BufferTool& tool, const BufferRanges& ranges);
 
 // The constants table as stored (20 C, 0.1 N): every named chelator with the metals it binds
 // (ML not 0), as the listing shows them. CSV: one row per chelator and metal, or one row with empty
 // metal columns for a chelator that binds none.
-JsonValue ConstantsJson(const State& s, const ShownMessages& shown);
-std::string ConstantsCsv(const State& s);
+JsonValue ConstantsJson(const ConstantsTable& table, const ShownMessages& shown);
+std::string ConstantsCsv(const ConstantsTable& table);
 
 }  // namespace dedodiz

@@ -21,14 +21,14 @@ constexpr int kLeft = 15;        // x of the first point
 constexpr double kLowest = -32768;
 constexpr double kHighest = 32767;
 
-bool TotalType(const State& s) {
-    return s.SweepMode % 3 == 0;
+bool TotalType(const SweepState& s) {
+    return SweepCalcType(s) == CalculationType::Total;
 }
-bool FreeType(const State& s) {
-    return s.SweepMode % 3 == 1;
+bool FreeType(const SweepState& s) {
+    return SweepCalcType(s) == CalculationType::Free;
 }
-bool ChelatorType(const State& s) {
-    return s.SweepMode % 3 == 2;
+bool ChelatorType(const SweepState& s) {
+    return SweepCalcType(s) == CalculationType::Chelator;
 }
 
 void Text(Canvas& canvas, int x, int y, std::string_view text) {
@@ -40,40 +40,39 @@ std::string AxisStartText(double start) {
     return start == 0 ? std::string("0") : FormatSci(start);
 }
 
-std::string AxisName2D(const State& s, std::uint16_t code) {
+std::string AxisName2D(const SweepState& s, PointTarget code) {
     switch (code) {
-        case kVarTemperature:
+        case PointTarget::Temperature:
             return "Temperature";
-        case kVarPH:
+        case PointTarget::PH:
             return "    pH     ";
-        case kVarIonic:
+        case PointTarget::Ionic:
             return "Ionic conc.";
         default:
             break;
     }
     const int slot = MetalSlotOfVariable(code);
     if (slot == 0) return {};
-    return std::string(code < kVarFirstMetalTotal ? "Free " : "Total ") +
-           std::string(SweepMetalName(s, slot));
+    return std::string(IsTotalMetalTarget(code) ? "Total " : "Free ") + std::string(SweepMetalName(s, slot));
 }
 
-std::string AxisName3D(const State& s, std::uint16_t code) {
+std::string AxisName3D(const SweepState& s, PointTarget code) {
     switch (code) {
-        case kVarTemperature:
+        case PointTarget::Temperature:
             return "Temp.";
-        case kVarPH:
+        case PointTarget::PH:
             return " pH  ";
-        case kVarIonic:
+        case PointTarget::Ionic:
             return "[Ion]";
         default:
             break;
     }
     const int slot = MetalSlotOfVariable(code);
     if (slot == 0) return {};
-    return std::string(code < kVarFirstMetalTotal ? "F" : "T") + std::string(SweepMetalName(s, slot));
+    return std::string(IsTotalMetalTarget(code) ? "T" : "F") + std::string(SweepMetalName(s, slot));
 }
 
-void DrawFrame2D(const State& s, Canvas& canvas) {
+void DrawFrame2D(const SweepState& s, Canvas& canvas) {
     canvas.Line(15, 120, 15, 324);
     canvas.Line(295, 120, 295, 324);
     canvas.Line(15, 320, 295, 320);
@@ -94,7 +93,7 @@ void DrawFrame2D(const State& s, Canvas& canvas) {
     Text(canvas, 108, 348, AxisName2D(s, s.XVariable));
 }
 
-void DrawFrame3D(const State& s, Canvas& canvas) {
+void DrawFrame3D(const SweepState& s, Canvas& canvas) {
     canvas.Line(15, 120, 15, 324);
     for (int k = 1; k <= 11; ++k) {
         canvas.SetPixel(14, 100 + 20 * k, kBlack);
@@ -138,31 +137,31 @@ void DrawFrame3D(const State& s, Canvas& canvas) {
     }
 }
 
-bool Swept(const State& s, std::uint16_t code) {
+bool Swept(const SweepState& s, PointTarget code) {
     return s.XVariable == code || (Is3DSweep(s) && s.ZVariable == code);
 }
 
-std::string ConditionsText(const State& s) {
-    const std::string T = Swept(s, kVarTemperature) ? " VAR" : FormatFixed(s.StartTemperature, 5, 1);
-    const std::string P = Swept(s, kVarPH) ? " VAR" : FormatFixed(s.StartPH, 6, 2);
-    const std::string I = Swept(s, kVarIonic) ? " VAR" : FormatFixed(s.StartIonic, 6, 3);
+std::string ConditionsText(const SweepState& s) {
+    const std::string T = Swept(s, PointTarget::Temperature) ? " VAR" : FormatFixed(s.StartTemperature, 5, 1);
+    const std::string P = Swept(s, PointTarget::PH) ? " VAR" : FormatFixed(s.StartPH, 6, 2);
+    const std::string I = Swept(s, PointTarget::Ionic) ? " VAR" : FormatFixed(s.StartIonic, 6, 3);
     return "STARTING AT: " + T + " C" + "  pH" + P + "  " + I + "N";
 }
 
-bool SweptMetalSlot(const State& s, int k) {
+bool SweptMetalSlot(const SweepState& s, int k) {
     return MetalSlotOfVariable(s.XVariable) == k || (Is3DSweep(s) && MetalSlotOfVariable(s.ZVariable) == k);
 }
 
-void DrawLegendRow(const State& s, Canvas& canvas, const SeriesMaxima& maxima, int k) {
+void DrawLegendRow(const SweepState& s, Canvas& canvas, const SeriesMaxima& maxima, int k) {
     const int y1 = 20 * k + 50;
     const int y2 = 20 * k + 190;
-    Text(canvas, 360, y1, s.StartChelName[k]);
+    Text(canvas, 360, y1, SweepChelatorName(s, k));
     if (ChelatorType(s)) {
         if (maxima[k] > 0) Text(canvas, 420, y1, FormatSci(maxima[k]));
     } else if (s.StartChelTotal[k] != 0) {
         Text(canvas, 420, y1, FormatSci(s.StartChelTotal[k]));
     }
-    Text(canvas, 370, y2, s.StartMetalName[k]);
+    Text(canvas, 370, y2, SweepMetalName(s, k));
 
     std::string a, b;
     if (TotalType(s)) {
@@ -182,7 +181,7 @@ struct Point {
     int y;
 };
 
-Point GridPoint(const State& s, int series, double max, int a, int b) {
+Point GridPoint(const SweepState& s, int series, double max, int a, int b) {
     const int base = kBase2D - kStepZ3D * b;
     return {kLeft + kStepX3D * a + kStepZ3D * b, ScaledY(base, s.Sweep3D[series][a + 1][b + 1], max)};
 }
@@ -191,7 +190,7 @@ void DrawLine(Canvas& canvas, Point p, Point q) {
     canvas.Line(p.x, p.y, q.x, q.y);
 }
 
-void DrawCurve2D(const State& s, Canvas& canvas, int series, double max) {
+void DrawCurve2D(const SweepState& s, Canvas& canvas, int series, double max) {
     const auto point = [&](int i) {
         return Point{kLeft + kStep2D * (i - 1), ScaledY(kBase2D, s.Sweep2D[series][i], max)};
     };
@@ -200,7 +199,7 @@ void DrawCurve2D(const State& s, Canvas& canvas, int series, double max) {
         if (!s.Converged2D[i]) canvas.TextOut(11 + kStep2D * (i - 1), kBase2D - 4, "*");
 }
 
-void DrawSurface3D(const State& s, Canvas& canvas, int series, double max) {
+void DrawSurface3D(const SweepState& s, Canvas& canvas, int series, double max) {
     const auto at = [&](int a, int b) { return GridPoint(s, series, max, a, b); };
     constexpr int last = kSweepPoints3D - 1;
     for (int a = 0; a < last; ++a) {
@@ -227,7 +226,7 @@ Rgb SeriesColor(int series) {
     return colors[series - 1];
 }
 
-SeriesMaxima ComputeSeriesMax(const State& s) {
+SeriesMaxima ComputeSeriesMax(const SweepState& s) {
     SeriesMaxima maxima;
     for (int k = 1; k <= kSlots; ++k) {
         double max = 0;
@@ -254,7 +253,7 @@ int ScaledY(int base, double value, double max) {
     return static_cast<int>(std::clamp(y, kLowest, kHighest));
 }
 
-void DrawGraphFrame(const State& s, Canvas& canvas) {
+void DrawGraphFrame(const SweepState& s, Canvas& canvas) {
     canvas.SetPenColor(kBlack);
     if (Is3DSweep(s))
         DrawFrame3D(s, canvas);
@@ -262,7 +261,7 @@ void DrawGraphFrame(const State& s, Canvas& canvas) {
         DrawFrame2D(s, canvas);
 }
 
-void DrawGraphText(State& s, Canvas& canvas) {
+void DrawGraphText(const SweepState& s, Canvas& canvas) {
     canvas.SetPenColor(kBlack);
     Text(canvas, 3, 312, "0");
     Text(canvas, 3, 120, "%");
@@ -276,19 +275,14 @@ void DrawGraphText(State& s, Canvas& canvas) {
     Text(canvas, 400, 190, TotalType(s) ? "[Free] M" : "[Total] M");
     Text(canvas, 490, 190, TotalType(s) ? "Max [Total] M" : FreeType(s) ? "Max [Free] M" : "[Free] M");
 
-    for (int k = 1; k <= kSlots; ++k) {
-        // Empty slots lose their markers for good: the sweep table prints nothing for them either.
-        if (s.StartMetalName[k] == kEmptyMetal) s.StartMetalName[k].clear();
-        if (s.StartChelName[k] == kEmptyChelator) s.StartChelName[k].clear();
-        DrawLegendRow(s, canvas, maxima, k);
-    }
+    for (int k = 1; k <= kSlots; ++k) DrawLegendRow(s, canvas, maxima, k);
     Text(canvas, 10, 380,
          "NOT VALID below " + FormatFixed(s.PeakComplexIonic, 6, 3) + " N [ion] (DEDODIZ32 " +
              std::string(kVersion) + ")");
     Text(canvas, 10, 400, "* = convergence not reached, not valid data");
 }
 
-void DrawGraphCurves(const State& s, Canvas& canvas) {
+void DrawGraphCurves(const SweepState& s, Canvas& canvas) {
     const SeriesMaxima maxima = ComputeSeriesMax(s);
     for (int k = 1; k <= kSlots; ++k) {
         canvas.SetPenColor(SeriesColor(k));
@@ -306,7 +300,7 @@ void DrawGraphCurves(const State& s, Canvas& canvas) {
     canvas.SetPenColor(kBlack);
 }
 
-void DrawGraph(State& s, Canvas& canvas) {
+void DrawGraph(const SweepState& s, Canvas& canvas) {
     canvas.Clear();
     DrawGraphFrame(s, canvas);
     DrawGraphText(s, canvas);

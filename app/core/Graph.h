@@ -5,6 +5,7 @@
 
 #include "Canvas.h"
 #include "State.h"
+#include "Sweep.h"
 
 namespace dedodiz {
 
@@ -14,20 +15,19 @@ using SeriesMaxima = OneBased<double, 6>;
 Rgb SeriesColor(int series);
 
 // The largest value of each series over the current sweep, 0 when none is positive.
-SeriesMaxima ComputeSeriesMax(const State& s);
+SeriesMaxima ComputeSeriesMax(const SweepState& s);
 
 // Axes, ticks and the axis texts.
-void DrawGraphFrame(const State& s, Canvas& canvas);
+void DrawGraphFrame(const SweepState& s, Canvas& canvas);
 
-// Scale letters, conditions, legend table and the two bottom lines. Replaces the empty-slot
-// markers of the snapshot's names by empty names, as the sweep table expects.
-void DrawGraphText(State& s, Canvas& canvas);
+// Scale letters, conditions, legend table and the two bottom lines.
+void DrawGraphText(const SweepState& s, Canvas& canvas);
 
 // The series in their colours, with legend swatches and the marks of points that did not converge.
-void DrawGraphCurves(const State& s, Canvas& canvas);
+void DrawGraphCurves(const SweepState& s, Canvas& canvas);
 
 // A new picture with frame, text and curves: what the 2D and 3D commands draw after the sweep.
-void DrawGraph(State& s, Canvas& canvas);
+void DrawGraph(const SweepState& s, Canvas& canvas);
 
 // The vertical position of value on a base line: base - round(200 * value / max), halves to even.
 // Positions are signed 16-bit values; a point far below its base (possible where a solve did not

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "Format.h"
-#include "ReportText.h"
 
 namespace dedodiz {
 
@@ -17,8 +16,9 @@ std::string Value(double x) {
 
 }  // namespace
 
-void ListConstants(const State& s, OutputSink& output, MessageSink& messages) {
-    if (!s.AddNextRun) output.ClearOutput();
+void ListConstants(const ConstantsTable& s, ReportPlacement placement, OutputSink& output,
+                   MessageSink& messages) {
+    BeginReport(output, placement);
     const auto add = [&](const std::string& line) { output.AddOutputLine(CutToChars(line, kWidth)); };
 
     bool listed = false;

@@ -8,9 +8,10 @@
 namespace dedodiz {
 
 // Lists every named chelator with its protonation constants and enthalpies and one line per metal
-// it binds (ML not 0), after clearing the output unless AddNextRun is set; every line is cut to 80
+// it binds (ML not 0), after clearing the output unless placement is Append; every line is cut to 80
 // characters. With no named chelator shows "NO CHELATORS NAMED IN FILE" ("INFORMATION").
 // The caller shows the output window.
-void ListConstants(const State& s, OutputSink& output, MessageSink& messages);
+void ListConstants(const ConstantsTable& table, ReportPlacement placement, OutputSink& output,
+                   MessageSink& messages);
 
 }  // namespace dedodiz

@@ -9,163 +9,155 @@ namespace dedodiz {
 
 namespace {
 
-// Everything a sweep writes, kept aside by RunSweepCommand so that a failed sweep leaves the last
-// good one in place.
-struct SweepResults {
-    std::uint16_t SweepMode, XVariable, ZVariable;
-    double XStart, ZStart, XStep, ZStep;
-    double StartTemperature, StartPH, StartIonic;
-    OneBased<ChelatorText, 6> StartChelName;
-    OneBased<double, 6> StartChelTotal, StartChelFree;
-    OneBased<MetalText, 6> StartMetalName;
-    OneBased<double, 6> StartMetalTotal, StartMetalFree;
-    double PeakComplexIonic;
-    OneBased<OneBased<double, 41>, 6> Sweep2D;
-    OneBased<bool, 41> Converged2D;
-    OneBased<OneBased<OneBased<double, 11>, 11>, 6> Sweep3D;
-    OneBased<OneBased<bool, 11>, 11> Converged3D;
-};
-
-SweepResults SaveResults(const State& s) {
-    return {s.SweepMode,        s.XVariable,      s.ZVariable,       s.XStart,
-            s.ZStart,           s.XStep,          s.ZStep,           s.StartTemperature,
-            s.StartPH,          s.StartIonic,     s.StartChelName,   s.StartChelTotal,
-            s.StartChelFree,    s.StartMetalName, s.StartMetalTotal, s.StartMetalFree,
-            s.PeakComplexIonic, s.Sweep2D,        s.Converged2D,     s.Sweep3D,
-            s.Converged3D};
+// Puts back what a sweep writes (all of the sweep data but the axes the user set), so that a failed
+// sweep leaves the last good one in place.
+void PutBack(SweepState& s, const SweepState& previous) {
+    const TAxisRange x = s.XAxis, z = s.ZAxis;
+    const AxisVariable choice = s.AxisChoice;
+    s = previous;
+    s.XAxis = x;
+    s.ZAxis = z;
+    s.AxisChoice = choice;
 }
 
-void PutBack(State& s, const SweepResults& r) {
-    s.SweepMode = r.SweepMode;
-    s.XVariable = r.XVariable;
-    s.ZVariable = r.ZVariable;
-    s.XStart = r.XStart;
-    s.ZStart = r.ZStart;
-    s.XStep = r.XStep;
-    s.ZStep = r.ZStep;
-    s.StartTemperature = r.StartTemperature;
-    s.StartPH = r.StartPH;
-    s.StartIonic = r.StartIonic;
-    s.StartChelName = r.StartChelName;
-    s.StartChelTotal = r.StartChelTotal;
-    s.StartChelFree = r.StartChelFree;
-    s.StartMetalName = r.StartMetalName;
-    s.StartMetalTotal = r.StartMetalTotal;
-    s.StartMetalFree = r.StartMetalFree;
-    s.PeakComplexIonic = r.PeakComplexIonic;
-    s.Sweep2D = r.Sweep2D;
-    s.Converged2D = r.Converged2D;
-    s.Sweep3D = r.Sweep3D;
-    s.Converged3D = r.Converged3D;
-}
-
-// Puts Solution back however the sweep is left.
+// Puts the solution back however the sweep is left.
 class SolutionRestorer {
   public:
-    explicit SolutionRestorer(State& s) : s_(s) {}
+    SolutionRestorer(const SweepState& s, TSolution& solution) : s_(s), solution_(solution) {}
     SolutionRestorer(const SolutionRestorer&) = delete;
     SolutionRestorer& operator=(const SolutionRestorer&) = delete;
-    ~SolutionRestorer() { RestoreSweepStart(s_); }
+    ~SolutionRestorer() { RestoreSweepStart(s_, solution_); }
 
   private:
-    State& s_;
+    const SweepState& s_;
+    TSolution& solution_;
 };
+
+std::uint16_t Code(PointTarget target) {
+    return static_cast<std::uint16_t>(target);
+}
 
 // A metal axis sweeps the free concentration in type Total, where free metal is the given
 // quantity, and the total concentration in types Free and Chelator.
-std::uint16_t PointTarget(std::uint16_t axisVariable, std::int16_t calcType) {
-    if (axisVariable > kVarIonic && calcType != 0) return static_cast<std::uint16_t>(axisVariable + 6);
-    return axisVariable;
+PointTarget TargetOf(AxisVariable axis, CalculationType type) {
+    const auto code = static_cast<std::uint16_t>(axis);
+    if (MetalSlotOfAxis(axis) != 0 && type != CalculationType::Total)
+        return static_cast<PointTarget>(code + Code(PointTarget::TotalMetal1) -
+                                        Code(PointTarget::FreeMetal1));
+    return static_cast<PointTarget>(code);
 }
 
 // An ionic strength of exactly 0 cannot be corrected to (the ionic term takes its square root
 // through a logarithm), so an ionic axis entered from 0 starts just above it.
-double FirstValue(std::uint16_t target, double low) {
-    return target == kVarIonic && low == 0 ? 0.0001 : low;
+double FirstValue(PointTarget target, double low) {
+    return target == PointTarget::Ionic && low == 0 ? 0.0001 : low;
 }
 
-void WritePointValue(State& s, std::uint16_t target, double v) {
-    TSolution& w = s.WorkSolution;
-    if (target == kVarTemperature) {
+void WritePointValue(const TSolution& stored, TSolution& w, PointTarget target, double v) {
+    if (target == PointTarget::Temperature) {
         w.Temperature = v;
-        CorrectAllConstants(s);
-    } else if (target == kVarPH) {
+        CorrectAllConstants(stored, w);
+    } else if (target == PointTarget::PH) {
         w.PH = v;  // the solver derives its pH terms itself
-    } else if (target == kVarIonic) {
+    } else if (target == PointTarget::Ionic) {
         w.IonicEquiv = v;
-        CorrectAllConstants(s);
-    } else if (target < kVarFirstMetalTotal) {
-        w.MetalFree[target - 2] = v;
-    } else if (target <= kVarLastMetalTotal) {
-        w.MetalTotal[target - 8] = v;
+        CorrectAllConstants(stored, w);
+    } else if (const int slot = MetalSlotOfVariable(target); slot != 0) {
+        (IsTotalMetalTarget(target) ? w.MetalTotal : w.MetalFree)[slot] = v;
     }
 }
 
 // What each calculation type computes is what its series hold.
-double SeriesValue(const State& s, int slot) {
-    const TSolution& w = s.WorkSolution;
-    switch (s.CalcType) {
-        case 0:
+double SeriesValue(const TSolution& w, CalculationType type, int slot) {
+    switch (type) {
+        case CalculationType::Total:
             return w.MetalTotal[slot];
-        case 1:
+        case CalculationType::Free:
             return w.MetalFree[slot];
-        case 2:
+        case CalculationType::Chelator:
             return w.ChelTotal[slot];
-        default:
-            return 0;
     }
+    return 0;
 }
 
-void Sweep3DPoints(State& s) {
+void Sweep3DPoints(SweepState& s, Calculation& calc) {
+    TSolution& w = calc.WorkSolution;
     for (int i = 1; i <= kSweepPoints3D; ++i) {
-        WritePointValue(s, s.XVariable, (i - 1) * s.XStep + s.XStart);
+        WritePointValue(calc.Solution, w, s.XVariable, (i - 1) * s.XStep + s.XStart);
         for (int j = 1; j <= kSweepPoints3D; ++j) {
-            WritePointValue(s, s.ZVariable, (j - 1) * s.ZStep + s.ZStart);
-            SolveEquilibrium(s);
-            s.Converged3D[i][j] = s.Converged;
-            const double v = ComputeSolutionIonic(s);
+            WritePointValue(calc.Solution, w, s.ZVariable, (j - 1) * s.ZStep + s.ZStart);
+            SolveEquilibrium(calc.CalcType, w, calc.Results);
+            s.Converged3D[i][j] = calc.Results.Converged;
+            const double v = ComputeSolutionIonic(w, calc.Results);
             if (v > s.PeakComplexIonic) s.PeakComplexIonic = v;
-            for (int k = 1; k <= kSlots; ++k) s.Sweep3D[k][i][j] = SeriesValue(s, k);
+            for (int k = 1; k <= kSlots; ++k) s.Sweep3D[k][i][j] = SeriesValue(w, calc.CalcType, k);
         }
     }
 }
 
-void Sweep2DPoints(State& s) {
+void Sweep2DPoints(SweepState& s, Calculation& calc) {
+    TSolution& w = calc.WorkSolution;
     for (int i = 1; i <= kSweepPoints2D; ++i) {
-        WritePointValue(s, s.XVariable, (i - 1) * s.XStep + s.XStart);
-        SolveEquilibrium(s);
-        s.Converged2D[i] = s.Converged;
-        const double v = ComputeSolutionCharge(s);
+        WritePointValue(calc.Solution, w, s.XVariable, (i - 1) * s.XStep + s.XStart);
+        SolveEquilibrium(calc.CalcType, w, calc.Results);
+        s.Converged2D[i] = calc.Results.Converged;
+        const double v = ComputeSolutionCharge(w, calc.Results);
         if (v > s.PeakComplexIonic) s.PeakComplexIonic = v;
-        for (int k = 1; k <= kSlots; ++k) s.Sweep2D[k][i] = SeriesValue(s, k);
+        for (int k = 1; k <= kSlots; ++k) s.Sweep2D[k][i] = SeriesValue(w, calc.CalcType, k);
     }
 }
 
 }  // namespace
 
-int MetalSlotOfVariable(std::uint16_t code) {
-    if (code >= kVarFirstMetal && code < kVarFirstMetalTotal) return code - 2;
-    if (code >= kVarFirstMetalTotal && code <= kVarLastMetalTotal) return code - 8;
+AxisVariable MetalAxis(int slot) {
+    return static_cast<AxisVariable>(static_cast<int>(AxisVariable::Metal1) + slot - 1);
+}
+
+int MetalSlotOfAxis(AxisVariable axis) {
+    const int code = static_cast<int>(axis);
+    const int first = static_cast<int>(AxisVariable::Metal1);
+    return code >= first && code < first + kSlots ? code - first + 1 : 0;
+}
+
+int MetalSlotOfVariable(PointTarget target) {
+    const int code = Code(target);
+    if (code >= Code(PointTarget::FreeMetal1) && code < Code(PointTarget::TotalMetal1))
+        return code - Code(PointTarget::FreeMetal1) + 1;
+    if (code >= Code(PointTarget::TotalMetal1) && code <= Code(PointTarget::LastTotalMetal))
+        return code - Code(PointTarget::TotalMetal1) + 1;
     return 0;
 }
 
-std::string_view SweepChelatorName(const State& s, int k) {
+bool IsTotalMetalTarget(PointTarget target) {
+    return Code(target) >= Code(PointTarget::TotalMetal1) &&
+           Code(target) <= Code(PointTarget::LastTotalMetal);
+}
+
+CalculationType SweepCalcType(const SweepState& s) {
+    return static_cast<CalculationType>(static_cast<int>(s.SweepMode) % 3);
+}
+
+bool Is3DSweep(const SweepState& s) {
+    return static_cast<int>(s.SweepMode) >= 3;
+}
+
+std::string_view SweepChelatorName(const SweepState& s, int k) {
     const std::string_view name = s.StartChelName[k];
     return name == kEmptyChelator ? std::string_view() : name;
 }
 
-std::string_view SweepMetalName(const State& s, int k) {
+std::string_view SweepMetalName(const SweepState& s, int k) {
     const std::string_view name = s.StartMetalName[k];
     return name == kEmptyMetal ? std::string_view() : name;
 }
 
-void ResetSweepData(State& s) {
+void ResetSweepData(SweepState& s) {
     s.XAxis = {};
     s.ZAxis = {};
-    s.AxisChoice = 0;
-    s.SweepMode = 0;
-    s.XVariable = 0;
-    s.ZVariable = 0;
+    s.AxisChoice = AxisVariable::Temperature;
+    s.SweepMode = SweepKind::Total2D;
+    s.XVariable = PointTarget::Temperature;
+    s.ZVariable = PointTarget::Temperature;
     s.XStart = s.ZStart = 0;
     s.XStep = s.ZStep = 0;
     s.StartTemperature = s.StartPH = s.StartIonic = 0;
@@ -183,36 +175,38 @@ void ResetSweepData(State& s) {
     for (auto& row : s.Converged3D) row.fill(false);
 }
 
-void PrepareSweep(State& s) {
-    const TSolution& in = s.Solution;
+void PrepareSweep(SweepState& s, const Calculation& calc) {
+    const TSolution& in = calc.Solution;
     s.StartTemperature = in.Temperature;
     s.StartPH = in.PH;
     s.StartIonic = in.IonicEquiv;
 
-    s.XVariable = PointTarget(s.XAxis.Variable, s.CalcType);
-    s.ZVariable = PointTarget(s.ZAxis.Variable, s.CalcType);
+    s.XVariable = TargetOf(s.XAxis.Variable, calc.CalcType);
+    s.ZVariable = TargetOf(s.ZAxis.Variable, calc.CalcType);
     s.XStart = FirstValue(s.XVariable, s.XAxis.Low);
     s.ZStart = FirstValue(s.ZVariable, s.ZAxis.Low);
     // The steps run from the entered low value, not from a raised first value.
+    // A range that spans more than the doubles do has no step.
     if (Is3DSweep(s)) {
-        s.XStep = (s.XAxis.High - s.XAxis.Low) / (kSweepPoints3D - 1);
-        s.ZStep = (s.ZAxis.High - s.ZAxis.Low) / (kSweepPoints3D - 1);
+        s.XStep = checked::Finite((s.XAxis.High - s.XAxis.Low) / (kSweepPoints3D - 1));
+        s.ZStep = checked::Finite((s.ZAxis.High - s.ZAxis.Low) / (kSweepPoints3D - 1));
     } else {
-        s.XStep = (s.XAxis.High - s.XAxis.Low) / (kSweepPoints2D - 1);
+        s.XStep = checked::Finite((s.XAxis.High - s.XAxis.Low) / (kSweepPoints2D - 1));
     }
 
+    // The snapshot keeps the names of the present slots; an empty slot gets an empty name, which the
+    // graph and the sweep table print as nothing.
     for (int k = 1; k <= kSlots; ++k) {
-        s.StartChelName[k] = in.ChelName[k];
+        s.StartChelName[k] = in.ChelName[k] == kEmptyChelator ? std::string_view() : in.ChelName[k].view();
         s.StartChelTotal[k] = in.ChelTotal[k];
         s.StartChelFree[k] = in.ChelFree[k];
-        s.StartMetalName[k] = in.MetalName[k];
+        s.StartMetalName[k] = in.MetalName[k] == kEmptyMetal ? std::string_view() : in.MetalName[k].view();
         s.StartMetalTotal[k] = in.MetalTotal[k];
         s.StartMetalFree[k] = in.MetalFree[k];
     }
 }
 
-void RestoreSweepStart(State& s) {
-    TSolution& out = s.Solution;
+void RestoreSweepStart(const SweepState& s, TSolution& out) {
     out.Temperature = s.StartTemperature;
     out.PH = s.StartPH;
     out.IonicEquiv = s.StartIonic;
@@ -222,25 +216,25 @@ void RestoreSweepStart(State& s) {
     out.MetalFree = s.StartMetalFree;
 }
 
-void RunSweep(State& s) {
-    PrepareSweep(s);
-    const SolutionRestorer restorer(s);
-    PrepareWork(s);
+void RunSweep(SweepState& s, Calculation& calc) {
+    PrepareSweep(s, calc);
+    const SolutionRestorer restorer(s, calc.Solution);
+    PrepareWork(calc.Solution, calc.WorkSolution);
     s.PeakComplexIonic = 0;
-    CorrectAllConstants(s);
-    // Each point starts from what the previous one left in WorkSolution; nothing is reset between
+    CorrectAllConstants(calc.Solution, calc.WorkSolution);
+    // Each point starts from what the previous one left in the working copy; nothing is reset between
     // points, and a point that does not converge counts like any other, its flag records it.
     if (Is3DSweep(s))
-        Sweep3DPoints(s);
+        Sweep3DPoints(s, calc);
     else
-        Sweep2DPoints(s);
+        Sweep2DPoints(s, calc);
 }
 
-bool RunSweepCommand(State& s, bool threeD, MessageSink& messages) {
-    const SweepResults previous = SaveResults(s);
-    s.SweepMode = static_cast<std::uint16_t>(s.CalcType + (threeD ? 3 : 0));
-    // RunSweep itself puts Solution back, also when the sweep is left early.
-    const bool done = RunGuarded(messages, [&] { RunSweep(s); });
+bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink& messages) {
+    const SweepState previous = s;
+    s.SweepMode = static_cast<SweepKind>(static_cast<int>(calc.CalcType) + (threeD ? 3 : 0));
+    // RunSweep itself puts the solution back, also when the sweep is left early.
+    const bool done = RunGuarded(messages, [&] { RunSweep(s, calc); });
     if (!done) PutBack(s, previous);
     return done;
 }
@@ -249,11 +243,11 @@ std::string AxisValueText(double value) {
     return FormatSciLong(value);
 }
 
-bool AxisMetalShown(const State& s, int k) {
-    return s.Solution.MetalName[k] != kEmptyMetal;
+bool AxisMetalShown(const TSolution& solution, int k) {
+    return solution.MetalName[k] != kEmptyMetal;
 }
 
-void ApplyAxisDialog(TAxisRange& axis, std::uint16_t choice, std::string_view lowText,
+void ApplyAxisDialog(TAxisRange& axis, AxisVariable choice, std::string_view lowText,
                      std::string_view highText) {
     axis.Variable = choice;
     if (const auto low = ParseReal(lowText)) axis.Low = *low;

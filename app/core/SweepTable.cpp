@@ -31,30 +31,31 @@ class BlankRow {
 };
 
 // Type Total computes total metal from free metal; the other two start from total metal.
-bool TotalType(const State& s) {
-    return s.SweepMode % 3 == 0;
+bool TotalType(const SweepState& s) {
+    return SweepCalcType(s) == CalculationType::Total;
 }
-bool ChelatorType(const State& s) {
-    return s.SweepMode % 3 == 2;
+bool ChelatorType(const SweepState& s) {
+    return SweepCalcType(s) == CalculationType::Chelator;
 }
 
-std::string ConditionsLine(const State& s) {
+std::string ConditionsLine(const SweepState& s) {
     return FormatFixed(s.StartTemperature, 5, 1) + " C   " + "pH" + FormatFixed(s.StartPH, 6, 2) + "    " +
            FormatFixed(s.StartIonic, 6, 3) + "N";
 }
 
-std::string_view QuantitiesLine(const State& s) {
-    switch (s.SweepMode % 3) {
-        case 0:
+std::string_view QuantitiesLine(const SweepState& s) {
+    switch (SweepCalcType(s)) {
+        case CalculationType::Total:
             return "CHELATOR TOTAL[M] and METAL FREE[M]";
-        case 1:
+        case CalculationType::Free:
             return "CHELATOR TOTAL[M] and METAL TOTAL[M]";
-        default:
-            return "METAL FREE[M] and METAL TOTAL[M]";
+        case CalculationType::Chelator:
+            break;
     }
+    return "METAL FREE[M] and METAL TOTAL[M]";
 }
 
-void WriteStartingConditions(const State& s, OutputSink& output) {
+void WriteStartingConditions(const SweepState& s, OutputSink& output) {
     Emit(output, "STARTING CONDITIONS");
     Emit(output, ConditionsLine(s));
     Emit(output, QuantitiesLine(s));
@@ -81,7 +82,7 @@ void WriteStartingConditions(const State& s, OutputSink& output) {
     Emit(output, " ");
 }
 
-void WriteHeader(const State& s, OutputSink& output) {
+void WriteHeader(const SweepState& s, OutputSink& output) {
     std::string line = CutToChars(SweepTableLabel(s, s.XVariable) + "        ", 12);
     for (int k = 1; k <= kSlots; ++k) {
         const std::string_view metal = SweepMetalName(s, k);
@@ -108,12 +109,12 @@ std::string PointLine(double x, std::string_view afterValue, ValueOf valueOf) {
     return line;
 }
 
-void Write2DRows(const State& s, OutputSink& output) {
+void Write2DRows(const SweepState& s, OutputSink& output) {
     for (int i = 1; i <= kSweepPoints2D; ++i)
         Emit(output, PointLine(s.XStart + (i - 1) * s.XStep, "  ", [&](int k) { return s.Sweep2D[k][i]; }));
 }
 
-void Write3DRows(const State& s, OutputSink& output) {
+void Write3DRows(const SweepState& s, OutputSink& output) {
     for (int j = 1; j <= kSweepPoints3D; ++j) {
         Emit(output, SweepTableLabel(s, s.ZVariable) + "   " + FormatSci(s.ZStart + (j - 1) * s.ZStep));
         for (int i = 1; i <= kSweepPoints3D; ++i)
@@ -124,24 +125,24 @@ void Write3DRows(const State& s, OutputSink& output) {
 
 }  // namespace
 
-std::string SweepTableLabel(const State& s, std::uint16_t code) {
+std::string SweepTableLabel(const SweepState& s, PointTarget code) {
     switch (code) {
-        case kVarTemperature:
+        case PointTarget::Temperature:
             return "TEMP.";
-        case kVarPH:
+        case PointTarget::PH:
             return " pH  ";
-        case kVarIonic:
+        case PointTarget::Ionic:
             return "[ion]";
         default:
             break;
     }
     const int slot = MetalSlotOfVariable(code);
     if (slot == 0) return {};
-    return std::string(code < kVarFirstMetalTotal ? " F" : " T") + std::string(SweepMetalName(s, slot));
+    return std::string(IsTotalMetalTarget(code) ? " T" : " F") + std::string(SweepMetalName(s, slot));
 }
 
-void WriteSweepTable(const State& s, OutputSink& output) {
-    if (!s.AddNextRun) output.ClearOutput();
+void WriteSweepTable(const SweepState& s, ReportPlacement placement, OutputSink& output) {
+    BeginReport(output, placement);
     Emit(output, "Output from the Graph Environmental Effects ");
     Emit(output, std::string("      function of DedOdiz32 v") + std::string(kVersion));
     WriteStartingConditions(s, output);

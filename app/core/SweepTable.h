@@ -7,14 +7,15 @@
 
 #include "Sinks.h"
 #include "State.h"
+#include "Sweep.h"
 
 namespace dedodiz {
 
-// Appends the table of the last sweep to the output text, which is cleared first unless
-// AddNextRun is set. Showing the output window is left to the caller.
-void WriteSweepTable(const State& s, OutputSink& output);
+// Appends the table of the last sweep to the output text, which is cleared first unless placement is
+// Append. Showing the output window is left to the caller.
+void WriteSweepTable(const SweepState& s, ReportPlacement placement, OutputSink& output);
 
 // The table's label of a point target: "TEMP.", " pH  ", "[ion]", " F" or " T" + metal name.
-std::string SweepTableLabel(const State& s, std::uint16_t code);
+std::string SweepTableLabel(const SweepState& s, PointTarget code);
 
 }  // namespace dedodiz

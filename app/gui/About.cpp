@@ -7,8 +7,8 @@
 #include <QtMath>
 
 #include "Help.h"
+#include "ProgramState.h"
 #include "QtText.h"
-#include "State.h"
 
 namespace dedodiz {
 

@@ -39,7 +39,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 
 }  // namespace
 
-TKadjust::TKadjust(State& s, THelp& help, MessageSink& messages, QWidget* parent)
+TKadjust::TKadjust(ProgramState& s, THelp& help, MessageSink& messages, QWidget* parent)
     : QDialog(parent), s_(s), help_(help), messages_(messages) {
     setObjectName(QStringLiteral("Kadjust"));
     setWindowTitle(QStringLiteral("Constant Adjust"));

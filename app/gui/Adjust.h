@@ -7,7 +7,7 @@
 
 #include "Editor.h"
 #include "FixedArray.h"
-#include "State.h"
+#include "ProgramState.h"
 
 class QGroupBox;
 class QLabel;
@@ -23,7 +23,7 @@ class TKadjust : public QDialog {
     Q_OBJECT
 
   public:
-    TKadjust(State& s, THelp& help, MessageSink& messages, QWidget* parent = nullptr);
+    TKadjust(ProgramState& s, THelp& help, MessageSink& messages, QWidget* parent = nullptr);
 
     // The texts and choices prepared by the editor, and the dialog's present ones.
     void ShowFields(const AdjustFields& fields);
@@ -55,7 +55,7 @@ class TKadjust : public QDialog {
     QPushButton* BitBtn1;
 
   private:
-    State& s_;
+    ProgramState& s_;
     THelp& help_;
     MessageSink& messages_;
 };

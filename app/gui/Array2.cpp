@@ -15,7 +15,7 @@
 
 namespace dedodiz {
 
-std::string CMArrayRow(const State& s, int k) {
+std::string CMArrayRow(const ProgramState& s, int k) {
     const TChelatorRec& rec = s.Constants[k];
     std::string row(29, ' ');
     row.replace(0, rec.Name.size(), rec.Name.view());
@@ -27,7 +27,7 @@ std::string CMArrayRow(const State& s, int k) {
     return row;
 }
 
-std::string CMArrayHeading(const State& s, int line) {
+std::string CMArrayHeading(const ProgramState& s, int line) {
     std::string heading(17, ' ');
     for (int m = 1; m <= kTableMetals; ++m) {
         const MetalText& name = s.Constants[1].MetalName[m];
@@ -57,7 +57,7 @@ QLabel* Panel(QWidget* parent, const char* text) {
 
 }  // namespace
 
-TCMArray::TCMArray(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
+TCMArray::TCMArray(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
     setObjectName(QStringLiteral("CMArray"));
     setWindowTitle(QStringLiteral("CMArray"));
     SetHelpContext(this, 5);

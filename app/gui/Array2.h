@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FixedArray.h"
-#include "State.h"
+#include "ProgramState.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -19,17 +19,17 @@ class THelp;
 
 // Grid row of chelator k: 29 characters, its name from position 1 and at position 2m+10 the mark of
 // metal m: "A" when log K of ML is above 0, "T" when its enthalpy is known too, blank otherwise.
-std::string CMArrayRow(const State& s, int k);
+std::string CMArrayRow(const ProgramState& s, int k);
 
 // Column heading line 1..3: 17 characters holding character `line` of the name of metal m at
 // position 2m-1, so that the nine names read downwards above the marks of the grid.
-std::string CMArrayHeading(const State& s, int line);
+std::string CMArrayHeading(const ProgramState& s, int line);
 
 class TCMArray : public QDialog {
     Q_OBJECT
 
   public:
-    TCMArray(State& s, THelp& help, QWidget* parent = nullptr);
+    TCMArray(ProgramState& s, THelp& help, QWidget* parent = nullptr);
 
     // Captions, ticks, heading and grid from the constants table and the selection flags.
     void FillFromState();
@@ -56,7 +56,7 @@ class TCMArray : public QDialog {
     void EvaluateChelatorsRequested();
 
   private:
-    State& s_;
+    ProgramState& s_;
     THelp& help_;
 };
 

@@ -29,7 +29,7 @@ QRadioButton* Radio(QWidget* parent, const QString& name, const QString& caption
 
 }  // namespace
 
-TFAXIS::TFAXIS(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
+TFAXIS::TFAXIS(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
     setObjectName(QStringLiteral("FAXIS"));
     setWindowTitle(QStringLiteral("X-AXIS"));
     SetHelpContext(this, kHelpTopic);
@@ -49,16 +49,15 @@ TFAXIS::TFAXIS(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s),
         radios->addWidget(metal);
     }
     // A click, or a selection made by ShowAxis, chooses the variable.
-    const auto choose = [this](QRadioButton* radio, std::uint16_t variable) {
+    const auto choose = [this](QRadioButton* radio, AxisVariable variable) {
         connect(radio, &QRadioButton::toggled, this, [this, variable](bool on) {
             if (on) s_.AxisChoice = variable;
         });
     };
-    choose(Temp, kVarTemperature);
-    choose(pH, kVarPH);
-    choose(Ionic, kVarIonic);
-    for (int k = 1; k <= kSlots; ++k)
-        choose(Mt[static_cast<std::size_t>(k - 1)], static_cast<std::uint16_t>(kVarFirstMetal + k - 1));
+    choose(Temp, AxisVariable::Temperature);
+    choose(pH, AxisVariable::PH);
+    choose(Ionic, AxisVariable::Ionic);
+    for (int k = 1; k <= kSlots; ++k) choose(Mt[static_cast<std::size_t>(k - 1)], MetalAxis(k));
 
     Label3 = new QLabel(QStringLiteral("2D"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
@@ -103,19 +102,19 @@ TFAXIS::TFAXIS(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s),
     setFixedSize(285, 294);
 }
 
-QRadioButton* TFAXIS::RadioOf(std::uint16_t variable) const {
+QRadioButton* TFAXIS::RadioOf(AxisVariable variable) const {
     switch (variable) {
-        case kVarTemperature:
+        case AxisVariable::Temperature:
             return Temp;
-        case kVarPH:
+        case AxisVariable::PH:
             return pH;
-        case kVarIonic:
+        case AxisVariable::Ionic:
             return Ionic;
         default:
             break;
     }
-    const int slot = variable - kVarFirstMetal + 1;
-    return slot >= 1 && slot <= kSlots ? Mt[static_cast<std::size_t>(slot - 1)] : nullptr;
+    const int slot = MetalSlotOfAxis(variable);
+    return slot != 0 ? Mt[static_cast<std::size_t>(slot - 1)] : nullptr;
 }
 
 void TFAXIS::ShowAxis(const TAxisRange& axis) {
@@ -125,7 +124,7 @@ void TFAXIS::ShowAxis(const TAxisRange& axis) {
     Edit2->setText(ToQ(AxisValueText(axis.High)));
     for (int k = 1; k <= kSlots; ++k) {
         QRadioButton* metal = Mt[static_cast<std::size_t>(k - 1)];
-        const bool shown = AxisMetalShown(s_, k);
+        const bool shown = AxisMetalShown(s_.Solution, k);
         if (shown) metal->setText(ToQ(s_.Solution.MetalName[k].view()));
         metal->setVisible(shown);
     }

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <array>
 
-#include "State.h"
+#include "ProgramState.h"
 
 class QGroupBox;
 class QLabel;
@@ -21,7 +21,7 @@ class TFAXIS : public QDialog {
     Q_OBJECT
 
   public:
-    TFAXIS(State& s, THelp& help, QWidget* parent = nullptr);
+    TFAXIS(ProgramState& s, THelp& help, QWidget* parent = nullptr);
 
     // The whole dialog for one axis: caption ("X-AXIS", "Z-AXIS") and large label ("2D", "3D"),
     // the axis shown, the dialog run modally, the axis read back. There is no cancel: closing the
@@ -55,9 +55,9 @@ class TFAXIS : public QDialog {
     void reject() override;
 
   private:
-    QRadioButton* RadioOf(std::uint16_t variable) const;
+    QRadioButton* RadioOf(AxisVariable variable) const;
 
-    State& s_;
+    ProgramState& s_;
     THelp& help_;
 };
 

@@ -88,7 +88,8 @@ class HeldMessages : public MessageSink {
 
 }  // namespace
 
-TZozaveVavo::TZozaveVavo(State& s, THelp& help, MessageSink& messages, OutputSink& output, QWidget* parent)
+TZozaveVavo::TZozaveVavo(ProgramState& s, THelp& help, MessageSink& messages, OutputSink& output,
+                         QWidget* parent)
     : QWidget(parent, Qt::Window), s_(s), help_(help), messages_(messages), output_(output) {
     setObjectName(QStringLiteral("ZozaveVavo"));
     setWindowTitle(QStringLiteral("ZozaveVavo"));
@@ -387,7 +388,8 @@ void TZozaveVavo::PHBuffersCommand(const std::function<bool()>& environment) {
     Button4Click();
     if (!s_.BufferLoaded) return;
     if (!environment()) return;
-    if (!RunGuarded(messages_, [this] { ReportBufferRanges(s_, output_); })) return;
+    if (!RunGuarded(messages_, [this] { ReportBufferRanges(s_, s_.Solution, Placement(s_), output_); }))
+        return;
     output_.ShowOutput();
     ShowWithSolutionValues();
 }
@@ -458,7 +460,8 @@ void TZozaveVavo::Button1Click() {
 }
 
 void TZozaveVavo::Button6Click() {
-    if (RunGuarded(messages_, [this] { ReportBufferRanges(s_, output_); })) output_.ShowOutput();
+    if (RunGuarded(messages_, [this] { ReportBufferRanges(s_, s_.Solution, Placement(s_), output_); }))
+        output_.ShowOutput();
 }
 
 void TZozaveVavo::Button3Click() {

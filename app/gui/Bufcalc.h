@@ -18,8 +18,8 @@
 
 #include "BufferCalc.h"
 #include "FixedArray.h"
+#include "ProgramState.h"
 #include "Sinks.h"
-#include "State.h"
 
 class QFileDialog;
 class QFrame;
@@ -39,7 +39,8 @@ class TZozaveVavo : public QWidget {
   public:
     // The creation step: the slots at their window defaults, twelve blank slot names, slot 1 selected,
     // the present conditions from the solution. Reports go to output; its ShowOutput shows the window.
-    TZozaveVavo(State& s, THelp& help, MessageSink& messages, OutputSink& output, QWidget* parent = nullptr);
+    TZozaveVavo(ProgramState& s, THelp& help, MessageSink& messages, OutputSink& output,
+                QWidget* parent = nullptr);
 
     // The main window's "&Buffer": the solution's temperature, pH and ionic strength in the fields
     // (each through its rule), then the window shown and brought to the front.
@@ -164,7 +165,7 @@ class TZozaveVavo : public QWidget {
     void SetItemText(int slot, const QString& text);
     void SaltFormShown(QRadioButton* form, bool available, int highestKept);
 
-    State& s_;
+    ProgramState& s_;
     THelp& help_;
     MessageSink& messages_;
     OutputSink& output_;

@@ -56,7 +56,8 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 
 }  // namespace
 
-TEditCon::TEditCon(State& s, THelp& help, TKadjust& adjustDialog, MessageSink& messages, QWidget* parent)
+TEditCon::TEditCon(ProgramState& s, THelp& help, TKadjust& adjustDialog, MessageSink& messages,
+                   QWidget* parent)
     : QDialog(parent), s_(s), help_(help), adjust_(adjustDialog), messages_(messages) {
     setObjectName(QStringLiteral("EditCon"));
     setWindowTitle(QStringLiteral("Edit Constants"));
@@ -209,27 +210,27 @@ void TEditCon::ShowFields(const EditorFields& fields) {
 
 void TEditCon::ShowFromState() {
     EditorFields fields;
-    ShowChelator(s_, fields);
-    ShowMetal(s_, fields);
+    ShowChelator(s_.table(), s_.editor(), fields);
+    ShowMetal(s_.table(), s_.editor(), fields);
     ShowFields(fields);
 }
 
 bool TEditCon::StoreFields() {
-    return StoreEditorFields(s_, ReadFields());
+    return StoreEditorFields(s_.table(), s_.editor(), ReadFields());
 }
 
 void TEditCon::Button1Click() {
     EditorFields fields = ReadFields();
-    if (NextChelator(s_, fields, messages_)) ShowFields(fields);
+    if (NextChelator(s_.table(), s_.editor(), fields, messages_)) ShowFields(fields);
 }
 
 void TEditCon::Button2Click() {
     EditorFields fields = ReadFields();
-    if (NextMetal(s_, fields, messages_)) ShowFields(fields);
+    if (NextMetal(s_.table(), s_.editor(), fields, messages_)) ShowFields(fields);
 }
 
 void TEditCon::OKBtnClick() {
-    if (EditorOK(s_, ReadFields(), messages_)) accept();
+    if (EditorOK(s_.table(), s_.editor(), ReadFields(), messages_)) accept();
 }
 
 void TEditCon::CancelBtnClick() {
@@ -239,14 +240,14 @@ void TEditCon::CancelBtnClick() {
 void TEditCon::adjustClick() {
     EditorFields fields = ReadFields();
     AdjustFields dialog;
-    if (!PrepareAdjust(s_, fields, dialog, messages_)) return;
+    if (!PrepareAdjust(s_.table(), s_.editor(), fields, dialog, messages_)) return;
     adjust_.ShowFields(dialog);
     adjust_.exec();
     FinishAdjust(s_, fields);
     ShowFields(fields);
 }
 
-void RunEditConstantsCommand(State& s, MessageSink& messages, TEditCon& editor, TIOForm& io,
+void RunEditConstantsCommand(ProgramState& s, MessageSink& messages, TEditCon& editor, TIOForm& io,
                              const std::function<void(const QString&)>& setTitle) {
     editor.ShowFromState();
     for (;;) {
@@ -263,8 +264,7 @@ void RunEditConstantsCommand(State& s, MessageSink& messages, TEditCon& editor, 
         messages.Message("The file name is longer than 80 characters:\r" + path, "ERROR");
         return;
     }
-    WriteConstantsFile(s, *name, messages);
-    if (s.FileStatus != 0) {
+    if (!WriteConstantsFile(s, *name, messages).ok()) {
         // The table stays in memory as edited; the old file, if any, is untouched.
         messages.Message("Cannot Save Constants File", "ERROR");
         return;

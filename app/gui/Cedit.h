@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "Editor.h"
-#include "State.h"
+#include "ProgramState.h"
 
 class QLabel;
 class QLineEdit;
@@ -24,7 +24,8 @@ class TEditCon : public QDialog {
     Q_OBJECT
 
   public:
-    TEditCon(State& s, THelp& help, TKadjust& adjustDialog, MessageSink& messages, QWidget* parent = nullptr);
+    TEditCon(ProgramState& s, THelp& help, TKadjust& adjustDialog, MessageSink& messages,
+             QWidget* parent = nullptr);
 
     // Shows the chelator and the metal where the editor was left (EditConChelator, EditConMetal).
     void ShowFromState();
@@ -70,7 +71,7 @@ class TEditCon : public QDialog {
     EditorFields ReadFields() const;
     void ShowFields(const EditorFields& fields);
 
-    State& s_;
+    ProgramState& s_;
     THelp& help_;
     TKadjust& adjust_;
     MessageSink& messages_;
@@ -83,7 +84,7 @@ class TEditCon : public QDialog {
 // writes the table as a text constants file, the extension made ".TCM"; on success ConstantsFileName is
 // that name and setTitle receives "DEDODIZ32 v2.50 using " and the name. Cancelling the dialog leaves
 // the edited table in memory, unsaved.
-void RunEditConstantsCommand(State& s, MessageSink& messages, TEditCon& editor, TIOForm& io,
+void RunEditConstantsCommand(ProgramState& s, MessageSink& messages, TEditCon& editor, TIOForm& io,
                              const std::function<void(const QString&)>& setTitle);
 
 }  // namespace dedodiz

@@ -23,16 +23,17 @@ struct ColumnArrays {
     OneBased<double, 6>* right;
 };
 
-ColumnArrays ColumnsOf(State& s) {
+ColumnArrays ColumnsOf(ProgramState& s) {
     TSolution& sol = s.Solution;
     switch (s.CalcType) {
-        case 0:
+        case CalculationType::Total:
             return {"Total", &sol.ChelTotal, false, "Free", &sol.MetalFree};
-        case 2:
+        case CalculationType::Chelator:
             return {"Total", &sol.MetalTotal, true, "Free", &sol.MetalFree};
-        default:
-            return {"Total", &sol.ChelTotal, false, "Total", &sol.MetalTotal};
+        case CalculationType::Free:
+            break;
     }
+    return {"Total", &sol.ChelTotal, false, "Total", &sol.MetalTotal};
 }
 
 bool IsEmptySlotName(std::string_view name) {
@@ -41,7 +42,7 @@ bool IsEmptySlotName(std::string_view name) {
 
 }  // namespace
 
-TCMC::TCMC(State& s, QWidget* parent) : QDialog(parent), s_(s) {
+TCMC::TCMC(ProgramState& s, QWidget* parent) : QDialog(parent), s_(s) {
     setObjectName(QStringLiteral("CMC"));
     setWindowTitle(QStringLiteral("C&M concentration"));
 

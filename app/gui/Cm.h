@@ -5,7 +5,7 @@
 #include <QDialog>
 
 #include "FixedArray.h"
-#include "State.h"
+#include "ProgramState.h"
 
 class QLabel;
 class QLineEdit;
@@ -17,7 +17,7 @@ class TCMC : public QDialog {
     Q_OBJECT
 
   public:
-    explicit TCMC(State& s, QWidget* parent = nullptr);
+    explicit TCMC(ProgramState& s, QWidget* parent = nullptr);
 
     // Headings, labels and values by CalcType; the rows of empty slots are hidden.
     void FillFromState();
@@ -35,7 +35,7 @@ class TCMC : public QDialog {
     QPushButton* CancelBtn;
 
   private:
-    State& s_;
+    ProgramState& s_;
 };
 
 }  // namespace dedodiz

@@ -12,7 +12,7 @@
 
 namespace dedodiz {
 
-Tcmfrm::Tcmfrm(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
+Tcmfrm::Tcmfrm(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
     setObjectName(QStringLiteral("cmfrm"));
     setWindowTitle(QStringLiteral("Choose Metal"));
     SetHelpContext(this, 14);

@@ -5,7 +5,7 @@
 #include <QDialog>
 
 #include "FixedArray.h"
-#include "State.h"
+#include "ProgramState.h"
 
 class QCheckBox;
 class QPushButton;
@@ -18,7 +18,7 @@ class Tcmfrm : public QDialog {
     Q_OBJECT
 
   public:
-    Tcmfrm(State& s, THelp& help, QWidget* parent = nullptr);
+    Tcmfrm(ProgramState& s, THelp& help, QWidget* parent = nullptr);
 
     // Captions from the nine metal names of the constants table, ticks from MetalChosen.
     void FillFromState();
@@ -33,7 +33,7 @@ class Tcmfrm : public QDialog {
     QPushButton* HelpBtn;
 
   private:
-    State& s_;
+    ProgramState& s_;
     THelp& help_;
 };
 

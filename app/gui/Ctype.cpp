@@ -11,7 +11,7 @@
 
 namespace dedodiz {
 
-TFType::TFType(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
+TFType::TFType(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
     setObjectName(QStringLiteral("FType"));
     setWindowTitle(QStringLiteral("Type of Calculation"));
     SetHelpContext(this, 4);
@@ -51,17 +51,17 @@ TFType::TFType(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s),
 
 void TFType::ShowCalcType() {
     QRadioButton* const buttons[] = {RadioButton1, RadioButton2, RadioButton3};
-    if (s_.CalcType >= 0 && s_.CalcType <= 2) buttons[s_.CalcType]->setChecked(true);
+    buttons[static_cast<int>(s_.CalcType)]->setChecked(true);
 }
 
 void TFType::RadioButton1Click() {
-    s_.CalcType = 0;
+    s_.CalcType = CalculationType::Total;
 }
 void TFType::RadioButton2Click() {
-    s_.CalcType = 1;
+    s_.CalcType = CalculationType::Free;
 }
 void TFType::RadioButton3Click() {
-    s_.CalcType = 2;
+    s_.CalcType = CalculationType::Chelator;
 }
 
 // The help of this dialog stays silent when the page cannot be shown.

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "State.h"
+#include "ProgramState.h"
 
 class QGroupBox;
 class QPushButton;
@@ -18,7 +18,7 @@ class TFType : public QDialog {
     Q_OBJECT
 
   public:
-    TFType(State& s, THelp& help, QWidget* parent = nullptr);
+    TFType(ProgramState& s, THelp& help, QWidget* parent = nullptr);
 
     // Selects the button of the present CalcType.
     void ShowCalcType();
@@ -36,7 +36,7 @@ class TFType : public QDialog {
     QPushButton* BitBtn2;        // help
 
   private:
-    State& s_;
+    ProgramState& s_;
     THelp& help_;
 };
 

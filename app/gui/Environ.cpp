@@ -29,7 +29,7 @@ bool ReadField(const QLineEdit* field, double& target) {
 
 }  // namespace
 
-TEV::TEV(State& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
+TEV::TEV(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s), help_(help) {
     setObjectName(QStringLiteral("EV"));
     setWindowTitle(QStringLiteral("Environment"));
     SetHelpContext(this, 5);

@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "State.h"
+#include "ProgramState.h"
 
 class QLineEdit;
 class QPushButton;
@@ -16,7 +16,7 @@ class TEV : public QDialog {
     Q_OBJECT
 
   public:
-    TEV(State& s, THelp& help, QWidget* parent = nullptr);
+    TEV(ProgramState& s, THelp& help, QWidget* parent = nullptr);
 
     // Shows the solution's values: temperature fixed(5,1), pH fixed(6,2), ionic strength fixed(6,3).
     void FillFromSolution();
@@ -35,7 +35,7 @@ class TEV : public QDialog {
     QPushButton* CancelBtn;  // the help button
 
   private:
-    State& s_;
+    ProgramState& s_;
     THelp& help_;
 };
 

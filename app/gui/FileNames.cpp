@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "State.h"
+#include "ProgramState.h"
 
 namespace dedodiz {
 

@@ -33,7 +33,7 @@ QAction* MenuItem(QMenu* menu, const char* name, const char* caption, const QKey
 
 }  // namespace
 
-TOutput::TOutput(State& s, MessageSink& messages, QWidget* parent)
+TOutput::TOutput(ProgramState& s, MessageSink& messages, QWidget* parent)
     : QMainWindow(parent), s_(s), messages_(messages) {
     setObjectName(QStringLiteral("Output"));
     setWindowTitle(QStringLiteral("Output"));
@@ -119,7 +119,6 @@ void TOutput::AddOutputLine(std::string_view line) {
 }
 
 void TOutput::ShowOutput() {
-    ++shows_;
     AddNextRun1->setChecked(s_.AddNextRun);
     show();
     raise();
@@ -134,14 +133,13 @@ void TOutput::ShowOutput() {
     }
 }
 
-void TOutput::RunSinglePointHere(State& s, MessageSink& messages) {
-    MessageLog shown(messages);
-    const int showsBefore = shows_;
-    RunSinglePoint(s, *this, shown);
-    // Only a run that wrote its report shows the window.
-    if (shows_ == showsBefore) return;
-    lastRunJson_ = JsonText(RunJson(s, shown.Messages()));
-    ExportJSON1->setEnabled(true);
+RunOutcome TOutput::RunSinglePointHere(ProgramState& s, MessageSink& messages) {
+    RunOutcome outcome = RunSinglePoint(s.calc(), s.ConstantsFileName.view(), Placement(s), *this, messages);
+    if (outcome.Ran()) {
+        lastRunJson_ = JsonText(RunJson(s.calc(), s.ConstantsFileName.view(), outcome.messages));
+        ExportJSON1->setEnabled(true);
+    }
+    return outcome;
 }
 
 void TOutput::ExportJSON1Click() {

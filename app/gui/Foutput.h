@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "ProgramState.h"
+#include "Run.h"
 #include "Sinks.h"
-#include "State.h"
 
 class QAction;
 class QFileDialog;
@@ -21,7 +22,7 @@ class TOutput : public QMainWindow, public OutputSink {
     Q_OBJECT
 
   public:
-    TOutput(State& s, MessageSink& messages, QWidget* parent = nullptr);
+    TOutput(ProgramState& s, MessageSink& messages, QWidget* parent = nullptr);
     ~TOutput() override;
 
     void ClearOutput() override;
@@ -40,7 +41,7 @@ class TOutput : public QMainWindow, public OutputSink {
     // The single-point run with its report in this window; when it writes its report, its results
     // and the messages it showed are kept for "Export results (JSON)...". A run stopped by its checks
     // or by a fault keeps the previous run's results.
-    void RunSinglePointHere(State& s, MessageSink& messages);
+    RunOutcome RunSinglePointHere(ProgramState& s, MessageSink& messages);
     // "Export results (JSON)...": asks for a name, then ExportRunJson.
     void ExportJSON1Click();
     // Writes the kept results of the last single-point run to name with the extension ".json"; the
@@ -80,11 +81,10 @@ class TOutput : public QMainWindow, public OutputSink {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    State& s_;
+    ProgramState& s_;
     MessageSink& messages_;
     std::unique_ptr<QPrinter> printer_;
     int reportStart_ = -1;     // first line written since the window was last shown, -1 when none
-    int shows_ = 0;            // ShowOutput calls, which tell that a run wrote its report
     std::string lastRunJson_;  // the last single-point run as JSON, empty before the first
 };
 

@@ -47,12 +47,19 @@ std::optional<std::string> TTULV::StorableName(const std::string& path) {
     return name;
 }
 
+WorkLoadResult TTULV::LoadWork() {
+    const WorkLoadResult result =
+        LoadWorkSettings(s_.WorkFileName.str(), s_.table(), s_.selection(), s_.calc(), messages_);
+    // Loading starts from File > New: the parts the work file does not hold are reset as well.
+    if (result.Reset()) ResetOtherParts(s_);
+    return result;
+}
+
 bool TTULV::LoadConstants(const std::string& name, const QString& title) {
     // A file that cannot be read leaves the table as it was, so it keeps its old name too.
     const FileName previous = s_.ConstantsFileName;
     s_.ConstantsFileName = name;
-    ReadConstantsFile(s_, name, messages_);
-    if (s_.FileStatus == 2 || ConstantsFileKind(name) == ConstantsKind::None) {
+    if (!ReadConstantsFile(s_, name, messages_).ok()) {
         s_.ConstantsFileName = previous;
         messages_.Message("Cannot Load Constants File", "ERROR");
         return false;
@@ -62,9 +69,9 @@ bool TTULV::LoadConstants(const std::string& name, const QString& title) {
 }
 
 bool TTULV::SaveConstants(const std::string& name, const QString& title) {
-    WriteConstantsFile(s_, name, messages_);
-    if (ConstantsFileKind(name) == ConstantsKind::None) return false;  // the writer has said so
-    if (s_.FileStatus != 0) {
+    const FileResult written = WriteConstantsFile(s_, name, messages_);
+    if (written.status == FileStatus::NotConstantsName) return false;  // the writer has said so
+    if (!written.ok()) {
         messages_.Message("Cannot Save Constants File", "ERROR");
         return false;
     }
@@ -108,7 +115,8 @@ void TTULV::WorkSaveAs1Click() {
     const auto name = StorableName(ForceFileExt(ToStd(*chosen), ".STG"));
     if (!name) return;
     s_.WorkFileName = *name;
-    SaveWorkSettings(s_, messages_);
+    SaveWorkSettings(s_.WorkFileName.str(), s_.ConstantsFileName.view(), s_.selection(), s_.calc(),
+                     messages_);
 }
 
 void TTULV::WorkLoad1Click() {
@@ -118,7 +126,7 @@ void TTULV::WorkLoad1Click() {
     if (!name) return;
     s_.WorkFileName = *name;
     const FileName previous = s_.ConstantsFileName;
-    if (LoadWorkSettings(s_, messages_)) {
+    if (LoadWork().Loaded()) {
         setWindowTitle(TitleUsing(s_.ConstantsFileName));
         Output->RunSinglePointHere(s_, messages_);
     } else if (!(s_.ConstantsFileName == previous)) {
@@ -163,7 +171,7 @@ void TTULV::ViewOut1Click() {
 void TTULV::Array1Click() {
     CMArray->FillFromState();
     CMArray->exec();
-    BuildSelection(s_, messages_);
+    BuildSelection(s_.table(), s_.selection(), s_.Solution, messages_);
 }
 
 void TTULV::CMconc1Click() {
@@ -194,7 +202,7 @@ void TTULV::edit2Click() {
 }
 
 void TTULV::Print2Click() {
-    ListConstants(s_, *Output, messages_);
+    ListConstants(s_, Placement(s_), *Output, messages_);
     Output->ShowOutput();
 }
 
@@ -228,7 +236,10 @@ void TTULV::Button2Click() {
 
 void TTULV::EvaluateForChosenMetals() {
     // The evaluation corrects constants to the environment: an ionic strength of 0 is a fault.
-    if (RunGuarded(messages_, [&] { EvaluateChelators(s_, *Output); })) Output->ShowOutput();
+    if (RunGuarded(messages_, [&] {
+            EvaluateChelators(s_.table(), s_.selection(), s_.Solution, s_.Results, Placement(s_), *Output);
+        }))
+        Output->ShowOutput();
 }
 
 void TTULV::Button3Click() {
@@ -251,7 +262,7 @@ void TTULV::ReadCommandLine(const QStringList& arguments) {
     s_.WorkFileName = *name;
     switch (ClassifyCommandLineFile(*name)) {
         case CommandLineFile::Work:
-            if (LoadWorkSettings(s_, messages_)) {
+            if (LoadWork().Loaded()) {
                 setWindowTitle(TitleVersion(s_.ConstantsFileName));
                 runRequested_ = true;
             }
@@ -275,7 +286,7 @@ void TTULV::ReadCommandLine(const QStringList& arguments) {
     };
     const std::optional<std::string> work = existing(".STG", ".stg");
     s_.WorkFileName = work.value_or(ChangeFileExt(*name, ".STG"));
-    if (work && LoadWorkSettings(s_, messages_)) {
+    if (work && LoadWork().Loaded()) {
         runRequested_ = true;
         return;
     }

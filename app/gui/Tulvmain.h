@@ -10,7 +10,8 @@
 #include <string>
 
 #include "MessageBoxes.h"
-#include "State.h"
+#include "ProgramState.h"
+#include "WorkFile.h"
 
 class QAction;
 class QFrame;
@@ -50,7 +51,7 @@ class TTULV : public QMainWindow {
     void CreateWindows();
     void RunRequestedByCommandLine();
 
-    State& state() { return s_; }
+    ProgramState& state() { return s_; }
     MessageSink& messages() { return messages_; }
 
     // File menu.
@@ -139,13 +140,16 @@ class TTULV : public QMainWindow {
     void LoadCommandLineConstants(const std::string& name);
     // Reads the constants file name; on success sets the title, otherwise keeps the previous name.
     bool LoadConstants(const std::string& name, const QString& title);
+    // Loads the work file WorkFileName; whenever the loading reset the engine's parts, the windows'
+    // own parts are reset too, as File > New would.
+    WorkLoadResult LoadWork();
     bool SaveConstants(const std::string& name, const QString& title);
     // The name as the state can hold it (80 bytes), or nullopt after telling the user.
     std::optional<std::string> StorableName(const std::string& path);
     // The chelator evaluation for the metals chosen, into the output window.
     void EvaluateForChosenMetals();
 
-    State s_;
+    ProgramState s_;
     MessageBoxes messages_;
     ContextHelp* contextHelp_ = nullptr;
     bool runRequested_ = false;

@@ -30,7 +30,7 @@ constexpr int kHelpTopic = 4;
 
 }  // namespace
 
-TFGOP::TFGOP(State& s, OutputSink& output, MessageSink& messages, QWidget* parent)
+TFGOP::TFGOP(ProgramState& s, OutputSink& output, MessageSink& messages, QWidget* parent)
     : QMainWindow(parent), s_(s), output_(output), messages_(messages) {
     setObjectName(QStringLiteral("FGOP"));
     setWindowTitle(QStringLiteral("Graph Output"));
@@ -155,7 +155,7 @@ std::string TFGOP::ExportCsv(const std::string& name) {
 }
 
 void TFGOP::SaveTXT1Click() {
-    WriteSweepTable(s_, output_);
+    WriteSweepTable(s_, Placement(s_), output_);
     output_.ShowOutput();
 }
 
@@ -163,15 +163,15 @@ void TFGOP::Close1Click() {
     close();
 }
 
-void Run2DCommand(State& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
+void Run2DCommand(ProgramState& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
     axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("2D"));
-    if (RunSweepCommand(s, false, messages)) graph.DrawSweep();
+    if (RunSweepCommand(s.sweep(), s.calc(), false, messages)) graph.DrawSweep();
 }
 
-void Run3DCommand(State& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
+void Run3DCommand(ProgramState& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
     axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("3D"));
     axis.SetUpAxis(s.ZAxis, QStringLiteral("Z-AXIS"), QStringLiteral("3D"));
-    if (RunSweepCommand(s, true, messages)) graph.DrawSweep();
+    if (RunSweepCommand(s.sweep(), s.calc(), true, messages)) graph.DrawSweep();
 }
 
 }  // namespace dedodiz

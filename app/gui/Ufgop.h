@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "ProgramState.h"
 #include "QtImageCanvas.h"
 #include "Sinks.h"
-#include "State.h"
 
 class QAction;
 class QFileDialog;
@@ -24,7 +24,7 @@ class TFGOP : public QMainWindow {
 
   public:
     // output is the output window, which "to Output" writes to and shows.
-    TFGOP(State& s, OutputSink& output, MessageSink& messages, QWidget* parent = nullptr);
+    TFGOP(ProgramState& s, OutputSink& output, MessageSink& messages, QWidget* parent = nullptr);
 
     // A new picture of the last sweep (frame, text, curves), then the window shown, not modally.
     void DrawSweep();
@@ -65,7 +65,7 @@ class TFGOP : public QMainWindow {
     // Writes bytes over target through a temporary file; the name written, or empty after telling why.
     std::string WriteExport(const std::string& target, std::string_view bytes);
 
-    State& s_;
+    ProgramState& s_;
     OutputSink& output_;
     MessageSink& messages_;
     QtImageCanvas canvas_;
@@ -73,9 +73,9 @@ class TFGOP : public QMainWindow {
 
 // The "2D ..." command: the X axis dialog, the sweep (under the fault guard), the graph.
 // A sweep stopped by a floating-point fault has shown its "ERROR" and draws nothing.
-void Run2DCommand(State& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages);
+void Run2DCommand(ProgramState& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages);
 
 // The "3D ..." command: the X and Z axis dialogs, the sweep, the graph.
-void Run3DCommand(State& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages);
+void Run3DCommand(ProgramState& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages);
 
 }  // namespace dedodiz

@@ -14,8 +14,10 @@
 #include "CanvasLoader.h"
 #include "Graph.h"
 #include "Sweep.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool, SweepState>;
 namespace {
 
 std::uint32_t Read32(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -104,10 +106,10 @@ TEST(QtCanvasPlugin, DrawsAGraphThatDecodes) {
     ASSERT_NE(canvas, nullptr) << error;
 
     // Type Free over temperature: free Ca rising to the top, free Mg flat at 100 %.
-    auto s = std::make_unique<State>();
+    auto s = std::make_unique<TestState>();
     NewState(*s);
     ResetSweepData(*s);
-    s->SweepMode = 1;
+    s->SweepMode = SweepKind::Free2D;
     s->XStart = 10;
     s->XStep = 0.5;
     s->StartChelName[1] = "EGTA";

@@ -15,8 +15,10 @@
 #include "Sweep.h"
 #include "SweepTable.h"
 #include "Tables.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool, SweepState>;
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
@@ -114,7 +116,7 @@ class RunExportTest : public ::testing::Test {
     void RunSample(double pH) {
         s.ChelatorChosen[1] = s.ChelatorChosen[3] = true;
         s.MetalChosen[1] = s.MetalChosen[2] = s.MetalChosen[3] = true;
-        ASSERT_TRUE(BuildSelection(s, recorder));
+        ASSERT_TRUE(BuildSelection(s, s, s.Solution, recorder));
         s.Solution.PH = pH;
         s.Solution.Temperature = 25;
         s.Solution.IonicEquiv = 0.15;
@@ -124,20 +126,21 @@ class RunExportTest : public ::testing::Test {
         s.Solution.MetalTotal[2] = 2e-3;
         s.Solution.MetalTotal[3] = 1e-6;
         s.Solution.DeltaHM[1][3][1] = -5.0;  // the sample table leaves EGTA-Zn without an enthalpy
-        RunSinglePoint(s, out, log);
+        RunSinglePoint(s, s.ConstantsFileName.view(), ReportPlacement::Replace, out, log);
         ASSERT_EQ(out.shows, 1);
     }
 
-    State s;
+    TestState s;
     test::MessageRecorder recorder;
     MessageLog log{recorder};
     test::OutputRecorder out;
 };
 
-// Every number of the JSON is the State's double itself, and prints as the report printed it.
+// Every number of the JSON is the TestState's double itself, and prints as the report printed it.
 TEST_F(RunExportTest, JsonHoldsTheReportsNumbersAtFullPrecision) {
     RunSample(3.5);
-    const nlohmann::json j = nlohmann::json::parse(JsonText(RunJson(s, log.Messages())));
+    const nlohmann::json j =
+        nlohmann::json::parse(JsonText(RunJson(s, s.ConstantsFileName.view(), log.Messages())));
     const TSolution& w = s.WorkSolution;
     const auto reportHas = [&](const std::string& text) {
         for (const std::string& line : out.lines)
@@ -150,8 +153,8 @@ TEST_F(RunExportTest, JsonHoldsTheReportsNumbersAtFullPrecision) {
     EXPECT_EQ(j["conditions"]["pH"].get<double>(), 3.5);
     EXPECT_EQ(j["conditions"]["temperature_C"].get<double>(), 25.0);
     EXPECT_EQ(j["conditions"]["ionic_strength_N"].get<double>(), 0.15);
-    EXPECT_EQ(j["converged"].get<bool>(), s.Converged);
-    EXPECT_EQ(j["solution_ionic_strength_M"].get<double>(), s.SolutionIonic);
+    EXPECT_EQ(j["converged"].get<bool>(), s.Results.Converged);
+    EXPECT_EQ(j["solution_ionic_strength_M"].get<double>(), s.Results.SolutionIonic);
     EXPECT_TRUE(reportHas("CM-I " + FormatFixed(j["solution_ionic_strength_M"].get<double>(), 5, 3) + " N"));
     EXPECT_TRUE(
         reportHas("CM-E " + FormatFixed(j["solution_ionic_equivalents_N"].get<double>(), 5, 3) + " N"));
@@ -185,14 +188,14 @@ TEST_F(RunExportTest, JsonHoldsTheReportsNumbersAtFullPrecision) {
         const int c = p["chelator_slot"], m = p["metal_slot"];
         EXPECT_EQ(p["chelator"], w.ChelName[c].str());
         EXPECT_EQ(p["metal"], w.MetalName[m].str());
-        EXPECT_EQ(p["ML_M"].get<double>(), s.MLConc[c][m]);
-        EXPECT_EQ(p["MHL_M"].get<double>(), s.MHLConc[c][m]);
+        EXPECT_EQ(p["ML_M"].get<double>(), s.Results.MLConc[c][m]);
+        EXPECT_EQ(p["MHL_M"].get<double>(), s.Results.MHLConc[c][m]);
         EXPECT_TRUE(reportHas(FormatSci(p["ML_M"].get<double>()) + "M"));
-        EXPECT_EQ(p["Kd_M"].get<double>(), s.KdCombined[c][m]);
+        EXPECT_EQ(p["Kd_M"].get<double>(), s.Results.KdCombined[c][m]);
         EXPECT_TRUE(reportHas(FormatSci(p["Kd_M"].get<double>())));
-        EXPECT_EQ(p["log_Kc_ML"].get<double>(), s.LogKcML[c][m]);
+        EXPECT_EQ(p["log_Kc_ML"].get<double>(), s.Results.LogKcML[c][m]);
         // EGTA has no MHL with zinc: absent, as the report leaves the place blank.
-        EXPECT_EQ(p["log_Kc_MHL"].is_null(), s.LogKcMHL[c][m] == 0);
+        EXPECT_EQ(p["log_Kc_MHL"].is_null(), s.Results.LogKcMHL[c][m] == 0);
         const std::string word = p["range"];
         EXPECT_TRUE(word == "GOOD" || word.find("RANGE") != std::string::npos) << word;
         good += word == "GOOD";
@@ -216,7 +219,7 @@ TEST_F(RunExportTest, CsvIsOneRowUnderItsHeader) {
     EXPECT_EQ(rows[1].size(), rows[0].size());
     EXPECT_EQ(Number(rows[1][Column(rows, "free_Ca2_M")]), s.WorkSolution.MetalFree[1]);
     EXPECT_EQ(Number(rows[1][Column(rows, "free_EDTA_M")]), s.WorkSolution.ChelFree[2]);
-    EXPECT_EQ(Number(rows[1][Column(rows, "Kd_EGTA_Mg2_M")]), s.KdCombined[1][2]);
+    EXPECT_EQ(Number(rows[1][Column(rows, "Kd_EGTA_Mg2_M")]), s.Results.KdCombined[1][2]);
     EXPECT_EQ(rows[1][Column(rows, "log_Kc_MHL_EGTA_Zn2")], "");
     EXPECT_EQ(rows[1][Column(rows, "converged")], "1");
     EXPECT_EQ(rows[1][Column(rows, "calculation_type")], "free");
@@ -228,7 +231,7 @@ TEST_F(RunExportTest, AwkwardNamesAreEscaped) {
     for (auto& rec : s.Constants) rec.MetalName[1] = "C,2";
     RunSample(7.2);
 
-    const nlohmann::json j = nlohmann::json::parse(JsonText(RunJson(s, {})));
+    const nlohmann::json j = nlohmann::json::parse(JsonText(RunJson(s, s.ConstantsFileName.view(), {})));
     EXPECT_EQ(j["chelators"][0]["name"], "E,\"G\xC3\xA9");
     EXPECT_EQ(j["metals"][0]["name"], "C,2");
     EXPECT_EQ(j["metals"][0]["valence"], 2);
@@ -237,7 +240,7 @@ TEST_F(RunExportTest, AwkwardNamesAreEscaped) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].size(), rows[0].size());
     EXPECT_EQ(Number(rows[1][Column(rows, "free_E,\"G\xC3\xA9_M")]), s.WorkSolution.ChelFree[1]);
-    EXPECT_EQ(Number(rows[1][Column(rows, "Kd_E,\"G\xC3\xA9_C,2_M")]), s.KdCombined[1][1]);
+    EXPECT_EQ(Number(rows[1][Column(rows, "Kd_E,\"G\xC3\xA9_C,2_M")]), s.Results.KdCombined[1][1]);
 }
 
 class SweepExportTest : public RunExportTest {
@@ -245,13 +248,13 @@ class SweepExportTest : public RunExportTest {
     void Sweep(bool threeD) {
         s.ChelatorChosen[1] = true;
         s.MetalChosen[1] = s.MetalChosen[2] = true;
-        ASSERT_TRUE(BuildSelection(s, recorder));
+        ASSERT_TRUE(BuildSelection(s, s, s.Solution, recorder));
         s.Solution.ChelTotal[1] = 2e-3;
         s.Solution.MetalTotal[1] = 1e-3;
         s.Solution.MetalTotal[2] = 1e-3;
-        s.XAxis = {kVarPH, 6.0, 8.0};
-        s.ZAxis = {kVarFirstMetal + 1, 1e-4, 2e-3};  // the total of metal slot 2 in type Free
-        ASSERT_TRUE(RunSweepCommand(s, threeD, recorder));
+        s.XAxis = {AxisVariable::PH, 6.0, 8.0};
+        s.ZAxis = {MetalAxis(2), 1e-4, 2e-3};  // the total of metal slot 2 in type Free
+        ASSERT_TRUE(RunSweepCommand(s, s, threeD, recorder));
     }
 };
 
@@ -317,14 +320,14 @@ TEST_F(SweepExportTest, ThreeDimensionsInLongForm) {
 
 // Type Chelator sweeps the chelator totals: the series are named after the chelators.
 TEST_F(SweepExportTest, ChelatorTypeSeriesAreChelators) {
-    s.CalcType = 2;
+    s.CalcType = CalculationType::Chelator;
     s.ChelatorChosen[1] = s.ChelatorChosen[2] = true;
     s.MetalChosen[1] = true;
-    ASSERT_TRUE(BuildSelection(s, recorder));
+    ASSERT_TRUE(BuildSelection(s, s, s.Solution, recorder));
     s.Solution.MetalTotal[1] = 1e-3;
     s.Solution.MetalFree[1] = 1e-7;
-    s.XAxis = {kVarTemperature, 10.0, 30.0};
-    ASSERT_TRUE(RunSweepCommand(s, false, recorder));
+    s.XAxis = {AxisVariable::Temperature, 10.0, 30.0};
+    ASSERT_TRUE(RunSweepCommand(s, s, false, recorder));
     const Rows rows = ParseCsv(SweepCsv(s));
     const std::vector<std::string> header = {"temperature_C", "total_EGTA_M", "total_BAPTA_M", "converged"};
     EXPECT_EQ(rows[0], header);
@@ -335,9 +338,9 @@ TEST_F(SweepExportTest, ChelatorTypeSeriesAreChelators) {
 TEST_F(RunExportTest, EvaluationRowsAreTheReportsRows) {
     s.MetalChosen[1] = true;
     s.Constants[2].Comment[1] = "Tsien, \"1980\"";
-    const ChelatorEvaluation e = ComputeChelatorEvaluation(s);
+    const ChelatorEvaluation e = ComputeChelatorEvaluation(s, s, s.Solution);
     ASSERT_TRUE(e.ok);
-    WriteChelatorEvaluation(s, e, out);
+    WriteChelatorEvaluation(s, e, s.Results, ReportPlacement::Replace, out);
     ASSERT_EQ(e.rows.size(), 3u);
 
     const Rows rows = ParseCsv(EvaluationCsv(s, e));
@@ -357,7 +360,7 @@ TEST_F(RunExportTest, EvaluationRowsAreTheReportsRows) {
             0u);
     }
     EXPECT_EQ(rows[2][Column(rows, "comment")], "Tsien, \"1980\"");
-    EXPECT_EQ(j["hydrogen_M"].get<double>(), s.HydrogenConc);
+    EXPECT_EQ(j["hydrogen_M"].get<double>(), s.Results.HydrogenConc);
 }
 
 TEST_F(RunExportTest, ConstantsTableKeepsChelatorsWithoutMetals) {

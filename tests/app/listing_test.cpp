@@ -3,14 +3,16 @@
 #include "Listing.h"
 #include "Recorders.h"
 #include "Tables.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool, SweepState>;
 namespace {
 
 class ListingTest : public ::testing::Test {
   protected:
     void SetUp() override { NewState(s); }
-    State s;
+    TestState s;
     test::OutputRecorder out;
     test::MessageRecorder messages;
 };
@@ -24,7 +26,7 @@ TEST_F(ListingTest, OneChelatorInFull) {
     test::SetMetal(rec, 5, 0, 3.1, 2.0, 1.0);  // MHL without ML: left out
     test::SetMetal(rec, 7, -1.25, 12.5);
     out.lines = {"old text"};
-    ListConstants(s, out, messages);
+    ListConstants(s, ReportPlacement::Replace, out, messages);
 
     const std::vector<std::string> expected = {
         "Chelator: NTA",
@@ -49,7 +51,7 @@ TEST_F(ListingTest, OneChelatorInFull) {
 TEST_F(ListingTest, TableInOrderAndLinesCutToEighty) {
     test::FillSampleTable(s);
     s.Constants[2].H[1] = 1e70;  // a value far wider than its field is cut to 15 characters
-    ListConstants(s, out, messages);
+    ListConstants(s, ReportPlacement::Replace, out, messages);
     std::vector<std::string> names;
     for (const std::string& line : out.lines) {
         EXPECT_LE(line.size(), 80u) << line;
@@ -63,16 +65,15 @@ TEST_F(ListingTest, TableInOrderAndLinesCutToEighty) {
 
 TEST_F(ListingTest, EmptyTableGivesOneMessage) {
     out.lines = {"old text"};
-    ListConstants(s, out, messages);
+    ListConstants(s, ReportPlacement::Replace, out, messages);
     EXPECT_TRUE(out.lines.empty());
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0],
               (std::pair<std::string, std::string>{"NO CHELATORS NAMED IN FILE", "INFORMATION"}));
 
-    s.AddNextRun = true;
     out.lines = {"old text"};
     test::FillSampleTable(s);
-    ListConstants(s, out, messages);
+    ListConstants(s, ReportPlacement::Append, out, messages);
     EXPECT_EQ(out.lines.front(), "old text");
     EXPECT_EQ(messages.messages.size(), 1u);
 }

@@ -12,8 +12,10 @@
 #include "Canvas.h"
 #include "Recorders.h"
 #include "Scratch.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool, SweepState>;
 namespace {
 
 std::string ReadAll(const std::string& path) {
@@ -29,7 +31,7 @@ void WriteAll(const std::string& path, const std::string& bytes) {
 
 TEST(NoDataLost, BufferFile) {
     test::TempDir dir;
-    auto s = std::make_unique<State>();
+    auto s = std::make_unique<TestState>();
     NewState(*s);
     ResetBufferSlotsForWindow(*s);
     s->BufferSlots[1].Name = "HEPES";

@@ -13,8 +13,10 @@
 #include "Recorders.h"
 #include "Sweep.h"
 #include "SweepTable.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool, SweepState>;
 namespace {
 
 struct RecordingCanvas : Canvas {
@@ -70,12 +72,12 @@ constexpr Rgb kRed{255, 0, 0};
 constexpr Rgb kLime{0, 255, 0};
 
 // The snapshot of a sweep over EGTA and BAPTA with Ca2 and Mg2; the empty slots keep their markers.
-std::unique_ptr<State> MakeSweptState(std::uint16_t mode) {
-    auto s = std::make_unique<State>();
+std::unique_ptr<TestState> MakeSweptState(std::uint16_t mode) {
+    auto s = std::make_unique<TestState>();
     NewState(*s);
     ResetSweepData(*s);
-    s->SweepMode = mode;
-    s->CalcType = static_cast<std::int16_t>(mode % 3);
+    s->SweepMode = static_cast<SweepKind>(mode);
+    s->CalcType = static_cast<CalculationType>(mode % 3);
     s->StartTemperature = 20;
     s->StartPH = 7.2;
     s->StartIonic = 0.1;
@@ -100,9 +102,9 @@ std::unique_ptr<State> MakeSweptState(std::uint16_t mode) {
 }
 
 // Type Free, temperature from 10 to 30: free Ca rising to 4.1e-6, free Mg flat at 2e-4.
-std::unique_ptr<State> MakeFree2D() {
+std::unique_ptr<TestState> MakeFree2D() {
     auto s = MakeSweptState(1);
-    s->XVariable = 0;
+    s->XVariable = static_cast<PointTarget>(0);
     s->XStart = 10;
     s->XStep = 0.5;
     for (int i = 1; i <= kSweepPoints2D; ++i) {
@@ -113,10 +115,10 @@ std::unique_ptr<State> MakeFree2D() {
 }
 
 // Type Total, pH from 0 on X and free Mg on Z: total Ca growing with both indices.
-std::unique_ptr<State> MakeTotal3D() {
+std::unique_ptr<TestState> MakeTotal3D() {
     auto s = MakeSweptState(3);
-    s->XVariable = 1;
-    s->ZVariable = 4;
+    s->XVariable = static_cast<PointTarget>(1);
+    s->ZVariable = static_cast<PointTarget>(4);
     s->XStart = 0;
     s->XStep = 0.8;
     s->ZStart = 1e-5;
@@ -134,7 +136,7 @@ const std::string kValidityLine = "NOT VALID BELOW IONIC CONCENTRATION OF CHELAT
 
 TEST(SweepTable, Layout2D) {
     auto s = MakeSweptState(1);  // type Free, temperature from 10 to 30
-    s->XVariable = 0;
+    s->XVariable = static_cast<PointTarget>(0);
     s->XStart = 10;
     s->XStep = 0.5;
     for (int i = 1; i <= kSweepPoints2D; ++i) {
@@ -145,7 +147,7 @@ TEST(SweepTable, Layout2D) {
     s->Sweep2D[1][4] = -1e-9;
     test::OutputRecorder out;
     out.lines = {"old report"};
-    WriteSweepTable(*s, out);
+    WriteSweepTable(*s, ReportPlacement::Replace, out);
 
     ASSERT_EQ(out.lines.size(), 55U);
     EXPECT_EQ(out.clears, 1);
@@ -179,13 +181,12 @@ TEST(SweepTable, AllSixSeriesMakeA77CharacterLine) {
         s->StartMetalName[k] = "Zn2";
         for (int i = 1; i <= kSweepPoints2D; ++i) s->Sweep2D[k][i] = 1e-5 * k;
     }
-    s->XVariable = 2;
+    s->XVariable = static_cast<PointTarget>(2);
     s->XStart = 0.0001;
     s->XStep = 0.025;
-    s->AddNextRun = true;
     test::OutputRecorder out;
     out.lines = {"previous run"};
-    WriteSweepTable(*s, out);
+    WriteSweepTable(*s, ReportPlacement::Append, out);
     EXPECT_EQ(out.clears, 0);
     EXPECT_EQ(out.lines[0], "previous run");
     EXPECT_EQ(out.lines[11],
@@ -199,8 +200,8 @@ TEST(SweepTable, AllSixSeriesMakeA77CharacterLine) {
 TEST(SweepTable, Layout3D) {
     auto s = MakeSweptState(3);  // type Total: pH on X, free Mg on Z
     s->StartMetalFree[2] = 0;
-    s->XVariable = 1;
-    s->ZVariable = 4;
+    s->XVariable = static_cast<PointTarget>(1);
+    s->ZVariable = static_cast<PointTarget>(4);
     s->XStart = 6;
     s->XStep = 0.2;
     s->ZStart = 0;
@@ -211,7 +212,7 @@ TEST(SweepTable, Layout3D) {
             s->Sweep3D[3][i][j] = 1e-6 * j;  // a series after an empty one
         }
     test::OutputRecorder out;
-    WriteSweepTable(*s, out);
+    WriteSweepTable(*s, ReportPlacement::Replace, out);
 
     ASSERT_EQ(out.lines.size(), 11U + 11 * 12 + 3);
     EXPECT_EQ(out.lines[4], "CHELATOR TOTAL[M] and METAL FREE[M]");
@@ -229,10 +230,10 @@ TEST(SweepTable, Layout3D) {
 TEST(SweepTable, ChelatorTypeListsMetalsFirst) {
     auto s = MakeSweptState(5);
     s->StartMetalFree[2] = 0;
-    s->XVariable = 9;  // total Ca
-    s->ZVariable = 0;
+    s->XVariable = static_cast<PointTarget>(9);  // total Ca
+    s->ZVariable = static_cast<PointTarget>(0);
     test::OutputRecorder out;
-    WriteSweepTable(*s, out);
+    WriteSweepTable(*s, ReportPlacement::Replace, out);
     EXPECT_EQ(out.lines[4], "METAL FREE[M] and METAL TOTAL[M]");
     EXPECT_EQ(out.lines[5], "Ca2" + Blanks(10) + "Mg2" + Blanks(62));
     EXPECT_EQ(out.lines[6], " 1.00E-07" + Blanks(69));  // free Mg is 0: left blank
@@ -313,9 +314,9 @@ TEST(GraphText, FreeTypeTwoMetals) {
     EXPECT_EQ(canvas.At(370, 250), "<none>");
     EXPECT_EQ(canvas.At(10, 380), "NOT VALID below  0.123 N [ion] (DEDODIZ32 2.50)");
     EXPECT_EQ(canvas.At(10, 400), "* = convergence not reached, not valid data");
-    // The markers of the empty slots are gone from the snapshot for good.
-    EXPECT_TRUE(s->StartChelName[3].empty());
-    EXPECT_TRUE(s->StartMetalName[6].empty());
+    // The empty slots' markers are not drawn: no name at chelator row 3 or metal row 6.
+    EXPECT_EQ(canvas.At(360, 110), "<none>");
+    EXPECT_EQ(canvas.At(370, 310), "<none>");
 }
 
 TEST(GraphText, TotalType3DWithAMetalOnZ) {
@@ -333,7 +334,7 @@ TEST(GraphText, TotalType3DWithAMetalOnZ) {
 
 TEST(GraphText, ChelatorTypeShowsSeriesMaximaBesideTheChelators) {
     auto s = MakeSweptState(2);
-    s->XVariable = 10;  // total Mg
+    s->XVariable = static_cast<PointTarget>(10);  // total Mg
     s->Sweep2D[1].fill(3e-3);
     RecordingCanvas canvas;
     DrawGraphText(*s, canvas);

@@ -11,21 +11,23 @@
 #include "Solver.h"
 #include "Sweep.h"
 #include "Tables.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool, SweepState>;
 namespace {
 
 // EGTA and BAPTA with Ca2 and Mg2 at pH 7.2, 20 C, 0.1 N.
-std::unique_ptr<State> MakeSolution(std::int16_t calcType) {
-    auto s = std::make_unique<State>();
+std::unique_ptr<TestState> MakeSolution(int calcType) {
+    auto s = std::make_unique<TestState>();
     NewState(*s);
     test::FillSampleTable(*s);
     s->ChelatorChosen[1] = s->ChelatorChosen[2] = true;
     s->MetalChosen[1] = s->MetalChosen[2] = true;
     test::MessageRecorder messages;
-    BuildSelection(*s, messages);
+    BuildSelection(*s, *s, s->Solution, messages);
     ResetSweepData(*s);
-    s->CalcType = calcType;
+    s->CalcType = static_cast<CalculationType>(calcType);
     TSolution& sol = s->Solution;
     sol.PH = 7.2;
     sol.ChelTotal[1] = 2e-3;
@@ -38,25 +40,33 @@ std::unique_ptr<State> MakeSolution(std::int16_t calcType) {
 }
 
 // What a series holds for the calculation type.
-double Series(const State& s, int k) {
+double Series(const TestState& s, int k) {
     const TSolution& w = s.WorkSolution;
-    return s.CalcType == 0 ? w.MetalTotal[k] : s.CalcType == 1 ? w.MetalFree[k] : w.ChelTotal[k];
+    switch (s.CalcType) {
+        case CalculationType::Total:
+            return w.MetalTotal[k];
+        case CalculationType::Free:
+            return w.MetalFree[k];
+        case CalculationType::Chelator:
+            break;
+    }
+    return w.ChelTotal[k];
 }
 
 using Change = std::function<void(TSolution&)>;
 
 // One solve of the entered solution with the working copy changed as a point of a sweep changes it.
-std::unique_ptr<State> SolveWith(const State& entered, const Change& change) {
-    auto s = std::make_unique<State>(entered);
-    PrepareWork(*s);
+std::unique_ptr<TestState> SolveWith(const TestState& entered, const Change& change) {
+    auto s = std::make_unique<TestState>(entered);
+    PrepareWork(s->Solution, s->WorkSolution);
     change(s->WorkSolution);
-    CorrectAllConstants(*s);
-    SolveEquilibrium(*s);
+    CorrectAllConstants(s->Solution, s->WorkSolution);
+    test::SolveWork(*s);
     return s;
 }
 
-Change SetVariable(std::uint16_t code, double v) {
-    return [code, v](TSolution& w) {
+Change SetVariable(PointTarget target, double v) {
+    return [code = static_cast<int>(target), v](TSolution& w) {
         if (code == 0) w.Temperature = v;
         if (code == 1) w.PH = v;
         if (code == 2) w.IonicEquiv = v;
@@ -79,35 +89,37 @@ TEST(SweepTargets, MetalAxisSweepsTheGivenConcentrationOfEachType) {
     };
     for (const Case& c : cases) {
         auto s = MakeSolution(c.calcType);
-        s->XAxis = {c.axis, 1, 2};
-        s->ZAxis = {c.axis, 1, 2};
-        s->SweepMode = static_cast<std::uint16_t>(c.calcType + 3);
-        PrepareSweep(*s);
-        EXPECT_EQ(s->XVariable, c.target) << "type " << c.calcType << " axis " << c.axis;
-        EXPECT_EQ(s->ZVariable, c.target) << "type " << c.calcType << " axis " << c.axis;
-        EXPECT_EQ(MetalSlotOfVariable(c.target), c.axis > 2 ? c.axis - 2 : 0);
+        const auto axis = static_cast<AxisVariable>(c.axis);
+        const auto target = static_cast<PointTarget>(c.target);
+        s->XAxis = {axis, 1, 2};
+        s->ZAxis = {axis, 1, 2};
+        s->SweepMode = static_cast<SweepKind>(c.calcType + 3);
+        PrepareSweep(*s, *s);
+        EXPECT_EQ(s->XVariable, target) << "type " << c.calcType << " axis " << c.axis;
+        EXPECT_EQ(s->ZVariable, target) << "type " << c.calcType << " axis " << c.axis;
+        EXPECT_EQ(MetalSlotOfVariable(target), c.axis > 2 ? c.axis - 2 : 0);
     }
 }
 
 TEST(SweepTargets, StartsAndSteps) {
     auto s = MakeSolution(1);
-    s->XAxis = {2, 0, 1};  // an ionic axis entered from 0 starts just above it
-    s->ZAxis = {2, 0, 1};
-    s->SweepMode = 1;
-    PrepareSweep(*s);
+    s->XAxis = {AxisVariable::Ionic, 0, 1};  // an ionic axis entered from 0 starts just above it
+    s->ZAxis = {AxisVariable::Ionic, 0, 1};
+    s->SweepMode = SweepKind::Free2D;
+    PrepareSweep(*s, *s);
     EXPECT_DOUBLE_EQ(s->XStart, 0.0001);
     EXPECT_DOUBLE_EQ(s->XStep, 0.025);  // from the entered low value
     EXPECT_DOUBLE_EQ(s->ZStart, 0.0001);
 
-    s->SweepMode = 4;
-    s->XAxis = {0, 10, 5};  // downwards
-    PrepareSweep(*s);
+    s->SweepMode = SweepKind::Free3D;
+    s->XAxis = {AxisVariable::Temperature, 10, 5};  // downwards
+    PrepareSweep(*s, *s);
     EXPECT_DOUBLE_EQ(s->XStart, 10);
     EXPECT_DOUBLE_EQ(s->XStep, -0.5);
     EXPECT_DOUBLE_EQ(s->ZStep, 0.1);
 
-    s->XAxis = {1, 0, 1};  // only the ionic axis is moved off 0
-    PrepareSweep(*s);
+    s->XAxis = {AxisVariable::PH, 0, 1};  // only the ionic axis is moved off 0
+    PrepareSweep(*s, *s);
     EXPECT_EQ(s->XStart, 0);
 }
 
@@ -119,27 +131,27 @@ TEST(Sweep2D, EveryPointIsTheSolveAtItsValue) {
         TAxisRange axis;
     };
     const Case cases[] = {
-        {0, {1, 8, 6}},        // pH downwards
-        {1, {0, 5, 35}},       // temperature: constants corrected at every point
-        {1, {2, 0, 1}},        // ionic strength from 0: 0.0001, 0.0251, ..., 1.0001
-        {0, {4, 1e-5, 1e-3}},  // free Mg in type Total
-        {1, {3, 2e-4, 2e-4}},  // low equal to high
+        {0, {AxisVariable::PH, 8, 6}},            // pH downwards
+        {1, {AxisVariable::Temperature, 5, 35}},  // temperature: constants corrected at every point
+        {1, {AxisVariable::Ionic, 0, 1}},         // ionic strength from 0: 0.0001, 0.0251, ..., 1.0001
+        {0, {MetalAxis(2), 1e-5, 1e-3}},          // free Mg in type Total
+        {1, {MetalAxis(1), 2e-4, 2e-4}},          // low equal to high
     };
     for (const Case& c : cases) {
         auto s = MakeSolution(c.calcType);
-        const auto entered = std::make_unique<State>(*s);
+        const auto entered = std::make_unique<TestState>(*s);
         s->XAxis = c.axis;
-        s->SweepMode = static_cast<std::uint16_t>(c.calcType);
-        RunSweep(*s);
+        s->SweepMode = static_cast<SweepKind>(c.calcType);
+        RunSweep(*s, *s);
         double peak = 0;
         for (int i = 1; i <= kSweepPoints2D; ++i) {
             const double x = s->XStart + (i - 1) * s->XStep;
             const auto ref = SolveWith(*entered, SetVariable(s->XVariable, x));
             for (int k = 1; k <= kSlots; ++k)
                 ASSERT_DOUBLE_EQ(s->Sweep2D[k][i], Series(*ref, k))
-                    << "axis " << c.axis.Variable << " point " << i;
-            EXPECT_EQ(s->Converged2D[i], ref->Converged);
-            peak = std::max(peak, ComputeSolutionCharge(*ref));
+                    << "axis " << static_cast<int>(c.axis.Variable) << " point " << i;
+            EXPECT_EQ(s->Converged2D[i], ref->Results.Converged);
+            peak = std::max(peak, ComputeSolutionCharge(ref->WorkSolution, ref->Results));
         }
         EXPECT_DOUBLE_EQ(s->PeakComplexIonic, peak);
     }
@@ -148,11 +160,11 @@ TEST(Sweep2D, EveryPointIsTheSolveAtItsValue) {
 // X index first: Sweep3D[k][i][j] belongs to X point i and Z point j.
 TEST(Sweep3D, GridPointsFollowTheirAxes) {
     auto s = MakeSolution(0);
-    const auto entered = std::make_unique<State>(*s);
-    s->XAxis = {1, 6, 8};        // pH
-    s->ZAxis = {3, 1e-8, 1e-6};  // free Ca
-    s->SweepMode = 3;
-    RunSweep(*s);
+    const auto entered = std::make_unique<TestState>(*s);
+    s->XAxis = {AxisVariable::PH, 6, 8};    // pH
+    s->ZAxis = {MetalAxis(1), 1e-8, 1e-6};  // free Ca
+    s->SweepMode = SweepKind::Total3D;
+    RunSweep(*s, *s);
     double peak = 0;
     for (int i = 1; i <= kSweepPoints3D; ++i) {
         for (int j = 1; j <= kSweepPoints3D; ++j) {
@@ -166,7 +178,7 @@ TEST(Sweep3D, GridPointsFollowTheirAxes) {
                 ASSERT_NEAR(s->Sweep3D[k][i][j], Series(*ref, k), 1e-12 * std::abs(Series(*ref, k)))
                     << i << "," << j;
             EXPECT_TRUE(s->Converged3D[i][j]);
-            peak = std::max(peak, ComputeSolutionIonic(*ref));
+            peak = std::max(peak, ComputeSolutionIonic(ref->WorkSolution, ref->Results));
         }
     }
     EXPECT_NEAR(s->PeakComplexIonic, peak, 1e-12);
@@ -178,10 +190,10 @@ TEST(Sweep, SolutionIsAsEnteredAfterwards) {
         auto s = MakeSolution(type);
         if (type == 2) s->Solution.MetalFree[1] = 1e-6;  // a reachable free Ca for the chelator question
         const TSolution before = s->Solution;
-        s->XAxis = {0, 10, 30};
-        s->ZAxis = {4, 1e-4, 2e-3};  // metal slot 2
-        s->SweepMode = static_cast<std::uint16_t>(type + 3);
-        RunSweep(*s);
+        s->XAxis = {AxisVariable::Temperature, 10, 30};
+        s->ZAxis = {MetalAxis(2), 1e-4, 2e-3};  // metal slot 2
+        s->SweepMode = static_cast<SweepKind>(type + 3);
+        RunSweep(*s, *s);
         const TSolution& after = s->Solution;
         EXPECT_EQ(after.Temperature, before.Temperature);
         EXPECT_EQ(after.PH, before.PH);
@@ -198,18 +210,18 @@ TEST(Sweep, SolutionIsAsEnteredAfterwards) {
 TEST(Sweep, FaultKeepsThePreviousSweep) {
     auto s = MakeSolution(1);
     test::MessageRecorder messages;
-    s->XAxis = {0, 10, 30};
-    ASSERT_TRUE(RunSweepCommand(*s, false, messages));
+    s->XAxis = {AxisVariable::Temperature, 10, 30};
+    ASSERT_TRUE(RunSweepCommand(*s, *s, false, messages));
     ASSERT_TRUE(messages.messages.empty());
-    EXPECT_EQ(s->SweepMode, 1);
-    const auto good = std::make_unique<State>(*s);
+    EXPECT_EQ(s->SweepMode, SweepKind::Free2D);
+    const auto good = std::make_unique<TestState>(*s);
 
-    s->XAxis = {2, -1, 1};  // negative ionic strengths cannot be corrected to
-    s->ZAxis = {1, 6, 8};
-    EXPECT_FALSE(RunSweepCommand(*s, true, messages));
+    s->XAxis = {AxisVariable::Ionic, -1, 1};  // negative ionic strengths cannot be corrected to
+    s->ZAxis = {AxisVariable::PH, 6, 8};
+    EXPECT_FALSE(RunSweepCommand(*s, *s, true, messages));
     ASSERT_EQ(messages.messages.size(), 1U);
     EXPECT_EQ(messages.messages[0].second, "ERROR");
-    EXPECT_EQ(s->SweepMode, 1);  // the graph and the table still show the 2D sweep
+    EXPECT_EQ(s->SweepMode, SweepKind::Free2D);  // the graph and the table still show the 2D sweep
     EXPECT_EQ(s->XVariable, good->XVariable);
     EXPECT_EQ(s->XStep, good->XStep);
     EXPECT_EQ(s->Sweep2D, good->Sweep2D);
@@ -233,9 +245,9 @@ TEST(AxisDialog, ValuesParseOrKeepTheirOldValue) {
         {"3 ", "4,5", 1, 2},  // a trailing blank or a comma makes the text invalid
     };
     for (const Case& c : cases) {
-        TAxisRange axis{0, 1, 2};
-        ApplyAxisDialog(axis, 5, c.low, c.high);
-        EXPECT_EQ(axis.Variable, 5);
+        TAxisRange axis{AxisVariable::Temperature, 1, 2};
+        ApplyAxisDialog(axis, MetalAxis(3), c.low, c.high);
+        EXPECT_EQ(axis.Variable, MetalAxis(3));
         EXPECT_DOUBLE_EQ(axis.Low, c.wantLow) << c.low;
         EXPECT_DOUBLE_EQ(axis.High, c.wantHigh) << c.high;
     }
@@ -243,9 +255,9 @@ TEST(AxisDialog, ValuesParseOrKeepTheirOldValue) {
     EXPECT_EQ(AxisValueText(-0.0015), "-1.50E-0003");
 
     auto s = MakeSolution(1);
-    EXPECT_TRUE(AxisMetalShown(*s, 1));
-    EXPECT_TRUE(AxisMetalShown(*s, 2));
-    EXPECT_FALSE(AxisMetalShown(*s, 3));  // "===": its radio button is hidden
+    EXPECT_TRUE(AxisMetalShown(s->Solution, 1));
+    EXPECT_TRUE(AxisMetalShown(s->Solution, 2));
+    EXPECT_FALSE(AxisMetalShown(s->Solution, 3));  // "===": its radio button is hidden
 }
 
 }  // namespace

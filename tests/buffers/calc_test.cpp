@@ -7,8 +7,10 @@
 #include "FloatGuard.h"
 #include "Recorders.h"
 #include "Solver.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool>;
 namespace {
 
 using Messages = std::vector<std::pair<std::string, std::string>>;
@@ -26,7 +28,7 @@ class BufferCalcTest : public ::testing::Test {
         messages.messages.clear();
         return CalcBufferIonic(s, 1, messages);
     }
-    State s;
+    TestState s;
     TBufferSlot& b = s.BufferSlots[1];
     test::MessageRecorder messages;
     test::OutputRecorder out;
@@ -101,7 +103,8 @@ TEST_F(BufferCalcTest, FaultStoresAndWritesNothing) {
     s.Solution.Temperature = 30;
     out.lines = {"kept"};
     EXPECT_FALSE(RunGuarded(messages, [&] { EXPECT_FALSE(Calc(7.0).ok); }));
-    EXPECT_FALSE(RunGuarded(messages, [&] { ReportBufferRanges(s, out); }));
+    EXPECT_FALSE(
+        RunGuarded(messages, [&] { ReportBufferRanges(s, s.Solution, ReportPlacement::Replace, out); }));
     EXPECT_EQ(messages.messages.size(), 2u);
     EXPECT_EQ(s.BufferRecord.IonicContribution, 0.0);
     EXPECT_EQ(s.BufferRecord.Temperature, 20.0);
@@ -118,7 +121,7 @@ TEST_F(BufferCalcTest, RangesReportLayout) {
     s.BufferSlots[2].pKa[2] = 4.5;
     s.BufferFileName = "buffers.bcm";
     out.lines = {"old"};
-    ReportBufferRanges(s, out);
+    ReportBufferRanges(s, s.Solution, ReportPlacement::Replace, out);
     const std::vector<std::string> expected = {
         "pH Buffers are affected by temperature and ionic strength",
         "  20.0 °C   0.100 N",
@@ -132,8 +135,7 @@ TEST_F(BufferCalcTest, RangesReportLayout) {
     EXPECT_EQ(s.BufferRecord.PH, 7.3);
 
     ResetBufferSlotsForLoad(s);  // twelve empty slots, appended
-    s.AddNextRun = true;
-    ReportBufferRanges(s, out);
+    ReportBufferRanges(s, s.Solution, ReportPlacement::Append, out);
     ASSERT_EQ(out.lines.size(), 7u + 4u);
     EXPECT_EQ(out.lines[9], expected[2]);
     EXPECT_EQ(out.clears, 1);

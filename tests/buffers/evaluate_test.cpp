@@ -8,8 +8,10 @@
 #include "Golden.h"
 #include "Recorders.h"
 #include "Tables.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool>;
 namespace {
 
 class EvaluateTest : public ::testing::Test {
@@ -21,10 +23,10 @@ class EvaluateTest : public ::testing::Test {
     }
     std::vector<std::string> Evaluate() {
         test::OutputRecorder out;
-        EvaluateChelators(s, out);
+        EvaluateChelators(s, s, s.Solution, s.Results, ReportPlacement::Replace, out);
         return out.lines;
     }
-    State s;
+    TestState s;
 };
 
 TEST_F(EvaluateTest, NoChosenMetalGivesHeaderAndLastLineOnly) {
@@ -36,10 +38,9 @@ TEST_F(EvaluateTest, NoChosenMetalGivesHeaderAndLastLineOnly) {
     };
     EXPECT_EQ(Evaluate(), expected);
 
-    s.AddNextRun = true;
     test::OutputRecorder out;
     out.lines = {"kept"};
-    EvaluateChelators(s, out);
+    EvaluateChelators(s, s, s.Solution, s.Results, ReportPlacement::Append, out);
     EXPECT_EQ(out.lines.size(), 5u);
     EXPECT_EQ(out.clears + out.shows, 0);
 }
@@ -50,7 +51,7 @@ TEST_F(EvaluateTest, CalciumAndMagnesiumAtStoredAndBodyConditions) {
     s.MetalChosen[1] = s.MetalChosen[2] = true;
     s.Constants[3].Comment[1] = "M&S crit. 20C";
     test::ExpectGolden("buffers/evaluate-ca-mg-20C/expected.txt", test::JoinLines(Evaluate()));
-    EXPECT_NEAR(s.HydrogenConc, 1e-7 / 0.7842, 1e-10);
+    EXPECT_NEAR(s.Results.HydrogenConc, 1e-7 / 0.7842, 1e-10);
 
     s.Solution.Temperature = 37;
     s.Solution.IonicEquiv = 0.15;
@@ -113,13 +114,14 @@ TEST_F(EvaluateTest, ChargeAndEnthalpyOfEachConstant) {
 TEST_F(EvaluateTest, FaultWritesNothingAndAnOldFaultStopsNothing) {
     s.MetalChosen[1] = true;
     s.Solution.IonicEquiv = 0;
-    s.HydrogenConc = 42;
+    s.Results.HydrogenConc = 42;
     test::OutputRecorder out;
     out.lines = {"kept"};
     test::MessageRecorder messages;
-    EXPECT_FALSE(RunGuarded(messages, [&] { EvaluateChelators(s, out); }));
+    EXPECT_FALSE(RunGuarded(
+        messages, [&] { EvaluateChelators(s, s, s.Solution, s.Results, ReportPlacement::Replace, out); }));
     EXPECT_EQ(out.lines, std::vector<std::string>{"kept"});
-    EXPECT_EQ(s.HydrogenConc, 42.0);
+    EXPECT_EQ(s.Results.HydrogenConc, 42.0);
     EXPECT_EQ(messages.messages.at(0).second, "ERROR");
 
     // The fault is still raised (the guard never clears after itself); a later report is not stopped.

@@ -8,8 +8,10 @@
 #include "BufferFile.h"
 #include "BufferModel.h"
 #include "Recorders.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool>;
 namespace {
 
 namespace fs = std::filesystem;
@@ -44,7 +46,7 @@ class BufferFileTest : public ::testing::Test {
     }
     bool Read(const std::string& bytes) {
         std::ofstream(Path(), std::ios::binary) << bytes;
-        return ReadBufferFile(s, Path(), messages);
+        return ReadBufferFile(s, Path(), messages).loaded;
     }
     // Slots from..12 at the pre-load defaults.
     void ExpectDefaultsFrom(int from) {
@@ -57,7 +59,7 @@ class BufferFileTest : public ::testing::Test {
     }
 
     fs::path dir;
-    State s;
+    TestState s;
     test::MessageRecorder messages;
 };
 
@@ -196,7 +198,7 @@ TEST_F(BufferFileTest, OpenAndSaveFailures) {
 }
 
 TEST(ShippedBufferFileTest, HoldsTwelveCommonBuffers) {
-    State s;
+    TestState s;
     NewState(s);
     test::MessageRecorder messages;
     ASSERT_TRUE(ReadBufferFile(s, std::string(DEDODIZ_SOURCE_DIR) + "/data/buffers.bcm", messages));

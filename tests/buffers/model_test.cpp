@@ -3,8 +3,10 @@
 #include <cfenv>
 
 #include "BufferModel.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<BufferTool>;
 namespace {
 
 // Debye-Hückel term at 20 C (the engine's tests pin these): 0.001 N and 0.1 N.
@@ -20,7 +22,7 @@ class BufferModelTest : public ::testing::Test {
     double Corrected(int type, double T, double I, int k = 1) {
         return CorrectBufferPKa(s, 1, type, T, I)[k];
     }
-    State s;
+    TestState s;
     TBufferSlot& b = s.BufferSlots[1];
 };
 

@@ -3,8 +3,10 @@
 #include "Corrections.h"
 #include "Recorders.h"
 #include "Tables.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<>;
 namespace {
 
 TEST(DebyeHuckelTest, ValuesAtTwentyDegrees) {
@@ -48,25 +50,25 @@ class CorrectAllTest : public ::testing::Test {
         s.ChelatorChosen[1] = s.ChelatorChosen[3] = true;  // EGTA, EDTA
         s.MetalChosen[1] = s.MetalChosen[2] = true;        // Ca2, Mg2
         test::MessageRecorder messages;
-        BuildSelection(s, messages);
+        BuildSelection(s, s, s.Solution, messages);
     }
-    State s;
+    TestState s;
 };
 
 TEST_F(CorrectAllTest, SkipWindowsAroundReferenceConditions) {
     for (double T : {20.0, 20.005, 19.995}) {
         s.Solution.Temperature = T;
         s.Solution.IonicEquiv = 0.10005;
-        PrepareWork(s);
+        PrepareWork(s.Solution, s.WorkSolution);
         EXPECT_EQ(s.WorkSolution.LogKH[1][1], 9.47) << T;
         EXPECT_EQ(s.WorkSolution.LogKM[2][1][2], 3.60) << T;
     }
     s.Solution.Temperature = 20.01;
-    PrepareWork(s);
+    PrepareWork(s.Solution, s.WorkSolution);
     EXPECT_NE(s.WorkSolution.LogKH[1][1], 9.47);
     s.Solution.Temperature = 20;
     s.Solution.IonicEquiv = 0.1002;
-    PrepareWork(s);
+    PrepareWork(s.Solution, s.WorkSolution);
     EXPECT_NE(s.WorkSolution.LogKH[1][1], 9.47);
 }
 
@@ -74,7 +76,7 @@ TEST_F(CorrectAllTest, ChargesAndEnthalpiesPerKindOfConstant) {
     s.Solution.Temperature = 37;
     s.Solution.IonicEquiv = 0.15;
     s.Solution.ChelCharge[1] = 2;  // pretend EGTA had two protons: H3, H4 get z1 = 0
-    PrepareWork(s);
+    PrepareWork(s.Solution, s.WorkSolution);
     const TSolution& w = s.WorkSolution;
     EXPECT_DOUBLE_EQ(w.LogKH[1][1], CorrectConstant(2, 1, false, -5.6, 37, 0.15, 9.47, 20, 0.1));
     EXPECT_DOUBLE_EQ(w.LogKH[1][3], CorrectConstant(0, 1, false, 0, 37, 0.15, 2.66, 20, 0.1));
@@ -88,14 +90,14 @@ TEST_F(CorrectAllTest, ChargesAndEnthalpiesPerKindOfConstant) {
 TEST_F(CorrectAllTest, ZeroChargeMhlUsesOne) {
     s.Solution.Temperature = 30;
     s.Solution.ChelCharge[2] = 0;
-    PrepareWork(s);
+    PrepareWork(s.Solution, s.WorkSolution);
     EXPECT_DOUBLE_EQ(s.WorkSolution.LogKM[2][1][2], CorrectConstant(1, 2, false, 0, 30, 0.1, 3.60, 20, 0.1));
 }
 
 TEST_F(CorrectAllTest, PlusNameReversesIonicTerm) {
     s.Solution.IonicEquiv = 0.3;
     s.Solution.PlusName[1] = true;
-    PrepareWork(s);
+    PrepareWork(s.Solution, s.WorkSolution);
     EXPECT_DOUBLE_EQ(s.WorkSolution.LogKH[1][1], CorrectConstant(4, 1, true, -5.6, 20, 0.3, 9.47, 20, 0.1));
     EXPECT_GT(s.WorkSolution.LogKH[1][1], 9.47);
     EXPECT_LT(s.WorkSolution.LogKH[2][1], 10.24);
@@ -107,7 +109,7 @@ TEST_F(CorrectAllTest, AbsentConstantsStayAbsentAndSolutionIsKept) {
     s.Solution.LogKM[1][2][2] = 0;
     s.Solution.LogKH[2][4] = 0;
     const TSolution before = s.Solution;
-    PrepareWork(s);
+    PrepareWork(s.Solution, s.WorkSolution);
     EXPECT_EQ(s.WorkSolution.LogKM[1][2][2], 0);
     EXPECT_EQ(s.WorkSolution.LogKH[2][4], 0);
     EXPECT_EQ(s.WorkSolution.LogKM[3][1][1], 0);  // empty chelator slot
@@ -117,12 +119,12 @@ TEST_F(CorrectAllTest, AbsentConstantsStayAbsentAndSolutionIsKept) {
 }
 
 TEST_F(CorrectAllTest, StoreResultsCopiesOnlyConcentrations) {
-    PrepareWork(s);
+    PrepareWork(s.Solution, s.WorkSolution);
     s.WorkSolution.MetalFree[1] = 1e-7;
     s.WorkSolution.ChelTotal[2] = 2e-3;
     s.WorkSolution.LogKH[1][1] = 1;
     s.WorkSolution.Temperature = 99;
-    StoreResults(s);
+    StoreResults(s.WorkSolution, s.Solution);
     EXPECT_EQ(s.Solution.MetalFree[1], 1e-7);
     EXPECT_EQ(s.Solution.ChelTotal[2], 2e-3);
     EXPECT_EQ(s.Solution.LogKH[1][1], 9.47);

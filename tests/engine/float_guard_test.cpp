@@ -5,8 +5,10 @@
 #include "Recorders.h"
 #include "Solver.h"
 #include "Tables.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<>;
 namespace {
 
 class FloatGuardTest : public ::testing::Test {
@@ -16,19 +18,19 @@ class FloatGuardTest : public ::testing::Test {
         test::FillSampleTable(s);
         s.ChelatorChosen[1] = true;
         s.MetalChosen[1] = true;
-        BuildSelection(s, messages);
+        BuildSelection(s, s, s.Solution, messages);
         s.Solution.ChelTotal[1] = 1e-3;
         s.Solution.MetalTotal[1] = 5e-4;
     }
 
     bool Run() {
         return RunGuarded(messages, [&] {
-            PrepareWork(s);
-            SolveEquilibrium(s);
+            PrepareWork(s.Solution, s.WorkSolution);
+            test::SolveWork(s);
         });
     }
 
-    State s;
+    TestState s;
     test::MessageRecorder messages;
 };
 
@@ -57,7 +59,7 @@ TEST_F(FloatGuardTest, TemperatureMinus273) {
 }
 
 TEST_F(FloatGuardTest, ChelatorTypeWithZeroFreeMetalInSlotOne) {
-    s.CalcType = 2;
+    s.CalcType = CalculationType::Chelator;
     s.Solution.MetalFree[1] = 0;
     EXPECT_FALSE(Run());
 }

@@ -7,8 +7,10 @@
 #include "Run.h"
 #include "Solver.h"
 #include "Tables.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<>;
 namespace {
 
 class RunTest : public ::testing::Test {
@@ -23,7 +25,7 @@ class RunTest : public ::testing::Test {
         for (int c : chelators) s.ChelatorChosen[c] = true;
         for (int m : metals) s.MetalChosen[m] = true;
         test::MessageRecorder selection;
-        ASSERT_TRUE(BuildSelection(s, selection));
+        ASSERT_TRUE(BuildSelection(s, s, s.Solution, selection));
     }
 
     std::vector<std::string> Captions() const {
@@ -32,7 +34,11 @@ class RunTest : public ::testing::Test {
         return captions;
     }
 
-    State s;
+    RunOutcome Run(ReportPlacement placement = ReportPlacement::Replace) {
+        return RunSinglePoint(s, s.ConstantsFileName.view(), placement, output, messages);
+    }
+
+    TestState s;
     test::OutputRecorder output;
     test::MessageRecorder messages;
 };
@@ -44,7 +50,7 @@ TEST_F(RunTest, FreeCalciumInEgtaReport) {
     s.Solution.ChelTotal[2] = 1e-4;
     s.Solution.MetalTotal[1] = 1e-3;
     s.Solution.MetalTotal[2] = 1e-3;
-    RunSinglePoint(s, output, messages);
+    Run();
     // Calcium sits in EGTA's range; magnesium is buffered by neither chelator.
     EXPECT_EQ(Captions(), std::vector<std::string>{"INFORMATION"});
     EXPECT_EQ(output.clears, 1);
@@ -59,7 +65,7 @@ TEST_F(RunTest, FreeCalciumInEgtaReport) {
 
 TEST_F(RunTest, TotalCalciumForBaptaAt37Degrees) {
     Choose({2}, {1, 2});
-    s.CalcType = 0;
+    s.CalcType = CalculationType::Total;
     s.Solution.Temperature = 37;
     s.Solution.ChelTotal[1] = 1e-3;
     s.Solution.MetalFree[1] = 1e-7;
@@ -68,25 +74,27 @@ TEST_F(RunTest, TotalCalciumForBaptaAt37Degrees) {
     s.Solution.DeltaHH[1][1] = -1;
     s.Solution.DeltaHM[1][1][1] = -1;
     s.Solution.DeltaHM[1][2][1] = 1;
-    RunSinglePoint(s, output, messages);
+    Run();
     EXPECT_EQ(Captions(), std::vector<std::string>{"INFORMATION"});  // Mg far below BAPTA's range
     test::ExpectGolden("report-total-bapta/expected.txt", test::JoinLines(output.lines));
 }
 
 TEST_F(RunTest, ChelatorNeededAndNonConvergingCase) {
     Choose({1}, {1});
-    s.CalcType = 2;
+    s.CalcType = CalculationType::Chelator;
     s.Solution.MetalTotal[1] = 1e-3;
     s.Solution.MetalFree[1] = 1e-7;
-    RunSinglePoint(s, output, messages);
-    EXPECT_TRUE(s.Converged);
+    Run();
+    EXPECT_TRUE(s.Results.Converged);
     test::ExpectGolden("report-chelator-egta/expected.txt", test::JoinLines(output.lines));
 
     // Free equal to total: no chelator can be found; the report says so in its second line.
     s.Solution.MetalFree[1] = 1e-3;
     messages.messages.clear();
-    RunSinglePoint(s, output, messages);
-    EXPECT_FALSE(s.Converged);
+    const RunOutcome outcome = Run();
+    EXPECT_TRUE(outcome.Ran());
+    EXPECT_FALSE(outcome.converged);
+    EXPECT_FALSE(s.Results.Converged);
     EXPECT_EQ(Captions(), (std::vector<std::string>{"DIFFICULTY"}));
     EXPECT_EQ(output.lines.at(1), ">>>>>>>>>>> CONVERGENCE NOT REACHED VALUES NOT VALID! <<<<<<<<<<<");
 }
@@ -97,8 +105,13 @@ TEST_F(RunTest, WarningsInOrderAndReportStillWritten) {
     s.Solution.IonicEquiv = 0.002;
     s.Solution.ChelTotal[1] = 0.1;
     s.Solution.MetalTotal[1] = 0.05;
-    RunSinglePoint(s, output, messages);
+    const RunOutcome outcome = Run();
     ASSERT_EQ(Captions(), (std::vector<std::string>{"RAISE IONIC STRENGTH", "WARNING"}));
+    // The outcome carries the same messages in the same order, and the report it wrote.
+    EXPECT_EQ(outcome.status, RunStatus::Ran);
+    ASSERT_EQ(outcome.messages.size(), 2u);
+    EXPECT_EQ(outcome.messages[1].caption, "WARNING");
+    EXPECT_EQ(outcome.report, output.lines);
     EXPECT_EQ(messages.messages[0].first, "Calculated (ionic) contribution is greater than total (ionic)");
     EXPECT_EQ(messages.messages[1].first, "pH out of range, results probably not valid");
     test::ExpectGolden("report-warnings-edta/expected.txt", test::JoinLines(output.lines));
@@ -111,7 +124,7 @@ TEST_F(RunTest, PHLimitsThemselvesRaiseNoWarning) {
     for (double pH : {4.0, 10.0, 10.01, 3.99}) {
         s.Solution.PH = pH;
         messages.messages.clear();
-        RunSinglePoint(s, output, messages);
+        Run();
         const bool warned = !messages.messages.empty() && messages.messages.back().second == "WARNING";
         EXPECT_EQ(warned, pH > 10.0 || pH < 4.0) << pH;
     }
@@ -121,25 +134,24 @@ TEST_F(RunTest, AddNextRunAppendsASecondReport) {
     Choose({1}, {1});
     s.Solution.ChelTotal[1] = 2e-3;
     s.Solution.MetalTotal[1] = 1e-3;
-    RunSinglePoint(s, output, messages);
+    Run();
     const std::size_t one = output.lines.size();
-    RunSinglePoint(s, output, messages);
+    Run();
     EXPECT_EQ(output.lines.size(), one);
-    s.AddNextRun = true;
-    RunSinglePoint(s, output, messages);
+    Run(ReportPlacement::Append);
     EXPECT_EQ(output.lines.size(), 2 * one);
     EXPECT_EQ(output.clears, 2);
 }
 
 TEST_F(RunTest, InputChecksStopBeforeAnyChange) {
     Choose({1}, {1, 2});
-    s.CalcType = 2;
+    s.CalcType = CalculationType::Chelator;
     s.Solution.MetalTotal[2] = 1e-6;
     s.Solution.MetalFree[2] = 1e-5;
     s.Solution.MetalTotal[1] = 1e-3;
     s.Solution.MetalFree[1] = 1e-7;
     const TSolution before = s.Solution;
-    RunSinglePoint(s, output, messages);
+    EXPECT_EQ(Run().status, RunStatus::Refused);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].first, "Total metal cannot be < free metal");
     EXPECT_EQ(output.clears, 0);
@@ -151,14 +163,14 @@ TEST_F(RunTest, InputChecksStopBeforeAnyChange) {
 TEST_F(RunTest, MissingConstantsRule) {
     Choose({1, 2}, {1, 2});
     test::MessageRecorder m;
-    EXPECT_TRUE(CheckRunInputs(s, m));
+    EXPECT_TRUE(CheckRunInputs(s.Solution, s.CalcType, m));
     s.Solution.LogKM[1][2][1] = 0;  // EGTA without a Mg constant
-    EXPECT_FALSE(CheckRunInputs(s, m));
+    EXPECT_FALSE(CheckRunInputs(s.Solution, s.CalcType, m));
     EXPECT_EQ(m.messages.back().first, "RESULTS NOT VALID, CONSTANTS MISSING");
     s.Solution.LogKH[2][1] = 0;  // a later chelator without H1 resets the finding
-    EXPECT_TRUE(CheckRunInputs(s, m));
+    EXPECT_TRUE(CheckRunInputs(s.Solution, s.CalcType, m));
     s.Solution.LogKM[2][1][1] = 0;  // ... unless it misses a metal constant itself
-    EXPECT_FALSE(CheckRunInputs(s, m));
+    EXPECT_FALSE(CheckRunInputs(s.Solution, s.CalcType, m));
 }
 
 TEST_F(RunTest, EnthalpyRuleOnlyAwayFromTwentyDegrees) {
@@ -166,11 +178,11 @@ TEST_F(RunTest, EnthalpyRuleOnlyAwayFromTwentyDegrees) {
     test::MessageRecorder m;
     for (double T : {20.0, 20.005, 19.995}) {
         s.Solution.Temperature = T;
-        EXPECT_TRUE(CheckRunInputs(s, m)) << T;
+        EXPECT_TRUE(CheckRunInputs(s.Solution, s.CalcType, m)) << T;
     }
     for (double T : {20.02, 20.01, 37.0}) {
         s.Solution.Temperature = T;
-        EXPECT_FALSE(CheckRunInputs(s, m)) << T;
+        EXPECT_FALSE(CheckRunInputs(s.Solution, s.CalcType, m)) << T;
     }
     EXPECT_EQ(m.messages.back().first,
               "RESULTS NOT VALID, delta-H VALUES MISSING\rReset Temperature to 20 C or add values");
@@ -178,16 +190,16 @@ TEST_F(RunTest, EnthalpyRuleOnlyAwayFromTwentyDegrees) {
 
 TEST_F(RunTest, RangeWordsAroundKd) {
     Choose({1}, {1});
-    s.CalcType = 0;
+    s.CalcType = CalculationType::Total;
     s.Solution.ChelTotal[1] = 1e-3;
     const double kd = [&] {
         s.Solution.MetalFree[1] = 1e-7;
-        RunSinglePoint(s, output, messages);
-        return s.KdCombined[1][1];
+        Run();
+        return s.Results.KdCombined[1][1];
     }();
     const auto wordFor = [&](double free) {
         s.Solution.MetalFree[1] = free;
-        RunSinglePoint(s, output, messages);
+        Run();
         for (std::size_t k = 0; k < output.lines.size(); ++k)
             if (output.lines[k].rfind(" buffer? ", 1) == 1) return output.lines[k].substr(12, 7);
         return std::string("?");
@@ -201,10 +213,10 @@ TEST_F(RunTest, RangeWordsAroundKd) {
 
 TEST_F(RunTest, TinyValuesPrintAsZeroAndAreStoredAsZero) {
     Choose({1}, {1});
-    s.CalcType = 0;
+    s.CalcType = CalculationType::Total;
     s.Solution.ChelTotal[1] = 1e-3;
     s.Solution.MetalFree[1] = 2e-100;
-    RunSinglePoint(s, output, messages);
+    Run();
     EXPECT_EQ(s.Solution.MetalFree[1], 0);
     EXPECT_EQ(output.lines.at(8).substr(12, 10), " 0.00E+00M");
 }
@@ -216,7 +228,9 @@ TEST_F(RunTest, FaultWritesNoReportAndStoresNothing) {
     s.Solution.MetalFree[1] = 7e-9;
     s.Solution.IonicEquiv = 0;
     output.lines = {"previous report"};
-    RunSinglePoint(s, output, messages);
+    const RunOutcome outcome = Run();
+    EXPECT_EQ(outcome.status, RunStatus::Fault);
+    EXPECT_TRUE(outcome.report.empty());
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].second, "ERROR");
     EXPECT_EQ(output.lines, std::vector<std::string>{"previous report"});

@@ -6,8 +6,10 @@
 #include "Recorders.h"
 #include "Solver.h"
 #include "Tables.h"
+#include "TestState.h"
 
 namespace dedodiz {
+using TestState = test::Parts<>;
 namespace {
 
 class SolverTest : public ::testing::Test {
@@ -21,29 +23,29 @@ class SolverTest : public ::testing::Test {
         for (int c : chelators) s.ChelatorChosen[c] = true;
         for (int m : metals) s.MetalChosen[m] = true;
         test::MessageRecorder messages;
-        ASSERT_TRUE(BuildSelection(s, messages));
+        ASSERT_TRUE(BuildSelection(s, s, s.Solution, messages));
     }
 
     void Solve(int calcType) {
-        s.CalcType = static_cast<std::int16_t>(calcType);
-        PrepareWork(s);
-        SolveEquilibrium(s);
+        s.CalcType = static_cast<CalculationType>(calcType);
+        PrepareWork(s.Solution, s.WorkSolution);
+        test::SolveWork(s);
     }
 
     // Totals rebuilt from the solved free values with the model's mass balances.
     double MetalTotalFromFree(int j) const {
         const TSolution& w = s.WorkSolution;
         double bound = 0;
-        for (int i = 1; i <= kSlots; ++i) bound += s.MLConc[i][j] + s.MHLConc[i][j];
+        for (int i = 1; i <= kSlots; ++i) bound += s.Results.MLConc[i][j] + s.Results.MHLConc[i][j];
         return w.MetalFree[j] + bound;
     }
     double ChelTotalFromFree(int i) const {
         double bound = 0;
-        for (int j = 1; j <= kSlots; ++j) bound += s.MLConc[i][j] + s.MHLConc[i][j];
+        for (int j = 1; j <= kSlots; ++j) bound += s.Results.MLConc[i][j] + s.Results.MHLConc[i][j];
         return s.WorkSolution.ChelFree[i] + bound;
     }
 
-    State s;
+    TestState s;
 };
 
 TEST_F(SolverTest, HydrogenIonAtPH7) {
@@ -53,7 +55,7 @@ TEST_F(SolverTest, HydrogenIonAtPH7) {
     EXPECT_NEAR(HydrogenActivityFactor(20, 0), 0.904225, 1e-6);
     Choose({1}, {1});
     Solve(1);
-    EXPECT_NEAR(s.HydrogenConc, 1.27519e-7, 1e-11);
+    EXPECT_NEAR(s.Results.HydrogenConc, 1.27519e-7, 1e-11);
 }
 
 TEST_F(SolverTest, FreeMetalSatisfiesBothBalances) {
@@ -61,13 +63,13 @@ TEST_F(SolverTest, FreeMetalSatisfiesBothBalances) {
     s.Solution.ChelTotal[1] = 1e-3;
     s.Solution.MetalTotal[1] = 5e-4;
     Solve(1);
-    ASSERT_TRUE(s.Converged);
+    ASSERT_TRUE(s.Results.Converged);
     EXPECT_NEAR(MetalTotalFromFree(1), 5e-4, 5e-6);
     EXPECT_NEAR(ChelTotalFromFree(1), 1e-3, 1e-5);
     // Half the EGTA is bound: free calcium is about Kd, a few tenths of a micromolar at pH 7 and 20 C.
     EXPECT_GT(s.WorkSolution.MetalFree[1], 1e-7);
     EXPECT_LT(s.WorkSolution.MetalFree[1], 5e-7);
-    EXPECT_NEAR(s.KdCombined[1][1], s.WorkSolution.MetalFree[1], 0.1 * s.KdCombined[1][1]);
+    EXPECT_NEAR(s.Results.KdCombined[1][1], s.WorkSolution.MetalFree[1], 0.1 * s.Results.KdCombined[1][1]);
 }
 
 TEST_F(SolverTest, FullMixtureBalancesAndTotalTypeRoundTrip) {
@@ -82,13 +84,13 @@ TEST_F(SolverTest, FullMixtureBalancesAndTotalTypeRoundTrip) {
         s.Solution.MetalTotal[k] = metal[k - 1];
     }
     Solve(1);
-    ASSERT_TRUE(s.Converged);
+    ASSERT_TRUE(s.Results.Converged);
     for (int j = 1; j <= 3; ++j) EXPECT_NEAR(MetalTotalFromFree(j) / metal[j - 1], 1, 0.01) << j;
 
     // Fed back the free metals that type 1 found, type 0 gives back the totals.
     for (int j = 1; j <= 3; ++j) s.Solution.MetalFree[j] = s.WorkSolution.MetalFree[j];
     Solve(0);
-    EXPECT_TRUE(s.Converged);
+    EXPECT_TRUE(s.Results.Converged);
     for (int j = 1; j <= 3; ++j) EXPECT_NEAR(s.WorkSolution.MetalTotal[j] / metal[j - 1], 1, 0.01) << j;
 }
 
@@ -97,14 +99,14 @@ TEST_F(SolverTest, ChelatorTypeGivesWantedFreeMetal) {
     s.Solution.MetalTotal[1] = 1e-3;
     s.Solution.MetalFree[1] = 1e-7;
     Solve(2);
-    ASSERT_TRUE(s.Converged);
+    ASSERT_TRUE(s.Results.Converged);
     const double chelator = s.WorkSolution.ChelTotal[1];
     EXPECT_GT(chelator, 1e-3);
 
     s.Solution.ChelTotal[1] = chelator;
     s.Solution.MetalFree[1] = 0;
     Solve(1);
-    ASSERT_TRUE(s.Converged);
+    ASSERT_TRUE(s.Results.Converged);
     EXPECT_NEAR(s.WorkSolution.MetalFree[1] / 1e-7, 1, 0.03);
 }
 
@@ -112,7 +114,7 @@ TEST_F(SolverTest, NoMetalAtAll) {
     Choose({1, 2}, {1});
     s.Solution.ChelTotal[1] = 1e-3;
     Solve(1);
-    EXPECT_TRUE(s.Converged);
+    EXPECT_TRUE(s.Results.Converged);
     EXPECT_EQ(s.WorkSolution.MetalFree[1], 0);
     EXPECT_EQ(s.WorkSolution.ChelFree[1], 1e-3);
     EXPECT_EQ(s.WorkSolution.ChelFree[2], 0);  // zero total keeps its start value
@@ -122,7 +124,7 @@ TEST_F(SolverTest, ChelatorTypeWithFreeEqualTotalNeverConverges) {
     Choose({1, 2}, {1, 2});
     for (int j = 1; j <= 2; ++j) s.Solution.MetalTotal[j] = s.Solution.MetalFree[j] = 1e-4;
     Solve(2);
-    EXPECT_FALSE(s.Converged);
+    EXPECT_FALSE(s.Results.Converged);
     EXPECT_EQ(s.WorkSolution.ChelTotal[1], 0);
     EXPECT_EQ(s.WorkSolution.ChelTotal[2], 0);
 }
@@ -133,12 +135,12 @@ TEST_F(SolverTest, ZeroProtonationConstantRemovesHigherForms) {
     s.Solution.ChelTotal[1] = 1e-3;
     s.Solution.PH = 2;
     Solve(1);
-    const auto& F = s.ProtFraction[1];
+    const auto& F = s.Results.ProtFraction[1];
     EXPECT_GT(F[1], 0.99);
     EXPECT_EQ(F[2], 0);
     EXPECT_EQ(F[3], 0);
     EXPECT_EQ(F[4], 0);
-    EXPECT_DOUBLE_EQ(s.ProtonPoly[1], 1 + s.SpeciesK[1][1]);
+    EXPECT_DOUBLE_EQ(s.Results.ProtonPoly[1], 1 + s.Results.SpeciesK[1][1]);
 }
 
 TEST_F(SolverTest, ConditionalConstantsOnlyForPresentPairs) {
@@ -146,12 +148,12 @@ TEST_F(SolverTest, ConditionalConstantsOnlyForPresentPairs) {
     s.Solution.ChelTotal[1] = 1e-3;
     s.Solution.MetalTotal[1] = 1e-4;
     Solve(1);
-    EXPECT_GT(s.KdCombined[1][1], 0);
-    EXPECT_EQ(s.KdCombined[1][2], 0);  // no Mg in the solution
-    EXPECT_EQ(s.KdCombined[2][1], 0);  // no BAPTA in the solution
+    EXPECT_GT(s.Results.KdCombined[1][1], 0);
+    EXPECT_EQ(s.Results.KdCombined[1][2], 0);  // no Mg in the solution
+    EXPECT_EQ(s.Results.KdCombined[2][1], 0);  // no BAPTA in the solution
     // log10 K'(ML) = log K(ML) - log10(ProtonPoly).
-    EXPECT_NEAR(s.LogKcML[1][1], 10.97 - std::log10(s.ProtonPoly[1]), 1e-12);
-    EXPECT_NEAR(s.LogKcMHL[1][1], 5.30 - std::log10(s.HLInvFraction[1]), 1e-12);
+    EXPECT_NEAR(s.Results.LogKcML[1][1], 10.97 - std::log10(s.Results.ProtonPoly[1]), 1e-12);
+    EXPECT_NEAR(s.Results.LogKcMHL[1][1], 5.30 - std::log10(s.Results.HLInvFraction[1]), 1e-12);
 }
 
 TEST_F(SolverTest, IonicSumsCountChargedSpeciesWithCounterIons) {
@@ -163,8 +165,8 @@ TEST_F(SolverTest, IonicSumsCountChargedSpeciesWithCounterIons) {
     s.Solution.ChelTotal[1] = 1e-3;
     s.Solution.MetalFree[1] = 1e-3;
     Solve(0);
-    EXPECT_NEAR(s.SolutionIonic, 0.5 * (1e-3 * 6 + 1e-3 * 6), 1e-8);
-    EXPECT_NEAR(s.SolutionCharge, 0.5 * (1e-3 * 4 + 1e-3 * 4), 1e-8);
+    EXPECT_NEAR(s.Results.SolutionIonic, 0.5 * (1e-3 * 6 + 1e-3 * 6), 1e-8);
+    EXPECT_NEAR(s.Results.SolutionCharge, 0.5 * (1e-3 * 4 + 1e-3 * 4), 1e-8);
 }
 
 TEST_F(SolverTest, IonicSumsIgnoreFullyProtonatedForm) {
@@ -173,9 +175,9 @@ TEST_F(SolverTest, IonicSumsIgnoreFullyProtonatedForm) {
     s.Solution.PH = 0;
     s.Solution.ChelTotal[1] = 1e-3;
     Solve(1);
-    EXPECT_GT(s.ProtFraction[1][4], 0.999);
-    EXPECT_LT(s.SolutionIonic, 1e-9);
-    EXPECT_LT(s.SolutionCharge, 1e-9);
+    EXPECT_GT(s.Results.ProtFraction[1][4], 0.999);
+    EXPECT_LT(s.Results.SolutionIonic, 1e-9);
+    EXPECT_LT(s.Results.SolutionCharge, 1e-9);
 }
 
 }  // namespace

@@ -14,7 +14,11 @@
 #include <vector>
 
 #include "Scratch.h"
-#include "State.h"
+#include "TestState.h"
+
+namespace dedodiz {
+using TestState = test::Parts<EditorState, test::FileTestPart>;
+}
 
 namespace dedodiz::test {
 

@@ -4,20 +4,22 @@
 #include "ConstantsFile.h"
 #include "FileTestHelpers.h"
 #include "Recorders.h"
+#include "TestState.h"
 #include "WorkFile.h"
 
 namespace dedodiz {
+using TestState = test::Parts<EditorState, test::FileTestPart>;
 namespace {
 
 const std::string kSource = DEDODIZ_SOURCE_DIR;
 
 TEST(BundledData, StandardTableHoldsTheLiteratureTableInTheWritersFormat) {
     test::MessageRecorder messages;
-    State s;
+    TestState s;
     NewState(s);
     const std::string path = kSource + "/data/standard.TCM";
-    ReadConstantsFile(s, path, messages);
-    ASSERT_EQ(s.FileStatus, 0);
+    s.status = ReadConstantsFile(s, path, messages).status;
+    ASSERT_EQ(s.status, FileStatus::Success);
 
     const char* chelators[] = {"EGTA", "BAPTA", "DBBAPTA", "EDTA", "HEDTA",   "NTA",
                                "CDTA", "DTPA",  "ATP",     "ADP",  "Citrate", "TPEN  +"};
@@ -74,16 +76,16 @@ TEST(BundledData, ExampleWorkFilesLoadFromTheRepositoryRoot) {
     std::filesystem::current_path(kSource);
     for (const Example& ex : examples) {
         test::MessageRecorder messages;
-        State s;
+        TestState s;
         NewState(s);
         s.WorkFileName = ex.file;
-        if (!LoadWorkSettings(s, messages)) {
+        if (!LoadWorkSettings(s.WorkFileName.str(), s, s, s, messages).Loaded()) {
             ADD_FAILURE() << ex.file << " does not load";
             continue;
         }
         EXPECT_TRUE(messages.messages.empty());
         EXPECT_EQ(s.ConstantsFileName, "data/standard.TCM");
-        EXPECT_EQ(s.CalcType, ex.calcType);
+        EXPECT_EQ(static_cast<int>(s.CalcType), ex.calcType);
         EXPECT_EQ(s.Solution.ChelName[1], ex.chelator);
         EXPECT_EQ(s.Solution.ChelName[2], "=======");
         EXPECT_EQ(s.Solution.MetalName[2], ex.calcType == 1 ? "Mg2" : "===");

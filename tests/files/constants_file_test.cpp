@@ -1,4 +1,5 @@
 #include "ConstantsFile.h"
+#include "TestState.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "Tables.h"
 
 namespace dedodiz {
+using TestState = test::Parts<EditorState, test::FileTestPart>;
 namespace {
 
 using test::ReadBytes;
@@ -34,28 +36,28 @@ class ConstantsFileTest : public ::testing::Test {
 
     // Writes the sample table as text and returns the file's lines.
     std::vector<std::string> SampleLines() {
-        WriteConstantsFile(s, dir / "sample.TCM", messages);
+        s.status = WriteConstantsFile(s, dir / "sample.TCM", messages).status;
         return SplitCrLf(ReadBytes(dir / "sample.TCM"));
     }
 
     // Reads text into a state that holds the sample table, so that what is left over shows.
-    State ReadText(const std::string& text) {
+    TestState ReadText(const std::string& text) {
         WriteBytes(dir / "in.TCM", text);
-        State r;
+        TestState r;
         NewState(r);
         test::FillSampleTable(r);
-        ReadConstantsFile(r, dir / "in.TCM", messages);
+        r.status = ReadConstantsFile(r, dir / "in.TCM", messages).status;
         return r;
     }
 
     test::TempDir dir;
     test::MessageRecorder messages;
-    State s;
-    State empty;  // its table is all empty records
+    TestState s;
+    TestState empty;  // its table is all empty records
 };
 
 TEST_F(ConstantsFileTest, EmptyTableIs127FixedLines) {
-    WriteConstantsFile(empty, dir / "new.TCM", messages);
+    empty.status = WriteConstantsFile(empty, dir / "new.TCM", messages).status;
     const std::string bytes = ReadBytes(dir / "new.TCM");
     const auto lines = SplitCrLf(bytes);
     ASSERT_EQ(lines.size(), 127U);
@@ -70,7 +72,7 @@ TEST_F(ConstantsFileTest, EmptyTableIs127FixedLines) {
         EXPECT_EQ(lines[7 + 10 * block], chelator);
         for (int m = 1; m <= 9; ++m) EXPECT_EQ(lines[7 + 10 * block + m], metal);
     }
-    EXPECT_EQ(empty.FileStatus, 0);
+    EXPECT_EQ(empty.status, FileStatus::Success);
     EXPECT_EQ(empty.ConstantsFileName.str(), dir / "new.TCM");
     EXPECT_TRUE(messages.messages.empty());
 }
@@ -85,11 +87,11 @@ TEST_F(ConstantsFileTest, TextRoundTripKeepsTheTableToThreeDecimals) {
     EXPECT_EQ(lines[18].substr(0, 5), "#Ca2,");
     EXPECT_EQ(lines[37].substr(0, 29), "!=======,123456.78,-12345.67,");
 
-    State r;
+    TestState r;
     NewState(r);
     r.ConstantsFileName = "before";
-    ReadConstantsFile(r, dir / "sample.TCM", messages);
-    EXPECT_EQ(r.FileStatus, 0);
+    r.status = ReadConstantsFile(r, dir / "sample.TCM", messages).status;
+    EXPECT_EQ(r.status, FileStatus::Success);
     EXPECT_EQ(r.ConstantsFileName, "before");  // the text kind leaves the name to the caller
     s.Constants[2].MetalName[1] = "Ca2";
     s.Constants[4].H[1] = 123456.78;
@@ -119,8 +121,8 @@ TEST_F(ConstantsFileTest, HeaderLinesAndLineEndsAreFlexible) {
     const std::string bodyLf = test::JoinLines(lines, "\n");
     for (const std::string& text :
          {"\r\n%only\r\n\r\n%a header\r\n" + test::JoinLines(lines, "\r\n"), "\n\n%x\n" + bodyLf, bodyLf}) {
-        State r = ReadText(text);
-        EXPECT_EQ(r.FileStatus, 0);
+        TestState r = ReadText(text);
+        EXPECT_EQ(r.status, FileStatus::Success);
         EXPECT_EQ(r.Constants[1].Comment[1], "Schwarzenbach, 1957");
         EXPECT_DOUBLE_EQ(r.Constants[3].ML[3], 16.5);
         EXPECT_EQ(r.Constants[12].Name, "=======");
@@ -131,19 +133,19 @@ TEST_F(ConstantsFileTest, FilesWithoutAChelatorLineAreRefused) {
     for (const std::string& text :
          {std::string(), std::string("%a\r\n\r\n%b\r\n"), std::string("%a\r\n#Ca2,  10.970,\r\n!EGTA,\r\n"),
           std::string("\0\0\0", 3)}) {
-        State r = ReadText(text);
-        EXPECT_EQ(r.FileStatus, 2);
-        State sample;
+        TestState r = ReadText(text);
+        EXPECT_EQ(r.status, FileStatus::LoadFailed);
+        TestState sample;
         NewState(sample);
         test::FillSampleTable(sample);
         EXPECT_TRUE(test::SameTable(r.Constants, sample.Constants));
     }
-    ReadConstantsFile(s, dir / "missing.TCM", messages);
-    EXPECT_EQ(s.FileStatus, 2);
+    s.status = ReadConstantsFile(s, dir / "missing.TCM", messages).status;
+    EXPECT_EQ(s.status, FileStatus::LoadFailed);
     EXPECT_TRUE(messages.messages.empty());
     std::filesystem::create_directory(dir / "folder.TCM");  // exists, but is nothing to read
-    ReadConstantsFile(s, dir / "folder.TCM", messages);
-    EXPECT_EQ(s.FileStatus, 2);
+    s.status = ReadConstantsFile(s, dir / "folder.TCM", messages).status;
+    EXPECT_EQ(s.status, FileStatus::LoadFailed);
     ASSERT_EQ(messages.messages.size(), 1U);
     EXPECT_EQ(messages.messages[0].second, "ERROR");
 }
@@ -151,7 +153,7 @@ TEST_F(ConstantsFileTest, FilesWithoutAChelatorLineAreRefused) {
 TEST_F(ConstantsFileTest, ATenthMetalLineShiftsEveryLaterBlock) {
     auto lines = SampleLines();
     lines.insert(lines.begin() + 17, "#Zz9,   1.000,   2.000,   3.000,   4.000,extra");
-    State r = ReadText(test::JoinLines(lines, "\r\n"));
+    TestState r = ReadText(test::JoinLines(lines, "\r\n"));
     EXPECT_EQ(r.Constants[2].Name, "Zz9");  // the surplus line became block 2's chelator line
     EXPECT_DOUBLE_EQ(r.Constants[2].H[4], 4.0);
     EXPECT_EQ(r.Constants[2].dH[1], 0.0);  // "extra" is no number
@@ -182,8 +184,8 @@ TEST_F(ConstantsFileTest, LinesWithoutCommasAndOverlongLines) {
 TEST_F(ConstantsFileTest, ATruncatedFileLeavesTheRestEmpty) {
     auto lines = SampleLines();
     lines.resize(7 + 10 + 5);  // block 2: its chelator line and four metals
-    State r = ReadText(test::JoinLines(lines, "\r\n"));
-    EXPECT_EQ(r.FileStatus, 0);
+    TestState r = ReadText(test::JoinLines(lines, "\r\n"));
+    EXPECT_EQ(r.status, FileStatus::Success);
     EXPECT_DOUBLE_EQ(r.Constants[2].ML[1], 6.97);
     EXPECT_EQ(r.Constants[2].MetalName[4], "Sr2");
     TChelatorRec partial = empty.Constants[1];
@@ -210,7 +212,7 @@ TEST_F(ConstantsFileTest, NamesAndCommentsKeepTheirBytesButNeverBreakTheFile) {
     // A UTF-8 name cut at seven bytes would end in half a character; the whole character goes instead.
     std::string text = ReadBytes(dir / "sample.TCM");
     text.replace(text.find("!EDTA,"), 6, "!\xC3\x84\xC3\x96\xC3\x9C\xC3\x89,");  // "ÄÖÜÉ", 8 bytes
-    State r = ReadText(text);
+    TestState r = ReadText(text);
     EXPECT_EQ(r.Constants[1].Name,
               "Ca\xE9"
               "EGTA");
@@ -232,9 +234,9 @@ TEST_F(ConstantsFileTest, GarbageNeverCrashesEitherReader) {
         if (round % 3 == 1 && !bytes.empty()) bytes[0] = '!';
         const std::string name = dir / (binary ? "junk.CCM" : "junk.TCM");
         WriteBytes(name, bytes);
-        State r = s;
-        ReadConstantsFile(r, name, messages);
-        EXPECT_TRUE(r.FileStatus == 0 || r.FileStatus == 2);
+        TestState r = s;
+        r.status = ReadConstantsFile(r, name, messages).status;
+        EXPECT_TRUE(r.status == FileStatus::Success || r.status == FileStatus::LoadFailed);
         for (const TChelatorRec& rec : r.Constants)
             for (int m = 1; m <= 9; ++m) EXPECT_TRUE(std::isfinite(rec.ML[m]) && rec.Comment[m].size() <= 20);
     }
@@ -242,8 +244,8 @@ TEST_F(ConstantsFileTest, GarbageNeverCrashesEitherReader) {
 
 TEST_F(ConstantsFileTest, BinaryRoundTripIsExactAndMarksEmptyNames) {
     s.Constants[4].Name = "";
-    WriteConstantsFile(s, dir / "table.CCM", messages);
-    EXPECT_EQ(s.FileStatus, 0);
+    s.status = WriteConstantsFile(s, dir / "table.CCM", messages).status;
+    EXPECT_EQ(s.status, FileStatus::Success);
     std::string bytes = ReadBytes(dir / "table.CCM");
     ASSERT_EQ(bytes.size(), 7020U);
     EXPECT_EQ(bytes.substr(0, 8), std::string("\x04"
@@ -259,10 +261,10 @@ TEST_F(ConstantsFileTest, BinaryRoundTripIsExactAndMarksEmptyNames) {
               "\x05"
               "BAPTA");  // record 2
 
-    State r;
+    TestState r;
     NewState(r);
-    ReadConstantsFile(r, dir / "table.CCM", messages);
-    EXPECT_EQ(r.FileStatus, 0);
+    r.status = ReadConstantsFile(r, dir / "table.CCM", messages).status;
+    EXPECT_EQ(r.status, FileStatus::Success);
     EXPECT_EQ(r.ConstantsFileName.str(), dir / "table.CCM");
     s.Constants[4].Name = "=======";
     EXPECT_TRUE(test::SameTable(r.Constants, s.Constants));
@@ -272,7 +274,7 @@ TEST_F(ConstantsFileTest, BinaryRoundTripIsExactAndMarksEmptyNames) {
     bytes.replace(76, 4, "\x03\xF0\xF0\xF0");
     bytes.replace(8, 8, std::string("\0\0\0\0\0\0\xF8\x7F", 8));
     WriteBytes(dir / "table.CCM", bytes);
-    ReadConstantsFile(r, dir / "table.CCM", messages);
+    r.status = ReadConstantsFile(r, dir / "table.CCM", messages).status;
     EXPECT_EQ(r.Constants[1].Name, "=======");
     EXPECT_EQ(r.Constants[1].MetalName[2], "===");
     EXPECT_EQ(r.Constants[1].H[1], 0.0);
@@ -286,9 +288,9 @@ TEST_F(ConstantsFileTest, BinaryFilesOfOtherSizesAreRefused) {
         std::string content = bytes;
         content.resize(size, '\xF0');
         WriteBytes(dir / "old.CCM", content);
-        State r = empty;
-        ReadConstantsFile(r, dir / "old.CCM", messages);
-        EXPECT_EQ(r.FileStatus, 2) << size;
+        TestState r = empty;
+        r.status = ReadConstantsFile(r, dir / "old.CCM", messages).status;
+        EXPECT_EQ(r.status, FileStatus::LoadFailed) << size;
         EXPECT_TRUE(test::SameTable(r.Constants, empty.Constants)) << size;
         EXPECT_EQ(r.ConstantsFileName, "kept");
     }
@@ -300,12 +302,13 @@ TEST_F(ConstantsFileTest, TheKindComesFromTheThirdLastCharacter) {
     EXPECT_EQ(ConstantsFileKind("TC"), ConstantsKind::None);
 
     WriteBytes(dir / "table.DAT", "!EGTA,1,\r\n");
-    empty.FileStatus = 3;
-    ReadConstantsFile(empty, dir / "table.DAT", messages);
-    EXPECT_EQ(empty.FileStatus, 0);
+    // A name of neither kind reads nothing, and says so in its status.
+    empty.status = ReadConstantsFile(empty, dir / "table.DAT", messages).status;
+    EXPECT_EQ(empty.status, FileStatus::NotConstantsName);
     EXPECT_EQ(empty.Constants[1].Name, "=======");
 
-    WriteConstantsFile(s, dir / "out.DAT", messages);
+    s.status = WriteConstantsFile(s, dir / "out.DAT", messages).status;
+    EXPECT_EQ(s.status, FileStatus::NotConstantsName);
     ASSERT_EQ(messages.messages.size(), 1U);
     EXPECT_EQ(messages.messages[0],
               std::make_pair(std::string("Did not save file"), std::string("INFORMATION")));
@@ -313,15 +316,15 @@ TEST_F(ConstantsFileTest, TheKindComesFromTheThirdLastCharacter) {
 }
 
 TEST_F(ConstantsFileTest, AFailedWriteKeepsTheOldFileAndName) {
-    WriteConstantsFile(s, dir / "keep.TCM", messages);
+    s.status = WriteConstantsFile(s, dir / "keep.TCM", messages).status;
     const std::string old = ReadBytes(dir / "keep.TCM");
     s.Constants[1].H[1] = 1.0;
     s.ConstantsFileName = "current";
 
     // A folder that does not exist, and a "folder" that is a file: nothing can be created, quietly.
     for (const std::string& name : {dir / "no/such/folder/x.TCM", dir / "keep.TCM/x.CCM"}) {
-        WriteConstantsFile(s, name, messages);
-        EXPECT_EQ(s.FileStatus, 3) << name;
+        s.status = WriteConstantsFile(s, name, messages).status;
+        EXPECT_EQ(s.status, FileStatus::SaveFailed) << name;
         EXPECT_EQ(s.ConstantsFileName, "current");
     }
     EXPECT_TRUE(messages.messages.empty());
@@ -329,9 +332,9 @@ TEST_F(ConstantsFileTest, AFailedWriteKeepsTheOldFileAndName) {
     // The disk fills half-way: the system's error is shown, the old file stays whole.
     const int status = test::RunWithFileSizeLimit(3000, [&] {
         test::MessageRecorder childMessages;
-        WriteConstantsFile(s, dir / "keep.TCM", childMessages);
+        s.status = WriteConstantsFile(s, dir / "keep.TCM", childMessages).status;
         const bool shown = childMessages.messages.size() == 1 && childMessages.messages[0].second == "ERROR";
-        return s.FileStatus == 3 && shown && s.ConstantsFileName == "current" ? 0 : 1;
+        return s.status == FileStatus::SaveFailed && shown && s.ConstantsFileName == "current" ? 0 : 1;
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadBytes(dir / "keep.TCM"), old);

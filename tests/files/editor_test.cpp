@@ -1,4 +1,5 @@
 #include "Editor.h"
+#include "TestState.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include "Tables.h"
 
 namespace dedodiz {
+using TestState = test::Parts<EditorState, test::FileTestPart>;
 namespace {
 
 using Messages = std::vector<std::pair<std::string, std::string>>;
@@ -18,12 +20,12 @@ class EditorTest : public ::testing::Test {
         Show();
     }
     void Show() {
-        ShowChelator(s, f);
-        ShowMetal(s, f);
+        ShowChelator(s, s, f);
+        ShowMetal(s, s, f);
     }
     bool Prepare(EditorControl entered) {
         EditorFieldEntered(s, entered);
-        return PrepareAdjust(s, f, dialog, messages);
+        return PrepareAdjust(s, s, f, dialog, messages);
     }
     // The dialog's fields for a constant of 5 found at T0 and I0, with the given charges.
     static AdjustFields Found(const char* T0, const char* I0, const char* dH, int cv = 1, int mv = 1,
@@ -39,7 +41,7 @@ class EditorTest : public ::testing::Test {
         return d;
     }
 
-    State s;
+    TestState s;
     EditorFields f;
     AdjustFields dialog;
     test::MessageRecorder messages;
@@ -63,7 +65,7 @@ TEST_F(EditorTest, FieldsShowThreeDecimalsAndStoreStopsAtTheFirstBadNumber) {
     EXPECT_EQ(f.Edit1, "  9.471");
     EXPECT_EQ(f.Edit2, " -5.600");
     EXPECT_EQ(f.Edit11, "-1234.500");  // longer than the field, never cut when shown
-    ASSERT_TRUE(StoreEditorFields(s, f));
+    ASSERT_TRUE(StoreEditorFields(s, s, f));
     EXPECT_DOUBLE_EQ(s.Constants[1].H[1], 9.471);
 
     f.Edit9 = "EGTA-AMlong";
@@ -73,7 +75,7 @@ TEST_F(EditorTest, FieldsShowThreeDecimalsAndStoreStopsAtTheFirstBadNumber) {
     f.Edit3 = " 8.9e0";
     f.Edit5 = "2.7a";  // H3
     f.Edit11 = "11";
-    EXPECT_FALSE(StoreEditorFields(s, f));
+    EXPECT_FALSE(StoreEditorFields(s, s, f));
     const TChelatorRec& rec = s.Constants[1];
     EXPECT_EQ(rec.Name, "EGTA-AM");
     EXPECT_EQ(rec.MetalName[1], "Sr2");
@@ -86,21 +88,21 @@ TEST_F(EditorTest, FieldsShowThreeDecimalsAndStoreStopsAtTheFirstBadNumber) {
     // The buttons refuse to go on and leave the fields as the user typed them.
     for (auto* button : {&NextChelator, &NextMetal}) {
         messages.messages.clear();
-        EXPECT_FALSE(button(s, f, messages));
+        EXPECT_FALSE(button(s, s, f, messages));
         EXPECT_EQ(messages.messages, (Messages{{"BAD NUMBER FORMAT, TRY AGAIN", "ERROR"}}));
         EXPECT_EQ(s.EditConChelator, 1);
         EXPECT_EQ(s.EditConMetal, 1);
         EXPECT_EQ(f.Edit5, "2.7a");
     }
     f.Edit5 = "2.7";
-    EXPECT_TRUE(EditorOK(s, f, messages));
+    EXPECT_TRUE(EditorOK(s, s, f, messages));
     EXPECT_DOUBLE_EQ(rec.ML[1], 11.0);
 }
 
 TEST_F(EditorTest, NextStoresThenWrapsAroundTwelveChelatorsAndNineMetals) {
     f.Edit9 = "EGTA2";
     for (int i = 1; i <= 12; ++i) {
-        ASSERT_TRUE(NextChelator(s, f, messages));
+        ASSERT_TRUE(NextChelator(s, s, f, messages));
         EXPECT_EQ(s.EditConChelator, i % 12 + 1);
     }
     EXPECT_EQ(f.Label13, "# 1");
@@ -109,7 +111,7 @@ TEST_F(EditorTest, NextStoresThenWrapsAroundTwelveChelatorsAndNineMetals) {
     s.EditConChelator = 3;
     Show();
     f.Edit11 = "16.6";
-    for (int i = 1; i <= 9; ++i) ASSERT_TRUE(NextMetal(s, f, messages));
+    for (int i = 1; i <= 9; ++i) ASSERT_TRUE(NextMetal(s, s, f, messages));
     EXPECT_EQ(s.EditConMetal, 1);
     EXPECT_EQ(s.EditConChelator, 3);
     EXPECT_EQ(f.Label14, "# 1");
@@ -129,7 +131,7 @@ TEST_F(EditorTest, OnlyTheConstantFieldsAreMarkedForAdjusting) {
         EXPECT_EQ(s.EditConField, expected) << static_cast<int>(control);
     }
     EditorFieldEntered(s, EditorControl::Edit11);
-    ASSERT_TRUE(NextMetal(s, f, messages));
+    ASSERT_TRUE(NextMetal(s, s, f, messages));
     EXPECT_EQ(s.EditConField, 0);  // showing another metal or chelator forgets it
 }
 

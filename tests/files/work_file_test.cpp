@@ -1,3 +1,4 @@
+#include "TestState.h"
 #include "WorkFile.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include "Tables.h"
 
 namespace dedodiz {
+using TestState = test::Parts<EditorState, test::FileTestPart>;
 namespace {
 
 using test::ReadBytes;
@@ -26,11 +28,11 @@ class WorkFileTest : public ::testing::Test {
     void SetUp() override {
         NewState(s);
         test::FillSampleTable(s);
-        WriteConstantsFile(s, dir / "table.TCM", messages);
+        s.status = WriteConstantsFile(s, dir / "table.TCM", messages).status;
         s.ChelatorChosen[1] = s.ChelatorChosen[3] = true;
         s.MetalChosen[1] = s.MetalChosen[3] = true;
-        BuildSelection(s, messages);
-        s.CalcType = 0;
+        BuildSelection(s, s, s.Solution, messages);
+        s.CalcType = CalculationType::Total;
         s.Solution.Temperature = 25.0;
         s.Solution.PH = 7.2;
         s.Solution.IonicEquiv = 0.15;
@@ -51,7 +53,7 @@ class WorkFileTest : public ::testing::Test {
         r.Solution.PH = 6.0;
         r.ChelatorChosen[2] = true;
         r.WorkFileName = s.WorkFileName;
-        const bool loaded = LoadWorkSettings(r, messages);
+        const bool loaded = LoadWorkSettings(r.WorkFileName.str(), r, r, r, messages).Loaded();
         EXPECT_EQ(messages.messages, expected);
         if (!loaded && expected != OneError("Cannot Load Constants File")) {
             EXPECT_EQ(r.ConstantsFileName, "other.TCM");
@@ -63,12 +65,12 @@ class WorkFileTest : public ::testing::Test {
 
     test::TempDir dir;
     test::MessageRecorder messages;
-    State s;
-    State r;
+    TestState s;
+    TestState r;
 };
 
 TEST_F(WorkFileTest, RecordLayoutIsExact) {
-    SaveWorkSettings(s, messages);
+    SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
     const std::string bytes = ReadBytes(dir / "work.STG");
     ASSERT_EQ(bytes.size(), 303U);
     const std::string name = s.ConstantsFileName.str();
@@ -87,16 +89,16 @@ TEST_F(WorkFileTest, RecordLayoutIsExact) {
 }
 
 TEST_F(WorkFileTest, SaveThenLoadRestoresTheSituationWithTheConstantsOnDisk) {
-    SaveWorkSettings(s, messages);
+    SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
     // An edit to the constants file after saving takes effect on loading.
-    State edit;
-    ReadConstantsFile(edit, dir / "table.TCM", messages);
+    TestState edit;
+    edit.status = ReadConstantsFile(edit, dir / "table.TCM", messages).status;
     edit.Constants[3].ML[3] = 15.0;
-    WriteConstantsFile(edit, dir / "table.TCM", messages);
+    edit.status = WriteConstantsFile(edit, dir / "table.TCM", messages).status;
 
     ASSERT_TRUE(Load());
     EXPECT_EQ(r.ConstantsFileName.str(), dir / "table.TCM");
-    EXPECT_EQ(r.CalcType, 0);
+    EXPECT_EQ(r.CalcType, CalculationType::Total);
     EXPECT_TRUE(r.ChelatorChosen == s.ChelatorChosen && r.MetalChosen == s.MetalChosen);
     EXPECT_EQ(r.Solution.Temperature, 25.0);
     EXPECT_EQ(r.Solution.PH, 7.2);
@@ -112,7 +114,7 @@ TEST_F(WorkFileTest, SaveThenLoadRestoresTheSituationWithTheConstantsOnDisk) {
 TEST_F(WorkFileTest, SelectionMasks) {
     for (int k : {1, 2, 3, 5, 8, 10, 12}) s.ChelatorChosen[k] = true;
     EXPECT_EQ(PackSelection(s).first, 0b1010'1001'0111);
-    SaveWorkSettings(s, messages);
+    SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
     ASSERT_TRUE(Load());
     EXPECT_TRUE(r.ChelatorChosen[12]);  // all seven stay chosen, the six lowest take the slots
     EXPECT_EQ(r.ChosenChelator[6], 10);
@@ -124,7 +126,7 @@ TEST_F(WorkFileTest, SelectionMasks) {
 }
 
 TEST_F(WorkFileTest, OnlyFilesHoldingOneWholeRecordAreRead) {
-    const std::string record = WorkRecordBytes(s);
+    const std::string record = WorkRecordBytes(s.ConstantsFileName.view(), s, s);
     for (const std::size_t size : {0UL, 302UL, 303UL, 304UL, 605UL, 606UL, 1000UL}) {
         std::string bytes = record;
         bytes.resize(size, '\x55');
@@ -150,31 +152,31 @@ TEST_F(WorkFileTest, MissingFilesAndAMissingConstantsFile) {
     EXPECT_FALSE(Load(OneError("File does not exist")));
 
     s.WorkFileName = dir / "work.STG";
-    SaveWorkSettings(s, messages);
+    SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
     std::filesystem::remove(dir / "table.TCM");
     EXPECT_FALSE(Load(OneError("Cannot Load Constants File")));
     // Left as File > New leaves it: an empty table.
     EXPECT_EQ(r.ConstantsFileName, "EMPTY.CCM");
     EXPECT_EQ(r.Constants[1].Name, "=======");
-    EXPECT_EQ(r.CalcType, 1);
+    EXPECT_EQ(r.CalcType, CalculationType::Free);
 }
 
 TEST_F(WorkFileTest, FailedSavesKeepTheOldFile) {
-    SaveWorkSettings(s, messages);
+    SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
     const std::string old = ReadBytes(dir / "work.STG");
     s.Solution.PH = 8.0;
 
     s.WorkFileName = dir / "missing/work.STG";
-    SaveWorkSettings(s, messages);
+    SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
     s.WorkFileName = dir / "work.STG/inside.STG";
-    SaveWorkSettings(s, messages);
+    SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
     EXPECT_EQ(messages.messages,
               std::vector<Message>(2, Message("Cannot Save Work Settings, File Error", "ERROR")));
 
     s.WorkFileName = dir / "work.STG";
     const int status = test::RunWithFileSizeLimit(100, [&] {
         test::MessageRecorder childMessages;
-        SaveWorkSettings(s, childMessages);
+        SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, childMessages);
         return childMessages.messages == OneError("Cannot Save Work Settings, File Error") ? 0 : 1;
     });
     EXPECT_EQ(status, 0);

@@ -11,8 +11,8 @@
 
 #include "ConstantsFile.h"
 #include "Help.h"
+#include "ProgramState.h"
 #include "Recorders.h"
-#include "State.h"
 #include "Tables.h"
 #include "Tulvmain.h"
 #include "WorkFile.h"
@@ -44,18 +44,17 @@ class GuiTest : public ::testing::Test {
 
     // The sample table (EGTA, BAPTA, EDTA; Ca2, Mg2, Zn2) as a text constants file.
     std::string WriteSampleConstants(const char* name = "sample.TCM") const {
-        State s;
+        ProgramState s;
         NewState(s);
         FillSampleTable(s);
         MessageRecorder messages;
-        WriteConstantsFile(s, Path(name), messages);
-        EXPECT_EQ(s.FileStatus, 0);
+        EXPECT_TRUE(WriteConstantsFile(s, Path(name), messages).ok());
         return Path(name);
     }
 
     // A work file of type Free: EGTA 2 mM with Ca2 1 mM total, pH 7.2, naming the given constants file.
     std::string WriteWorkFile(const std::string& constants, const char* name = "work.STG") const {
-        State s;
+        ProgramState s;
         NewState(s);
         s.ChelatorChosen[1] = true;
         s.MetalChosen[1] = true;
@@ -65,7 +64,7 @@ class GuiTest : public ::testing::Test {
         s.Solution.MetalTotal[1] = 1e-3;
         s.WorkFileName = Path(name);
         MessageRecorder messages;
-        SaveWorkSettings(s, messages);
+        SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
         EXPECT_TRUE(messages.messages.empty());
         return Path(name);
     }

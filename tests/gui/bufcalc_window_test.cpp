@@ -53,7 +53,7 @@ class BufcalcTest : public GuiTest {
 
     // A buffer file of two slots: a monoprotic anionic one and a cationic one with two steps.
     std::string WriteBuffers(const char* name = "two.bcm") {
-        State b;
+        ProgramState b;
         NewState(b);
         ResetBufferSlotsForLoad(b);
         b.BufferSlots[1].Name = "HEPES";
@@ -69,7 +69,7 @@ class BufcalcTest : public GuiTest {
         return Path(name);
     }
 
-    State s;
+    ProgramState s;
     WatchedMessages messages;
     OutputRecorder output;
     std::unique_ptr<THelp> help;
@@ -258,7 +258,7 @@ TEST_F(BufcalcTest, LoadShowsTheFileAndSaveOrCloseWriteIt) {
 
     script.On<QFileDialog>(Choose(Path("saved.bcm")));
     window->Button5->click();
-    State reread;
+    ProgramState reread;
     NewState(reread);
     ASSERT_TRUE(ReadBufferFile(reread, Path("saved.bcm"), messages));
     EXPECT_EQ(reread.BufferSlots[2].Name, "Tris&Co");

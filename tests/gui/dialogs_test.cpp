@@ -80,16 +80,16 @@ TEST_F(GuiTest, ConcentrationColumnsFollowTheCalculationType) {
         {0, "Total", "Free", false}, {1, "Total", "Total", false}, {2, "Total", "Free", true}};
     ModalScript script;
     TTULV& main = Start();
-    State& s = main.state();
+    ProgramState& s = main.state();
     FillSampleTable(s);
     s.ChelatorChosen[1] = s.ChelatorChosen[3] = true;
     s.MetalChosen[1] = s.MetalChosen[2] = true;
     MessageRecorder ignored;
-    BuildSelection(s, ignored);
+    BuildSelection(s, s, s.Solution, ignored);
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.calcType);
-        s.CalcType = static_cast<std::int16_t>(c.calcType);
+        s.CalcType = static_cast<CalculationType>(c.calcType);
         for (int k = 1; k <= 6; ++k) {
             s.Solution.ChelTotal[k] = 1e-3 * k;
             s.Solution.MetalTotal[k] = 2e-3 * k;
@@ -131,7 +131,7 @@ TEST_F(GuiTest, ConcentrationColumnsFollowTheCalculationType) {
 TEST_F(GuiTest, ConcentrationTextThatIsNoNumberStoresNothingAndComesBack) {
     ModalScript script;
     TTULV& main = Start();
-    State& s = main.state();
+    ProgramState& s = main.state();
     script
         .On<TCMC>([](TCMC& cmc) {
             cmc.Edit[1]->setText("1e-3");
@@ -176,7 +176,7 @@ TEST_F(GuiTest, ArrayGridMarksWhatTheTableKnows) {
 TEST_F(GuiTest, ArrayTicksStayWhateverCloseTheDialogAndOnlySixTakeSlots) {
     ModalScript script;
     TTULV& main = Start();
-    State& s = main.state();
+    ProgramState& s = main.state();
     FillSampleTable(s);
     script
         .On<TCMArray>([](TCMArray& array) {
@@ -227,16 +227,16 @@ TEST_F(GuiTest, TypeDialogTakesEffectOnClickAndShowsTheTypeInForce) {
             type.BitBtn1->click();
         });
     main.Type1Click();
-    EXPECT_EQ(main.state().CalcType, 2);
+    EXPECT_EQ(main.state().CalcType, CalculationType::Chelator);
     main.New1Click();  // back to type Free
     main.Type1Click();
-    EXPECT_EQ(main.state().CalcType, 0);
+    EXPECT_EQ(main.state().CalcType, CalculationType::Total);
 }
 
 TEST_F(GuiTest, ChooseMetalSharesTheMetalTicksAndReportsItsButton) {
     ModalScript script;
     TTULV& main = Start();
-    State& s = main.state();
+    ProgramState& s = main.state();
     FillSampleTable(s);
     s.MetalChosen[3] = true;
     script

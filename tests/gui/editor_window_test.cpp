@@ -52,7 +52,7 @@ class EditorWindowTest : public GuiTest {
         QApplication::sendEvent(edit, &focus);
     }
 
-    State s;
+    ProgramState s;
     MessageRecorder messages;
     std::unique_ptr<THelp> help;
     std::unique_ptr<TKadjust> adjust;
@@ -125,10 +125,9 @@ TEST_F(EditorWindowTest, EditCommandAsksAgainUntilEveryFieldIsANumberThenSavesAs
     const std::string saved = Path("edited.TCM");
     EXPECT_EQ(title.toStdString(), "DEDODIZ32 v2.50 using " + saved);
     EXPECT_EQ(s.ConstantsFileName.str(), saved);
-    State reread;
+    ProgramState reread;
     NewState(reread);
-    ReadConstantsFile(reread, saved, messages);
-    EXPECT_EQ(reread.FileStatus, 0);
+    EXPECT_TRUE(ReadConstantsFile(reread, saved, messages).ok());
     EXPECT_DOUBLE_EQ(reread.Constants[1].ML[1], 11.5);
 }
 

@@ -87,7 +87,7 @@ TEST_F(GuiTest, SaveConstantsWritesTheLoadedFileAndSaveAsAnotherOne) {
     EXPECT_EQ(main.windowTitle().toStdString(), "DEDODIZ32 2.50 - " + copy);
     EXPECT_EQ(main.state().ConstantsFileName.str(), copy);
 
-    State reread;
+    ProgramState reread;
     NewState(reread);
     MessageRecorder messages;
     for (const std::string& name : {constants, copy}) {
@@ -175,7 +175,7 @@ TEST_F(GuiTest, AWorkFileOnTheCommandLineIsLoadedAndRunWithoutAnyDialog) {
 }
 
 TEST_F(GuiTest, ANameWithoutExtensionTriesTheWorkFileThenTheConstantsFile) {
-    State table;
+    ProgramState table;
     NewState(table);
     FillSampleTable(table);
     MessageRecorder recorder;
@@ -224,7 +224,7 @@ TEST_F(GuiTest, CommandLinesThatNameNothingToLoadLoadNothing) {
 TEST_F(GuiTest, ConstantsListingAndEvaluationReachTheOutputWindow) {
     ModalScript script;
     TTULV& main = Start();
-    State& s = main.state();
+    ProgramState& s = main.state();
 
     // An empty table lists nothing and says so.
     script.Message();
@@ -256,11 +256,11 @@ TEST_F(GuiTest, ConstantsListingAndEvaluationReachTheOutputWindow) {
 TEST_F(GuiTest, SweepCommandsAskForTheirAxesAndShowTheGraph) {
     ModalScript script;
     TTULV& main = Start();
-    State& s = main.state();
+    ProgramState& s = main.state();
     FillSampleTable(s);
     s.ChelatorChosen[1] = true;
     s.MetalChosen[1] = true;
-    BuildSelection(s, main.messages());
+    BuildSelection(s, s, s.Solution, main.messages());
     s.Solution.ChelTotal[1] = 2e-3;
     s.Solution.MetalTotal[1] = 1e-3;
     const TSolution before = s.Solution;
@@ -276,7 +276,7 @@ TEST_F(GuiTest, SweepCommandsAskForTheirAxesAndShowTheGraph) {
     script.On<TFAXIS>(axis(&TFAXIS::pH, "6", "8"));
     main.N2D1Click();
     EXPECT_TRUE(main.FGOP->isVisible());
-    EXPECT_EQ(s.SweepMode, 1);
+    EXPECT_EQ(s.SweepMode, SweepKind::Free2D);
     EXPECT_DOUBLE_EQ(s.XStart, 6);
     EXPECT_GT(s.Sweep2D[1][1], s.Sweep2D[1][41]);  // free Ca falls as the pH rises
     EXPECT_EQ(s.Solution.MetalFree, before.MetalFree);
@@ -296,8 +296,8 @@ TEST_F(GuiTest, SweepCommandsAskForTheirAxesAndShowTheGraph) {
 
     script.On<TFAXIS>(axis(&TFAXIS::pH, "6", "8")).On<TFAXIS>(axis(&TFAXIS::Temp, "10", "30"));
     main.N3D1Click();
-    EXPECT_EQ(s.SweepMode, 4);
-    EXPECT_EQ(s.ZAxis.Variable, 0);
+    EXPECT_EQ(s.SweepMode, SweepKind::Free3D);
+    EXPECT_EQ(s.ZAxis.Variable, AxisVariable::Temperature);
     EXPECT_GT(s.Sweep3D[1][1][1], 0);
     EXPECT_TRUE(script.messages.empty());
 }
@@ -325,14 +325,14 @@ TEST_F(GuiTest, EditorAndBufferCalculatorOpenFromTheMenus) {
 TEST_F(GuiTest, ResultsOfTheLastRunExportAsJson) {
     ModalScript script;
     TTULV& main = Start();
-    State& s = main.state();
+    ProgramState& s = main.state();
     EXPECT_FALSE(main.Output->ExportJSON1->isEnabled());  // nothing has run yet
 
     FillSampleTable(s);
     s.ConstantsFileName = "sample.TCM";
     s.ChelatorChosen[1] = true;
     s.MetalChosen[1] = true;
-    BuildSelection(s, main.messages());
+    BuildSelection(s, s, s.Solution, main.messages());
     s.Solution.ChelTotal[1] = 2e-3;
     s.Solution.MetalTotal[1] = 1e-3;
     main.N1D1Click();

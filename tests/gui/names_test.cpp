@@ -9,9 +9,27 @@
 
 #include "CommandLine.h"
 #include "FileNames.h"
+#include "ProgramState.h"
 
 namespace dedodiz {
 namespace {
+
+// File > New resets every part it owns, and leaves the buffer record's conditions and the sweep data.
+TEST(ProgramStateTest, NewStateResetsTheOtherLayersParts) {
+    ProgramState s;
+    s.EditConChelator = 7;
+    s.BufferRecord.Temperature = 37;
+    s.BufferRecord.pKa[1] = 3;
+    s.AddNextRun = true;
+    s.XAxis.High = 9;
+    NewState(s);
+    EXPECT_EQ(s.EditConChelator, 1);
+    EXPECT_EQ(s.BufferRecord.pKa[1], 7);
+    EXPECT_EQ(s.BufferRecord.Temperature, 37);
+    EXPECT_FALSE(s.AddNextRun);
+    EXPECT_EQ(s.XAxis.High, 9);
+    EXPECT_EQ(s.CalcType, CalculationType::Free);
+}
 
 TEST(FileNames, ExtensionsAreFoundAfterTheLastSlashOnly) {
     struct Case {

@@ -36,7 +36,7 @@ class OutputTest : public GuiTest {
         output_.reset();
         GuiTest::TearDown();
     }
-    State s_;
+    ProgramState s_;
     MessageBoxes messages_;
     std::unique_ptr<TOutput> output_;
 };
@@ -84,11 +84,11 @@ TEST_F(OutputTest, AddOutputTogglesTheSwitchAndItsCheckMark) {
 TEST_F(OutputTest, SecondRunReplacesTheReportUnlessAddOutputIsTicked) {
     ModalScript script;
     TTULV& main = Start();
-    State& s = main.state();
+    ProgramState& s = main.state();
     FillSampleTable(s);
     s.ChelatorChosen[1] = s.MetalChosen[1] = true;
     MessageRecorder ignored;
-    BuildSelection(s, ignored);
+    BuildSelection(s, s, s.Solution, ignored);
     s.Solution.PH = 7.2;
     s.Solution.ChelTotal[1] = 2e-3;
     s.Solution.MetalTotal[1] = 1e-3;

@@ -17,8 +17,8 @@ inline void SetMetal(TChelatorRec& rec, int m, double ml, double mhl, double dml
     rec.ML[m] = ml, rec.MHL[m] = mhl, rec.dML[m] = dml, rec.dMHL[m] = dmhl;
 }
 
-// Fills s.Constants (after NewState) with records 1 EGTA, 2 BAPTA, 3 EDTA and metals 1 Ca2, 2 Mg2, 3 Zn2.
-inline void FillSampleTable(State& s) {
+// Fills the table (after NewState) with records 1 EGTA, 2 BAPTA, 3 EDTA and metals 1 Ca2, 2 Mg2, 3 Zn2.
+inline void FillSampleTable(ConstantsTable& s) {
     for (auto& rec : s.Constants) {
         rec.MetalName[1] = "Ca2";
         rec.MetalName[2] = "Mg2";

@@ -1,0 +1,16 @@
+#include "ProgramState.h"
+
+namespace dedodiz {
+
+void ResetOtherParts(ProgramState& s) {
+    s.AddNextRun = false;
+    ResetBufferRecord(s.BufferRecord);
+    ResetEditor(s);
+}
+
+void NewState(ProgramState& s) {
+    NewCalculation(s, s, s);
+    ResetOtherParts(s);
+}
+
+}  // namespace dedodiz

@@ -1,6 +1,7 @@
 #include "Usage.h"
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "State.h"
@@ -33,7 +34,8 @@ std::optional<int> AnswerInfoRequest(int argc, const char* const* argv) {
     if (arg == "--help") {
         std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
     } else if (arg == "--version") {
-        std::printf("dedodiz32 %.*s\n", static_cast<int>(kVersion.size()), kVersion.data());
+        const std::string line = "dedodiz32 " + std::string(kVersion) + "\n";
+        std::fwrite(line.data(), 1, line.size(), stdout);
     } else {
         return std::nullopt;
     }

@@ -65,6 +65,9 @@ int main(int argc, char** argv) {
                  " - free metal, total metal and chelator in metal buffer solutions"};
     app.name("dedodiz32-cli");
     app.require_subcommand(1);
+    app.set_version_flag("--version", "dedodiz32-cli " + std::string(dedodiz::kVersion),
+                         "Print the program's name and version and exit");
+    app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     static Context context;  // the parts are large: keep them off the stack
     dedodiz::NewCalculation(context.table, context.selection, context.calc);
     dedodiz::ResetBufferRecord(context.buffers.BufferRecord);
@@ -82,6 +85,9 @@ int main(int argc, char** argv) {
         return 0;
     } catch (const CLI::CallForAllHelp&) {
         std::cout << app.help("", CLI::AppFormatMode::All);
+        return 0;
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << "\n";
         return 0;
     } catch (const CLI::ParseError& e) {
         std::cerr

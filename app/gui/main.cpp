@@ -3,8 +3,10 @@
 #include <QApplication>
 
 #include "Tulvmain.h"
+#include "Usage.h"
 
 int main(int argc, char* argv[]) {
+    if (const auto status = dedodiz::AnswerInfoRequest(argc, argv)) return *status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dedodiz32"));
     QApplication::setApplicationVersion(QStringLiteral("2.50"));

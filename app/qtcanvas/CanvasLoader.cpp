@@ -12,7 +12,7 @@ namespace {
 using CreateCanvas = ImageCanvas* (*)();
 
 // Folders the plugin is looked for in, relative to the program's own folder: the same folder,
-// the installed library folder, and the plugin's folder in the build tree.
+// the installed private library folder, and the plugin's folder in the build tree.
 constexpr const char* kSearchDirs[] = {".", DEDODIZ_QTCANVAS_INSTALL_DIR, DEDODIZ_QTCANVAS_BUILD_DIR};
 
 std::filesystem::path ProgramFolder() {

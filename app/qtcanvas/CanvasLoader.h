@@ -13,8 +13,8 @@ namespace dedodiz {
 inline constexpr const char* kQtCanvasPlugin = "libdedodiz_qtcanvas.so";
 
 // A new canvas from the plugin found next to the running program: in its own folder, in the
-// library folder of an installed program, or in the build tree. nullptr when none can be opened,
-// with the reason in error.
+// private library folder of an installed program (lib/dedodiz32), or in the build tree. nullptr when none can
+// be opened, with the reason in error.
 std::unique_ptr<ImageCanvas> LoadImageCanvas(std::string& error);
 
 // The same from the plugin at path.

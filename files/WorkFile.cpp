@@ -7,6 +7,7 @@
 
 #include "ByteIO.h"
 #include "ConstantsFile.h"
+#include "DataPaths.h"
 #include "SafeFile.h"
 
 namespace dedodiz {
@@ -143,7 +144,10 @@ WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, 
     if (!Plausible(r)) return refuse("Cannot Load Work Settings, File Error", "a damaged work file: " + path);
 
     NewCalculation(table, selection, calc);
-    const FileResult constants = ReadConstantsFile(table, r.constantsName, messages);
+    // The name stored in the file is kept; the file read is the one found for it, as given, beside the
+    // work file or in the bundled data folder.
+    const std::string found = FindDataFile(r.constantsName, std::filesystem::path(path).parent_path());
+    const FileResult constants = ReadConstantsFile(table, found, messages);
     if (constants.status == FileStatus::LoadFailed) {
         messages.Message("Cannot Load Constants File", "ERROR");
         return {WorkLoadStatus::ConstantsFailed, constants.reason};

@@ -51,8 +51,9 @@ struct WorkLoadResult {
 };
 
 // Reads the record at path: resets the table, the selection and the calculation, reads the constants
-// file named inside (relative names are taken from the current folder), restores type, choice,
-// conditions and concentrations. Every failure is also shown as an "ERROR" message.
+// file named inside (found as given, then beside the work file, then in the bundled data folder; the
+// name stays as stored), restores type, choice, conditions and concentrations. Every failure is also
+// shown as an "ERROR" message.
 WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, Selection& selection,
                                 Calculation& calc, MessageSink& messages);
 

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 # Until the command-line tool looks its data files up (as given, beside the work file, in the installed
 # data folder), the installed example cannot find the table it names from another folder, and `run`
 # needs --constants. Set this to 1 once it does.
-lookup_wired=0
+lookup_wired=1
 
 build=${BUILD_DIR:-build}
 source_dir=$(pwd)

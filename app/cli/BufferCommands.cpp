@@ -4,6 +4,7 @@
 #include "BufferCalc.h"
 #include "BufferFile.h"
 #include "Commands.h"
+#include "DataPaths.h"
 #include "ConstantsFile.h"
 #include "Evaluate.h"
 #include "Export.h"
@@ -39,7 +40,7 @@ void Buffers(Context& c, const BufferOptions& o) {
     environment.PH = o.pH;
     environment.IonicEquiv = o.ionic;
     // A file without records is reported as twelve empty slots; only a file that cannot be read fails.
-    if (!ReadBufferFile(s, o.file, c.messages).file.ok()) {
+    if (!ReadBufferFile(s, FindDataFile(o.file), c.messages).file.ok()) {
         c.status = 1;
         return;
     }
@@ -77,7 +78,7 @@ void List(Context& c, const std::string& constants) {
         return;
     }
     s.ConstantsFileName = constants;
-    if (!ReadConstantsFile(s, constants, c.messages).ok()) {
+    if (!ReadConstantsFile(s, FindDataFile(constants), c.messages).ok()) {
         c.messages.Message("Cannot Load Constants File", "ERROR");
         c.status = 1;
         return;
@@ -109,8 +110,8 @@ void AddEvaluateCommand(CLI::App& app, Context& context) {
         "Kd and buffering range of every chelator of the constants table for the metals chosen in a "
         "work file, at its temperature, pH and ionic strength");
     cmd->add_option("WORK", workFile,
-                    "work settings file (.STG); its constants file is read relative to the "
-                    "current folder")
+                    "work settings file (.STG); the constants file it names is found as given, beside "
+                    "the work file, or in the bundled data folder")
         ->required();
     AddFormatOption(*cmd, context);
     cmd->callback([&context] { Evaluate(context, workFile); });

@@ -6,6 +6,7 @@
 #include "Calculator.h"
 #include "Commands.h"
 #include "ConstantsFile.h"
+#include "DataPaths.h"
 #include "Format.h"
 #include "Run.h"
 #include "WorkFile.h"
@@ -41,7 +42,7 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& text, boo
 
 bool LoadConstants(Context& c, const std::string& name) {
     c.table.ConstantsFileName = name;
-    if (ReadConstantsFile(c.table, name, c.messages).status == FileStatus::LoadFailed) {
+    if (ReadConstantsFile(c.table, FindDataFile(name), c.messages).status == FileStatus::LoadFailed) {
         c.messages.Message("Cannot Load Constants File", "ERROR");
         return false;
     }
@@ -93,8 +94,13 @@ bool RunFromCommandLine(Context& c, const RunOptions& o, RunOutcome& outcome) {
     if (o.chelators.size() > kSlots || o.metals.size() > kSlots)
         UsageError("at most six chelators and six metals");
 
-    // The table first: the names are checked against it.
-    if (!LoadConstants(c, o.constants)) return false;
+    // The table first: the names are checked against it. Without --constants it is the bundled one.
+    const std::string constants = o.constants.empty() ? BundledConstantsFile() : o.constants;
+    if (constants.empty()) {
+        c.messages.Message("Cannot Load Constants File\rThe bundled constants table is not installed; give --constants", "ERROR");
+        return false;
+    }
+    if (!LoadConstants(c, constants)) return false;
     const SolutionSpec spec = SpecFromCommandLine(c, o, type->second);
     if (!DescribeSolution(c.table, spec, c.selection, c.calc, c.messages).ok()) return false;
     outcome = RunSinglePoint(c.calc, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report,
@@ -104,8 +110,10 @@ bool RunFromCommandLine(Context& c, const RunOptions& o, RunOutcome& outcome) {
 
 void Run(Context& c, const RunOptions& o) {
     const bool fromWorkFile = !o.workFile.empty();
-    if (fromWorkFile == !o.constants.empty())
+    if (fromWorkFile && !o.constants.empty())
         UsageError("give either a work file or --constants with --chelator and --metal");
+    if (!fromWorkFile && o.chelators.empty() && o.metals.empty())
+        UsageError("give either a work file or --chelator and --metal (with --constants, or the bundled table)");
     RunOutcome outcome;
     if (fromWorkFile) {
         if (!o.chelators.empty() || !o.metals.empty() || o.temperature || o.pH || o.ionic)
@@ -135,9 +143,11 @@ void AddRunCommand(CLI::App& app, Context& context) {
     static RunOptions o;
     CLI::App* run = app.add_subcommand("run", "Single-point run of a work file, or of a solution given here");
     run->add_option("WORK", o.workFile,
-                    "work settings file (.STG); its constants file is read relative to "
-                    "the current folder");
-    run->add_option("--constants", o.constants, "constants file (.TCM or .CCM)");
+                    "work settings file (.STG); the constants file it names is found as given, beside the "
+                    "work file, or in the bundled data folder");
+    run->add_option("--constants", o.constants,
+                    "constants file (.TCM or .CCM); the bundled table of twelve chelators and nine metals "
+                    "when left out");
     run->add_option("--type", o.type,
                     "total (total metal from free), free (free metal from total), chelator "
                     "(chelator for wanted free metal)")

@@ -111,8 +111,8 @@ void AddSweepCommand(CLI::App& app, Context& context) {
         "The calculation of a work file repeated over a range of one condition (41 points) or two "
         "(--z: 11 x 11 points); prints the sweep table and can save the graph as a bitmap");
     cmd->add_option("WORK", o.workFile,
-                    "work settings file (.STG); its constants file is read relative to the "
-                    "current folder")
+                    "work settings file (.STG); the constants file it names is found as given, beside "
+                    "the work file, or in the bundled data folder")
         ->required();
     cmd->add_option("--x", o.x,
                     "X axis VAR:LOW:HIGH; VAR is temp, ph, ionic or metal1 .. metal6 (a metal's "

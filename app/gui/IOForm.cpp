@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "DataPaths.h"
+
 namespace dedodiz {
 
 namespace {
@@ -28,6 +30,9 @@ TIOForm::TIOForm(QWidget* parent) : QObject(parent) {
     setObjectName(QStringLiteral("IOForm"));
     OpenDialog1 = MakeDialog(parent, "OpenDialog1", QFileDialog::AcceptOpen, kConstantsFilters);
     OpenDialog1->setWindowTitle(QStringLiteral("Open"));
+    // A newcomer starts in the bundled data: a double-click on its table opens it.
+    if (const std::string bundled = BundledDataFolder(); !bundled.empty())
+        OpenDialog1->setDirectory(QString::fromStdString(bundled));
     SaveDialog1 = MakeDialog(parent, "SaveDialog1", QFileDialog::AcceptSave, kConstantsFilters);
     SaveDialog1->setDefaultSuffix(QStringLiteral("TCM"));
     // A name typed without an extension gets the one of the kind chosen in the filter.

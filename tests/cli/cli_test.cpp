@@ -97,4 +97,26 @@ TEST(CliTest, ConvertRoundTrip) {
     EXPECT_FALSE(std::filesystem::exists(dir + "converted.XYZ"));
 }
 
+// From a folder that holds no data, a work file still finds the constants file it names (beside the
+// work file or in the bundled data folder), and a run without --constants uses the bundled table.
+TEST(CliTest, DataFilesAreFoundFromAnyFolder) {
+    const std::string elsewhere = testing::TempDir();
+    const std::string source = DEDODIZ_SOURCE_DIR;
+    const Result fromElsewhere =
+        Cli("run " + source + "/examples/ca-egta-free.STG --format csv && cd " + elsewhere + " && " + DEDODIZ_CLI +
+            " run " + source + "/examples/ca-egta-free.STG --format csv");
+    EXPECT_EQ(fromElsewhere.status, 0) << fromElsewhere.err;
+    // The same numbers twice: once from the source tree, once from the temporary folder.
+    const std::string csv = fromElsewhere.out;
+    ASSERT_EQ(csv.size() % 2, 0u);
+    EXPECT_EQ(csv.substr(0, csv.size() / 2), csv.substr(csv.size() / 2));
+
+    const std::string solution = " --ph 7.2 --chelator EGTA=2e-3 --metal Ca2=1e-3 --format csv";
+    const Result bundled = Cli("run" + solution);
+    const Result given = Cli("run --constants data/standard.TCM" + solution);
+    EXPECT_EQ(bundled.status, 0) << bundled.err;
+    EXPECT_EQ(bundled.out, given.out);
+    EXPECT_EQ(Cli("run").status, 2);  // nothing to run
+}
+
 }  // namespace

@@ -450,11 +450,11 @@ RefineResult RefineEquilibrium(TSolution& work, int calcType, double h) {
     }
     const Species sp = BuildSpecies(work, h);
     result.residual = Residual(work, calcType, sp);
+    if (!SpeciesFinite(sp) || !Describable(work, calcType)) return result;
     if (result.residual < kRefineTolerance) {
         result.converged = true;
         return result;
     }
-    if (!SpeciesFinite(sp) || !Describable(work, calcType)) return result;
 
     const Concentrations found = Save(work);
     bool solved = true;

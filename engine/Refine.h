@@ -22,15 +22,16 @@ inline constexpr double kRefineTolerance = 1e-12;
 struct RefineResult {
     bool converged = false;  // the final residual is below kRefineTolerance
     double residual = 0;     // final largest relative mass-balance residual (NaN or inf when undefined)
-    int iterations = 0;      // Newton steps and one-variable sweeps taken; 0 when nothing needed doing
+    int iterations = 0;      // passes: type Free a Newton step each, with a sweep of one-metal solves where
+                             // it falls short; 1 for the direct types; 0 when nothing needed doing
 };
 
 // Refines the solved working copy for calcType 0 (Total), 1 (Free) or 2 (Chelator) at the hydrogen-ion
 // concentration h [mol/L] of the solve (HydrogenFromPH of the work's pH, temperature and ionic strength).
-// A work whose residual is already below kRefineTolerance is left exactly as it is. Values are written
-// only when they balance better than the ones found; a solution the model cannot describe (a negative
-// or non-finite concentration, or type Chelator needing a negative amount of its adjusted chelator)
-// is left as it is and reported as not converged.
+// A solution the model cannot describe (a given concentration negative or not finite, a constant that
+// overflowed, or type Chelator needing a negative amount of its adjusted chelator) is left as it is and
+// reported as not converged. Otherwise a work whose residual is already below kRefineTolerance is left
+// exactly as it is, and refined values are written only when they balance better than the ones found.
 //
 // Type Free: every metal total and every chelator total is fixed; the unknowns are the free metals and
 // the free chelators. Type Chelator: only the first metal's balance is solved; all free metals are

@@ -228,6 +228,19 @@ TEST(Refine, ChelatorTypeBalancesTheFirstMetal) {
     EXPECT_TRUE(it.work.ChelTotal == before.ChelTotal && it.work.ChelFree == before.ChelFree);
 }
 
+// A negative total is no solution of the model, and an unknown calculation type has no balances.
+TEST(Refine, UndescribableSolutionsAreLeftAlone) {
+    Iterated it = Iterate(EgtaCaMg(7.2, 20), kFree);
+    it.work.MetalTotal[2] = -1e-3;
+    const TSolution before = it.work;
+    const RefineResult r = RefineEquilibrium(it.work, kFree, it.h);
+    EXPECT_FALSE(r.converged);
+    EXPECT_EQ(r.iterations, 0);
+    EXPECT_TRUE(it.work.MetalFree == before.MetalFree && it.work.ChelFree == before.ChelFree);
+    EXPECT_FALSE(RefineEquilibrium(it.work, 3, it.h).converged);
+    EXPECT_TRUE(std::isnan(MassBalanceResidual(it.work, 3, it.h)));
+}
+
 // Six chelators and six metals at 37 C over the whole pH range, from the iteration's answer and from
 // the totals: always exact, and the same answer from both starts.
 TEST(Refine, SixBySixConvergesFromAnyStart) {

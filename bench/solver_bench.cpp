@@ -1,10 +1,12 @@
-// What a user waits for: one equilibrium solve of a full 6 x 6 solution (types Free and Chelator).
-// A counting operator new shows that a solve allocates nothing: the "allocs" counter must be 0.
+// What a user waits for: one equilibrium solve of a full 6 x 6 solution (types Free and Chelator), and
+// the refinement to machine precision on top of it. A counting operator new shows that a solve and a
+// refinement allocate nothing: the "allocs" counter must be 0.
 
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
 #include "Corrections.h"
+#include "Refine.h"
 #include "Solver.h"
 
 namespace {
@@ -68,9 +70,59 @@ void BM_PrepareWork6x6(benchmark::State& bench) {
     }
 }
 
+// The iteration and the refinement of its answer together: what asking for exact numbers costs is the
+// difference to BM_SolveFree6x6.
+void BM_SolveAndRefineFree6x6(benchmark::State& bench) {
+    static State s;
+    perf::FillSixBySix(s, 1);
+    long allocations = 0;
+    int converged = 0;
+    for (auto _ : bench) {
+        PrepareWork(s);
+        const long before = g_allocations.load();
+        SolveEquilibrium(s);
+        const RefineResult r = RefineEquilibrium(s.WorkSolution, s.CalcType, s.HydrogenConc);
+        allocations += g_allocations.load() - before;
+        converged += r.converged ? 1 : 0;
+        benchmark::DoNotOptimize(s.WorkSolution.MetalFree[1]);
+    }
+    bench.counters["allocs"] = static_cast<double>(allocations);
+    bench.counters["converged"] = benchmark::Counter(converged, benchmark::Counter::kAvgIterations);
+}
+
+// The refinement alone, from the iteration's answer (fromTotals 0) or from every metal free and no
+// chelator free (fromTotals 1), the farthest start there is.
+void BM_RefineFree6x6(benchmark::State& bench) {
+    static State s;
+    perf::FillSixBySix(s, 1);
+    PrepareWork(s);
+    SolveEquilibrium(s);
+    TSolution& w = s.WorkSolution;
+    if (bench.range(0) != 0) {
+        w.MetalFree = w.MetalTotal;
+        w.ChelFree.fill(0);
+    }
+    const TSolution start = w;
+    long allocations = 0;
+    int iterations = 0;
+    for (auto _ : bench) {
+        w.MetalFree = start.MetalFree;
+        w.ChelFree = start.ChelFree;
+        const long before = g_allocations.load();
+        const RefineResult r = RefineEquilibrium(w, 1, s.HydrogenConc);
+        allocations += g_allocations.load() - before;
+        iterations += r.iterations;
+        benchmark::DoNotOptimize(w.MetalFree[1]);
+    }
+    bench.counters["allocs"] = static_cast<double>(allocations);
+    bench.counters["steps"] = benchmark::Counter(iterations, benchmark::Counter::kAvgIterations);
+}
+
 }  // namespace
 
 BENCHMARK(BM_SolveFree6x6);
+BENCHMARK(BM_SolveAndRefineFree6x6);
+BENCHMARK(BM_RefineFree6x6)->ArgName("fromTotals")->Arg(0)->Arg(1);
 BENCHMARK(BM_SolveChelator6x6);
 BENCHMARK(BM_SolveChelatorEgtaBapta);
 BENCHMARK(BM_SolveTotal6x6);

@@ -1,0 +1,50 @@
+#pragma once
+// Refinement of a solved equilibrium: the same species (L, HL..H4L, ML, MHL) and the same mass balances
+// of the calculation type as the iterative solver, solved again to machine precision. The iteration stops
+// on step size and freezes variables that have settled, so its answers are good to a few parts in ten
+// thousand and it gives up on some ordinary solutions; the refinement starts from its result and either
+// reaches a relative residual below kRefineTolerance or says that it did not.
+//
+// It works on the working copy alone, with the constants as PrepareWork corrected them, and computes
+// the protonation polynomials and metal affinities itself (exactly as the solver does). It writes only
+// the concentrations: ChelFree and MetalFree (type Free), ChelFree and ChelTotal (type Chelator),
+// ChelFree and MetalTotal (type Total, only when the direct result did not already balance). Afterwards
+// the caller recomputes what depends on them: the binding denominators from the refined free metals,
+// the conditional constants, the complexes and the two ionic sums. Nothing is allocated.
+
+#include "State.h"
+
+namespace dedodiz {
+
+// Largest relative mass-balance residual of a refined answer.
+inline constexpr double kRefineTolerance = 1e-12;
+
+struct RefineResult {
+    bool converged = false;  // the final residual is below kRefineTolerance
+    double residual = 0;     // final largest relative mass-balance residual (NaN or inf when undefined)
+    int iterations = 0;      // passes: type Free a Newton step each, with a sweep of one-metal solves where
+                             // it falls short; 1 for the direct types; 0 when nothing needed doing
+};
+
+// Refines the solved working copy for calcType 0 (Total), 1 (Free) or 2 (Chelator) at the hydrogen-ion
+// concentration h [mol/L] of the solve (HydrogenFromPH of the work's pH, temperature and ionic strength).
+// A solution the model cannot describe (a given concentration negative or not finite, a constant that
+// overflowed, or type Chelator needing a negative amount of its adjusted chelator) is left as it is and
+// reported as not converged. Otherwise a work whose residual is already below kRefineTolerance is left
+// exactly as it is, and refined values are written only when they balance better than the ones found.
+//
+// Type Free: every metal total and every chelator total is fixed; the unknowns are the free metals and
+// the free chelators. Type Chelator: only the first metal's balance is solved; all free metals are
+// given, the other metals take part through their free concentrations only, and of the chelators that
+// have protonation constants the first one (slot 1 if it has them, else the first with free chelator
+// left) is adjusted while the others keep the free amounts the iteration gave them; every such
+// chelator's total then follows from its balance. Type Total is direct: its balances are confirmed.
+RefineResult RefineEquilibrium(TSolution& work, int calcType, double h);
+
+// The largest relative mass-balance residual |rebuilt - total| / max(|rebuilt|, |total|) of a solved
+// working copy, the totals rebuilt from the free concentrations through the species of the model.
+// Types Free and Total: every metal and every chelator. Type Chelator: the first metal and every
+// chelator that has protonation constants.
+double MassBalanceResidual(const TSolution& work, int calcType, double h);
+
+}  // namespace dedodiz

@@ -73,15 +73,15 @@ void BM_PrepareWork6x6(benchmark::State& bench) {
 // The iteration and the refinement of its answer together: what asking for exact numbers costs is the
 // difference to BM_SolveFree6x6.
 void BM_SolveAndRefineFree6x6(benchmark::State& bench) {
-    static State s;
+    static perf::Parts s;
     perf::FillSixBySix(s, 1);
     long allocations = 0;
     int converged = 0;
     for (auto _ : bench) {
-        PrepareWork(s);
+        PrepareWork(s.Solution, s.WorkSolution);
         const long before = g_allocations.load();
-        SolveEquilibrium(s);
-        const RefineResult r = RefineEquilibrium(s.WorkSolution, s.CalcType, s.HydrogenConc);
+        SolveEquilibrium(s.CalcType, s.WorkSolution, s.Results);
+        const RefineResult r = RefineEquilibrium(s.WorkSolution, s.CalcType, s.Results.HydrogenConc);
         allocations += g_allocations.load() - before;
         converged += r.converged ? 1 : 0;
         benchmark::DoNotOptimize(s.WorkSolution.MetalFree[1]);
@@ -93,10 +93,10 @@ void BM_SolveAndRefineFree6x6(benchmark::State& bench) {
 // The refinement alone, from the iteration's answer (fromTotals 0) or from every metal free and no
 // chelator free (fromTotals 1), the farthest start there is.
 void BM_RefineFree6x6(benchmark::State& bench) {
-    static State s;
+    static perf::Parts s;
     perf::FillSixBySix(s, 1);
-    PrepareWork(s);
-    SolveEquilibrium(s);
+    PrepareWork(s.Solution, s.WorkSolution);
+    SolveEquilibrium(s.CalcType, s.WorkSolution, s.Results);
     TSolution& w = s.WorkSolution;
     if (bench.range(0) != 0) {
         w.MetalFree = w.MetalTotal;
@@ -109,7 +109,7 @@ void BM_RefineFree6x6(benchmark::State& bench) {
         w.MetalFree = start.MetalFree;
         w.ChelFree = start.ChelFree;
         const long before = g_allocations.load();
-        const RefineResult r = RefineEquilibrium(w, 1, s.HydrogenConc);
+        const RefineResult r = RefineEquilibrium(w, 1, s.Results.HydrogenConc);
         allocations += g_allocations.load() - before;
         iterations += r.iterations;
         benchmark::DoNotOptimize(w.MetalFree[1]);

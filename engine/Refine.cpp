@@ -1,5 +1,7 @@
 #include "Refine.h"
 
+#include "Solver.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -442,7 +444,8 @@ void Restore(TSolution& w, const Concentrations& c) {
 
 }  // namespace
 
-RefineResult RefineEquilibrium(TSolution& work, int calcType, double h) {
+RefineResult RefineEquilibrium(TSolution& work, CalculationType type, double h) {
+    const int calcType = static_cast<int>(type);
     RefineResult result;
     if (calcType < 0 || calcType > 2) {
         result.residual = std::numeric_limits<double>::quiet_NaN();
@@ -481,9 +484,17 @@ RefineResult RefineEquilibrium(TSolution& work, int calcType, double h) {
     return result;
 }
 
-double MassBalanceResidual(const TSolution& work, int calcType, double h) {
+double MassBalanceResidual(const TSolution& work, CalculationType type, double h) {
+    const int calcType = static_cast<int>(type);
     if (calcType < 0 || calcType > 2) return std::numeric_limits<double>::quiet_NaN();
     return Residual(work, calcType, BuildSpecies(work, h));
+}
+
+RefineResult RefineSolve(CalculationType type, TSolution& work, SolverResults& results) {
+    const RefineResult refined = RefineEquilibrium(work, type, results.HydrogenConc);
+    if (refined.iterations > 0) FinishSolve(work, results);
+    results.Converged = refined.converged;
+    return refined;
 }
 
 }  // namespace dedodiz

@@ -26,7 +26,7 @@ struct RefineResult {
                              // it falls short; 1 for the direct types; 0 when nothing needed doing
 };
 
-// Refines the solved working copy for calcType 0 (Total), 1 (Free) or 2 (Chelator) at the hydrogen-ion
+// Refines the solved working copy for the calculation type at the hydrogen-ion
 // concentration h [mol/L] of the solve (HydrogenFromPH of the work's pH, temperature and ionic strength).
 // A solution the model cannot describe (a given concentration negative or not finite, a constant that
 // overflowed, or type Chelator needing a negative amount of its adjusted chelator) is left as it is and
@@ -39,12 +39,17 @@ struct RefineResult {
 // have protonation constants the first one (slot 1 if it has them, else the first with free chelator
 // left) is adjusted while the others keep the free amounts the iteration gave them; every such
 // chelator's total then follows from its balance. Type Total is direct: its balances are confirmed.
-RefineResult RefineEquilibrium(TSolution& work, int calcType, double h);
+RefineResult RefineEquilibrium(TSolution& work, CalculationType type, double h);
 
 // The largest relative mass-balance residual |rebuilt - total| / max(|rebuilt|, |total|) of a solved
 // working copy, the totals rebuilt from the free concentrations through the species of the model.
 // Types Free and Total: every metal and every chelator. Type Chelator: the first metal and every
 // chelator that has protonation constants.
-double MassBalanceResidual(const TSolution& work, int calcType, double h);
+double MassBalanceResidual(const TSolution& work, CalculationType type, double h);
+
+// A whole refined solve: the iteration's answer in work and results (SolveEquilibrium has run) refined,
+// then everything that depends on the concentrations recomputed (binding denominators, conditional
+// constants, complexes, ionic sums), and results.Converged set to whether the refinement converged.
+RefineResult RefineSolve(CalculationType type, TSolution& work, SolverResults& results);
 
 }  // namespace dedodiz

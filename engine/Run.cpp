@@ -7,6 +7,7 @@
 #include "Corrections.h"
 #include "FloatGuard.h"
 #include "Format.h"
+#include "Refine.h"
 #include "Solver.h"
 #include "Tolerances.h"
 
@@ -189,12 +190,25 @@ void ZeroUnprintableConcentrations(TSolution& w) {
     }
 }
 
+std::string RefinedLine(double residual) {
+    std::string sci = FormatSci(residual);
+    sci.erase(0, sci.find_first_not_of(' '));
+    const std::string text = " EXACT: REFINED TO A MASS-BALANCE RESIDUAL OF " + sci + " ";
+    const std::size_t left = (static_cast<std::size_t>(kLineWidth) - text.size()) / 2;
+    std::string line(left, '-');
+    line += text;
+    line.append(static_cast<std::size_t>(kLineWidth) - line.size(), '-');
+    return line;
+}
+
 std::vector<std::string> SinglePointReport(const TSolution& w, const SolverResults& s,
-                                           std::string_view constantsFileName) {
+                                           std::string_view constantsFileName, const double* refinedResidual) {
     std::vector<std::string> lines;
     lines.push_back(ConditionsLine(w, s));
-    lines.push_back(s.Converged ? std::string(kLineWidth, '-')
-                                : ">>>>>>>>>>> CONVERGENCE NOT REACHED VALUES NOT VALID! <<<<<<<<<<<");
+    if (!s.Converged)
+        lines.emplace_back(">>>>>>>>>>> CONVERGENCE NOT REACHED VALUES NOT VALID! <<<<<<<<<<<");
+    else
+        lines.push_back(refinedResidual != nullptr ? RefinedLine(*refinedResidual) : std::string(kLineWidth, '-'));
     const SlotRows rows(w, lines);
     AddConcentrations(w, rows, lines);
     AddComplexes(w, s, rows, lines);
@@ -251,7 +265,7 @@ bool BufferingInRange(const TSolution& w, const SolverResults& s) {
 }
 
 RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName, ReportPlacement placement,
-                          OutputSink& output, MessageSink& shown) {
+                          OutputSink& output, MessageSink& shown, Precision precision) {
     MessageLog messages(shown);
     RunOutcome outcome;
     const auto finish = [&](RunStatus status) {
@@ -267,9 +281,15 @@ RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName,
     const bool solved = RunGuarded(messages, [&] {
         PrepareWork(calc.Solution, work);
         SolveEquilibrium(calc.CalcType, work, calc.Results);
+        if (precision == Precision::Refined) {
+            const RefineResult refined = RefineSolve(calc.CalcType, work, calc.Results);
+            outcome.refined = true;
+            outcome.residual = refined.residual;
+        }
         inRange = BufferingInRange(work, results);
         ZeroUnprintableConcentrations(work);
-        outcome.report = SinglePointReport(work, results, constantsFileName);
+        outcome.report = SinglePointReport(work, results, constantsFileName,
+                                           outcome.refined ? &outcome.residual : nullptr);
     });
     if (!solved) {
         outcome.report.clear();

@@ -18,10 +18,16 @@ enum class RunStatus {
     Fault,    // a floating-point fault stopped it with an "ERROR" message; only the working copy changed
 };
 
+// How the equilibrium is solved: by the described iteration (every default report), or by the iteration
+// followed by the exact refinement of its answer (on request).
+enum class Precision { Iteration, Refined };
+
 // What a run did, for its caller to act on.
 struct RunOutcome {
     RunStatus status = RunStatus::Refused;
     bool converged = false;           // the solver's flag (only meaningful when the run ran)
+    bool refined = false;             // the answer was refined (Precision::Refined)
+    double residual = 0;              // the refinement's final relative mass-balance residual
     ShownMessages messages;           // every message the run showed, in order
     std::vector<std::string> report;  // the report lines it wrote (empty unless it ran)
     [[nodiscard]] bool Ran() const { return status == RunStatus::Ran; }
@@ -32,8 +38,10 @@ struct RunOutcome {
 // is Append), then the output is shown. A run stopped by the input checks or by a floating-point
 // fault changes nothing but the working copy; no report is written and the solution keeps its
 // concentrations.
+// With Precision::Refined the report carries the refined values and its second line says so, or that even
+// the refinement did not converge.
 RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName, ReportPlacement placement,
-                          OutputSink& output, MessageSink& messages);
+                          OutputSink& output, MessageSink& messages, Precision precision = Precision::Iteration);
 
 // True when the run may proceed; otherwise one "ERROR" message has been shown.
 bool CheckRunInputs(const TSolution& solution, CalculationType type, MessageSink& messages);
@@ -51,8 +59,13 @@ std::string_view BufferingRangeWord(double kd, double free);
 // report and in the solution after the run.
 void ZeroUnprintableConcentrations(TSolution& work);
 
-// The fixed-layout report of a solved working copy.
+// The fixed-layout report of a solved working copy; refinedResidual, when given, is the residual of a
+// refinement that converged, which the second line then names.
 std::vector<std::string> SinglePointReport(const TSolution& work, const SolverResults& results,
-                                           std::string_view constantsFileName);
+                                           std::string_view constantsFileName,
+                                           const double* refinedResidual = nullptr);
+
+// The second line of a report whose answer was refined: the residual reached, centred in dashes.
+std::string RefinedLine(double residual);
 
 }  // namespace dedodiz

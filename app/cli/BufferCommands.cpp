@@ -114,6 +114,9 @@ void AddEvaluateCommand(CLI::App& app, Context& context) {
                     "the work file, or in the bundled data folder")
         ->required();
     AddFormatOption(*cmd, context);
+    AddRefineOption(*cmd, context,
+                    "accepted for symmetry with run and sweep: each Kd is computed directly, without an "
+                    "iteration, so it is exact already");
     cmd->callback([&context] { Evaluate(context, workFile); });
 }
 

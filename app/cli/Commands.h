@@ -48,6 +48,7 @@ struct Context {
     StderrMessages messages;
     StdoutReport report;
     std::string format = "text";  // what a command prints on success: "text" (the report), "csv" or "json"
+    bool refine = false;          // --refine: solve the same equations exactly after the iteration
     int status = 0;
 
     // The command's result on stdout in the chosen format: the report, csv() or json(). Call it only
@@ -57,6 +58,12 @@ struct Context {
 
 // The option --format text|csv|json of a command.
 void AddFormatOption(CLI::App& command, Context& context);
+
+// The option --refine of a command, with what it does for that command.
+void AddRefineOption(CLI::App& command, Context& context, const std::string& what);
+
+// The precision --refine asks for.
+Precision RunPrecision(const Context& context);
 
 // A usage error found after parsing (an unknown chelator name, a malformed VALUE): the message and a
 // short usage text on stderr, exit status 2.

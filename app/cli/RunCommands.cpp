@@ -104,7 +104,7 @@ bool RunFromCommandLine(Context& c, const RunOptions& o, RunOutcome& outcome) {
     const SolutionSpec spec = SpecFromCommandLine(c, o, type->second);
     if (!DescribeSolution(c.table, spec, c.selection, c.calc, c.messages).ok()) return false;
     outcome = RunSinglePoint(c.calc, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report,
-                             c.messages);
+                             c.messages, RunPrecision(c));
     return true;
 }
 
@@ -124,7 +124,7 @@ void Run(Context& c, const RunOptions& o) {
             return;
         }
         outcome = RunSinglePoint(c.calc, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report,
-                                 c.messages);
+                                 c.messages, RunPrecision(c));
     } else if (!RunFromCommandLine(c, o, outcome)) {
         c.status = 1;
         return;
@@ -133,8 +133,9 @@ void Run(Context& c, const RunOptions& o) {
         c.status = 1;
         return;
     }
-    c.PrintResult([&] { return RunCsv(c.calc); },
-                  [&] { return RunJson(c.calc, c.table.ConstantsFileName.view(), c.messages.Shown()); });
+    const std::optional<double> refined = outcome.refined ? std::optional(outcome.residual) : std::nullopt;
+    c.PrintResult([&] { return RunCsv(c.calc, refined); },
+                  [&] { return RunJson(c.calc, c.table.ConstantsFileName.view(), c.messages.Shown(), refined); });
 }
 
 }  // namespace
@@ -162,6 +163,9 @@ void AddRunCommand(CLI::App& app, Context& context) {
                     "TOTAL:FREE for type chelator")
         ->allow_extra_args(false);
     AddFormatOption(*run, context);
+    AddRefineOption(*run, context,
+                    "solve the same equations to machine precision after the iteration; the report says so in "
+                    "its second line");
     run->callback([&context] { Run(context, o); });
 }
 

@@ -85,7 +85,7 @@ void Sweep(Context& c, const SweepOptions& o) {
 
     s.XAxis = x;
     if (threeD) s.ZAxis = z;
-    if (!RunSweepCommand(s, c.calc, threeD, c.messages)) {
+    if (!RunSweepCommand(s, c.calc, threeD, c.messages, RunPrecision(c))) {
         c.status = 1;
         return;
     }
@@ -121,6 +121,9 @@ void AddSweepCommand(CLI::App& app, Context& context) {
     cmd->add_option("--z", o.z, "Z axis VAR:LOW:HIGH, for a 3D sweep");
     cmd->add_option("--bmp", o.bmp, "also save the graph as a 633 x 433 Windows bitmap");
     AddFormatOption(*cmd, context);
+    AddRefineOption(*cmd, context,
+                    "refine every point to machine precision; the table marks points that even the "
+                    "refinement could not solve");
     cmd->callback([&context] { Sweep(context, o); });
 }
 

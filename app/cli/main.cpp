@@ -47,6 +47,14 @@ void AddFormatOption(CLI::App& command, Context& context) {
         ->capture_default_str();
 }
 
+void AddRefineOption(CLI::App& command, Context& context, const std::string& what) {
+    command.add_flag("--refine", context.refine, what);
+}
+
+Precision RunPrecision(const Context& context) {
+    return context.refine ? Precision::Refined : Precision::Iteration;
+}
+
 namespace {
 struct UsageFailure {
     std::string message;

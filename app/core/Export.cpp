@@ -66,7 +66,8 @@ std::string SweepSeriesKey(const SweepState& s, int series) {
     return Key("total", SweepChelatorName(s, series), "M");
 }
 
-json RunJson(const Calculation& calc, std::string_view constantsFileName, const ShownMessages& shown) {
+json RunJson(const Calculation& calc, std::string_view constantsFileName, const ShownMessages& shown,
+             std::optional<double> refinedResidual) {
     const TSolution& w = calc.WorkSolution;
     const SolverResults& s = calc.Results;
     json j = Header("single_point_run");
@@ -74,6 +75,10 @@ json RunJson(const Calculation& calc, std::string_view constantsFileName, const 
     j["constants_file"] = ExportText(constantsFileName);
     j["conditions"] = Conditions(w.Temperature, w.PH, w.IonicEquiv);
     j["converged"] = s.Converged;
+    if (refinedResidual) {
+        j["refined"] = true;
+        j["residual"] = Number(*refinedResidual);
+    }
     j["solution_ionic_strength_M"] = Number(s.SolutionIonic);
     j["solution_ionic_equivalents_N"] = Number(s.SolutionCharge);
 
@@ -125,7 +130,7 @@ json RunJson(const Calculation& calc, std::string_view constantsFileName, const 
     return j;
 }
 
-std::string RunCsv(const Calculation& calc) {
+std::string RunCsv(const Calculation& calc, std::optional<double> refinedResidual) {
     const TSolution& w = calc.WorkSolution;
     const SolverResults& s = calc.Results;
     Csv header, values;
@@ -137,6 +142,10 @@ std::string RunCsv(const Calculation& calc) {
         .Value(w.IonicEquiv)
         .Flag(s.Converged);
     values.Value(s.SolutionIonic).Value(s.SolutionCharge);
+    if (refinedResidual) {
+        header.Texts({"refined", "residual"});
+        values.Flag(true).Value(*refinedResidual);
+    }
 
     for (int i = 1; i <= kSlots; ++i) {
         if (!ChelatorPresent(w, i)) continue;
@@ -244,6 +253,10 @@ json SweepJson(const SweepState& s, const ShownMessages& shown) {
         converged.push_back(std::move(row));
     }
     j["converged"] = std::move(converged);
+    if (s.Refined) {
+        j["refined"] = true;
+        j["residual"] = Number(s.WorstResidual);
+    }
     // 2D keeps the largest ionic equivalents of its points, 3D the largest ionic strength.
     j[threeD ? "validity_limit_M" : "validity_limit_N"] = Number(s.PeakComplexIonic);
     j["warnings"] = Messages(shown);

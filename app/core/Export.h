@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,8 +52,11 @@ std::string SweepSeriesKey(const SweepState& s, int series);
 // The last single-point run: conditions, every non-empty chelator and metal slot, every pair, the
 // solver's convergence flag and ionic sums, and the messages shown. Reads the working copy and the
 // solver's results as the run left them. CSV: one header row and one row of values.
-JsonValue RunJson(const Calculation& calc, std::string_view constantsFileName, const ShownMessages& shown);
-std::string RunCsv(const Calculation& calc);
+// A refined run (refinedResidual given) also carries "refined": true and its residual; a run that was
+// not refined carries neither, so that its export stays as it always was.
+JsonValue RunJson(const Calculation& calc, std::string_view constantsFileName, const ShownMessages& shown,
+                  std::optional<double> refinedResidual = std::nullopt);
+std::string RunCsv(const Calculation& calc, std::optional<double> refinedResidual = std::nullopt);
 
 // The last sweep (2D or 3D by SweepMode). CSV: 2D one row per point (x, series..., converged);
 // 3D in long form, one row per grid point (x, z, series..., converged), Z outer as in the table.

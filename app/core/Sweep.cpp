@@ -3,6 +3,7 @@
 #include "Corrections.h"
 #include "FloatGuard.h"
 #include "Format.h"
+#include "Refine.h"
 #include "Solver.h"
 
 namespace dedodiz {
@@ -80,13 +81,21 @@ double SeriesValue(const TSolution& w, CalculationType type, int slot) {
     return 0;
 }
 
+// One point's solve, refined when the sweep asks for it.
+void SolvePoint(SweepState& s, Calculation& calc) {
+    SolveEquilibrium(calc.CalcType, calc.WorkSolution, calc.Results);
+    if (!s.Refined) return;
+    const RefineResult refined = RefineSolve(calc.CalcType, calc.WorkSolution, calc.Results);
+    if (refined.converged && refined.residual > s.WorstResidual) s.WorstResidual = refined.residual;
+}
+
 void Sweep3DPoints(SweepState& s, Calculation& calc) {
     TSolution& w = calc.WorkSolution;
     for (int i = 1; i <= kSweepPoints3D; ++i) {
         WritePointValue(calc.Solution, w, s.XVariable, (i - 1) * s.XStep + s.XStart);
         for (int j = 1; j <= kSweepPoints3D; ++j) {
             WritePointValue(calc.Solution, w, s.ZVariable, (j - 1) * s.ZStep + s.ZStart);
-            SolveEquilibrium(calc.CalcType, w, calc.Results);
+            SolvePoint(s, calc);
             s.Converged3D[i][j] = calc.Results.Converged;
             const double v = ComputeSolutionIonic(w, calc.Results);
             if (v > s.PeakComplexIonic) s.PeakComplexIonic = v;
@@ -99,7 +108,7 @@ void Sweep2DPoints(SweepState& s, Calculation& calc) {
     TSolution& w = calc.WorkSolution;
     for (int i = 1; i <= kSweepPoints2D; ++i) {
         WritePointValue(calc.Solution, w, s.XVariable, (i - 1) * s.XStep + s.XStart);
-        SolveEquilibrium(calc.CalcType, w, calc.Results);
+        SolvePoint(s, calc);
         s.Converged2D[i] = calc.Results.Converged;
         const double v = ComputeSolutionCharge(w, calc.Results);
         if (v > s.PeakComplexIonic) s.PeakComplexIonic = v;
@@ -168,6 +177,8 @@ void ResetSweepData(SweepState& s) {
         s.StartMetalTotal[k] = s.StartMetalFree[k] = 0;
     }
     s.PeakComplexIonic = 0;
+    s.Refined = false;
+    s.WorstResidual = 0;
     for (auto& series : s.Sweep2D) series.fill(0);
     for (auto& series : s.Sweep3D)
         for (auto& row : series) row.fill(0);
@@ -216,8 +227,10 @@ void RestoreSweepStart(const SweepState& s, TSolution& out) {
     out.MetalFree = s.StartMetalFree;
 }
 
-void RunSweep(SweepState& s, Calculation& calc) {
+void RunSweep(SweepState& s, Calculation& calc, Precision precision) {
     PrepareSweep(s, calc);
+    s.Refined = precision == Precision::Refined;
+    s.WorstResidual = 0;
     const SolutionRestorer restorer(s, calc.Solution);
     PrepareWork(calc.Solution, calc.WorkSolution);
     s.PeakComplexIonic = 0;
@@ -230,11 +243,11 @@ void RunSweep(SweepState& s, Calculation& calc) {
         Sweep2DPoints(s, calc);
 }
 
-bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink& messages) {
+bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink& messages, Precision precision) {
     const SweepState previous = s;
     s.SweepMode = static_cast<SweepKind>(static_cast<int>(calc.CalcType) + (threeD ? 3 : 0));
     // RunSweep itself puts the solution back, also when the sweep is left early.
-    const bool done = RunGuarded(messages, [&] { RunSweep(s, calc); });
+    const bool done = RunGuarded(messages, [&] { RunSweep(s, calc, precision); });
     if (!done) PutBack(s, previous);
     return done;
 }

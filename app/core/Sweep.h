@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "Run.h"
 #include "Sinks.h"
 #include "State.h"
 
@@ -81,6 +82,8 @@ struct SweepState {
     OneBased<bool, 41> Converged2D;
     OneBased<OneBased<OneBased<double, 11>, 11>, 6> Sweep3D;  // [series][x][z]
     OneBased<OneBased<bool, 11>, 11> Converged3D;             // [x][z]
+    bool Refined = false;        // every point was refined; a point not converged is one it could not solve
+    double WorstResidual = 0;    // the largest refined residual of the points that converged
 };
 
 // The calculation type of the last sweep and whether it was a 3D one.
@@ -106,13 +109,14 @@ void RestoreSweepStart(const SweepState& s, TSolution& solution);
 // sweep is left by an exception; the working copy and the solver's results keep the state of the last
 // point. Allocates nothing. Floating-point faults are not checked here: run it under RunGuarded, or use
 // RunSweepCommand.
-void RunSweep(SweepState& s, Calculation& calc);
+void RunSweep(SweepState& s, Calculation& calc, Precision precision = Precision::Iteration);
 
 // The sweep of the 2D command (SweepMode := the type's 2D kind) or the 3D command, under the fault
 // guard, as the desktop program and the command-line tool run it. On a floating-point fault the "ERROR"
 // message is shown, the solution is as before and everything of the previous sweep, its mode included,
 // is put back, so the graph and the table never show a failed sweep; returns false then.
-bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink& messages);
+bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink& messages,
+                     Precision precision = Precision::Iteration);
 
 // The axis dialog's logic, free of the toolkit.
 

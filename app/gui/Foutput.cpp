@@ -134,9 +134,11 @@ void TOutput::ShowOutput() {
 }
 
 RunOutcome TOutput::RunSinglePointHere(ProgramState& s, MessageSink& messages) {
-    RunOutcome outcome = RunSinglePoint(s.calc(), s.ConstantsFileName.view(), Placement(s), *this, messages);
+    RunOutcome outcome =
+        RunSinglePoint(s.calc(), s.ConstantsFileName.view(), Placement(s), *this, messages, RunPrecision(s));
     if (outcome.Ran()) {
-        lastRunJson_ = JsonText(RunJson(s.calc(), s.ConstantsFileName.view(), outcome.messages));
+        const std::optional<double> refined = outcome.refined ? std::optional(outcome.residual) : std::nullopt;
+        lastRunJson_ = JsonText(RunJson(s.calc(), s.ConstantsFileName.view(), outcome.messages, refined));
         ExportJSON1->setEnabled(true);
     }
     return outcome;

@@ -6,6 +6,7 @@
 #include "BufferModel.h"
 #include "Editor.h"
 #include "ProgramState.h"
+#include "Run.h"
 #include "Sinks.h"
 #include "Sweep.h"
 
@@ -19,11 +20,17 @@ struct DialogFlags {
     bool ConcDialogOK = false;              // the concentration dialog
     OneBased<double, 12> ConcDialogValues;  // last values read from the concentration dialog
     bool AddNextRun = false;                // "&Add Output": the next report is appended to the text
+    bool RefineResults = false;             // "E&xact results (refine)": runs and sweeps are refined
 };
 
 // Where the next report goes: appended when "&Add Output" is ticked, otherwise in place of the text.
 inline ReportPlacement Placement(const DialogFlags& flags) {
     return flags.AddNextRun ? ReportPlacement::Append : ReportPlacement::Replace;
+}
+
+// How runs and sweeps solve: refined when "E&xact results (refine)" is ticked.
+inline Precision RunPrecision(const DialogFlags& flags) {
+    return flags.RefineResults ? Precision::Refined : Precision::Iteration;
 }
 
 // All parts together. A window or command passes a function the part it takes (a ProgramState is each

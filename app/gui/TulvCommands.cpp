@@ -166,6 +166,10 @@ void TTULV::ViewOut1Click() {
     Output->ShowOutput();
 }
 
+void TTULV::Exact1Click() {
+    s_.RefineResults = Exact1->isChecked();
+}
+
 // ---- Conditions menu ----
 
 void TTULV::Array1Click() {

@@ -226,6 +226,11 @@ void TTULV::BuildMenus() {
     N2D1 = item(calculation, "N2D1", "2D ...", ctrl(Qt::Key_F2), 4, &TTULV::N2D1Click);
     N3D1 = item(calculation, "N3D1", "3D ...", ctrl(Qt::Key_F3), 4, &TTULV::N3D1Click);
     ViewOut1 = item(calculation, "ViewOut1", "Output Screen", {}, 4, &TTULV::ViewOut1Click);
+    calculation->addSeparator();
+    // Off at start-up: the described iteration gives every default report.
+    Exact1 = item(calculation, "Exact1", "E&xact results (refine)", {}, 4, &TTULV::Exact1Click);
+    Exact1->setCheckable(true);
+    Exact1->setChecked(false);
 
     QMenu* conditions = menuBar()->addMenu(QStringLiteral("Co&nditions"));
     Array1 = item(conditions, "Array1", "&Array ...", ctrl(Qt::Key_A), 5, &TTULV::Array1Click);

@@ -69,6 +69,8 @@ class TTULV : public QMainWindow {
     void N2D1Click();
     void N3D1Click();
     void ViewOut1Click();
+    // "E&xact results (refine)": runs and sweeps solve their equations to machine precision.
+    void Exact1Click();
     // Conditions menu.
     void Array1Click();
     void CMconc1Click();
@@ -117,6 +119,7 @@ class TTULV : public QMainWindow {
     QAction* N2D1;
     QAction* N3D1;
     QAction* ViewOut1;
+    QAction* Exact1;
     QAction* Array1;
     QAction* CMconc1;
     QAction* Environment1;

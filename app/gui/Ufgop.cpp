@@ -165,13 +165,13 @@ void TFGOP::Close1Click() {
 
 void Run2DCommand(ProgramState& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
     axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("2D"));
-    if (RunSweepCommand(s.sweep(), s.calc(), false, messages)) graph.DrawSweep();
+    if (RunSweepCommand(s.sweep(), s.calc(), false, messages, RunPrecision(s))) graph.DrawSweep();
 }
 
 void Run3DCommand(ProgramState& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
     axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("3D"));
     axis.SetUpAxis(s.ZAxis, QStringLiteral("Z-AXIS"), QStringLiteral("3D"));
-    if (RunSweepCommand(s.sweep(), s.calc(), true, messages)) graph.DrawSweep();
+    if (RunSweepCommand(s.sweep(), s.calc(), true, messages, RunPrecision(s))) graph.DrawSweep();
 }
 
 }  // namespace dedodiz

@@ -209,4 +209,44 @@ TEST(ExportCommandsTest, FailuresPrintNothingInEveryFormat) {
     EXPECT_NE(bad.err.find("--format"), std::string::npos) << bad.err;
 }
 
+// --refine: the same solution solved exactly. The README example moves by less than 1e-3 and balances to
+// machine precision; the case the iteration gives up on converges, with free Mg well below its total;
+// a refined sweep has no unsolved point there.
+TEST(ExportCommandsTest, RefineGivesExactAnswersWhereTheIterationGivesUp) {
+    const auto freeOf = [](const nlohmann::json& run, const std::string& metal) {
+        for (const auto& m : run["metals"])
+            if (m["name"] == metal) return m["free_M"].get<double>();
+        return -1.0;
+    };
+    const Result plain = Cli("run examples/ca-egta-free.STG --format json");
+    const Result exact = Cli("run examples/ca-egta-free.STG --format json --refine");
+    ASSERT_EQ(exact.status, 0) << exact.err;
+    const auto a = nlohmann::json::parse(plain.out), b = nlohmann::json::parse(exact.out);
+    EXPECT_FALSE(a.contains("refined"));
+    EXPECT_TRUE(b["refined"].get<bool>());
+    EXPECT_LT(b["residual"].get<double>(), 1e-12);
+    EXPECT_NEAR(freeOf(b, "Ca2"), 1.55084e-7, 1e-11);
+    EXPECT_LT(std::abs(freeOf(a, "Ca2") / freeOf(b, "Ca2") - 1), 1e-3);
+
+    const std::string hard =
+        "run --constants data/standard.TCM --ph 8 --temp 10 --chelator EGTA=2e-3 --metal Ca2=1e-3 --metal Mg2=1e-3";
+    const Result given = Cli(hard);
+    EXPECT_NE(given.err.find("DIFFICULTY: CONVERGENCE NOT REACHED"), std::string::npos);
+    const Result solved = Cli(hard + " --refine --format json");
+    ASSERT_EQ(solved.status, 0);
+    EXPECT_EQ(solved.err.find("DIFFICULTY"), std::string::npos) << solved.err;
+    const auto c = nlohmann::json::parse(solved.out);
+    EXPECT_TRUE(c["converged"].get<bool>());
+    EXPECT_LT(freeOf(c, "Mg2"), 0.9e-3);
+
+    const Result text = Cli(hard + " --refine");
+    EXPECT_EQ(text.out.substr(text.out.find('\n') + 1, 12), "----------- ");
+    EXPECT_NE(text.out.find("EXACT: REFINED TO A MASS-BALANCE RESIDUAL OF"), std::string::npos);
+
+    const Result sweep = Cli("sweep examples/ca-egta-free.STG --x ph:6:9 --refine");
+    ASSERT_EQ(sweep.status, 0) << sweep.err;
+    EXPECT_EQ(sweep.out.find(" *\n"), std::string::npos);  // every point solved
+    EXPECT_NE(sweep.out.find("EXACT: points refined to a mass-balance residual of at most"), std::string::npos);
+}
+
 }  // namespace

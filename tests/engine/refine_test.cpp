@@ -10,7 +10,8 @@
 namespace dedodiz {
 namespace {
 
-constexpr int kTotal = 0, kFree = 1, kChelator = 2;
+constexpr CalculationType kTotal = CalculationType::Total, kFree = CalculationType::Free,
+                          kChelator = CalculationType::Chelator;
 
 // Chelators of the bundled constants table (20 C, 0.1 N) against Ca2, Mg2, Sr2, Ba2, Mn2, Zn2.
 struct Chel {
@@ -91,20 +92,19 @@ struct Iterated {
 };
 
 // The described iteration on a solution as entered.
-Iterated Iterate(const TSolution& entered, int calcType) {
-    auto s = std::make_unique<State>();
-    NewState(*s);
+Iterated Iterate(const TSolution& entered, CalculationType calcType) {
+    auto s = std::make_unique<Calculation>();
     s->Solution = entered;
-    s->CalcType = static_cast<std::int16_t>(calcType);
-    PrepareWork(*s);
-    SolveEquilibrium(*s);
-    return {s->WorkSolution, s->Converged, s->HydrogenConc};
+    s->CalcType = calcType;
+    PrepareWork(s->Solution, s->WorkSolution);
+    SolveEquilibrium(s->CalcType, s->WorkSolution, s->Results);
+    return {s->WorkSolution, s->Results.Converged, s->Results.HydrogenConc};
 }
 
 // The worst relative mass balance, rebuilt species by species: [HnL] = K1..Kn h^n [L],
 // [ML] = K(ML) [M] [L], [MHL] = K(MHL) [M] [HL]. Type Chelator balances the first metal and the
 // chelators with protonation constants.
-double WorstBalance(const TSolution& w, double h, int calcType) {
+double WorstBalance(const TSolution& w, double h, CalculationType calcType) {
     OneBased<double, 6> metalTotal, chelTotal;
     for (int j = 1; j <= kSlots; ++j) metalTotal[j] = w.MetalFree[j];
     double worst = 0;
@@ -134,7 +134,7 @@ double WorstBalance(const TSolution& w, double h, int calcType) {
     return worst;
 }
 
-void ExpectExact(const TSolution& work, const RefineResult& r, double h, int calcType) {
+void ExpectExact(const TSolution& work, const RefineResult& r, double h, CalculationType calcType) {
     EXPECT_TRUE(r.converged);
     EXPECT_LT(r.residual, kRefineTolerance);
     EXPECT_LT(WorstBalance(work, h, calcType), kRefineTolerance);
@@ -190,10 +190,10 @@ TEST(Refine, ExactAnswersAreLeftAsTheyAre) {
         TSolution work = it->work;
         const RefineResult r = RefineEquilibrium(work, type, it->h);
         ExpectExact(work, r, it->h, type);
-        EXPECT_EQ(r.iterations, 0) << type;
+        EXPECT_EQ(r.iterations, 0) << static_cast<int>(type);
         EXPECT_TRUE(work.ChelTotal == it->work.ChelTotal && work.ChelFree == it->work.ChelFree &&
                     work.MetalTotal == it->work.MetalTotal && work.MetalFree == it->work.MetalFree)
-            << type;
+            << static_cast<int>(type);
     }
 }
 
@@ -237,8 +237,8 @@ TEST(Refine, UndescribableSolutionsAreLeftAlone) {
     EXPECT_FALSE(r.converged);
     EXPECT_EQ(r.iterations, 0);
     EXPECT_TRUE(it.work.MetalFree == before.MetalFree && it.work.ChelFree == before.ChelFree);
-    EXPECT_FALSE(RefineEquilibrium(it.work, 3, it.h).converged);
-    EXPECT_TRUE(std::isnan(MassBalanceResidual(it.work, 3, it.h)));
+    EXPECT_FALSE(RefineEquilibrium(it.work, static_cast<CalculationType>(3), it.h).converged);
+    EXPECT_TRUE(std::isnan(MassBalanceResidual(it.work, static_cast<CalculationType>(3), it.h)));
 }
 
 // Six chelators and six metals at 37 C over the whole pH range, from the iteration's answer and from

@@ -35,36 +35,29 @@ std::string BufferIonicText(double contribution) {
     return FormatFixed(contribution, 8, 4) + "N";
 }
 
-BufferIonicResult CalcBufferIonic(BufferTool& s, int slot, MessageSink& messages) {
-    slot = ClampBufferSlot(slot);
+namespace {
+
+// The checks before the calculation; false after an "ERROR" message.
+bool BufferInputsValid(const TBufferRecord& rec, const TBufferSlot& b, MessageSink& messages) {
+    const char* problem = nullptr;
+    if (rec.PH < kLowestPH || rec.PH > kHighestPH)
+        problem = "pH out of range 4 - 10";
+    else if (b.pKa[1] < b.pKa[2])
+        problem = "pKa[1] must be > pKa[2]";
+    else if (b.pKa[2] < b.pKa[3])
+        problem = "pKa[2] must be > pKa[3]";
+    else if (b.pKa[1] <= 0)
+        problem = "pKa[1] must be > 0";
+    if (problem != nullptr) messages.Message(problem, "ERROR");
+    return problem == nullptr;
+}
+
+// The ionic contribution [N] of BufferAmount of the slot's buffer at the record's conditions, with its
+// corrected pKa values.
+double IonicContribution(const BufferTool& s, int slot, int valence, OneBased<double, 3>& pKa) {
     const TBufferSlot& b = s.BufferSlots[slot];
-    TBufferRecord& rec = s.BufferRecord;
-    BufferIonicResult result;
-
-    if (rec.PH < kLowestPH || rec.PH > kHighestPH) {
-        messages.Message("pH out of range 4 - 10", "ERROR");
-        return result;
-    }
-    if (b.pKa[1] < b.pKa[2]) {
-        messages.Message("pKa[1] must be > pKa[2]", "ERROR");
-        return result;
-    }
-    if (b.pKa[2] < b.pKa[3]) {
-        messages.Message("pKa[2] must be > pKa[3]", "ERROR");
-        return result;
-    }
-    if (b.pKa[1] <= 0) {
-        messages.Message("pKa[1] must be > 0", "ERROR");
-        return result;
-    }
-
-    const std::uint16_t bufferType = b.anionic ? 0 : 1;
-    const int valence = SlotValence(s, slot);
-    if (valence < rec.SaltForm) messages.Message("Salt must be less than valence of buffer", "ERROR");
-
-    const FaultScope faults;
-
-    const OneBased<double, 3> pKa = CorrectBufferPKa(s, slot, bufferType, rec.Temperature, rec.Ionic);
+    const TBufferRecord& rec = s.BufferRecord;
+    pKa = CorrectBufferPKa(s, slot, b.anionic ? 0 : 1, rec.Temperature, rec.Ionic);
     const double G = HydrogenActivityFactor(rec.Temperature, rec.Ionic);
     // The calculator works with the concentration pH, pH - log10 G (above the entered pH for G < 1).
     const double pHc = checked::Log10(checked::Pow10(rec.PH) / G);
@@ -94,10 +87,27 @@ BufferIonicResult CalcBufferIonic(BufferTool& s, int slot, MessageSink& messages
     // A buffer added as a salt brings at least its counter-ions.
     const double saltFloor = rec.SaltForm >= 1 && rec.SaltForm <= 3 ? rec.SaltForm * B : 0;
     if (contribution < saltFloor) contribution = saltFloor;
+    return contribution;
+}
 
+}  // namespace
+
+BufferIonicResult CalcBufferIonic(BufferTool& s, int slot, MessageSink& messages) {
+    slot = ClampBufferSlot(slot);
+    const TBufferSlot& b = s.BufferSlots[slot];
+    TBufferRecord& rec = s.BufferRecord;
+    BufferIonicResult result;
+    if (!BufferInputsValid(rec, b, messages)) return result;
+
+    const int valence = SlotValence(s, slot);
+    if (valence < rec.SaltForm) messages.Message("Salt must be less than valence of buffer", "ERROR");
+
+    const FaultScope faults;
+    OneBased<double, 3> pKa;
+    const double contribution = IonicContribution(s, slot, valence, pKa);
     if (faults.Faulted()) return result;
 
-    rec.BufferType = bufferType;
+    rec.BufferType = b.anionic ? 0 : 1;
     rec.pKa = b.pKa;
     rec.pKaTemperature = b.temperature;
     rec.dpKa = b.dpKa;

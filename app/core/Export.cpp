@@ -192,11 +192,10 @@ std::string RunCsv(const Calculation& calc, std::optional<double> refinedResidua
     return header.Str() + values.Str();
 }
 
-json SweepJson(const SweepState& s, const ShownMessages& shown) {
-    const bool threeD = Is3DSweep(s);
-    json j = Header(threeD ? "sweep_3d" : "sweep_2d");
-    j["calculation_type"] = TypeWord(SweepCalcType(s));
+namespace {
 
+// The conditions and the slots of the solution the sweep started from.
+json SweepStart(const SweepState& s) {
     json start = Conditions(s.StartTemperature, s.StartPH, s.StartIonic);
     json chelators = json::array(), metals = json::array();
     for (int k = 1; k <= kSlots; ++k) {
@@ -214,7 +213,32 @@ json SweepJson(const SweepState& s, const ShownMessages& shown) {
     }
     start["chelators"] = std::move(chelators);
     start["metals"] = std::move(metals);
-    j["start"] = std::move(start);
+    return start;
+}
+
+// One value per point: a list over X for a 2D sweep, a list over X of lists over Z for a 3D one.
+template <typename Of2D, typename Of3D>
+json PointValues(const SweepState& s, Of2D of2D, Of3D of3D) {
+    json values = json::array();
+    if (!Is3DSweep(s)) {
+        for (int i = 1; i <= kSweepPoints2D; ++i) values.push_back(of2D(i));
+        return values;
+    }
+    for (int i = 1; i <= kSweepPoints3D; ++i) {
+        json row = json::array();
+        for (int z = 1; z <= kSweepPoints3D; ++z) row.push_back(of3D(i, z));
+        values.push_back(std::move(row));
+    }
+    return values;
+}
+
+}  // namespace
+
+json SweepJson(const SweepState& s, const ShownMessages& shown) {
+    const bool threeD = Is3DSweep(s);
+    json j = Header(threeD ? "sweep_3d" : "sweep_2d");
+    j["calculation_type"] = TypeWord(SweepCalcType(s));
+    j["start"] = SweepStart(s);
 
     const int points = threeD ? kSweepPoints3D : kSweepPoints2D;
     j["x"] = Axis(s, s.XVariable, points, s.XStart, s.XStep);
@@ -223,16 +247,9 @@ json SweepJson(const SweepState& s, const ShownMessages& shown) {
     json series = json::array();
     for (int k = 1; k <= kSlots; ++k) {
         if (!SeriesPresent(s, k)) continue;
-        json values = json::array();
-        for (int i = 1; i <= points; ++i) {
-            if (!threeD) {
-                values.push_back(Number(s.Sweep2D[k][i]));
-                continue;
-            }
-            json row = json::array();
-            for (int z = 1; z <= points; ++z) row.push_back(Number(s.Sweep3D[k][i][z]));
-            values.push_back(std::move(row));
-        }
+        json values = PointValues(
+            s, [&](int i) { return Number(s.Sweep2D[k][i]); },
+            [&](int i, int z) { return Number(s.Sweep3D[k][i][z]); });
         const std::string_view name =
             SweepCalcType(s) == CalculationType::Chelator ? SweepChelatorName(s, k) : SweepMetalName(s, k);
         series.push_back({{"slot", k},
@@ -241,18 +258,9 @@ json SweepJson(const SweepState& s, const ShownMessages& shown) {
                           {"values", std::move(values)}});
     }
     j["series"] = std::move(series);
-
-    json converged = json::array();
-    for (int i = 1; i <= points; ++i) {
-        if (!threeD) {
-            converged.push_back(s.Converged2D[i]);
-            continue;
-        }
-        json row = json::array();
-        for (int z = 1; z <= points; ++z) row.push_back(s.Converged3D[i][z]);
-        converged.push_back(std::move(row));
-    }
-    j["converged"] = std::move(converged);
+    j["converged"] = PointValues(
+        s, [&](int i) { return json(s.Converged2D[i]); },
+        [&](int i, int z) { return json(s.Converged3D[i][z]); });
     if (s.Refined) {
         j["refined"] = true;
         j["residual"] = Number(s.WorstResidual);

@@ -202,13 +202,15 @@ std::string RefinedLine(double residual) {
 }
 
 std::vector<std::string> SinglePointReport(const TSolution& w, const SolverResults& s,
-                                           std::string_view constantsFileName, const double* refinedResidual) {
+                                           std::string_view constantsFileName,
+                                           const double* refinedResidual) {
     std::vector<std::string> lines;
     lines.push_back(ConditionsLine(w, s));
     if (!s.Converged)
         lines.emplace_back(">>>>>>>>>>> CONVERGENCE NOT REACHED VALUES NOT VALID! <<<<<<<<<<<");
     else
-        lines.push_back(refinedResidual != nullptr ? RefinedLine(*refinedResidual) : std::string(kLineWidth, '-'));
+        lines.push_back(refinedResidual != nullptr ? RefinedLine(*refinedResidual)
+                                                   : std::string(kLineWidth, '-'));
     const SlotRows rows(w, lines);
     AddConcentrations(w, rows, lines);
     AddComplexes(w, s, rows, lines);

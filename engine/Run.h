@@ -41,7 +41,8 @@ struct RunOutcome {
 // With Precision::Refined the report carries the refined values and its second line says so, or that even
 // the refinement did not converge.
 RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName, ReportPlacement placement,
-                          OutputSink& output, MessageSink& messages, Precision precision = Precision::Iteration);
+                          OutputSink& output, MessageSink& messages,
+                          Precision precision = Precision::Iteration);
 
 // True when the run may proceed; otherwise one "ERROR" message has been shown.
 bool CheckRunInputs(const TSolution& solution, CalculationType type, MessageSink& messages);

@@ -97,7 +97,9 @@ bool RunFromCommandLine(Context& c, const RunOptions& o, RunOutcome& outcome) {
     // The table first: the names are checked against it. Without --constants it is the bundled one.
     const std::string constants = o.constants.empty() ? BundledConstantsFile() : o.constants;
     if (constants.empty()) {
-        c.messages.Message("Cannot Load Constants File\rThe bundled constants table is not installed; give --constants", "ERROR");
+        c.messages.Message(
+            "Cannot Load Constants File\rThe bundled constants table is not installed; give --constants",
+            "ERROR");
         return false;
     }
     if (!LoadConstants(c, constants)) return false;
@@ -113,7 +115,8 @@ void Run(Context& c, const RunOptions& o) {
     if (fromWorkFile && !o.constants.empty())
         UsageError("give either a work file or --constants with --chelator and --metal");
     if (!fromWorkFile && o.chelators.empty() && o.metals.empty())
-        UsageError("give either a work file or --chelator and --metal (with --constants, or the bundled table)");
+        UsageError(
+            "give either a work file or --chelator and --metal (with --constants, or the bundled table)");
     RunOutcome outcome;
     if (fromWorkFile) {
         if (!o.chelators.empty() || !o.metals.empty() || o.temperature || o.pH || o.ionic)
@@ -134,8 +137,9 @@ void Run(Context& c, const RunOptions& o) {
         return;
     }
     const std::optional<double> refined = outcome.refined ? std::optional(outcome.residual) : std::nullopt;
-    c.PrintResult([&] { return RunCsv(c.calc, refined); },
-                  [&] { return RunJson(c.calc, c.table.ConstantsFileName.view(), c.messages.Shown(), refined); });
+    c.PrintResult(
+        [&] { return RunCsv(c.calc, refined); },
+        [&] { return RunJson(c.calc, c.table.ConstantsFileName.view(), c.messages.Shown(), refined); });
 }
 
 }  // namespace
@@ -163,9 +167,10 @@ void AddRunCommand(CLI::App& app, Context& context) {
                     "TOTAL:FREE for type chelator")
         ->allow_extra_args(false);
     AddFormatOption(*run, context);
-    AddRefineOption(*run, context,
-                    "solve the same equations to machine precision after the iteration; the report says so in "
-                    "its second line");
+    AddRefineOption(
+        *run, context,
+        "solve the same equations to machine precision after the iteration; the report says so in "
+        "its second line");
     run->callback([&context] { Run(context, o); });
 }
 

@@ -243,7 +243,8 @@ void RunSweep(SweepState& s, Calculation& calc, Precision precision) {
         Sweep2DPoints(s, calc);
 }
 
-bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink& messages, Precision precision) {
+bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink& messages,
+                     Precision precision) {
     const SweepState previous = s;
     s.SweepMode = static_cast<SweepKind>(static_cast<int>(calc.CalcType) + (threeD ? 3 : 0));
     // RunSweep itself puts the solution back, also when the sweep is left early.

@@ -82,8 +82,8 @@ struct SweepState {
     OneBased<bool, 41> Converged2D;
     OneBased<OneBased<OneBased<double, 11>, 11>, 6> Sweep3D;  // [series][x][z]
     OneBased<OneBased<bool, 11>, 11> Converged3D;             // [x][z]
-    bool Refined = false;        // every point was refined; a point not converged is one it could not solve
-    double WorstResidual = 0;    // the largest refined residual of the points that converged
+    bool Refined = false;      // every point was refined; a point not converged is one it could not solve
+    double WorstResidual = 0;  // the largest refined residual of the points that converged
 };
 
 // The calculation type of the last sweep and whether it was a 3D one.

@@ -111,21 +111,25 @@ std::string PointLine(double x, std::string_view afterValue, ValueOf valueOf) {
 
 // A refined sweep marks the rows of points that even the refinement could not solve.
 std::string Marked(const SweepState& s, std::string line, bool converged) {
-    if (s.Refined && !converged) line.append(std::string(kRowLength > line.size() ? kRowLength - line.size() : 0, ' ') + " *");
+    if (s.Refined && !converged)
+        line.append(std::string(kRowLength > line.size() ? kRowLength - line.size() : 0, ' ') + " *");
     return line;
 }
 
 void Write2DRows(const SweepState& s, OutputSink& output) {
     for (int i = 1; i <= kSweepPoints2D; ++i)
-        Emit(output, Marked(s, PointLine(s.XStart + (i - 1) * s.XStep, "  ", [&](int k) { return s.Sweep2D[k][i]; }),
-                            s.Converged2D[i]));
+        Emit(output,
+             Marked(s, PointLine(s.XStart + (i - 1) * s.XStep, "  ", [&](int k) { return s.Sweep2D[k][i]; }),
+                    s.Converged2D[i]));
 }
 
 void Write3DRows(const SweepState& s, OutputSink& output) {
     for (int j = 1; j <= kSweepPoints3D; ++j) {
         Emit(output, SweepTableLabel(s, s.ZVariable) + "   " + FormatSci(s.ZStart + (j - 1) * s.ZStep));
         for (int i = 1; i <= kSweepPoints3D; ++i)
-            Emit(output, Marked(s, PointLine(s.XStart + (i - 1) * s.XStep, " ", [&](int k) { return s.Sweep3D[k][i][j]; }),
+            Emit(output, Marked(s,
+                                PointLine(s.XStart + (i - 1) * s.XStep, " ",
+                                          [&](int k) { return s.Sweep3D[k][i][j]; }),
                                 s.Converged3D[i][j]));
     }
 }

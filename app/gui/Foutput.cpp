@@ -137,7 +137,8 @@ RunOutcome TOutput::RunSinglePointHere(ProgramState& s, MessageSink& messages) {
     RunOutcome outcome =
         RunSinglePoint(s.calc(), s.ConstantsFileName.view(), Placement(s), *this, messages, RunPrecision(s));
     if (outcome.Ran()) {
-        const std::optional<double> refined = outcome.refined ? std::optional(outcome.residual) : std::nullopt;
+        const std::optional<double> refined =
+            outcome.refined ? std::optional(outcome.residual) : std::nullopt;
         lastRunJson_ = JsonText(RunJson(s.calc(), s.ConstantsFileName.view(), outcome.messages, refined));
         ExportJSON1->setEnabled(true);
     }

@@ -103,8 +103,8 @@ TEST(CliTest, DataFilesAreFoundFromAnyFolder) {
     const std::string elsewhere = testing::TempDir();
     const std::string source = DEDODIZ_SOURCE_DIR;
     const Result fromElsewhere =
-        Cli("run " + source + "/examples/ca-egta-free.STG --format csv && cd " + elsewhere + " && " + DEDODIZ_CLI +
-            " run " + source + "/examples/ca-egta-free.STG --format csv");
+        Cli("run " + source + "/examples/ca-egta-free.STG --format csv && cd " + elsewhere + " && " +
+            DEDODIZ_CLI + " run " + source + "/examples/ca-egta-free.STG --format csv");
     EXPECT_EQ(fromElsewhere.status, 0) << fromElsewhere.err;
     // The same numbers twice: once from the source tree, once from the temporary folder.
     const std::string csv = fromElsewhere.out;

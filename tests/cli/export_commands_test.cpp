@@ -229,7 +229,8 @@ TEST(ExportCommandsTest, RefineGivesExactAnswersWhereTheIterationGivesUp) {
     EXPECT_LT(std::abs(freeOf(a, "Ca2") / freeOf(b, "Ca2") - 1), 1e-3);
 
     const std::string hard =
-        "run --constants data/standard.TCM --ph 8 --temp 10 --chelator EGTA=2e-3 --metal Ca2=1e-3 --metal Mg2=1e-3";
+        "run --constants data/standard.TCM --ph 8 --temp 10 --chelator EGTA=2e-3 --metal Ca2=1e-3 --metal "
+        "Mg2=1e-3";
     const Result given = Cli(hard);
     EXPECT_NE(given.err.find("DIFFICULTY: CONVERGENCE NOT REACHED"), std::string::npos);
     const Result solved = Cli(hard + " --refine --format json");
@@ -246,7 +247,8 @@ TEST(ExportCommandsTest, RefineGivesExactAnswersWhereTheIterationGivesUp) {
     const Result sweep = Cli("sweep examples/ca-egta-free.STG --x ph:6:9 --refine");
     ASSERT_EQ(sweep.status, 0) << sweep.err;
     EXPECT_EQ(sweep.out.find(" *\n"), std::string::npos);  // every point solved
-    EXPECT_NE(sweep.out.find("EXACT: points refined to a mass-balance residual of at most"), std::string::npos);
+    EXPECT_NE(sweep.out.find("EXACT: points refined to a mass-balance residual of at most"),
+              std::string::npos);
 }
 
 }  // namespace

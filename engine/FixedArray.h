@@ -16,7 +16,7 @@ class FixedArray {
   public:
     static constexpr int first = First;
     static constexpr int last = Last;
-    static constexpr std::size_t count = static_cast<std::size_t>(Last - First + 1);
+    static constexpr std::size_t count = static_cast<std::size_t>(Last - First) + 1;
 
     constexpr T& operator[](int i) {
         assert(i >= First && i <= Last);

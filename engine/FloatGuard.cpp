@@ -14,7 +14,7 @@ namespace dedodiz {
 namespace {
 
 // Each thread computes under its own guard, as each thread has its own hardware flags.
-thread_local unsigned recordedFaults = 0;
+thread_local unsigned recordedFaults = 0;  // NOLINT(cppcoreguidelines-avoid-non-const-global-variables)
 
 #if DEDODIZ_HAVE_FLOAT_FLAGS
 constexpr int kFlags = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;

@@ -25,20 +25,26 @@ class ShortString {
         assign(text);
         return *this;
     }
-    ShortString& operator=(const char* text) { return *this = std::string_view(text); }
-    ShortString& operator=(const std::string& text) { return *this = std::string_view(text); }
+    ShortString& operator=(const char* text) {
+        assign(text);
+        return *this;
+    }
+    ShortString& operator=(const std::string& text) {
+        assign(text);
+        return *this;
+    }
 
     void assign(std::string_view text) {
         length_ = std::min(text.size(), MaxLength);
         // clear() passes a null pointer, and a text may be assigned from a view of itself.
-        if (length_ > 0) std::memmove(chars_, text.data(), length_);
+        if (length_ > 0) std::memmove(&chars_[0], text.data(), length_);
         chars_[length_] = '\0';
     }
     void clear() { assign({}); }
 
-    [[nodiscard]] std::string_view view() const { return {chars_, length_}; }
+    [[nodiscard]] std::string_view view() const { return {&chars_[0], length_}; }
     [[nodiscard]] std::string str() const { return std::string(view()); }
-    [[nodiscard]] const char* c_str() const { return chars_; }
+    [[nodiscard]] const char* c_str() const { return &chars_[0]; }
     [[nodiscard]] std::size_t size() const { return length_; }
     [[nodiscard]] bool empty() const { return length_ == 0; }
     char operator[](std::size_t i) const { return chars_[i]; }

@@ -103,7 +103,7 @@ const std::string& FieldText(const EditorFields& f, EditorControl control) {
 }
 
 std::string& FieldText(EditorFields& f, EditorControl control) {
-    return const_cast<std::string&>(FieldText(std::as_const(f), control));
+    return f.*Find(control).text;
 }
 
 std::string EditorNumber(double x) {

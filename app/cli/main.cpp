@@ -67,7 +67,9 @@ void UsageError(const std::string& message) {
 
 }  // namespace dedodiz::cli
 
-int main(int argc, char** argv) {
+namespace {
+
+int Main(int argc, char** argv) {
     using namespace dedodiz::cli;
     CLI::App app{"DEDODIZ32 " + std::string(dedodiz::kVersion) +
                  " - free metal, total metal and chelator in metal buffer solutions"};
@@ -108,4 +110,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     return context.status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Whatever escapes a command (memory running out, a library's own exception) still ends it with
+    // a message and the status of an error, never with an abort.
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "dedodiz32-cli: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "dedodiz32-cli: unexpected failure\n";
+    }
+    return 1;
 }

@@ -68,7 +68,8 @@ std::vector<std::uint8_t> EncodeBmp(const ImageView& image) {
 
 bool SaveBmp(const std::string& path, const ImageView& image, std::string& error) {
     const std::vector<std::uint8_t> bytes = EncodeBmp(image);
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    // The bytes as the writer takes them: the same storage seen as char, which the language allows.
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());  // NOLINT
     return WriteFileAtomically(path, text, &error);
 }
 

@@ -66,22 +66,9 @@ std::string SweepSeriesKey(const SweepState& s, int series) {
     return Key("total", SweepChelatorName(s, series), "M");
 }
 
-json RunJson(const Calculation& calc, std::string_view constantsFileName, const ShownMessages& shown,
-             std::optional<double> refinedResidual) {
-    const TSolution& w = calc.WorkSolution;
-    const SolverResults& s = calc.Results;
-    json j = Header("single_point_run");
-    j["calculation_type"] = TypeWord(calc.CalcType);
-    j["constants_file"] = ExportText(constantsFileName);
-    j["conditions"] = Conditions(w.Temperature, w.PH, w.IonicEquiv);
-    j["converged"] = s.Converged;
-    if (refinedResidual) {
-        j["refined"] = true;
-        j["residual"] = Number(*refinedResidual);
-    }
-    j["solution_ionic_strength_M"] = Number(s.SolutionIonic);
-    j["solution_ionic_equivalents_N"] = Number(s.SolutionCharge);
+namespace {
 
+json RunChelators(const TSolution& w) {
     json chelators = json::array();
     for (int i = 1; i <= kSlots; ++i) {
         if (!ChelatorPresent(w, i)) continue;
@@ -92,8 +79,10 @@ json RunJson(const Calculation& calc, std::string_view constantsFileName, const 
         for (int n = 1; n <= 4; ++n) c["log_K_H" + std::to_string(n)] = LogK(w.LogKH[i][n]);
         chelators.push_back(std::move(c));
     }
-    j["chelators"] = std::move(chelators);
+    return chelators;
+}
 
+json RunMetals(const TSolution& w) {
     json metals = json::array();
     for (int m = 1; m <= kSlots; ++m) {
         if (!MetalPresent(w, m)) continue;
@@ -103,8 +92,10 @@ json RunJson(const Calculation& calc, std::string_view constantsFileName, const 
                           {"total_M", Number(w.MetalTotal[m])},
                           {"free_M", Number(w.MetalFree[m])}});
     }
-    j["metals"] = std::move(metals);
+    return metals;
+}
 
+json RunPairs(const TSolution& w, const SolverResults& s) {
     json pairs = json::array();
     for (int c = 1; c <= kSlots; ++c) {
         if (!ChelatorPresent(w, c)) continue;
@@ -125,7 +116,29 @@ json RunJson(const Calculation& calc, std::string_view constantsFileName, const 
                              {"range", kd != 0 ? json(std::string(word)) : json(nullptr)}});
         }
     }
-    j["pairs"] = std::move(pairs);
+    return pairs;
+}
+
+}  // namespace
+
+json RunJson(const Calculation& calc, std::string_view constantsFileName, const ShownMessages& shown,
+             std::optional<double> refinedResidual) {
+    const TSolution& w = calc.WorkSolution;
+    const SolverResults& s = calc.Results;
+    json j = Header("single_point_run");
+    j["calculation_type"] = TypeWord(calc.CalcType);
+    j["constants_file"] = ExportText(constantsFileName);
+    j["conditions"] = Conditions(w.Temperature, w.PH, w.IonicEquiv);
+    j["converged"] = s.Converged;
+    if (refinedResidual) {
+        j["refined"] = true;
+        j["residual"] = Number(*refinedResidual);
+    }
+    j["solution_ionic_strength_M"] = Number(s.SolutionIonic);
+    j["solution_ionic_equivalents_N"] = Number(s.SolutionCharge);
+    j["chelators"] = RunChelators(w);
+    j["metals"] = RunMetals(w);
+    j["pairs"] = RunPairs(w, s);
     j["warnings"] = Messages(shown);
     return j;
 }

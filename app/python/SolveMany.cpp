@@ -30,6 +30,7 @@ enum class Target { PH, Temperature, Ionic, ChelatorTotal, MetalTotal, MetalFree
 struct Column {
     Target target;
     int slot;          // 1..6 for a concentration
+    std::string what;  // "ph", "temp [C]", "chelator EGTA [mol/L]", ... for the messages
     py::object given;  // the argument's value as given
     Doubles values;    // broadcast to the common shape
     const double* data = nullptr;
@@ -109,7 +110,11 @@ Composition Describe(const ConstantsTable& table, const py::handle& chelators, c
     if (type != CalculationType::Chelator) {
         for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(chelators)) {
             const int slot = SlotOf(c.selection.ChosenChelator, FindChelator(table, key.cast<std::string>()));
-            c.columns.push_back({Target::ChelatorTotal, slot, py::reinterpret_borrow<py::object>(value), {}});
+            c.columns.push_back({Target::ChelatorTotal,
+                                 slot,
+                                 "chelator " + key.cast<std::string>() + " [mol/L]",
+                                 py::reinterpret_borrow<py::object>(value),
+                                 {}});
         }
     }
     for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(metals)) {
@@ -119,11 +124,16 @@ Composition Describe(const ConstantsTable& table, const py::handle& chelators, c
         if (type == CalculationType::Chelator) {
             if (!IsPair(value))
                 throw py::type_error("type \"chelator\" needs (total, free) [mol/L] for metal " + name);
-            c.columns.push_back({Target::MetalTotal, slot, given[py::int_(0)], {}});
-            c.columns.push_back({Target::MetalFree, slot, given[py::int_(1)], {}});
-        } else {
             c.columns.push_back(
-                {type == CalculationType::Total ? Target::MetalFree : Target::MetalTotal, slot, given, {}});
+                {Target::MetalTotal, slot, "metal " + name + " [mol/L]", given[py::int_(0)], {}});
+            c.columns.push_back(
+                {Target::MetalFree, slot, "metal " + name + " [mol/L]", given[py::int_(1)], {}});
+        } else {
+            c.columns.push_back({type == CalculationType::Total ? Target::MetalFree : Target::MetalTotal,
+                                 slot,
+                                 "metal " + name + " [mol/L]",
+                                 given,
+                                 {}});
         }
     }
     return c;
@@ -135,7 +145,16 @@ py::tuple Broadcast(std::vector<Column>& columns) {
     py::list shapes;
     std::vector<py::object> arrays;
     for (const Column& c : columns) {
-        arrays.push_back(np.attr("asarray")(c.given, py::arg("dtype") = "float64"));
+        try {
+            arrays.push_back(np.attr("asarray")(c.given, py::arg("dtype") = "float64"));
+        } catch (const py::error_already_set&) {
+            // "metal Ca2 [mol/L]" becomes "metal Ca2 needs a number [mol/L], not str", as solve() says it.
+            const std::string& w = c.what;
+            const std::size_t unit = w.find(" [");
+            throw py::type_error(w.substr(0, unit) + " needs a number" +
+                                 (unit == std::string::npos ? "" : w.substr(unit)) + ", not " +
+                                 py::type::of(c.given).attr("__name__").cast<std::string>());
+        }
         shapes.append(arrays.back().attr("shape"));
     }
     const py::tuple shape = np.attr("broadcast_shapes")(*shapes);
@@ -348,9 +367,9 @@ ManyResult SolveMany(const Table* table, const py::handle& chelators, const py::
     const ConstantsTable& t = TableOrStandard(table);
     Composition c = Describe(t, chelators, metals, ParseType(type));
     // The conditions come first: Collect reads them from there.
-    c.columns.insert(
-        c.columns.begin(),
-        {{Target::PH, 0, pH, {}}, {Target::Temperature, 0, temperature, {}}, {Target::Ionic, 0, ionic, {}}});
+    c.columns.insert(c.columns.begin(), {{Target::PH, 0, "ph", pH, {}},
+                                         {Target::Temperature, 0, "temp [C]", temperature, {}},
+                                         {Target::Ionic, 0, "ionic [N]", ionic, {}}});
     const py::tuple shape = Broadcast(c.columns);
     const std::vector<py::ssize_t> dims = Dimensions(shape);
     py::ssize_t count = 1;

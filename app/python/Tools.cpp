@@ -1,6 +1,7 @@
 // dedodiz.evaluate and dedodiz.buffer_ranges: the chelator evaluation (Kd and buffering range of every
 // chelator of the table for chosen metals) and the useful range of every pH buffer of a buffer file.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,7 @@ struct EvaluationResult {
     ChelatorEvaluation evaluation;
     std::vector<EvaluationEntry> rows;
     std::vector<std::string> report;
-    JsonValue json;
+    std::shared_ptr<const JsonValue> json;  // to_dict(), made while the table is at hand
 };
 
 struct BufferRangeEntry {
@@ -39,7 +40,7 @@ struct BufferRangesResult {
     BufferRanges ranges;
     std::vector<BufferRangeEntry> rows;
     std::vector<std::string> report;
-    JsonValue json;
+    std::shared_ptr<const JsonValue> json;  // to_dict(), made while the table is at hand
 };
 
 EvaluationResult Evaluate(const Table* table, const py::handle& metals, double pH, double temperature,
@@ -74,7 +75,7 @@ EvaluationResult Evaluate(const Table* table, const py::handle& metals, double p
                           ExportText(t.Constants[row.chelator].Name.view()),
                           ExportText(t.Constants[row.chelator].Comment[row.metal].view()), row.kd, row.low,
                           row.high});
-    r.json = EvaluationJson(t, r.evaluation, messages.Messages());
+    r.json = std::make_shared<const JsonValue>(EvaluationJson(t, r.evaluation, messages.Messages()));
     return r;
 }
 
@@ -100,7 +101,7 @@ BufferRangesResult Ranges(const BufferTable* buffers, double pH, double temperat
         r.rows.push_back({ExportText(slot.Name.view()), ExportText(slot.comments.view()), row.slot, row.step,
                           row.pKa, row.low, row.high, slot.anionic});
     }
-    r.json = BufferRangesJson(*tool.data, r.ranges, messages.Messages());
+    r.json = std::make_shared<const JsonValue>(BufferRangesJson(*tool.data, r.ranges, messages.Messages()));
     return r;
 }
 
@@ -144,7 +145,7 @@ void BindEvaluation(py::module_& m) {
             "report", [](const EvaluationResult& r) { return ReportText(r.report); },
             "The text, exactly as dedodiz32-cli evaluate prints it.")
         .def(
-            "to_dict", [](const EvaluationResult& r) { return ToPython(r.json); },
+            "to_dict", [](const EvaluationResult& r) { return ToPython(*r.json); },
             "Everything as the JSON document of dedodiz32-cli evaluate --format json.");
 }
 
@@ -175,7 +176,7 @@ void BindBufferRanges(py::module_& m) {
             "report", [](const BufferRangesResult& r) { return ReportText(r.report); },
             "The text, exactly as dedodiz32-cli buffers prints it.")
         .def(
-            "to_dict", [](const BufferRangesResult& r) { return ToPython(r.json); },
+            "to_dict", [](const BufferRangesResult& r) { return ToPython(*r.json); },
             "Everything as the JSON document of dedodiz32-cli buffers --format json.");
 }
 

@@ -59,8 +59,8 @@ py::dict ByPair(const TSolution& w, PairValue value) {
     return d;
 }
 
-std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::handle& chelators,
-                                      const py::handle& metals, double pH, double temperature, double ionic,
+std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::object& chelators,
+                                      const py::object& metals, double pH, double temperature, double ionic,
                                       const std::string& type) {
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));

@@ -360,7 +360,7 @@ ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
     return r;
 }
 
-ManyResult SolveMany(const Table* table, const py::handle& chelators, const py::handle& metals,
+ManyResult SolveMany(const Table* table, const py::object& chelators, const py::object& metals,
                      const py::object& pH, const py::object& temperature, const py::object& ionic,
                      const std::string& type, const std::string& errors) {
     if (errors != "raise" && errors != "nan") throw py::value_error("errors must be \"raise\" or \"nan\"");

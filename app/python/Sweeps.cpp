@@ -114,9 +114,9 @@ py::array Converged(const SweepResult& r) {
     return flags;
 }
 
-std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::handle& chelators,
-                                      const py::handle& metals, double pH, double temperature, double ionic,
-                                      const std::string& type, const py::handle& x, const py::handle& z) {
+std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chelators,
+                                      const py::object& metals, double pH, double temperature, double ionic,
+                                      const std::string& type, const py::object& x, const py::object& z) {
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
     Selection selection;

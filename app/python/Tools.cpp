@@ -43,7 +43,7 @@ struct BufferRangesResult {
     std::shared_ptr<const JsonValue> json;  // to_dict(), made while the table is at hand
 };
 
-EvaluationResult Evaluate(const Table* table, const py::handle& metals, double pH, double temperature,
+EvaluationResult Evaluate(const Table* table, const py::object& metals, double pH, double temperature,
                           double ionic) {
     const ConstantsTable& t = TableOrStandard(table);
     Selection selection;

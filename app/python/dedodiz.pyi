@@ -4,6 +4,7 @@ Concentrations in mol/L, temperatures in C, ionic strength in N (equivalents per
 as log10 values.
 """
 
+import builtins
 import os
 from typing import Literal, Mapping, Sequence, Union
 
@@ -20,7 +21,7 @@ BoolArray = npt.NDArray[np.bool_]
 Pair = tuple[str, str]
 """A (chelator, metal) pair of names."""
 
-class FloatingPointError(__builtins__.FloatingPointError):  # type: ignore[name-defined]
+class FloatingPointError(builtins.FloatingPointError):
     """A floating-point fault stopped the calculation; the text is the program's "ERROR" message."""
 
 class Table:

@@ -24,6 +24,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
 # The image canvas lives in a private folder that dpkg-shlibdeps does not search by itself.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CPACK_PACKAGING_INSTALL_PREFIX}/${DEDODIZ_INSTALL_PRIVATE_LIBDIR})
+# A build with the Python module puts it into the package; the dependencies of a module are not found by
+# dpkg-shlibdeps (it links no Python library), so they are named here.
+get_property(python_depends GLOBAL PROPERTY DEDODIZ_PYTHON_PACKAGE_DEPENDS)
+if(DEDODIZ_PYTHON AND python_depends)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS ${python_depends})
+    string(APPEND CPACK_PACKAGE_DESCRIPTION "
+It also holds the Python module dedodiz for scripts and notebooks.")
+endif()
 # Files of the programs' own share folder, menus and MIME database are picked up by the triggers of
 # desktop-file-utils, shared-mime-info and the icon cache; nothing needs a script of its own.
 

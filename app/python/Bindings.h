@@ -1,0 +1,14 @@
+#pragma once
+// The parts of the module, each adding its classes and functions to it.
+
+#include <pybind11/pybind11.h>
+
+namespace dedodiz::python {
+
+void BindTables(pybind11::module_& m);  // Table, BufferTable
+void BindSolve(pybind11::module_& m);   // solve, Result
+void BindSolveMany(pybind11::module_& m);
+void BindSweep(pybind11::module_& m);
+void BindTools(pybind11::module_& m);  // evaluate, buffer_ranges
+
+}  // namespace dedodiz::python

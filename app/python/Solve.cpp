@@ -1,0 +1,243 @@
+// dedodiz.solve and its result: one single-point run as "Free Metal" performs it, with every number of
+// its report.
+
+#include <memory>
+#include <string>
+
+#include "Bindings.h"
+#include "Common.h"
+#include "Format.h"
+#include "Run.h"
+
+namespace dedodiz::python {
+
+namespace {
+
+// A run that wrote its report, with the name of the constants file it used.
+struct SolveResult {
+    Solved solved;
+    std::string constantsFile;
+
+    [[nodiscard]] const TSolution& Work() const { return solved.calc.WorkSolution; }
+    [[nodiscard]] const SolverResults& Results() const { return solved.calc.Results; }
+};
+
+bool ChelatorPresent(const TSolution& w, int i) {
+    return w.ChelName[i] != kEmptyChelator;
+}
+bool MetalPresent(const TSolution& w, int j) {
+    return w.MetalName[j] != kEmptyMetal;
+}
+
+// A log10 constant; 0 means the constant does not exist.
+py::object LogK(double x) {
+    return x != 0 ? py::object(py::float_(x)) : py::object(py::none());
+}
+
+// {name: value(i)} over the chelator slots in use, then the metal slots in use.
+template <typename ChelatorValue, typename MetalValue>
+py::dict BySlot(const TSolution& w, ChelatorValue chelator, MetalValue metal) {
+    py::dict d;
+    for (int i = 1; i <= kSlots; ++i)
+        if (ChelatorPresent(w, i)) d[NameText(w.ChelName[i].view())] = chelator(i);
+    for (int j = 1; j <= kSlots; ++j)
+        if (MetalPresent(w, j)) d[NameText(w.MetalName[j].view())] = metal(j);
+    return d;
+}
+
+// {(chelator, metal): value(c, m)} over every pair in use.
+template <typename PairValue>
+py::dict ByPair(const TSolution& w, PairValue value) {
+    py::dict d;
+    for (int c = 1; c <= kSlots; ++c) {
+        if (!ChelatorPresent(w, c)) continue;
+        for (int m = 1; m <= kSlots; ++m)
+            if (MetalPresent(w, m))
+                d[py::make_tuple(NameText(w.ChelName[c].view()), NameText(w.MetalName[m].view()))] =
+                    value(c, m);
+    }
+    return d;
+}
+
+std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::object& chelators,
+                                      const py::object& metals, double pH, double temperature, double ionic,
+                                      const std::string& type) {
+    const ConstantsTable& t = TableOrStandard(table);
+    const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
+    auto result = std::make_unique<SolveResult>();
+    result->solved = Solve(t, spec);
+    result->constantsFile = t.ConstantsFileName.str();
+    const Solved& s = result->solved;
+    if (!s.described.ok()) throw py::value_error(s.described.error);
+    if (s.outcome.status == RunStatus::Fault) RaiseFaultError(s.outcome.messages);
+    if (s.outcome.status == RunStatus::Refused) RaiseRefused(s.outcome.messages, "the run was refused");
+    return result;
+}
+
+std::string Repr(const SolveResult& r) {
+    std::string text = "<dedodiz.Result type=" + std::string(TypeWord(r.solved.calc.CalcType));
+    const TSolution& w = r.Work();
+    for (int j = 1; j <= kSlots; ++j)
+        if (MetalPresent(w, j))
+            text += " free " + ExportText(w.MetalName[j].view()) + "=" + ShortestText(w.MetalFree[j]) + " M";
+    return text + (r.Results().Converged ? ">" : " NOT CONVERGED>");
+}
+
+void BindConcentrations(py::class_<SolveResult>& cls) {
+    cls.def_property_readonly(
+           "free",
+           [](const SolveResult& r) {
+               const TSolution& w = r.Work();
+               return BySlot(
+                   w, [&](int i) { return w.ChelFree[i]; }, [&](int j) { return w.MetalFree[j]; });
+           },
+           "Free concentration [mol/L] of every chelator (all its protonation forms) and every metal, by "
+           "name.")
+        .def_property_readonly(
+            "total",
+            [](const SolveResult& r) {
+                const TSolution& w = r.Work();
+                return BySlot(
+                    w, [&](int i) { return w.ChelTotal[i]; }, [&](int j) { return w.MetalTotal[j]; });
+            },
+            "Total concentration [mol/L] of every chelator and every metal, by name.")
+        .def_property_readonly(
+            "ml",
+            [](const SolveResult& r) {
+                return ByPair(r.Work(), [&](int c, int m) { return r.Results().MLConc[c][m]; });
+            },
+            "Concentration [mol/L] of the complex ML of every (chelator, metal) pair.")
+        .def_property_readonly(
+            "mhl",
+            [](const SolveResult& r) {
+                return ByPair(r.Work(), [&](int c, int m) { return r.Results().MHLConc[c][m]; });
+            },
+            "Concentration [mol/L] of the protonated complex MHL of every (chelator, metal) pair.");
+}
+
+void BindConstants(py::class_<SolveResult>& cls) {
+    cls.def_property_readonly(
+           "log_k_h",
+           [](const SolveResult& r) {
+               const TSolution& w = r.Work();
+               py::dict d;
+               for (int i = 1; i <= kSlots; ++i)
+                   if (ChelatorPresent(w, i))
+                       d[NameText(w.ChelName[i].view())] =
+                           py::make_tuple(LogK(w.LogKH[i][1]), LogK(w.LogKH[i][2]), LogK(w.LogKH[i][3]),
+                                          LogK(w.LogKH[i][4]));
+               return d;
+           },
+           "The protonation constants log10 H1..H4 of every chelator corrected to the temperature and "
+           "ionic strength, None where the table has none.")
+        .def_property_readonly(
+            "log_kc_ml",
+            [](const SolveResult& r) {
+                return ByPair(r.Work(), [&](int c, int m) { return LogK(r.Results().LogKcML[c][m]); });
+            },
+            "log10 of the conditional constant of ML (at the pH, temperature and ionic strength) of every "
+            "(chelator, metal) pair, None when there is none.")
+        .def_property_readonly(
+            "log_kc_mhl",
+            [](const SolveResult& r) {
+                return ByPair(r.Work(), [&](int c, int m) { return LogK(r.Results().LogKcMHL[c][m]); });
+            },
+            "log10 of the conditional constant of MHL of every (chelator, metal) pair, None when there is "
+            "none.")
+        .def_property_readonly(
+            "kd",
+            [](const SolveResult& r) {
+                return ByPair(r.Work(), [&](int c, int m) {
+                    const double kd = r.Results().KdCombined[c][m];
+                    return kd != 0 ? py::object(py::float_(kd)) : py::object(py::none());
+                });
+            },
+            "Apparent dissociation constant Kd [mol/L] of every (chelator, metal) pair, None when no "
+            "complex forms.")
+        .def_property_readonly(
+            "range",
+            [](const SolveResult& r) {
+                const TSolution& w = r.Work();
+                return ByPair(w, [&](int c, int m) {
+                    const double kd = r.Results().KdCombined[c][m];
+                    if (kd == 0) return py::object(py::none());
+                    std::string_view word = BufferingRangeWord(kd, w.MetalFree[m]);
+                    while (!word.empty() && word.front() == ' ') word.remove_prefix(1);
+                    return py::object(py::str(std::string(word)));
+                });
+            },
+            "Where the free metal lies against the buffering range Kd/sqrt(10) .. Kd*sqrt(10) of every "
+            "(chelator, metal) pair: \"GOOD\", \"< RANGE\", \"<<RANGE\", \"> RANGE\" or \">>RANGE\"; None "
+            "without a Kd.");
+}
+
+void BindRun(py::class_<SolveResult>& cls) {
+    cls.def_property_readonly(
+           "type", [](const SolveResult& r) { return TypeWord(r.solved.calc.CalcType); },
+           "The calculation type: \"total\", \"free\" or \"chelator\".")
+        .def_property_readonly(
+            "temp", [](const SolveResult& r) { return r.Work().Temperature; }, "Temperature [C].")
+        .def_property_readonly(
+            "ph", [](const SolveResult& r) { return r.Work().PH; }, "pH.")
+        .def_property_readonly(
+            "ionic", [](const SolveResult& r) { return r.Work().IonicEquiv; }, "Ionic strength [N] as given.")
+        .def_property_readonly(
+            "converged", [](const SolveResult& r) { return r.Results().Converged; },
+            "True when the solver reached its tolerance; when False the report says \"CONVERGENCE NOT "
+            "REACHED\".")
+        .def_property_readonly(
+            "hydrogen", [](const SolveResult& r) { return r.Results().HydrogenConc; },
+            "Hydrogen-ion concentration [mol/L] used for the pH.")
+        .def_property_readonly(
+            "ionic_strength", [](const SolveResult& r) { return r.Results().SolutionIonic; },
+            "Ionic strength [M] of the chelator and metal species (the report's CM-I).")
+        .def_property_readonly(
+            "ionic_equivalents", [](const SolveResult& r) { return r.Results().SolutionCharge; },
+            "Ionic equivalents [N] of the chelator and metal species (the report's CM-E).")
+        .def_property_readonly(
+            "warnings", [](const SolveResult& r) { return MessageList(r.solved.outcome.messages); },
+            "The messages the run showed, in order, as (caption, text): \"WARNING\", \"INFORMATION\", "
+            "\"DIFFICULTY\", \"RAISE IONIC STRENGTH\".")
+        .def_property_readonly(
+            "report", [](const SolveResult& r) { return ReportText(r.solved.outcome.report); },
+            "The text report, exactly as dedodiz32-cli run prints it (every line ended by a line feed).")
+        .def(
+            "to_dict",
+            [](const SolveResult& r) {
+                return ToPython(RunJson(r.solved.calc, r.constantsFile, r.solved.outcome.messages));
+            },
+            "Everything as the JSON document of dedodiz32-cli run --format json (see "
+            "docs/export-formats.md): a dict of plain Python values.")
+        .def("__repr__", &Repr);
+}
+
+}  // namespace
+
+void BindSolve(py::module_& m) {
+    py::class_<SolveResult> result(m, "Result",
+                                   "The outcome of solve(): every number of the report. Concentrations in "
+                                   "mol/L; names as the constants table spells them.");
+    BindRun(result);
+    BindConcentrations(result);
+    BindConstants(result);
+
+    m.def("solve", &SolveOne, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
+          py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
+          py::arg("ionic") = kReferenceIonic, py::arg("type") = "free",
+          R"(Solves one solution as the single-point run does and returns its Result.
+
+table      the constants table (Table.load, Table.standard); None for the bundled one
+chelators  {name: total [mol/L]}; for type "chelator", which computes the totals, a list of names
+metals     {name: value [mol/L]}: the free concentration for type "total", the total for type
+           "free", a pair (total, free) for type "chelator"
+ph         pH
+temp       temperature [C]
+ionic      ionic strength [N]
+type       "free" (free metal from total), "total" (total metal for the wanted free metal) or
+           "chelator" (total chelator that holds the first metal at its wanted free concentration)
+
+Raises ValueError with the program's message for a name the table lacks or a solution the program
+refuses ("RESULTS NOT VALID, CONSTANTS MISSING", ...), FloatingPointError for a floating-point fault.)");
+}
+
+}  // namespace dedodiz::python

@@ -1,0 +1,448 @@
+// dedodiz.solve_many: many solutions of one composition at once, for titrations, fits and figures. The
+// values of the conditions and concentrations are numpy arrays broadcast against each other; every
+// solution is computed in C++ as solve() computes it (the same checks, the same guard, the same numbers),
+// without the report and with the interpreter released, and the results come back as numpy arrays.
+
+#include <pybind11/numpy.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "Bindings.h"
+#include "Common.h"
+#include "Corrections.h"
+#include "FloatGuard.h"
+#include "Run.h"
+#include "Solver.h"
+
+namespace dedodiz::python {
+
+namespace {
+
+using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
+using Flags = py::array_t<bool, py::array::c_style>;
+
+// What the values of one argument are written to in the solution.
+enum class Target { PH, Temperature, Ionic, ChelatorTotal, MetalTotal, MetalFree };
+
+struct Column {
+    Target target;
+    int slot;          // 1..6 for a concentration
+    std::string what;  // "ph", "temp [C]", "chelator EGTA [mol/L]", ... for the messages
+    py::object given;  // the argument's value as given
+    Doubles values;    // broadcast to the common shape
+    const double* data = nullptr;
+};
+
+void Write(const Column& c, py::ssize_t i, TSolution& s) {
+    const double v = c.data[i];
+    switch (c.target) {
+        case Target::PH:
+            s.PH = v;
+            break;
+        case Target::Temperature:
+            s.Temperature = v;
+            break;
+        case Target::Ionic:
+            s.IonicEquiv = v;
+            break;
+        case Target::ChelatorTotal:
+            s.ChelTotal[c.slot] = v;
+            break;
+        case Target::MetalTotal:
+            s.MetalTotal[c.slot] = v;
+            break;
+        case Target::MetalFree:
+            s.MetalFree[c.slot] = v;
+            break;
+    }
+}
+
+// The slot (1..6) that DescribeSolution gave a name of the table.
+int SlotOf(const OneBased<std::int32_t, 6>& chosen, int number) {
+    for (int slot = 1; slot <= kSlots; ++slot)
+        if (chosen[slot] == number) return slot;
+    return 0;
+}
+
+// Keeps the first message of a solution that failed.
+class FirstMessage : public MessageSink {
+  public:
+    void Message(std::string_view text, std::string_view caption) override {
+        if (shown_.empty()) shown_.push_back({std::string(caption), std::string(text)});
+    }
+    [[nodiscard]] const ShownMessages& Shown() const { return shown_; }
+
+  private:
+    ShownMessages shown_;
+};
+
+// The composition, described once with the names; the columns say what each solution changes.
+struct Composition {
+    Calculation calc;
+    Selection selection;
+    std::vector<Column> columns;
+};
+
+Composition Describe(const ConstantsTable& table, const py::handle& chelators, const py::handle& metals,
+                     CalculationType type) {
+    // The names first, described as solve() describes them; the values (arrays here) are read below.
+    SolutionSpec spec;
+    spec.type = type;
+    if (!py::isinstance<py::dict>(metals))
+        throw py::type_error("metals must be a dict of names and concentrations [mol/L]");
+    const bool chelatorList = py::isinstance<py::list>(chelators) || py::isinstance<py::tuple>(chelators);
+    if (!py::isinstance<py::dict>(chelators) && !(type == CalculationType::Chelator && chelatorList))
+        throw py::type_error("chelators must be a dict of names and totals [mol/L]");
+    for (const py::handle& key : chelators) spec.chelators.push_back({KeyName(key, "chelator"), 0.0});
+    for (const py::handle& key : metals) spec.metals.push_back({KeyName(key, "metal"), 0.0, 0.0});
+
+    Composition c;
+    ConstantsTable empty;
+    NewCalculation(empty, c.selection, c.calc);
+    MessageKeeper messages;
+    const DescribeResult described = DescribeSolution(table, spec, c.selection, c.calc, messages);
+    if (!described.ok()) throw py::value_error(described.error);
+
+    // Type chelator computes the chelator totals; what is given for them is not read.
+    if (type != CalculationType::Chelator) {
+        for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(chelators)) {
+            const int slot = SlotOf(c.selection.ChosenChelator, FindChelator(table, key.cast<std::string>()));
+            c.columns.push_back({Target::ChelatorTotal,
+                                 slot,
+                                 "chelator " + key.cast<std::string>() + " [mol/L]",
+                                 py::reinterpret_borrow<py::object>(value),
+                                 {}});
+        }
+    }
+    for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(metals)) {
+        const std::string name = key.cast<std::string>();
+        const int slot = SlotOf(c.selection.ChosenMetal, FindMetal(table, name));
+        const auto given = py::reinterpret_borrow<py::object>(value);
+        if (type == CalculationType::Chelator) {
+            if (!IsPair(value))
+                throw py::type_error("type \"chelator\" needs (total, free) [mol/L] for metal " + name);
+            c.columns.push_back(
+                {Target::MetalTotal, slot, "metal " + name + " [mol/L]", given[py::int_(0)], {}});
+            c.columns.push_back(
+                {Target::MetalFree, slot, "metal " + name + " [mol/L]", given[py::int_(1)], {}});
+        } else {
+            c.columns.push_back({type == CalculationType::Total ? Target::MetalFree : Target::MetalTotal,
+                                 slot,
+                                 "metal " + name + " [mol/L]",
+                                 given,
+                                 {}});
+        }
+    }
+    return c;
+}
+
+// Brings every column to the shape they broadcast to (numpy's rules) and returns that shape.
+py::tuple Broadcast(std::vector<Column>& columns) {
+    const py::module_ np = py::module_::import("numpy");
+    py::list shapes;
+    std::vector<py::object> arrays;
+    for (const Column& c : columns) {
+        try {
+            arrays.push_back(np.attr("asarray")(c.given, py::arg("dtype") = "float64"));
+        } catch (const py::error_already_set&) {
+            // "metal Ca2 [mol/L]" becomes "metal Ca2 needs a number [mol/L], not str", as solve() says it.
+            const std::string& w = c.what;
+            const std::size_t unit = w.find(" [");
+            throw py::type_error(w.substr(0, unit) + " needs a number" +
+                                 (unit == std::string::npos ? "" : w.substr(unit)) + ", not " +
+                                 py::type::of(c.given).attr("__name__").cast<std::string>());
+        }
+        shapes.append(arrays.back().attr("shape"));
+    }
+    const py::tuple shape = np.attr("broadcast_shapes")(*shapes);
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        columns[k].values =
+            Doubles::ensure(np.attr("ascontiguousarray")(np.attr("broadcast_to")(arrays[k], shape)));
+        columns[k].data = columns[k].values.data();
+    }
+    return shape;
+}
+
+std::vector<py::ssize_t> Dimensions(const py::tuple& shape) {
+    std::vector<py::ssize_t> dims;
+    for (const py::handle& d : shape) dims.push_back(d.cast<py::ssize_t>());
+    return dims;
+}
+
+// The index of flat position i in the shape, as Python writes it.
+std::string IndexText(py::ssize_t i, const std::vector<py::ssize_t>& dims) {
+    std::vector<py::ssize_t> index(dims.size());
+    for (std::size_t k = dims.size(); k-- > 0;) {
+        index[k] = i % dims[k];
+        i /= dims[k];
+    }
+    std::string text = "(";
+    for (std::size_t k = 0; k < index.size(); ++k) text += (k > 0 ? ", " : "") + std::to_string(index[k]);
+    return text + (index.size() == 1 ? ",)" : ")");
+}
+
+// The numbers of every solution, in arrays of the common shape; a solution that failed holds NaN.
+struct Outputs {
+    struct Slot {
+        int slot;
+        py::str name;
+        Doubles total, free;
+        double *totalData, *freeData;
+    };
+    struct Pair {
+        int chelator, metal;
+        py::tuple names;
+        Doubles ml, mhl, kd;
+        double *mlData, *mhlData, *kdData;
+    };
+    std::vector<Slot> chelators, metals;
+    std::vector<Pair> pairs;
+    Flags converged, ok;
+    Doubles ionicStrength, ionicEquivalents;
+    // Where the loop writes, taken while the interpreter is held.
+    bool *convergedData, *okData;
+    double *strengthData, *equivalentsData;
+
+    Outputs(const TSolution& s, const std::vector<py::ssize_t>& dims)
+        : converged(dims),
+          ok(dims),
+          ionicStrength(dims),
+          ionicEquivalents(dims),
+          convergedData(converged.mutable_data()),
+          okData(ok.mutable_data()),
+          strengthData(ionicStrength.mutable_data()),
+          equivalentsData(ionicEquivalents.mutable_data()) {
+        const auto slot = [&](int k, std::string_view name) {
+            Slot out{k, NameText(name), Doubles(dims), Doubles(dims), nullptr, nullptr};
+            out.totalData = out.total.mutable_data();
+            out.freeData = out.free.mutable_data();
+            return out;
+        };
+        for (int k = 1; k <= kSlots; ++k) {
+            if (s.ChelName[k] != kEmptyChelator) chelators.push_back(slot(k, s.ChelName[k].view()));
+            if (s.MetalName[k] != kEmptyMetal) metals.push_back(slot(k, s.MetalName[k].view()));
+        }
+        for (const Slot& c : chelators) {
+            for (const Slot& m : metals) {
+                Pair p{c.slot,        m.slot,        py::make_tuple(c.name, m.name),
+                       Doubles(dims), Doubles(dims), Doubles(dims),
+                       nullptr,       nullptr,       nullptr};
+                p.mlData = p.ml.mutable_data();
+                p.mhlData = p.mhl.mutable_data();
+                p.kdData = p.kd.mutable_data();
+                pairs.push_back(std::move(p));
+            }
+        }
+    }
+
+    // Solution i as the run left it in the working copy and the results.
+    void Store(py::ssize_t i, const TSolution& w, const SolverResults& r) const {
+        for (const Slot& c : chelators) {
+            c.totalData[i] = w.ChelTotal[c.slot];
+            c.freeData[i] = w.ChelFree[c.slot];
+        }
+        for (const Slot& m : metals) {
+            m.totalData[i] = w.MetalTotal[m.slot];
+            m.freeData[i] = w.MetalFree[m.slot];
+        }
+        for (const Pair& p : pairs) {
+            p.mlData[i] = r.MLConc[p.chelator][p.metal];
+            p.mhlData[i] = r.MHLConc[p.chelator][p.metal];
+            const double kd = r.KdCombined[p.chelator][p.metal];
+            p.kdData[i] = kd != 0 ? kd : std::numeric_limits<double>::quiet_NaN();
+        }
+        convergedData[i] = r.Converged;
+        strengthData[i] = r.SolutionIonic;
+        equivalentsData[i] = r.SolutionCharge;
+    }
+
+    void StoreFailed(py::ssize_t i) const {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        for (const Slot& s : chelators) s.totalData[i] = s.freeData[i] = nan;
+        for (const Slot& s : metals) s.totalData[i] = s.freeData[i] = nan;
+        for (const Pair& p : pairs) p.mlData[i] = p.mhlData[i] = p.kdData[i] = nan;
+        convergedData[i] = false;
+        strengthData[i] = equivalentsData[i] = nan;
+    }
+};
+
+// The first solution that failed: where, and what the program said.
+struct Failure {
+    py::ssize_t index = -1;
+    bool fault = false;
+    ShownMessages shown;
+};
+
+// Every solution, without the interpreter. With stopAtFailure the loop ends at the first failure.
+Failure SolveAll(Composition& c, py::ssize_t count, const Outputs& out, bool stopAtFailure) {
+    Failure failure;
+    TSolution& solution = c.calc.Solution;
+    TSolution& work = c.calc.WorkSolution;
+    SolverResults& results = c.calc.Results;
+    const CalculationType type = c.calc.CalcType;
+    for (py::ssize_t i = 0; i < count; ++i) {
+        for (const Column& column : c.columns) Write(column, i, solution);
+        // The steps of the single-point run, without its report.
+        FirstMessage messages;
+        const bool accepted = CheckRunInputs(solution, type, messages);
+        const bool solved = accepted && RunGuarded(messages, [&] {
+                                PrepareWork(solution, work);
+                                SolveEquilibrium(type, work, results);
+                                ZeroUnprintableConcentrations(work);
+                            });
+        out.okData[i] = solved;
+        if (solved) {
+            out.Store(i, work, results);
+            continue;
+        }
+        out.StoreFailed(i);
+        if (failure.index < 0) failure = {i, accepted, messages.Shown()};
+        if (stopAtFailure) break;
+    }
+    return failure;
+}
+
+// The result of solve_many, as numpy arrays of the common shape.
+struct ManyResult {
+    std::string type;
+    py::tuple shape;
+    py::object ph, temp, ionic;
+    py::dict free, total, ml, mhl, kd;
+    py::object converged, ok, ionicStrength, ionicEquivalents;
+    py::dict columns;  // to_dict(): the arrays under the column names of the CSV export
+};
+
+std::string Key(std::string_view prefix, const py::handle& name, std::string_view unit) {
+    return std::string(prefix) + "_" + name.cast<std::string>() +
+           (unit.empty() ? "" : "_" + std::string(unit));
+}
+
+ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
+    ManyResult r;
+    r.type = TypeWord(c.calc.CalcType);
+    r.shape = shape;
+    const std::vector<Column>& columns = c.columns;
+    r.temp = columns[1].values;
+    r.ph = columns[0].values;
+    r.ionic = columns[2].values;
+    r.converged = out.converged;
+    r.ok = out.ok;
+    r.ionicStrength = out.ionicStrength;
+    r.ionicEquivalents = out.ionicEquivalents;
+    py::dict& d = r.columns;
+    d["temperature_C"] = r.temp;
+    d["pH"] = r.ph;
+    d["ionic_strength_N"] = r.ionic;
+    d["ok"] = r.ok;
+    d["converged"] = r.converged;
+    d["solution_ionic_strength_M"] = r.ionicStrength;
+    d["solution_ionic_equivalents_N"] = r.ionicEquivalents;
+    for (const std::vector<Outputs::Slot>* slots : {&out.chelators, &out.metals}) {
+        for (const Outputs::Slot& s : *slots) {
+            r.total[s.name] = s.total;
+            r.free[s.name] = s.free;
+            d[py::str(Key("total", s.name, "M"))] = s.total;
+            d[py::str(Key("free", s.name, "M"))] = s.free;
+        }
+    }
+    for (const Outputs::Pair& p : out.pairs) {
+        r.ml[p.names] = p.ml;
+        r.mhl[p.names] = p.mhl;
+        r.kd[p.names] = p.kd;
+        const py::str pair(p.names[0].cast<std::string>() + "_" + p.names[1].cast<std::string>());
+        d[py::str(Key("Kd", pair, "M"))] = p.kd;
+        d[py::str(Key("ML", pair, "M"))] = p.ml;
+        d[py::str(Key("MHL", pair, "M"))] = p.mhl;
+    }
+    return r;
+}
+
+ManyResult SolveMany(const Table* table, const py::object& chelators, const py::object& metals,
+                     const py::object& pH, const py::object& temperature, const py::object& ionic,
+                     const std::string& type, const std::string& errors) {
+    if (errors != "raise" && errors != "nan") throw py::value_error("errors must be \"raise\" or \"nan\"");
+    const ConstantsTable& t = TableOrStandard(table);
+    Composition c = Describe(t, chelators, metals, ParseType(type));
+    // The conditions come first: Collect reads them from there.
+    c.columns.insert(c.columns.begin(), {{Target::PH, 0, "ph", pH, {}},
+                                         {Target::Temperature, 0, "temp [C]", temperature, {}},
+                                         {Target::Ionic, 0, "ionic [N]", ionic, {}}});
+    const py::tuple shape = Broadcast(c.columns);
+    const std::vector<py::ssize_t> dims = Dimensions(shape);
+    py::ssize_t count = 1;
+    for (const py::ssize_t d : dims) count *= d;
+
+    Outputs out(c.calc.Solution, dims);
+    Failure failure;
+    {
+        const py::gil_scoped_release released;
+        failure = SolveAll(c, count, out, errors == "raise");
+    }
+    if (failure.index >= 0 && errors == "raise") {
+        const std::string where = " [solution at index " + IndexText(failure.index, dims) + "]";
+        std::string text = "the solution was refused";
+        for (const ShownMessage& m : failure.shown) text = MessageText(m.text);
+        if (failure.fault) throw FaultError(text + where);
+        throw py::value_error(text + where);
+    }
+    return Collect(c, shape, out);
+}
+
+}  // namespace
+
+void BindSolveMany(py::module_& m) {
+    py::class_<ManyResult>(m, "Solutions",
+                           "The outcome of solve_many(): numpy arrays of the shape the arguments broadcast "
+                           "to, one element per solution. Concentrations in mol/L.")
+        .def_readonly("type", &ManyResult::type, "The calculation type: \"total\", \"free\" or \"chelator\".")
+        .def_readonly("shape", &ManyResult::shape, "The common shape of the arrays.")
+        .def_readonly("ph", &ManyResult::ph, "pH of every solution.")
+        .def_readonly("temp", &ManyResult::temp, "Temperature [C] of every solution.")
+        .def_readonly("ionic", &ManyResult::ionic, "Ionic strength [N] of every solution, as given.")
+        .def_readonly(
+            "free", &ManyResult::free,
+            "{name: array}: free concentration [mol/L] of every chelator (all protonation forms) and "
+            "every metal.")
+        .def_readonly("total", &ManyResult::total,
+                      "{name: array}: total concentration [mol/L] of every chelator and every metal.")
+        .def_readonly("ml", &ManyResult::ml, "{(chelator, metal): array}: complex ML [mol/L].")
+        .def_readonly("mhl", &ManyResult::mhl, "{(chelator, metal): array}: protonated complex MHL [mol/L].")
+        .def_readonly("kd", &ManyResult::kd,
+                      "{(chelator, metal): array}: apparent dissociation constant Kd [mol/L], NaN where no "
+                      "complex forms.")
+        .def_readonly("converged", &ManyResult::converged, "Boolean array: the solver reached its tolerance.")
+        .def_readonly("ok", &ManyResult::ok,
+                      "Boolean array: the solution was computed (False where it was refused or met a "
+                      "floating-point fault, with errors=\"nan\"; its numbers are NaN).")
+        .def_readonly("ionic_strength", &ManyResult::ionicStrength,
+                      "Ionic strength [M] of the chelator and metal species (CM-I).")
+        .def_readonly("ionic_equivalents", &ManyResult::ionicEquivalents,
+                      "Ionic equivalents [N] of the chelator and metal species (CM-E).")
+        .def(
+            "to_dict", [](const ManyResult& r) { return py::dict(r.columns); },
+            "Every array under the column names of the CSV export (\"pH\", \"free_Ca2_M\", "
+            "\"Kd_EGTA_Ca2_M\", ...), ready for pandas.DataFrame.")
+        .def("__repr__", [](const ManyResult& r) -> std::string {
+            return "<dedodiz.Solutions type=" + r.type + " shape=" + py::repr(r.shape).cast<std::string>() +
+                   ">";
+        });
+
+    m.def("solve_many", &SolveMany, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
+          py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
+          py::arg("ionic") = kReferenceIonic, py::arg("type") = "free", py::arg("errors") = "raise",
+          R"(Solves many solutions of one composition and returns their Solutions as numpy arrays.
+
+Takes the arguments of solve(), but ph, temp [C], ionic [N] and every concentration [mol/L] may be
+numbers or arrays; they are broadcast against each other as numpy broadcasts, and every element of
+the common shape is one solution, computed exactly as solve() computes it (without the report).
+For type "chelator" a metal's value is (total, free), each a number or an array.
+
+errors     "raise": the first solution that the program refuses raises ValueError, a floating-point
+           fault raises FloatingPointError, each with the program's message and the solution's index;
+           "nan": such solutions hold NaN and ok is False there.)");
+}
+
+}  // namespace dedodiz::python

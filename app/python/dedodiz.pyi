@@ -1,0 +1,278 @@
+"""DEDODIZ32 for Python: free metal, total metal and chelator in metal buffer solutions.
+
+Concentrations in mol/L, temperatures in C, ionic strength in N (equivalents per litre), constants
+as log10 values.
+"""
+
+import builtins
+import os
+from typing import Literal, Mapping, Sequence, Union
+
+import numpy as np
+import numpy.typing as npt
+
+__version__: str
+
+CalculationType = Literal["total", "free", "chelator"]
+Number = Union[float, int]
+ArrayLike = npt.ArrayLike
+FloatArray = npt.NDArray[np.float64]
+BoolArray = npt.NDArray[np.bool_]
+Pair = tuple[str, str]
+"""A (chelator, metal) pair of names."""
+
+class FloatingPointError(builtins.FloatingPointError):
+    """A floating-point fault stopped the calculation; the text is the program's "ERROR" message."""
+
+class Table:
+    """A constants table: twelve chelators and nine metals at 20 C and 0.1 N."""
+
+    @staticmethod
+    def load(path: Union[str, os.PathLike[str]]) -> Table:
+        """Reads a constants file (.TCM or .CCM); FileNotFoundError or ValueError on failure."""
+    @staticmethod
+    def standard() -> Table:
+        """The bundled table (standard.TCM)."""
+    @property
+    def path(self) -> str: ...
+    @property
+    def chelators(self) -> list[str]: ...
+    @property
+    def metals(self) -> list[str]: ...
+    @property
+    def listing(self) -> str:
+        """The constants listing, as dedodiz32-cli list prints it."""
+    def to_dict(self) -> dict: ...
+
+class BufferTable:
+    """A pH buffer file (.bcm)."""
+
+    @staticmethod
+    def load(path: Union[str, os.PathLike[str]]) -> BufferTable: ...
+    @staticmethod
+    def standard() -> BufferTable:
+        """The bundled file (buffers.bcm) of twelve laboratory buffers."""
+    @property
+    def path(self) -> str: ...
+    @property
+    def buffers(self) -> list[str]: ...
+
+class Result:
+    """The outcome of solve(): every number of the report."""
+
+    @property
+    def type(self) -> CalculationType: ...
+    @property
+    def temp(self) -> float:
+        """Temperature [C]."""
+    @property
+    def ph(self) -> float: ...
+    @property
+    def ionic(self) -> float:
+        """Ionic strength [N] as given."""
+    @property
+    def converged(self) -> bool: ...
+    @property
+    def hydrogen(self) -> float:
+        """Hydrogen-ion concentration [mol/L]."""
+    @property
+    def ionic_strength(self) -> float:
+        """Ionic strength [M] of the chelator and metal species (CM-I)."""
+    @property
+    def ionic_equivalents(self) -> float:
+        """Ionic equivalents [N] of the chelator and metal species (CM-E)."""
+    @property
+    def free(self) -> dict[str, float]:
+        """Free concentration [mol/L] of every chelator and metal, by name."""
+    @property
+    def total(self) -> dict[str, float]:
+        """Total concentration [mol/L] of every chelator and metal, by name."""
+    @property
+    def ml(self) -> dict[Pair, float]:
+        """Complex ML [mol/L] of every (chelator, metal) pair."""
+    @property
+    def mhl(self) -> dict[Pair, float]:
+        """Protonated complex MHL [mol/L] of every (chelator, metal) pair."""
+    @property
+    def log_k_h(self) -> dict[str, tuple[float | None, float | None, float | None, float | None]]:
+        """Corrected protonation constants log10 H1..H4 of every chelator."""
+    @property
+    def log_kc_ml(self) -> dict[Pair, float | None]:
+        """log10 conditional constant of ML."""
+    @property
+    def log_kc_mhl(self) -> dict[Pair, float | None]:
+        """log10 conditional constant of MHL."""
+    @property
+    def kd(self) -> dict[Pair, float | None]:
+        """Apparent dissociation constant Kd [mol/L]."""
+    @property
+    def range(self) -> dict[Pair, str | None]:
+        """"GOOD", "< RANGE", "<<RANGE", "> RANGE" or ">>RANGE"."""
+    @property
+    def warnings(self) -> list[tuple[str, str]]:
+        """The messages the run showed, as (caption, text)."""
+    @property
+    def report(self) -> str:
+        """The text report, exactly as dedodiz32-cli run prints it."""
+    def to_dict(self) -> dict:
+        """The JSON document of dedodiz32-cli run --format json."""
+
+class Solutions:
+    """The outcome of solve_many(): arrays of the common shape."""
+
+    type: CalculationType
+    shape: tuple[int, ...]
+    ph: FloatArray
+    temp: FloatArray
+    ionic: FloatArray
+    free: dict[str, FloatArray]
+    total: dict[str, FloatArray]
+    ml: dict[Pair, FloatArray]
+    mhl: dict[Pair, FloatArray]
+    kd: dict[Pair, FloatArray]
+    converged: BoolArray
+    ok: BoolArray
+    ionic_strength: FloatArray
+    ionic_equivalents: FloatArray
+    def to_dict(self) -> dict[str, np.ndarray]:
+        """The arrays under the CSV export's column names, for pandas.DataFrame."""
+
+class Sweep:
+    """The outcome of sweep()."""
+
+    @property
+    def type(self) -> CalculationType: ...
+    @property
+    def three_d(self) -> bool: ...
+    @property
+    def x(self) -> FloatArray: ...
+    @property
+    def z(self) -> FloatArray | None: ...
+    @property
+    def x_key(self) -> str: ...
+    @property
+    def z_key(self) -> str | None: ...
+    @property
+    def series(self) -> dict[str, FloatArray]:
+        """41 values in 2D, 11 x 11 in 3D (indexed [x, z]) [mol/L]."""
+    @property
+    def converged(self) -> BoolArray: ...
+    @property
+    def validity_limit(self) -> float: ...
+    @property
+    def warnings(self) -> list[tuple[str, str]]: ...
+    @property
+    def report(self) -> str:
+        """The sweep table, as dedodiz32-cli sweep prints it."""
+    def to_dict(self) -> dict: ...
+
+class EvaluationRow:
+    metal: str
+    chelator: str
+    kd: float
+    """[mol/L]"""
+    low: float
+    """Kd/sqrt(10) [mol/L]"""
+    high: float
+    """Kd*sqrt(10) [mol/L]"""
+    comment: str
+
+class Evaluation:
+    @property
+    def temp(self) -> float: ...
+    @property
+    def ph(self) -> float: ...
+    @property
+    def ionic(self) -> float: ...
+    @property
+    def hydrogen(self) -> float: ...
+    rows: list[EvaluationRow]
+    @property
+    def kd(self) -> dict[Pair, float]: ...
+    @property
+    def report(self) -> str: ...
+    def to_dict(self) -> dict: ...
+
+class BufferRange:
+    buffer: str
+    slot: int
+    step: int
+    pka: float
+    low: float
+    high: float
+    anionic: bool
+    comment: str
+
+class BufferRanges:
+    @property
+    def temp(self) -> float: ...
+    @property
+    def ph(self) -> float: ...
+    @property
+    def ionic(self) -> float: ...
+    rows: list[BufferRange]
+    @property
+    def report(self) -> str: ...
+    def to_dict(self) -> dict: ...
+
+MetalValue = Union[Number, tuple[Number, Number]]
+MetalArray = Union[ArrayLike, tuple[ArrayLike, ArrayLike]]
+Axis = tuple[str, Number, Number]
+
+def solve(
+    table: Table | None = None,
+    *,
+    chelators: Mapping[str, Number | None] | Sequence[str],
+    metals: Mapping[str, MetalValue],
+    ph: Number = 7.0,
+    temp: Number = 20.0,
+    ionic: Number = 0.1,
+    type: CalculationType = "free",
+) -> Result:
+    """One solution, as the single-point run solves it. Concentrations [mol/L], temp [C], ionic [N]."""
+
+def solve_many(
+    table: Table | None = None,
+    *,
+    chelators: Mapping[str, ArrayLike | None] | Sequence[str],
+    metals: Mapping[str, MetalArray],
+    ph: ArrayLike = 7.0,
+    temp: ArrayLike = 20.0,
+    ionic: ArrayLike = 0.1,
+    type: CalculationType = "free",
+    errors: Literal["raise", "nan"] = "raise",
+) -> Solutions:
+    """Many solutions of one composition; the arguments broadcast as numpy arrays do."""
+
+def sweep(
+    table: Table | None = None,
+    *,
+    chelators: Mapping[str, Number | None] | Sequence[str],
+    metals: Mapping[str, MetalValue],
+    ph: Number = 7.0,
+    temp: Number = 20.0,
+    ionic: Number = 0.1,
+    type: CalculationType = "free",
+    x: Axis,
+    z: Axis | None = None,
+) -> Sweep:
+    """The 2D (41 points) or, with z, 3D (11 x 11) sweep."""
+
+def evaluate(
+    table: Table | None = None,
+    *,
+    metals: Sequence[str],
+    ph: Number = 7.0,
+    temp: Number = 20.0,
+    ionic: Number = 0.1,
+) -> Evaluation:
+    """Kd [mol/L] and buffering range of every chelator of the table for the metals given."""
+
+def buffer_ranges(
+    buffers: BufferTable | None = None,
+    *,
+    ph: Number = 7.0,
+    temp: Number = 20.0,
+    ionic: Number = 0.1,
+) -> BufferRanges:
+    """The useful pH range (pKa' +- 0.5) of every buffer."""

@@ -1,0 +1,138 @@
+"""The Python module against the command-line tool of the same build, and the examples of docs/python.md."""
+
+import json
+import os
+import re
+import subprocess
+import sys
+
+import numpy as np
+import pytest
+
+import dedodiz
+
+SOURCE = os.environ["DEDODIZ_SOURCE_DIR"]
+CLI = os.environ["DEDODIZ_CLI"]
+
+# The README's example, examples/ca-egta-free.STG.
+README = dict(chelators={"EGTA": 2e-3}, metals={"Ca2": 1e-3, "Mg2": 1e-3}, ph=7.2, temp=20, ionic=0.1, type="free")
+
+
+@pytest.fixture(autouse=True)
+def in_source_tree(monkeypatch):
+    # The work files name their table as data/standard.TCM, which the reports repeat.
+    monkeypatch.chdir(SOURCE)
+
+
+@pytest.fixture
+def table():
+    return dedodiz.Table.load("data/standard.TCM")
+
+
+def cli(*args):
+    return subprocess.run([CLI, *args], capture_output=True, text=True, check=True).stdout
+
+
+def constants_run(*args):
+    return ["run", "--constants", "data/standard.TCM", *args]
+
+
+# Each solution for the module, and the same solution for the command-line tool.
+RUNS = [
+    ("work file", README, ["run", "examples/ca-egta-free.STG"]),
+    ("type total",
+     dict(chelators={"BAPTA": 10e-3}, metals={"Ca2": 100e-9}, ph=7.2, temp=37, ionic=0.15, type="total"),
+     constants_run("--type", "total", "--ph", "7.2", "--temp", "37", "--ionic", "0.15",
+                   "--chelator", "BAPTA=10e-3", "--metal", "Ca2=100e-9")),
+    ("type chelator",
+     dict(chelators=["EGTA"], metals={"Ca2": (1e-3, 100e-9)}, ph=7.2, type="chelator"),
+     constants_run("--type", "chelator", "--ph", "7.2", "--chelator", "EGTA", "--metal", "Ca2=1e-3:100e-9")),
+]
+
+
+@pytest.mark.parametrize("solution,command", [run[1:] for run in RUNS], ids=[run[0] for run in RUNS])
+def test_solve_gives_the_numbers_and_report_of_the_cli(table, solution, command):
+    r = dedodiz.solve(table, **solution)
+    document = json.loads(cli(*command, "--format", "json"))
+    assert r.to_dict() == document
+    assert r.report == cli(*command)
+    # The attributes hold the document's numbers themselves, not roundings of them.
+    for entry in document["chelators"] + document["metals"]:
+        assert (r.free[entry["name"]], r.total[entry["name"]]) == (entry["free_M"], entry["total_M"])
+    for pair in document["pairs"]:
+        key = (pair["chelator"], pair["metal"])
+        assert (r.kd[key], r.ml[key], r.mhl[key], r.range[key]) == (
+            pair["Kd_M"], pair["ML_M"], pair["MHL_M"], pair["range"])
+    assert r.converged == document["converged"]
+    assert [{"caption": c, "text": t} for c, t in r.warnings] == document["warnings"]
+
+
+def test_solve_many_over_41_ph_values_is_the_2d_sweep(table):
+    sweep = dedodiz.sweep(table, **README, x=("ph", 6, 8))
+    assert sweep.to_dict() == json.loads(cli("sweep", "examples/ca-egta-free.STG", "--x", "ph:6:8", "--format", "json"))
+    many = dedodiz.solve_many(table, **{**README, "ph": sweep.x})
+    assert many.shape == (41,) and many.ok.all() and many.converged.all()
+    for metal in ("Ca2", "Mg2"):
+        np.testing.assert_array_equal(many.free[metal], sweep.series[metal])
+        # Every metal is free or in one of its two complexes, within the solver's 1 % mass balance.
+        np.testing.assert_allclose(many.free[metal] + many.ml["EGTA", metal] + many.mhl["EGTA", metal], 1e-3, rtol=0.01)
+    one = dedodiz.solve(table, **{**README, "ph": sweep.x[17]})
+    assert (many.free["Ca2"][17], many.kd["EGTA", "Ca2"][17]) == (one.free["Ca2"], one.kd["EGTA", "Ca2"])
+
+
+FAULT = ("FLOATING POINT ERROR: division by zero\nCheck ionic strength (> 0), temperature, concentrations and "
+         "constants\nNo result was stored")
+# arguments, exception, message, whether a single solution is at fault (solve_many then names its index)
+ERRORS = [
+    (dict(chelators={"XYZ": 1e-3}, metals={"Ca2": 1e-3}), ValueError, 'no chelator "XYZ" in data/standard.TCM', False),
+    (dict(chelators={"EGTA": 1e-3}, metals={"Ca2": 1e-3}, type="mixed"), ValueError,
+     'type must be "total", "free" or "chelator", not "mixed"', False),
+    (dict(chelators={"EGTA": "2 mM"}, metals={"Ca2": 1e-3}), TypeError, "chelator EGTA needs a number [mol/L], not str",
+     False),
+    (dict(chelators={"BAPTA": 1e-3}, metals={"Zn2": 1e-3}, temp=37), ValueError,
+     "RESULTS NOT VALID, delta-H VALUES MISSING\nReset Temperature to 20 C or add values", True),
+    (dict(chelators=["EGTA"], metals={"Ca2": (1e-3, 2e-3)}, type="chelator"), ValueError,
+     "Total metal cannot be < free metal", True),
+    (dict(chelators={"EGTA": 1e-3}, metals={"Ca2": 1e-3}, temp=25, ionic=0), dedodiz.FloatingPointError, FAULT, True),
+]
+
+
+@pytest.mark.parametrize("arguments,error,message,in_solution", ERRORS)
+def test_bad_input_raises_with_the_programs_message(table, arguments, error, message, in_solution):
+    with pytest.raises(error) as raised:
+        dedodiz.solve(table, **arguments)
+    assert str(raised.value) == message
+    with pytest.raises(error) as raised:
+        dedodiz.solve_many(table, **{**arguments, "ph": [7.0, 7.2]})
+    assert str(raised.value) == (message + " [solution at index (0,)]" if in_solution else message)
+
+
+def test_faults_are_arithmetic_errors_and_nan_on_request(table):
+    assert issubclass(dedodiz.FloatingPointError, FloatingPointError)
+    assert issubclass(dedodiz.FloatingPointError, ArithmeticError)
+    many = dedodiz.solve_many(table, chelators={"EGTA": 1e-3}, metals={"Ca2": 1e-3}, temp=[20, 25], ionic=[0.1, 0],
+                              errors="nan")
+    assert many.ok.tolist() == [True, False] and np.isnan(many.free["Ca2"][1])
+    assert many.free["Ca2"][0] == dedodiz.solve(table, chelators={"EGTA": 1e-3}, metals={"Ca2": 1e-3}).free["Ca2"]
+    with pytest.raises(FileNotFoundError, match="the file does not exist: missing.TCM"):
+        dedodiz.Table.load("missing.TCM")
+
+
+@pytest.mark.parametrize("plot", [True, False], ids=["with matplotlib", "without matplotlib"])
+def test_the_examples_of_the_python_page_run(plot, tmp_path, monkeypatch, capsys):
+    if plot:
+        pytest.importorskip("matplotlib")
+    else:
+        monkeypatch.setitem(sys.modules, "matplotlib", None)  # import matplotlib.pyplot raises ImportError
+    page = open(os.path.join(SOURCE, "docs", "python.md"), encoding="utf-8").read()
+    monkeypatch.chdir(tmp_path)
+    namespace = {}
+    for block in re.findall(r"```python\n(.*?)```", page, re.S):
+        exec(compile(block, "docs/python.md", "exec"), namespace)
+    printed = capsys.readouterr().out.splitlines()
+    for line in re.search(r"It prints `(.*?)` and\s+`(.*?)`", page, re.S).groups():
+        assert line in printed
+    # Free calcium falls as the pH rises, with either chelator.
+    for free in namespace["free_ca"].values():
+        assert (np.diff(free) < 0).all()
+    assert (tmp_path / "free-ca-vs-ph.png").exists() == plot

@@ -6,6 +6,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 
+for p in clang-format clang-tidy; do
+    if ! command -v "$p" >/dev/null; then
+        sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends clang-format clang-tidy >/dev/null
+        break
+    fi
+done
+
 mapfile -t sources < <(git ls-files '*.h' '*.cpp')
 clang-format --dry-run --Werror "${sources[@]}"
 echo "clang-format: ${#sources[@]} files formatted"

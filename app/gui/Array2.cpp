@@ -79,7 +79,7 @@ QGroupBox* TCMArray::BuildChelators() {
     QFont mono(QStringLiteral("Courier New"));
     mono.setStyleHint(QFont::TypeWriter);
     mono.setFixedPitch(true);
-    mono.setPixelSize(13);
+    mono.setPixelSize(DesktopPixels(13));  // 13 pixels at the standard desktop font
     auto* chelators = new QGroupBox(QStringLiteral("Chelators"), this);
     auto* chelatorGrid = new QGridLayout(chelators);
     chelatorGrid->setHorizontalSpacing(12);

@@ -14,6 +14,7 @@
 #include "Bufcalc.h"
 #include "BufferModel.h"
 #include "Controls.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
@@ -58,13 +59,14 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
 }
 
 // A background of its own always comes with black text: under a dark desktop palette the text would
-// otherwise be drawn light on the pale colour, and be gone.
+// otherwise be drawn light on the pale colour, and be gone. Edits paint the base, labels the window
+// and radio buttons the button role: each with its text role.
 void Background(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, colour);
-    palette.setColor(QPalette::Window, colour);
-    palette.setColor(QPalette::Text, Qt::black);
-    palette.setColor(QPalette::WindowText, Qt::black);
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Window, QPalette::Button})
+        palette.setColor(role, colour);
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        palette.setColor(role, Qt::black);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -119,7 +121,7 @@ void TZozaveVavo::BuildConditions() {
     EA = MakeEdit(this, "EA", "0.000", 446, 132, 95, 29);
     Background(EA, kYellow);
     QFont amount(QStringLiteral("Arial"));
-    amount.setPixelSize(19);
+    amount.setPixelSize(DesktopPixels(19));  // 19 pixels at the standard desktop font
     amount.setBold(true);
     EA->setFont(amount);
 }

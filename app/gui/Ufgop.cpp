@@ -83,8 +83,8 @@ TFGOP::TFGOP(ProgramState& s, OutputSink& output, MessageSink& messages, QWidget
     SaveDialog2 =
         saveDialog("SaveDialog2", QStringLiteral("PNG picture (*.png)"), QStringLiteral("sweep.png"));
     SaveDialog3 = saveDialog("SaveDialog3", QStringLiteral("CSV table (*.csv)"), QStringLiteral("sweep.csv"));
-
-    resize(641, 487);
+    // The window holds its menu and the picture, no more: the 641 x 487 of the Windows program are the
+    // picture with that system's frame, caption and menu around it.
 }
 
 void TFGOP::ShowPicture() {

@@ -214,7 +214,8 @@ void TZozaveVavo::Button4Click() {
     const std::optional<QString> chosen = TIOForm::Execute(OpenDialog1);
     // Cancelled: the slots are as they were, and so is the need to save them.
     if (!chosen) return;
-    ReadBufferFile(s_, ToStd(*chosen), messages_);
+    SecondLine named(messages_, "Could not open pH buffer file", ToStd(*chosen));
+    ReadBufferFile(s_, ToStd(*chosen), named);
     if (!s_.BufferFileName.empty())
         setWindowTitle(QStringLiteral("ZozaveVavo ") + ToQ(s_.BufferFileName.view()));
     // Whatever the reading found, the selector names what the slots now hold.
@@ -229,7 +230,8 @@ bool TZozaveVavo::Button5Click() {
     if (!s_.BufferFileName.empty()) SaveDialog1->selectFile(ToQ(s_.BufferFileName.view()));
     const std::optional<QString> chosen = TIOForm::Execute(SaveDialog1);
     if (!chosen) return false;
-    return WriteBufferFile(s_, ToStd(*chosen), messages_);
+    SecondLine named(messages_, "Cannot save buffer to file!", ToStd(*chosen));
+    return WriteBufferFile(s_, ToStd(*chosen), named);
 }
 
 void TZozaveVavo::RAnionicClick() {

@@ -106,6 +106,10 @@ TEST_F(GuiTest, SaveAfterNewAsksForANameAndNeverWritesTheNewCcmPlaceholder) {
     EXPECT_EQ(main.state().ConstantsFileName.str(), "NEW.CCM");
     script.File(QString());  // Save Constants goes through Save As; cancelled, nothing is written
     main.Save1Click();
+    // A name of neither kind is refused with the reason.
+    script.File(QString::fromStdString(Path("mine.dat"))).Message();
+    main.Save1Click();
+    EXPECT_EQ(script.messages.at(0).text, "Did not save file\nThe name must end in .TCM or .CCM");
     const std::string chosen = Path("mine.TCM");
     script.File(QString::fromStdString(chosen));
     main.Save1Click();

@@ -94,7 +94,7 @@ void TOutput::BuildMenu() {
     AddNextRun1->setChecked(s_.AddNextRun);
     Print1 = MenuItem(edit, "Print1", "Prin&t", QKeySequence(Qt::CTRL | Qt::Key_P));
     edit->addSeparator();
-    Close1 = MenuItem(edit, "Close1", "Close", QKeySequence());
+    Close1 = MenuItem(edit, "Close1", "C&lose", QKeySequence());
     connect(Cut1, &QAction::triggered, this, &TOutput::Cut1Click);
     connect(Copy1, &QAction::triggered, this, &TOutput::Copy1Click);
     connect(Paste1, &QAction::triggered, this, &TOutput::Paste1Click);

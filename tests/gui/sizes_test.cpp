@@ -1,5 +1,5 @@
-// Every window fits its texts at a desktop font larger than the standard one, and its caption; the
-// windows keep their drawn sizes at the standard font.
+// Every window fits its texts at a desktop font larger than the standard one, and its caption; every
+// menu item can be reached by its letter.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,9 +7,15 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "About.h"
 #include "Adjust.h"
@@ -120,6 +126,30 @@ TEST_F(GuiTest, MessageBoxesAreAsWideAsTheirCaptions) {
     // The caption and the window manager's buttons beside it: about four times the title's height.
     EXPECT_GE(width,
               QFontMetrics(bold).horizontalAdvance("RAISE IONIC STRENGTH") + 4 * QFontMetrics(bold).height());
+}
+
+TEST_F(GuiTest, EveryMenuItemHasItsOwnLetterButThePairsTheCaptionsGive) {
+    ModalScript script;
+    TTULV& main = Start();
+    // Pairs that the described captions share; the letter then moves between them and Enter chooses.
+    const std::set<std::pair<std::string, std::string>> shared = {{"Cu&t", "Prin&t"}, {"&Copy", "&Close"}};
+    for (QMenuBar* bar : {main.menuBar(), main.Output->menuBar(), main.FGOP->menuBar()}) {
+        for (QAction* title : bar->actions()) {
+            std::map<QChar, std::string> letters;
+            for (QAction* item : title->menu()->actions()) {
+                if (item->isSeparator()) continue;
+                const std::string caption = item->text().toStdString();
+                const qsizetype amp = item->text().indexOf('&');
+                ASSERT_TRUE(amp >= 0 && amp + 1 < item->text().size()) << caption << " has no letter";
+                const QChar letter = item->text().at(amp + 1).toLower();
+                if (const auto other = letters.find(letter); other != letters.end()) {
+                    EXPECT_EQ(shared.count({other->second, caption}), 1u)
+                        << other->second << " / " << caption;
+                }
+                letters.emplace(letter, caption);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "Editor.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -77,6 +78,14 @@ constexpr ControlField kControlFields[] = {
     {EditorControl::MaskEdit1, &EditorFields::MaskEdit1, 0},
 };
 
+// The twelve number fields in the order StoreEditorFields reads them: H1..H4, dH1..dH4, ML, MHL, dML,
+// dMHL.
+constexpr EditorControl kNumberOrder[] = {
+    EditorControl::Edit1,  EditorControl::Edit3,  EditorControl::Edit5,  EditorControl::Edit7,
+    EditorControl::Edit2,  EditorControl::Edit4,  EditorControl::Edit6,  EditorControl::Edit8,
+    EditorControl::Edit11, EditorControl::Edit12, EditorControl::Edit13, EditorControl::Edit14,
+};
+
 const ControlField& Find(EditorControl control) {
     for (const ControlField& field : kControlFields)
         if (field.control == control) return field;
@@ -149,18 +158,34 @@ bool StoreEditorFields(ConstantsTable& table, EditorState& s, const EditorFields
     table.Constants[1].MetalName[m] = fileio::CutText(f.MaskEdit1, MetalText::max_length);
     rec.Comment[m] = fileio::CutText(f.Edit15, CommentText::max_length);
 
-    const std::pair<const std::string*, double*> numbers[] = {
-        {&f.Edit1, &rec.H[1]},    {&f.Edit3, &rec.H[2]},    {&f.Edit5, &rec.H[3]},
-        {&f.Edit7, &rec.H[4]},    {&f.Edit2, &rec.dH[1]},   {&f.Edit4, &rec.dH[2]},
-        {&f.Edit6, &rec.dH[3]},   {&f.Edit8, &rec.dH[4]},   {&f.Edit11, &rec.ML[m]},
-        {&f.Edit12, &rec.MHL[m]}, {&f.Edit13, &rec.dML[m]}, {&f.Edit14, &rec.dMHL[m]},
+    double* const targets[] = {
+        &rec.H[1],  &rec.H[2],  &rec.H[3],  &rec.H[4],   &rec.dH[1],  &rec.dH[2],
+        &rec.dH[3], &rec.dH[4], &rec.ML[m], &rec.MHL[m], &rec.dML[m], &rec.dMHL[m],
     };
-    for (const auto& [text, target] : numbers) {
-        const std::optional<double> value = ParseReal(*text);
+    static_assert(std::size(targets) == std::size(kNumberOrder));
+    for (std::size_t i = 0; i < std::size(targets); ++i) {
+        const std::optional<double> value = ParseReal(FieldText(f, kNumberOrder[i]));
         if (!value) return false;
-        *target = *value;
+        *targets[i] = *value;
     }
     return true;
+}
+
+std::optional<EditorControl> UnparsedNumberField(const EditorFields& fields) {
+    for (const EditorControl control : kNumberOrder)
+        if (!ParseReal(FieldText(fields, control))) return control;
+    return std::nullopt;
+}
+
+std::optional<EditorControl> UnparsedAdjustField(const EditorState& s, const EditorFields& fields) {
+    const ConstantField field = FieldOf(s.EditConField);
+    if (field.constant == nullptr) return std::nullopt;
+    for (const auto member : {field.constant, field.enthalpy}) {
+        if (ParseReal(fields.*member)) continue;
+        for (const ControlField& control : kControlFields)
+            if (control.text == member) return control.control;
+    }
+    return std::nullopt;
 }
 
 bool NextChelator(ConstantsTable& table, EditorState& s, EditorFields& fields, MessageSink& messages) {

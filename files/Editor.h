@@ -7,6 +7,7 @@
 // move these texts in and out of their controls.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Sinks.h"
@@ -83,6 +84,14 @@ void ShowMetal(const ConstantsTable& table, EditorState& editor, EditorFields& f
 // then the twelve numbers in the order H1..H4, dH1..dH4, ML, MHL, dML, dMHL, each stored as soon as it
 // parses. Stops at the first that does not parse and returns false; what was stored before stays.
 bool StoreEditorFields(ConstantsTable& table, EditorState& editor, const EditorFields& fields);
+
+// The field at which StoreEditorFields stops: the first of the twelve numbers, in its order, that does
+// not parse; nullopt when all do. A window names it in its refusal and puts the focus on it.
+std::optional<EditorControl> UnparsedNumberField(const EditorFields& fields);
+
+// The field for which PrepareAdjust says "Attempting to use an un-real number": the constant field of
+// EditConField, or else its enthalpy field, when it does not parse; nullopt when both do.
+std::optional<EditorControl> UnparsedAdjustField(const EditorState& editor, const EditorFields& fields);
 
 // The "&Next" buttons and OK: each stores the fields first. When a field does not parse they show
 // "BAD NUMBER FORMAT, TRY AGAIN" ("ERROR"), change nothing else and return false, so that the editor

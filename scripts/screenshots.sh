@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Starts the desktop program on a virtual X display with a bundled work file, whose report the program
 # writes to the output window at start-up, and saves pictures of the main window and the output window
-# in docs/screenshots/. Needs xvfb, imagemagick, x11-utils and xdotool (installed here from Debian when
-# missing); the warnings that the run shows are answered with OK as a user would.
+# in docs/screenshots/; then starts it once more under a dark desktop palette (qt6ct's "darker" colour
+# scheme) and saves the pH buffer window as it looks there. Needs xvfb, imagemagick, x11-utils, xdotool
+# and qt6ct (installed here from Debian when missing); the warnings that the run shows are answered
+# with OK as a user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +13,7 @@ program="$build/app/gui/dedodiz32"
 work=${1:-examples/ca-egta-free.STG}
 out=docs/screenshots
 
-packages=(xvfb imagemagick x11-utils xdotool)
+packages=(xvfb imagemagick x11-utils xdotool qt6ct)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -49,18 +51,28 @@ wait_for() {
     return 1
 }
 
-QT_QPA_PLATFORM=xcb "$program" "$work" &
-program_pid=$!
-# Warnings of the start-up run come before the main window; each is closed with its OK button.
-for _ in $(seq 100); do
-    [ -n "$(window_id "DEDODIZ32")" ] && break
-    for caption in WARNING INFORMATION DIFFICULTY "RAISE IONIC STRENGTH" ERROR; do
-        box=$(window_id "$caption")
-        [ -n "$box" ] && xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
+# Starts the program on the work file and answers the warnings of its start-up run, which come before
+# the main window, each with its OK button.
+start_program() {
+    QT_QPA_PLATFORM=xcb "$program" "$work" &
+    program_pid=$!
+    for _ in $(seq 100); do
+        [ -n "$(window_id "DEDODIZ32 v")" ] && break
+        for caption in WARNING INFORMATION DIFFICULTY "RAISE IONIC STRENGTH" ERROR; do
+            box=$(window_id "$caption")
+            [ -n "$box" ] && xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
+        done
+        sleep 0.1
     done
-    sleep 0.1
-done
-main=$(wait_for "DEDODIZ32")
+}
+stop_program() {
+    kill "$program_pid" 2>/dev/null || true
+    wait "$program_pid" 2>/dev/null || true
+    program_pid=""
+}
+
+start_program
+main=$(wait_for "DEDODIZ32 v")
 output=$(wait_for "Output")
 sleep 1
 
@@ -69,4 +81,24 @@ mkdir -p "$out"
 import -window "$output" -frame "$out/output-window.png" 2>/dev/null || import -window "$output" "$out/output-window.png"
 xdotool windowunmap --sync "$output"
 import -window "$main" "$out/main-window.png"
-echo "Saved $out/main-window.png and $out/output-window.png"
+stop_program
+
+# A dark desktop palette, as a desktop theme sets it through the qt6ct platform theme.
+theme=$(mktemp -d)
+mkdir -p "$theme/qt6ct"
+# The standard font, 9 points, so that the window shows at the size it was drawn at.
+printf '%s\n' '[Appearance]' 'color_scheme_path=/usr/share/qt6ct/colors/darker.conf' 'custom_palette=true' \
+    'style=Fusion' '[Fonts]' 'general="DejaVu Sans,9,-1,5,400,0,0,0,0,0,0,0,0,0,0,1"' \
+    'fixed="DejaVu Sans Mono,9,-1,5,400,0,0,0,0,0,0,0,0,0,0,1"' >"$theme/qt6ct/qt6ct.conf"
+XDG_CONFIG_HOME=$theme QT_QPA_PLATFORMTHEME=qt6ct start_program
+main=$(wait_for "DEDODIZ32 v")
+output=$(wait_for "Output")
+xdotool windowunmap --sync "$output"
+# Calculation > Buffer (Ctrl+B) shows the buffer window with the work file's conditions.
+xdotool windowfocus --sync "$main" key ctrl+b
+buffer=$(wait_for "ZozaveVavo")
+sleep 1
+import -window "$buffer" "$out/buffer-window-dark.png"
+stop_program
+rm -rf "$theme"
+echo "Saved $out/main-window.png, $out/output-window.png and $out/buffer-window-dark.png"

@@ -9,6 +9,7 @@
 #include "Help.h"
 #include "ProgramState.h"
 #include "QtText.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
@@ -50,7 +51,6 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));
     SetHelpContext(this, 1);
-    setFixedSize(307, 230);
 
     auto* frame = new QFrame(this);
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -88,6 +88,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     OKButton->setDefault(true);
     OKButton->setGeometry(116, 184, 75, 28);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    // Drawn for the standard font; a larger desktop font makes the box larger.
+    FitPlacesToTexts(this, QSize(307, 230));
 }
 
 }  // namespace dedodiz

@@ -11,8 +11,10 @@
 #include <QVBoxLayout>
 
 #include "Controls.h"
+#include "Fields.h"
 #include "Help.h"
 #include "QtText.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
@@ -54,6 +56,16 @@ TKadjust::TKadjust(ProgramState& s, THelp& help, MessageSink& messages, QWidget*
     Panel1->setWordWrap(true);
     Panel1->setMargin(6);
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Panel1);
+    layout->addLayout(BuildFields());
+    layout->addLayout(BuildChoices());
+    layout->addLayout(BuildButtons());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    FitTitle(this);
+}
+
+QGridLayout* TKadjust::BuildFields() {
     Edit1 = NumberEdit(this, "Edit1");
     Edit2 = NumberEdit(this, "Edit2");
     Edit5 = NumberEdit(this, "Edit5");
@@ -71,7 +83,10 @@ TKadjust::TKadjust(ProgramState& s, THelp& help, MessageSink& messages, QWidget*
     row(2, "Constant Found", Edit5, nullptr);
     row(3, "dH for Constant", Edit6, nullptr);
     fields->addWidget(new QLabel(QStringLiteral("* Needs dH for calculation"), this), 4, 0, 1, 3);
+    return fields;
+}
 
+QHBoxLayout* TKadjust::BuildChoices() {
     cv = new QGroupBox(QStringLiteral("Chelator Valence"), this);
     cv->setObjectName(QStringLiteral("cv"));
     auto* cvLayout = new QHBoxLayout(cv);
@@ -103,8 +118,13 @@ TKadjust::TKadjust(ProgramState& s, THelp& help, MessageSink& messages, QWidget*
     groups->addWidget(cv);
     groups->addWidget(mv);
     groups->addWidget(vi);
+    return groups;
+}
 
+QVBoxLayout* TKadjust::BuildButtons() {
     Button1 = Button(this, "Button1", "Adjust Constant");
+    // Enter computes, as the user expects after typing the values; the dialog stays open.
+    Button1->setDefault(true);
     auto* result = new QHBoxLayout;
     result->addWidget(Button1);
     result->addStretch();
@@ -125,13 +145,10 @@ TKadjust::TKadjust(ProgramState& s, THelp& help, MessageSink& messages, QWidget*
     connect(Button2, &QPushButton::clicked, this, &TKadjust::Button2Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TKadjust::BitBtn1Click);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Panel1);
-    layout->addLayout(fields);
-    layout->addLayout(groups);
-    layout->addLayout(result);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    auto* rows = new QVBoxLayout;
+    rows->addLayout(result);
+    rows->addLayout(buttons);
+    return rows;
 }
 
 void TKadjust::ShowFields(const AdjustFields& f) {
@@ -150,11 +167,12 @@ void TKadjust::ShowFields(const AdjustFields& f) {
 
 AdjustFields TKadjust::ReadFields() const {
     AdjustFields f;
-    f.Edit1 = ToStd(Edit1->text());
-    f.Edit2 = ToStd(Edit2->text());
-    f.Edit3 = ToStd(Edit3->text());
-    f.Edit5 = ToStd(Edit5->text());
-    f.Edit6 = ToStd(Edit6->text());
+    // The numbers as the parsers read them, a decimal comma as the point.
+    f.Edit1 = NumberText(Edit1->text());
+    f.Edit2 = NumberText(Edit2->text());
+    f.Edit3 = NumberText(Edit3->text());
+    f.Edit5 = NumberText(Edit5->text());
+    f.Edit6 = NumberText(Edit6->text());
     for (int z = 1; z <= 4; ++z)
         if (cvItem[z]->isChecked()) f.cv = z;
     for (int z = 0; z <= 9; ++z)

@@ -9,7 +9,10 @@
 #include "FixedArray.h"
 #include "ProgramState.h"
 
+class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -55,6 +58,10 @@ class TKadjust : public QDialog {
     QPushButton* BitBtn1;
 
   private:
+    QGridLayout* BuildFields();
+    QHBoxLayout* BuildChoices();
+    QVBoxLayout* BuildButtons();
+
     ProgramState& s_;
     THelp& help_;
     MessageSink& messages_;

@@ -12,6 +12,7 @@
 
 #include "Help.h"
 #include "QtText.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
@@ -62,12 +63,23 @@ TCMArray::TCMArray(ProgramState& s, THelp& help, QWidget* parent) : QDialog(pare
     setWindowTitle(QStringLiteral("CMArray"));
     SetHelpContext(this, 5);
 
+    auto* top = new QHBoxLayout;
+    top->addWidget(BuildChelators());
+    top->addLayout(BuildMetals());
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(BuildButtons());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    FitTitle(this);
+}
+
+QGroupBox* TCMArray::BuildChelators() {
     // The chelators with their grid rows beside them: fixed-pitch rows under the metal names, which
     // read downwards above their mark columns.
     QFont mono(QStringLiteral("Courier New"));
     mono.setStyleHint(QFont::TypeWriter);
     mono.setFixedPitch(true);
-    mono.setPixelSize(13);
+    mono.setPixelSize(DesktopPixels(13));  // 13 pixels at the standard desktop font
     auto* chelators = new QGroupBox(QStringLiteral("Chelators"), this);
     auto* chelatorGrid = new QGridLayout(chelators);
     chelatorGrid->setHorizontalSpacing(12);
@@ -93,7 +105,10 @@ TCMArray::TCMArray(ProgramState& s, THelp& help, QWidget* parent) : QDialog(pare
         chelatorGrid->addWidget(C[k], k, 1);
         connect(Chelato[k], &QCheckBox::clicked, this, [this, k](bool on) { s_.ChelatorChosen[k] = on; });
     }
+    return chelators;
+}
 
+QVBoxLayout* TCMArray::BuildMetals() {
     auto* metals = new QGroupBox(QStringLiteral("Metals"), this);
     auto* metalBoxes = new QVBoxLayout(metals);
     for (int m = 1; m <= kTableMetals; ++m) {
@@ -110,7 +125,10 @@ TCMArray::TCMArray(ProgramState& s, THelp& help, QWidget* parent) : QDialog(pare
     side->addWidget(note);
     side->addWidget(Panel(this, "A = available"));
     side->addWidget(Panel(this, "T=+ temp corr"));
+    return side;
+}
 
+QHBoxLayout* TCMArray::BuildButtons() {
     Button1 = new QPushButton(QStringLiteral("Evaluate Chelators for Metals Chosen"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
@@ -126,19 +144,13 @@ TCMArray::TCMArray(ProgramState& s, THelp& help, QWidget* parent) : QDialog(pare
     connect(BitBtn1, &QPushButton::clicked, this, &TCMArray::BitBtn1Click);
     connect(CancelBtn, &QPushButton::clicked, this, &TCMArray::CancelBtnClick);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(chelators);
-    top->addLayout(side);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Button1);
     buttons->addStretch();
     buttons->addWidget(OKBtn);
     buttons->addWidget(BitBtn1);
     buttons->addWidget(CancelBtn);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return buttons;
 }
 
 void TCMArray::FillFromState() {

@@ -10,6 +10,8 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -56,6 +58,10 @@ class TCMArray : public QDialog {
     void EvaluateChelatorsRequested();
 
   private:
+    QGroupBox* BuildChelators();
+    QVBoxLayout* BuildMetals();
+    QHBoxLayout* BuildButtons();
+
     ProgramState& s_;
     THelp& help_;
 };

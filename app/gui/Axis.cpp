@@ -11,8 +11,10 @@
 #include <QVBoxLayout>
 
 #include "Controls.h"
+#include "Fields.h"
 #include "Help.h"
 #include "QtText.h"
+#include "Sizing.h"
 #include "Sweep.h"
 
 namespace dedodiz {
@@ -34,6 +36,27 @@ TFAXIS::TFAXIS(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent),
     setWindowTitle(QStringLiteral("X-AXIS"));
     SetHelpContext(this, kHelpTopic);
 
+    BuildVariables();
+    auto* top = new QHBoxLayout;
+    top->addWidget(GroupBox1);
+    top->addLayout(BuildRange());
+    BitBtn1 = NamedButton(this, "BitBtn1", "OK");
+    BitBtn1->setDefault(true);
+    BitBtn2 = NamedButton(this, "BitBtn2", "&Help");
+    connect(BitBtn1, &QPushButton::clicked, this, &TFAXIS::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TFAXIS::BitBtn2Click);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    // 285 x 294 at the standard font, larger when the texts need it.
+    FixAtLeast(this, QSize(285, 294));
+}
+
+void TFAXIS::BuildVariables() {
     GroupBox1 = new QGroupBox(this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     Temp = Radio(GroupBox1, QStringLiteral("Temp"), QStringLiteral("Temp [0-50C]"));
@@ -58,7 +81,9 @@ TFAXIS::TFAXIS(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent),
     choose(pH, AxisVariable::PH);
     choose(Ionic, AxisVariable::Ionic);
     for (int k = 1; k <= kSlots; ++k) choose(Mt[static_cast<std::size_t>(k - 1)], MetalAxis(k));
+}
 
+QVBoxLayout* TFAXIS::BuildRange() {
     Label3 = new QLabel(QStringLiteral("2D"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     QFont large(QStringLiteral("Times New Roman"));
@@ -76,12 +101,6 @@ TFAXIS::TFAXIS(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent),
     Edit2 = new QLineEdit(this);
     Edit2->setObjectName(QStringLiteral("Edit2"));
 
-    BitBtn1 = NamedButton(this, "BitBtn1", "OK");
-    BitBtn1->setDefault(true);
-    BitBtn2 = NamedButton(this, "BitBtn2", "&Help");
-    connect(BitBtn1, &QPushButton::clicked, this, &TFAXIS::BitBtn1Click);
-    connect(BitBtn2, &QPushButton::clicked, this, &TFAXIS::BitBtn2Click);
-
     auto* right = new QVBoxLayout;
     right->addWidget(Label3);
     right->addStretch();
@@ -89,17 +108,7 @@ TFAXIS::TFAXIS(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent),
     right->addWidget(Edit1);
     right->addWidget(Label2);
     right->addWidget(Edit2);
-    auto* top = new QHBoxLayout;
-    top->addWidget(GroupBox1);
-    top->addLayout(right);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
-    setFixedSize(285, 294);
+    return right;
 }
 
 QRadioButton* TFAXIS::RadioOf(AxisVariable variable) const {
@@ -131,7 +140,7 @@ void TFAXIS::ShowAxis(const TAxisRange& axis) {
 }
 
 void TFAXIS::ReadAxis(TAxisRange& axis) const {
-    ApplyAxisDialog(axis, s_.AxisChoice, ToStd(Edit1->text()), ToStd(Edit2->text()));
+    ApplyAxisDialog(axis, s_.AxisChoice, NumberText(Edit1->text()), NumberText(Edit2->text()));
 }
 
 void TFAXIS::SetUpAxis(TAxisRange& axis, const QString& caption, const QString& label) {

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QVBoxLayout;
 
 namespace dedodiz {
 
@@ -31,7 +32,8 @@ class TFAXIS : public QDialog {
     // Before the dialog is shown: the axis's variable selected (setting AxisChoice as a click does),
     // its values in the 11-character scientific form, a radio button for each metal slot in use.
     void ShowAxis(const TAxisRange& axis);
-    // After it closed: the variable from AxisChoice; Low and High from the fields that parse.
+    // After it closed: the variable from AxisChoice; Low and High from the fields that parse (a decimal
+    // comma counting as the point).
     void ReadAxis(TAxisRange& axis) const;
 
     void BitBtn1Click();
@@ -55,6 +57,8 @@ class TFAXIS : public QDialog {
     void reject() override;
 
   private:
+    void BuildVariables();
+    QVBoxLayout* BuildRange();
     QRadioButton* RadioOf(AxisVariable variable) const;
 
     ProgramState& s_;

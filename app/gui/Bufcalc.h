@@ -156,7 +156,17 @@ class TZozaveVavo : public QWidget {
     };
     std::array<GridRow, 5> GridRows() const;
 
+    // The controls at their places for the standard font, their handlers and their edit rules.
     void BuildControls();
+    void BuildSlotChoice();
+    void BuildConditions();
+    void BuildTypeGroups();
+    void BuildGrid();
+    void BuildResults();
+    void BuildButtons();
+    void ConnectHandlers();
+    void AddConditionRules();
+    void AddSlotRules();
     void AddRule(EditRule rule);
     void ApplyRule(const EditRule& rule, bool changed);
     void Edit13Change();

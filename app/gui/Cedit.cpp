@@ -15,10 +15,12 @@
 #include "Adjust.h"
 #include "ConstantsFile.h"
 #include "Controls.h"
+#include "Fields.h"
 #include "FileNames.h"
 #include "Help.h"
 #include "IOForm.h"
 #include "QtText.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
@@ -39,11 +41,17 @@ QLineEdit* TextEdit(QWidget* parent, const char* name, int maxLength) {
 }
 
 // The numbers are shown right-aligned in 7 characters, so they are laid out in a fixed-pitch font.
-QLineEdit* NumberEdit(QWidget* parent, const char* name) {
+QLineEdit* NumberEdit(QWidget* parent, const char* name, const char* fieldName) {
     auto* edit = TextEdit(parent, name, 0);
+    SetFieldName(edit, QString::fromLatin1(fieldName));
     edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 10 + 12);
     return edit;
+}
+
+bool IsNumberField(EditorControl control) {
+    return control != EditorControl::Edit9 && control != EditorControl::Edit15 &&
+           control != EditorControl::MaskEdit1;
 }
 
 QLabel* Caption(QWidget* parent, const char* text) {
@@ -63,6 +71,16 @@ TEditCon::TEditCon(ProgramState& s, THelp& help, TKadjust& adjustDialog, Message
     setWindowTitle(QStringLiteral("Edit Constants"));
     SetHelpContext(this, 9);
 
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildChelator());
+    layout->addWidget(BuildMetal());
+    layout->addLayout(BuildButtons());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    FitTitle(this);
+    ConnectFields();
+}
+
+QGroupBox* TEditCon::BuildChelator() {
     // The chelator: its name and its four protonation steps.
     auto* chelator = new QGroupBox(this);
     Label13 = Caption(chelator, "");
@@ -70,33 +88,32 @@ TEditCon::TEditCon(ProgramState& s, THelp& help, TKadjust& adjustDialog, Message
     Label13->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     Edit9 = TextEdit(chelator, "Edit9", static_cast<int>(ChelatorText::max_length));
     Button1 = Button(chelator, "Button1", "&Next");
-    Edit1 = NumberEdit(chelator, "Edit1");
-    Edit3 = NumberEdit(chelator, "Edit3");
-    Edit5 = NumberEdit(chelator, "Edit5");
-    Edit7 = NumberEdit(chelator, "Edit7");
-    Edit2 = NumberEdit(chelator, "Edit2");
-    Edit4 = NumberEdit(chelator, "Edit4");
-    Edit6 = NumberEdit(chelator, "Edit6");
-    Edit8 = NumberEdit(chelator, "Edit8");
-    auto* chelatorGrid = new QGridLayout(chelator);
-    chelatorGrid->addWidget(Label13, 0, 0);
-    chelatorGrid->addWidget(Caption(chelator, "chelator name"), 0, 1);
-    chelatorGrid->addWidget(Edit9, 0, 2, 1, 2);
-    chelatorGrid->addWidget(Button1, 0, 4);
+    QLineEdit* const hRow[] = {
+        Edit1 = NumberEdit(chelator, "Edit1", "H 1"), Edit3 = NumberEdit(chelator, "Edit3", "H 2"),
+        Edit5 = NumberEdit(chelator, "Edit5", "H 3"), Edit7 = NumberEdit(chelator, "Edit7", "H 4")};
+    QLineEdit* const dhRow[] = {
+        Edit2 = NumberEdit(chelator, "Edit2", "dH 1"), Edit4 = NumberEdit(chelator, "Edit4", "dH 2"),
+        Edit6 = NumberEdit(chelator, "Edit6", "dH 3"), Edit8 = NumberEdit(chelator, "Edit8", "dH 4")};
+    auto* grid = new QGridLayout(chelator);
+    grid->addWidget(Label13, 0, 0);
+    grid->addWidget(Caption(chelator, "chelator name"), 0, 1);
+    grid->addWidget(Edit9, 0, 2, 1, 2);
+    grid->addWidget(Button1, 0, 4);
     for (int k = 1; k <= 4; ++k) {
         auto* heading = Caption(chelator, QByteArray::number(k).constData());
         heading->setAlignment(Qt::AlignCenter);
-        chelatorGrid->addWidget(heading, 1, k);
+        grid->addWidget(heading, 1, k);
     }
-    chelatorGrid->addWidget(Caption(chelator, "H"), 2, 0);
-    chelatorGrid->addWidget(Caption(chelator, "dH"), 3, 0);
-    QLineEdit* const hRow[] = {Edit1, Edit3, Edit5, Edit7};
-    QLineEdit* const dhRow[] = {Edit2, Edit4, Edit6, Edit8};
+    grid->addWidget(Caption(chelator, "H"), 2, 0);
+    grid->addWidget(Caption(chelator, "dH"), 3, 0);
     for (int k = 0; k < 4; ++k) {
-        chelatorGrid->addWidget(hRow[k], 2, k + 1);
-        chelatorGrid->addWidget(dhRow[k], 3, k + 1);
+        grid->addWidget(hRow[k], 2, k + 1);
+        grid->addWidget(dhRow[k], 3, k + 1);
     }
+    return chelator;
+}
 
+QGroupBox* TEditCon::BuildMetal() {
     // The metal: its name (shared by every record), ML and MHL with their enthalpies, the comment.
     auto* metal = new QGroupBox(this);
     Label14 = Caption(metal, "");
@@ -109,31 +126,34 @@ TEditCon::TEditCon(ProgramState& s, THelp& help, TKadjust& adjustDialog, Message
         QRegularExpression(QStringLiteral("[A-Za-z= ]{0,2}[0-9= ]?")), MaskEdit1));
     MaskEdit1->setFixedWidth(Edit1->width());
     Button2 = Button(metal, "Button2", "&Next");
-    Edit11 = NumberEdit(metal, "Edit11");
-    Edit12 = NumberEdit(metal, "Edit12");
-    Edit13 = NumberEdit(metal, "Edit13");
-    Edit14 = NumberEdit(metal, "Edit14");
+    Edit11 = NumberEdit(metal, "Edit11", "constant 1 (ML)");
+    Edit12 = NumberEdit(metal, "Edit12", "constant 2 (MHL)");
+    Edit13 = NumberEdit(metal, "Edit13", "dH 1 (ML)");
+    Edit14 = NumberEdit(metal, "Edit14", "dH 2 (MHL)");
     Edit15 = TextEdit(metal, "Edit15", static_cast<int>(CommentText::max_length));
-    auto* metalGrid = new QGridLayout(metal);
-    metalGrid->addWidget(Label14, 0, 0);
-    metalGrid->addWidget(Caption(metal, "metal name"), 0, 1);
-    metalGrid->addWidget(MaskEdit1, 0, 2);
-    metalGrid->addWidget(Button2, 0, 3);
+    auto* grid = new QGridLayout(metal);
+    grid->addWidget(Label14, 0, 0);
+    grid->addWidget(Caption(metal, "metal name"), 0, 1);
+    grid->addWidget(MaskEdit1, 0, 2);
+    grid->addWidget(Button2, 0, 3);
     for (int k = 1; k <= 2; ++k) {
         auto* heading = Caption(metal, QByteArray::number(k).constData());
         heading->setAlignment(Qt::AlignCenter);
-        metalGrid->addWidget(heading, 1, k + 1);
+        grid->addWidget(heading, 1, k + 1);
     }
-    metalGrid->addWidget(Caption(metal, "constant"), 2, 1);
-    metalGrid->addWidget(Edit11, 2, 2);
-    metalGrid->addWidget(Edit12, 2, 3);
-    metalGrid->addWidget(Caption(metal, "dH"), 3, 1);
-    metalGrid->addWidget(Edit13, 3, 2);
-    metalGrid->addWidget(Edit14, 3, 3);
-    metalGrid->addWidget(Caption(metal, "comments"), 4, 1);
-    metalGrid->addWidget(Edit15, 4, 2, 1, 2);
-    metalGrid->setColumnStretch(4, 1);
+    grid->addWidget(Caption(metal, "constant"), 2, 1);
+    grid->addWidget(Edit11, 2, 2);
+    grid->addWidget(Edit12, 2, 3);
+    grid->addWidget(Caption(metal, "dH"), 3, 1);
+    grid->addWidget(Edit13, 3, 2);
+    grid->addWidget(Edit14, 3, 3);
+    grid->addWidget(Caption(metal, "comments"), 4, 1);
+    grid->addWidget(Edit15, 4, 2, 1, 2);
+    grid->setColumnStretch(4, 1);
+    return metal;
+}
 
+QHBoxLayout* TEditCon::BuildButtons() {
     adjust = Button(this, "adjust", "&Adjust");
     OKBtn = Button(this, "OKBtn", "OK");
     OKBtn->setDefault(true);
@@ -143,24 +163,21 @@ TEditCon::TEditCon(ProgramState& s, THelp& help, TKadjust& adjustDialog, Message
     buttons->addStretch();
     buttons->addWidget(OKBtn);
     buttons->addWidget(CancelBtn);
-
     connect(Button1, &QPushButton::clicked, this, &TEditCon::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TEditCon::Button2Click);
     connect(adjust, &QPushButton::clicked, this, &TEditCon::adjustClick);
     connect(OKBtn, &QPushButton::clicked, this, &TEditCon::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &TEditCon::CancelBtnClick);
+    return buttons;
+}
+
+void TEditCon::ConnectFields() {
     // Clicking into a field or typing in it marks the constant that Adjust works on.
     for (const EditorControl control : kControls) {
         QLineEdit* edit = Field(control);
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textEdited, this, [this, control] { EditorFieldEntered(s_, control); });
     }
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(chelator);
-    layout->addWidget(metal);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QLineEdit* TEditCon::Field(EditorControl control) const {
@@ -196,7 +213,12 @@ EditorFields TEditCon::ReadFields() const {
         // a single-byte code page), so that storing the fields changes only what was edited.
         const std::string& shown = FieldText(shown_, control);
         const QString text = Field(control)->text();
-        FieldText(fields, control) = text == ToQ(shown) ? shown : ToStd(text);
+        if (text == ToQ(shown)) {
+            FieldText(fields, control) = shown;
+        } else {
+            // A number typed with a decimal comma is read with the point.
+            FieldText(fields, control) = IsNumberField(control) ? NumberText(text) : ToStd(text);
+        }
     }
     return fields;
 }
@@ -219,18 +241,38 @@ bool TEditCon::StoreFields() {
     return StoreEditorFields(s_.table(), s_.editor(), ReadFields());
 }
 
-void TEditCon::Button1Click() {
+QLineEdit* TEditCon::UnparsedField() const {
+    const std::optional<EditorControl> control = UnparsedNumberField(ReadFields());
+    return control ? Field(*control) : nullptr;
+}
+
+bool TEditCon::StoreOrName(const std::function<bool(EditorFields&, MessageSink&)>& step) {
     EditorFields fields = ReadFields();
-    if (NextChelator(s_.table(), s_.editor(), fields, messages_)) ShowFields(fields);
+    // The refusal names the field it stopped at, which then has the focus.
+    QLineEdit* const unparsed = UnparsedField();
+    SecondLine named(messages_, "BAD NUMBER FORMAT, TRY AGAIN",
+                     unparsed != nullptr ? ToStd(FieldName(unparsed)) : std::string());
+    if (step(fields, named)) {
+        ShowFields(fields);
+        return true;
+    }
+    if (named.Shown() && unparsed != nullptr) FocusField(unparsed);
+    return false;
+}
+
+void TEditCon::Button1Click() {
+    StoreOrName(
+        [this](EditorFields& f, MessageSink& m) { return NextChelator(s_.table(), s_.editor(), f, m); });
 }
 
 void TEditCon::Button2Click() {
-    EditorFields fields = ReadFields();
-    if (NextMetal(s_.table(), s_.editor(), fields, messages_)) ShowFields(fields);
+    StoreOrName([this](EditorFields& f, MessageSink& m) { return NextMetal(s_.table(), s_.editor(), f, m); });
 }
 
 void TEditCon::OKBtnClick() {
-    if (EditorOK(s_.table(), s_.editor(), ReadFields(), messages_)) accept();
+    if (StoreOrName(
+            [this](EditorFields& f, MessageSink& m) { return EditorOK(s_.table(), s_.editor(), f, m); }))
+        accept();
 }
 
 void TEditCon::CancelBtnClick() {
@@ -240,7 +282,14 @@ void TEditCon::CancelBtnClick() {
 void TEditCon::adjustClick() {
     EditorFields fields = ReadFields();
     AdjustFields dialog;
-    if (!PrepareAdjust(s_.table(), s_.editor(), fields, dialog, messages_)) return;
+    const std::optional<EditorControl> unparsed = UnparsedAdjustField(s_.editor(), fields);
+    QLineEdit* const refused = unparsed ? Field(*unparsed) : nullptr;
+    SecondLine named(messages_, "Attempting to use an un-real number",
+                     refused != nullptr ? ToStd(FieldName(refused)) : std::string());
+    if (!PrepareAdjust(s_.table(), s_.editor(), fields, dialog, named)) {
+        if (named.Shown() && refused != nullptr) FocusField(refused);
+        return;
+    }
     adjust_.ShowFields(dialog);
     adjust_.exec();
     FinishAdjust(s_, fields);
@@ -253,7 +302,7 @@ void RunEditConstantsCommand(ProgramState& s, MessageSink& messages, TEditCon& e
     for (;;) {
         editor.exec();
         if (editor.StoreFields()) break;
-        messages.Message("NOT A REAL NUMBER ENTERED, TRY AGAIN", "ERROR");
+        RefuseField(messages, "NOT A REAL NUMBER ENTERED, TRY AGAIN", "ERROR", editor.UnparsedField());
     }
 
     const std::optional<QString> chosen = TIOForm::Execute(io.SaveDialog1);
@@ -264,9 +313,9 @@ void RunEditConstantsCommand(ProgramState& s, MessageSink& messages, TEditCon& e
         messages.Message("The file name is longer than 80 characters:\r" + path, "ERROR");
         return;
     }
-    if (!WriteConstantsFile(s, *name, messages).ok()) {
+    if (const FileResult written = WriteConstantsFile(s, *name, messages); !written.ok()) {
         // The table stays in memory as edited; the old file, if any, is untouched.
-        messages.Message("Cannot Save Constants File", "ERROR");
+        messages.Message("Cannot Save Constants File\r" + written.reason, "ERROR");
         return;
     }
     setTitle(QStringLiteral("DEDODIZ32 v") + ToQ(kVersion) + QStringLiteral(" using ") +

@@ -10,6 +10,8 @@
 #include "Editor.h"
 #include "ProgramState.h"
 
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,6 +35,8 @@ class TEditCon : public QDialog {
     // Writes the fields into the table as they stand; false when a number field does not parse (the
     // fields before it are stored).
     bool StoreFields();
+    // The first number field, in the order the fields are stored, that is no number; nullptr when all are.
+    [[nodiscard]] QLineEdit* UnparsedField() const;
 
     void Button1Click();  // "&Next" chelator
     void Button2Click();  // "&Next" metal
@@ -67,6 +71,13 @@ class TEditCon : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QGroupBox* BuildChelator();
+    QGroupBox* BuildMetal();
+    QHBoxLayout* BuildButtons();
+    void ConnectFields();
+    // Runs step (the "&Next" buttons, OK) on the fields read; shows them when it succeeds, otherwise
+    // its refusal names the field that is no number and the focus goes there. What step returned.
+    bool StoreOrName(const std::function<bool(EditorFields&, MessageSink&)>& step);
     QLineEdit* Field(EditorControl control) const;
     EditorFields ReadFields() const;
     void ShowFields(const EditorFields& fields);

@@ -7,8 +7,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "Fields.h"
 #include "Format.h"
 #include "QtText.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
@@ -86,6 +88,7 @@ TCMC::TCMC(ProgramState& s, QWidget* parent) : QDialog(parent), s_(s) {
     layout->addLayout(grid);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    FitTitle(this);
 }
 
 void TCMC::FillFromState() {
@@ -100,6 +103,13 @@ void TCMC::FillFromState() {
         Edit[k + 6]->setText(ToQ(FormatSciLong((*columns.left)[k])));
         Label[k]->setText(ToQ(sol.MetalName[k].view()));
         Edit[k]->setText(ToQ(FormatSciLong((*columns.right)[k])));
+        // A refusal names the field by its column and row ("Total EGTA", "Free Ca2"), the row of an
+        // empty slot by its number.
+        const auto rowName = [k](std::string_view name) {
+            return IsEmptySlotName(name) ? QStringLiteral("slot %1").arg(k) : ToQ(name);
+        };
+        SetFieldName(Edit[k + 6], Label[13]->text() + QLatin1Char(' ') + rowName(leftName));
+        SetFieldName(Edit[k], Label[14]->text() + QLatin1Char(' ') + rowName(sol.MetalName[k].view()));
 
         // An empty slot's row is hidden; on the right only the metal marker can stand.
         const bool leftShown = !IsEmptySlotName(leftName);
@@ -116,9 +126,13 @@ void TCMC::FillFromState() {
 }
 
 bool TCMC::ReadBack() {
+    refused_ = nullptr;
     for (int i = 1; i <= 12; ++i) {
-        const auto value = ParseReal(ToStd(Edit[i]->text()));
-        if (!value) return false;
+        const auto value = FieldNumber(Edit[i]);
+        if (!value) {
+            refused_ = Edit[i];
+            return false;
+        }
         s_.ConcDialogValues[i] = *value;
     }
     const ColumnArrays columns = ColumnsOf(s_);

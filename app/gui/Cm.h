@@ -23,8 +23,11 @@ class TCMC : public QDialog {
     void FillFromState();
 
     // Reads Edit1 .. Edit12 into ConcDialogValues, stopping at the first text that is not a number
-    // (false, nothing stored in Solution); when all parse, stores them in Solution by CalcType.
+    // (false, nothing stored in Solution); when all parse, stores them in Solution by CalcType. A
+    // decimal comma counts as the decimal point.
     bool ReadBack();
+    // The field at which the last ReadBack stopped; nullptr after one that read every field.
+    [[nodiscard]] QLineEdit* RefusedField() const { return refused_; }
 
     void OKBtnClick();
     void reject() override;  // Cancel and closing the window
@@ -36,6 +39,7 @@ class TCMC : public QDialog {
 
   private:
     ProgramState& s_;
+    QLineEdit* refused_ = nullptr;
 };
 
 }  // namespace dedodiz

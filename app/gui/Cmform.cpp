@@ -9,6 +9,7 @@
 
 #include "Help.h"
 #include "QtText.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
@@ -48,6 +49,7 @@ Tcmfrm::Tcmfrm(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent),
     layout->addWidget(metals);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    FitTitle(this);
 }
 
 void Tcmfrm::FillFromState() {

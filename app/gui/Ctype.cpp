@@ -8,6 +8,7 @@
 
 #include "Controls.h"
 #include "Help.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
@@ -46,6 +47,7 @@ TFType::TFType(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent),
     layout->addWidget(GroupBox1);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    FitTitle(this);
     ShowCalcType();
 }
 

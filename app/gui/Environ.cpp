@@ -5,26 +5,24 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <optional>
+#include <utility>
 
+#include "Fields.h"
 #include "Format.h"
 #include "Help.h"
 #include "QtText.h"
+#include "Sizing.h"
 
 namespace dedodiz {
 
 namespace {
 
-QLineEdit* NumberField(QWidget* parent, const char* name, const char* text) {
+QLineEdit* NumberField(QWidget* parent, const char* name, const char* text, const char* caption) {
     auto* edit = new QLineEdit(QString::fromLatin1(text), parent);
     edit->setObjectName(QString::fromLatin1(name));
+    SetFieldName(edit, QString::fromLatin1(caption));
     return edit;
-}
-
-bool ReadField(const QLineEdit* field, double& target) {
-    const auto value = ParseReal(ToStd(field->text()));
-    if (!value) return false;
-    target = *value;
-    return true;
 }
 
 }  // namespace
@@ -34,13 +32,11 @@ TEV::TEV(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s)
     setWindowTitle(QStringLiteral("Environment"));
     SetHelpContext(this, 5);
 
-    ET = NumberField(this, "ET", "20.00");
-    EP = NumberField(this, "EP", "7.000");
-    EI = NumberField(this, "EI", "0.100");
+    ET = NumberField(this, "ET", "20.00", "Temperature");
+    EP = NumberField(this, "EP", "7.000", "pH");
+    EI = NumberField(this, "EI", "0.100", "Ionic Equiv.");
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("Temperature"), ET);
-    fields->addRow(QStringLiteral("pH"), EP);
-    fields->addRow(QStringLiteral("Ionic Equiv."), EI);
+    for (QLineEdit* field : {ET, EP, EI}) fields->addRow(FieldName(field), field);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -59,6 +55,7 @@ TEV::TEV(ProgramState& s, THelp& help, QWidget* parent) : QDialog(parent), s_(s)
     layout->addLayout(fields);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    FitTitle(this);
 }
 
 void TEV::FillFromSolution() {
@@ -68,8 +65,18 @@ void TEV::FillFromSolution() {
 }
 
 bool TEV::ReadBack() {
-    return ReadField(ET, s_.Solution.Temperature) && ReadField(EP, s_.Solution.PH) &&
-           ReadField(EI, s_.Solution.IonicEquiv);
+    refused_ = nullptr;
+    const std::pair<QLineEdit*, double*> fields[] = {
+        {ET, &s_.Solution.Temperature}, {EP, &s_.Solution.PH}, {EI, &s_.Solution.IonicEquiv}};
+    for (const auto& [field, target] : fields) {
+        const std::optional<double> value = FieldNumber(field);
+        if (!value) {
+            refused_ = field;
+            return false;
+        }
+        *target = *value;
+    }
+    return true;
 }
 
 void TEV::OKBtnClick() {

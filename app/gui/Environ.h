@@ -22,8 +22,11 @@ class TEV : public QDialog {
     void FillFromSolution();
 
     // Reads temperature, pH and ionic strength in this order, storing each value at once; stops at the
-    // first text that is not a number and returns false, keeping the values read before it.
+    // first text that is not a number and returns false, keeping the values read before it. A decimal
+    // comma counts as the decimal point.
     bool ReadBack();
+    // The field at which the last ReadBack stopped; nullptr after one that read every field.
+    [[nodiscard]] QLineEdit* RefusedField() const { return refused_; }
 
     void OKBtnClick();
     void CancelBtnClick();
@@ -37,6 +40,7 @@ class TEV : public QDialog {
   private:
     ProgramState& s_;
     THelp& help_;
+    QLineEdit* refused_ = nullptr;
 };
 
 }  // namespace dedodiz

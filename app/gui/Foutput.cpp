@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -33,21 +34,41 @@ QAction* MenuItem(QMenu* menu, const char* name, const char* caption, const QKey
 
 }  // namespace
 
+void ReportEdit::insertFromMimeData(const QMimeData* source) {
+    // Qt's own insertion fails on the data of a clipboard or selection that nobody owns (a fresh
+    // session): only a text is taken, and inserted at the caret over the selection.
+    if (source == nullptr || !source->hasText()) return;
+    const QString text = source->text();
+    if (!text.isEmpty()) insertPlainText(text);
+}
+
+bool ReportEdit::canInsertFromMimeData(const QMimeData* source) const {
+    return source != nullptr && source->hasText();
+}
+
 TOutput::TOutput(ProgramState& s, MessageSink& messages, QWidget* parent)
     : QMainWindow(parent), s_(s), messages_(messages) {
     setObjectName(QStringLiteral("Output"));
     setWindowTitle(QStringLiteral("Output"));
     SetHelpContext(this, 4);
+    BuildText();
+    BuildMenu();
+    BuildFileDialogs();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
 
-    OPP = new QPlainTextEdit(this);
+void TOutput::BuildText() {
+    OPP = new ReportEdit(this);
     OPP->setObjectName(QStringLiteral("OPP"));
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPixelSize(13);
     OPP->setFont(font);
+    // Black on white whatever the desktop's palette: a dark one would leave black text on dark grey.
     QPalette colours = OPP->palette();
     colours.setColor(QPalette::Text, Qt::black);
+    colours.setColor(QPalette::Base, Qt::white);
     OPP->setPalette(colours);
     OPP->setLineWrapMode(QPlainTextEdit::NoWrap);
     OPP->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -56,7 +77,9 @@ TOutput::TOutput(ProgramState& s, MessageSink& messages, QWidget* parent)
     OPP->setPlainText(QString(47, QLatin1Char('\n')));
     OPP->installEventFilter(this);
     setCentralWidget(OPP);
+}
 
+void TOutput::BuildMenu() {
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     Cut1 = MenuItem(edit, "Cut1", "Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X));
     Copy1 = MenuItem(edit, "Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -64,14 +87,14 @@ TOutput::TOutput(ProgramState& s, MessageSink& messages, QWidget* parent)
     Clear1 = MenuItem(edit, "Clear1", "Clea&r", QKeySequence(Qt::Key_Delete));
     edit->addSeparator();
     FileTXT1 = MenuItem(edit, "FileTXT1", "&File *.TXT", QKeySequence(Qt::CTRL | Qt::Key_S));
-    ExportJSON1 = MenuItem(edit, "ExportJSON1", "Export results (JSON)...", QKeySequence());
+    ExportJSON1 = MenuItem(edit, "ExportJSON1", "Export results (&JSON)...", QKeySequence());
     ExportJSON1->setEnabled(false);  // until a single-point run has written its report
     AddNextRun1 = MenuItem(edit, "AddNextRun1", "&Add Output", QKeySequence(Qt::CTRL | Qt::Key_A));
     AddNextRun1->setCheckable(true);
     AddNextRun1->setChecked(s_.AddNextRun);
     Print1 = MenuItem(edit, "Print1", "Prin&t", QKeySequence(Qt::CTRL | Qt::Key_P));
     edit->addSeparator();
-    Close1 = MenuItem(edit, "Close1", "Close", QKeySequence());
+    Close1 = MenuItem(edit, "Close1", "C&lose", QKeySequence());
     connect(Cut1, &QAction::triggered, this, &TOutput::Cut1Click);
     connect(Copy1, &QAction::triggered, this, &TOutput::Copy1Click);
     connect(Paste1, &QAction::triggered, this, &TOutput::Paste1Click);
@@ -83,7 +106,9 @@ TOutput::TOutput(ProgramState& s, MessageSink& messages, QWidget* parent)
     connect(Close1, &QAction::triggered, this, &TOutput::Close1Click);
     // The switch also changes outside this window (File > New resets it).
     connect(edit, &QMenu::aboutToShow, this, [this] { AddNextRun1->setChecked(s_.AddNextRun); });
+}
 
+void TOutput::BuildFileDialogs() {
     SaveDialog1 = new QFileDialog(this);
     SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
     SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
@@ -95,8 +120,6 @@ TOutput::TOutput(ProgramState& s, MessageSink& messages, QWidget* parent)
     SaveDialog2->setFileMode(QFileDialog::AnyFile);
     SaveDialog2->setNameFilter(QStringLiteral("JSON (*.json)"));
     SaveDialog2->selectFile(QStringLiteral("results.json"));
-
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 TOutput::~TOutput() = default;
@@ -189,7 +212,7 @@ std::string TOutput::WriteOutputText(const std::string& name) {
     }
     std::string error;
     if (!WriteFileAtomically(target, bytes, &error)) {
-        messages_.Message("Error writing output text file", "ERROR");
+        messages_.Message("Error writing output text file\r" + error, "ERROR");
         return {};
     }
     return target;

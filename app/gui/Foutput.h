@@ -11,12 +11,25 @@
 #include "Run.h"
 #include "Sinks.h"
 
+#include <QPlainTextEdit>
+
 class QAction;
 class QFileDialog;
-class QPlainTextEdit;
+class QMimeData;
 class QPrinter;
 
 namespace dedodiz {
+
+// The text control of the output window. A paste takes the text of the clipboard or of the selection
+// (a middle click) and nothing else; with nothing there to paste, nothing happens.
+class ReportEdit : public QPlainTextEdit {
+    Q_OBJECT
+
+  public:
+    using QPlainTextEdit::QPlainTextEdit;
+    void insertFromMimeData(const QMimeData* source) override;
+    [[nodiscard]] bool canInsertFromMimeData(const QMimeData* source) const override;
+};
 
 class TOutput : public QMainWindow, public OutputSink {
     Q_OBJECT
@@ -64,7 +77,7 @@ class TOutput : public QMainWindow, public OutputSink {
     void AddNextRun1Click();
     void Close1Click();
 
-    QPlainTextEdit* OPP;
+    ReportEdit* OPP;
     QAction* Cut1;
     QAction* Copy1;
     QAction* Paste1;
@@ -81,6 +94,10 @@ class TOutput : public QMainWindow, public OutputSink {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void BuildText();
+    void BuildMenu();
+    void BuildFileDialogs();
+
     ProgramState& s_;
     MessageSink& messages_;
     std::unique_ptr<QPrinter> printer_;

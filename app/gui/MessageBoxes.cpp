@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "Sizing.h"
+
 namespace dedodiz {
 
 QString MessageBoxText(std::string_view text) {
@@ -22,6 +24,8 @@ void MessageBoxes::Message(std::string_view text, std::string_view caption) {
                     QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
                     MessageBoxText(text), QMessageBox::Ok, MessageParent());
     box.setTextFormat(Qt::PlainText);
+    // As wide as the caption needs: a box with a short text would have it cut by the window manager.
+    FitTitle(&box);
     box.exec();
 }
 

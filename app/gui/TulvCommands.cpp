@@ -16,6 +16,7 @@
 #include "Ctype.h"
 #include "Environ.h"
 #include "Evaluate.h"
+#include "Fields.h"
 #include "FileNames.h"
 #include "FloatGuard.h"
 #include "Foutput.h"
@@ -48,10 +49,21 @@ std::optional<std::string> TTULV::StorableName(const std::string& path) {
 }
 
 WorkLoadResult TTULV::LoadWork() {
+    // The messages of the loading wait for its result, which tells which file a refusal means.
+    MessageKeeper held;
     const WorkLoadResult result =
-        LoadWorkSettings(s_.WorkFileName.str(), s_.table(), s_.selection(), s_.calc(), messages_);
+        LoadWorkSettings(s_.WorkFileName.str(), s_.table(), s_.selection(), s_.calc(), held);
+    SecondLine constants(messages_, "Cannot Load Constants File", result.reason);
+    SecondLine damaged(constants, "Cannot Load Work Settings, File Error", result.reason);
+    SecondLine missing(damaged, "File does not exist", s_.WorkFileName.str());
+    for (const ShownMessage& message : held.Messages()) missing.Message(message.text, message.caption);
     // Loading starts from File > New: the parts the work file does not hold are reset as well.
     if (result.Reset()) ResetOtherParts(s_);
+    if (result.Loaded()) {
+        constantsNameChosen_ = true;
+    } else if (result.Reset()) {
+        constantsNameChosen_ = false;  // the table is empty: its name is no file it came from
+    }
     return result;
 }
 
@@ -61,20 +73,23 @@ bool TTULV::LoadConstants(const std::string& name, const QString& title) {
     s_.ConstantsFileName = name;
     if (!ReadConstantsFile(s_, name, messages_).ok()) {
         s_.ConstantsFileName = previous;
-        messages_.Message("Cannot Load Constants File", "ERROR");
+        messages_.Message("Cannot Load Constants File\r" + name, "ERROR");
         return false;
     }
+    constantsNameChosen_ = true;
     setWindowTitle(title);
     return true;
 }
 
 bool TTULV::SaveConstants(const std::string& name, const QString& title) {
-    const FileResult written = WriteConstantsFile(s_, name, messages_);
+    SecondLine named(messages_, "Did not save file", "The name must end in .TCM or .CCM");
+    const FileResult written = WriteConstantsFile(s_, name, named);
     if (written.status == FileStatus::NotConstantsName) return false;  // the writer has said so
     if (!written.ok()) {
-        messages_.Message("Cannot Save Constants File", "ERROR");
+        messages_.Message("Cannot Save Constants File\r" + written.reason, "ERROR");
         return false;
     }
+    constantsNameChosen_ = true;
     setWindowTitle(title);
     return true;
 }
@@ -84,6 +99,7 @@ bool TTULV::SaveConstants(const std::string& name, const QString& title) {
 void TTULV::New1Click() {
     NewState(s_);
     s_.ConstantsFileName = "NEW.CCM";
+    constantsNameChosen_ = false;
     setWindowTitle(TitleVersion(s_.ConstantsFileName));
 }
 
@@ -95,7 +111,8 @@ void TTULV::Open1Click() {
 }
 
 void TTULV::Save1Click() {
-    if (s_.ConstantsFileName.empty()) {
+    // Without a file the user chose ("NEW.CCM" after File > New is none), the name is asked for.
+    if (s_.ConstantsFileName.empty() || !constantsNameChosen_) {
         SaveAs1Click();
         return;
     }
@@ -183,7 +200,7 @@ void TTULV::CMconc1Click() {
     for (;;) {
         CMC->exec();
         if (CMC->ReadBack()) return;
-        messages_.Message(kNotPositiveReal, "ERROR");
+        RefuseField(messages_, kNotPositiveReal, "ERROR", CMC->RefusedField());
     }
 }
 
@@ -194,15 +211,17 @@ void TTULV::Environment1Click() {
         s_.EnvDialogOK = false;
         EV->exec();
         if (EV->ReadBack()) return;
-        messages_.Message(kNotPositiveReal, "ERROR");
+        RefuseField(messages_, kNotPositiveReal, "ERROR", EV->RefusedField());
     }
 }
 
 // ---- Constants and Help menus ----
 
 void TTULV::edit2Click() {
-    RunEditConstantsCommand(s_, messages_, *EditCon, *IOForm,
-                            [this](const QString& title) { setWindowTitle(title); });
+    RunEditConstantsCommand(s_, messages_, *EditCon, *IOForm, [this](const QString& title) {
+        constantsNameChosen_ = true;  // told only when the table was written
+        setWindowTitle(title);
+    });
 }
 
 void TTULV::Print2Click() {
@@ -299,13 +318,13 @@ void TTULV::ReadCommandLine(const QStringList& arguments) {
     if (constants) {
         LoadCommandLineConstants(*constants);
     } else {
-        messages_.Message("FILE NOT FOUND!", "ERROR");
+        messages_.Message("FILE NOT FOUND!\r" + *name, "ERROR");
     }
 }
 
 void TTULV::LoadCommandLineConstants(const std::string& name) {
     if (!FileExists(name)) {
-        messages_.Message("FILE NOT FOUND!", "ERROR");
+        messages_.Message("FILE NOT FOUND!\r" + name, "ERROR");
         return;
     }
     LoadConstants(name, TitleVersion(name));

@@ -29,6 +29,7 @@
 #include "IOForm.h"
 #include "QtText.h"
 #include "Run.h"
+#include "Sizing.h"
 #include "Sweep.h"
 #include "Ufgop.h"
 #include "WorkFile.h"
@@ -47,16 +48,6 @@ QString TitleVersion(std::string_view name) {
 QString TitleUsing(std::string_view name) {
     return QStringLiteral("DEDODIZ32 v") + ToQ(kVersion) + QStringLiteral(" using ") + ToQ(name);
 }
-
-namespace {
-
-void CentreOnScreen(QWidget* window) {
-    window->adjustSize();
-    if (const QScreen* screen = window->screen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
-}
-
-}  // namespace
 
 TTULV::TTULV(const QStringList& arguments) {
     setObjectName(QStringLiteral("TULV"));
@@ -95,6 +86,7 @@ void TTULV::CreateWindows() {
     // calculator, the constants editor and the graph window take their places (3, 5, 6, 7 and 13) in it.
     // The help window stands in for the system's help viewer and comes first: the dialogs use it.
     Help = new THelp(messages_, this);
+    CentreOnScreen(Help);
     AboutBox = new TAboutBox(this);
     Kadjust = new TKadjust(s_, *Help, messages_, this);
     CMArray = new TCMArray(s_, *Help, this);
@@ -110,6 +102,7 @@ void TTULV::CreateWindows() {
     Bufcalc = new TZozaveVavo(s_, *Help, messages_, *Output, this);
     IOForm = new TIOForm(this);
     FGOP = new TFGOP(s_, *Output, messages_, this);
+    CentreOnScreen(FGOP);
     cmfrm = new Tcmfrm(s_, *Help, this);
     connect(CMArray, &TCMArray::EvaluateChelatorsRequested, this, [this] { EvaluateForChosenMetals(); });
 
@@ -126,19 +119,25 @@ void TTULV::RunRequestedByCommandLine() {
 void TTULV::BuildClientArea() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("Client"));
-    client->setFixedSize(553, 312);
     client->setAutoFillBackground(true);
     QPalette black = client->palette();
     black.setColor(QPalette::Window, Qt::black);
     client->setPalette(black);
-    // "System" is the Windows name; here the first of the metric-compatible faces that is installed.
+    // "System" is the Windows name; here the first of the metric-compatible faces that is installed,
+    // 13 pixels high at the standard desktop font and larger at a larger one.
     QFont system;
     system.setFamilies(
         {QStringLiteral("System"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    system.setPixelSize(13);
+    system.setPixelSize(DesktopPixels(13));
     client->setFont(system);
     setCentralWidget(client);
+    BuildStrip(client);
+    BuildAxioms(client);
+    FitPlacesToTexts(client, QSize(553, 312));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
 
+void TTULV::BuildStrip(QWidget* client) {
     Panel2 = new QFrame(client);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setGeometry(8, 8, 537, 33);
@@ -148,7 +147,7 @@ void TTULV::BuildClientArea() {
     Panel2->setPalette(white);
     auto* strip = new QLabel(QStringLiteral("DIDIZUZURIV:"), Panel2);
     strip->setObjectName(QStringLiteral("Panel2Caption"));
-    QFont bold = system;
+    QFont bold = client->font();
     bold.setBold(true);
     strip->setFont(bold);
     strip->setStyleSheet(QStringLiteral("color: red"));
@@ -168,7 +167,9 @@ void TTULV::BuildClientArea() {
     connect(Button1, &QPushButton::clicked, this, &TTULV::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TTULV::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TTULV::Button3Click);
+}
 
+void TTULV::BuildAxioms(QWidget* client) {
     Panel1 = new QFrame(client);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(8, 48, 537, 257);
@@ -195,7 +196,6 @@ void TTULV::BuildClientArea() {
         const int indent = (i == 6 || i == 7) ? 32 : 8;
         line->setGeometry(indent, 8 + 24 * i, 537 - indent - 4, 20);
     }
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void TTULV::BuildMenus() {
@@ -222,10 +222,10 @@ void TTULV::BuildMenus() {
     QMenu* calculation = menuBar()->addMenu(QStringLiteral("&Calculation"));
     Type1 = item(calculation, "Type1", "&Type ...", ctrl(Qt::Key_T), 4, &TTULV::Type1Click);
     Buffer1 = item(calculation, "Buffer1", "&Buffer", ctrl(Qt::Key_B), 4, &TTULV::Buffer1Click);
-    N1D1 = item(calculation, "N1D1", "1D", ctrl(Qt::Key_F1), 4, &TTULV::N1D1Click);
-    N2D1 = item(calculation, "N2D1", "2D ...", ctrl(Qt::Key_F2), 4, &TTULV::N2D1Click);
-    N3D1 = item(calculation, "N3D1", "3D ...", ctrl(Qt::Key_F3), 4, &TTULV::N3D1Click);
-    ViewOut1 = item(calculation, "ViewOut1", "Output Screen", {}, 4, &TTULV::ViewOut1Click);
+    N1D1 = item(calculation, "N1D1", "&1D", ctrl(Qt::Key_F1), 4, &TTULV::N1D1Click);
+    N2D1 = item(calculation, "N2D1", "&2D ...", ctrl(Qt::Key_F2), 4, &TTULV::N2D1Click);
+    N3D1 = item(calculation, "N3D1", "&3D ...", ctrl(Qt::Key_F3), 4, &TTULV::N3D1Click);
+    ViewOut1 = item(calculation, "ViewOut1", "&Output Screen", {}, 4, &TTULV::ViewOut1Click);
     calculation->addSeparator();
     // Off at start-up: the described iteration gives every default report.
     Exact1 = item(calculation, "Exact1", "E&xact results (refine)", {}, 4, &TTULV::Exact1Click);
@@ -240,13 +240,13 @@ void TTULV::BuildMenus() {
 
     QMenu* constants = menuBar()->addMenu(QStringLiteral("Const&ants"));
     edit2 = item(constants, "edit2", "&Edit ...", {}, 3, &TTULV::edit2Click);
-    Print2 = item(constants, "Print2", "to Output ...", {}, 3, &TTULV::Print2Click);
+    Print2 = item(constants, "Print2", "to &Output ...", {}, 3, &TTULV::Print2Click);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     Contents1 = help->addAction(QStringLiteral("&Contents"), this, [this] { Help->ShowHelp(1); });
     GettingStarted1 =
         help->addAction(QStringLiteral("&Getting Started"), this, [this] { Help->ShowHelp(2); });
-    DidiZuzuriv1 = help->addAction(QStringLiteral("DidiZuzuriv"), this, [this] { Help->ShowHelp(14); });
+    DidiZuzuriv1 = help->addAction(QStringLiteral("&DidiZuzuriv"), this, [this] { Help->ShowHelp(14); });
     Contents1->setObjectName(QStringLiteral("Contents1"));
     GettingStarted1->setObjectName(QStringLiteral("GettingStarted1"));
     DidiZuzuriv1->setObjectName(QStringLiteral("DidiZuzuriv1"));

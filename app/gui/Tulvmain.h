@@ -138,6 +138,8 @@ class TTULV : public QMainWindow {
 
   private:
     void BuildClientArea();
+    void BuildStrip(QWidget* client);
+    void BuildAxioms(QWidget* client);
     void BuildMenus();
     void ReadCommandLine(const QStringList& arguments);
     void LoadCommandLineConstants(const std::string& name);
@@ -156,6 +158,9 @@ class TTULV : public QMainWindow {
     MessageBoxes messages_;
     ContextHelp* contextHelp_ = nullptr;
     bool runRequested_ = false;
+    // Whether ConstantsFileName names a file the table was read from or written to at the user's
+    // word. After File > New it is only a placeholder, and Save Constants asks for a name instead.
+    bool constantsNameChosen_ = false;
 };
 
 // The window titles.

@@ -46,9 +46,9 @@ TFGOP::TFGOP(ProgramState& s, OutputSink& output, MessageSink& messages, QWidget
     };
     Copy1 = item("Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
     Save1 = item("Save1", QStringLiteral("&Save *.BMP"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    SavePNG1 = item("SavePNG1", QStringLiteral("Save PNG..."), QKeySequence());
-    ExportCSV1 = item("ExportCSV1", QStringLiteral("Export CSV..."), QKeySequence());
-    SaveTXT1 = item("SaveTXT1", QStringLiteral("to Output"), QKeySequence());
+    SavePNG1 = item("SavePNG1", QStringLiteral("Save &PNG..."), QKeySequence());
+    ExportCSV1 = item("ExportCSV1", QStringLiteral("E&xport CSV..."), QKeySequence());
+    SaveTXT1 = item("SaveTXT1", QStringLiteral("to &Output"), QKeySequence());
     Close1 = item("Close1", QStringLiteral("&Close"), QKeySequence());
     connect(Copy1, &QAction::triggered, this, &TFGOP::Copy1Click);
     connect(Save1, &QAction::triggered, this, &TFGOP::Save1Click);
@@ -83,8 +83,8 @@ TFGOP::TFGOP(ProgramState& s, OutputSink& output, MessageSink& messages, QWidget
     SaveDialog2 =
         saveDialog("SaveDialog2", QStringLiteral("PNG picture (*.png)"), QStringLiteral("sweep.png"));
     SaveDialog3 = saveDialog("SaveDialog3", QStringLiteral("CSV table (*.csv)"), QStringLiteral("sweep.csv"));
-
-    resize(641, 487);
+    // The window holds its menu and the picture, no more: the 641 x 487 of the Windows program are the
+    // picture with that system's frame, caption and menu around it.
 }
 
 void TFGOP::ShowPicture() {

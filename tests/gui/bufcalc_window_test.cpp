@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -110,7 +111,8 @@ TEST_F(BufcalcTest, TextsThatAreNoNumbersGiveWayToErrorOrTheMinimum) {
         {&TZozaveVavo::EK, "", "ERROR", &slot1.pKa[1], 0, true},
         {&TZozaveVavo::ET, "2O", "ERROR", &record.Temperature, 20, false},
         {&TZozaveVavo::ET, "37", "37", &s.Solution.Temperature, 37, false},
-        {&TZozaveVavo::EP, "7,4", "ERROR", &s.Solution.PH, 7, false},
+        {&TZozaveVavo::EP, "7,4", "7,4", &s.Solution.PH, 7.4, false},  // a decimal comma is a point
+        {&TZozaveVavo::EP, "7,4.1", "ERROR", &s.Solution.PH, 7, false},
         {&TZozaveVavo::EI, "0", "0.001", &s.Solution.IonicEquiv, 0.001, false},
         {&TZozaveVavo::EI, "-2", "0.001", &record.Ionic, 0.001, false},
         {&TZozaveVavo::EI, "N", "ERROR", &s.Solution.IonicEquiv, 0.1, false},
@@ -252,7 +254,20 @@ TEST_F(BufcalcTest, LoadShowsTheFileAndSaveOrCloseWriteIt) {
     window->RadioGroup1Item[2]->click();
     EXPECT_TRUE(window->RAnionic->isChecked());
     window->Edit4->setText("3");
-    script.File(QString());
+    script.On<QFileDialog>([&](QFileDialog& dialog) {
+        // The file the slots came from is offered, and the filter shows buffer files of either case.
+        EXPECT_EQ(dialog.selectedFiles().value(0).toStdString(), file);
+        QString patterns = dialog.nameFilters().value(0);
+        patterns = patterns.mid(patterns.indexOf('(') + 1).chopped(1);
+        for (const char* name : {"two.bcm", "TWO.BCM"}) {
+            bool shown = false;
+            for (const QString& pattern : patterns.split(' '))
+                shown = shown ||
+                        QRegularExpression::fromWildcard(pattern, Qt::CaseSensitive).match(name).hasMatch();
+            EXPECT_TRUE(shown) << name;
+        }
+        dialog.reject();
+    });
     window->BitBtn1->click();
     EXPECT_FALSE(window->isVisible());
 

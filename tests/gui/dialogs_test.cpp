@@ -34,18 +34,19 @@ TEST_F(GuiTest, EnvironmentShowsTheSolutionAndComesBackUntilEveryFieldParses) {
         })
         .Message()
         .On<TEV>([&](TEV& ev) {
-            // The user's text is still there; the temperature before it is stored already.
+            // The user's text is still there, with the focus; the temperature before it is stored already.
             EXPECT_EQ(ev.EP->text(), "abc");
+            EXPECT_EQ(ev.focusWidget(), ev.EP);
             EXPECT_DOUBLE_EQ(main.state().Solution.Temperature, 25.0);
-            ev.EP->setText("  12");  // no range test here: the run warns about the pH
-            ev.EI->setText("1.5e-1");
+            ev.EP->setText("  12");    // no range test here: the run warns about the pH
+            ev.EI->setText("1,5e-1");  // a decimal comma is a point
             ev.OKBtn->click();
         });
     main.Environment1Click();
 
     ASSERT_EQ(script.messages.size(), 1u);
     EXPECT_EQ(script.messages[0].caption, "ERROR");
-    EXPECT_EQ(script.messages[0].text, kNotNumbers);
+    EXPECT_EQ(script.messages[0].text, std::string(kNotNumbers) + "\npH");  // the field, named
     EXPECT_TRUE(main.state().EnvDialogOK);
     EXPECT_DOUBLE_EQ(main.state().Solution.PH, 12.0);
     EXPECT_DOUBLE_EQ(main.state().Solution.IonicEquiv, 0.15);
@@ -110,7 +111,7 @@ TEST_F(GuiTest, ConcentrationColumnsFollowTheCalculationType) {
             EXPECT_FALSE(cmc.Edit[2]->isHidden());
             EXPECT_TRUE(cmc.Edit[3]->isHidden());
             cmc.Edit[1]->setText("4e-7");
-            cmc.Edit[7]->setText("5e-3");
+            cmc.Edit[7]->setText("0,005");  // a decimal comma is a point
             cmc.OKBtn->click();
         });
         main.CMconc1Click();
@@ -146,7 +147,7 @@ TEST_F(GuiTest, ConcentrationTextThatIsNoNumberStoresNothingAndComesBack) {
             cmc.CancelBtn->click();
         });
     main.CMconc1Click();
-    EXPECT_EQ(script.messages.at(0).text, kNotNumbers);
+    EXPECT_EQ(script.messages.at(0).text, std::string(kNotNumbers) + "\nTotal slot 6");
     EXPECT_FALSE(s.ConcDialogOK);
     EXPECT_DOUBLE_EQ(s.Solution.MetalTotal[1], 1e-3);  // the fields are read after Cancel too
 }

@@ -71,13 +71,15 @@ TEST_F(EditorWindowTest, ABadNumberKeepsTheEditorOpenUntilItIsCorrected) {
     for (QPushButton* button : {editor->OKBtn, editor->Button1, editor->Button2}) {
         messages.messages.clear();
         button->click();
-        EXPECT_EQ(messages.messages, (Messages{{"BAD NUMBER FORMAT, TRY AGAIN", "ERROR"}}));
+        // The refusal names the field it stopped at, and the focus goes there.
+        EXPECT_EQ(messages.messages, (Messages{{"BAD NUMBER FORMAT, TRY AGAIN\rH 3", "ERROR"}}));
+        EXPECT_EQ(editor->focusWidget(), editor->Edit5);
         EXPECT_TRUE(editor->isVisible());
         EXPECT_EQ(editor->Label13->text(), "# 1");
         EXPECT_EQ(editor->Label14->text(), "# 1");
         EXPECT_EQ(editor->Edit5->text(), "2.7q");
     }
-    editor->Edit5->setText("2.7");
+    editor->Edit5->setText("2,7");  // a decimal comma is a point
     editor->Button1->click();
     EXPECT_EQ(editor->Edit9->text(), "BAPTA");
     EXPECT_DOUBLE_EQ(s.Constants[1].H[3], 2.7);
@@ -121,7 +123,8 @@ TEST_F(EditorWindowTest, EditCommandAsksAgainUntilEveryFieldIsANumberThenSavesAs
         .On<QFileDialog>(SaveAs(Path("edited.CCM")));
     RunEditConstantsCommand(s, messages, *editor, *io, [&](const QString& t) { title = t; });
 
-    EXPECT_EQ(messages.messages, (Messages{{"NOT A REAL NUMBER ENTERED, TRY AGAIN", "ERROR"}}));
+    EXPECT_EQ(messages.messages,
+              (Messages{{"NOT A REAL NUMBER ENTERED, TRY AGAIN\rconstant 1 (ML)", "ERROR"}}));
     const std::string saved = Path("edited.TCM");
     EXPECT_EQ(title.toStdString(), "DEDODIZ32 v2.50 using " + saved);
     EXPECT_EQ(s.ConstantsFileName.str(), saved);
@@ -159,7 +162,7 @@ TEST_F(EditorWindowTest, AdjustAppliesTheConvertedConstantOrPutsBackTheOneBefore
         EXPECT_TRUE(d.mvItem[2]->isChecked());  // Ca2
         EXPECT_TRUE(d.viIndirectly->isChecked());
         d.Edit1->setText("25");
-        d.Edit2->setText("0.15");
+        d.Edit2->setText("0,15");  // a decimal comma is a point
         d.Button1->click();
         adjusted = d.Edit3->text();
         EXPECT_NE(adjusted, " 10.970");
@@ -171,7 +174,7 @@ TEST_F(EditorWindowTest, AdjustAppliesTheConvertedConstantOrPutsBackTheOneBefore
     EXPECT_DOUBLE_EQ(s.Constants[1].ML[1], 10.97);  // the table waits for the fields to be stored
 
     // Cancel after converting once more: the value from before the dialog comes back.
-    editor->Edit11->setText("10.5");
+    editor->Edit11->setText("10,5");
     script.On<TKadjust>([](TKadjust& d) {
         d.Edit1->setText("37");
         d.Button1->click();

@@ -10,6 +10,7 @@
 #include <QTextBrowser>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "Array2.h"
@@ -66,7 +67,7 @@ TEST_F(GuiTest, OpeningAFileThatIsNoConstantsFileKeepsTableAndName) {
     main.Open1Click();
     const QString title = main.windowTitle();
     main.Open1Click();
-    EXPECT_EQ(script.messages.at(0).text, "Cannot Load Constants File");
+    EXPECT_EQ(script.messages.at(0).text, "Cannot Load Constants File\n" + bad);
     EXPECT_EQ(main.state().ConstantsFileName.str(), constants);
     EXPECT_EQ(main.windowTitle(), title);
     EXPECT_EQ(main.state().Constants[1].Name, "EGTA");
@@ -94,6 +95,35 @@ TEST_F(GuiTest, SaveConstantsWritesTheLoadedFileAndSaveAsAnotherOne) {
         ReadConstantsFile(reread, name, messages);
         EXPECT_EQ(reread.Constants[2].Name, "BAPTA2") << name;
     }
+}
+
+TEST_F(GuiTest, SaveAfterNewAsksForANameAndNeverWritesTheNewCcmPlaceholder) {
+    const std::string taken = Path("NEW.CCM");
+    std::ofstream(taken) << "someone's file";
+    ModalScript script;
+    TTULV& main = Start();
+    main.New1Click();
+    EXPECT_EQ(main.state().ConstantsFileName.str(), "NEW.CCM");
+    script.File(QString());  // Save Constants goes through Save As; cancelled, nothing is written
+    main.Save1Click();
+    // A name of neither kind is refused with the reason.
+    script.File(QString::fromStdString(Path("mine.dat"))).Message();
+    main.Save1Click();
+    EXPECT_EQ(script.messages.at(0).text, "Did not save file\nThe name must end in .TCM or .CCM");
+    const std::string chosen = Path("mine.TCM");
+    script.File(QString::fromStdString(chosen));
+    main.Save1Click();
+    main.state().Constants[1].Name = "EGTA2";
+    main.Save1Click();  // a name of the user's choosing now: written there without asking
+
+    std::ifstream kept(taken);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "someone's file");
+    ProgramState reread;
+    NewState(reread);
+    MessageRecorder messages;
+    EXPECT_TRUE(ReadConstantsFile(reread, chosen, messages).ok());
+    EXPECT_EQ(reread.Constants[1].Name, "EGTA2");
+    EXPECT_EQ(main.windowTitle().toStdString(), "DEDODIZ32 2.50 - " + chosen);
 }
 
 TEST_F(GuiTest, FreeMetalWithoutConstantsOffersTheOpenDialogAndStopsOnCancel) {
@@ -198,7 +228,7 @@ TEST_F(GuiTest, ANameWithoutExtensionTriesTheWorkFileThenTheConstantsFile) {
         ModalScript script;
         script.Message();
         Start({QString::fromStdString(Path("neither"))});
-        EXPECT_EQ(script.messages.at(0).text, "FILE NOT FOUND!");
+        EXPECT_EQ(script.messages.at(0).text, "FILE NOT FOUND!\n" + Path("neither"));
         EXPECT_EQ(script.messages.at(0).caption, "ERROR");
     }
 }
@@ -273,7 +303,7 @@ TEST_F(GuiTest, SweepCommandsAskForTheirAxesAndShowTheGraph) {
             dialog.BitBtn1->click();
         };
     };
-    script.On<TFAXIS>(axis(&TFAXIS::pH, "6", "8"));
+    script.On<TFAXIS>(axis(&TFAXIS::pH, "6,0", "8"));  // a decimal comma is a point
     main.N2D1Click();
     EXPECT_TRUE(main.FGOP->isVisible());
     EXPECT_EQ(s.SweepMode, SweepKind::Free2D);

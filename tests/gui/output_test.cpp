@@ -1,7 +1,11 @@
 // The output window: the line model the reports write to, the Add Output switch, saving and printing.
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -81,6 +85,29 @@ TEST_F(OutputTest, AddOutputTogglesTheSwitchAndItsCheckMark) {
     EXPECT_FALSE(output_->OPP->textCursor().hasSelection());
 }
 
+TEST_F(OutputTest, PastingWithNothingToPasteChangesNothingAndATextGoesInAtTheCaret) {
+    // A fresh session: neither the clipboard nor the selection has an owner or any data.
+    QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+    QGuiApplication::clipboard()->clear(QClipboard::Selection);
+    output_->ClearOutput();
+    output_->AddOutputLine("report");
+    const std::vector<std::string> before = output_->Lines();
+    output_->Paste1Click();
+    QMimeData nothing;
+    QMimeData picture;
+    picture.setImageData(QImage(4, 4, QImage::Format_RGB32));
+    for (const QMimeData* data : std::initializer_list<const QMimeData*>{nullptr, &nothing, &picture}) {
+        EXPECT_FALSE(output_->OPP->canInsertFromMimeData(data));
+        output_->OPP->insertFromMimeData(data);
+    }
+    EXPECT_EQ(output_->Lines(), before);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("pasted "));
+    output_->OPP->moveCursor(QTextCursor::Start);
+    output_->Paste1Click();
+    EXPECT_EQ(output_->Lines(), (std::vector<std::string>{"pasted report"}));
+}
+
 TEST_F(OutputTest, SecondRunReplacesTheReportUnlessAddOutputIsTicked) {
     ModalScript script;
     TTULV& main = Start();
@@ -130,10 +157,12 @@ TEST_F(OutputTest, AFailedSaveSaysSoAndLeavesWhatWasThere) {
     EXPECT_EQ(output_->WriteOutputText(Path("missing/report")), "");
     EXPECT_EQ(output_->WriteOutputText(Path("taken")), "");
     ASSERT_EQ(script.messages.size(), 2u);
-    for (const ShownMessage& shown : script.messages) {
-        EXPECT_EQ(shown.text, "Error writing output text file");
-        EXPECT_EQ(shown.caption, "ERROR");
-    }
+    // The second line says why, with the name.
+    EXPECT_EQ(script.messages[0].text,
+              "Error writing output text file\nNo such file or directory: " + Path("missing/report.TXT"));
+    EXPECT_EQ(script.messages[1].text,
+              "Error writing output text file\nIs a directory: " + Path("taken.TXT"));
+    for (const ShownMessage& shown : script.messages) EXPECT_EQ(shown.caption, "ERROR");
     EXPECT_EQ(ReadBytes(Path("taken.TXT/inside")), "old");
 }
 

@@ -1,0 +1,156 @@
+// Every window fits its texts at a desktop font larger than the standard one, and its caption; every
+// menu item can be reached by its letter.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "About.h"
+#include "Adjust.h"
+#include "Array2.h"
+#include "Axis.h"
+#include "Bufcalc.h"
+#include "Cedit.h"
+#include "Cm.h"
+#include "Cmform.h"
+#include "Ctype.h"
+#include "Environ.h"
+#include "Foutput.h"
+#include "GuiFixture.h"
+#include "MessageBoxes.h"
+#include "ModalScript.h"
+#include "Ufgop.h"
+
+namespace dedodiz::test {
+namespace {
+
+// The room a control's text asks for: Qt's size hint where it is the text's (labels, radio buttons,
+// check boxes, group-box titles), the bare text for push buttons and line edits, whose hints add a
+// minimum width of their own.
+QSize TextNeed(const QWidget* w) {
+    const QFontMetrics metrics = w->fontMetrics();
+    if (const auto* label = qobject_cast<const QLabel*>(w))
+        return label->text().isEmpty() || label->wordWrap() ? QSize() : label->sizeHint();
+    if (const auto* button = qobject_cast<const QPushButton*>(w))
+        return metrics.size(Qt::TextShowMnemonic, button->text());
+    if (qobject_cast<const QRadioButton*>(w) != nullptr || qobject_cast<const QCheckBox*>(w) != nullptr)
+        return static_cast<const QAbstractButton*>(w)->text().isEmpty() ? QSize() : w->sizeHint();
+    if (const auto* edit = qobject_cast<const QLineEdit*>(w))
+        return {metrics.horizontalAdvance(edit->text()), metrics.height()};
+    if (const auto* group = qobject_cast<const QGroupBox*>(w))
+        return {metrics.horizontalAdvance(group->title()), 0};
+    return {};
+}
+
+void ExpectTextsFit(QWidget* window) {
+    SCOPED_TRACE(window->objectName().toStdString());
+    window->show();
+    QApplication::processEvents();
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GE(window->width(), QFontMetrics(bold).horizontalAdvance(window->windowTitle()));
+    for (const QWidget* child : window->findChildren<QWidget*>()) {
+        if (child->window() != window || !child->isVisibleTo(window)) continue;
+        const QSize need = TextNeed(child);
+        const std::string name = child->objectName().toStdString() + " \"" +
+                                 child->property("text").toString().toStdString() + "\"";
+        EXPECT_GE(child->width(), need.width()) << name;
+        EXPECT_GE(child->height(), need.height()) << name;
+        const QRect place(child->mapTo(window, QPoint(0, 0)), child->size());
+        EXPECT_TRUE(window->rect().contains(place)) << name << " lies outside its window";
+    }
+    window->hide();
+}
+
+class LargeFontTest : public GuiTest {
+  protected:
+    void SetUp() override {
+        standard_ = QApplication::font();
+        QFont large = standard_;
+        large.setPointSizeF(standard_.pointSizeF() * 1.6);  // 9 pt becomes about 14 pt
+        QApplication::setFont(large);
+        GuiTest::SetUp();
+    }
+    void TearDown() override {
+        GuiTest::TearDown();
+        QApplication::setFont(standard_);
+    }
+    QFont standard_;
+};
+
+TEST_F(LargeFontTest, EveryWindowGrowsToFitItsTexts) {
+    ModalScript script;
+    TTULV& main = Start();
+    ProgramState& s = main.state();
+    FillSampleTable(s);
+    s.ChelatorChosen[1] = s.MetalChosen[1] = true;
+    BuildSelection(s, s, s.Solution, main.messages());
+    main.CMArray->FillFromState();
+    main.CMC->FillFromState();
+    main.cmfrm->FillFromState();
+    main.EditCon->ShowFromState();
+    main.FAXIS->ShowAxis(s.XAxis);
+
+    // The windows drawn at fixed places grow with the font; the others follow their layouts.
+    EXPECT_GT(main.Bufcalc->width(), 549);
+    EXPECT_GT(main.Bufcalc->height(), 442);
+    for (QWidget* window : std::initializer_list<QWidget*>{
+             &main, main.AboutBox, main.Kadjust, main.CMArray, main.FAXIS, main.Bufcalc, main.EditCon,
+             main.CMC, main.FType, main.EV, main.Output, main.FGOP, main.cmfrm})
+        ExpectTextsFit(window);
+}
+
+TEST_F(GuiTest, MessageBoxesAreAsWideAsTheirCaptions) {
+    ModalScript script;
+    int width = 0;
+    script.On<QMessageBox>([&](QMessageBox& box) {
+        width = box.width();
+        box.button(QMessageBox::Ok)->click();
+    });
+    MessageBoxes boxes;
+    boxes.Message("pH < 6", "RAISE IONIC STRENGTH");
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    // The caption and the window manager's buttons beside it: about four times the title's height.
+    EXPECT_GE(width,
+              QFontMetrics(bold).horizontalAdvance("RAISE IONIC STRENGTH") + 4 * QFontMetrics(bold).height());
+}
+
+TEST_F(GuiTest, EveryMenuItemHasItsOwnLetterButThePairsTheCaptionsGive) {
+    ModalScript script;
+    TTULV& main = Start();
+    // Pairs that the described captions share; the letter then moves between them and Enter chooses.
+    const std::set<std::pair<std::string, std::string>> shared = {{"Cu&t", "Prin&t"}, {"&Copy", "&Close"}};
+    for (QMenuBar* bar : {main.menuBar(), main.Output->menuBar(), main.FGOP->menuBar()}) {
+        for (QAction* title : bar->actions()) {
+            std::map<QChar, std::string> letters;
+            for (QAction* item : title->menu()->actions()) {
+                if (item->isSeparator()) continue;
+                const std::string caption = item->text().toStdString();
+                const qsizetype amp = item->text().indexOf('&');
+                ASSERT_TRUE(amp >= 0 && amp + 1 < item->text().size()) << caption << " has no letter";
+                const QChar letter = item->text().at(amp + 1).toLower();
+                if (const auto other = letters.find(letter); other != letters.end()) {
+                    EXPECT_EQ(shared.count({other->second, caption}), 1u)
+                        << other->second << " / " << caption;
+                }
+                letters.emplace(letter, caption);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace dedodiz::test

@@ -49,7 +49,7 @@
       el('thead', {}, el('tr', {}, ['Buffer', 'Step', 'pKa\u2032', 'pH from', 'to', 'Comment'].map((h) => el('th', { scope: 'col', text: h })))),
       el('tbody', {}, r.rows.map((row) => el('tr', {}, el('th', { scope: 'row', text: row.buffer }), el('td', { text: row.step }),
         el('td', { text: row.pKa.toFixed(2) }), el('td', { text: row.low_pH.toFixed(2) }), el('td', { text: row.high_pH.toFixed(2) }),
-        el('td', { text: row.comment || '' }))))));
+        el('td', { class: 'text', text: row.comment || '' }))))));
     return reply;
   }
 

@@ -50,8 +50,8 @@ const Dedodiz = (() => {
   function showMessages(list, reply) {
     list.replaceChildren();
     const items = (reply.messages || []).map((m) => el('li', { class: m.caption === 'ERROR' ? 'error' : null },
-      el('span', { class: 'caption', text: m.caption + ':' }), m.text));
-    if (reply.error) items.push(el('li', { class: 'error' }, el('span', { class: 'caption', text: 'ERROR:' }), reply.error));
+      el('span', { class: 'caption', text: m.caption + ':' }), ' ', m.text));
+    if (reply.error) items.push(el('li', { class: 'error' }, el('span', { class: 'caption', text: 'ERROR:' }), ' ', reply.error));
     list.append(...items);
     if (items.length) announce(items.map((li) => li.textContent).join('. '));
   }

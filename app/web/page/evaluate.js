@@ -34,7 +34,7 @@
       el('tbody', {}, r.rows.filter((row) => row.metal === metal).map((row) => el('tr', {},
         el('th', { scope: 'row', text: row.chelator }), el('td', { text: numbers.concentration(row.Kd_M) }),
         el('td', { text: numbers.concentration(row.low_M) }), el('td', { text: numbers.concentration(row.high_M) }),
-        el('td', { text: row.comment || '' })))))));
+        el('td', { class: 'text', text: row.comment || '' })))))));
     return reply;
   }
 

@@ -48,10 +48,10 @@ class Session {
         try {
             bytes = dedodiz::web::UserFileBytes(session_, name);
         } catch (const dedodiz::web::RequestError&) {
+            // not a file name of the folder: no bytes
         }
-        const val view(
-            emscripten::typed_memory_view(bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data())));
-        return val::global("Uint8Array").new_(view);
+        const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
+        return val::global("Uint8Array").new_(emscripten::typed_memory_view(data.size(), data.data()));
     }
 
   private:

@@ -40,7 +40,7 @@ struct WebSession {
     Calculation calc;
     SweepState sweep;
     BufferTool buffers;
-    std::filesystem::path folder;  // where the user's files are written; the page's current folder
+    std::filesystem::path folder{};  // where the user's files are written; the page's current folder
 };
 
 // A request that the page should not have sent: the reply says why.

@@ -53,11 +53,9 @@ Json SweepCommand(WebSession& session, const Json& request) {
     MessageKeeper messages;
     const DescribeResult described = DescribeRequest(session, request, messages);
     if (!described.ok()) return Refusal(described.error, messages.Messages());
-    for (const TAxisRange* axis : {&x, &z}) {
-        if (axis == &z && !threeD) continue;
-        if (const std::string empty = EmptyMetalSlot(session.calc.Solution, *axis); !empty.empty())
-            return Refusal(empty, messages.Messages());
-    }
+    std::string emptySlot = EmptyMetalSlot(session.calc.Solution, x);
+    if (emptySlot.empty() && threeD) emptySlot = EmptyMetalSlot(session.calc.Solution, z);
+    if (!emptySlot.empty()) return Refusal(emptySlot, messages.Messages());
 
     SweepState& s = session.sweep;
     s.XAxis = x;

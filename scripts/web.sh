@@ -41,7 +41,7 @@ if [ ! -f tests/web/node_modules/.package-lock.json ] ||
    [ tests/web/package-lock.json -nt tests/web/node_modules/.package-lock.json ]; then
     (cd tests/web && npm ci --no-audit --no-fund --loglevel=error)
 fi
-page="$PWD/$web/dedodiz32.html"
+page=$(realpath "$web/dedodiz32.html")
 for step in "$@"; do
     case "$step" in
         --test)

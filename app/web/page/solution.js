@@ -168,6 +168,7 @@
   function run() {
     const s = spec();
     if (!s) return null;
+    // Switches of the run that the library adds (the exact refinement) go beside the solution here.
     const reply = call('run', { solution: s });
     show(reply);
     return reply;

@@ -5,8 +5,11 @@ option(DEDODIZ_WERROR "Treat compiler warnings as errors" OFF)
 option(DEDODIZ_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 
 function(dedodiz_target_flags target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
-                                             -frounding-math)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow)
+    # WebAssembly has no exception flags and one rounding mode; its compiler refuses the option.
+    if(NOT EMSCRIPTEN)
+        target_compile_options(${target} PRIVATE -frounding-math)
+    endif()
     # GCC 12 at -O3 reports overlaps inside std::string that cannot happen (its bug 105651).
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
         target_compile_options(${target} PRIVATE -Wno-restrict)

@@ -1,0 +1,73 @@
+// The sweeps of the page: the form's solution repeated over one condition (41 points) or two (11 x 11),
+// answered with the sweep table, the sweep's data for the chart and its CSV.
+
+#include "OutputText.h"
+#include "SweepTable.h"
+#include "WebSession.h"
+
+namespace dedodiz::web {
+
+namespace {
+
+// An axis of the request: {"variable": "temp" | "ph" | "ionic" | "metal1" .. "metal6", "low", "high"}, the
+// variables of the command-line tool's --x and --z.
+TAxisRange AxisOf(const Json& request, const char* key) {
+    const auto axis = request.find(key);
+    if (axis == request.end() || !axis->is_object())
+        throw RequestError(std::string("the sweep needs an axis ") + key);
+    const std::string name = axis->value("variable", "");
+    TAxisRange range;
+    if (name == "temp") {
+        range.Variable = AxisVariable::Temperature;
+    } else if (name == "ph") {
+        range.Variable = AxisVariable::PH;
+    } else if (name == "ionic") {
+        range.Variable = AxisVariable::Ionic;
+    } else if (name.size() == 6 && name.compare(0, 5, "metal") == 0 && name[5] >= '1' && name[5] <= '6') {
+        range.Variable = MetalAxis(name[5] - '0');
+    } else {
+        throw RequestError("unknown axis variable \"" + name + "\" (temp, ph, ionic, metal1 .. metal6)");
+    }
+    const auto low = axis->find("low");
+    const auto high = axis->find("high");
+    if (low == axis->end() || high == axis->end() || !low->is_number() || !high->is_number())
+        throw RequestError(std::string("the axis ") + key + " needs the numbers low and high");
+    range.Low = low->get<double>();
+    range.High = high->get<double>();
+    return range;
+}
+
+// A metal axis names a slot that holds a metal, as the axis dialog offers only those: empty when it does.
+std::string EmptyMetalSlot(const TSolution& solution, const TAxisRange& axis) {
+    const int slot = MetalSlotOfAxis(axis.Variable);
+    if (slot == 0 || AxisMetalShown(solution, slot)) return {};
+    return "metal " + std::to_string(slot) + " is an empty metal slot";
+}
+
+}  // namespace
+
+Json SweepCommand(WebSession& session, const Json& request) {
+    const bool threeD = request.value("three_d", false);
+    const TAxisRange x = AxisOf(request, "x");
+    const TAxisRange z = threeD ? AxisOf(request, "z") : TAxisRange{};
+    MessageKeeper messages;
+    const DescribeResult described = DescribeRequest(session, request, messages);
+    if (!described.ok()) return Refusal(described.error, messages.Messages());
+    std::string emptySlot = EmptyMetalSlot(session.calc.Solution, x);
+    if (emptySlot.empty() && threeD) emptySlot = EmptyMetalSlot(session.calc.Solution, z);
+    if (!emptySlot.empty()) return Refusal(emptySlot, messages.Messages());
+
+    SweepState& s = session.sweep;
+    s.XAxis = x;
+    if (threeD) s.ZAxis = z;
+    if (!RunSweepCommand(s, session.calc, threeD, messages)) return Reply(false, messages.Messages());
+    OutputText table;
+    WriteSweepTable(s, ReportPlacement::Replace, table);
+    Json reply = Reply(true, messages.Messages());
+    reply["table"] = Lines(table.Lines());
+    reply["json"] = JsonText(SweepJson(s, messages.Messages()));
+    reply["csv"] = SweepCsv(s);
+    return reply;
+}
+
+}  // namespace dedodiz::web

@@ -1,0 +1,25 @@
+'use strict';
+// The constants table as stored (20 °C, 0.1 N), listed as the desktop program lists it.
+(() => {
+  const { el, call } = Dedodiz;
+  let messages, report, exports, last = null;
+
+  function build(panel) {
+    messages = el('ul', { class: 'messages', 'aria-live': 'polite' });
+    report = el('pre', { class: 'report', id: 'listing', tabindex: 0, 'aria-label': 'Constants listing' });
+    exports = Dedodiz.exportButtons(() => 'dedodiz-constants', () => last);
+    panel.append(el('p', { class: 'intro', text: 'Every chelator of the table with its protonation constants and the metals it binds, uncorrected.' }),
+      messages, el('div', { class: 'actions' }, exports), report);
+    Dedodiz.on('table', list);
+  }
+
+  function list() {
+    const reply = call('listing');
+    last = reply.ok ? reply : null;
+    Dedodiz.showMessages(messages, reply);
+    report.textContent = (reply.report || []).join('\n');
+    exports.forEach((b) => { b.disabled = !reply.ok; });
+  }
+
+  Dedodiz.addSection({ id: 'constants', title: 'Constants', build });
+})();

@@ -1,0 +1,100 @@
+'use strict';
+// The page's shared pieces: the list of sections (one tab each), the calculator's session behind the
+// module, and small helpers for elements, messages, result downloads and announcements. Every other
+// script adds to the global Dedodiz; a new feature adds one section script and lists it in app/web.
+const Dedodiz = (() => {
+  const sections = [];  // {id, title, build(panel)} in the order of the tabs
+  const listeners = {};  // event name -> functions: 'table' (the constants or buffer table changed),
+                         // 'solution' (the form was filled from a work file)
+  let session = null;
+
+  // A section of the page: its tab, and its panel built once the calculator is ready.
+  function addSection(section) { sections.push(section); }
+
+  function on(event, fn) { (listeners[event] = listeners[event] || []).push(fn); }
+  function emit(event, data) { (listeners[event] || []).forEach((fn) => fn(data)); }
+
+  // A command of the calculator (app/web/WebCommands.cpp): the request object in, the reply object out.
+  function call(command, request) {
+    return JSON.parse(session.call(command, JSON.stringify(request || {})));
+  }
+
+  // A file the user chose, by its name and bytes (a Uint8Array): the reply of the load.
+  function loadFile(name, bytes) { return JSON.parse(session.loadFile(name, bytes)); }
+
+  // The bytes of a file that a command wrote (a work file to download).
+  function fileBytes(name) { return session.fileBytes(name); }
+
+  // el('input', {type: 'text', id: 'x', onchange: fn}, child, ...): an element with its attributes
+  // (true for a bare attribute, false or null for none), listeners and children (texts or elements).
+  function el(tag, attrs, ...children) {
+    const node = tag === 'svg' || el.svgTags.has(tag)
+      ? document.createElementNS('http://www.w3.org/2000/svg', tag)
+      : document.createElement(tag);
+    for (const [key, value] of Object.entries(attrs || {})) {
+      if (value === false || value === null || value === undefined) continue;
+      if (key.startsWith('on') && typeof value === 'function') node.addEventListener(key.slice(2), value);
+      else if (key === 'text') node.textContent = value;
+      else node.setAttribute(key, value === true ? '' : String(value));
+    }
+    for (const child of children.flat()) {
+      if (child === null || child === undefined || child === false) continue;
+      node.append(child instanceof Node ? child : document.createTextNode(String(child)));
+    }
+    return node;
+  }
+  el.svgTags = new Set(['g', 'path', 'line', 'circle', 'rect', 'text', 'title', 'polyline']);
+
+  // The messages of a reply as the desktop program's message boxes would show them, and the error of a
+  // refused request.
+  function showMessages(list, reply) {
+    list.replaceChildren();
+    const items = (reply.messages || []).map((m) => el('li', { class: m.caption === 'ERROR' ? 'error' : null },
+      el('span', { class: 'caption', text: m.caption + ':' }), ' ', m.text));
+    if (reply.error) items.push(el('li', { class: 'error' }, el('span', { class: 'caption', text: 'ERROR:' }), ' ', reply.error));
+    list.append(...items);
+    if (items.length) announce(items.map((li) => li.textContent).join('. '));
+  }
+
+  // A file for the user to keep, made in the page.
+  function download(name, data, type) {
+    const blob = data instanceof Blob ? data : new Blob([data], { type: type || 'text/plain;charset=utf-8' });
+    const url = URL.createObjectURL(blob);
+    const a = el('a', { href: url, download: name });
+    document.body.append(a);
+    a.click();
+    a.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 1000);
+  }
+
+  // The report text as the command-line tool prints it: every line ended by a line feed.
+  function reportText(lines) { return lines.map((line) => line + '\n').join(''); }
+
+  // Said by screen readers without moving the focus.
+  function announce(text) {
+    const region = document.getElementById('announce');
+    region.textContent = '';
+    setTimeout(() => { region.textContent = text; }, 30);
+  }
+
+  // The three downloads of a result: the report (.TXT), the CSV table and the JSON document.
+  function exportButtons(baseName, getReply) {
+    const make = (label, ext, type, pick) => el('button', {
+      type: 'button', disabled: true, onclick: () => {
+        const reply = getReply();
+        if (reply) download(baseName() + ext, pick(reply), type);
+      },
+    }, label);
+    return [
+      make('Report (.TXT)', '.TXT', 'text/plain;charset=utf-8', (r) => reportText(r.report || r.table)),
+      make('CSV', '.csv', 'text/csv;charset=utf-8', (r) => r.csv),
+      make('JSON', '.json', 'application/json', (r) => r.json),
+    ];
+  }
+
+  return {
+    sections, addSection, on, emit, call, loadFile, fileBytes, el, showMessages, download, reportText, announce, exportButtons,
+    table: null,  // the reply of the table command: names of the chelators, metals and buffers
+    start(module) { session = new module.Session(); },
+  };
+})();

@@ -1,0 +1,43 @@
+'use strict';
+// The chelator evaluation: for the metals chosen in the form, the Kd of every chelator of the table that
+// binds them and the free-metal range it buffers, at the form's temperature, pH and ionic strength.
+(() => {
+  const { el, call, numbers } = Dedodiz;
+  let messages, rows, report, exports, last = null;
+
+  function build(panel) {
+    messages = el('ul', { class: 'messages', 'aria-live': 'polite' });
+    rows = el('div', { id: 'evaluation' });
+    report = el('pre', { class: 'report', id: 'evaluation-report', tabindex: 0, 'aria-label': 'Evaluation report' });
+    exports = Dedodiz.exportButtons(() => 'dedodiz-evaluation', () => last);
+    panel.append(
+      el('p', { class: 'intro', text: 'Which chelator buffers the metals of the Solution tab best at its conditions: a chelator buffers a metal whose free concentration lies between Kd/√10 and Kd·√10.' }),
+      el('div', { class: 'actions' }, el('button', { type: 'button', class: 'primary', id: 'run-evaluation', onclick: run }, 'Evaluate chelators')),
+      messages, rows, el('div', { class: 'actions' }, exports), el('h3', { text: 'Report' }), report);
+  }
+
+  function run() {
+    const solution = Dedodiz.solution.spec();
+    if (!solution) return Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
+    const reply = call('evaluate', { solution });
+    last = reply.ok ? reply : null;
+    Dedodiz.showMessages(messages, reply);
+    report.textContent = (reply.report || []).join('\n');
+    exports.forEach((b) => { b.disabled = !reply.ok; });
+    rows.replaceChildren();
+    if (!reply.ok) return reply;
+    const r = JSON.parse(reply.json);
+    const metals = [...new Set(r.rows.map((row) => row.metal))];
+    rows.append(...metals.map((metal) => el('table', { class: 'results' },
+      el('caption', { text: `${metal}: pH ${r.conditions.pH}, ${r.conditions.temperature_C} °C, ${r.conditions.ionic_strength_N} N` }),
+      el('thead', {}, el('tr', {}, ['Chelator', 'Kd', 'buffers from', 'to', 'Comment'].map((h) => el('th', { scope: 'col', text: h })))),
+      el('tbody', {}, r.rows.filter((row) => row.metal === metal).map((row) => el('tr', {},
+        el('th', { scope: 'row', text: row.chelator }), el('td', { text: numbers.concentration(row.Kd_M) }),
+        el('td', { text: numbers.concentration(row.low_M) }), el('td', { text: numbers.concentration(row.high_M) }),
+        el('td', { class: 'text', text: row.comment || '' })))))));
+    return reply;
+  }
+
+  Dedodiz.evaluate = { run };
+  Dedodiz.addSection({ id: 'evaluate', title: 'Chelator evaluation', build });
+})();

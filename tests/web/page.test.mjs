@@ -1,0 +1,124 @@
+// The page opened from disk in headless chromium: the README's example entered through the form gives
+// the command-line tool's report byte for byte, a work file chosen in the file input is loaded and run,
+// a 2D sweep draws its 41 points, and a floating-point fault shows "ERROR" instead of a result. Every
+// case also checks that the page asked the network for nothing and raised no script error.
+import assert from 'node:assert/strict';
+import { execFileSync, spawnSync } from 'node:child_process';
+import { test } from 'node:test';
+import { openBrowser, openPage } from './browser.mjs';
+
+const cli = process.env.DEDODIZ_CLI || 'build/app/cli/dedodiz32-cli';
+
+// What dedodiz32-cli prints (run from the source folder, as ctest does).
+function cliOutput(...args) {
+  return execFileSync(cli, args, { encoding: 'utf8' });
+}
+
+// A case: a fresh browser and page; the page's problems must stay none.
+async function withPage(body) {
+  const { browser, close } = await openBrowser();
+  try {
+    const { page, problems } = await openPage(browser);
+    await body(page);
+    assert.deepEqual(problems, []);
+  } finally {
+    await close();
+  }
+}
+
+async function type(page, selector, text) {
+  await page.click(selector, { clickCount: 3 });
+  await page.keyboard.press('Backspace');
+  if (text) await page.type(selector, text);
+}
+
+const reportOf = (page, selector) => page.$eval(selector, (e) => (e.textContent ? e.textContent + '\n' : ''));
+
+test('report: the README example entered through the form gives the report of dedodiz32-cli run', async () => {
+  await withPage(async (page) => {
+    // Everything typed as a user would, in other units and with a decimal comma where it reads the same.
+    await page.click('#type-total');
+    await page.click('#type-free');
+    await type(page, '#temperature', '20');
+    await type(page, '#ph', '7,2');
+    await type(page, '#ionic', '0.1');
+    for (let i = 1; i <= 6; i++) {
+      await page.select(`#chelator-${i}`, '');
+      await page.select(`#metal-${i}`, '');
+    }
+    await page.select('#chelator-1', 'EGTA');
+    await type(page, '#chelator-1-total', '2');
+    await page.select('#chelator-1-total-unit', 'mM');
+    await page.select('#metal-1', 'Ca2');
+    await type(page, '#metal-1-total', '1000 uM');
+    await page.select('#metal-2', 'Mg2');
+    await type(page, '#metal-2-total', '0,001');
+    await page.select('#metal-2-total-unit', 'M');
+    await page.keyboard.press('Enter');  // submits the form from the field
+    await page.waitForFunction(() => document.querySelector('#report').textContent !== '');
+    const expected = cliOutput('run', 'examples/ca-egta-free.STG');
+    assert.equal(await reportOf(page, '#report'), expected);
+    // The readable table shows the same free calcium, and the downloads are offered.
+    const free = await page.$$eval('#results table.results', (t) => t[0].rows[1].cells[2].textContent);
+    assert.equal(free, '0.155 µM');
+    assert.equal(await page.$eval('#panel-solution button[type=button]', (b) => b.disabled), false);
+  });
+});
+
+test('workfile: a work file chosen in the file input is loaded and run', async () => {
+  await withPage(async (page) => {
+    await page.click('#tab-files');
+    const input = await page.$('#file-input');
+    await input.uploadFile('examples/bapta-37c-total.STG');
+    await page.waitForFunction(() => document.querySelector('#loaded-files li'));
+    // The page goes to the solution, filled from the file, with the run's report.
+    assert.equal(await page.$eval('#tab-solution', (t) => t.getAttribute('aria-selected')), 'true');
+    assert.equal(await page.$eval('#temperature', (e) => e.value), '37');
+    assert.equal(await page.$eval('#type-total', (e) => e.checked), true);
+    assert.equal(await reportOf(page, '#report'), cliOutput('run', 'examples/bapta-37c-total.STG'));
+    // Run again from the form it filled: the same report.
+    await page.click('#calculate');
+    assert.equal(await reportOf(page, '#report'), cliOutput('run', 'examples/bapta-37c-total.STG'));
+  });
+});
+
+test('sweep: a 2D sweep over pH draws 41 points per series and prints the table of dedodiz32-cli sweep', async () => {
+  await withPage(async (page) => {
+    await page.click('#tab-sweep');
+    await page.select('#sweep-x-variable', 'ph');
+    await type(page, '#sweep-x-low', '6');
+    await type(page, '#sweep-x-high', '8');
+    await page.click('#run-sweep');
+    await page.waitForSelector('#sweep-chart svg');
+    const points = await page.$$eval('#sweep-chart .line', (lines) => lines.map((l) => l.querySelectorAll('.point').length));
+    assert.deepEqual(points, [41, 41]);  // free Ca2 and free Mg2
+    assert.equal(await reportOf(page, '#sweep-table'), cliOutput('sweep', 'examples/ca-egta-free.STG', '--x', 'ph:6:8'));
+    // Pointing at the chart, or the keys once it has the focus, show the values of the nearest point.
+    const tip = () => page.$eval('#sweep-chart .chart-tip', (t) => t.textContent);
+    const box = await page.$eval('#sweep-chart svg', (s) => { const r = s.getBoundingClientRect(); return { x: r.x, y: r.y, w: r.width, h: r.height }; });
+    await page.mouse.move(box.x + box.w / 2, box.y + box.h / 2);
+    assert.match(await tip(), /^pH: [67]\.\d+\nFree Ca2 \(M\): \d\.\d\d+ µM\nFree Mg2 \(M\): /);
+    await page.focus('#run-sweep');
+    await page.keyboard.press('Tab');  // the chart is the next stop of the keyboard
+    assert.equal(await page.evaluate(() => document.activeElement.closest('#sweep-chart') !== null), true);
+    await page.keyboard.press('End');
+    assert.match(await tip(), /^pH: 8\nFree Ca2 \(M\): 5\.94 nM\n/);
+  });
+});
+
+test('fault: ionic strength 0 gives the ERROR message of dedodiz32-cli, and no result', async () => {
+  await withPage(async (page) => {
+    await page.click('#calculate');  // a result first, which the failed run must take away
+    await page.waitForFunction(() => document.querySelector('#report').textContent !== '');
+    await type(page, '#ionic', '0');
+    await page.click('#calculate');
+    const shown = await page.$$eval('#run-messages li', (items) => items.map((li) => li.textContent));
+    const cliRun = spawnSync(cli, ['run', '--constants', 'data/standard.TCM', '--type', 'free', '--ph', '7.2',
+      '--ionic', '0', '--chelator', 'EGTA=2e-3', '--metal', 'Ca2=1e-3', '--metal', 'Mg2=1e-3'], { encoding: 'utf8' });
+    assert.equal(cliRun.status, 1);
+    assert.match(cliRun.stderr, /^ERROR: FLOATING POINT ERROR/);
+    assert.deepEqual(shown.map((s) => s.replace(/\n/g, ' ') + '\n'), [cliRun.stderr]);
+    assert.equal(await page.$eval('#report', (e) => e.textContent), '');
+    assert.equal(await page.$eval('#results', (e) => e.children.length), 0);
+  });
+});

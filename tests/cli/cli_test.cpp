@@ -66,7 +66,7 @@ TEST(CliTest, WarningsGoToStderrAndStillReport) {
 TEST(CliTest, ErrorsWriteNoReport) {
     Result r = Cli("run examples/no-such-file.STG");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: File does not exist\n");
+    EXPECT_EQ(r.err, "ERROR: File does not exist No such file or directory: examples/no-such-file.STG\n");
     EXPECT_TRUE(r.out.empty());
 
     r = Cli("run --constants data/standard.TCM --ionic 0 --chelator EGTA=2e-3 --metal Ca2=1e-3");
@@ -76,7 +76,7 @@ TEST(CliTest, ErrorsWriteNoReport) {
 
     r = Cli("run --constants no-such.TCM --chelator EGTA=2e-3 --metal Ca2=1e-3");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: Cannot Load Constants File\n");
+    EXPECT_EQ(r.err, "ERROR: Cannot Load Constants File No such file or directory: no-such.TCM\n");
 
     r = Cli("run --constants data/standard.TCM --type chelator --chelator EGTA --metal Ca2=1e-6:1e-3");
     EXPECT_EQ(r.status, 1);
@@ -103,8 +103,8 @@ TEST(CliTest, DataFilesAreFoundFromAnyFolder) {
     const std::string elsewhere = testing::TempDir();
     const std::string source = DEDODIZ_SOURCE_DIR;
     const Result fromElsewhere =
-        Cli("run " + source + "/examples/ca-egta-free.STG --format csv && cd " + elsewhere + " && " + DEDODIZ_CLI +
-            " run " + source + "/examples/ca-egta-free.STG --format csv");
+        Cli("run " + source + "/examples/ca-egta-free.STG --format csv && cd " + elsewhere + " && " +
+            DEDODIZ_CLI + " run " + source + "/examples/ca-egta-free.STG --format csv");
     EXPECT_EQ(fromElsewhere.status, 0) << fromElsewhere.err;
     // The same numbers twice: once from the source tree, once from the temporary folder.
     const std::string csv = fromElsewhere.out;

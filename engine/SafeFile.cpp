@@ -31,6 +31,8 @@ class Descriptor {
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&&) = delete;
+    Descriptor& operator=(Descriptor&&) = delete;
     [[nodiscard]] int get() const { return fd_; }
     // Closes now; false (with errno set) when the close reports an error.
     bool Close() {
@@ -42,6 +44,22 @@ class Descriptor {
   private:
     int fd_;
 };
+
+// The system's open and fcntl take their last argument as a C variadic one; these wrappers are their
+// only callers here.
+int OpenAt(int dirFd, const char* name, int flags, mode_t mode) {
+    return ::openat(dirFd, name, flags, mode);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+}
+
+int Open(const char* path, int flags) {
+    return ::open(path, flags);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+}
+
+// Reads on fd wait for data again (it was opened with O_NONBLOCK so that the open itself could not).
+void ClearNonBlocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);                     // NOLINT(cppcoreguidelines-pro-type-vararg)
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);  // NOLINT(cppcoreguidelines-pro-type-vararg)
+}
 
 std::string NotRegular(mode_t mode, std::string_view path) {
     const char* kind = S_ISDIR(mode)                    ? "a folder"
@@ -107,7 +125,7 @@ int CreateTemporary(int dirFd, std::string_view name, mode_t mode, std::string& 
     if (nameMax <= 0 || nameMax > kNameMax) nameMax = kNameMax;
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempName = TemporaryName(name, nameMax, counter++);
-        const int fd = ::openat(dirFd, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        const int fd = OpenAt(dirFd, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
@@ -137,11 +155,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 // process may enter and write but not list still takes the file; it is then not synced.
 int OpenFolder(const std::string& folder, bool& canSync) {
     canSync = true;
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 #ifdef O_PATH
     if (fd < 0 && errno == EACCES) {
         canSync = false;
-        return ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        return Open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
 #endif
     return fd;
@@ -262,7 +280,7 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
     }
     if (!S_ISREG(st.st_mode)) return fail(NotRegular(st.st_mode, path));
     // Opened without waiting, should the name have become a pipe since; then checked again.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Descriptor fd(Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) return fail(SystemError(errno, path));
     if (::fstat(fd.get(), &st) != 0) return fail(SystemError(errno, path));
     if (!S_ISREG(st.st_mode)) return fail(NotRegular(st.st_mode, path));
@@ -270,8 +288,7 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
         r.tooLarge = true;
         return fail(TooLarge(limit, path));
     }
-    if (const int flags = ::fcntl(fd.get(), F_GETFL); flags >= 0)
-        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    ClearNonBlocking(fd.get());
 
     // A file that grows while it is read still stops at the limit.
     r.bytes.reserve(static_cast<std::size_t>(st.st_size));

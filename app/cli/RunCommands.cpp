@@ -7,7 +7,6 @@
 #include "Commands.h"
 #include "ConstantsFile.h"
 #include "DataPaths.h"
-#include "Format.h"
 #include "Run.h"
 #include "SafeFile.h"
 #include "WorkFile.h"

@@ -8,7 +8,6 @@
 #include "CanvasLoader.h"
 #include "Commands.h"
 #include "Export.h"
-#include "Format.h"
 #include "Graph.h"
 #include "Sweep.h"
 #include "SweepTable.h"

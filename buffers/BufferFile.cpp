@@ -1,10 +1,7 @@
 #include "BufferFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <string_view>
 
 #include "BufferModel.h"
 #include "Format.h"
@@ -31,20 +28,32 @@ std::string RecordName(const TBufferSlot& b, bool firstRecord) {
     return name;
 }
 
-// One line of the file with its end removed; false at the end of the file.
-bool ReadLine(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) {
+// Lines of the file's text, LF or CR LF ended, each cut to its first kBufferLineLimit bytes.
+class Lines {
+  public:
+    explicit Lines(std::string_view text) : rest_(text) {}
+
+    // The next line with its end removed; false (and an empty line) at the end of the text.
+    bool Next(std::string& line) {
         line.clear();
-        return false;
+        if (rest_.empty()) return false;
+        const std::size_t end = rest_.find('\n');
+        std::string_view raw = rest_.substr(0, end);
+        rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        line = raw.substr(0, kBufferLineLimit);
+        return true;
     }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
-}
+
+  private:
+    std::string_view rest_;
+};
 
 void ParseRecord(std::string line, TBufferSlot& b) {
     // No comma at all: the whole line is the name and the rest of the record is empty.
+    // Names and comments go into reports: their control bytes (a NUL, a lone CR, a tab) become blanks.
     const std::size_t comma = line.find(',');
-    b.Name = std::string_view(line).substr(0, comma);
+    b.Name = WithoutControlBytes(std::string_view(line).substr(0, comma));
     line.erase(0, comma == std::string::npos ? line.size() : comma + 1);
 
     for (auto* values : {&b.pKa, &b.dpKa, &b.ipKa, &b.dipKa, &b.temperature})
@@ -53,7 +62,7 @@ void ParseRecord(std::string line, TBufferSlot& b) {
     // Only an upper-case T marks an anionic buffer; the letter and its comma are removed.
     b.anionic = !line.empty() && line.front() == 'T';
     line.erase(0, std::min<std::size_t>(2, line.size()));
-    b.comments = line;
+    b.comments = WithoutControlBytes(line);
 }
 
 }  // namespace
@@ -76,8 +85,9 @@ std::string BufferFileText(const BufferTool& s) {
 }
 
 bool WriteBufferFile(const BufferTool& s, const std::string& name, MessageSink& messages) {
-    if (!WriteFileAtomically(name, BufferFileText(s), nullptr)) {
-        messages.Message("Cannot save buffer to file!", "ERROR");
+    std::string error;
+    if (!WriteFileAtomically(name, BufferFileText(s), &error)) {
+        messages.Message(WithReason("Cannot save buffer to file!", error), "ERROR");
         return false;
     }
     return true;
@@ -87,32 +97,26 @@ BufferReadResult ReadBufferFile(BufferTool& s, const std::string& name, MessageS
     s.BufferLoaded = false;
     ResetBufferSlotsForLoad(s);
 
-    // A folder opens as a stream on some systems but holds no lines; it is no file to read either.
-    std::error_code error;
-    std::ifstream in;
-    const bool folder = std::filesystem::is_directory(name, error);
-    if (!folder) in.open(name, std::ios::binary);
-    if (!in.is_open()) {
-        const int reason = errno;
-        messages.Message("Could not open pH buffer file", "ERROR");
-        return {
-            false,
-            {FileStatus::LoadFailed, (folder ? std::string("a folder, not a file")
-                                             : std::error_code(reason, std::generic_category()).message()) +
-                                         ": " + name}};
+    // Only a regular file of a sensible size is read: a device or a pipe could feed the reader for ever.
+    const FileBytes file = ReadFileBytes(name, kBufferFileBytes);
+    if (!file.ok()) {
+        messages.Message(WithReason("Could not open pH buffer file", file.result.reason), "ERROR");
+        return {false, file.result};
     }
     s.BufferFileName = name;
 
+    // Some editors put a byte-order mark in front of a text saved as UTF-8.
+    Lines lines(WithoutByteOrderMark(file.bytes));
     std::string line;
     do {
-        if (!ReadLine(in, line)) return {};  // only comments: no records
+        if (!lines.Next(line)) return {};  // only comments: no records
     } while (line.empty() || line.front() == '%');
     if (line.front() == '!') return {};  // the end marker in place of the first record
 
     // An empty line ends the records; lines after the twelfth record are not read.
     for (int slot = 1; slot <= kBufferSlots && !line.empty(); ++slot) {
         ParseRecord(line, s.BufferSlots[slot]);
-        if (slot < kBufferSlots) ReadLine(in, line);
+        if (slot < kBufferSlots) lines.Next(line);
     }
     s.BufferLoaded = true;
     return {true, {}};

@@ -197,7 +197,14 @@ std::optional<double> ParseReal(std::string_view text) {
     // usable number either.
     std::string number(text.substr(start));
     if (!number.empty() && number.front() == '+') number.erase(0, 1);
-    return ReadDouble(number);
+    const std::optional<double> value = ReadDouble(number);
+    // The dialogs show a number with three significant digits. Just below the largest double those
+    // round up beyond the double range (1.797e308 shows as " 1.80E+0308"), and the shown text would be
+    // refused when it is read back; such a number is refused in the first place.
+    constexpr double kLargestShown = 1.79e308;
+    if (value && std::abs(*value) > kLargestShown && !ReadDouble(ScientificText(std::abs(*value), 2)))
+        return std::nullopt;
+    return value;
 }
 
 std::string_view CutTo(std::string_view text, std::size_t n) {

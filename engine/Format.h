@@ -32,7 +32,9 @@ std::string FormatSci(double x);
 
 // Numeric text as typed in a field or a file: optional leading blanks, an optional sign, digits with
 // an optional decimal point, an optional exponent. Anything else, trailing blanks included, or an
-// empty text, gives no value.
+// empty text, gives no value; so does a magnitude whose three-digit dialog text (FormatSciLong) would
+// lie beyond the double range, from about 1.795e308 up: every value read survives a round trip through
+// a dialog.
 std::optional<double> ParseReal(std::string_view text);
 
 // The text cut to at most n bytes (names and fields whose length is counted in bytes).

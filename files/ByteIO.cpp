@@ -1,13 +1,8 @@
 #include "ByteIO.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <system_error>
 
 namespace dedodiz::fileio {
 
@@ -94,33 +89,6 @@ double GetDouble(const std::string& bytes, std::size_t offset) {
 std::string GetShortString(const std::string& bytes, std::size_t offset, std::size_t capacity) {
     const std::size_t length = std::min<std::size_t>(Byte(bytes, offset), capacity);
     return bytes.substr(offset + 1, length);
-}
-
-FilePrefix ReadFilePrefix(const std::string& path, std::size_t limit) {
-    FilePrefix result;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) {
-        result.error = SystemError(errno, path);
-        return result;
-    }
-    std::array<char, 4096> chunk{};
-    while (result.bytes.size() < limit) {
-        const std::size_t want = std::min(chunk.size(), limit - result.bytes.size());
-        const std::size_t got = std::fread(chunk.data(), 1, want, file.get());
-        result.bytes.append(chunk.data(), got);
-        if (got < want) break;
-    }
-    if (std::ferror(file.get()) != 0) {
-        result.error = SystemError(errno, path);
-        result.bytes.clear();
-        return result;
-    }
-    result.ok = true;
-    return result;
-}
-
-std::string SystemError(int error, const std::string& path) {
-    return std::error_code(error, std::generic_category()).message() + ": " + path;
 }
 
 }  // namespace dedodiz::fileio

@@ -1,7 +1,6 @@
 #pragma once
 // Small pieces shared by the file readers and writers of this folder: little-endian fields of the
-// binary records, length-prefixed strings, cutting texts to their field length, and reading the first
-// bytes of a file with the system's error text when that fails.
+// binary records, length-prefixed strings and cutting texts to their field length.
 
 #include <cstddef>
 #include <cstdint>
@@ -25,16 +24,5 @@ std::uint16_t GetU16(const std::string& bytes, std::size_t offset);
 double GetDouble(const std::string& bytes, std::size_t offset);
 // The text of a length-prefixed string; a length byte beyond capacity (a damaged file) is taken as capacity.
 std::string GetShortString(const std::string& bytes, std::size_t offset, std::size_t capacity);
-
-// The first bytes of a file, at most limit of them.
-struct FilePrefix {
-    bool ok = false;
-    std::string bytes;
-    std::string error;  // the system's text when !ok
-};
-FilePrefix ReadFilePrefix(const std::string& path, std::size_t limit);
-
-// The system's text for an errno value, followed by ": " and the path.
-std::string SystemError(int error, const std::string& path);
 
 }  // namespace dedodiz::fileio

@@ -1,13 +1,11 @@
 #include "ConstantsFile.h"
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <optional>
-#include <system_error>
 
 #include "ByteIO.h"
 #include "Format.h"
@@ -56,41 +54,25 @@ void EmptyRecord(TChelatorRec& rec) {
     for (int m = 1; m <= kTableMetals; ++m) EmptyMetal(rec, m);
 }
 
-// Lines of a text file, LF or CR LF ended, each cut to its first 255 bytes however long it is on disk
-// (the rest is skipped without being stored).
+// Lines of a text held in memory, LF or CR LF ended, each cut to its first 255 bytes however long it
+// is in the file.
 class LineReader {
   public:
-    explicit LineReader(std::FILE* file) : file_(file) {}
+    explicit LineReader(std::string_view text) : rest_(text) {}
 
-    // The next line, or false at the end of the file or on a read error (see error()).
+    // The next line, or false at the end of the text.
     bool Next(std::string& line) {
-        line.clear();
-        std::size_t length = 0;  // the whole line's length on disk, CR included
-        char last = '\0';
-        int c = 0;
-        while ((c = std::getc(file_)) != EOF && c != '\n') {
-            // One byte beyond the limit is kept so that the cut can see whether it splits a character.
-            if (line.size() <= kConstantsLineLimit) line.push_back(static_cast<char>(c));
-            last = static_cast<char>(c);
-            ++length;
-        }
-        if (c == EOF) {
-            if (std::ferror(file_) != 0) {
-                error_ = errno;
-                return false;
-            }
-            if (length == 0) return false;
-        }
-        if (last == '\r' && length <= kConstantsLineLimit + 1) line.pop_back();
-        line = CutText(line, kConstantsLineLimit);
+        if (rest_.empty()) return false;
+        const std::size_t end = rest_.find('\n');
+        std::string_view raw = rest_.substr(0, end);
+        rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
+        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+        line = CutText(raw, kConstantsLineLimit);
         return true;
     }
 
-    [[nodiscard]] int error() const { return error_; }
-
   private:
-    std::FILE* file_;
-    int error_ = 0;
+    std::string_view rest_;
 };
 
 // The characters of line before its first comma (the whole line without one), cut to max; they and
@@ -102,29 +84,30 @@ std::string TakeName(std::string& line, std::size_t max) {
     return name;
 }
 
+// Names and comments lose their control bytes (a NUL, a lone CR, a tab): they go into reports as
+// they are. The values are parsed from the line as it stands.
 void ParseChelatorLine(std::string line, TChelatorRec& rec) {
     if (!line.empty()) line.erase(0, 1);
-    rec.Name = TakeName(line, ChelatorText::max_length);
+    rec.Name = WithoutControlBytes(TakeName(line, ChelatorText::max_length));
     for (int k = 1; k <= 4; ++k) rec.H[k] = ParseNextValue(line);
     for (int k = 1; k <= 4; ++k) rec.dH[k] = ParseNextValue(line);
 }
 
 void ParseMetalLine(std::string line, TChelatorRec& rec, int m) {
     if (!line.empty()) line.erase(0, 1);
-    rec.MetalName[m] = TakeName(line, MetalText::max_length);
+    rec.MetalName[m] = WithoutControlBytes(TakeName(line, MetalText::max_length));
     rec.ML[m] = ParseNextValue(line);
     rec.MHL[m] = ParseNextValue(line);
     rec.dML[m] = ParseNextValue(line);
     rec.dMHL[m] = ParseNextValue(line);
     // Only the first five commas separate: the comment keeps any commas of its own.
-    rec.Comment[m] = CutText(line, CommentText::max_length);
+    rec.Comment[m] = WithoutControlBytes(CutText(line, CommentText::max_length));
 }
 
 // Reads the twelve blocks that follow the header. Blocks are counted in lines, not recognised by their
 // first characters, so a surplus line shifts every later block. Where the file ends early, the metals
 // and records it did not reach are left empty rather than holding whatever an earlier file put there.
-// Returns false on a read error (error() of lines tells which).
-bool ParseBlocks(LineReader& lines, std::string line, Table& table) {
+void ParseBlocks(LineReader& lines, std::string line, Table& table) {
     bool more = true;
     for (int c = 1; c <= kTableChelators; ++c) {
         TChelatorRec& rec = table[c];
@@ -143,23 +126,24 @@ bool ParseBlocks(LineReader& lines, std::string line, Table& table) {
         }
         if (more) more = lines.Next(line);
     }
-    return lines.error() == 0;
 }
 
 FileResult LoadFailed(std::string reason) {
     return {FileStatus::LoadFailed, std::move(reason)};
 }
 
-// A system error while reading: shown to the user and returned as the reason.
-FileResult ReadError(const std::string& text, MessageSink& messages) {
-    messages.Message(text, "ERROR");
-    return LoadFailed(text);
+// A file that exists but cannot be read: the system's error (or why the file is no file to read) is
+// shown to the user and returned as the reason. A file refused for its size alone is not shown here.
+FileResult ReadError(const FileBytes& file, MessageSink& messages) {
+    if (!file.tooLarge) messages.Message(file.result.reason, "ERROR");
+    return LoadFailed(file.result.reason);
 }
 
 FileResult ReadText(ConstantsTable& t, const std::string& path, MessageSink& messages) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) return ReadError(fileio::SystemError(errno, path), messages);
-    LineReader lines(file.get());
+    const FileBytes file = ReadFileBytes(path, kConstantsTextBytes);
+    if (!file.ok()) return ReadError(file, messages);
+    // Some editors put a byte-order mark in front of a text saved as UTF-8.
+    LineReader lines(WithoutByteOrderMark(file.bytes));
     std::string line;
     bool found = false;
     while (lines.Next(line)) {
@@ -167,15 +151,9 @@ FileResult ReadText(ConstantsTable& t, const std::string& path, MessageSink& mes
         found = true;
         break;
     }
-    if (lines.error() != 0) return ReadError(fileio::SystemError(lines.error(), path), messages);
     if (!found) return LoadFailed("no chelator line (one beginning with \"!\") in " + path);
     if (line.front() != '!') return LoadFailed("the first data line does not begin with \"!\" in " + path);
-
-    // Parsed into a copy, so that a disk failing half-way leaves the table as it was.
-    Table table = t.Constants;
-    if (!ParseBlocks(lines, line, table))
-        return ReadError(fileio::SystemError(lines.error(), path), messages);
-    t.Constants = table;
+    ParseBlocks(lines, line, t.Constants);
     return {};
 }
 
@@ -194,8 +172,10 @@ bool AllBytes(std::string_view text, std::size_t count, unsigned char value) {
 
 void DecodeRecord(const std::string& bytes, std::size_t base, TChelatorRec& rec) {
     const std::string name = fileio::GetShortString(bytes, base + kOffName, 7);
-    // Empty names, and names of nothing but 0xF0 filler bytes, mark an empty entry.
-    rec.Name = (name.empty() || AllBytes(name, 7, 0xF0)) ? std::string(kEmptyChelator) : name;
+    // Empty names, and names of nothing but 0xF0 filler bytes, mark an empty entry. The bytes of a
+    // name are whatever the file holds: control bytes among them become blanks.
+    rec.Name =
+        (name.empty() || AllBytes(name, 7, 0xF0)) ? std::string(kEmptyChelator) : WithoutControlBytes(name);
     for (int k = 1; k <= 4; ++k) {
         const std::size_t i = static_cast<std::size_t>(k - 1);
         rec.H[k] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffH + 8 * i));
@@ -204,12 +184,13 @@ void DecodeRecord(const std::string& bytes, std::size_t base, TChelatorRec& rec)
     for (int m = 1; m <= kTableMetals; ++m) {
         const std::size_t i = static_cast<std::size_t>(m - 1);
         const std::string metal = fileio::GetShortString(bytes, base + kOffMetalName + 4 * i, 3);
-        rec.MetalName[m] = (metal.empty() || AllBytes(metal, 3, 0xF0)) ? std::string(kEmptyMetal) : metal;
+        rec.MetalName[m] = (metal.empty() || AllBytes(metal, 3, 0xF0)) ? std::string(kEmptyMetal)
+                                                                       : WithoutControlBytes(metal);
         rec.ML[m] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffML + 8 * i));
         rec.MHL[m] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffMHL + 8 * i));
         rec.dML[m] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffDML + 8 * i));
         rec.dMHL[m] = FiniteOrZero(fileio::GetDouble(bytes, base + kOffDMHL + 8 * i));
-        rec.Comment[m] = fileio::GetShortString(bytes, base + kOffComment + 21 * i, 20);
+        rec.Comment[m] = WithoutControlBytes(fileio::GetShortString(bytes, base + kOffComment + 21 * i, 20));
     }
 }
 
@@ -219,13 +200,11 @@ void DecodeRecord(const std::string& bytes, std::size_t base, TChelatorRec& rec)
 // decode them: a guess would give constants that look plausible and are wrong, so such files are
 // refused like any other size, with the table left as it was.
 FileResult ReadBinary(ConstantsTable& t, const std::string& path, MessageSink& messages) {
-    const fileio::FilePrefix file = fileio::ReadFilePrefix(path, kConstantsBinaryBytes + 1);
-    if (!file.ok) return ReadError(file.error, messages);
+    const FileBytes file = ReadFileBytes(path, kConstantsBinaryBytes);
+    if (!file.ok()) return ReadError(file, messages);
     if (file.bytes.size() != kConstantsBinaryBytes)
-        return LoadFailed(
-            "a binary constants file has " + std::to_string(kConstantsBinaryBytes) + " bytes, not " +
-            (file.bytes.size() > kConstantsBinaryBytes ? "more" : std::to_string(file.bytes.size())) + ": " +
-            path);
+        return LoadFailed("a binary constants file has " + std::to_string(kConstantsBinaryBytes) +
+                          " bytes, not " + std::to_string(file.bytes.size()) + ": " + path);
     for (int c = 1; c <= kTableChelators; ++c)
         DecodeRecord(file.bytes, static_cast<std::size_t>(c - 1) * kConstantsRecordBytes, t.Constants[c]);
     t.ConstantsFileName = path;
@@ -266,11 +245,8 @@ ConstantsKind ConstantsFileKind(std::string_view name) {
 FileResult ReadConstantsFile(ConstantsTable& table, std::string_view name, MessageSink& messages) {
     // A copy: name may be ConstantsFileName itself, which the binary branch assigns.
     const std::string path(name);
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return LoadFailed("the file does not exist: " + path);
-    // A device or a pipe could feed the text reader for ever; a folder cannot be read either.
-    if (ConstantsFileKind(path) != ConstantsKind::None && !std::filesystem::is_regular_file(path, ec))
-        return ReadError("Not a file: " + path, messages);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return LoadFailed(SystemError(errno, path));
     switch (ConstantsFileKind(path)) {
         case ConstantsKind::Text:
             return ReadText(table, path, messages);

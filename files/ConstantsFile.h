@@ -19,15 +19,20 @@ enum class ConstantsKind { None, Text, Binary };
 inline constexpr std::size_t kConstantsRecordBytes = 585;                         // one binary record
 inline constexpr std::size_t kConstantsBinaryBytes = 12 * kConstantsRecordBytes;  // 7020, the whole table
 inline constexpr std::size_t kConstantsLineLimit = 255;  // longer lines are read as their first 255 bytes
+// [bytes] the largest text constants file read. One as written takes about 10 KB; even with long
+// comments and lines a real one stays far below this, so a larger file is no constants file (and reading
+// it would take the time and memory of its whole size).
+inline constexpr std::size_t kConstantsTextBytes = 1U << 20U;
 
 ConstantsKind ConstantsFileKind(std::string_view name);
 
 // Reads the table from the file name into table.Constants. The result is LoadFailed when the file is
-// missing, not a constants file of its kind, or cannot be read (the table is then unchanged), and
-// NotConstantsName for a name of neither kind (nothing is read). The text kind leaves
-// ConstantsFileName to the caller; the binary kind sets it to name. Read errors of the system are
-// also shown with caption "ERROR"; every other outcome is silent, as the callers decide what to tell
-// the user.
+// missing, not a regular file, larger than a constants file of its kind can be, not a constants file of
+// its kind, or cannot be read (the table is then unchanged), and NotConstantsName for a name of neither
+// kind (nothing is read). A text file may begin with a UTF-8 byte-order mark. Control bytes in names and
+// comments become blanks. The text kind leaves ConstantsFileName to the caller; the binary kind sets it
+// to name. A file that exists but cannot be read (an error of the system, or no regular file) is also
+// shown with caption "ERROR"; every other outcome is silent, as the callers decide what to tell the user.
 FileResult ReadConstantsFile(ConstantsTable& table, std::string_view name, MessageSink& messages);
 
 // Writes table.Constants in the kind that name selects; on success sets ConstantsFileName := name,

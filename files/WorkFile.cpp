@@ -3,7 +3,6 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "ByteIO.h"
 #include "ConstantsFile.h"
@@ -120,38 +119,64 @@ FileResult SaveWorkSettings(const std::string& path, std::string_view constantsF
     }
     std::string error;
     if (!WriteFileAtomically(path, bytes, &error)) {
-        messages.Message("Cannot Save Work Settings, File Error", "ERROR");
+        messages.Message(WithReason("Cannot Save Work Settings, File Error", error), "ERROR");
         return {FileStatus::SaveFailed, error};
     }
     return {};
 }
 
+namespace {
+
+// Why the constants file named in a work file is no name to read, or nothing when it is one. Only
+// the names of the two constants kinds are read; a name with control bytes (a record padded with
+// NUL bytes, or damaged) names no file this program wrote. The name is shown with '?' for those bytes.
+std::optional<std::string> UnusableConstantsName(const std::string& name) {
+    std::string shown = name;
+    bool control = false;
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = '?';
+            control = true;
+        }
+    }
+    if (name.empty()) return "the work file names no constants file";
+    if (control) return "the constants file name in the work file holds control bytes: \"" + shown + "\"";
+    if (ConstantsFileKind(name) == ConstantsKind::None)
+        return "the work file names no constants file (.TCM or .CCM): " + name;
+    return std::nullopt;
+}
+
+}  // namespace
+
 WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, Selection& selection,
                                 Calculation& calc, MessageSink& messages) {
-    const auto refuse = [&](std::string_view text, std::string reason) {
-        messages.Message(text, "ERROR");
-        return WorkLoadResult{WorkLoadStatus::WorkFileRefused, std::move(reason)};
+    const auto refuse = [&](std::string_view text, const std::string& reason) {
+        messages.Message(WithReason(text, reason), "ERROR");
+        return WorkLoadResult{WorkLoadStatus::WorkFileRefused, reason};
     };
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        return refuse("File does not exist", "the file does not exist: " + path);
     // Exactly one whole record: 303 to 605 bytes, of which the first 303 are read.
-    const fileio::FilePrefix file = fileio::ReadFilePrefix(path, 2 * kWorkRecordBytes);
-    if (!file.ok) return refuse("Cannot Load Work Settings, File Error", file.error);
-    if (file.bytes.size() < kWorkRecordBytes || file.bytes.size() >= 2 * kWorkRecordBytes)
-        return refuse("Cannot Load Work Settings, File Error", "not a work file of one record: " + path);
+    const FileBytes file = ReadFileBytes(path, 2 * kWorkRecordBytes - 1);
+    if (file.missing) return refuse("File does not exist", file.result.reason);
+    if (!file.ok()) return refuse("Cannot Load Work Settings, File Error", file.result.reason);
+    if (file.bytes.size() < kWorkRecordBytes)
+        return refuse("Cannot Load Work Settings, File Error",
+                      "a work file has " + std::to_string(kWorkRecordBytes) + " bytes, not " +
+                          std::to_string(file.bytes.size()) + ": " + path);
     const WorkRecord r = Decode(file.bytes);
     if (!Plausible(r)) return refuse("Cannot Load Work Settings, File Error", "a damaged work file: " + path);
 
     NewCalculation(table, selection, calc);
+    const auto constantsFailed = [&](const std::string& reason) {
+        messages.Message(WithReason("Cannot Load Constants File", reason), "ERROR");
+        return WorkLoadResult{WorkLoadStatus::ConstantsFailed, reason};
+    };
+    if (const auto unusable = UnusableConstantsName(r.constantsName)) return constantsFailed(*unusable);
     // The name stored in the file is kept; the file read is the one found for it, as given, beside the
     // work file or in the bundled data folder.
     const std::string found = FindDataFile(r.constantsName, std::filesystem::path(path).parent_path());
     const FileResult constants = ReadConstantsFile(table, found, messages);
-    if (constants.status == FileStatus::LoadFailed) {
-        messages.Message("Cannot Load Constants File", "ERROR");
-        return {WorkLoadStatus::ConstantsFailed, constants.reason};
-    }
+    if (!constants.ok()) return constantsFailed(constants.reason);
     calc.CalcType = static_cast<CalculationType>(r.calcType);
     UnpackSelection(selection, r.chelMask, r.metalMask);
     TSolution& sol = calc.Solution;

@@ -29,8 +29,9 @@ void UnpackSelection(Selection& selection, std::uint16_t chelMask, std::uint16_t
 std::string WorkRecordBytes(std::string_view constantsFileName, const Selection& selection,
                             const Calculation& calc);
 
-// Writes the record to path. Failures are shown with caption "ERROR" and returned with their reason;
-// a failed save leaves any previous file of that name untouched. Nothing in memory changes.
+// Writes the record to path. Failures are shown with caption "ERROR", the reason on the message's
+// second line, and returned with their reason; a failed save leaves any previous file of that name
+// untouched. Nothing in memory changes.
 FileResult SaveWorkSettings(const std::string& path, std::string_view constantsFileName,
                             const Selection& selection, const Calculation& calc, MessageSink& messages);
 
@@ -53,7 +54,9 @@ struct WorkLoadResult {
 // Reads the record at path: resets the table, the selection and the calculation, reads the constants
 // file named inside (found as given, then beside the work file, then in the bundled data folder; the
 // name stays as stored), restores type, choice, conditions and concentrations. Every failure is also
-// shown as an "ERROR" message.
+// shown as an "ERROR" message with the reason on its second line. A work file that is no regular file
+// is refused like a damaged one; a constants name of neither constants kind (or one holding control
+// bytes) fails like a constants file that cannot be read.
 WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, Selection& selection,
                                 Calculation& calc, MessageSink& messages);
 

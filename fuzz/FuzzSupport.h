@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "Sinks.h"
 #include "State.h"
@@ -25,6 +26,24 @@ inline std::string ScratchFile(const char* extension, const std::uint8_t* data, 
         std::fclose(f);
     }
     return name;
+}
+
+// True when text holds a byte that would break a report's layout (0x00..0x1F, 0x7F).
+inline bool HasControlBytes(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
+// True when a name or comment of the table holds such a byte.
+inline bool TableHasControlBytes(const ConstantsTable& table) {
+    for (const TChelatorRec& rec : table.Constants) {
+        if (HasControlBytes(rec.Name.view())) return true;
+        for (int m = 1; m <= kTableMetals; ++m)
+            if (HasControlBytes(rec.MetalName[m].view()) || HasControlBytes(rec.Comment[m].view()))
+                return true;
+    }
+    return false;
 }
 
 // The table, selection and calculation that the readers fill, reset as File > New leaves them.

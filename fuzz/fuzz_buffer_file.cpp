@@ -1,4 +1,5 @@
-// Any bytes as a pH buffer file: the reader never crashes and keeps names and comments in their fields.
+// Any bytes as a pH buffer file: the reader never crashes and keeps names and comments in their fields,
+// free of control bytes.
 #include <cstdlib>
 
 #include "BufferFile.h"
@@ -11,6 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::SilentMessages messages;
     ReadBufferFile(s, fuzz::ScratchFile(".bcm", data, size), messages);
     for (const TBufferSlot& slot : s.BufferSlots)
-        if (slot.Name.size() > 15 || slot.comments.size() > 20) std::abort();
+        if (slot.Name.size() > 15 || slot.comments.size() > 20 || fuzz::HasControlBytes(slot.Name.view()) ||
+            fuzz::HasControlBytes(slot.comments.view()))
+            std::abort();
     return 0;
 }

@@ -10,6 +10,7 @@
 #include "Export.h"
 #include "FloatGuard.h"
 #include "Listing.h"
+#include "SafeFile.h"
 #include "WorkFile.h"
 
 namespace dedodiz::cli {
@@ -18,9 +19,9 @@ namespace {
 
 struct BufferOptions {
     std::string file;
-    double temperature = 20.0;  // [C]
-    double pH = 7.0;
-    double ionic = 0.1;  // [N]
+    std::string temperature = "20";  // [C]
+    std::string pH = "7";
+    std::string ionic = "0.1";  // [N]
 };
 
 // The result of a command that has run its computation under the guard: printed when it succeeded.
@@ -36,9 +37,9 @@ void Finish(Context& c, bool ok, const std::function<std::string()>& csv,
 void Buffers(Context& c, const BufferOptions& o) {
     BufferTool& s = c.buffers;
     TSolution& environment = c.calc.Solution;
-    environment.Temperature = o.temperature;
-    environment.PH = o.pH;
-    environment.IonicEquiv = o.ionic;
+    environment.Temperature = NumberOrUsage(o.temperature, "--temp");
+    environment.PH = NumberOrUsage(o.pH, "--ph");
+    environment.IonicEquiv = NumberOrUsage(o.ionic, "--ionic");
     // A file without records is reported as twelve empty slots; only a file that cannot be read fails.
     if (!ReadBufferFile(s, FindDataFile(o.file), c.messages).file.ok()) {
         c.status = 1;
@@ -78,8 +79,9 @@ void List(Context& c, const std::string& constants) {
         return;
     }
     s.ConstantsFileName = constants;
-    if (!ReadConstantsFile(s, FindDataFile(constants), c.messages).ok()) {
-        c.messages.Message("Cannot Load Constants File", "ERROR");
+    const FileResult read = ReadConstantsFile(s, FindDataFile(constants), c.messages);
+    if (!read.ok()) {
+        c.messages.Message(WithReason("Cannot Load Constants File", read.reason), "ERROR");
         c.status = 1;
         return;
     }
@@ -97,7 +99,10 @@ void AddBuffersCommand(CLI::App& app, Context& context) {
                                        "with the pKa corrected to the conditions given");
     cmd->add_option("FILE", o.file, "pH buffer file (.bcm)")->required();
     cmd->add_option("--temp", o.temperature, "temperature [C]")->capture_default_str();
-    cmd->add_option("--ph", o.pH, "pH")->capture_default_str();
+    cmd->add_option("--ph", o.pH,
+                    "pH, kept with the conditions of --format json; the ranges (pKa' +- 0.5) do not "
+                    "depend on it")
+        ->capture_default_str();
     cmd->add_option("--ionic", o.ionic, "ionic strength [N]")->capture_default_str();
     AddFormatOption(*cmd, context);
     cmd->callback([&context] { Buffers(context, o); });

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "BufferModel.h"
@@ -24,6 +25,8 @@ class StderrMessages : public MessageSink {
   public:
     void Message(std::string_view text, std::string_view caption) override;
     [[nodiscard]] int Count() const { return static_cast<int>(shown_.size()); }
+    // How many of them had the caption "ERROR": a command that showed one has failed.
+    [[nodiscard]] int Errors() const;
     [[nodiscard]] const ShownMessages& Shown() const { return shown_; }
 
   private:
@@ -52,8 +55,10 @@ struct Context {
     int status = 0;
 
     // The command's result on stdout in the chosen format: the report, csv() or json(). Call it only
-    // when the command succeeded; a command that failed prints nothing in any format.
-    void PrintResult(const std::function<std::string()>& csv, const std::function<JsonValue()>& json) const;
+    // when the command succeeded; a command that failed prints nothing in any format. A command that
+    // has shown an "ERROR" message on the way has failed too: then nothing is printed and the exit
+    // status becomes 1.
+    void PrintResult(const std::function<std::string()>& csv, const std::function<JsonValue()>& json);
 };
 
 // The option --format text|csv|json of a command.
@@ -68,6 +73,13 @@ Precision RunPrecision(const Context& context);
 // A usage error found after parsing (an unknown chelator name, a malformed VALUE): the message and a
 // short usage text on stderr, exit status 2.
 [[noreturn]] void UsageError(const std::string& message);
+
+// Every number of the command line is read as the dialogs and files read them (ParseReal): a decimal
+// number, with an optional exponent. Anything else (an empty text, "nan", "inf", "0x1p3", a number
+// beyond the double range) is a usage error naming what: the option and, where one is, the name.
+double NumberOrUsage(std::string_view text, const std::string& what);
+// The same for a concentration [mol/L], which cannot be negative either.
+double ConcentrationOrUsage(std::string_view text, const std::string& what);
 
 void AddRunCommand(CLI::App& app, Context& context);
 void AddConvertCommand(CLI::App& app, Context& context);

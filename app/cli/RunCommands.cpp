@@ -7,8 +7,8 @@
 #include "Commands.h"
 #include "ConstantsFile.h"
 #include "DataPaths.h"
-#include "Format.h"
 #include "Run.h"
+#include "SafeFile.h"
 #include "WorkFile.h"
 
 namespace dedodiz::cli {
@@ -19,31 +19,29 @@ struct RunOptions {
     std::string workFile;
     std::string constants;
     std::string type = "free";
-    std::optional<double> temperature, pH, ionic;
+    std::optional<std::string> temperature, pH, ionic;
     std::vector<std::string> chelators;  // NAME=TOTAL
     std::vector<std::string> metals;     // NAME=VALUE, NAME=TOTAL:FREE for type chelator
 };
 
-double NumberOrUsage(std::string_view text, const std::string& what) {
-    const auto value = ParseReal(text);
-    if (!value) UsageError("not a number in " + what + ": \"" + std::string(text) + "\"");
-    return *value;
-}
-
-// NAME=VALUE split at the first '='; the value may be empty when allowEmpty.
-std::pair<std::string, std::string> SplitAssignment(const std::string& text, bool allowEmpty) {
+// NAME=VALUE split at the first '='. NAME alone is taken when nameAlone (a chelator of type chelator,
+// whose total the run computes) and gives an empty value; "NAME=" with nothing after it never is.
+std::pair<std::string, std::string> SplitAssignment(const std::string& text, bool nameAlone) {
     const std::size_t eq = text.find('=');
     if (eq == std::string::npos) {
-        if (allowEmpty) return {text, ""};
+        if (nameAlone) return {text, ""};
         UsageError("expected NAME=VALUE, got \"" + text + "\"");
     }
+    if (eq + 1 == text.size()) UsageError("no value after '=' in \"" + text + "\"");
     return {text.substr(0, eq), text.substr(eq + 1)};
 }
 
+// Reads the constants file name (found as data files are); a failure says why on its second line.
 bool LoadConstants(Context& c, const std::string& name) {
     c.table.ConstantsFileName = name;
-    if (ReadConstantsFile(c.table, FindDataFile(name), c.messages).status == FileStatus::LoadFailed) {
-        c.messages.Message("Cannot Load Constants File", "ERROR");
+    const FileResult read = ReadConstantsFile(c.table, FindDataFile(name), c.messages);
+    if (!read.ok()) {
+        c.messages.Message(WithReason("Cannot Load Constants File", read.reason), "ERROR");
         return false;
     }
     return true;
@@ -53,15 +51,15 @@ bool LoadConstants(Context& c, const std::string& name) {
 SolutionSpec SpecFromCommandLine(const Context& c, const RunOptions& o, CalculationType type) {
     SolutionSpec spec;
     spec.type = type;
-    if (o.temperature) spec.temperature = *o.temperature;
-    if (o.pH) spec.pH = *o.pH;
-    if (o.ionic) spec.ionic = *o.ionic;
+    if (o.temperature) spec.temperature = NumberOrUsage(*o.temperature, "--temp");
+    if (o.pH) spec.pH = NumberOrUsage(*o.pH, "--ph");
+    if (o.ionic) spec.ionic = NumberOrUsage(*o.ionic, "--ionic");
     for (const std::string& arg : o.chelators) {
         const auto [name, value] = SplitAssignment(arg, type == CalculationType::Chelator);
         const int k = FindChelator(c.table, name);
         if (k == 0) UsageError("no chelator \"" + name + "\" in " + o.constants);
         const std::string what = "--chelator " + c.table.Constants[k].Name.str();
-        spec.chelators.push_back({name, value.empty() ? 0.0 : NumberOrUsage(value, what)});
+        spec.chelators.push_back({name, value.empty() ? 0.0 : ConcentrationOrUsage(value, what)});
     }
     for (const std::string& arg : o.metals) {
         const auto [name, value] = SplitAssignment(arg, false);
@@ -72,12 +70,12 @@ SolutionSpec SpecFromCommandLine(const Context& c, const RunOptions& o, Calculat
         if (type == CalculationType::Chelator) {
             const std::size_t colon = value.find(':');
             if (colon == std::string::npos) UsageError("type chelator needs TOTAL:FREE in " + what);
-            metal.total = NumberOrUsage(value.substr(0, colon), what);
-            metal.free = NumberOrUsage(value.substr(colon + 1), what);
+            metal.total = ConcentrationOrUsage(value.substr(0, colon), what);
+            metal.free = ConcentrationOrUsage(value.substr(colon + 1), what);
         } else if (type == CalculationType::Total) {
-            metal.free = NumberOrUsage(value, what);
+            metal.free = ConcentrationOrUsage(value, what);
         } else {
-            metal.total = NumberOrUsage(value, what);
+            metal.total = ConcentrationOrUsage(value, what);
         }
         spec.metals.push_back(metal);
     }
@@ -97,9 +95,9 @@ bool RunFromCommandLine(Context& c, const RunOptions& o, RunOutcome& outcome) {
     // The table first: the names are checked against it. Without --constants it is the bundled one.
     const std::string constants = o.constants.empty() ? BundledConstantsFile() : o.constants;
     if (constants.empty()) {
-        c.messages.Message(
-            "Cannot Load Constants File\rThe bundled constants table is not installed; give --constants",
-            "ERROR");
+        c.messages.Message(WithReason("Cannot Load Constants File",
+                                      "The bundled constants table is not installed; give --constants"),
+                           "ERROR");
         return false;
     }
     if (!LoadConstants(c, constants)) return false;
@@ -160,7 +158,9 @@ void AddRunCommand(CLI::App& app, Context& context) {
     run->add_option("--temp", o.temperature, "temperature [C] (default 20)");
     run->add_option("--ph", o.pH, "pH (default 7)");
     run->add_option("--ionic", o.ionic, "ionic strength [N] (default 0.1)");
-    run->add_option("--chelator", o.chelators, "NAME=TOTAL [mol/L]; NAME alone for type chelator")
+    run->add_option("--chelator", o.chelators,
+                    "NAME=TOTAL [mol/L]; NAME alone for type chelator. Numbers are decimal (2e-3, 0.002); "
+                    "concentrations are not negative; every option but --chelator and --metal is given once")
         ->allow_extra_args(false);
     run->add_option("--metal", o.metals,
                     "NAME=VALUE [mol/L]: free for type total, total for type free, "
@@ -201,7 +201,8 @@ void AddConvertCommand(CLI::App& app, Context& context) {
         if (written.status == FileStatus::NotConstantsName) {
             context.status = 1;  // the writer has said "Did not save file"
         } else if (!written.ok()) {
-            context.messages.Message("Cannot save constants file " + out, "ERROR");
+            context.messages.Message(WithReason("Cannot save constants file " + out, written.reason),
+                                     "ERROR");
             context.status = 1;
         }
     });

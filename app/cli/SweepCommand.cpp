@@ -8,7 +8,6 @@
 #include "CanvasLoader.h"
 #include "Commands.h"
 #include "Export.h"
-#include "Format.h"
 #include "Graph.h"
 #include "Sweep.h"
 #include "SweepTable.h"
@@ -23,6 +22,7 @@ struct SweepOptions {
     std::string x;
     std::string z;
     std::string bmp;
+    bool bmpGiven = false;  // --bmp was given (its name may still be empty)
 };
 
 AxisVariable ParseVariable(const std::string& name, const std::string& option) {
@@ -42,13 +42,12 @@ TAxisRange ParseAxis(const std::string& text, const std::string& option) {
         UsageError(option + ": expected VAR:LOW:HIGH, got \"" + text + "\"");
     TAxisRange axis;
     axis.Variable = ParseVariable(text.substr(0, first), option);
-    const auto number = [&](const std::string& part) {
-        const auto value = ParseReal(part);
-        if (!value) UsageError(option + ": not a number: \"" + part + "\"");
-        return *value;
-    };
-    axis.Low = number(text.substr(first + 1, second - first - 1));
-    axis.High = number(text.substr(second + 1));
+    const std::string low = text.substr(first + 1, second - first - 1);
+    const std::string high = text.substr(second + 1);
+    // A metal axis runs over a concentration, which cannot be negative.
+    const bool metal = MetalSlotOfAxis(axis.Variable) != 0;
+    axis.Low = metal ? ConcentrationOrUsage(low, option) : NumberOrUsage(low, option);
+    axis.High = metal ? ConcentrationOrUsage(high, option) : NumberOrUsage(high, option);
     return axis;
 }
 
@@ -61,6 +60,7 @@ void CheckMetalSlot(const TSolution& solution, const TAxisRange& axis, const std
 
 void Sweep(Context& c, const SweepOptions& o) {
     SweepState& s = c.sweep;
+    if (o.bmpGiven && o.bmp.empty()) UsageError("--bmp needs a file name");
     const TAxisRange x = ParseAxis(o.x, "--x");
     const bool threeD = !o.z.empty();
     const TAxisRange z = threeD ? ParseAxis(o.z, "--z") : TAxisRange{};
@@ -119,12 +119,15 @@ void AddSweepCommand(CLI::App& app, Context& context) {
                     "free concentration in type total, its total otherwise)")
         ->required();
     cmd->add_option("--z", o.z, "Z axis VAR:LOW:HIGH, for a 3D sweep");
-    cmd->add_option("--bmp", o.bmp, "also save the graph as a 633 x 433 Windows bitmap");
+    CLI::Option* bmp = cmd->add_option("--bmp", o.bmp, "also save the graph as a 633 x 433 Windows bitmap");
     AddFormatOption(*cmd, context);
     AddRefineOption(*cmd, context,
                     "refine every point to machine precision; the table marks points that even the "
                     "refinement could not solve");
-    cmd->callback([&context] { Sweep(context, o); });
+    cmd->callback([&context, bmp] {
+        o.bmpGiven = bmp->count() > 0;
+        Sweep(context, o);
+    });
 }
 
 }  // namespace dedodiz::cli

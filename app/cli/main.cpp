@@ -7,6 +7,8 @@
 #include <iostream>
 
 #include "Commands.h"
+#include "Format.h"
+#include "SafeFile.h"
 
 namespace dedodiz::cli {
 
@@ -18,6 +20,13 @@ void StderrMessages::Message(std::string_view text, std::string_view caption) {
     shown_.push_back({std::string(caption), std::string(text)});
 }
 
+int StderrMessages::Errors() const {
+    int errors = 0;
+    for (const ShownMessage& shown : shown_)
+        if (shown.caption == "ERROR") ++errors;
+    return errors;
+}
+
 void StdoutReport::Print() const {
     for (const std::string& line : Lines()) {
         std::fwrite(line.data(), 1, line.size(), stdout);
@@ -26,8 +35,11 @@ void StdoutReport::Print() const {
     std::fflush(stdout);
 }
 
-void Context::PrintResult(const std::function<std::string()>& csv,
-                          const std::function<JsonValue()>& json) const {
+void Context::PrintResult(const std::function<std::string()>& csv, const std::function<JsonValue()>& json) {
+    if (messages.Errors() > 0) {
+        status = 1;
+        return;
+    }
     if (format == "text") {
         report.Print();
         return;
@@ -65,6 +77,19 @@ void UsageError(const std::string& message) {
     throw UsageFailure{message};
 }
 
+double NumberOrUsage(std::string_view text, const std::string& what) {
+    const auto value = ParseReal(text);
+    if (!value) UsageError("not a number in " + what + ": \"" + std::string(text) + "\"");
+    return *value;
+}
+
+double ConcentrationOrUsage(std::string_view text, const std::string& what) {
+    const double value = NumberOrUsage(text, what);
+    if (value < 0)
+        UsageError("a concentration cannot be negative in " + what + ": \"" + std::string(text) + "\"");
+    return value;
+}
+
 }  // namespace dedodiz::cli
 
 namespace {
@@ -78,6 +103,11 @@ int Main(int argc, char** argv) {
     app.set_version_flag("--version", "dedodiz32-cli " + std::string(dedodiz::kVersion),
                          "Print the program's name and version and exit");
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
+    // An option given twice is a usage error, never silently the last one (--chelator and --metal
+    // take one value each time they are given).
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    // Under a file-size limit a save fails with "File too large" instead of killing the tool.
+    dedodiz::IgnoreFileSizeSignal();
     static Context context;  // the parts are large: keep them off the stack
     dedodiz::NewCalculation(context.table, context.selection, context.calc);
     dedodiz::ResetBufferRecord(context.buffers.BufferRecord);
@@ -109,6 +139,8 @@ int Main(int argc, char** argv) {
                   << "usage: dedodiz32-cli COMMAND ...   (dedodiz32-cli COMMAND --help)\n";
         return 2;
     }
+    // A command that showed an error has failed, whatever it went on to do.
+    if (context.status == 0 && context.messages.Errors() > 0) return 1;
     return context.status;
 }
 

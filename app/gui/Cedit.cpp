@@ -313,9 +313,10 @@ void RunEditConstantsCommand(ProgramState& s, MessageSink& messages, TEditCon& e
         messages.Message("The file name is longer than 80 characters:\r" + path, "ERROR");
         return;
     }
-    if (const FileResult written = WriteConstantsFile(s, *name, messages); !written.ok()) {
+    const FileResult written = WriteConstantsFile(s, *name, messages);
+    if (!written.ok()) {
         // The table stays in memory as edited; the old file, if any, is untouched.
-        messages.Message("Cannot Save Constants File\r" + written.reason, "ERROR");
+        messages.Message(WithReason("Cannot Save Constants File", written.reason), "ERROR");
         return;
     }
     setTitle(QStringLiteral("DEDODIZ32 v") + ToQ(kVersion) + QStringLiteral(" using ") +

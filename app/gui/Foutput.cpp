@@ -212,7 +212,7 @@ std::string TOutput::WriteOutputText(const std::string& name) {
     }
     std::string error;
     if (!WriteFileAtomically(target, bytes, &error)) {
-        messages_.Message("Error writing output text file\r" + error, "ERROR");
+        messages_.Message(WithReason("Error writing output text file", error), "ERROR");
         return {};
     }
     return target;

@@ -71,9 +71,10 @@ bool TTULV::LoadConstants(const std::string& name, const QString& title) {
     // A file that cannot be read leaves the table as it was, so it keeps its old name too.
     const FileName previous = s_.ConstantsFileName;
     s_.ConstantsFileName = name;
-    if (!ReadConstantsFile(s_, name, messages_).ok()) {
+    const FileResult read = ReadConstantsFile(s_, name, messages_);
+    if (!read.ok()) {
         s_.ConstantsFileName = previous;
-        messages_.Message("Cannot Load Constants File\r" + name, "ERROR");
+        messages_.Message(WithReason("Cannot Load Constants File", read.reason), "ERROR");
         return false;
     }
     constantsNameChosen_ = true;
@@ -86,7 +87,7 @@ bool TTULV::SaveConstants(const std::string& name, const QString& title) {
     const FileResult written = WriteConstantsFile(s_, name, named);
     if (written.status == FileStatus::NotConstantsName) return false;  // the writer has said so
     if (!written.ok()) {
-        messages_.Message("Cannot Save Constants File\r" + written.reason, "ERROR");
+        messages_.Message(WithReason("Cannot Save Constants File", written.reason), "ERROR");
         return false;
     }
     constantsNameChosen_ = true;

@@ -2,11 +2,15 @@
 
 #include <QApplication>
 
+#include "SafeFile.h"
 #include "Tulvmain.h"
 #include "Usage.h"
 
 int main(int argc, char* argv[]) {
     if (const auto status = dedodiz::AnswerInfoRequest(argc, argv)) return *status;
+    // Under a file-size limit a save fails with "File too large" and a message, instead of the
+    // signal ending the program with every unsaved result.
+    dedodiz::IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dedodiz32"));
     QApplication::setApplicationVersion(QStringLiteral("2.50"));

@@ -41,7 +41,7 @@ TEST(NoDataLost, BufferFile) {
 
     test::MessageRecorder messages;
     EXPECT_FALSE(WriteBufferFile(*s, dir / "missing/lab.bcm", messages));
-    EXPECT_EQ(messages.messages.at(0).first, "Cannot save buffer to file!");
+    EXPECT_EQ(messages.Headlines().at(0).first, "Cannot save buffer to file!");
 
     const int status = test::RunWithFileSizeLimit(100, [&] {
         test::MessageRecorder child;

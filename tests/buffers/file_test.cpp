@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -175,7 +177,7 @@ TEST_F(BufferFileTest, HostileBytesNeverCrash) {
                      std::string(3, '\0')));
     EXPECT_EQ(s.BufferSlots[1].Name.str(), std::string(15, 'x'));
     EXPECT_EQ(s.BufferSlots[2].comments.str(), std::string(20, ','));
-    EXPECT_EQ(s.BufferSlots[3].Name.str(), std::string(3, '\0'));
+    EXPECT_EQ(s.BufferSlots[3].Name.str(), std::string(3, ' '));  // control bytes become blanks
     EXPECT_TRUE(messages.messages.empty());
 }
 
@@ -183,8 +185,8 @@ TEST_F(BufferFileTest, OpenAndSaveFailures) {
     s.BufferSlots[1].pKa[1] = 9;
     EXPECT_FALSE(ReadBufferFile(s, Path("missing.bcm"), messages));
     EXPECT_FALSE(ReadBufferFile(s, dir.string(), messages));
-    EXPECT_EQ(messages.messages, (std::vector<std::pair<std::string, std::string>>(
-                                     2, {"Could not open pH buffer file", "ERROR"})));
+    EXPECT_EQ(messages.Headlines(), (std::vector<std::pair<std::string, std::string>>(
+                                        2, {"Could not open pH buffer file", "ERROR"})));
     ExpectDefaultsFrom(1);  // the slots were reset before the open
     EXPECT_TRUE(s.BufferFileName.empty());
 
@@ -192,9 +194,38 @@ TEST_F(BufferFileTest, OpenAndSaveFailures) {
     std::ofstream(Path("old.bcm")) << "old contents";
     EXPECT_FALSE(WriteBufferFile(s, (dir / "no-such-folder" / "x.bcm").string(), messages));
     EXPECT_FALSE(WriteBufferFile(s, dir.string(), messages));
-    EXPECT_EQ(messages.messages, (std::vector<std::pair<std::string, std::string>>(
-                                     2, {"Cannot save buffer to file!", "ERROR"})));
+    EXPECT_EQ(messages.Headlines(), (std::vector<std::pair<std::string, std::string>>(
+                                        2, {"Cannot save buffer to file!", "ERROR"})));
     EXPECT_EQ(ReadRaw(Path("old.bcm")), "old contents");
+}
+
+// Nothing a user can name as a buffer file hangs the reader or fills memory: a pipe and a device are
+// no files, a file far larger than any buffer file is refused by its size, and each says why. A line
+// is read as its first 255 bytes; a byte-order mark in front of the text is skipped.
+TEST_F(BufferFileTest, PipesDevicesAndHugeFilesAreRefusedWithTheReason) {
+    ASSERT_EQ(::mkfifo(Path("pipe.bcm").c_str(), 0644), 0);
+    std::ofstream(Path("huge.bcm")) << kHeader;
+    fs::resize_file(Path("huge.bcm"), std::uintmax_t{2} << 30U);  // sparse: no room taken on the disk
+    const std::pair<std::string, std::string> cases[] = {
+        {Path("pipe.bcm"), "Not a regular file (a pipe): " + Path("pipe.bcm")},
+        {"/dev/zero", "Not a regular file (a device): /dev/zero"},
+        {Path("huge.bcm"), "File too large (more than 1048576 bytes): " + Path("huge.bcm")},
+    };
+    for (const auto& [name, reason] : cases) {
+        messages.messages.clear();
+        const BufferReadResult read = ReadBufferFile(s, name, messages);
+        EXPECT_FALSE(read.loaded);
+        EXPECT_EQ(read.file.reason, reason);
+        EXPECT_EQ(messages.messages, (std::vector<std::pair<std::string, std::string>>{
+                                         {"Could not open pH buffer file\r" + reason, "ERROR"}}));
+    }
+
+    // The value after the long name lies beyond byte 255: it is not read.
+    ASSERT_TRUE(Read("\xEF\xBB\xBF" + kHeader + std::string(260, 'M') + ",7.2\r\n" + Record("HEPES", 7.5)));
+    EXPECT_EQ(s.BufferSlots[1].Name.str(), std::string(15, 'M'));
+    EXPECT_EQ(s.BufferSlots[1].pKa[1], 0.0);
+    EXPECT_EQ(s.BufferSlots[2].Name, "HEPES");
+    EXPECT_EQ(s.BufferSlots[2].pKa[1], 7.5);
 }
 
 TEST(ShippedBufferFileTest, HoldsTwelveCommonBuffers) {

@@ -29,11 +29,12 @@ inline std::string ReadWholeFile(const std::string& path) {
     return buffer.str();
 }
 
-inline CliResult RunCli(const std::string& arguments) {
+// before, when given, is shell text in front of the tool's name ("ulimit -f 4; ").
+inline CliResult RunCli(const std::string& arguments, const std::string& before = "") {
     static std::atomic<int> calls{0};
     const std::string errPath = testing::TempDir() + "cli-stderr-" + std::to_string(getpid()) + "-" +
                                 std::to_string(++calls) + ".txt";
-    const std::string command = std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
+    const std::string command = before + std::string(DEDODIZ_CLI) + " " + arguments + " 2>" + errPath;
     CliResult r;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return r;

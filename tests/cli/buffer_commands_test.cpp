@@ -47,9 +47,11 @@ TEST(BufferCommandsTest, ErrorsAndUsage) {
         const char* err;  // nullptr: not checked
     } cases[] = {
         {"buffers data/buffers.bcm --ionic 0", 1, nullptr},  // the thermodynamic pKa take log I
-        {"buffers no-such.bcm", 1, "ERROR: Could not open pH buffer file\n"},
-        {"evaluate examples/no-such.STG", 1, "ERROR: File does not exist\n"},
-        {"list no-such.TCM", 1, "ERROR: Cannot Load Constants File\n"},
+        {"buffers no-such.bcm", 1,
+         "ERROR: Could not open pH buffer file No such file or directory: no-such.bcm\n"},
+        {"evaluate examples/no-such.STG", 1,
+         "ERROR: File does not exist No such file or directory: examples/no-such.STG\n"},
+        {"list no-such.TCM", 1, "ERROR: Cannot Load Constants File No such file or directory: no-such.TCM\n"},
         {"list data/buffers.bcm", 1, "ERROR: Not a constants file name (.TCM or .CCM): data/buffers.bcm\n"},
         {"buffers", 2, nullptr},
         {"buffers data/buffers.bcm --ph seven", 2, nullptr},

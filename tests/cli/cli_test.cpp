@@ -66,7 +66,7 @@ TEST(CliTest, WarningsGoToStderrAndStillReport) {
 TEST(CliTest, ErrorsWriteNoReport) {
     Result r = Cli("run examples/no-such-file.STG");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: File does not exist\n");
+    EXPECT_EQ(r.err, "ERROR: File does not exist No such file or directory: examples/no-such-file.STG\n");
     EXPECT_TRUE(r.out.empty());
 
     r = Cli("run --constants data/standard.TCM --ionic 0 --chelator EGTA=2e-3 --metal Ca2=1e-3");
@@ -76,7 +76,7 @@ TEST(CliTest, ErrorsWriteNoReport) {
 
     r = Cli("run --constants no-such.TCM --chelator EGTA=2e-3 --metal Ca2=1e-3");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "ERROR: Cannot Load Constants File\n");
+    EXPECT_EQ(r.err, "ERROR: Cannot Load Constants File No such file or directory: no-such.TCM\n");
 
     r = Cli("run --constants data/standard.TCM --type chelator --chelator EGTA --metal Ca2=1e-6:1e-3");
     EXPECT_EQ(r.status, 1);

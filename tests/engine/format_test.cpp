@@ -71,6 +71,20 @@ TEST(ParseRealTest, Cases) {
     }
 }
 
+// A number a dialog takes must read back from the three-digit text the dialog then shows.
+TEST(ParseRealTest, TheLargestNumbersSurviveTheDialogText) {
+    for (const char* text : {"1.79e308", "-1.7949e308", "1.795e308", "1.796e308", "-1.797e308",
+                             "1.7976931348623157e308", "1.80E+0308"}) {
+        const auto value = ParseReal(text);
+        if (value) {
+            EXPECT_TRUE(ParseReal(FormatSciLong(*value)).has_value()) << text;
+        }
+    }
+    EXPECT_TRUE(ParseReal(" 1.79E+0308").has_value());
+    EXPECT_FALSE(ParseReal("1.7976931348623157e308").has_value());  // the largest double shows as 1.80E+0308
+    EXPECT_FALSE(ParseReal("-1.796e308").has_value());
+}
+
 }  // namespace
 }  // namespace dedodiz
 

@@ -54,7 +54,7 @@ class WorkFileTest : public ::testing::Test {
         r.ChelatorChosen[2] = true;
         r.WorkFileName = s.WorkFileName;
         const bool loaded = LoadWorkSettings(r.WorkFileName.str(), r, r, r, messages).Loaded();
-        EXPECT_EQ(messages.messages, expected);
+        EXPECT_EQ(messages.Headlines(), expected);
         if (!loaded && expected != OneError("Cannot Load Constants File")) {
             EXPECT_EQ(r.ConstantsFileName, "other.TCM");
             EXPECT_EQ(r.Solution.PH, 6.0);
@@ -170,14 +170,14 @@ TEST_F(WorkFileTest, FailedSavesKeepTheOldFile) {
     SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
     s.WorkFileName = dir / "work.STG/inside.STG";
     SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, messages);
-    EXPECT_EQ(messages.messages,
+    EXPECT_EQ(messages.Headlines(),
               std::vector<Message>(2, Message("Cannot Save Work Settings, File Error", "ERROR")));
 
     s.WorkFileName = dir / "work.STG";
     const int status = test::RunWithFileSizeLimit(100, [&] {
         test::MessageRecorder childMessages;
         SaveWorkSettings(s.WorkFileName.str(), s.ConstantsFileName.view(), s, s, childMessages);
-        return childMessages.messages == OneError("Cannot Save Work Settings, File Error") ? 0 : 1;
+        return childMessages.Headlines() == OneError("Cannot Save Work Settings, File Error") ? 0 : 1;
     });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadBytes(dir / "work.STG"), old);

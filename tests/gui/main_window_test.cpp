@@ -67,7 +67,8 @@ TEST_F(GuiTest, OpeningAFileThatIsNoConstantsFileKeepsTableAndName) {
     main.Open1Click();
     const QString title = main.windowTitle();
     main.Open1Click();
-    EXPECT_EQ(script.messages.at(0).text, "Cannot Load Constants File\n" + bad);
+    EXPECT_EQ(script.messages.at(0).text,
+              "Cannot Load Constants File\nthe first data line does not begin with \"!\" in " + bad);
     EXPECT_EQ(main.state().ConstantsFileName.str(), constants);
     EXPECT_EQ(main.windowTitle(), title);
     EXPECT_EQ(main.state().Constants[1].Name, "EGTA");

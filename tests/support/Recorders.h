@@ -14,6 +14,14 @@ struct MessageRecorder : MessageSink {
     void Message(std::string_view text, std::string_view caption) override {
         messages.emplace_back(std::string(text), std::string(caption));
     }
+    // The messages with each text cut at its first line break: the described text, without the reason
+    // that a failed file operation adds on a second line.
+    [[nodiscard]] std::vector<std::pair<std::string, std::string>> Headlines() const {
+        std::vector<std::pair<std::string, std::string>> cut;
+        for (const auto& [text, caption] : messages)
+            cut.emplace_back(text.substr(0, text.find('\r')), caption);
+        return cut;
+    }
 };
 
 struct OutputRecorder : OutputSink {

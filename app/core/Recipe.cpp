@@ -77,6 +77,13 @@ Maker::Maker(const Calculation& calc, const BufferTool* buffers, const RecipeReq
 void Maker::Check() {
     const RecipeRequest& r = request_;
     if (!Positive(r.volume)) throw CannotMake{"The volume must be above 0"};
+    if (!r.buffer.empty()) {
+        bufferSlot_ = FindBufferSlot(buffers_, r.buffer);
+        if (bufferSlot_ == 0) throw CannotMake{"No pH buffer named " + r.buffer + " in the buffer table"};
+        if (!Positive(r.bufferConc)) throw CannotMake{"The concentration of the pH buffer must be above 0 M"};
+        if (r.bufferSaltForm > 3)
+            throw CannotMake{"The pH buffer is added as the free form or a salt of 1 to 3"};
+    }
     for (const NamedValue& stock : r.stocks) {
         const bool known = ChelatorSlot(base_, stock.name) != 0 || MetalSlot(base_, stock.name) != 0 ||
                            (!r.buffer.empty() && SameName(stock.name, r.buffer));
@@ -91,13 +98,6 @@ void Maker::Check() {
                              ", which is no chelator of this solution"};
         if (!(purity.value > 0 && purity.value <= 1))
             throw CannotMake{"The purity of " + purity.name + " must lie above 0 and at most 1 (100 %)"};
-    }
-    if (!r.buffer.empty()) {
-        bufferSlot_ = FindBufferSlot(buffers_, r.buffer);
-        if (bufferSlot_ == 0) throw CannotMake{"No pH buffer named " + r.buffer + " in the buffer table"};
-        if (!Positive(r.bufferConc)) throw CannotMake{"The concentration of the pH buffer must be above 0 M"};
-        if (r.bufferSaltForm > 3)
-            throw CannotMake{"The pH buffer is added as the free form or a salt of 1 to 3"};
     }
     if (r.topup) {
         if (r.topup->name.empty() || r.topup->name.find_first_of("0123456789") != std::string::npos)

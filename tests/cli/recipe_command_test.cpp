@@ -43,6 +43,13 @@ TEST(RecipeCommand, JsonHasOneSolutionPerLevelWithTotalsFreeLevelsVolumesAndIoni
     EXPECT_LT(solutions[0]["total_M"]["Ca2"].get<double>(), solutions[9]["total_M"]["Ca2"].get<double>());
 }
 
+// The README's worked example is what the tool prints.
+TEST(RecipeCommand, TheReadmeShowsTheSeriesAsPrinted) {
+    const auto r = dedodiz::test::RunCli(kPCaSeries);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(dedodiz::test::ReadWholeFile("README.md").find(r.out), std::string::npos);
+}
+
 TEST(RecipeCommand, ExitStatusesAndMessages) {
     const std::string base =
         "recipe examples/pca-egta-atp-total.STG --volume 10mL --stock EGTA=100mM --stock ATP=100mM "

@@ -13,7 +13,7 @@
 #include "BenchSupport.h"
 #include "BufferFile.h"
 #include "Calculator.h"
-#include "Recipe.h"
+#include "RecipeCalc.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "BufferFile.h"
 #include "Commands.h"
 #include "DataPaths.h"
-#include "Recipe.h"
+#include "RecipeCalc.h"
 #include "RecipeInput.h"
 #include "RecipeReport.h"
 #include "WorkFile.h"

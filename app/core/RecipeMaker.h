@@ -1,5 +1,5 @@
 #pragma once
-// The inside of MakeRecipe, shared by its two sources (Recipe.cpp: checks, solves, the ionic strength,
+// The inside of MakeRecipe, shared by its two sources (RecipeCalc.cpp: checks, solves, the ionic strength,
 // the pipetting; RecipeMix.cpp: the mixing method). Not for front ends.
 
 #include <algorithm>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "Format.h"
-#include "Recipe.h"
+#include "RecipeCalc.h"
 
 namespace dedodiz::recipe {
 

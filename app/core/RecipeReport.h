@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Export.h"
-#include "Recipe.h"
+#include "RecipeCalc.h"
 #include "Sinks.h"
 
 namespace dedodiz {

@@ -9,7 +9,7 @@
 #include "BufferCalc.h"
 #include "Calculator.h"
 #include "Corrections.h"
-#include "Recipe.h"
+#include "RecipeCalc.h"
 #include "RecipeInput.h"
 #include "RecipeReport.h"
 #include "Recorders.h"

@@ -1,4 +1,4 @@
-#include "Recipe.h"
+#include "RecipeCalc.h"
 
 #include <cctype>
 #include <cmath>
@@ -116,6 +116,8 @@ void Maker::Check() {
                         type_, messages_))
         throw CannotMake{};
     if (bufferSlot_ != 0) CheckBuffer();
+    if (base_.PH < 4.0 || base_.PH > 10.0)
+        messages_.Message("pH out of range, results probably not valid", "WARNING");
 }
 
 void Maker::CheckSeries() {

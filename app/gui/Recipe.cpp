@@ -188,7 +188,7 @@ void TRecipe::ShowForCurrentSolution() {
                         s_.CalcType == CalculationType::Free ? sol.MetalTotal[j] : sol.MetalFree[j], 2) +
                     " M   ");
     Summary->setText(summary.trimmed());
-    if (Target->text().isEmpty() || !isVisible()) Target->setText(ToQ(FixedText(sol.IonicEquiv, 3)));
+    if (Target->text().isEmpty() || !isVisible()) Target->setText(ToQ(ShortestText(sol.IonicEquiv)));
     BuildStockRows();
     FillBuffers();
     const QString metal = SeriesMetal->currentText();

@@ -45,7 +45,7 @@ TEST_F(GuiTest, RecipeWindowMakesThePipettingTableOfTheCurrentSolution) {
     ASSERT_EQ(w->Stocks.size(), 2U);  // EGTA with its purity, Ca2
     EXPECT_NE(w->Stocks[0].purity, nullptr);
     EXPECT_EQ(w->Stocks[1].purity, nullptr);
-    EXPECT_EQ(w->Target->text(), "0.100");
+    EXPECT_EQ(w->Target->text(), "0.1");
     EXPECT_GE(w->Volume->width(), w->Volume->fontMetrics().horizontalAdvance(QStringLiteral("0000.000 mL")));
 
     // From the keyboard: Alt+V reaches the volume; the stocks follow in the tab order; Enter calculates.

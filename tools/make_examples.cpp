@@ -92,6 +92,13 @@ int main() {
          {{"ATP", 5e-3}},
          {{"Mg2", {0, 0.5e-3}}},
          {25.0, 7.2, 0.15}},
+        // Total, for a force-pCa series (dedodiz32-cli recipe --series Ca2=pX:...): 7 mM EGTA and 5 mM ATP
+        // with 1 mM free Mg; the free Ca given here is one level of the series.
+        {"examples/pca-egta-atp-total.STG",
+         CalculationType::Total,
+         {{"EGTA", 7e-3}, {"ATP", 5e-3}},
+         {{"Ca2", {0, 1e-7}}, {"Mg2", {0, 1e-3}}},
+         {22.0, 7.0, 0.18}},
     };
 
     StderrMessages messages;

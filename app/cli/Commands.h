@@ -87,5 +87,6 @@ void AddBuffersCommand(CLI::App& app, Context& context);
 void AddEvaluateCommand(CLI::App& app, Context& context);
 void AddListCommand(CLI::App& app, Context& context);
 void AddSweepCommand(CLI::App& app, Context& context);
+void AddRecipeCommand(CLI::App& app, Context& context);
 
 }  // namespace dedodiz::cli

@@ -117,6 +117,7 @@ int Main(int argc, char** argv) {
     AddEvaluateCommand(app, context);
     AddListCommand(app, context);
     AddSweepCommand(app, context);
+    AddRecipeCommand(app, context);
 
     try {
         app.parse(argc, argv);

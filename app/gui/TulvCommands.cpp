@@ -24,6 +24,7 @@
 #include "IOForm.h"
 #include "Listing.h"
 #include "QtText.h"
+#include "Recipe.h"
 #include "Run.h"
 #include "Tulvmain.h"
 #include "Ufgop.h"
@@ -186,6 +187,11 @@ void TTULV::ViewOut1Click() {
 
 void TTULV::Exact1Click() {
     s_.RefineResults = Exact1->isChecked();
+}
+
+void TTULV::Recipe1Click() {
+    if (RecipeWindow == nullptr) RecipeWindow = new TRecipe(s_, messages_, *Output, this);
+    RecipeWindow->ShowForCurrentSolution();
 }
 
 // ---- Conditions menu ----

@@ -28,6 +28,7 @@
 #include "Help.h"
 #include "IOForm.h"
 #include "QtText.h"
+#include "Recipe.h"
 #include "Run.h"
 #include "Sizing.h"
 #include "Sweep.h"
@@ -67,6 +68,7 @@ TTULV::TTULV(const QStringList& arguments) {
 TTULV::~TTULV() {
     // The windows hold references to the state and the message boxes, which go before the children.
     delete contextHelp_;
+    delete RecipeWindow;
     for (QObject* window :
          std::initializer_list<QObject*>{cmfrm, FGOP, IOForm, Bufcalc, Output, EV, FType, CMC, EditCon, FAXIS,
                                          CMArray, Kadjust, AboutBox, Help})
@@ -231,6 +233,7 @@ void TTULV::BuildMenus() {
     Exact1 = item(calculation, "Exact1", "E&xact results (refine)", {}, 4, &TTULV::Exact1Click);
     Exact1->setCheckable(true);
     Exact1->setChecked(false);
+    Recipe1 = item(calculation, "Recipe1", "&Recipe ...", {}, 15, &TTULV::Recipe1Click);
 
     QMenu* conditions = menuBar()->addMenu(QStringLiteral("Co&nditions"));
     Array1 = item(conditions, "Array1", "&Array ...", ctrl(Qt::Key_A), 5, &TTULV::Array1Click);

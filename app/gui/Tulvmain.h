@@ -33,6 +33,7 @@ class TFType;
 class THelp;
 class TIOForm;
 class TOutput;
+class TRecipe;
 class Tcmfrm;
 
 class TTULV : public QMainWindow {
@@ -71,6 +72,8 @@ class TTULV : public QMainWindow {
     void ViewOut1Click();
     // "E&xact results (refine)": runs and sweeps solve their equations to machine precision.
     void Exact1Click();
+    // "&Recipe ...": what to pipette for the current solution, in the recipe window (made on first use).
+    void Recipe1Click();
     // Conditions menu.
     void Array1Click();
     void CMconc1Click();
@@ -100,6 +103,7 @@ class TTULV : public QMainWindow {
     TEditCon* EditCon = nullptr;
     TZozaveVavo* Bufcalc = nullptr;
     TFGOP* FGOP = nullptr;
+    TRecipe* RecipeWindow = nullptr;
 
     QFrame* Panel1;
     QFrame* Panel2;
@@ -120,6 +124,7 @@ class TTULV : public QMainWindow {
     QAction* N3D1;
     QAction* ViewOut1;
     QAction* Exact1;
+    QAction* Recipe1;
     QAction* Array1;
     QAction* CMconc1;
     QAction* Environment1;

@@ -1,0 +1,192 @@
+// recipe: what to pipette for the solution of a work file, for one solution or a series of wanted free
+// levels, with the top-up salt that brings the ionic strength to its target.
+
+#include "BufferFile.h"
+#include "Commands.h"
+#include "DataPaths.h"
+#include "RecipeCalc.h"
+#include "RecipeInput.h"
+#include "RecipeReport.h"
+#include "WorkFile.h"
+
+namespace dedodiz::cli {
+
+namespace {
+
+struct RecipeOptions {
+    std::string workFile;
+    std::string volume;
+    std::vector<std::string> stocks;  // NAME=CONC
+    std::vector<std::string> purity;  // NAME=FRACTION
+    std::string buffer;               // NAME=CONC
+    std::string bufferForm = "free";
+    std::string bufferFile;
+    std::string ionicTarget;
+    std::string topup;   // SALT=CONC or CONC (KCl)
+    std::string series;  // METAL=pX:FROM:TO:STEP, METAL=pX:V1,V2,..., METAL=C1,C2,...
+    bool mix = false;
+    std::string mixVolume;
+};
+
+std::pair<std::string, std::string> Split(const std::string& text, const std::string& option) {
+    const std::size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0)
+        UsageError(option + ": expected NAME=VALUE, got \"" + text + "\"");
+    return {text.substr(0, eq), text.substr(eq + 1)};
+}
+
+double Amount(const std::string& text, AmountKind kind, const std::string& what) {
+    const std::optional<double> value = ParseAmount(text, kind);
+    if (!value) {
+        const char* units = kind == AmountKind::Volume  ? "L, mL, uL"
+                            : kind == AmountKind::Ionic ? "N"
+                                                        : "M, mM, uM, nM";
+        UsageError(what + ": not an amount in " + units + ": \"" + text + "\"");
+    }
+    return *value;
+}
+
+NamedValue Stock(const std::string& text, const std::string& option) {
+    const auto [name, value] = Split(text, option);
+    return {name, Amount(value, AmountKind::Concentration, option + " " + name)};
+}
+
+// Every name of the command line must be in the work file's solution (or be its pH buffer).
+void CheckNames(const TSolution& sol, const RecipeRequest& r) {
+    const auto inSolution = [&](const std::string& name, bool chelatorsOnly) {
+        for (int k = 1; k <= kSlots; ++k) {
+            if (sol.ChelName[k] != kEmptyChelator && SameName(sol.ChelName[k].view(), name)) return true;
+            if (!chelatorsOnly && sol.MetalName[k] != kEmptyMetal && SameName(sol.MetalName[k].view(), name))
+                return true;
+        }
+        return false;
+    };
+    for (const NamedValue& s : r.stocks)
+        if (!inSolution(s.name, false) && !(!r.buffer.empty() && SameName(r.buffer, s.name)))
+            UsageError("--stock " + s.name +
+                       ": no chelator, metal or pH buffer of that name in this solution");
+    for (const NamedValue& p : r.purity)
+        if (!inSolution(p.name, true))
+            UsageError("--purity " + p.name + ": no chelator of that name in this solution");
+    if (!r.seriesMetal.empty() && !inSolution(r.seriesMetal, false))
+        UsageError("--series " + r.seriesMetal + ": no metal of that name in this solution");
+}
+
+RecipeRequest Request(const Context& c, const RecipeOptions& o) {
+    RecipeRequest r;
+    r.volume = Amount(o.volume, AmountKind::Volume, "--volume");
+    for (const std::string& s : o.stocks) r.stocks.push_back(Stock(s, "--stock"));
+    for (const std::string& p : o.purity) {
+        const auto [name, value] = Split(p, "--purity");
+        const std::optional<double> fraction = ParseFraction(value);
+        if (!fraction)
+            UsageError("--purity " + name + ": not a fraction in (0, 1] or a percentage: \"" + value + "\"");
+        r.purity.push_back({name, *fraction});
+    }
+    if (!o.buffer.empty()) {
+        const NamedValue buffer = Stock(o.buffer, "--buffer");
+        r.buffer = buffer.name;
+        r.bufferConc = buffer.value;
+    }
+    const std::vector<std::string> forms{"free", "mono", "di", "tri"};
+    for (std::size_t k = 0; k < forms.size(); ++k)
+        if (o.bufferForm == forms[k]) r.bufferSaltForm = static_cast<std::uint16_t>(k);
+    if (!o.ionicTarget.empty()) r.ionicTarget = Amount(o.ionicTarget, AmountKind::Ionic, "--ionic-target");
+    if (!o.topup.empty())
+        r.topup = o.topup.find('=') == std::string::npos
+                      ? NamedValue{"KCl", Amount(o.topup, AmountKind::Concentration, "--topup")}
+                      : Stock(o.topup, "--topup");
+    if (!o.series.empty()) {
+        SeriesInput series = ParseSeries(o.series);
+        if (!series.ok()) UsageError("--series: " + series.error);
+        r.seriesMetal = series.metal;
+        r.seriesFree = std::move(series.free);
+        r.seriesAsPX = series.asPX;
+    }
+    r.mixing = o.mix;
+    if (o.mix && o.series.empty()) UsageError("--mix needs --series");
+    if (!o.mixVolume.empty()) {
+        if (!o.mix) UsageError("--mix-volume needs --mix");
+        r.mixVolume = Amount(o.mixVolume, AmountKind::Volume, "--mix-volume");
+    }
+    r.precision = RunPrecision(c);
+    return r;
+}
+
+void MakeRecipeCommand(Context& c, const RecipeOptions& o) {
+    if (!LoadWorkSettings(o.workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
+        c.status = 1;
+        return;
+    }
+    const RecipeRequest request = Request(c, o);
+    CheckNames(c.calc.Solution, request);
+    if (!request.buffer.empty()) {
+        const std::string file = o.bufferFile.empty() ? std::string("buffers.bcm") : o.bufferFile;
+        if (!ReadBufferFile(c.buffers, FindDataFile(file), c.messages).file.ok()) {
+            c.status = 1;
+            return;
+        }
+    }
+    const Recipe recipe =
+        MakeRecipe(c.calc, request.buffer.empty() ? nullptr : &c.buffers, request, c.messages);
+    if (!recipe.ok) {
+        c.status = 1;
+        return;
+    }
+    WriteRecipeReport(recipe, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report);
+    c.PrintResult([&] { return RecipeCsv(recipe); },
+                  [&] { return RecipeJson(recipe, c.table.ConstantsFileName.view(), c.messages.Shown()); });
+}
+
+}  // namespace
+
+void AddRecipeCommand(CLI::App& app, Context& context) {
+    static RecipeOptions o;
+    CLI::App* cmd = app.add_subcommand(
+        "recipe",
+        "What to pipette for the solution of a work file: the volume of every stock, the top-up salt for the "
+        "ionic strength and the water, for one solution or a series of wanted free levels of one metal "
+        "(type Total: the chelator totals and the wanted free metals; type Free: every total)");
+    cmd->add_option(
+           "WORK", o.workFile,
+           "work settings file (.STG); the constants file it names is found as given, beside the work "
+           "file, or in the bundled data folder")
+        ->required();
+    cmd->add_option("--volume", o.volume, "final volume of each solution: 10mL, 500uL, 0.01L")->required();
+    cmd->add_option(
+           "--stock", o.stocks,
+           "NAME=CONC: the stock of a chelator, a metal or the pH buffer, in M, mM, uM or nM (100mM)")
+        ->allow_extra_args(false);
+    cmd->add_option("--purity", o.purity, "NAME=FRACTION: the purity of a chelator, 0.97 or 97%")
+        ->allow_extra_args(false);
+    cmd->add_option("--buffer", o.buffer, "NAME=CONC: a pH buffer of the buffer table and its concentration");
+    cmd->add_option("--buffer-form", o.bufferForm,
+                    "the pH buffer is added as the free form, or as a mono-, di- or "
+                    "tri- salt")
+        ->check(CLI::IsMember({"free", "mono", "di", "tri"}))
+        ->capture_default_str();
+    cmd->add_option("--buffers", o.bufferFile,
+                    "pH buffer file (.bcm); the bundled buffers.bcm when left out");
+    cmd->add_option("--ionic-target", o.ionicTarget,
+                    "ionic strength to reach with the top-up salt [N]; the work file's when left out");
+    cmd->add_option(
+        "--topup", o.topup,
+        "SALT=CONC or CONC: the stock of a 1:1 top-up salt (KCl when no name is given); without it "
+        "no salt is added and the ionic strength is what the solution brings");
+    cmd->add_option(
+        "--series", o.series,
+        "METAL=pX:FROM:TO:STEP, METAL=pX:V1,V2,... or METAL=C1,C2,...: the wanted free levels of one "
+        "metal, one solution each");
+    cmd->add_flag(
+        "--mix", o.mix,
+        "the mixing method: two end solutions (without the series metal, and with the first chelator "
+        "loaded by it) and the part of each in every mix");
+    cmd->add_option("--mix-volume", o.mixVolume,
+                    "volume of each mix; the volume divided by the number of mixes "
+                    "when left out");
+    AddFormatOption(*cmd, context);
+    AddRefineOption(*cmd, context, "solve every solution to machine precision");
+    cmd->callback([&context] { MakeRecipeCommand(context, o); });
+}
+
+}  // namespace dedodiz::cli

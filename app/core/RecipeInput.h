@@ -1,0 +1,53 @@
+#pragma once
+// The texts a person types for a recipe: amounts with their units ("10 mL", "100mM", "0.18"), purities
+// ("0.97", "97 %") and series of wanted free levels ("Ca2=pX:9:4.5:0.5", "Ca2=100nM,1uM"). The
+// command-line tool and the recipe window read them the same way; the window also takes a decimal comma.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dedodiz {
+
+// What an amount measures, and so which units it may carry.
+enum class AmountKind {
+    Concentration,  // M, mM, uM (or µM), nM; a bare number is mol/L
+    Volume,         // L, mL, uL (or µL); a bare number is litres
+    Ionic,          // N, mN; a bare number is N
+};
+
+// A number, optionally followed by blanks and a unit of its kind (in either case: "10 ml" is 10 mL),
+// in the unit of the kind's bare number. With decimalComma a ',' counts as the decimal point. nullopt
+// for anything else, a number beyond the double range included.
+std::optional<double> ParseAmount(std::string_view text, AmountKind kind, bool decimalComma = false);
+
+// A fraction in (0, 1]: "0.97" or a percentage "97%" / "97 %". nullopt when it is not one.
+std::optional<double> ParseFraction(std::string_view text, bool decimalComma = false);
+
+// The most solutions one series may hold.
+inline constexpr std::size_t kMaxSeries = 1000;
+
+// The wanted free concentrations [mol/L] of a pX series from `from` to `to` in steps of |step| (the
+// direction is that from `from` to `to`; `to` is included when a step lands on it within 1e-9). Empty,
+// with the reason in error, for a zero step, a pX outside 0..30 or more than kMaxSeries values.
+std::vector<double> PXRange(double from, double to, double step, std::string& error);
+
+// A series as typed: METAL=pX:FROM:TO:STEP, METAL=pX:V1,V2,... (pX values) or METAL=C1,C2,...
+// (concentrations with units).
+struct SeriesInput {
+    std::string metal;         // the name before '='
+    std::vector<double> free;  // [mol/L] the wanted free levels, in the order given
+    bool asPX = false;         // given as pX values
+    std::string error;         // why the text is not a series; empty when it is
+    [[nodiscard]] bool ok() const { return error.empty(); }
+};
+SeriesInput ParseSeries(std::string_view text);
+
+// Two names the same but for case and blanks around them ("egta" names EGTA).
+bool SameName(std::string_view a, std::string_view b);
+
+// The pX name of a metal: "p" and the element of its name, "pCa" for "Ca2".
+std::string PXName(std::string_view metalName);
+
+}  // namespace dedodiz

@@ -1,0 +1,98 @@
+// The mixing method: two end solutions of the same chelators, one without the series metal (A) and one
+// with the first chelator fully loaded by it (B, metal total = first chelator total), both made from the
+// stocks; every wanted free level is then a mix of the two. A mix holds the two ends' totals in
+// proportion, pH buffer and all; its salt too, so its ionic strength follows from its own solve and is
+// found as every strength without a top-up is, by solving again until the two agree. The fraction of B
+// is searched until the mix's solved free level is the wanted one.
+
+#include <cmath>
+#include <limits>
+
+#include "FloatGuard.h"
+#include "Format.h"
+#include "RecipeMaker.h"
+
+namespace dedodiz::recipe {
+
+namespace {
+
+double LogRatio(double free, double wanted) {
+    return free > 0 ? std::log(free / wanted) : -std::numeric_limits<double>::infinity();
+}
+
+std::string VolumeText(double litres) {
+    return FixedText(litres * 1e3, 3) + " mL";
+}
+
+}  // namespace
+
+void Maker::Mix(Recipe& recipe) {
+    const int x = seriesSlot_;
+    const std::string metal = base_.MetalName[x].str();
+    const double load = base_.ChelTotal[1];
+    const std::optional<double> noSalt = topup_ ? std::nullopt : std::optional(0.0);
+
+    TSolution without = base_;
+    without.MetalFree[x] = 0;
+    without.MetalTotal[x] = 0;
+    const Settled a = Settle([&](double I) { return SolveMade(without, I, std::nullopt); }, noSalt,
+                             "the end solution without " + metal);
+
+    TSolution loaded = base_;
+    loaded.MetalTotal[x] = load;
+    const auto solveLoaded = [&](double I) {
+        if (type_ == CalculationType::Free) return SolveAt(loaded, CalculationType::Free, I);
+        // Type Total gives the other metals free: the free level of this one that makes its total the load.
+        TSolution trial = loaded;
+        const auto solve = [&](double logFree) {
+            trial.MetalFree[x] = std::exp(logFree);
+            return SolveAt(trial, CalculationType::Total, I);
+        };
+        const auto f = [&](double logFree) { return LogRatio(solve(logFree).metalTotal[x], load); };
+        const double hi = std::log(load);  // the free level never exceeds the total
+        const double lo = hi - 46;         // 1e-20 of it: bound almost wholly
+        return solve(FindRoot(f, lo, f(lo), hi, f(hi), Tolerance(), 1e-13));
+    };
+    const Settled b = Settle(solveLoaded, noSalt, "the loaded end solution");
+    recipe.ends = {Row(a, 0), Row(b, 0)};
+
+    const std::vector<double>& levels = request_.seriesFree;
+    recipe.mixVolume =
+        request_.mixVolume > 0 ? request_.mixVolume : request_.volume / static_cast<double>(levels.size());
+    const double top = b.point.metalFree[x];
+    double usedA = 0, usedB = 0;  // [L]
+    for (std::size_t k = 0; k < levels.size(); ++k) {
+        const double wanted = levels[k];
+        if (wanted > top * (1 + Tolerance()))
+            throw CannotMake{Label(k) + " is more than mixing gives:\rthe loaded end solution has " +
+                             ScientificText(top, 2) + " M free " + metal};
+        const auto mixAt = [&](double f) {
+            TSolution mix = base_;
+            for (int i = 1; i <= kSlots; ++i)
+                mix.ChelTotal[i] = (1 - f) * a.point.chelTotal[i] + f * b.point.chelTotal[i];
+            for (int j = 1; j <= kSlots; ++j)
+                mix.MetalTotal[j] = (1 - f) * a.point.metalTotal[j] + f * b.point.metalTotal[j];
+            return Settle([&](double I) { return SolveAt(mix, CalculationType::Free, I); },
+                          (1 - f) * a.salt + f * b.salt, Label(k));
+        };
+        const auto g = [&](double f) { return LogRatio(mixAt(f).point.metalFree[x], wanted); };
+        const double fraction = FindRoot(g, 0, -std::numeric_limits<double>::infinity(), 1,
+                                         LogRatio(top, wanted), Tolerance(), 1e-14);
+        RecipeSolution row = Row(mixAt(fraction), wanted);
+        row.fraction = fraction;
+        row.loadedVolume = fraction * recipe.mixVolume * 1e6;
+        row.unloadedVolume = (1 - fraction) * recipe.mixVolume * 1e6;
+        usedA += (1 - fraction) * recipe.mixVolume;
+        usedB += fraction * recipe.mixVolume;
+        recipe.solutions.push_back(row);
+    }
+    const double made = request_.volume * (1 + 1e-12);
+    if (usedA > made || usedB > made)
+        throw CannotMake{
+            "The mixes of " + VolumeText(recipe.mixVolume) + " need " +
+            VolumeText(usedA > made ? usedA : usedB) + " of the " +
+            (usedA > made ? "end solution without " + metal : std::string("loaded end solution")) +
+            ",\rmore than the " + VolumeText(request_.volume) + " made of it"};
+}
+
+}  // namespace dedodiz::recipe

@@ -1,0 +1,93 @@
+// What a user waits for after "Calculate" in the recipe window or `dedodiz32-cli recipe`: a force-pCa series
+// of 20 solutions (pCa 9.0 to 4.25) of 7 mM EGTA, 5 mM ATP and 1 mM free Mg at pH 7.0, 22 C, with 20 mM
+// HEPES, from the bundled table. With the KCl top-up every solution is solved once, at the target; without
+// it the ionic strength is found by solving again until the strength solved at is the one the tube has;
+// type Free searches the total of every level; the mixing method searches the fraction of every mix
+// (pCa 9.0 to 5.2).
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "BenchSupport.h"
+#include "BufferFile.h"
+#include "Calculator.h"
+#include "RecipeCalc.h"
+
+namespace {
+
+using namespace dedodiz;
+
+struct Setup {
+    ConstantsTable table;
+    Selection selection;
+    Calculation calc;
+    BufferTool buffers;
+    RecipeRequest request;
+};
+
+Setup& Series(CalculationType type, bool topup, bool mixing) {
+    static Setup s;  // large: keep it off the benchmark's stack
+    perf::NoMessages quiet;
+    const std::string data = DEDODIZ_SOURCE_DIR "/data/";
+    NewCalculation(s.table, s.selection, s.calc);
+    if (!LoadTable(data + "standard.TCM", s.table, quiet).ok() ||
+        !ReadBufferFile(s.buffers, data + "buffers.bcm", quiet).file.ok())
+        std::abort();
+    SolutionSpec spec;
+    spec.type = type;
+    spec.temperature = 22;
+    spec.pH = 7.0;
+    spec.ionic = 0.18;
+    spec.chelators = {{"EGTA", 7e-3}, {"ATP", 5e-3}};
+    spec.metals = {{"Ca2", 1e-3, 1e-7}, {"Mg2", 5e-3, 1e-3}};
+    if (!DescribeSolution(s.table, spec, s.selection, s.calc, quiet).ok()) std::abort();
+    RecipeRequest& r = s.request;
+    r = RecipeRequest{};
+    r.volume = 10e-3;
+    r.stocks = {{"EGTA", 0.1}, {"ATP", 0.1}, {"Ca2", 0.1}, {"Mg2", 1}, {"HEPES", 1}};
+    r.buffer = "HEPES";
+    r.bufferConc = 20e-3;
+    if (topup) r.topup = NamedValue{"KCl", 3};
+    r.seriesMetal = "Ca2";
+    // Mixing reaches up to the loaded end's pCa of about 4.5: its series runs from 9.0 to 5.2.
+    const double step = mixing ? 0.2 : 0.25;
+    for (int k = 0; k < 20; ++k) r.seriesFree.push_back(std::pow(10.0, -(9.0 - step * k)));
+    r.seriesAsPX = true;
+    r.mixing = mixing;
+    return s;
+}
+
+void MakeSeries(benchmark::State& bench, CalculationType type, bool topup, bool mixing) {
+    Setup& s = Series(type, topup, mixing);
+    perf::NoMessages quiet;
+    for (auto _ : bench) {
+        const Recipe recipe = MakeRecipe(s.calc, &s.buffers, s.request, quiet);
+        if (!recipe.ok || recipe.solutions.size() != 20) bench.SkipWithError("the recipe was not made");
+        benchmark::DoNotOptimize(recipe.solutions.back().volumes.data());
+    }
+}
+
+void BM_Recipe20_TopUpToTarget(benchmark::State& bench) {
+    MakeSeries(bench, CalculationType::Total, true, false);
+}
+void BM_Recipe20_IonicIteration(benchmark::State& bench) {
+    MakeSeries(bench, CalculationType::Total, false, false);
+}
+void BM_Recipe20_TypeFreeSearch_IonicIteration(benchmark::State& bench) {
+    MakeSeries(bench, CalculationType::Free, false, false);
+}
+void BM_Recipe20_Mixing(benchmark::State& bench) {
+    MakeSeries(bench, CalculationType::Total, true, true);
+}
+
+BENCHMARK(BM_Recipe20_TopUpToTarget)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Recipe20_IonicIteration)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Recipe20_TypeFreeSearch_IonicIteration)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Recipe20_Mixing)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

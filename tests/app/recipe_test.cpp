@@ -1,0 +1,322 @@
+// Recipes: volumes worked by hand, the computed totals solved again (free levels and ionic strength must
+// come back), the mixing fractions, every refusal, and the texts a person types.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+#include "BufferCalc.h"
+#include "Calculator.h"
+#include "Corrections.h"
+#include "RecipeCalc.h"
+#include "RecipeInput.h"
+#include "RecipeReport.h"
+#include "Recorders.h"
+#include "Refine.h"
+#include "Solver.h"
+#include "Tables.h"
+
+namespace dedodiz {
+namespace {
+
+// The sample table (EGTA, BAPTA, EDTA; Ca2, Mg2, Zn2) and one solution described on it.
+struct Setup {
+    ConstantsTable table;
+    Selection selection;
+    Calculation calc;
+    BufferTool buffers;
+};
+
+std::unique_ptr<Setup> Describe(const SolutionSpec& spec) {
+    auto s = std::make_unique<Setup>();
+    NewCalculation(s->table, s->selection, s->calc);
+    test::FillSampleTable(s->table);
+    test::MessageRecorder messages;
+    EXPECT_TRUE(DescribeSolution(s->table, spec, s->selection, s->calc, messages).ok());
+    // One pH buffer: an anionic HEPES-like buffer, pKa 7.5 at 20 C, thermodynamic.
+    ResetBufferSlotsForLoad(s->buffers);
+    TBufferSlot& hepes = s->buffers.BufferSlots[1];
+    hepes.Name = "HEPES";
+    hepes.pKa[1] = 7.5;
+    return s;
+}
+
+// 2 mM EGTA and 1 mM BAPTA with 1 mM free Mg2; the Ca2 free level is the series'.
+SolutionSpec TwoChelators(CalculationType type) {
+    SolutionSpec spec;
+    spec.type = type;
+    spec.pH = 7.2;
+    spec.ionic = 0.15;
+    spec.chelators = {{"EGTA", 2e-3}, {"BAPTA", 1e-3}};
+    spec.metals = {{"Ca2", 1e-3, 1e-7}, {"Mg2", 1e-3, 1e-3}};
+    return spec;
+}
+
+RecipeRequest Stocks() {
+    RecipeRequest r;
+    r.volume = 10e-3;
+    r.stocks = {{"EGTA", 0.1}, {"BAPTA", 0.05}, {"Ca2", 0.1}, {"Mg2", 1.0}, {"HEPES", 1.0}};
+    r.purity = {{"EGTA", 0.97}};
+    r.buffer = "HEPES";
+    r.bufferConc = 20e-3;
+    r.topup = NamedValue{"KCl", 3.0};
+    r.precision = Precision::Refined;
+    return r;
+}
+
+// The solution with these totals solved exactly (type Free) at I; its ionic equivalents in charge.
+TSolution SolveTotals(const Setup& s, const RecipeSolution& row, double I, double& charge) {
+    Calculation c = s.calc;
+    c.CalcType = CalculationType::Free;
+    c.Solution.ChelTotal = row.chelTotal;
+    c.Solution.MetalTotal = row.metalTotal;
+    c.Solution.IonicEquiv = I;
+    PrepareWork(c.Solution, c.WorkSolution);
+    SolveEquilibrium(c.CalcType, c.WorkSolution, c.Results);
+    RefineSolve(c.CalcType, c.WorkSolution, c.Results);
+    EXPECT_TRUE(c.Results.Converged);
+    charge = c.Results.SolutionCharge;
+    return c.WorkSolution;
+}
+
+double BufferAt(Setup& s, const TSolution& sol, double conc, double I) {
+    TBufferRecord& rec = s.buffers.BufferRecord;
+    rec.Temperature = sol.Temperature, rec.PH = sol.PH, rec.Ionic = I, rec.BufferAmount = conc,
+    rec.SaltForm = 0;
+    test::MessageRecorder quiet;
+    return CalcBufferIonic(s.buffers, 1, quiet).contribution;
+}
+
+TEST(Recipe, OneChelatorVolumesAreTheTotalsTimesTheVolumeOverTheStocks) {
+    SolutionSpec spec;
+    spec.type = CalculationType::Total;
+    spec.chelators = {{"EGTA", 2e-3}};
+    spec.metals = {{"Ca2", 0, 1e-7}};
+    auto s = Describe(spec);
+    RecipeRequest r;
+    r.volume = 10e-3;
+    r.stocks = {{"EGTA", 0.1}, {"Ca2", 0.05}};
+    r.purity = {{"egta", 0.97}};  // names ignore case
+    r.topup = NamedValue{"KCl", 2.0};
+    test::MessageRecorder messages;
+    const Recipe recipe = MakeRecipe(s->calc, nullptr, r, messages);
+    ASSERT_TRUE(recipe.ok);
+    ASSERT_EQ(recipe.ingredients.size(), 3U);  // EGTA, Ca2, KCl
+    const RecipeSolution& row = recipe.solutions.at(0);
+    // By hand: 2 mM x 10 mL / (100 mM x 0.97) = 206.1856 uL of the EGTA stock.
+    EXPECT_NEAR(row.volumes[0], 206.18556701, 1e-8);
+    // Every total is stock x purity x volume / final volume, and the water makes up the rest.
+    EXPECT_NEAR(0.05 * row.volumes[1] / 10e3, row.metalTotal[1], 1e-15);
+    EXPECT_NEAR(2.0 * row.volumes[2] / 10e3, row.saltConc, 1e-15);
+    EXPECT_NEAR(row.volumes[0] + row.volumes[1] + row.volumes[2] + row.water, 10e3, 1e-9);
+    // The same total as the single-point run gives at the target (0.1 N, the solution's own).
+    const Solved run = Solve(s->table, spec);
+    EXPECT_DOUBLE_EQ(row.metalTotal[1], run.calc.WorkSolution.MetalTotal[1]);
+    EXPECT_DOUBLE_EQ(row.ionic, 0.1);
+    EXPECT_DOUBLE_EQ(row.saltConc, 0.1 - run.calc.Results.SolutionCharge);
+}
+
+// Type Total and type Free (whose series total is searched): the totals pipetted, solved again, give the
+// wanted free levels, and their ionic strength recomputed is the target.
+TEST(Recipe, TheTotalsSolvedAgainGiveTheWantedFreeLevelsAtTheTargetIonicStrength) {
+    for (CalculationType type : {CalculationType::Total, CalculationType::Free}) {
+        auto s = Describe(TwoChelators(type));
+        RecipeRequest r = Stocks();
+        r.ionicTarget = 0.18;
+        r.seriesMetal = "Ca2";
+        r.seriesFree = {1e-9, 1e-7, 1e-5};
+        test::MessageRecorder messages;
+        const Recipe recipe = MakeRecipe(s->calc, &s->buffers, r, messages);
+        ASSERT_TRUE(recipe.ok) << static_cast<int>(type);
+        for (const RecipeSolution& row : recipe.solutions) {
+            double charge = 0;
+            const TSolution made = SolveTotals(*s, row, 0.18, charge);
+            EXPECT_NEAR(made.MetalFree[1] / row.wanted, 1, 1e-9);
+            if (type == CalculationType::Total) {
+                EXPECT_NEAR(made.MetalFree[2] / 1e-3, 1, 1e-9);
+            }
+            EXPECT_NEAR(made.MetalFree[2], row.metalFree[2], 1e-12);
+            const double ionic = charge + BufferAt(*s, made, 20e-3, 0.18) + row.saltConc;
+            EXPECT_NEAR(ionic, 0.18, 1e-12);
+            EXPECT_NEAR(row.ionic, 0.18, 1e-15);
+            EXPECT_GT(row.ionicBuffer, 0);
+        }
+    }
+}
+
+// Without a top-up salt the tube's strength is what it brings: solved there, it gives that strength back.
+TEST(Recipe, WithoutTopUpTheStrengthIsFoundWhereTheSolveGivesItBack) {
+    auto s = Describe(TwoChelators(CalculationType::Total));
+    RecipeRequest r = Stocks();
+    r.topup.reset();
+    r.seriesMetal = "Ca2";
+    r.seriesFree = {1e-8, 1e-6};
+    test::MessageRecorder messages;
+    const Recipe recipe = MakeRecipe(s->calc, &s->buffers, r, messages);
+    ASSERT_TRUE(recipe.ok);
+    for (const RecipeSolution& row : recipe.solutions) {
+        EXPECT_GT(row.ionicPasses, 1);
+        EXPECT_LT(row.ionic, 0.05);  // far below the 0.15 N the work file assumed
+        double charge = 0;
+        const TSolution made = SolveTotals(*s, row, row.ionic, charge);
+        EXPECT_NEAR(charge + BufferAt(*s, made, 20e-3, row.ionic), row.ionic, 1e-10 * row.ionic);
+        EXPECT_EQ(row.saltConc, 0);
+    }
+}
+
+TEST(Recipe, EveryMixHasTheWantedFreeLevelWhenSolved) {
+    for (CalculationType type : {CalculationType::Total, CalculationType::Free}) {
+        auto s = Describe(TwoChelators(type));
+        RecipeRequest r = Stocks();
+        r.seriesMetal = "Ca2";
+        r.seriesFree = {1e-8, 3e-8, 1e-7};  // the loaded end has about 3e-7 M free
+        r.seriesAsPX = true;
+        r.mixing = true;
+        test::MessageRecorder messages;
+        const Recipe recipe = MakeRecipe(s->calc, &s->buffers, r, messages);
+        ASSERT_TRUE(recipe.ok) << static_cast<int>(type);
+        ASSERT_EQ(recipe.ends.size(), 2U);
+        const RecipeSolution& a = recipe.ends[0];
+        const RecipeSolution& b = recipe.ends[1];
+        EXPECT_EQ(a.metalTotal[1], 0);
+        EXPECT_NEAR(b.metalTotal[1], 2e-3, 1e-15);  // loaded: Ca2 total = EGTA total
+        EXPECT_NEAR(a.ionic, 0.15, 1e-15);
+        EXPECT_DOUBLE_EQ(recipe.mixVolume, 10e-3 / 3);
+        for (const RecipeSolution& mix : recipe.solutions) {
+            const double f = mix.fraction;
+            RecipeSolution mixed = mix;
+            for (int k = 1; k <= kSlots; ++k) {
+                mixed.chelTotal[k] = (1 - f) * a.chelTotal[k] + f * b.chelTotal[k];
+                mixed.metalTotal[k] = (1 - f) * a.metalTotal[k] + f * b.metalTotal[k];
+            }
+            double charge = 0;
+            const TSolution made = SolveTotals(*s, mixed, mix.ionic, charge);
+            EXPECT_NEAR(made.MetalFree[1] / mix.wanted, 1, 1e-9);
+            const double salt = (1 - f) * a.saltConc + f * b.saltConc;
+            EXPECT_NEAR(charge + BufferAt(*s, made, 20e-3, mix.ionic) + salt, mix.ionic, 1e-10);
+            EXPECT_NEAR(mix.loadedVolume + mix.unloadedVolume, recipe.mixVolume * 1e6, 1e-9);
+        }
+    }
+}
+
+TEST(Recipe, WhatCannotBeMadeIsRefusedWithItsReason) {
+    using Change = std::function<void(RecipeRequest&, Calculation&)>;
+    const struct {
+        Change change;
+        const char* text;
+    } cases[] = {
+        {[](RecipeRequest& r, Calculation&) { r.ionicTarget = 0.01; },
+         "CANNOT BE MADE\rThe ionic strength target 0.0100 N is already exceeded:\rthe chelators, metals and "
+         "pH "
+         "buffer of the solution bring 0.0"},
+        {[](RecipeRequest& r, Calculation&) { r.stocks[0].value = 1e-3; },
+         "CANNOT BE MADE\rThe stocks are too dilute for 10.000 mL:\rthe solution needs"},
+        {[](RecipeRequest& r, Calculation&) { r.stocks.erase(r.stocks.begin() + 2); },
+         "CANNOT BE MADE\rNo stock is given for Ca2"},
+        {[](RecipeRequest& r, Calculation&) { r.stocks.pop_back(); },
+         "CANNOT BE MADE\rNo stock is given for the pH buffer HEPES"},
+        {[](RecipeRequest& r, Calculation&) {
+             r.stocks.push_back({"Zn2", 1});
+         },
+         "CANNOT BE MADE\rA stock is given for Zn2, which is neither"},
+        {[](RecipeRequest& r, Calculation&) { r.buffer = "Tris"; },
+         "CANNOT BE MADE\rNo pH buffer named Tris"},
+        {[](RecipeRequest& r, Calculation&) { r.purity[0].value = 1.5; },
+         "CANNOT BE MADE\rThe purity of EGTA"},
+        {[](RecipeRequest& r, Calculation&) { r.topup.reset(), r.ionicTarget = 0.2; },
+         "CANNOT BE MADE\rNo top-up salt stock is given"},
+        {[](RecipeRequest& r, Calculation&) { r.topup->name = "MgCl2"; },
+         "CANNOT BE MADE\rThe top-up salt must be a 1:1"},
+        {[](RecipeRequest& r, Calculation&) { r.volume = 0; }, "CANNOT BE MADE\rThe volume must be above 0"},
+        {[](RecipeRequest& r, Calculation&) { r.seriesMetal = "Zn2", r.seriesFree = {1e-7}; },
+         "CANNOT BE MADE\rThe series metal Zn2 is not in this solution"},
+        {[](RecipeRequest& r, Calculation& c) {
+             c.CalcType = CalculationType::Chelator, r.seriesMetal = "Mg2", r.seriesFree = {1e-4};
+         },
+         "CANNOT BE MADE\rIn type Chelator only the first metal (Ca2)"},
+        {[](RecipeRequest& r, Calculation& c) {
+             c.CalcType = CalculationType::Chelator, r.seriesMetal = "Ca2", r.seriesFree = {1e-7},
+             r.mixing = true;
+         },
+         "CANNOT BE MADE\rThe mixing method mixes two solutions of the same chelator"},
+        {[](RecipeRequest& r, Calculation&) {
+             r.seriesMetal = "Ca2", r.seriesFree = {1e-3}, r.mixing = true;
+         },
+         "CANNOT BE MADE\rsolution 1 (1.00e-03 M free Ca2) is more than mixing gives"},
+        {[](RecipeRequest& r, Calculation&) {
+             r.seriesMetal = "Ca2", r.seriesFree = {1e-8, 1e-7}, r.mixing = true, r.mixVolume = 8e-3;
+         },
+         "CANNOT BE MADE\rThe mixes of 8.000 mL need"},
+        {[](RecipeRequest&, Calculation& c) { c.Solution.LogKM[1][1][1] = 0; },
+         "RESULTS NOT VALID, CONSTANTS MISSING"},
+    };
+    for (const auto& c : cases) {
+        auto s = Describe(TwoChelators(CalculationType::Total));
+        RecipeRequest r = Stocks();
+        c.change(r, s->calc);
+        test::MessageRecorder messages;
+        const Recipe recipe = MakeRecipe(s->calc, &s->buffers, r, messages);
+        EXPECT_FALSE(recipe.ok) << c.text;
+        EXPECT_TRUE(recipe.solutions.empty() && recipe.ingredients.empty());
+        ASSERT_FALSE(messages.messages.empty()) << c.text;
+        EXPECT_EQ(messages.messages.back().second, "ERROR");
+        EXPECT_EQ(messages.messages.back().first.rfind(c.text, 0), 0U) << messages.messages.back().first;
+        EXPECT_TRUE(PipettingTable(recipe).rows.empty());
+    }
+}
+
+TEST(RecipeInput, AmountsPuritiesAndSeriesAsTyped) {
+    const struct {
+        const char* text;
+        AmountKind kind;
+        bool comma;
+        std::optional<double> value;
+    } amounts[] = {
+        {"10mL", AmountKind::Volume, false, 10e-3},
+        {" 500 uL ", AmountKind::Volume, false, 500e-6},
+        {"0.01", AmountKind::Volume, false, 0.01},
+        {"2 l", AmountKind::Volume, false, 2},
+        {"100mM", AmountKind::Concentration, false, 0.1},
+        {"1e-3 M", AmountKind::Concentration, false, 1e-3},
+        {"50 \xc2\xb5M", AmountKind::Concentration, false, 50e-6},
+        {"7nM", AmountKind::Concentration, false, 7e-9},
+        {"0,18", AmountKind::Ionic, true, 0.18},
+        {"180 mN", AmountKind::Ionic, false, 0.18},
+        {"0,18", AmountKind::Ionic, false, {}},
+        {"10 mg", AmountKind::Concentration, false, {}},
+        {"mL", AmountKind::Volume, false, {}},
+        {"", AmountKind::Volume, false, {}},
+        {"1e999 M", AmountKind::Concentration, false, {}},
+    };
+    for (const auto& a : amounts) {
+        const std::optional<double> v = ParseAmount(a.text, a.kind, a.comma);
+        ASSERT_EQ(v.has_value(), a.value.has_value()) << a.text;
+        if (v) {
+            EXPECT_NEAR(*v, *a.value, 1e-15 * *a.value) << a.text;
+        }
+    }
+    EXPECT_EQ(ParseFraction("97%"), 0.97);
+    EXPECT_EQ(ParseFraction("0,5", true), 0.5);
+    EXPECT_FALSE(ParseFraction("0"));
+    EXPECT_FALSE(ParseFraction("101 %"));
+
+    const SeriesInput pca = ParseSeries("Ca2=pX:9:4.5:0.5");
+    ASSERT_TRUE(pca.ok());
+    EXPECT_EQ(pca.metal, "Ca2");
+    EXPECT_TRUE(pca.asPX);
+    ASSERT_EQ(pca.free.size(), 10U);
+    EXPECT_NEAR(pca.free.front(), 1e-9, 1e-24);
+    EXPECT_NEAR(-std::log10(pca.free.back()), 4.5, 1e-12);
+    EXPECT_EQ(ParseSeries("Ca2=pX:6,7").free.size(), 2U);
+    const SeriesInput list = ParseSeries("Mg2=1mM,500uM");
+    ASSERT_TRUE(list.ok());
+    EXPECT_EQ(list.free, (std::vector<double>{1e-3, 500e-6}));
+    for (const char* bad : {"Ca2", "=1mM", "Ca2=pX:9:4.5", "Ca2=pX:9:4.5:0", "Ca2=1mM,x", "Ca2=-1mM",
+                            "Ca2=pX:40,7", "Ca2=pX:9:4.5:0.0001"})
+        EXPECT_FALSE(ParseSeries(bad).ok()) << bad;
+    EXPECT_EQ(PXName("Ca2"), "pCa");
+}
+
+}  // namespace
+}  // namespace dedodiz

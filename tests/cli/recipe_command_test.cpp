@@ -66,8 +66,8 @@ TEST(RecipeCommand, ExitStatusesAndMessages) {
               0U)
         << exceeded.err;
 
-    for (const char* usage : {" --volume 10mg", " --stock XYZ=1M", " --series Ca2=pX:9:4.5", " --purity EGTA=2",
-                              " --mix-volume 1mL"}) {
+    for (const char* usage : {" --volume 10mg", " --stock XYZ=1M", " --series Ca2=pX:9:4.5",
+                              " --purity EGTA=2", " --mix-volume 1mL"}) {
         const auto r = dedodiz::test::RunCli(base + usage);
         EXPECT_EQ(r.status, 2) << usage << ": " << r.err;
         EXPECT_TRUE(r.out.empty());

@@ -112,6 +112,10 @@ class Maker {
 
     // The mixing method: the two end solutions and every mix (RecipeMix.cpp).
     void Mix(Recipe& recipe);
+    // The end solution loaded with as much of the series metal as of the first chelator.
+    Settled LoadedEnd(std::optional<double> noSalt);
+    // The mix of the two ends that gives level k of the series its wanted free concentration.
+    RecipeSolution MixLevel(std::size_t k, const Settled& a, const Settled& b, double mixVolume);
 
     // How a solution is named in a message: "the solution", "solution 3 (pCa 4.50)".
     [[nodiscard]] std::string Label(std::size_t index) const;

@@ -26,18 +26,9 @@ std::string VolumeText(double litres) {
 
 }  // namespace
 
-void Maker::Mix(Recipe& recipe) {
+Settled Maker::LoadedEnd(std::optional<double> noSalt) {
     const int x = seriesSlot_;
-    const std::string metal = base_.MetalName[x].str();
     const double load = base_.ChelTotal[1];
-    const std::optional<double> noSalt = topup_ ? std::nullopt : std::optional(0.0);
-
-    TSolution without = base_;
-    without.MetalFree[x] = 0;
-    without.MetalTotal[x] = 0;
-    const Settled a = Settle([&](double I) { return SolveMade(without, I, std::nullopt); }, noSalt,
-                             "the end solution without " + metal);
-
     TSolution loaded = base_;
     loaded.MetalTotal[x] = load;
     const auto solveLoaded = [&](double I) {
@@ -53,37 +44,56 @@ void Maker::Mix(Recipe& recipe) {
         const double lo = hi - 46;         // 1e-20 of it: bound almost wholly
         return solve(FindRoot(f, lo, f(lo), hi, f(hi), Tolerance(), 1e-13));
     };
-    const Settled b = Settle(solveLoaded, noSalt, "the loaded end solution");
+    return Settle(solveLoaded, noSalt, "the loaded end solution");
+}
+
+RecipeSolution Maker::MixLevel(std::size_t k, const Settled& a, const Settled& b, double mixVolume) {
+    const int x = seriesSlot_;
+    const double wanted = request_.seriesFree[k];
+    const double top = b.point.metalFree[x];
+    if (wanted > top * (1 + Tolerance()))
+        throw CannotMake{Label(k) + " is more than mixing gives:\rthe loaded end solution has " +
+                         ScientificText(top, 2) + " M free " + base_.MetalName[x].str()};
+    const auto mixAt = [&](double f) {
+        TSolution mix = base_;
+        for (int i = 1; i <= kSlots; ++i)
+            mix.ChelTotal[i] = (1 - f) * a.point.chelTotal[i] + f * b.point.chelTotal[i];
+        for (int j = 1; j <= kSlots; ++j)
+            mix.MetalTotal[j] = (1 - f) * a.point.metalTotal[j] + f * b.point.metalTotal[j];
+        return Settle([&](double I) { return SolveAt(mix, CalculationType::Free, I); },
+                      (1 - f) * a.salt + f * b.salt, Label(k));
+    };
+    const auto g = [&](double f) { return LogRatio(mixAt(f).point.metalFree[x], wanted); };
+    const double fraction = FindRoot(g, 0, -std::numeric_limits<double>::infinity(), 1, LogRatio(top, wanted),
+                                     Tolerance(), 1e-14);
+    RecipeSolution row = Row(mixAt(fraction), wanted);
+    row.fraction = fraction;
+    row.loadedVolume = fraction * mixVolume * 1e6;
+    row.unloadedVolume = (1 - fraction) * mixVolume * 1e6;
+    return row;
+}
+
+void Maker::Mix(Recipe& recipe) {
+    const int x = seriesSlot_;
+    const std::string metal = base_.MetalName[x].str();
+    const std::optional<double> noSalt = topup_ ? std::nullopt : std::optional(0.0);
+
+    TSolution without = base_;
+    without.MetalFree[x] = 0;
+    without.MetalTotal[x] = 0;
+    const Settled a = Settle([&](double I) { return SolveMade(without, I, std::nullopt); }, noSalt,
+                             "the end solution without " + metal);
+    const Settled b = LoadedEnd(noSalt);
     recipe.ends = {Row(a, 0), Row(b, 0)};
 
     const std::vector<double>& levels = request_.seriesFree;
     recipe.mixVolume =
         request_.mixVolume > 0 ? request_.mixVolume : request_.volume / static_cast<double>(levels.size());
-    const double top = b.point.metalFree[x];
     double usedA = 0, usedB = 0;  // [L]
     for (std::size_t k = 0; k < levels.size(); ++k) {
-        const double wanted = levels[k];
-        if (wanted > top * (1 + Tolerance()))
-            throw CannotMake{Label(k) + " is more than mixing gives:\rthe loaded end solution has " +
-                             ScientificText(top, 2) + " M free " + metal};
-        const auto mixAt = [&](double f) {
-            TSolution mix = base_;
-            for (int i = 1; i <= kSlots; ++i)
-                mix.ChelTotal[i] = (1 - f) * a.point.chelTotal[i] + f * b.point.chelTotal[i];
-            for (int j = 1; j <= kSlots; ++j)
-                mix.MetalTotal[j] = (1 - f) * a.point.metalTotal[j] + f * b.point.metalTotal[j];
-            return Settle([&](double I) { return SolveAt(mix, CalculationType::Free, I); },
-                          (1 - f) * a.salt + f * b.salt, Label(k));
-        };
-        const auto g = [&](double f) { return LogRatio(mixAt(f).point.metalFree[x], wanted); };
-        const double fraction = FindRoot(g, 0, -std::numeric_limits<double>::infinity(), 1,
-                                         LogRatio(top, wanted), Tolerance(), 1e-14);
-        RecipeSolution row = Row(mixAt(fraction), wanted);
-        row.fraction = fraction;
-        row.loadedVolume = fraction * recipe.mixVolume * 1e6;
-        row.unloadedVolume = (1 - fraction) * recipe.mixVolume * 1e6;
-        usedA += (1 - fraction) * recipe.mixVolume;
-        usedB += fraction * recipe.mixVolume;
+        const RecipeSolution row = MixLevel(k, a, b, recipe.mixVolume);
+        usedA += (1 - row.fraction) * recipe.mixVolume;
+        usedB += row.fraction * recipe.mixVolume;
         recipe.solutions.push_back(row);
     }
     const double made = request_.volume * (1 + 1e-12);

@@ -75,5 +75,6 @@ void AddBuffersCommand(CLI::App& app, Context& context);
 void AddEvaluateCommand(CLI::App& app, Context& context);
 void AddListCommand(CLI::App& app, Context& context);
 void AddSweepCommand(CLI::App& app, Context& context);
+void AddUncertaintyCommand(CLI::App& app, Context& context);
 
 }  // namespace dedodiz::cli

@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
     AddEvaluateCommand(app, context);
     AddListCommand(app, context);
     AddSweepCommand(app, context);
+    AddUncertaintyCommand(app, context);
 
     try {
         app.parse(argc, argv);

@@ -26,6 +26,7 @@
 #include "Run.h"
 #include "Tulvmain.h"
 #include "Ufgop.h"
+#include "UncertaintyDialog.h"
 #include "WorkFile.h"
 
 namespace dedodiz {
@@ -168,6 +169,10 @@ void TTULV::ViewOut1Click() {
 
 void TTULV::Exact1Click() {
     s_.RefineResults = Exact1->isChecked();
+}
+
+void TTULV::Uncertainty1Click() {
+    RunUncertaintyCommand(s_, this, *Output, messages_);
 }
 
 // ---- Conditions menu ----

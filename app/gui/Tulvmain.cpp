@@ -231,6 +231,7 @@ void TTULV::BuildMenus() {
     Exact1 = item(calculation, "Exact1", "E&xact results (refine)", {}, 4, &TTULV::Exact1Click);
     Exact1->setCheckable(true);
     Exact1->setChecked(false);
+    Uncertainty1 = item(calculation, "Uncertainty1", "&Uncertainty ...", {}, 4, &TTULV::Uncertainty1Click);
 
     QMenu* conditions = menuBar()->addMenu(QStringLiteral("Co&nditions"));
     Array1 = item(conditions, "Array1", "&Array ...", ctrl(Qt::Key_A), 5, &TTULV::Array1Click);

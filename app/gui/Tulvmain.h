@@ -71,6 +71,8 @@ class TTULV : public QMainWindow {
     void ViewOut1Click();
     // "E&xact results (refine)": runs and sweeps solve their equations to machine precision.
     void Exact1Click();
+    // "&Uncertainty ...": how far the results can be trusted, and which input to measure better.
+    void Uncertainty1Click();
     // Conditions menu.
     void Array1Click();
     void CMconc1Click();
@@ -120,6 +122,7 @@ class TTULV : public QMainWindow {
     QAction* N3D1;
     QAction* ViewOut1;
     QAction* Exact1;
+    QAction* Uncertainty1;
     QAction* Array1;
     QAction* CMconc1;
     QAction* Environment1;

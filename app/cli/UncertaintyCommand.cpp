@@ -123,7 +123,7 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
         ->check(CLI::NonNegativeNumber)
         ->capture_default_str();
     const auto sd = [&](const char* name, std::string& into, const char* what) {
-        cmd->add_option(name, into, std::string(what) + "; 0 switches it off");
+        cmd->add_option(name, into, std::string(what) + "; 0 switches it off")->type_name("X");
     };
     sd("--ph-sd", o.pH, "standard uncertainty of the pH (default 0.02)");
     sd("--temp-sd", o.temperature, "of the temperature [C] (default 0.5)");
@@ -135,6 +135,7 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
     cmd->add_option("--purity", o.purity,
                     "NAME=FRACTION:SD: the fraction of the weighed reagent that is the chelator NAME, and "
                     "its standard uncertainty (default 1:0, pure)")
+        ->type_name("NAME=FRACTION:SD")
         ->allow_extra_args(false);
     cmd->add_flag("--all-samples", o.allSamples, "also print every sample (with --format csv or json)");
     AddFormatOption(*cmd, context);

@@ -88,5 +88,6 @@ void AddEvaluateCommand(CLI::App& app, Context& context);
 void AddListCommand(CLI::App& app, Context& context);
 void AddSweepCommand(CLI::App& app, Context& context);
 void AddRecipeCommand(CLI::App& app, Context& context);
+void AddUncertaintyCommand(CLI::App& app, Context& context);
 
 }  // namespace dedodiz::cli

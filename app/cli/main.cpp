@@ -118,6 +118,7 @@ int Main(int argc, char** argv) {
     AddListCommand(app, context);
     AddSweepCommand(app, context);
     AddRecipeCommand(app, context);
+    AddUncertaintyCommand(app, context);
 
     try {
         app.parse(argc, argv);

@@ -28,6 +28,7 @@
 #include "Run.h"
 #include "Tulvmain.h"
 #include "Ufgop.h"
+#include "UncertaintyDialog.h"
 #include "WorkFile.h"
 
 namespace dedodiz {
@@ -192,6 +193,10 @@ void TTULV::Exact1Click() {
 void TTULV::Recipe1Click() {
     if (RecipeWindow == nullptr) RecipeWindow = new TRecipe(s_, messages_, *Output, this);
     RecipeWindow->ShowForCurrentSolution();
+}
+
+void TTULV::Uncertainty1Click() {
+    RunUncertaintyCommand(s_, this, *Output, messages_);
 }
 
 // ---- Conditions menu ----

@@ -234,6 +234,7 @@ void TTULV::BuildMenus() {
     Exact1->setCheckable(true);
     Exact1->setChecked(false);
     Recipe1 = item(calculation, "Recipe1", "&Recipe ...", {}, 15, &TTULV::Recipe1Click);
+    Uncertainty1 = item(calculation, "Uncertainty1", "&Uncertainty ...", {}, 4, &TTULV::Uncertainty1Click);
 
     QMenu* conditions = menuBar()->addMenu(QStringLiteral("Co&nditions"));
     Array1 = item(conditions, "Array1", "&Array ...", ctrl(Qt::Key_A), 5, &TTULV::Array1Click);

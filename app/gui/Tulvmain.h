@@ -74,6 +74,8 @@ class TTULV : public QMainWindow {
     void Exact1Click();
     // "&Recipe ...": what to pipette for the current solution, in the recipe window (made on first use).
     void Recipe1Click();
+    // "&Uncertainty ...": how far the results can be trusted, and which input to measure better.
+    void Uncertainty1Click();
     // Conditions menu.
     void Array1Click();
     void CMconc1Click();
@@ -125,6 +127,7 @@ class TTULV : public QMainWindow {
     QAction* ViewOut1;
     QAction* Exact1;
     QAction* Recipe1;
+    QAction* Uncertainty1;
     QAction* Array1;
     QAction* CMconc1;
     QAction* Environment1;

@@ -1,0 +1,146 @@
+// uncertainty: how far the results of a work file can be trusted. Every uncertain input is varied at
+// random around the solution of the work file, and the spread of each result is printed with the
+// share of it that each input causes.
+
+#include <cctype>
+#include <cmath>
+
+#include "Commands.h"
+#include "Format.h"
+#include "Uncertainty.h"
+#include "UncertaintyExport.h"
+#include "WorkFile.h"
+
+namespace dedodiz::cli {
+
+namespace {
+
+struct UncertaintyCommandOptions {
+    std::string workFile;
+    int samples = kDefaultUncertaintySamples;
+    std::uint64_t seed = 1;
+    int threads = 0;
+    std::string pH, temperature, ionic, logK, enthalpy, total;
+    std::vector<std::string> purity;  // NAME=FRACTION:SD
+    bool allSamples = false;
+};
+
+// A standard uncertainty given on the command line: a number of 0 or more (0 switches the input off).
+void ReadSd(const std::string& text, const std::string& option, double& into) {
+    if (text.empty()) return;
+    const auto value = ParseReal(text);
+    if (!value || !std::isfinite(*value) || *value < 0)
+        UsageError(option + " needs a number of 0 or more, got \"" + text + "\"");
+    into = *value;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(a[k])) != std::tolower(static_cast<unsigned char>(b[k])))
+            return false;
+    return true;
+}
+
+// --purity NAME=FRACTION:SD for a chelator of the work file's solution.
+void ReadPurity(const std::string& text, const TSolution& solution, UncertaintyInputs& inputs) {
+    const std::size_t eq = text.find('=');
+    const std::size_t colon = text.find(':', eq == std::string::npos ? 0 : eq);
+    if (eq == std::string::npos || colon == std::string::npos)
+        UsageError("--purity needs NAME=FRACTION:SD, got \"" + text + "\"");
+    const std::string name = text.substr(0, eq);
+    const auto fraction = ParseReal(text.substr(eq + 1, colon - eq - 1));
+    const auto sd = ParseReal(text.substr(colon + 1));
+    if (!fraction || !(*fraction > 0 && *fraction <= 1) || !sd || !std::isfinite(*sd) || *sd < 0)
+        UsageError("--purity " + text + ": FRACTION must lie above 0 and up to 1, SD must be 0 or more");
+    for (int i = 1; i <= kSlots; ++i) {
+        if (solution.ChelName[i] != kEmptyChelator && SameName(solution.ChelName[i].view(), name)) {
+            inputs.purity[i] = {*fraction, *sd};
+            return;
+        }
+    }
+    UsageError("--purity: no chelator \"" + name + "\" in the work file's solution");
+}
+
+UncertaintyOptions ReadOptions(const Context& c, const UncertaintyCommandOptions& o) {
+    UncertaintyOptions options;
+    options.samples = o.samples;
+    options.seed = o.seed;
+    options.threads = o.threads;
+    options.precision = RunPrecision(c);
+    UncertaintyInputs& u = options.inputs;
+    ReadSd(o.pH, "--ph-sd", u.pHSd);
+    ReadSd(o.temperature, "--temp-sd", u.temperatureSd);
+    ReadSd(o.ionic, "--ionic-rsd", u.ionicRsd);
+    if (!o.logK.empty()) {
+        ReadSd(o.logK, "--logk-sd", u.logKHSd);
+        u.logKMLSd = u.logKMHLSd = u.logKHSd;
+    }
+    ReadSd(o.enthalpy, "--dh-rsd", u.enthalpyRsd);
+    ReadSd(o.total, "--total-rsd", u.totalRsd);
+    for (const std::string& p : o.purity) ReadPurity(p, c.calc.Solution, u);
+    return options;
+}
+
+void Uncertainty(Context& c, const UncertaintyCommandOptions& o) {
+    if (o.allSamples && c.format == "text") UsageError("--all-samples needs --format csv or --format json");
+    if (!LoadWorkSettings(o.workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
+        c.status = 1;
+        return;
+    }
+    const UncertaintyOptions options = ReadOptions(c, o);
+    const UncertaintyOutcome outcome = RunUncertainty(c.calc, options, c.messages);
+    if (!outcome.Ran()) {
+        c.status = 1;
+        return;
+    }
+    WriteUncertaintyReport(outcome, ReportPlacement::Replace, c.report);
+    c.PrintResult([&] { return o.allSamples ? UncertaintySamplesCsv(outcome) : UncertaintyCsv(outcome); },
+                  [&] {
+                      return UncertaintyJson(c.calc, c.table.ConstantsFileName.view(), outcome,
+                                             c.messages.Shown(), o.allSamples);
+                  });
+}
+
+}  // namespace
+
+void AddUncertaintyCommand(CLI::App& app, Context& context) {
+    static UncertaintyCommandOptions o;
+    CLI::App* cmd = app.add_subcommand(
+        "uncertainty",
+        "How far to trust the results of a work file: the inputs varied at random within their standard "
+        "uncertainties, the 95 % range of every result and the share of its spread that each input causes");
+    cmd->add_option("WORK", o.workFile,
+                    "work settings file (.STG); the constants file it names is found as given, beside the "
+                    "work file, or in the bundled data folder")
+        ->required();
+    cmd->add_option("--samples", o.samples, "number of random samples")
+        ->check(CLI::Range(1, kMaxUncertaintySamples))
+        ->capture_default_str();
+    cmd->add_option("--seed", o.seed, "seed of the random numbers: the same seed gives the same numbers")
+        ->capture_default_str();
+    cmd->add_option("--threads", o.threads, "threads to use, at most the machine's (0: all of them)")
+        ->check(CLI::NonNegativeNumber)
+        ->capture_default_str();
+    const auto sd = [&](const char* name, std::string& into, const char* what) {
+        cmd->add_option(name, into, std::string(what) + "; 0 switches it off")->type_name("X");
+    };
+    sd("--ph-sd", o.pH, "standard uncertainty of the pH (default 0.02)");
+    sd("--temp-sd", o.temperature, "of the temperature [C] (default 0.5)");
+    sd("--ionic-rsd", o.ionic, "relative one of the ionic strength (default 0.05, that is 5 %)");
+    sd("--logk-sd", o.logK,
+       "of every stored log K [log10 units] (default 0.05 for protonation and ML, 0.1 for MHL constants)");
+    sd("--dh-rsd", o.enthalpy, "relative one of every stored enthalpy (default 0.1)");
+    sd("--total-rsd", o.total, "relative one of every total given, for pipetting (default 0.01)");
+    cmd->add_option("--purity", o.purity,
+                    "NAME=FRACTION:SD: the fraction of the weighed reagent that is the chelator NAME, and "
+                    "its standard uncertainty (default 1:0, pure)")
+        ->type_name("NAME=FRACTION:SD")
+        ->allow_extra_args(false);
+    cmd->add_flag("--all-samples", o.allSamples, "also print every sample (with --format csv or json)");
+    AddFormatOption(*cmd, context);
+    AddRefineOption(*cmd, context, "solve every sample exactly after the iteration");
+    cmd->callback([&context] { Uncertainty(context, o); });
+}
+
+}  // namespace dedodiz::cli

@@ -1,0 +1,97 @@
+#include "HistogramWindow.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QByteArray>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPixmap>
+
+#include "FileNames.h"
+#include "Help.h"
+#include "IOForm.h"
+#include "QtText.h"
+#include "SafeFile.h"
+#include "UncertaintyGraph.h"
+
+namespace dedodiz {
+
+namespace {
+
+constexpr int kHelpTopic = 4;
+
+}  // namespace
+
+THistogramWindow::THistogramWindow(MessageSink& messages, QWidget* parent)
+    : QMainWindow(parent), messages_(messages) {
+    setObjectName(QStringLiteral("HistogramWindow"));
+    setWindowTitle(QStringLiteral("Uncertainty Histograms"));
+    SetHelpContext(this, kHelpTopic);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    const auto item = [&](const char* name, const QString& text, const QKeySequence& key) {
+        QAction* action = edit->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        return action;
+    };
+    Copy1 = item("Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    SavePNG1 = item("SavePNG1", QStringLiteral("Save &PNG..."), QKeySequence(Qt::CTRL | Qt::Key_S));
+    Close1 = item("Close1", QStringLiteral("C&lose"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    connect(Copy1, &QAction::triggered, this, &THistogramWindow::Copy1Click);
+    connect(SavePNG1, &QAction::triggered, this, &THistogramWindow::SavePNG1Click);
+    connect(Close1, &QAction::triggered, this, &QWidget::close);
+
+    Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setFixedSize(kGraphWidth, kGraphHeight);
+    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setCentralWidget(Picture1);
+
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    SaveDialog1->setNameFilter(QStringLiteral("PNG picture (*.png)"));
+    SaveDialog1->selectFile(QStringLiteral("uncertainty.png"));
+}
+
+void THistogramWindow::ShowOutcome(const UncertaintyOutcome& outcome) {
+    DrawUncertaintyHistograms(outcome, canvas_);
+    Picture1->setPixmap(QPixmap::fromImage(canvas_.Image()));
+    show();
+    raise();
+    activateWindow();
+}
+
+void THistogramWindow::Copy1Click() {
+    QGuiApplication::clipboard()->setImage(canvas_.Image());
+}
+
+void THistogramWindow::SavePNG1Click() {
+    const auto chosen = TIOForm::Execute(SaveDialog1);
+    if (chosen) SavePng(ToStd(*chosen));
+}
+
+std::string THistogramWindow::SavePng(const std::string& name) {
+    const std::string target = ForceFileExt(name, ".png");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!canvas_.Image().save(&buffer, "PNG")) {
+        messages_.Message(target + ":\rThe picture could not be encoded as PNG", "ERROR");
+        return {};
+    }
+    std::string error;
+    if (!WriteFileAtomically(
+            target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &error)) {
+        messages_.Message(target + ":\r" + error, "ERROR");
+        return {};
+    }
+    return target;
+}
+
+}  // namespace dedodiz

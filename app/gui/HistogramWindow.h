@@ -1,0 +1,46 @@
+#pragma once
+// The window "Uncertainty Histograms": the picture of the last uncertainty computation, one histogram
+// per result, which the user copies to the clipboard or saves as a PNG file.
+
+#include <QMainWindow>
+#include <string>
+
+#include "QtImageCanvas.h"
+#include "Sinks.h"
+#include "Uncertainty.h"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+
+namespace dedodiz {
+
+class THistogramWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit THistogramWindow(MessageSink& messages, QWidget* parent = nullptr);
+
+    // A new picture of outcome, then the window shown, not modally.
+    void ShowOutcome(const UncertaintyOutcome& outcome);
+
+    void Copy1Click();     // the picture to the clipboard
+    void SavePNG1Click();  // asks for a name, then SavePng
+    // Writes the picture as a PNG file to name with its extension made ".png" (through a temporary
+    // file, so an older file survives a failure). The name written, or empty after telling the user why.
+    std::string SavePng(const std::string& name);
+
+    [[nodiscard]] const QtImageCanvas& Picture() const { return canvas_; }
+
+    QLabel* Picture1;
+    QAction* Copy1;
+    QAction* SavePNG1;
+    QAction* Close1;
+    QFileDialog* SaveDialog1;
+
+  private:
+    MessageSink& messages_;
+    QtImageCanvas canvas_;
+};
+
+}  // namespace dedodiz

@@ -1,0 +1,189 @@
+#include "UncertaintyDialog.h"
+
+#include <QApplication>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <optional>
+
+#include "Controls.h"
+#include "Format.h"
+#include "Help.h"
+#include "HistogramWindow.h"
+#include "QtText.h"
+
+namespace dedodiz {
+
+namespace {
+
+constexpr int kHelpTopic = 4;
+
+QString Text(double x) {
+    return ToQ(ShortestText(x));
+}
+
+// A number as typed, with a decimal point or a decimal comma.
+std::optional<double> FieldValue(const QLineEdit* field) {
+    QString text = field->text().trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    const auto value = ParseReal(ToStd(text));
+    if (!value || !std::isfinite(*value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+TUncertaintyDialog::TUncertaintyDialog(MessageSink& messages, QWidget* parent)
+    : QDialog(parent), messages_(messages) {
+    setObjectName(QStringLiteral("UncertaintyDialog"));
+    setWindowTitle(QStringLiteral("Uncertainty"));
+    SetHelpContext(this, kHelpTopic);
+
+    const UncertaintyOptions defaults;
+    const UncertaintyInputs& u = defaults.inputs;
+    auto* form = new QFormLayout;
+    const auto field = [&](const char* name, const char* label, const QString& value) {
+        auto* edit = new QLineEdit(value, this);
+        edit->setObjectName(QString::fromLatin1(name));
+        auto* caption = new QLabel(QString::fromUtf8(label), this);
+        caption->setBuddy(edit);
+        form->addRow(caption, edit);
+        return edit;
+    };
+    Samples = field("Samples", "&Samples", QString::number(defaults.samples));
+    Seed = field("Seed", "See&d", QString::number(defaults.seed));
+    PHSd = field("PHSd", "&pH", Text(u.pHSd));
+    TempSd = field("TempSd", "&Temperature [°C]", Text(u.temperatureSd));
+    IonicRsd = field("IonicRsd", "&Ionic strength (relative)", Text(u.ionicRsd));
+    LogKHSd = field("LogKHSd", "log K of p&rotonation", Text(u.logKHSd));
+    LogKMLSd = field("LogKMLSd", "log K of &ML", Text(u.logKMLSd));
+    LogKMHLSd = field("LogKMHLSd", "log K of M&HL", Text(u.logKMHLSd));
+    EnthalpyRsd = field("EnthalpyRsd", "&Enthalpies (relative)", Text(u.enthalpyRsd));
+    TotalRsd = field("TotalRsd", "T&otals (relative)", Text(u.totalRsd));
+
+    auto* conditions =
+        new QGroupBox(QStringLiteral("Standard uncertainties (0 switches an input off)"), this);
+    conditions->setLayout(form);
+    auto* purity = new QGroupBox(QStringLiteral("Purity of the chelators: fraction, uncertainty"), this);
+    purityForm_ = new QFormLayout(purity);
+
+    OKButton = NamedButton(this, "OKButton", "OK");
+    OKButton->setDefault(true);
+    CancelButton = NamedButton(this, "CancelButton", "Cancel");
+    connect(OKButton, &QPushButton::clicked, this, &TUncertaintyDialog::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(conditions);
+    layout->addWidget(purity);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TUncertaintyDialog::FillFromSolution(const TSolution& solution) {
+    for (int i = 1; i <= kSlots; ++i) {
+        if (Purity[i] != nullptr) purityTexts_[purityNames_[i]] = {Purity[i]->text(), PuritySd[i]->text()};
+        Purity[i] = PuritySd[i] = nullptr;
+    }
+    while (purityForm_->rowCount() > 0) purityForm_->removeRow(0);
+    for (int i = 1; i <= kSlots; ++i) {
+        if (solution.ChelName[i] == kEmptyChelator) continue;
+        purityNames_[i] = ToQ(solution.ChelName[i].view());
+        const auto kept = purityTexts_.find(purityNames_[i]);
+        const bool known = kept != purityTexts_.end();
+        Purity[i] = new QLineEdit(known ? kept->second.first : QStringLiteral("1"), this);
+        PuritySd[i] = new QLineEdit(known ? kept->second.second : QStringLiteral("0"), this);
+        Purity[i]->setObjectName(QStringLiteral("Purity%1").arg(i));
+        PuritySd[i]->setObjectName(QStringLiteral("PuritySd%1").arg(i));
+        auto* row = new QHBoxLayout;
+        row->addWidget(Purity[i]);
+        row->addWidget(PuritySd[i]);
+        auto* caption = new QLabel(QStringLiteral("&%1. %2").arg(i).arg(purityNames_[i]), this);
+        caption->setBuddy(Purity[i]);
+        purityForm_->addRow(caption, row);
+    }
+}
+
+bool TUncertaintyDialog::ReadFields() {
+    UncertaintyOptions o;
+    const auto fail = [&](const QString& what) {
+        messages_.Message(ToStd(QStringLiteral("Not a valid number: %1").arg(what)), "ERROR");
+        return false;
+    };
+    const auto whole = [&](QLineEdit* edit, double low, double high, auto& into) {
+        const auto v = FieldValue(edit);
+        if (!v || *v < low || *v > high || *v != std::floor(*v)) return false;
+        into = static_cast<std::remove_reference_t<decltype(into)>>(*v);
+        return true;
+    };
+    if (!whole(Samples, 1, kMaxUncertaintySamples, o.samples))
+        return fail(QStringLiteral("samples (a whole number from 1 to %1)").arg(kMaxUncertaintySamples));
+    if (!whole(Seed, 0, 9007199254740992.0, o.seed)) return fail(QStringLiteral("seed (a whole number)"));
+    UncertaintyInputs& u = o.inputs;
+    struct Sd {
+        QLineEdit* edit;
+        double* into;
+        const char* what;
+    };
+    const Sd sds[] = {
+        {PHSd, &u.pHSd, "pH"},
+        {TempSd, &u.temperatureSd, "temperature"},
+        {IonicRsd, &u.ionicRsd, "ionic strength"},
+        {LogKHSd, &u.logKHSd, "log K of protonation"},
+        {LogKMLSd, &u.logKMLSd, "log K of ML"},
+        {LogKMHLSd, &u.logKMHLSd, "log K of MHL"},
+        {EnthalpyRsd, &u.enthalpyRsd, "enthalpies"},
+        {TotalRsd, &u.totalRsd, "totals"},
+    };
+    for (const Sd& sd : sds) {
+        const auto v = FieldValue(sd.edit);
+        if (!v || *v < 0) return fail(QString::fromLatin1(sd.what) + QStringLiteral(" (0 or more)"));
+        *sd.into = *v;
+    }
+    for (int i = 1; i <= kSlots; ++i) {
+        if (Purity[i] == nullptr) continue;
+        const auto fraction = FieldValue(Purity[i]);
+        const auto sd = FieldValue(PuritySd[i]);
+        if (!fraction || !(*fraction > 0 && *fraction <= 1) || !sd || *sd < 0)
+            return fail(purityNames_[i] +
+                        QStringLiteral(" purity (a fraction above 0 up to 1, an uncertainty of 0 or more)"));
+        u.purity[i] = {*fraction, *sd};
+    }
+    options_ = o;
+    return true;
+}
+
+void TUncertaintyDialog::accept() {
+    if (ReadFields()) QDialog::accept();
+}
+
+void RunUncertaintyCommand(ProgramState& s, QWidget* owner, OutputSink& output, MessageSink& messages) {
+    auto* dialog = owner->findChild<TUncertaintyDialog*>(QString(), Qt::FindDirectChildrenOnly);
+    if (dialog == nullptr) dialog = new TUncertaintyDialog(messages, owner);
+    dialog->FillFromSolution(s.Solution);
+    if (dialog->exec() != QDialog::Accepted) return;
+    UncertaintyOptions options = dialog->Options();
+    options.precision = RunPrecision(s);
+    // The messages wait until the busy cursor is gone.
+    MessageKeeper kept;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const UncertaintyOutcome outcome = RunUncertainty(s.calc(), options, kept);
+    QApplication::restoreOverrideCursor();
+    for (const ShownMessage& m : kept.Messages()) messages.Message(m.text, m.caption);
+    if (!outcome.Ran()) return;
+    WriteUncertaintyReport(outcome, Placement(s), output);
+    auto* window = owner->findChild<THistogramWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (window == nullptr) window = new THistogramWindow(messages, owner);
+    window->ShowOutcome(outcome);
+}
+
+}  // namespace dedodiz

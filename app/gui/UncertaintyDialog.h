@@ -1,0 +1,71 @@
+#pragma once
+// Calculation > "Uncertainty ...": the dialog that asks for the standard uncertainties of the inputs
+// (the defaults filled in, a decimal comma accepted), and the command that runs the computation, writes
+// its block to the output window and shows the histograms of the results.
+
+#include <QDialog>
+#include <QString>
+#include <map>
+#include <vector>
+
+#include "ProgramState.h"
+#include "Sinks.h"
+#include "Uncertainty.h"
+
+class QFormLayout;
+class QLineEdit;
+class QPushButton;
+
+namespace dedodiz {
+
+class TUncertaintyDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit TUncertaintyDialog(MessageSink& messages, QWidget* parent = nullptr);
+
+    // One purity row (fraction and its uncertainty) per chelator of the solution; a chelator met
+    // before keeps what was typed for it.
+    void FillFromSolution(const TSolution& solution);
+
+    // The options of the fields, valid after the dialog was accepted.
+    [[nodiscard]] const UncertaintyOptions& Options() const { return options_; }
+
+    // OK: reads every field; a field that holds no valid number is named in an "ERROR" message and the
+    // dialog stays open.
+    void accept() override;
+
+    QLineEdit* Samples;
+    QLineEdit* Seed;
+    QLineEdit* PHSd;
+    QLineEdit* TempSd;
+    QLineEdit* IonicRsd;
+    QLineEdit* LogKHSd;
+    QLineEdit* LogKMLSd;
+    QLineEdit* LogKMHLSd;
+    QLineEdit* EnthalpyRsd;
+    QLineEdit* TotalRsd;
+    // By chelator slot 1..6: the purity fraction and its uncertainty; nullptr for an empty slot.
+    OneBased<QLineEdit*, 6> Purity{};
+    OneBased<QLineEdit*, 6> PuritySd{};
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+
+  private:
+    bool ReadFields();
+
+    MessageSink& messages_;
+    QFormLayout* purityForm_;
+    std::map<QString, std::pair<QString, QString>> purityTexts_;  // by chelator name, what was typed
+    OneBased<QString, 6> purityNames_;
+    UncertaintyOptions options_;
+};
+
+// The whole command: the dialog over owner, the computation for the solution as entered (refined when
+// "Exact results (refine)" is ticked), the block to output (after clearing it unless "Add Output" is
+// ticked) and the histogram window. A dialog cancelled, or a computation refused by the input checks or
+// stopped by a fault (which has shown its "ERROR"), writes nothing. The dialog and the window are
+// children of owner, made at the first use and kept.
+void RunUncertaintyCommand(ProgramState& s, QWidget* owner, OutputSink& output, MessageSink& messages);
+
+}  // namespace dedodiz

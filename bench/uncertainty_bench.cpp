@@ -1,0 +1,58 @@
+// What a user waits for after Calculation > "Uncertainty ...": 10,000 samples of a full 6 x 6
+// solution with every input uncertain (about 250 of them), their quantiles and each input's share,
+// on one thread and on two.
+
+#include <benchmark/benchmark.h>
+
+#include "BenchSupport.h"
+#include "Uncertainty.h"
+
+namespace {
+
+using namespace dedodiz;
+
+void Uncertainty6x6(benchmark::State& bench, int calcType) {
+    static perf::Parts s;  // large: keep it off the benchmark's stack
+    perf::FillSixBySix(s, calcType);
+    // A run refuses a pair without its ML constant and, away from 20 C, without its enthalpy; the
+    // table leaves some out (BAPTA with Sr, Ba, Mn). They get a weak constant, and the samples vary
+    // the temperature around 20 C.
+    for (int i = 1; i <= kSlots; ++i)
+        for (int j = 1; j <= kSlots; ++j)
+            if (s.Solution.LogKM[i][j][1] == 0) s.Solution.LogKM[i][j][1] = 2.0;
+    s.Solution.Temperature = 20;
+    UncertaintyOptions options;
+    options.samples = 10000;
+    options.threads = static_cast<int>(bench.range(0));
+    for (int i = 1; i <= kSlots; ++i) options.inputs.purity[i] = {0.98, 0.01};
+    perf::NoMessages messages;
+    UncertaintyOutcome outcome;
+    for (auto _ : bench) {
+        outcome = RunUncertainty(s, options, messages);
+        benchmark::DoNotOptimize(outcome.results.data());
+    }
+    if (!outcome.Ran())
+        bench.SkipWithError(outcome.messages.empty() ? "refused" : outcome.messages[0].text.c_str());
+    bench.counters["threads"] = UncertaintyThreads(options.threads);
+    bench.counters["inputs"] = outcome.inputs;
+    bench.counters["failed"] = outcome.Failed();
+    bench.counters["converged"] = outcome.converged ? 1 : 0;  // the single point
+}
+
+void BM_Uncertainty6x6Free(benchmark::State& bench) {
+    Uncertainty6x6(bench, 1);
+}
+void BM_Uncertainty6x6Total(benchmark::State& bench) {
+    Uncertainty6x6(bench, 0);
+}
+void BM_Uncertainty6x6Chelator(benchmark::State& bench) {
+    Uncertainty6x6(bench, 2);
+}
+
+BENCHMARK(BM_Uncertainty6x6Free)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Uncertainty6x6Total)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Uncertainty6x6Chelator)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -304,7 +304,7 @@ void RunJobs(int count, int threads, const Job& job) {
     std::atomic<int> next{0};
     const auto work = [&] {
         constexpr int kBlock = 16;
-        for (int start; (start = next.fetch_add(kBlock)) < count;)
+        for (int start = next.fetch_add(kBlock); start < count; start = next.fetch_add(kBlock))
             for (int i = start; i < std::min(count, start + kBlock); ++i) job(i);
     };
 #if DEDODIZ_HAVE_THREADS

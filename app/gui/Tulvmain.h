@@ -32,6 +32,7 @@ class TFGOP;
 class TFType;
 class THelp;
 class TIOForm;
+class TLive;
 class TOutput;
 class Tcmfrm;
 
@@ -71,6 +72,8 @@ class TTULV : public QMainWindow {
     void ViewOut1Click();
     // "E&xact results (refine)": runs and sweeps solve their equations to machine precision.
     void Exact1Click();
+    // "&Live calculator" and the fourth button: the live window, on the bundled table when none is loaded.
+    void Live1Click();
     // Conditions menu.
     void Array1Click();
     void CMconc1Click();
@@ -100,12 +103,14 @@ class TTULV : public QMainWindow {
     TEditCon* EditCon = nullptr;
     TZozaveVavo* Bufcalc = nullptr;
     TFGOP* FGOP = nullptr;
+    TLive* Live = nullptr;
 
     QFrame* Panel1;
     QFrame* Panel2;
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* Button3;
+    QPushButton* Button4;  // "Live calculator"
     QAction* New1;
     QAction* Open1;
     QAction* Save1;
@@ -120,6 +125,7 @@ class TTULV : public QMainWindow {
     QAction* N3D1;
     QAction* ViewOut1;
     QAction* Exact1;
+    QAction* Live1;
     QAction* Array1;
     QAction* CMconc1;
     QAction* Environment1;
@@ -149,6 +155,10 @@ class TTULV : public QMainWindow {
     // own parts are reset too, as File > New would.
     WorkLoadResult LoadWork();
     bool SaveConstants(const std::string& name, const QString& title);
+    // File > Work Load and Work Save As after their dialogs, for the name chosen (the extension made
+    // ".STG"); loading sets the title but runs nothing.
+    bool LoadWorkFrom(const std::string& chosen);
+    bool SaveWorkAs(const std::string& chosen);
     // The name as the state can hold it (80 bytes), or nullopt after telling the user.
     std::optional<std::string> StorableName(const std::string& path);
     // The chelator evaluation for the metals chosen, into the output window.

@@ -161,7 +161,12 @@ std::string TextInUnit(double value, ConcUnit unit) {
 
 std::string ConcentrationForEye(double value) {
     if (value == 0 || !std::isfinite(value)) return value == 0 ? "0" : ShortestText(value);
-    const ConcUnit unit = std::abs(value) < 1e-9 ? ConcUnit::nM : UnitFor(value);
+    // The unit in which the number reads 1 to 999.
+    const double a = std::abs(value);
+    const ConcUnit unit = a >= 1      ? ConcUnit::M
+                          : a >= 1e-3 ? ConcUnit::mM
+                          : a >= 1e-6 ? ConcUnit::uM
+                                      : ConcUnit::nM;
     const double scaled = value / std::pow(10.0, Exponent(unit));
     const std::string caption(UnitCaption(unit));
     if (std::abs(scaled) < 0.01) return ScientificText(scaled, 2) + " " + caption;

@@ -151,7 +151,7 @@ QWidget* LiveForm::BuildConditions() {
         auto* edit = new QLineEdit(group);
         edit->setObjectName(QString::fromLatin1(name));
         SetFieldName(edit, QString::fromLatin1(fieldName));
-        edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 10);
+        edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 7);
         grid->addWidget(BuddyLabel(group, QString::fromUtf8(caption), edit), 2 * row, 0);
         grid->addWidget(edit, 2 * row, 1);
         // A note of the run stands right under the value it speaks of.

@@ -15,16 +15,27 @@ namespace dedodiz {
 
 namespace {
 
-QTableWidget* ResultTable(QWidget* parent, const char* name, const QStringList& headings) {
+// A table of results whose columns are as wide as the widest text each usually holds (in bold), set once:
+// a column fitted to its contents would measure every cell again at every change of one.
+QTableWidget* ResultTable(QWidget* parent, const char* name, const QStringList& headings,
+                          const QStringList& widest) {
     auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
     table->setObjectName(QString::fromLatin1(name));
     table->setHorizontalHeaderLabels(headings);
     table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->horizontalHeader()->setStretchLastSection(true);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     table->setAlternatingRowColors(true);
+    QHeaderView* header = table->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    QFont bold = table->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int padding = metrics.averageCharWidth() + 8;
+    for (int c = 0; c < headings.size(); ++c)
+        header->resizeSection(
+            c,
+            std::max(metrics.horizontalAdvance(headings[c]), metrics.horizontalAdvance(widest[c])) + padding);
+    header->setStretchLastSection(true);
     return table;
 }
 
@@ -47,7 +58,6 @@ void SetCell(QTableWidget* table, int row, int column, const QString& text, bool
 void FitRows(QTableWidget* table) {
     int height = table->horizontalHeader()->height() + 2 * table->frameWidth();
     for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
-    table->resizeColumnsToContents();
     const int width = table->horizontalHeader()->length() + 2 * table->frameWidth();
     if (table->height() != height) table->setFixedHeight(height);
     if (table->minimumWidth() < width) table->setMinimumWidth(width);
@@ -93,14 +103,19 @@ LiveResults::LiveResults(QWidget* parent) : QWidget(parent) {
     resultsNote_->setObjectName(QStringLiteral("ResultsNote"));
     pairsNote_->setObjectName(QStringLiteral("PairsNote"));
 
-    Metals = ResultTable(this, "MetalResults",
-                         {QStringLiteral("Metal"), QStringLiteral("Total"), QStringLiteral("Free")});
-    Chelators = ResultTable(this, "ChelatorResults",
-                            {QStringLiteral("Chelator"), QStringLiteral("Total"), QStringLiteral("Free")});
+    // The widest texts: a name of seven letters, a concentration of three digits, a range word (a trace
+    // below 10 pM, shown with an exponent, is cut short unless the user widens its column).
+    const QString name = QStringLiteral("DBBAPTA");
+    const QString conc = QStringLiteral("999 µM");
+    const QStringList concs{QStringLiteral("Total"), QStringLiteral("Free")};
+    Metals =
+        ResultTable(this, "MetalResults", QStringList{QStringLiteral("Metal")} + concs, {name, conc, conc});
+    Chelators = ResultTable(this, "ChelatorResults", QStringList{QStringLiteral("Chelator")} + concs,
+                            {name, conc, conc});
     Pairs = ResultTable(this, "PairResults",
                         {QStringLiteral("Pair"), QStringLiteral("Kd"), QStringLiteral("Buffer"),
-                         QStringLiteral("ML"), QStringLiteral("MHL")});
-    Pairs->setSizeAdjustPolicy(QAbstractScrollArea::AdjustIgnored);
+                         QStringLiteral("ML"), QStringLiteral("MHL")},
+                        {name + QStringLiteral(" · Ca2"), conc, QStringLiteral("<<RANGE"), conc, conc});
     for (QTableWidget* table : {Metals, Chelators}) {
         table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -146,7 +161,7 @@ void LiveResults::Show(const Calculation& calc, const RunOutcome& outcome) {
     } else if (outcome.refined) {
         state = QStringLiteral("exact: mass-balance residual ") + ToQ(ShortestText(outcome.residual));
     }
-    Summary->setText(QStringLiteral("pH %1 · %2 °C · %3 N · solved solution: CM-I %4 N, CM-E %5 N · %6\n"
+    Summary->setText(QStringLiteral("pH %1 · %2 °C · %3 N\nSolved solution: CM-I %4 N, CM-E %5 N · %6\n"
                                     "Bold values are computed, the others are the form's.")
                          .arg(Fixed(w.PH, 2), Fixed(w.Temperature, 1), Fixed(w.IonicEquiv, 3),
                               Fixed(r.SolutionIonic, 3), Fixed(r.SolutionCharge, 3), state));

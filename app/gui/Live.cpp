@@ -192,6 +192,7 @@ void TLive::Recalculate() {
     }
     Results->Show(s_.calc(), outcome);
     Results->SetStale({});
+    Form->ShowComputed(s_.selection(), s_.calc());
     Plot->setEnabled(true);
     Plot->Update(s_.calc(), static_cast<AxisVariable>(PlotAxis->currentData().toInt()), RunPrecision(s_));
     ToOutput->setEnabled(true);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <optional>
 #include <vector>
 
 #include "Fields.h"
@@ -68,6 +69,22 @@ void SetConc(QLineEdit* field, QComboBox* unitBox, double value) {
     const ConcUnit unit = value == 0 ? ConcUnit::mM : UnitFor(value);
     unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(unit)));
     field->setText(value == 0 ? QString() : ToQ(TextInUnit(value, unit)));
+}
+
+// A computed value for a field the type does not take: four digits in the unit that fits.
+void SetComputed(QLineEdit* field, QComboBox* unitBox, double value) {
+    const ConcUnit unit = UnitFor(value);
+    unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(unit)));
+    const std::string exact = TextInUnit(value, unit);
+    const std::optional<double> inUnit = ParseReal(exact);
+    field->setText(inUnit ? QString::number(*inUnit, 'g', 4) : ToQ(exact));
+}
+
+// The slot (1..6) that holds table entry number, 0 when none does.
+int SlotOf(const OneBased<std::int32_t, kSlots>& chosen, int number) {
+    for (int slot = 1; slot <= kSlots; ++slot)
+        if (number != 0 && chosen[slot] == number) return slot;
+    return 0;
 }
 
 int TableNumber(const QComboBox* box) {
@@ -288,6 +305,22 @@ void LiveForm::Fill(const Selection& selection, const Calculation& calc) {
         SetConc(m.free, m.freeUnit, metal != 0 ? sol.MetalFree[slot] : 0);
     }
     UpdateEnabled();
+    ShowComputed(selection, calc);
+}
+
+void LiveForm::ShowComputed(const Selection& selection, const Calculation& calc) {
+    const Reads reads = ReadsOf(calc.CalcType);
+    const TSolution& sol = calc.Solution;
+    for (ChelatorRow& row : Chelators) {
+        const int slot = SlotOf(selection.ChosenChelator, TableNumber(row.name));
+        if (slot != 0 && !reads.chelTotal) SetComputed(row.total, row.totalUnit, sol.ChelTotal[slot]);
+    }
+    for (MetalRow& row : Metals) {
+        const int slot = SlotOf(selection.ChosenMetal, TableNumber(row.name));
+        if (slot == 0) continue;
+        if (!reads.metalTotal) SetComputed(row.total, row.totalUnit, sol.MetalTotal[slot]);
+        if (!reads.metalFree) SetComputed(row.free, row.freeUnit, sol.MetalFree[slot]);
+    }
 }
 
 CalculationType LiveForm::Type() const {

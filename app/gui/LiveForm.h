@@ -41,6 +41,9 @@ class LiveForm : public QWidget {
     // Shows the type, the conditions and the slots of the solution, each concentration in the unit
     // in which it reads best. Tells no edit.
     void Fill(const Selection& selection, const Calculation& calc);
+    // Shows in the fields the type does not take (they are disabled) what the run computed for them, to
+    // four digits: switching the type then starts from the present answer.
+    void ShowComputed(const Selection& selection, const Calculation& calc);
     // Reads every field the type takes, marking those that give no number (or name an entry twice).
     [[nodiscard]] LiveReading Read();
 

@@ -38,8 +38,8 @@ ConcUnit UnitFor(double value);
 // double. A text that would run past 14 characters takes an exponent instead.
 std::string TextInUnit(double value, ConcUnit unit);
 
-// Three significant digits in the unit in which they read 1 to 999, for a results table: "155 nM", "2.00 mM", "0";
-// below 1 nM the nanomolar number takes an exponent ("1.23e-03 nM").
+// Three significant digits in the unit in which they read 1 to 999, for a results table: "155 nM", "2.00 mM",
+// "0"; below 1 nM the nanomolar number takes an exponent ("1.23e-03 nM").
 std::string ConcentrationForEye(double value);
 
 }  // namespace dedodiz

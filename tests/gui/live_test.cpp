@@ -131,6 +131,10 @@ TEST_F(LiveTest, EveryEditIsRunAsTheSameSolutionWouldBe) {
     EXPECT_EQ(form.Chelators[0].name->currentText(), "EGTA");
     SolutionSpec spec = Example();
     ExpectStateIs(spec);
+    // The free fields, which type Free does not take, show its answer.
+    EXPECT_FALSE(form.Metals[0].free->isEnabled());
+    EXPECT_EQ(form.Metals[0].free->text(), "0.1551");
+    EXPECT_EQ(form.Metals[0].freeUnit->currentText(), QString::fromUtf8("\xC2\xB5M"));
 
     struct Edit {
         const char* what;

@@ -241,6 +241,9 @@ TEST_F(LiveTest, TheNotesAreTheRunsMessagesBesideTheirValues) {
     Choose(form.Chelators[1].name, "BAPTA");
     Type(form.Chelators[1].total, "1");
     const QString shown = live.Results->Chelators->item(1, 2)->text();
+    // Against temperature BAPTA, which has no enthalpies, gives no curves.
+    Choose(live.PlotAxis, "Temperature");
+    EXPECT_EQ(live.Plot->Note().toStdString(), "No curves against temperature: delta-H values are missing");
     Type(form.Temperature, "37");
     EXPECT_EQ(note(LivePlace::Temperature),
               "ERROR: RESULTS NOT VALID, delta-H VALUES MISSING\nReset Temperature to 20 C or add values");

@@ -234,6 +234,10 @@ TEST_F(LiveTest, TheNotesAreTheRunsMessagesBesideTheirValues) {
     EXPECT_EQ(note(LivePlace::Ionic),
               "RAISE IONIC STRENGTH: Calculated (ionic) contribution is greater than total (ionic)");
     EXPECT_TRUE(live.Note(LivePlace::Temperature)->isHidden());
+    // An ionic strength of 0 is a floating-point fault of the correction: its ERROR stands over the results.
+    Type(form.Ionic, "0");
+    EXPECT_TRUE(note(LivePlace::Results).starts_with("ERROR: ")) << note(LivePlace::Results);
+    EXPECT_TRUE(live.Results->Stale());
 
     // A run refused by its checks: its ERROR beside the temperature, the results of the last run greyed.
     Type(form.PH, "7.2");

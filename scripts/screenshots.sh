@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Starts the desktop program on a virtual X display with a bundled work file, whose report the program
-# writes to the output window at start-up, and saves pictures of the main window and the output window
-# in docs/screenshots/; then starts it once more under a dark desktop palette (qt6ct's "darker" colour
-# scheme) and saves the pH buffer window as it looks there. Needs xvfb, imagemagick, x11-utils, xdotool
-# and qt6ct (installed here from Debian when missing); the warnings that the run shows are answered
-# with OK as a user would.
+# Starts the desktop program on a virtual X display, under a window manager (openbox), with a bundled
+# work file, whose report the program writes to the output window at start-up, and saves pictures of the
+# main window, the output window and the live calculator (with the work file's solution) in
+# docs/screenshots/; then starts it once more under a dark desktop palette (qt6ct's "darker" colour
+# scheme) and saves the pH buffer window as it looks there, and the live calculator there in the build
+# folder, for the eye. Needs xvfb, openbox, imagemagick, x11-utils, xdotool and qt6ct (installed here
+# from Debian when missing); the warnings that the run shows are answered with OK as a user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,7 +14,7 @@ program="$build/app/gui/dedodiz32"
 work=${1:-examples/ca-egta-free.STG}
 out=docs/screenshots
 
-packages=(xvfb imagemagick x11-utils xdotool qt6ct)
+packages=(xvfb openbox imagemagick x11-utils xdotool qt6ct)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -31,16 +32,23 @@ display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 program_pid=""
+wm=""
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A window manager places, decorates and focuses the windows as a desktop does.
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
 
 # The window titles tell which window is which.
-window_id() { xwininfo -root -tree | awk -v t="$1" 'index($0, "\"" t) { print $1; exit }'; }
+# awk reads the whole tree: leaving early would end xwininfo by SIGPIPE, which pipefail reports.
+window_id() { xwininfo -root -tree | awk -v t="$1" '!found && index($0, "\"" t) { print $1; found = 1 }'; }
 wait_for() {
     for _ in $(seq 100); do
         id=$(window_id "$1")
@@ -65,6 +73,12 @@ start_program() {
         sleep 0.1
     done
 }
+# Calculation > Live calculator (Alt+C, L) from the main window; the window's id.
+open_live() {
+    xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
+    xdotool key alt+c l
+    wait_for "Live calculator"
+}
 stop_program() {
     kill "$program_pid" 2>/dev/null || true
     wait "$program_pid" 2>/dev/null || true
@@ -81,6 +95,9 @@ mkdir -p "$out"
 import -window "$output" -frame "$out/output-window.png" 2>/dev/null || import -window "$output" "$out/output-window.png"
 xdotool windowunmap --sync "$output"
 import -window "$main" "$out/main-window.png"
+live=$(open_live "$main")
+sleep 1
+import -window "$live" "$out/live-calculator.png"
 stop_program
 
 # A dark desktop palette, as a desktop theme sets it through the qt6ct platform theme.
@@ -99,6 +116,11 @@ xdotool windowfocus --sync "$main" key ctrl+b
 buffer=$(wait_for "ZozaveVavo")
 sleep 1
 import -window "$buffer" "$out/buffer-window-dark.png"
+xdotool key Escape
+live=$(open_live "$main")
+sleep 1
+import -window "$live" "$build/live-calculator-dark.png"
 stop_program
 rm -rf "$theme"
-echo "Saved $out/main-window.png, $out/output-window.png and $out/buffer-window-dark.png"
+echo "Saved $out/main-window.png, $out/output-window.png, $out/live-calculator.png and $out/buffer-window-dark.png"
+echo "(and $build/live-calculator-dark.png)"

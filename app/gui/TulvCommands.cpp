@@ -14,6 +14,7 @@
 #include "CommandLine.h"
 #include "ConstantsFile.h"
 #include "Ctype.h"
+#include "DataPaths.h"
 #include "Environ.h"
 #include "Evaluate.h"
 #include "Fields.h"
@@ -23,6 +24,7 @@
 #include "Help.h"
 #include "IOForm.h"
 #include "Listing.h"
+#include "Live.h"
 #include "QtText.h"
 #include "Recipe.h"
 #include "Run.h"
@@ -131,28 +133,32 @@ void TTULV::SaveAs1Click() {
 
 void TTULV::WorkSaveAs1Click() {
     const auto chosen = TIOForm::Execute(IOForm->SaveDialog2);
-    if (!chosen) return;
-    const auto name = StorableName(ForceFileExt(ToStd(*chosen), ".STG"));
-    if (!name) return;
+    if (chosen) SaveWorkAs(ToStd(*chosen));
+}
+
+bool TTULV::SaveWorkAs(const std::string& chosen) {
+    const auto name = StorableName(ForceFileExt(chosen, ".STG"));
+    if (!name) return false;
     s_.WorkFileName = *name;
-    SaveWorkSettings(s_.WorkFileName.str(), s_.ConstantsFileName.view(), s_.selection(), s_.calc(),
-                     messages_);
+    return SaveWorkSettings(s_.WorkFileName.str(), s_.ConstantsFileName.view(), s_.selection(), s_.calc(),
+                            messages_)
+        .ok();
 }
 
 void TTULV::WorkLoad1Click() {
     const auto chosen = TIOForm::Execute(IOForm->OpenDialog2);
-    if (!chosen) return;
-    const auto name = StorableName(ForceFileExt(ToStd(*chosen), ".STG"));
-    if (!name) return;
+    if (chosen && LoadWorkFrom(ToStd(*chosen))) Output->RunSinglePointHere(s_, messages_);
+}
+
+bool TTULV::LoadWorkFrom(const std::string& chosen) {
+    const auto name = StorableName(ForceFileExt(chosen, ".STG"));
+    if (!name) return false;
     s_.WorkFileName = *name;
     const FileName previous = s_.ConstantsFileName;
-    if (LoadWork().Loaded()) {
-        setWindowTitle(TitleUsing(s_.ConstantsFileName));
-        Output->RunSinglePointHere(s_, messages_);
-    } else if (!(s_.ConstantsFileName == previous)) {
-        // The work file's constants file could not be read and the table has been emptied.
-        setWindowTitle(TitleUsing(s_.ConstantsFileName));
-    }
+    const bool loaded = LoadWork().Loaded();
+    // A work file whose constants file could not be read has emptied the table: the title says so too.
+    if (loaded || !(s_.ConstantsFileName == previous)) setWindowTitle(TitleUsing(s_.ConstantsFileName));
+    return loaded;
 }
 
 void TTULV::EXit1Click() {
@@ -197,6 +203,25 @@ void TTULV::Recipe1Click() {
 
 void TTULV::Uncertainty1Click() {
     RunUncertaintyCommand(s_, this, *Output, messages_);
+}
+
+void TTULV::Live1Click() {
+    if (TableIsEmpty(s_.table())) {
+        const std::string bundled = BundledConstantsFile();
+        if (bundled.empty()) {
+            messages_.Message(
+                WithReason("Cannot Load Constants File",
+                           "the bundled table " + std::string(kBundledConstantsName) + " is not found"),
+                "ERROR");
+            return;
+        }
+        const auto name = StorableName(bundled);
+        if (!name || !LoadConstants(*name, TitleFile(*name))) return;
+    }
+    Live->ShowFromState();
+    Live->show();
+    Live->raise();
+    Live->activateWindow();
 }
 
 // ---- Conditions menu ----

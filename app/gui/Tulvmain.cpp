@@ -27,6 +27,7 @@
 #include "Foutput.h"
 #include "Help.h"
 #include "IOForm.h"
+#include "Live.h"
 #include "QtText.h"
 #include "Recipe.h"
 #include "Run.h"
@@ -36,6 +37,17 @@
 #include "WorkFile.h"
 
 namespace dedodiz {
+
+namespace {
+
+// The described window is 553 pixels wide with three buttons on its strip; the fourth, "Live
+// calculator", stands after them and widens the strip and the panel below it by its room.
+constexpr int kLiveButtonX = 550;
+constexpr int kLiveButtonWidth = 105;
+constexpr int kLiveRoom = kLiveButtonX + kLiveButtonWidth + 16 - 545;
+constexpr int kPanelWidth = 537 + kLiveRoom;
+
+}  // namespace
 
 QString TitleStartUp() {
     return QStringLiteral("DEDODIZ32 ") + ToQ(kVersion);
@@ -70,8 +82,8 @@ TTULV::~TTULV() {
     delete contextHelp_;
     delete RecipeWindow;
     for (QObject* window :
-         std::initializer_list<QObject*>{cmfrm, FGOP, IOForm, Bufcalc, Output, EV, FType, CMC, EditCon, FAXIS,
-                                         CMArray, Kadjust, AboutBox, Help})
+         std::initializer_list<QObject*>{Live, cmfrm, FGOP, IOForm, Bufcalc, Output, EV, FType, CMC, EditCon,
+                                         FAXIS, CMArray, Kadjust, AboutBox, Help})
         delete window;
 }
 
@@ -106,6 +118,12 @@ void TTULV::CreateWindows() {
     FGOP = new TFGOP(s_, *Output, messages_, this);
     CentreOnScreen(FGOP);
     cmfrm = new Tcmfrm(s_, *Help, this);
+    // Added after the described windows: the live calculator, which writes to the output window and
+    // loads and saves work files through this window's commands.
+    Live = new TLive(s_, *Output, *IOForm,
+                     {[this](const std::string& name) { return LoadWorkFrom(name); },
+                      [this](const std::string& name) { return SaveWorkAs(name); }},
+                     this);
     connect(CMArray, &TCMArray::EvaluateChelatorsRequested, this, [this] { EvaluateForChosenMetals(); });
 
     contextHelp_ = new ContextHelp(*Help);
@@ -135,14 +153,14 @@ void TTULV::BuildClientArea() {
     setCentralWidget(client);
     BuildStrip(client);
     BuildAxioms(client);
-    FitPlacesToTexts(client, QSize(553, 312));
+    FitPlacesToTexts(client, QSize(553 + kLiveRoom, 312));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void TTULV::BuildStrip(QWidget* client) {
     Panel2 = new QFrame(client);
     Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setGeometry(8, 8, 537, 33);
+    Panel2->setGeometry(8, 8, kPanelWidth, 33);
     Panel2->setAutoFillBackground(true);
     QPalette white = Panel2->palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -166,15 +184,17 @@ void TTULV::BuildStrip(QWidget* client) {
     Button1 = button("Button1", "Free Metal", 164, 89);
     Button2 = button("Button2", "Evaluate Chelators", 274, 137);
     Button3 = button("Button3", "pH Buffers", 440, 89);
+    Button4 = button("Button4", "Live calculator", kLiveButtonX, kLiveButtonWidth);
     connect(Button1, &QPushButton::clicked, this, &TTULV::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TTULV::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TTULV::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TTULV::Live1Click);
 }
 
 void TTULV::BuildAxioms(QWidget* client) {
     Panel1 = new QFrame(client);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(8, 48, 537, 257);
+    Panel1->setGeometry(8, 48, kPanelWidth, 257);
     Panel1->setAutoFillBackground(true);
     QPalette grey = Panel1->palette();
     grey.setColor(QPalette::Window, QColor(0xd4, 0xd0, 0xc8));
@@ -235,6 +255,7 @@ void TTULV::BuildMenus() {
     Exact1->setChecked(false);
     Recipe1 = item(calculation, "Recipe1", "&Recipe ...", {}, 15, &TTULV::Recipe1Click);
     Uncertainty1 = item(calculation, "Uncertainty1", "&Uncertainty ...", {}, 4, &TTULV::Uncertainty1Click);
+    Live1 = item(calculation, "Live1", "&Live calculator", {}, 4, &TTULV::Live1Click);
 
     QMenu* conditions = menuBar()->addMenu(QStringLiteral("Co&nditions"));
     Array1 = item(conditions, "Array1", "&Array ...", ctrl(Qt::Key_A), 5, &TTULV::Array1Click);

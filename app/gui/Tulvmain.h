@@ -32,6 +32,7 @@ class TFGOP;
 class TFType;
 class THelp;
 class TIOForm;
+class TLive;
 class TOutput;
 class TRecipe;
 class Tcmfrm;
@@ -76,6 +77,8 @@ class TTULV : public QMainWindow {
     void Recipe1Click();
     // "&Uncertainty ...": how far the results can be trusted, and which input to measure better.
     void Uncertainty1Click();
+    // "&Live calculator" and the fourth button: the live window, on the bundled table when none is loaded.
+    void Live1Click();
     // Conditions menu.
     void Array1Click();
     void CMconc1Click();
@@ -106,12 +109,14 @@ class TTULV : public QMainWindow {
     TZozaveVavo* Bufcalc = nullptr;
     TFGOP* FGOP = nullptr;
     TRecipe* RecipeWindow = nullptr;
+    TLive* Live = nullptr;
 
     QFrame* Panel1;
     QFrame* Panel2;
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* Button3;
+    QPushButton* Button4;  // "Live calculator"
     QAction* New1;
     QAction* Open1;
     QAction* Save1;
@@ -128,6 +133,7 @@ class TTULV : public QMainWindow {
     QAction* Exact1;
     QAction* Recipe1;
     QAction* Uncertainty1;
+    QAction* Live1;
     QAction* Array1;
     QAction* CMconc1;
     QAction* Environment1;
@@ -157,6 +163,10 @@ class TTULV : public QMainWindow {
     // own parts are reset too, as File > New would.
     WorkLoadResult LoadWork();
     bool SaveConstants(const std::string& name, const QString& title);
+    // File > Work Load and Work Save As after their dialogs, for the name chosen (the extension made
+    // ".STG"); loading sets the title but runs nothing.
+    bool LoadWorkFrom(const std::string& chosen);
+    bool SaveWorkAs(const std::string& chosen);
     // The name as the state can hold it (80 bytes), or nullopt after telling the user.
     std::optional<std::string> StorableName(const std::string& path);
     // The chelator evaluation for the metals chosen, into the output window.

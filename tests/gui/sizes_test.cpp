@@ -29,6 +29,7 @@
 #include "Environ.h"
 #include "Foutput.h"
 #include "GuiFixture.h"
+#include "Live.h"
 #include "MessageBoxes.h"
 #include "ModalScript.h"
 #include "Ufgop.h"
@@ -108,7 +109,7 @@ TEST_F(LargeFontTest, EveryWindowGrowsToFitItsTexts) {
     EXPECT_GT(main.Bufcalc->height(), 442);
     for (QWidget* window : std::initializer_list<QWidget*>{
              &main, main.AboutBox, main.Kadjust, main.CMArray, main.FAXIS, main.Bufcalc, main.EditCon,
-             main.CMC, main.FType, main.EV, main.Output, main.FGOP, main.cmfrm})
+             main.CMC, main.FType, main.EV, main.Output, main.FGOP, main.cmfrm, main.Live})
         ExpectTextsFit(window);
 }
 

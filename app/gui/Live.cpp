@@ -1,0 +1,273 @@
+#include "Live.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "Calculator.h"
+#include "Controls.h"
+#include "Foutput.h"
+#include "Help.h"
+#include "IOForm.h"
+#include "LivePlot.h"
+#include "LiveResults.h"
+#include "MessageBoxes.h"
+#include "QtText.h"
+#include "Run.h"
+
+namespace dedodiz {
+
+namespace {
+
+// The report goes nowhere while typing: the results show it, "to Output" writes it.
+class NoOutput : public OutputSink {
+  public:
+    void ClearOutput() override {}
+    void AddOutputLine(std::string_view /*line*/) override {}
+    void ShowOutput() override {}
+};
+
+// Where a message of the run is shown: beside the field or the part of the results it speaks of.
+LivePlace PlaceOf(const ShownMessage& message) {
+    const std::string_view text = message.text;
+    if (message.caption == "WARNING") return LivePlace::PH;
+    if (message.caption == "RAISE IONIC STRENGTH") return LivePlace::Ionic;
+    if (message.caption == "INFORMATION") return LivePlace::Pairs;
+    if (message.caption == "ERROR") {
+        if (text.starts_with("RESULTS NOT VALID, delta-H")) return LivePlace::Temperature;
+        if (text.starts_with("RESULTS NOT VALID, CONSTANTS MISSING") || text.starts_with("Total metal") ||
+            text.starts_with("Metal "))
+            return LivePlace::Selection;
+    }
+    return LivePlace::Results;  // convergence, floating-point faults
+}
+
+constexpr LivePlace kPlaces[] = {LivePlace::Temperature, LivePlace::PH,      LivePlace::Ionic,
+                                 LivePlace::Selection,   LivePlace::Results, LivePlace::Pairs};
+
+bool NothingChosen(const Selection& selection) {
+    for (int k = 1; k <= kSlots; ++k)
+        if (selection.ChosenChelator[k] != 0 || selection.ChosenMetal[k] != 0) return false;
+    return true;
+}
+
+}  // namespace
+
+bool TableIsEmpty(const ConstantsTable& table) {
+    if (table.ConstantsFileName.empty()) return true;
+    for (int k = 1; k <= kTableChelators; ++k)
+        if (table.Constants[k].Name != kEmptyChelator) return false;
+    return true;
+}
+
+TLive::TLive(ProgramState& s, TOutput& output, TIOForm& files, WorkFiles work, QWidget* parent)
+    : QDialog(parent), s_(s), output_(output), files_(files), work_(std::move(work)) {
+    setObjectName(QStringLiteral("Live"));
+    setWindowTitle(QStringLiteral("Live calculator"));
+    SetHelpContext(this, 4);
+    setSizeGripEnabled(true);
+    Form = new LiveForm(this);
+    // The form on the left; on the right the results over the plot, their share for the user to set.
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->setObjectName(QStringLiteral("ResultsAndPlot"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(BuildResults());
+    split->addWidget(BuildPlot());
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    auto* sides = new QHBoxLayout;
+    sides->addWidget(Form);
+    sides->addWidget(split, 1);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(sides, 1);
+    column->addLayout(BuildButtons());
+    connect(Form, &LiveForm::Edited, this, &TLive::Recalculate);
+    setTabOrder(Form->Metals.back().freeUnit, PlotAxis);
+}
+
+QWidget* TLive::BuildResults() {
+    auto* group = new QGroupBox(QStringLiteral("Results"), this);
+    Results = new LiveResults(group);
+    (new QVBoxLayout(group))->addWidget(Results);
+    return group;
+}
+
+QWidget* TLive::BuildPlot() {
+    auto* group = new QGroupBox(QStringLiteral("Around the present point"), this);
+    PlotAxis = new QComboBox(group);
+    PlotAxis->setObjectName(QStringLiteral("PlotAxis"));
+    PlotAxis->addItem(QStringLiteral("pH"), static_cast<int>(AxisVariable::PH));
+    PlotAxis->addItem(QStringLiteral("Temperature"), static_cast<int>(AxisVariable::Temperature));
+    PlotAxis->addItem(QStringLiteral("Ionic strength"), static_cast<int>(AxisVariable::Ionic));
+    connect(PlotAxis, &QComboBox::activated, this, &TLive::Recalculate);
+    auto* label = new QLabel(QStringLiteral("Plot &versus"), group);
+    label->setBuddy(PlotAxis);
+    auto* axisRow = new QHBoxLayout;
+    axisRow->addWidget(label);
+    axisRow->addWidget(PlotAxis);
+    axisRow->addStretch();
+    Plot = new LivePlot(group);
+    auto* column = new QVBoxLayout(group);
+    column->addLayout(axisRow);
+    column->addWidget(Plot, 1);
+    return group;
+}
+
+QLayout* TLive::BuildButtons() {
+    ToOutput = NamedButton(this, "ToOutput", "to &Output");
+    LoadWorkButton = NamedButton(this, "LoadWork", "&Load work ...");
+    SaveWorkButton = NamedButton(this, "SaveWork", "&Save work ...");
+    CloseButton = NamedButton(this, "Close", "Close");
+    connect(ToOutput, &QPushButton::clicked, this, &TLive::ToOutputClick);
+    connect(LoadWorkButton, &QPushButton::clicked, this, &TLive::LoadWorkClick);
+    connect(SaveWorkButton, &QPushButton::clicked, this, &TLive::SaveWorkClick);
+    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
+    auto* row = new QHBoxLayout;
+    for (QPushButton* b : {ToOutput, LoadWorkButton, SaveWorkButton}) row->addWidget(b);
+    row->addStretch();
+    row->addWidget(CloseButton);
+    return row;
+}
+
+QLabel* TLive::Note(LivePlace place) const {
+    QLabel* note = Form->Note(place);
+    return note != nullptr ? note : Results->Note(place);
+}
+
+void TLive::StartWithExample() {
+    SolutionSpec example;
+    example.type = CalculationType::Free;
+    example.pH = 7.2;
+    example.chelators = {{"EGTA", 2e-3}};
+    example.metals = {{"Ca2", 1e-3, 0}, {"Mg2", 1e-3, 0}};
+    if (FindChelator(s_.table(), "EGTA") == 0 || FindMetal(s_.table(), "Ca2") == 0 ||
+        FindMetal(s_.table(), "Mg2") == 0)
+        return;
+    MessageKeeper quiet;
+    DescribeSolution(s_.table(), example, s_.selection(), s_.calc(), quiet);
+}
+
+void TLive::ShowFromState() {
+    Form->SetNames(s_.table());
+    if (NothingChosen(s_.selection()) && !TableIsEmpty(s_.table())) StartWithExample();
+    Form->Fill(s_.selection(), s_.calc());
+    Recalculate();
+}
+
+void TLive::Recalculate() {
+    const LiveReading reading = Form->Read();
+    messages_.clear();
+    if (!reading.ok()) {
+        ShowNotes();
+        Refused(QStringLiteral("Greyed: the results of the last values that could be read.\n") +
+                reading.problems.join(QLatin1Char('\n')));
+        return;
+    }
+    MessageKeeper kept;
+    const DescribeResult described =
+        DescribeSolution(s_.table(), reading.spec, s_.selection(), s_.calc(), kept);
+    RunOutcome outcome;
+    if (described.ok()) {
+        NoOutput none;
+        outcome = RunSinglePoint(s_.calc(), s_.ConstantsFileName.view(), ReportPlacement::Replace, none, kept,
+                                 RunPrecision(s_));
+    }
+    messages_ = kept.Messages();
+    ShowNotes();
+    shown_ = ShownOf();
+    if (!outcome.Ran()) {
+        QString reason = ToQ(described.error);
+        if (described.ok())
+            reason = outcome.status == RunStatus::Fault
+                         ? QStringLiteral("Greyed: the calculation ended with an error (see its note).")
+                         : QStringLiteral("Greyed: the run was refused (see the ERROR note).");
+        Refused(reason);
+        return;
+    }
+    Results->Show(s_.calc(), outcome);
+    Results->SetStale({});
+    Form->ShowComputed(s_.selection(), s_.calc());
+    Plot->setEnabled(true);
+    Plot->Update(s_.calc(), static_cast<AxisVariable>(PlotAxis->currentData().toInt()), RunPrecision(s_));
+    ToOutput->setEnabled(true);
+}
+
+void TLive::Refused(const QString& reason) {
+    Results->SetStale(reason);
+    Plot->setEnabled(false);
+    ToOutput->setEnabled(false);
+}
+
+void TLive::ShowNotes() {
+    for (const LivePlace place : kPlaces) {
+        QString text;
+        for (const ShownMessage& message : messages_) {
+            if (PlaceOf(message) != place) continue;
+            if (!text.isEmpty()) text += QLatin1Char('\n');
+            text += ToQ(message.caption) + QStringLiteral(": ") + MessageBoxText(message.text);
+        }
+        QLabel* note = Note(place);
+        if (note->text() != text) note->setText(text);
+        note->setVisible(!text.isEmpty());
+    }
+}
+
+void TLive::ToOutputClick() {
+    // The warnings stand in the window already; the report is the one the run writes.
+    MessageKeeper quiet;
+    output_.RunSinglePointHere(s_, quiet);
+}
+
+bool TLive::LoadWork(const std::string& path) {
+    const bool loaded = work_.load && work_.load(path);
+    // A work file whose constants could not be read has reset the state: the form shows that too.
+    ShowFromState();
+    return loaded;
+}
+
+bool TLive::SaveWork(const std::string& path) {
+    return work_.save && work_.save(path);
+}
+
+void TLive::LoadWorkClick() {
+    if (const auto chosen = TIOForm::Execute(files_.OpenDialog2)) LoadWork(ToStd(*chosen));
+}
+
+void TLive::SaveWorkClick() {
+    if (const auto chosen = TIOForm::Execute(files_.SaveDialog2)) SaveWork(ToStd(*chosen));
+}
+
+TLive::Shown TLive::ShownOf() const {
+    Shown shown;
+    shown.table = s_.ConstantsFileName;
+    for (int k = 1; k <= kTableChelators; ++k) shown.chelators[k] = s_.Constants[k].Name;
+    for (int k = 1; k <= kTableMetals; ++k) shown.metals[k] = s_.Constants[1].MetalName[k];
+    shown.selection = s_.selection();
+    shown.solution = s_.Solution;
+    shown.type = s_.CalcType;
+    shown.refine = s_.RefineResults;
+    return shown;
+}
+
+bool TLive::Same(const Shown& a, const Shown& b) {
+    const TSolution& x = a.solution;
+    const TSolution& y = b.solution;
+    return a.table == b.table && a.chelators == b.chelators && a.metals == b.metals &&
+           a.selection.ChosenChelator == b.selection.ChosenChelator &&
+           a.selection.ChosenMetal == b.selection.ChosenMetal && a.type == b.type && a.refine == b.refine &&
+           x.Temperature == y.Temperature && x.PH == y.PH && x.IonicEquiv == y.IonicEquiv &&
+           x.ChelTotal == y.ChelTotal && x.MetalTotal == y.MetalTotal && x.MetalFree == y.MetalFree;
+}
+
+bool TLive::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && isVisible() && !Same(ShownOf(), shown_)) ShowFromState();
+    return QDialog::event(event);
+}
+
+}  // namespace dedodiz

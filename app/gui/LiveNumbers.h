@@ -1,0 +1,45 @@
+#pragma once
+// Concentrations as the live calculator takes and shows them: a number with a unit beside it (M, mM,
+// µM, nM, or pX, the negative decimal logarithm of a free metal level), and a short text for the eye.
+// A value in a unit is read through its decimal text ("155" nM is the double of "155e-9"), so that it
+// is the same number the command-line tool reads from --metal Ca2=155e-9 and the web page from its form.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dedodiz {
+
+enum class ConcUnit { M, mM, uM, nM, pX };
+inline constexpr ConcUnit kConcUnits[] = {ConcUnit::M, ConcUnit::mM, ConcUnit::uM, ConcUnit::nM,
+                                          ConcUnit::pX};
+
+// "M", "mM", "µM", "nM", "pX".
+std::string_view UnitCaption(ConcUnit unit);
+
+// Why a field's text gives no concentration, for the message that names the field.
+enum class ConcProblem { None, NotANumber, Negative, OutOfRange };
+std::string_view ProblemText(ConcProblem problem);  // "is not a number", "is negative", ...
+
+struct ConcReading {
+    double value = 0;  // [mol/L]
+    ConcProblem problem = ConcProblem::None;
+    [[nodiscard]] bool ok() const { return problem == ConcProblem::None; }
+};
+
+// The concentration [mol/L] of text (a number as ParseReal reads it, blanks around it allowed) in unit.
+// A negative concentration is refused; pX may be any number whose level is a finite double.
+ConcReading ReadConcentration(std::string_view text, ConcUnit unit);
+
+// The unit in which value [mol/L] reads as about 0.1 to 999: M for 0 and from 0.1 M up, then mM, µM, nM.
+ConcUnit UnitFor(double value);
+
+// The decimal text of value [mol/L] in unit (not pX), exact: ReadConcentration gives back the same
+// double. A text that would run past 14 characters takes an exponent instead.
+std::string TextInUnit(double value, ConcUnit unit);
+
+// Three significant digits in the unit in which they read 1 to 999, for a results table: "155 nM", "2.00 mM",
+// "0"; below 1 nM the nanomolar number takes an exponent ("1.23e-03 nM").
+std::string ConcentrationForEye(double value);
+
+}  // namespace dedodiz

@@ -109,7 +109,7 @@ void BM_RefineFree6x6(benchmark::State& bench) {
         w.MetalFree = start.MetalFree;
         w.ChelFree = start.ChelFree;
         const long before = g_allocations.load();
-        const RefineResult r = RefineEquilibrium(w, 1, s.Results.HydrogenConc);
+        const RefineResult r = RefineEquilibrium(w, CalculationType::Free, s.Results.HydrogenConc);
         allocations += g_allocations.load() - before;
         iterations += r.iterations;
         benchmark::DoNotOptimize(w.MetalFree[1]);

@@ -254,6 +254,24 @@ void RaiseFaultError(const ShownMessages& shown) {
     throw FaultError("FLOATING POINT ERROR");
 }
 
+void RaiseFailed(const ShownMessages& shown, const std::string& fallback) {
+    for (const ShownMessage& m : shown)
+        if (m.caption == "ERROR" && m.text.rfind("FLOATING POINT ERROR", 0) == 0) RaiseFaultError(shown);
+    RaiseRefused(shown, fallback);
+}
+
+Described DescribeOrRaise(const ConstantsTable& table, const SolutionSpec& spec) {
+    Described d;
+    d.calc = std::make_unique<Calculation>();
+    ConstantsTable empty;
+    NewCalculation(empty, d.selection, *d.calc);
+    MessageKeeper described;
+    const DescribeResult result = DescribeSolution(table, spec, d.selection, *d.calc, described);
+    if (!result.ok()) throw py::value_error(result.error);
+    d.messages = described.Messages();
+    return d;
+}
+
 py::object ToPython(const JsonValue& value) {
     using Type = JsonValue::value_t;
     switch (value.type()) {

@@ -71,7 +71,14 @@ class Result:
     def ionic(self) -> float:
         """Ionic strength [N] as given."""
     @property
-    def converged(self) -> bool: ...
+    def converged(self) -> bool:
+        """The solver (with refine=True: the refinement) reached its tolerance."""
+    @property
+    def refined(self) -> bool:
+        """The answer was refined (refine=True)."""
+    @property
+    def residual(self) -> float | None:
+        """Largest relative mass-balance residual of the refined answer; None when not refined."""
     @property
     def hydrogen(self) -> float:
         """Hydrogen-ion concentration [mol/L]."""
@@ -131,6 +138,9 @@ class Solutions:
     mhl: dict[Pair, FloatArray]
     kd: dict[Pair, FloatArray]
     converged: BoolArray
+    refined: bool
+    residual: FloatArray | None
+    """Relative mass-balance residual of every refined solution; None when not refined."""
     ok: BoolArray
     ionic_strength: FloatArray
     ionic_equivalents: FloatArray
@@ -157,6 +167,11 @@ class Sweep:
         """41 values in 2D, 11 x 11 in 3D (indexed [x, z]) [mol/L]."""
     @property
     def converged(self) -> BoolArray: ...
+    @property
+    def refined(self) -> bool: ...
+    @property
+    def residual(self) -> float | None:
+        """The largest residual of the refined points that converged; None when not refined."""
     @property
     def validity_limit(self) -> float: ...
     @property
@@ -228,6 +243,7 @@ def solve(
     temp: Number = 20.0,
     ionic: Number = 0.1,
     type: CalculationType = "free",
+    refine: bool = False,
 ) -> Result:
     """One solution, as the single-point run solves it. Concentrations [mol/L], temp [C], ionic [N]."""
 
@@ -241,6 +257,7 @@ def solve_many(
     ionic: ArrayLike = 0.1,
     type: CalculationType = "free",
     errors: Literal["raise", "nan"] = "raise",
+    refine: bool = False,
 ) -> Solutions:
     """Many solutions of one composition; the arguments broadcast as numpy arrays do."""
 
@@ -255,6 +272,7 @@ def sweep(
     type: CalculationType = "free",
     x: Axis,
     z: Axis | None = None,
+    refine: bool = False,
 ) -> Sweep:
     """The 2D (41 points) or, with z, 3D (11 x 11) sweep."""
 

@@ -47,6 +47,11 @@ RUNS = [
     ("type chelator",
      dict(chelators=["EGTA"], metals={"Ca2": (1e-3, 100e-9)}, ph=7.2, type="chelator"),
      constants_run("--type", "chelator", "--ph", "7.2", "--chelator", "EGTA", "--metal", "Ca2=1e-3:100e-9")),
+    # The iteration gives up here; the refinement does not.
+    ("refined",
+     dict(chelators={"EGTA": 2e-3}, metals={"Ca2": 1e-3, "Mg2": 1e-3}, ph=8.0, temp=10, refine=True),
+     constants_run("--ph", "8.0", "--temp", "10", "--chelator", "EGTA=2e-3", "--metal", "Ca2=1e-3", "--metal",
+                   "Mg2=1e-3", "--refine")),
 ]
 
 
@@ -64,6 +69,7 @@ def test_solve_gives_the_numbers_and_report_of_the_cli(table, solution, command)
         assert (r.kd[key], r.ml[key], r.mhl[key], r.range[key]) == (
             pair["Kd_M"], pair["ML_M"], pair["MHL_M"], pair["range"])
     assert r.converged == document["converged"]
+    assert (r.refined, r.residual) == (document.get("refined", False), document.get("residual"))
     assert [{"caption": c, "text": t} for c, t in r.warnings] == document["warnings"]
 
 
@@ -78,6 +84,12 @@ def test_solve_many_over_41_ph_values_is_the_2d_sweep(table):
         np.testing.assert_allclose(many.free[metal] + many.ml["EGTA", metal] + many.mhl["EGTA", metal], 1e-3, rtol=0.01)
     one = dedodiz.solve(table, **{**README, "ph": sweep.x[17]})
     assert (many.free["Ca2"][17], many.kd["EGTA", "Ca2"][17]) == (one.free["Ca2"], one.kd["EGTA", "Ca2"])
+    # Refined, every solution is solve(refine=True)'s, its mass balances met to 1e-12.
+    exact = dedodiz.solve_many(table, **{**README, "ph": sweep.x}, refine=True)
+    one = dedodiz.solve(table, **{**README, "ph": sweep.x[17]}, refine=True)
+    assert (exact.free["Ca2"][17], exact.residual[17]) == (one.free["Ca2"], one.residual)
+    assert exact.converged.all() and (exact.residual < 1e-12).all()
+    assert "residual" in exact.to_dict() and many.residual is None
 
 
 FAULT = ("FLOATING POINT ERROR: division by zero\nCheck ionic strength (> 0), temperature, concentrations and "

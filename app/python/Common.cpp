@@ -61,15 +61,8 @@ std::vector<fs::path> DataFolders() {
     throw py::error_already_set();
 }
 
-// A number given for what (a metal, a chelator) in mol/L; TypeError for anything that is not a number.
 double Number(const py::handle& value, const std::string& what) {
-    const double x = PyFloat_AsDouble(value.ptr());
-    if (x == -1.0 && PyErr_Occurred() != nullptr) {
-        PyErr_Clear();
-        throw py::type_error(what + " needs a number [mol/L], not " +
-                             std::string(py::str(py::type::of(value).attr("__name__"))));
-    }
-    return x;
+    return ReadNumber(value, what, "mol/L");
 }
 
 void AddChelators(const py::handle& chelators, CalculationType type, SolutionSpec& spec) {
@@ -119,6 +112,16 @@ void AddMetals(const py::handle& metals, CalculationType type, SolutionSpec& spe
 }
 
 }  // namespace
+
+double ReadNumber(const py::handle& value, const std::string& what, std::string_view unit) {
+    const double x = PyFloat_AsDouble(value.ptr());
+    if (x == -1.0 && PyErr_Occurred() != nullptr) {
+        PyErr_Clear();
+        throw py::type_error(what + " needs a number" + (unit.empty() ? "" : " [" + std::string(unit) + "]") +
+                             ", not " + std::string(py::str(py::type::of(value).attr("__name__"))));
+    }
+    return x;
+}
 
 std::string KeyName(const py::handle& key, std::string_view kind) {
     if (!py::isinstance<py::str>(key))

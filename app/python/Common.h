@@ -74,6 +74,10 @@ std::string_view TypeWord(CalculationType type);
 SolutionSpec SpecFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
                                double temperature, double ionic, CalculationType type);
 
+// A number given for what ("metal Ca2", "volume") in unit ("mol/L", "L", or empty for a plain number);
+// TypeError ("volume needs a number [L], not str") for anything that is not a number.
+double ReadNumber(const py::handle& value, const std::string& what, std::string_view unit);
+
 // A name given as a key (kind "chelator" or "metal"); TypeError when it is not text.
 std::string KeyName(const py::handle& key, std::string_view kind);
 

@@ -113,4 +113,5 @@ Bad input raises ValueError with the program's message, a floating-point fault F
     BindSolveMany(m);
     BindSweep(m);
     BindTools(m);
+    BindRecipe(m);
 }

@@ -230,6 +230,67 @@ class BufferRanges:
     def report(self) -> str: ...
     def to_dict(self) -> dict: ...
 
+class Ingredient:
+    """One stock that is pipetted."""
+
+    name: str
+    kind: Literal["chelator", "metal", "pH_buffer", "topup_salt"]
+    stock: float
+    """The stock's concentration [mol/L] as labelled."""
+    purity: float
+    """The real stock is stock x purity."""
+
+class RecipeSolution:
+    """One solution of a recipe (or an end solution of the mixing method)."""
+
+    label: str
+    """"1", "2", ...; "A" and "B" for the end solutions."""
+    wanted: float | None
+    """The wanted free level [mol/L] of the series."""
+    px: float | None
+    fraction: float | None
+    """Mixing: the fraction of the loaded end solution B in the mix."""
+    total: dict[str, float]
+    """Total [mol/L] of every chelator and metal, the pH buffer and the top-up salt."""
+    free: dict[str, float]
+    """Free metal [mol/L] of the solution as made."""
+    volumes: dict[str, float]
+    """Volume [uL] of every stock and of "water"; for a mix {"A": ..., "B": ..., "water": 0}."""
+    ionic_strength: float
+    """[N]: CM-E + pH buffer + top-up salt."""
+    ionic_parts: dict[str, float]
+    """{"complexes", "buffer", "topup"} [N]."""
+    solution_ionic_strength: float
+    """CM-I [M]."""
+    ionic_passes: int
+    converged: bool
+
+class Recipe:
+    """The outcome of recipe(): what to pipette into every tube."""
+
+    type: CalculationType
+    method: Literal["direct", "mixing"]
+    volume: float
+    """[L] of each solution."""
+    ionic_target: float | None
+    """[N] reached by the top-up salt."""
+    mix_volume: float | None
+    """[L] of each mix."""
+    refined: bool
+    ingredients: list[Ingredient]
+    solutions: list[RecipeSolution]
+    ends: list[RecipeSolution]
+    """Mixing: the end solutions A and B."""
+    @property
+    def warnings(self) -> list[tuple[str, str]]: ...
+    @property
+    def report(self) -> str:
+        """The report, as dedodiz32-cli recipe prints it."""
+    pipetting: str
+    """The pipetting table, tab-separated, for a spreadsheet."""
+    def to_dict(self) -> dict:
+        """The JSON document of dedodiz32-cli recipe --format json."""
+
 MetalValue = Union[Number, tuple[Number, Number]]
 MetalArray = Union[ArrayLike, tuple[ArrayLike, ArrayLike]]
 Axis = tuple[str, Number, Number]
@@ -294,3 +355,30 @@ def buffer_ranges(
     ionic: Number = 0.1,
 ) -> BufferRanges:
     """The useful pH range (pKa' +- 0.5) of every buffer."""
+
+def recipe(
+    table: Table | None = None,
+    *,
+    chelators: Mapping[str, Number | None] | Sequence[str],
+    metals: Mapping[str, MetalValue],
+    ph: Number = 7.0,
+    temp: Number = 20.0,
+    ionic: Number = 0.1,
+    type: CalculationType = "free",
+    volume: Number,
+    stocks: Mapping[str, Number],
+    purity: Mapping[str, Number] | None = None,
+    buffer: tuple[str, Number] | None = None,
+    buffer_form: Literal["free", "mono", "di", "tri"] = "free",
+    buffers: BufferTable | None = None,
+    ionic_target: Number | None = None,
+    topup: tuple[str, Number] | Number | None = None,
+    series: tuple[str, ArrayLike] | None = None,
+    series_px: bool = False,
+    mixing: bool = False,
+    mix_volume: Number | None = None,
+    refine: bool = False,
+) -> Recipe:
+    """What to pipette: volume [L], stocks [mol/L], purity (fractions), buffer (name, mol/L), ionic_target [N],
+    topup (salt, mol/L), series (metal, levels [mol/L], or pX values with series_px). ValueError when it cannot
+    be made."""

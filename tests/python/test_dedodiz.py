@@ -3,6 +3,7 @@
 import json
 import os
 import re
+import shlex
 import subprocess
 import sys
 
@@ -92,6 +93,27 @@ def test_solve_many_over_41_ph_values_is_the_2d_sweep(table):
     assert "residual" in exact.to_dict() and many.residual is None
 
 
+def test_recipe_of_the_readme_is_the_cli_s(table):
+    readme = open(os.path.join(SOURCE, "README.md"), encoding="utf-8").read()
+    command, printed = re.search(r"```text\n\$ dedodiz32-cli (recipe .*?)\n(RECIPE:.*?)```", readme, re.S).groups()
+    command = shlex.split(command.replace("\\\n", " "))
+    # examples/pca-egta-atp-total.STG, and the options of the command.
+    r = dedodiz.recipe(table, chelators={"EGTA": 7e-3, "ATP": 5e-3}, metals={"Ca2": 1e-7, "Mg2": 1e-3}, ph=7.0,
+                       temp=22, ionic=0.18, type="total", volume=10e-3,
+                       stocks={"EGTA": 0.1, "ATP": 0.1, "Ca2": 0.1, "Mg2": 1.0, "HEPES": 1.0}, purity={"EGTA": 0.97},
+                       buffer=("HEPES", 20e-3), topup=("KCl", 3.0), series=("Ca2", np.arange(9, 4.4, -0.5)),
+                       series_px=True)
+    assert r.report == cli(*command) == printed
+    assert r.to_dict() == json.loads(cli(*command, "--format", "json"))
+    for s in r.solutions:  # every tube is filled to its volume, and holds the wanted free calcium
+        assert sum(s.volumes.values()) == pytest.approx(10e3, rel=1e-12)
+        assert s.free["Ca2"] == pytest.approx(s.wanted, rel=1e-6) and s.ionic_strength == pytest.approx(0.18)
+    with pytest.raises(ValueError) as raised:
+        dedodiz.recipe(table, chelators={"EGTA": 7e-3}, metals={"Ca2": 1e-7}, type="total", volume=10e-3,
+                       stocks={"EGTA": 0.1}, topup=3.0)
+    assert str(raised.value) == "CANNOT BE MADE\nNo stock is given for Ca2"
+
+
 FAULT = ("FLOATING POINT ERROR: division by zero\nCheck ionic strength (> 0), temperature, concentrations and "
          "constants\nNo result was stored")
 # arguments, exception, message, whether a single solution is at fault (solve_many then names its index)
@@ -142,8 +164,9 @@ def test_the_examples_of_the_python_page_run(plot, tmp_path, monkeypatch, capsys
     for block in re.findall(r"```python\n(.*?)```", page, re.S):
         exec(compile(block, "docs/python.md", "exec"), namespace)
     printed = capsys.readouterr().out.splitlines()
-    for line in re.search(r"It prints `(.*?)` and\s+`(.*?)`", page, re.S).groups():
-        assert line in printed
+    for example in re.findall(r"It prints `(.*?)` and\s+`(.*?)`", page, re.S):
+        for line in example:
+            assert line in printed
     # Free calcium falls as the pH rises, with either chelator.
     for free in namespace["free_ca"].values():
         assert (np.diff(free) < 0).all()

@@ -11,5 +11,6 @@ void BindSolveMany(pybind11::module_& m);
 void BindSweep(pybind11::module_& m);
 void BindTools(pybind11::module_& m);        // evaluate, buffer_ranges
 void BindRecipe(pybind11::module_& m);       // recipe, Recipe
+void BindUncertainty(pybind11::module_& m);  // uncertainty, Uncertainty
 
 }  // namespace dedodiz::python

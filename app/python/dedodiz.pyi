@@ -291,6 +291,59 @@ class Recipe:
     def to_dict(self) -> dict:
         """The JSON document of dedodiz32-cli recipe --format json."""
 
+class Estimate:
+    """One result's single-point value and the spread of its samples [mol/L]."""
+
+    key: str
+    """As the exports name it: "free_Ca2_M", "total_EGTA_M"."""
+    name: str
+    kind: Literal["free", "total"]
+    value: float
+    median: float
+    q025: float
+    q975: float
+
+class Uncertainty:
+    """The outcome of uncertainty()."""
+
+    @property
+    def type(self) -> CalculationType: ...
+    @property
+    def samples(self) -> int: ...
+    @property
+    def failed(self) -> int:
+        """Samples left out (not converged or faulted)."""
+    @property
+    def not_converged(self) -> int: ...
+    @property
+    def faulted(self) -> int: ...
+    @property
+    def inputs(self) -> int:
+        """The number of inputs varied."""
+    @property
+    def seed(self) -> int: ...
+    threads: int
+    @property
+    def converged(self) -> bool:
+        """The single point converged."""
+    @property
+    def refined(self) -> bool: ...
+    @property
+    def enthalpy_missing(self) -> bool: ...
+    results: dict[str, Estimate]
+    contributions: dict[str, list[tuple[str, float]]]
+    """Every input varied with its share (0..1) of the spread, largest first."""
+    all_samples: dict[str, FloatArray] | None
+    """Every sample [mol/L], NaN where left out; None unless all_samples=True."""
+    sample_converged: BoolArray | None
+    @property
+    def warnings(self) -> list[tuple[str, str]]: ...
+    @property
+    def report(self) -> str:
+        """The text block, as dedodiz32-cli uncertainty prints it."""
+    def to_dict(self) -> dict:
+        """The JSON document of dedodiz32-cli uncertainty --format json."""
+
 MetalValue = Union[Number, tuple[Number, Number]]
 MetalArray = Union[ArrayLike, tuple[ArrayLike, ArrayLike]]
 Axis = tuple[str, Number, Number]
@@ -382,3 +435,31 @@ def recipe(
     """What to pipette: volume [L], stocks [mol/L], purity (fractions), buffer (name, mol/L), ionic_target [N],
     topup (salt, mol/L), series (metal, levels [mol/L], or pX values with series_px). ValueError when it cannot
     be made."""
+
+def uncertainty(
+    table: Table | None = None,
+    *,
+    chelators: Mapping[str, Number | None] | Sequence[str],
+    metals: Mapping[str, MetalValue],
+    ph: Number = 7.0,
+    temp: Number = 20.0,
+    ionic: Number = 0.1,
+    type: CalculationType = "free",
+    ph_sd: Number = 0.02,
+    temp_sd: Number = 0.5,
+    ionic_rsd: Number = 0.05,
+    logk_h_sd: Number = 0.05,
+    logk_ml_sd: Number = 0.05,
+    logk_mhl_sd: Number = 0.1,
+    dh_rsd: Number = 0.1,
+    total_rsd: Number = 0.01,
+    purity: Mapping[str, Number | tuple[Number, Number]] | None = None,
+    samples: int = 2000,
+    seed: int = 1,
+    threads: int = 0,
+    refine: bool = False,
+    all_samples: bool = False,
+) -> Uncertainty:
+    """Monte Carlo over the inputs' standard uncertainties (temp_sd [C], log K in log10 units, *_rsd relative;
+    0 switches one off), purity {chelator: (fraction, sd)}; threads 0: all of the machine's, the same numbers
+    whatever the number."""

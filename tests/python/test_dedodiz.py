@@ -114,6 +114,33 @@ def test_recipe_of_the_readme_is_the_cli_s(table):
     assert str(raised.value) == "CANNOT BE MADE\nNo stock is given for Ca2"
 
 
+# The README's example with the module's keywords and the command's options; the command uses every core.
+UNCERTAIN = [
+    ("defaults, one thread", dict(samples=200, seed=5, threads=1), ["--samples", "200", "--seed", "5"]),
+    ("purity, refined, every sample, two threads",
+     dict(samples=150, seed=9, threads=2, purity={"EGTA": (0.97, 0.01)}, ph_sd=0.05, dh_rsd=0, refine=True,
+          all_samples=True),
+     ["--samples", "150", "--seed", "9", "--purity", "EGTA=0.97:0.01", "--ph-sd", "0.05", "--dh-rsd", "0",
+      "--refine", "--all-samples"]),
+]
+
+
+@pytest.mark.parametrize("keywords,options", [u[1:] for u in UNCERTAIN], ids=[u[0] for u in UNCERTAIN])
+def test_uncertainty_is_the_cli_s_whatever_the_threads(table, keywords, options):
+    u = dedodiz.uncertainty(table, **README, **keywords)
+    command = ["uncertainty", "examples/ca-egta-free.STG", *options]
+    document = json.loads(cli(*command, "--format", "json"))
+    assert u.to_dict() == document
+    assert u.report == cli(*[o for o in command if o != "--all-samples"])
+    for entry in document["results"]:
+        e = u.results[entry["key"]]
+        assert (e.value, e.median, e.q025, e.q975) == (entry["value"], entry["median"], entry["q025"], entry["q975"])
+        assert u.contributions[entry["key"]] == [(c["input"], c["share"]) for c in document["contributions"][entry["key"]]]
+        if u.all_samples is not None:
+            assert u.all_samples[entry["key"]].tolist() == document["all_samples"][entry["key"]]
+    assert u.failed == document["failed"] and u.samples == keywords["samples"]
+
+
 FAULT = ("FLOATING POINT ERROR: division by zero\nCheck ionic strength (> 0), temperature, concentrations and "
          "constants\nNo result was stored")
 # arguments, exception, message, whether a single solution is at fault (solve_many then names its index)
@@ -139,6 +166,9 @@ def test_bad_input_raises_with_the_programs_message(table, arguments, error, mes
     with pytest.raises(error) as raised:
         dedodiz.solve_many(table, **{**arguments, "ph": [7.0, 7.2]})
     assert str(raised.value) == (message + " [solution at index (0,)]" if in_solution else message)
+    with pytest.raises(error) as raised:
+        dedodiz.uncertainty(table, **arguments, samples=10)
+    assert str(raised.value) == message
 
 
 def test_faults_are_arithmetic_errors_and_nan_on_request(table):

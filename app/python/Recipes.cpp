@@ -116,7 +116,10 @@ RecipeRequest Request(const RecipeArguments& a) {
                                   : NamedValue{"KCl", ReadNumber(a.topup, "topup KCl", "mol/L")};
     ReadSeries(a.series, a.seriesPX, r);
     r.mixing = a.mixing;
-    if (Given(a.mixVolume)) r.mixVolume = ReadNumber(a.mixVolume, "mix_volume", "L");
+    if (Given(a.mixVolume)) {
+        if (!a.mixing) throw py::value_error("mix_volume needs mixing=True");
+        r.mixVolume = ReadNumber(a.mixVolume, "mix_volume", "L");
+    }
     r.precision = PrecisionOf(a.refine);
     return r;
 }

@@ -73,6 +73,16 @@ void ReadPurity(const py::object& purity, const ConstantsTable& table, const Sel
     }
 }
 
+// The seed as Python gives it: any integer that 64 bits without a sign hold.
+std::uint64_t Seed(const py::int_& seed) {
+    const unsigned long long value = PyLong_AsUnsignedLongLong(seed.ptr());
+    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred() != nullptr) {
+        PyErr_Clear();
+        throw py::value_error("seed must be an integer from 0 to 2**64 - 1");
+    }
+    return value;
+}
+
 UncertaintyOptions Options(const Sds& sds, int samples, std::uint64_t seed, int threads, bool refine) {
     if (samples < 1 || samples > kMaxUncertaintySamples)
         throw py::value_error("samples must lie between 1 and " + std::to_string(kMaxUncertaintySamples));
@@ -233,12 +243,12 @@ void BindUncertainty(py::module_& m) {
         [](const Table* table, const py::object& chelators, const py::object& metals, double pH,
            double temperature, double ionic, const std::string& type, double phSd, double tempSd,
            double ionicRsd, double logKHSd, double logKMLSd, double logKMHLSd, double dhRsd, double totalRsd,
-           const py::object& purity, int samples, std::uint64_t seed, int threads, bool refine,
+           const py::object& purity, int samples, const py::int_& seed, int threads, bool refine,
            bool allSamples) {
             const SolutionSpec spec =
                 SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
             const Sds sds{phSd, tempSd, ionicRsd, logKHSd, logKMLSd, logKMHLSd, dhRsd, totalRsd};
-            return Run(table, spec, sds, purity, samples, seed, threads, refine, allSamples);
+            return Run(table, spec, sds, purity, samples, Seed(seed), threads, refine, allSamples);
         },
         py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
         py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature, py::arg("ionic") = kReferenceIonic,
@@ -247,8 +257,8 @@ void BindUncertainty(py::module_& m) {
         py::arg("logk_h_sd") = defaults.logKHSd, py::arg("logk_ml_sd") = defaults.logKMLSd,
         py::arg("logk_mhl_sd") = defaults.logKMHLSd, py::arg("dh_rsd") = defaults.enthalpyRsd,
         py::arg("total_rsd") = defaults.totalRsd, py::arg("purity") = py::none(),
-        py::arg("samples") = kDefaultUncertaintySamples, py::arg("seed") = std::uint64_t{1},
-        py::arg("threads") = 0, py::arg("refine") = false, py::arg("all_samples") = false,
+        py::arg("samples") = kDefaultUncertaintySamples, py::arg("seed") = 1, py::arg("threads") = 0,
+        py::arg("refine") = false, py::arg("all_samples") = false,
         R"(How far the results of a solution can be trusted, as dedodiz32-cli uncertainty computes it,
 and returns the Uncertainty.
 

@@ -143,10 +143,12 @@ std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chel
     return result;
 }
 
-void BindSweepResult(py::module_& m) {
-    py::class_<SweepResult>(m, "Sweep",
-                            "The outcome of sweep(): the axis values and one series per slot as numpy arrays "
-                            "(41 points in 2D; 11 x 11 in 3D, indexed [x, z]).")
+// The axes of a sweep.
+py::class_<SweepResult> BindSweepResult(py::module_& m) {
+    return py::class_<SweepResult>(
+               m, "Sweep",
+               "The outcome of sweep(): the axis values and one series per slot as numpy arrays "
+               "(41 points in 2D; 11 x 11 in 3D, indexed [x, z]).")
         .def_property_readonly(
             "type", [](const SweepResult& r) { return TypeWord(SweepCalcType(r.state)); },
             "The calculation type; it decides what the series hold: the total metal (\"total\"), the free "
@@ -172,9 +174,13 @@ void BindSweepResult(py::module_& m) {
                 if (!r.ThreeD()) return py::none();
                 return py::str(SweepVariableKey(r.state, r.state.ZVariable));
             },
-            "What Z is; None in 2D.")
-        .def_property_readonly("series", &Series,
-                               "{name: array} of every metal (chelator in type \"chelator\") [mol/L].")
+            "What Z is; None in 2D.");
+}
+
+// What the points gave: the series, their convergence, the messages and the exports.
+void BindSweepSeries(py::class_<SweepResult>& cls) {
+    cls.def_property_readonly("series", &Series,
+                              "{name: array} of every metal (chelator in type \"chelator\") [mol/L].")
         .def_property_readonly(
             "converged", &Converged,
             "Boolean array: the solve converged at that point (refined: the refinement converged; the table "
@@ -213,7 +219,8 @@ void BindSweepResult(py::module_& m) {
 }  // namespace
 
 void BindSweep(py::module_& m) {
-    BindSweepResult(m);
+    py::class_<SweepResult> cls = BindSweepResult(m);
+    BindSweepSeries(cls);
     m.def("sweep", &RunSweep, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
           py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
           py::arg("ionic") = kReferenceIonic, py::arg("type") = "free", py::arg("x"),

@@ -105,7 +105,8 @@ FileResult LoadTable(const std::string& path, ConstantsTable& table, MessageSink
     return result;
 }
 
-Solved Solve(const ConstantsTable& table, const SolutionSpec& spec, MessageSink* messages) {
+Solved Solve(const ConstantsTable& table, const SolutionSpec& spec, MessageSink* messages,
+             Precision precision) {
     NoMessages none;
     MessageSink& sink = messages != nullptr ? *messages : none;
     Solved solved;
@@ -114,8 +115,8 @@ Solved Solve(const ConstantsTable& table, const SolutionSpec& spec, MessageSink*
     solved.described = DescribeSolution(table, spec, solved.selection, solved.calc, sink);
     if (!solved.described.ok()) return solved;
     OutputText output;
-    solved.outcome =
-        RunSinglePoint(solved.calc, table.ConstantsFileName.view(), ReportPlacement::Replace, output, sink);
+    solved.outcome = RunSinglePoint(solved.calc, table.ConstantsFileName.view(), ReportPlacement::Replace,
+                                    output, sink, precision);
     return solved;
 }
 

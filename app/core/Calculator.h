@@ -69,8 +69,9 @@ struct Solved {
     [[nodiscard]] bool Ran() const { return described.ok() && outcome.Ran(); }
 };
 
-// Describes spec and runs it, as "Free Metal" would with the same values. The messages are kept in
-// the outcome; messages also receives them when given.
-Solved Solve(const ConstantsTable& table, const SolutionSpec& spec, MessageSink* messages = nullptr);
+// Describes spec and runs it, as "Free Metal" would with the same values (refined on request). The
+// messages are kept in the outcome; messages also receives them when given.
+Solved Solve(const ConstantsTable& table, const SolutionSpec& spec, MessageSink* messages = nullptr,
+             Precision precision = Precision::Iteration);
 
 }  // namespace dedodiz

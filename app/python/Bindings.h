@@ -9,6 +9,8 @@ void BindTables(pybind11::module_& m);  // Table, BufferTable
 void BindSolve(pybind11::module_& m);   // solve, Result
 void BindSolveMany(pybind11::module_& m);
 void BindSweep(pybind11::module_& m);
-void BindTools(pybind11::module_& m);  // evaluate, buffer_ranges
+void BindTools(pybind11::module_& m);        // evaluate, buffer_ranges
+void BindRecipe(pybind11::module_& m);       // recipe, Recipe
+void BindUncertainty(pybind11::module_& m);  // uncertainty, Uncertainty
 
 }  // namespace dedodiz::python

@@ -61,15 +61,8 @@ std::vector<fs::path> DataFolders() {
     throw py::error_already_set();
 }
 
-// A number given for what (a metal, a chelator) in mol/L; TypeError for anything that is not a number.
 double Number(const py::handle& value, const std::string& what) {
-    const double x = PyFloat_AsDouble(value.ptr());
-    if (x == -1.0 && PyErr_Occurred() != nullptr) {
-        PyErr_Clear();
-        throw py::type_error(what + " needs a number [mol/L], not " +
-                             std::string(py::str(py::type::of(value).attr("__name__"))));
-    }
-    return x;
+    return ReadNumber(value, what, "mol/L");
 }
 
 void AddChelators(const py::handle& chelators, CalculationType type, SolutionSpec& spec) {
@@ -119,6 +112,16 @@ void AddMetals(const py::handle& metals, CalculationType type, SolutionSpec& spe
 }
 
 }  // namespace
+
+double ReadNumber(const py::handle& value, const std::string& what, std::string_view unit) {
+    const double x = PyFloat_AsDouble(value.ptr());
+    if (x == -1.0 && PyErr_Occurred() != nullptr) {
+        PyErr_Clear();
+        throw py::type_error(what + " needs a number" + (unit.empty() ? "" : " [" + std::string(unit) + "]") +
+                             ", not " + std::string(py::str(py::type::of(value).attr("__name__"))));
+    }
+    return x;
+}
 
 std::string KeyName(const py::handle& key, std::string_view kind) {
     if (!py::isinstance<py::str>(key))
@@ -252,6 +255,24 @@ void RaiseFaultError(const ShownMessages& shown) {
     for (auto m = shown.rbegin(); m != shown.rend(); ++m)
         if (m->caption == "ERROR") throw FaultError(MessageText(m->text));
     throw FaultError("FLOATING POINT ERROR");
+}
+
+void RaiseFailed(const ShownMessages& shown, const std::string& fallback) {
+    for (const ShownMessage& m : shown)
+        if (m.caption == "ERROR" && m.text.rfind("FLOATING POINT ERROR", 0) == 0) RaiseFaultError(shown);
+    RaiseRefused(shown, fallback);
+}
+
+Described DescribeOrRaise(const ConstantsTable& table, const SolutionSpec& spec) {
+    Described d;
+    d.calc = std::make_unique<Calculation>();
+    ConstantsTable empty;
+    NewCalculation(empty, d.selection, *d.calc);
+    MessageKeeper described;
+    const DescribeResult result = DescribeSolution(table, spec, d.selection, *d.calc, described);
+    if (!result.ok()) throw py::value_error(result.error);
+    d.messages = described.Messages();
+    return d;
 }
 
 py::object ToPython(const JsonValue& value) {

@@ -19,6 +19,7 @@
 #include "BufferModel.h"
 #include "Calculator.h"
 #include "Export.h"
+#include "Run.h"
 #include "Sinks.h"
 #include "State.h"
 
@@ -73,6 +74,10 @@ std::string_view TypeWord(CalculationType type);
 SolutionSpec SpecFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
                                double temperature, double ionic, CalculationType type);
 
+// A number given for what ("metal Ca2", "volume") in unit ("mol/L", "L", or empty for a plain number);
+// TypeError ("volume needs a number [L], not str") for anything that is not a number.
+double ReadNumber(const py::handle& value, const std::string& what, std::string_view unit);
+
 // A name given as a key (kind "chelator" or "metal"); TypeError when it is not text.
 std::string KeyName(const py::handle& key, std::string_view kind);
 
@@ -93,6 +98,24 @@ py::list MessageList(const ShownMessages& shown);
 // is none), FaultError for a floating-point fault.
 [[noreturn]] void RaiseRefused(const ShownMessages& shown, const std::string& fallback);
 [[noreturn]] void RaiseFaultError(const ShownMessages& shown);
+
+// Raises FaultError when an "ERROR" message is the floating-point guard's, else ValueError as
+// RaiseRefused: for computations that say how they failed only by their messages.
+[[noreturn]] void RaiseFailed(const ShownMessages& shown, const std::string& fallback);
+
+// The keyword refine: the iteration's answer (False) or its refinement to machine precision (True).
+inline Precision PrecisionOf(bool refine) {
+    return refine ? Precision::Refined : Precision::Iteration;
+}
+
+// The calculation that solve() would run for spec, described but not run: the selection and the
+// solution with their names and values. A description the table refuses raises ValueError.
+struct Described {
+    Selection selection;
+    std::unique_ptr<Calculation> calc;  // large: kept off the stack
+    ShownMessages messages;             // what the description showed
+};
+Described DescribeOrRaise(const ConstantsTable& table, const SolutionSpec& spec);
 
 // A JSON document of the data exports as Python objects: dict, list, str, float, int, bool, None.
 py::object ToPython(const JsonValue& value);

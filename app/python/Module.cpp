@@ -101,8 +101,10 @@ PYBIND11_MODULE(dedodiz, m) {
 Concentrations in mol/L, temperatures in C, ionic strength in N (equivalents per litre), constants
 as log10 values. The constants table is bundled (Table.standard()); solve() gives one solution with
 every number of the report, solve_many() many solutions as numpy arrays, sweep() the 2D and 3D
-sweeps, evaluate() the Kd of every chelator, buffer_ranges() the useful range of pH buffers.
-Bad input raises ValueError with the program's message, a floating-point fault FloatingPointError.)";
+sweeps, evaluate() the Kd of every chelator, buffer_ranges() the useful range of pH buffers,
+recipe() what to pipette, uncertainty() how far the results can be trusted. refine=True solves the
+same equations to machine precision. Bad input raises ValueError with the program's message, a
+floating-point fault FloatingPointError.)";
     m.attr("__version__") = std::string(dedodiz::kVersion);
     auto& fault = py::register_exception<FaultError>(m, "FloatingPointError", PyExc_FloatingPointError);
     fault.attr("__doc__") =
@@ -113,4 +115,6 @@ Bad input raises ValueError with the program's message, a floating-point fault F
     BindSolveMany(m);
     BindSweep(m);
     BindTools(m);
+    BindRecipe(m);
+    BindUncertainty(m);
 }

@@ -2,6 +2,7 @@
 // its report.
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Bindings.h"
@@ -61,11 +62,11 @@ py::dict ByPair(const TSolution& w, PairValue value) {
 
 std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::object& chelators,
                                       const py::object& metals, double pH, double temperature, double ionic,
-                                      const std::string& type) {
+                                      const std::string& type, bool refine) {
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
     auto result = std::make_unique<SolveResult>();
-    result->solved = Solve(t, spec);
+    result->solved = Solve(t, spec, nullptr, PrecisionOf(refine));
     result->constantsFile = t.ConstantsFileName.str();
     const Solved& s = result->solved;
     if (!s.described.ok()) throw py::value_error(s.described.error);
@@ -80,6 +81,7 @@ std::string Repr(const SolveResult& r) {
     for (int j = 1; j <= kSlots; ++j)
         if (MetalPresent(w, j))
             text += " free " + ExportText(w.MetalName[j].view()) + "=" + ShortestText(w.MetalFree[j]) + " M";
+    if (r.solved.outcome.refined && r.Results().Converged) text += " refined";
     return text + (r.Results().Converged ? ">" : " NOT CONVERGED>");
 }
 
@@ -183,8 +185,20 @@ void BindRun(py::class_<SolveResult>& cls) {
             "ionic", [](const SolveResult& r) { return r.Work().IonicEquiv; }, "Ionic strength [N] as given.")
         .def_property_readonly(
             "converged", [](const SolveResult& r) { return r.Results().Converged; },
-            "True when the solver reached its tolerance; when False the report says \"CONVERGENCE NOT "
-            "REACHED\".")
+            "True when the solver reached its tolerance (with refine=True: the refinement); when False the "
+            "report says so.")
+        .def_property_readonly(
+            "refined", [](const SolveResult& r) { return r.solved.outcome.refined; },
+            "True when the answer was refined (refine=True); converged then says whether the refinement "
+            "reached its tolerance.")
+        .def_property_readonly(
+            "residual",
+            [](const SolveResult& r) -> py::object {
+                if (!r.solved.outcome.refined) return py::none();
+                return py::float_(r.solved.outcome.residual);
+            },
+            "The largest relative mass-balance residual of the refined answer (below 1e-12 when it "
+            "converged); None when it was not refined.")
         .def_property_readonly(
             "hydrogen", [](const SolveResult& r) { return r.Results().HydrogenConc; },
             "Hydrogen-ion concentration [mol/L] used for the pH.")
@@ -200,14 +214,17 @@ void BindRun(py::class_<SolveResult>& cls) {
             "\"DIFFICULTY\", \"RAISE IONIC STRENGTH\".")
         .def_property_readonly(
             "report", [](const SolveResult& r) { return ReportText(r.solved.outcome.report); },
-            "The text report, exactly as dedodiz32-cli run prints it (every line ended by a line feed).")
+            "The text report, exactly as dedodiz32-cli run prints it (every line ended by a line feed); with "
+            "refine=True as run --refine prints it.")
         .def(
             "to_dict",
             [](const SolveResult& r) {
-                return ToPython(RunJson(r.solved.calc, r.constantsFile, r.solved.outcome.messages));
+                const RunOutcome& o = r.solved.outcome;
+                return ToPython(RunJson(r.solved.calc, r.constantsFile, o.messages,
+                                        o.refined ? std::optional(o.residual) : std::nullopt));
             },
-            "Everything as the JSON document of dedodiz32-cli run --format json (see "
-            "docs/export-formats.md): a dict of plain Python values.")
+            "Everything as the JSON document of dedodiz32-cli run --format json (with refine=True: run "
+            "--refine --format json; see docs/export-formats.md): a dict of plain Python values.")
         .def("__repr__", &Repr);
 }
 
@@ -223,7 +240,7 @@ void BindSolve(py::module_& m) {
 
     m.def("solve", &SolveOne, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
           py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
-          py::arg("ionic") = kReferenceIonic, py::arg("type") = "free",
+          py::arg("ionic") = kReferenceIonic, py::arg("type") = "free", py::arg("refine") = false,
           R"(Solves one solution as the single-point run does and returns its Result.
 
 table      the constants table (Table.load, Table.standard); None for the bundled one
@@ -235,6 +252,8 @@ temp       temperature [C]
 ionic      ionic strength [N]
 type       "free" (free metal from total), "total" (total metal for the wanted free metal) or
            "chelator" (total chelator that holds the first metal at its wanted free concentration)
+refine     False: the program's iteration, good to a few parts in 10000; True: its answer refined,
+           the same equations solved to a relative residual below 1e-12 (refined, residual)
 
 Raises ValueError with the program's message for a name the table lacks or a solution the program
 refuses ("RESULTS NOT VALID, CONSTANTS MISSING", ...), FloatingPointError for a floating-point fault.)");

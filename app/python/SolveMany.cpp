@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "Common.h"
 #include "Corrections.h"
 #include "FloatGuard.h"
+#include "Refine.h"
 #include "Run.h"
 #include "Solver.h"
 
@@ -202,11 +204,12 @@ struct Outputs {
     std::vector<Pair> pairs;
     Flags converged, ok;
     Doubles ionicStrength, ionicEquivalents;
+    std::optional<Doubles> residual;  // refined solutions only
     // Where the loop writes, taken while the interpreter is held.
     bool *convergedData, *okData;
-    double *strengthData, *equivalentsData;
+    double *strengthData, *equivalentsData, *residualData = nullptr;
 
-    Outputs(const TSolution& s, const std::vector<py::ssize_t>& dims)
+    Outputs(const TSolution& s, const std::vector<py::ssize_t>& dims, bool refined)
         : converged(dims),
           ok(dims),
           ionicStrength(dims),
@@ -215,6 +218,7 @@ struct Outputs {
           okData(ok.mutable_data()),
           strengthData(ionicStrength.mutable_data()),
           equivalentsData(ionicEquivalents.mutable_data()) {
+        if (refined) residualData = residual.emplace(dims).mutable_data();
         const auto slot = [&](int k, std::string_view name) {
             Slot out{k, NameText(name), Doubles(dims), Doubles(dims), nullptr, nullptr};
             out.totalData = out.total.mutable_data();
@@ -239,7 +243,7 @@ struct Outputs {
     }
 
     // Solution i as the run left it in the working copy and the results.
-    void Store(py::ssize_t i, const TSolution& w, const SolverResults& r) const {
+    void Store(py::ssize_t i, const TSolution& w, const SolverResults& r, double refinedResidual) const {
         for (const Slot& c : chelators) {
             c.totalData[i] = w.ChelTotal[c.slot];
             c.freeData[i] = w.ChelFree[c.slot];
@@ -257,6 +261,7 @@ struct Outputs {
         convergedData[i] = r.Converged;
         strengthData[i] = r.SolutionIonic;
         equivalentsData[i] = r.SolutionCharge;
+        if (residualData != nullptr) residualData[i] = refinedResidual;
     }
 
     void StoreFailed(py::ssize_t i) const {
@@ -266,6 +271,7 @@ struct Outputs {
         for (const Pair& p : pairs) p.mlData[i] = p.mhlData[i] = p.kdData[i] = nan;
         convergedData[i] = false;
         strengthData[i] = equivalentsData[i] = nan;
+        if (residualData != nullptr) residualData[i] = nan;
     }
 };
 
@@ -276,7 +282,8 @@ struct Failure {
     ShownMessages shown;
 };
 
-// Every solution, without the interpreter. With stopAtFailure the loop ends at the first failure.
+// Every solution, without the interpreter, each refined when out keeps residuals. With stopAtFailure
+// the loop ends at the first failure.
 Failure SolveAll(Composition& c, py::ssize_t count, const Outputs& out, bool stopAtFailure) {
     Failure failure;
     TSolution& solution = c.calc.Solution;
@@ -287,15 +294,18 @@ Failure SolveAll(Composition& c, py::ssize_t count, const Outputs& out, bool sto
         for (const Column& column : c.columns) Write(column, i, solution);
         // The steps of the single-point run, without its report.
         FirstMessage messages;
+        double residual = 0;
         const bool accepted = CheckRunInputs(solution, type, messages);
         const bool solved = accepted && RunGuarded(messages, [&] {
                                 PrepareWork(solution, work);
                                 SolveEquilibrium(type, work, results);
+                                if (out.residualData != nullptr)
+                                    residual = RefineSolve(type, work, results).residual;
                                 ZeroUnprintableConcentrations(work);
                             });
         out.okData[i] = solved;
         if (solved) {
-            out.Store(i, work, results);
+            out.Store(i, work, results, residual);
             continue;
         }
         out.StoreFailed(i);
@@ -312,7 +322,9 @@ struct ManyResult {
     py::object ph, temp, ionic;
     py::dict free, total, ml, mhl, kd;
     py::object converged, ok, ionicStrength, ionicEquivalents;
-    py::dict columns;  // to_dict(): the arrays under the column names of the CSV export
+    bool refined = false;
+    py::object residual;  // None unless refined
+    py::dict columns;     // to_dict(): the arrays under the column names of the CSV export
 };
 
 std::string Key(std::string_view prefix, const py::handle& name, std::string_view unit) {
@@ -332,6 +344,8 @@ ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
     r.ok = out.ok;
     r.ionicStrength = out.ionicStrength;
     r.ionicEquivalents = out.ionicEquivalents;
+    r.refined = out.residual.has_value();
+    r.residual = r.refined ? py::object(*out.residual) : py::object(py::none());
     py::dict& d = r.columns;
     d["temperature_C"] = r.temp;
     d["pH"] = r.ph;
@@ -340,6 +354,7 @@ ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
     d["converged"] = r.converged;
     d["solution_ionic_strength_M"] = r.ionicStrength;
     d["solution_ionic_equivalents_N"] = r.ionicEquivalents;
+    if (r.refined) d["residual"] = r.residual;
     for (const std::vector<Outputs::Slot>* slots : {&out.chelators, &out.metals}) {
         for (const Outputs::Slot& s : *slots) {
             r.total[s.name] = s.total;
@@ -362,7 +377,7 @@ ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
 
 ManyResult SolveMany(const Table* table, const py::object& chelators, const py::object& metals,
                      const py::object& pH, const py::object& temperature, const py::object& ionic,
-                     const std::string& type, const std::string& errors) {
+                     const std::string& type, const std::string& errors, bool refine) {
     if (errors != "raise" && errors != "nan") throw py::value_error("errors must be \"raise\" or \"nan\"");
     const ConstantsTable& t = TableOrStandard(table);
     Composition c = Describe(t, chelators, metals, ParseType(type));
@@ -375,7 +390,7 @@ ManyResult SolveMany(const Table* table, const py::object& chelators, const py::
     py::ssize_t count = 1;
     for (const py::ssize_t d : dims) count *= d;
 
-    Outputs out(c.calc.Solution, dims);
+    Outputs out(c.calc.Solution, dims, refine);
     Failure failure;
     {
         const py::gil_scoped_release released;
@@ -413,7 +428,12 @@ void BindSolveMany(py::module_& m) {
         .def_readonly("kd", &ManyResult::kd,
                       "{(chelator, metal): array}: apparent dissociation constant Kd [mol/L], NaN where no "
                       "complex forms.")
-        .def_readonly("converged", &ManyResult::converged, "Boolean array: the solver reached its tolerance.")
+        .def_readonly("converged", &ManyResult::converged,
+                      "Boolean array: the solver (with refine=True: the refinement) reached its tolerance.")
+        .def_readonly("refined", &ManyResult::refined, "True when every solution was refined (refine=True).")
+        .def_readonly("residual", &ManyResult::residual,
+                      "Array of the largest relative mass-balance residual of every refined solution (below "
+                      "1e-12 where it converged, NaN where it failed); None when not refined.")
         .def_readonly("ok", &ManyResult::ok,
                       "Boolean array: the solution was computed (False where it was refused or met a "
                       "floating-point fault, with errors=\"nan\"; its numbers are NaN).")
@@ -424,7 +444,7 @@ void BindSolveMany(py::module_& m) {
         .def(
             "to_dict", [](const ManyResult& r) { return py::dict(r.columns); },
             "Every array under the column names of the CSV export (\"pH\", \"free_Ca2_M\", "
-            "\"Kd_EGTA_Ca2_M\", ...), ready for pandas.DataFrame.")
+            "\"Kd_EGTA_Ca2_M\", ..., \"residual\" when refined), ready for pandas.DataFrame.")
         .def("__repr__", [](const ManyResult& r) -> std::string {
             return "<dedodiz.Solutions type=" + r.type + " shape=" + py::repr(r.shape).cast<std::string>() +
                    ">";
@@ -433,6 +453,7 @@ void BindSolveMany(py::module_& m) {
     m.def("solve_many", &SolveMany, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
           py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
           py::arg("ionic") = kReferenceIonic, py::arg("type") = "free", py::arg("errors") = "raise",
+          py::arg("refine") = false,
           R"(Solves many solutions of one composition and returns their Solutions as numpy arrays.
 
 Takes the arguments of solve(), but ph, temp [C], ionic [N] and every concentration [mol/L] may be
@@ -442,7 +463,8 @@ For type "chelator" a metal's value is (total, free), each a number or an array.
 
 errors     "raise": the first solution that the program refuses raises ValueError, a floating-point
            fault raises FloatingPointError, each with the program's message and the solution's index;
-           "nan": such solutions hold NaN and ok is False there.)");
+           "nan": such solutions hold NaN and ok is False there.
+refine     True: every solution refined to machine precision, as solve(refine=True) (residual).)");
 }
 
 }  // namespace dedodiz::python

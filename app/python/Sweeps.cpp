@@ -116,16 +116,12 @@ py::array Converged(const SweepResult& r) {
 
 std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chelators,
                                       const py::object& metals, double pH, double temperature, double ionic,
-                                      const std::string& type, const py::object& x, const py::object& z) {
+                                      const std::string& type, const py::object& x, const py::object& z,
+                                      bool refine) {
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
-    Selection selection;
-    auto calc = std::make_unique<Calculation>();
-    ConstantsTable empty;
-    NewCalculation(empty, selection, *calc);
-    MessageKeeper described;
-    const DescribeResult d = DescribeSolution(t, spec, selection, *calc, described);
-    if (!d.ok()) throw py::value_error(d.error);
+    Described d = DescribeOrRaise(t, spec);
+    const Selection& selection = d.selection;
 
     auto result = std::make_unique<SweepResult>();
     SweepState& s = result->state;
@@ -137,7 +133,7 @@ std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chel
     bool done = false;
     {
         const py::gil_scoped_release released;
-        done = RunSweepCommand(s, *calc, threeD, messages);
+        done = RunSweepCommand(s, *d.calc, threeD, messages, PrecisionOf(refine));
     }
     if (!done) RaiseFaultError(messages.Messages());
     result->messages = messages.Messages();
@@ -147,10 +143,12 @@ std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chel
     return result;
 }
 
-void BindSweepResult(py::module_& m) {
-    py::class_<SweepResult>(m, "Sweep",
-                            "The outcome of sweep(): the axis values and one series per slot as numpy arrays "
-                            "(41 points in 2D; 11 x 11 in 3D, indexed [x, z]).")
+// The axes of a sweep.
+py::class_<SweepResult> BindSweepResult(py::module_& m) {
+    return py::class_<SweepResult>(
+               m, "Sweep",
+               "The outcome of sweep(): the axis values and one series per slot as numpy arrays "
+               "(41 points in 2D; 11 x 11 in 3D, indexed [x, z]).")
         .def_property_readonly(
             "type", [](const SweepResult& r) { return TypeWord(SweepCalcType(r.state)); },
             "The calculation type; it decides what the series hold: the total metal (\"total\"), the free "
@@ -176,10 +174,28 @@ void BindSweepResult(py::module_& m) {
                 if (!r.ThreeD()) return py::none();
                 return py::str(SweepVariableKey(r.state, r.state.ZVariable));
             },
-            "What Z is; None in 2D.")
-        .def_property_readonly("series", &Series,
-                               "{name: array} of every metal (chelator in type \"chelator\") [mol/L].")
-        .def_property_readonly("converged", &Converged, "Boolean array: the solve converged at that point.")
+            "What Z is; None in 2D.");
+}
+
+// What the points gave: the series, their convergence, the messages and the exports.
+void BindSweepSeries(py::class_<SweepResult>& cls) {
+    cls.def_property_readonly("series", &Series,
+                              "{name: array} of every metal (chelator in type \"chelator\") [mol/L].")
+        .def_property_readonly(
+            "converged", &Converged,
+            "Boolean array: the solve converged at that point (refined: the refinement converged; the table "
+            "marks the points where it did not).")
+        .def_property_readonly(
+            "refined", [](const SweepResult& r) { return r.state.Refined; },
+            "True when every point was refined (refine=True).")
+        .def_property_readonly(
+            "residual",
+            [](const SweepResult& r) -> py::object {
+                if (!r.state.Refined) return py::none();
+                return py::float_(r.state.WorstResidual);
+            },
+            "The largest mass-balance residual of the refined points that converged; None when not "
+            "refined.")
         .def_property_readonly(
             "validity_limit", [](const SweepResult& r) { return r.state.PeakComplexIonic; },
             "The largest ionic equivalents [N] (2D) or ionic strength [M] (3D) of the complexes met: "
@@ -189,7 +205,7 @@ void BindSweepResult(py::module_& m) {
             "The messages the sweep showed, as (caption, text).")
         .def_property_readonly(
             "report", [](const SweepResult& r) { return ReportText(r.report); },
-            "The sweep table, exactly as dedodiz32-cli sweep prints it.")
+            "The sweep table, exactly as dedodiz32-cli sweep prints it (with refine=True: sweep --refine).")
         .def(
             "to_dict", [](const SweepResult& r) { return ToPython(SweepJson(r.state, r.messages)); },
             "Everything as the JSON document of dedodiz32-cli sweep --format json.")
@@ -203,11 +219,12 @@ void BindSweepResult(py::module_& m) {
 }  // namespace
 
 void BindSweep(py::module_& m) {
-    BindSweepResult(m);
+    py::class_<SweepResult> cls = BindSweepResult(m);
+    BindSweepSeries(cls);
     m.def("sweep", &RunSweep, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
           py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
           py::arg("ionic") = kReferenceIonic, py::arg("type") = "free", py::arg("x"),
-          py::arg("z") = py::none(),
+          py::arg("z") = py::none(), py::arg("refine") = false,
           R"(Sweeps a solution as the 2D and 3D commands do and returns the Sweep.
 
 Takes the arguments of solve() for the starting solution, and
@@ -215,6 +232,7 @@ x          (variable, low, high): 41 points from low to high, or 11 with z
 z          (variable, low, high) for a 3D sweep of 11 x 11 points; None for 2D
 A variable is "temp" [C], "ph", "ionic" [N], "metal1" .. "metal6" or the name of a metal of the
 solution: its free concentration in type "total", its total otherwise [mol/L].
+refine     True: every point refined to machine precision, as sweep --refine (refined, residual)
 
 Each point starts from what the previous one left, as in the program; use solve_many() for
 solutions computed each on its own. A floating-point fault raises FloatingPointError.)");

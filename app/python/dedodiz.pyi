@@ -71,7 +71,14 @@ class Result:
     def ionic(self) -> float:
         """Ionic strength [N] as given."""
     @property
-    def converged(self) -> bool: ...
+    def converged(self) -> bool:
+        """The solver (with refine=True: the refinement) reached its tolerance."""
+    @property
+    def refined(self) -> bool:
+        """The answer was refined (refine=True)."""
+    @property
+    def residual(self) -> float | None:
+        """Largest relative mass-balance residual of the refined answer; None when not refined."""
     @property
     def hydrogen(self) -> float:
         """Hydrogen-ion concentration [mol/L]."""
@@ -131,6 +138,9 @@ class Solutions:
     mhl: dict[Pair, FloatArray]
     kd: dict[Pair, FloatArray]
     converged: BoolArray
+    refined: bool
+    residual: FloatArray | None
+    """Relative mass-balance residual of every refined solution; None when not refined."""
     ok: BoolArray
     ionic_strength: FloatArray
     ionic_equivalents: FloatArray
@@ -157,6 +167,11 @@ class Sweep:
         """41 values in 2D, 11 x 11 in 3D (indexed [x, z]) [mol/L]."""
     @property
     def converged(self) -> BoolArray: ...
+    @property
+    def refined(self) -> bool: ...
+    @property
+    def residual(self) -> float | None:
+        """The largest residual of the refined points that converged; None when not refined."""
     @property
     def validity_limit(self) -> float: ...
     @property
@@ -215,6 +230,120 @@ class BufferRanges:
     def report(self) -> str: ...
     def to_dict(self) -> dict: ...
 
+class Ingredient:
+    """One stock that is pipetted."""
+
+    name: str
+    kind: Literal["chelator", "metal", "pH_buffer", "topup_salt"]
+    stock: float
+    """The stock's concentration [mol/L] as labelled."""
+    purity: float
+    """The real stock is stock x purity."""
+
+class RecipeSolution:
+    """One solution of a recipe (or an end solution of the mixing method)."""
+
+    label: str
+    """"1", "2", ...; "A" and "B" for the end solutions."""
+    wanted: float | None
+    """The wanted free level [mol/L] of the series."""
+    px: float | None
+    fraction: float | None
+    """Mixing: the fraction of the loaded end solution B in the mix."""
+    total: dict[str, float]
+    """Total [mol/L] of every chelator and metal, the pH buffer and the top-up salt."""
+    free: dict[str, float]
+    """Free metal [mol/L] of the solution as made."""
+    volumes: dict[str, float]
+    """Volume [uL] of every stock and of "water"; for a mix {"A": ..., "B": ..., "water": 0}."""
+    ionic_strength: float
+    """[N]: CM-E + pH buffer + top-up salt."""
+    ionic_parts: dict[str, float]
+    """{"complexes", "buffer", "topup"} [N]."""
+    solution_ionic_strength: float
+    """CM-I [M]."""
+    ionic_passes: int
+    converged: bool
+
+class Recipe:
+    """The outcome of recipe(): what to pipette into every tube."""
+
+    type: CalculationType
+    method: Literal["direct", "mixing"]
+    volume: float
+    """[L] of each solution."""
+    ionic_target: float | None
+    """[N] reached by the top-up salt."""
+    mix_volume: float | None
+    """[L] of each mix."""
+    refined: bool
+    ingredients: list[Ingredient]
+    solutions: list[RecipeSolution]
+    ends: list[RecipeSolution]
+    """Mixing: the end solutions A and B."""
+    @property
+    def warnings(self) -> list[tuple[str, str]]: ...
+    @property
+    def report(self) -> str:
+        """The report, as dedodiz32-cli recipe prints it."""
+    pipetting: str
+    """The pipetting table, tab-separated, for a spreadsheet."""
+    def to_dict(self) -> dict:
+        """The JSON document of dedodiz32-cli recipe --format json."""
+
+class Estimate:
+    """One result's single-point value and the spread of its samples [mol/L]."""
+
+    key: str
+    """As the exports name it: "free_Ca2_M", "total_EGTA_M"."""
+    name: str
+    kind: Literal["free", "total"]
+    value: float
+    median: float
+    q025: float
+    q975: float
+
+class Uncertainty:
+    """The outcome of uncertainty()."""
+
+    @property
+    def type(self) -> CalculationType: ...
+    @property
+    def samples(self) -> int: ...
+    @property
+    def failed(self) -> int:
+        """Samples left out (not converged or faulted)."""
+    @property
+    def not_converged(self) -> int: ...
+    @property
+    def faulted(self) -> int: ...
+    @property
+    def inputs(self) -> int:
+        """The number of inputs varied."""
+    @property
+    def seed(self) -> int: ...
+    threads: int
+    @property
+    def converged(self) -> bool:
+        """The single point converged."""
+    @property
+    def refined(self) -> bool: ...
+    @property
+    def enthalpy_missing(self) -> bool: ...
+    results: dict[str, Estimate]
+    contributions: dict[str, list[tuple[str, float]]]
+    """Every input varied with its share (0..1) of the spread, largest first."""
+    all_samples: dict[str, FloatArray] | None
+    """Every sample [mol/L], NaN where left out; None unless all_samples=True."""
+    sample_converged: BoolArray | None
+    @property
+    def warnings(self) -> list[tuple[str, str]]: ...
+    @property
+    def report(self) -> str:
+        """The text block, as dedodiz32-cli uncertainty prints it."""
+    def to_dict(self) -> dict:
+        """The JSON document of dedodiz32-cli uncertainty --format json."""
+
 MetalValue = Union[Number, tuple[Number, Number]]
 MetalArray = Union[ArrayLike, tuple[ArrayLike, ArrayLike]]
 Axis = tuple[str, Number, Number]
@@ -228,6 +357,7 @@ def solve(
     temp: Number = 20.0,
     ionic: Number = 0.1,
     type: CalculationType = "free",
+    refine: bool = False,
 ) -> Result:
     """One solution, as the single-point run solves it. Concentrations [mol/L], temp [C], ionic [N]."""
 
@@ -241,6 +371,7 @@ def solve_many(
     ionic: ArrayLike = 0.1,
     type: CalculationType = "free",
     errors: Literal["raise", "nan"] = "raise",
+    refine: bool = False,
 ) -> Solutions:
     """Many solutions of one composition; the arguments broadcast as numpy arrays do."""
 
@@ -255,6 +386,7 @@ def sweep(
     type: CalculationType = "free",
     x: Axis,
     z: Axis | None = None,
+    refine: bool = False,
 ) -> Sweep:
     """The 2D (41 points) or, with z, 3D (11 x 11) sweep."""
 
@@ -276,3 +408,58 @@ def buffer_ranges(
     ionic: Number = 0.1,
 ) -> BufferRanges:
     """The useful pH range (pKa' +- 0.5) of every buffer."""
+
+def recipe(
+    table: Table | None = None,
+    *,
+    chelators: Mapping[str, Number | None] | Sequence[str],
+    metals: Mapping[str, MetalValue],
+    ph: Number = 7.0,
+    temp: Number = 20.0,
+    ionic: Number = 0.1,
+    type: CalculationType = "free",
+    volume: Number,
+    stocks: Mapping[str, Number],
+    purity: Mapping[str, Number] | None = None,
+    buffer: tuple[str, Number] | None = None,
+    buffer_form: Literal["free", "mono", "di", "tri"] = "free",
+    buffers: BufferTable | None = None,
+    ionic_target: Number | None = None,
+    topup: tuple[str, Number] | Number | None = None,
+    series: tuple[str, ArrayLike] | None = None,
+    series_px: bool = False,
+    mixing: bool = False,
+    mix_volume: Number | None = None,
+    refine: bool = False,
+) -> Recipe:
+    """What to pipette: volume [L], stocks [mol/L], purity (fractions), buffer (name, mol/L), ionic_target [N],
+    topup (salt, mol/L), series (metal, levels [mol/L], or pX values with series_px). ValueError when it cannot
+    be made."""
+
+def uncertainty(
+    table: Table | None = None,
+    *,
+    chelators: Mapping[str, Number | None] | Sequence[str],
+    metals: Mapping[str, MetalValue],
+    ph: Number = 7.0,
+    temp: Number = 20.0,
+    ionic: Number = 0.1,
+    type: CalculationType = "free",
+    ph_sd: Number = 0.02,
+    temp_sd: Number = 0.5,
+    ionic_rsd: Number = 0.05,
+    logk_h_sd: Number = 0.05,
+    logk_ml_sd: Number = 0.05,
+    logk_mhl_sd: Number = 0.1,
+    dh_rsd: Number = 0.1,
+    total_rsd: Number = 0.01,
+    purity: Mapping[str, Number | tuple[Number, Number]] | None = None,
+    samples: int = 2000,
+    seed: int = 1,
+    threads: int = 0,
+    refine: bool = False,
+    all_samples: bool = False,
+) -> Uncertainty:
+    """Monte Carlo over the inputs' standard uncertainties (temp_sd [C], log K in log10 units, *_rsd relative;
+    0 switches one off), purity {chelator: (fraction, sd)}; threads 0: all of the machine's, the same numbers
+    whatever the number."""

@@ -3,6 +3,7 @@
 import json
 import os
 import re
+import shlex
 import subprocess
 import sys
 
@@ -47,6 +48,11 @@ RUNS = [
     ("type chelator",
      dict(chelators=["EGTA"], metals={"Ca2": (1e-3, 100e-9)}, ph=7.2, type="chelator"),
      constants_run("--type", "chelator", "--ph", "7.2", "--chelator", "EGTA", "--metal", "Ca2=1e-3:100e-9")),
+    # The iteration gives up here; the refinement does not.
+    ("refined",
+     dict(chelators={"EGTA": 2e-3}, metals={"Ca2": 1e-3, "Mg2": 1e-3}, ph=8.0, temp=10, refine=True),
+     constants_run("--ph", "8.0", "--temp", "10", "--chelator", "EGTA=2e-3", "--metal", "Ca2=1e-3", "--metal",
+                   "Mg2=1e-3", "--refine")),
 ]
 
 
@@ -64,6 +70,7 @@ def test_solve_gives_the_numbers_and_report_of_the_cli(table, solution, command)
         assert (r.kd[key], r.ml[key], r.mhl[key], r.range[key]) == (
             pair["Kd_M"], pair["ML_M"], pair["MHL_M"], pair["range"])
     assert r.converged == document["converged"]
+    assert (r.refined, r.residual) == (document.get("refined", False), document.get("residual"))
     assert [{"caption": c, "text": t} for c, t in r.warnings] == document["warnings"]
 
 
@@ -78,6 +85,60 @@ def test_solve_many_over_41_ph_values_is_the_2d_sweep(table):
         np.testing.assert_allclose(many.free[metal] + many.ml["EGTA", metal] + many.mhl["EGTA", metal], 1e-3, rtol=0.01)
     one = dedodiz.solve(table, **{**README, "ph": sweep.x[17]})
     assert (many.free["Ca2"][17], many.kd["EGTA", "Ca2"][17]) == (one.free["Ca2"], one.kd["EGTA", "Ca2"])
+    # Refined, every solution is solve(refine=True)'s, its mass balances met to 1e-12.
+    exact = dedodiz.solve_many(table, **{**README, "ph": sweep.x}, refine=True)
+    one = dedodiz.solve(table, **{**README, "ph": sweep.x[17]}, refine=True)
+    assert (exact.free["Ca2"][17], exact.residual[17]) == (one.free["Ca2"], one.residual)
+    assert exact.converged.all() and (exact.residual < 1e-12).all()
+    assert "residual" in exact.to_dict() and many.residual is None
+
+
+def test_recipe_of_the_readme_is_the_cli_s(table):
+    readme = open(os.path.join(SOURCE, "README.md"), encoding="utf-8").read()
+    command, printed = re.search(r"```text\n\$ dedodiz32-cli (recipe .*?)\n(RECIPE:.*?)```", readme, re.S).groups()
+    command = shlex.split(command.replace("\\\n", " "))
+    # examples/pca-egta-atp-total.STG, and the options of the command.
+    r = dedodiz.recipe(table, chelators={"EGTA": 7e-3, "ATP": 5e-3}, metals={"Ca2": 1e-7, "Mg2": 1e-3}, ph=7.0,
+                       temp=22, ionic=0.18, type="total", volume=10e-3,
+                       stocks={"EGTA": 0.1, "ATP": 0.1, "Ca2": 0.1, "Mg2": 1.0, "HEPES": 1.0}, purity={"EGTA": 0.97},
+                       buffer=("HEPES", 20e-3), topup=("KCl", 3.0), series=("Ca2", np.arange(9, 4.4, -0.5)),
+                       series_px=True)
+    assert r.report == cli(*command) == printed
+    assert r.to_dict() == json.loads(cli(*command, "--format", "json"))
+    for s in r.solutions:  # every tube is filled to its volume, and holds the wanted free calcium
+        assert sum(s.volumes.values()) == pytest.approx(10e3, rel=1e-12)
+        assert s.free["Ca2"] == pytest.approx(s.wanted, rel=1e-6) and s.ionic_strength == pytest.approx(0.18)
+    with pytest.raises(ValueError) as raised:
+        dedodiz.recipe(table, chelators={"EGTA": 7e-3}, metals={"Ca2": 1e-7}, type="total", volume=10e-3,
+                       stocks={"EGTA": 0.1}, topup=3.0)
+    assert str(raised.value) == "CANNOT BE MADE\nNo stock is given for Ca2"
+
+
+# The README's example with the module's keywords and the command's options; the command uses every core.
+UNCERTAIN = [
+    ("defaults, one thread", dict(samples=200, seed=5, threads=1), ["--samples", "200", "--seed", "5"]),
+    ("purity, refined, every sample, two threads",
+     dict(samples=150, seed=9, threads=2, purity={"EGTA": (0.97, 0.01)}, ph_sd=0.05, dh_rsd=0, refine=True,
+          all_samples=True),
+     ["--samples", "150", "--seed", "9", "--purity", "EGTA=0.97:0.01", "--ph-sd", "0.05", "--dh-rsd", "0",
+      "--refine", "--all-samples"]),
+]
+
+
+@pytest.mark.parametrize("keywords,options", [u[1:] for u in UNCERTAIN], ids=[u[0] for u in UNCERTAIN])
+def test_uncertainty_is_the_cli_s_whatever_the_threads(table, keywords, options):
+    u = dedodiz.uncertainty(table, **README, **keywords)
+    command = ["uncertainty", "examples/ca-egta-free.STG", *options]
+    document = json.loads(cli(*command, "--format", "json"))
+    assert u.to_dict() == document
+    assert u.report == cli(*[o for o in command if o != "--all-samples"])
+    for entry in document["results"]:
+        e = u.results[entry["key"]]
+        assert (e.value, e.median, e.q025, e.q975) == (entry["value"], entry["median"], entry["q025"], entry["q975"])
+        assert u.contributions[entry["key"]] == [(c["input"], c["share"]) for c in document["contributions"][entry["key"]]]
+        if u.all_samples is not None:
+            assert u.all_samples[entry["key"]].tolist() == document["all_samples"][entry["key"]]
+    assert u.failed == document["failed"] and u.samples == keywords["samples"]
 
 
 FAULT = ("FLOATING POINT ERROR: division by zero\nCheck ionic strength (> 0), temperature, concentrations and "
@@ -105,6 +166,9 @@ def test_bad_input_raises_with_the_programs_message(table, arguments, error, mes
     with pytest.raises(error) as raised:
         dedodiz.solve_many(table, **{**arguments, "ph": [7.0, 7.2]})
     assert str(raised.value) == (message + " [solution at index (0,)]" if in_solution else message)
+    with pytest.raises(error) as raised:
+        dedodiz.uncertainty(table, **arguments, samples=10)
+    assert str(raised.value) == message
 
 
 def test_faults_are_arithmetic_errors_and_nan_on_request(table):
@@ -130,8 +194,9 @@ def test_the_examples_of_the_python_page_run(plot, tmp_path, monkeypatch, capsys
     for block in re.findall(r"```python\n(.*?)```", page, re.S):
         exec(compile(block, "docs/python.md", "exec"), namespace)
     printed = capsys.readouterr().out.splitlines()
-    for line in re.search(r"It prints `(.*?)` and\s+`(.*?)`", page, re.S).groups():
-        assert line in printed
+    for example in re.findall(r"It prints `(.*?)` and\s+`(.*?)`", page, re.S):
+        for line in example:
+            assert line in printed
     # Free calcium falls as the pH rises, with either chelator.
     for free in namespace["free_ca"].values():
         assert (np.diff(free) < 0).all()

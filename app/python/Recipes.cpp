@@ -1,0 +1,318 @@
+// dedodiz.recipe: what to pipette for a solution or a series of wanted free levels, with the top-up
+// salt that brings the ionic strength to its target, as dedodiz32-cli recipe computes it.
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Bindings.h"
+#include "Common.h"
+#include "RecipeCalc.h"
+#include "RecipeInput.h"
+#include "RecipeReport.h"
+
+namespace dedodiz::python {
+
+namespace {
+
+// One solution of a recipe (or one end solution of the mixing method), read from its JSON entry so that
+// the attributes hold the document's numbers.
+struct RecipeRow {
+    std::string label;  // "1", "2", ...; "A" and "B" for the end solutions
+    py::object wanted, px, fraction;
+    py::dict total, free, volumes, ionicParts;
+    double ionic = 0, solutionIonic = 0;
+    int passes = 0;
+    bool converged = true;
+};
+
+struct IngredientRow {
+    std::string name, kind;
+    double stock = 0, purity = 1;
+};
+
+struct RecipeResult {
+    std::string type, method;
+    double volume = 0;
+    py::object ionicTarget, mixVolume;
+    bool refined = false;
+    std::vector<IngredientRow> ingredients;
+    std::vector<RecipeRow> solutions, ends;
+    ShownMessages messages;
+    std::vector<std::string> report;
+    std::string pipetting;
+    std::shared_ptr<const JsonValue> json;
+};
+
+// A Python value that may be None: the keyword was not given.
+bool Given(const py::object& value) {
+    return !value.is_none();
+}
+
+// (name, number) as a tuple or list of two; what names the keyword.
+NamedValue NamedNumber(const py::handle& given, const std::string& what, std::string_view unit) {
+    if (!IsPair(given)) throw py::type_error(what + " must be (name, value [" + std::string(unit) + "])");
+    const std::string name = KeyName(given[py::int_(0)], what);
+    return {name, ReadNumber(given[py::int_(1)], what + " " + name, unit)};
+}
+
+std::vector<NamedValue> NamedNumbers(const py::object& given, const std::string& what,
+                                     std::string_view unit) {
+    std::vector<NamedValue> values;
+    if (!Given(given)) return values;
+    if (!py::isinstance<py::dict>(given))
+        throw py::type_error(what + " must be a dict of names and values [" + std::string(unit) + "]");
+    for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(given)) {
+        const std::string name = KeyName(key, what);
+        values.push_back({name, ReadNumber(value, what + " " + name, unit)});
+    }
+    return values;
+}
+
+// series=(metal, levels): the wanted free levels [mol/L], or pX values with px.
+void ReadSeries(const py::object& series, bool px, RecipeRequest& r) {
+    if (!Given(series)) return;
+    if (!IsPair(series)) throw py::type_error("series must be (metal, free levels [mol/L] or pX values)");
+    r.seriesMetal = KeyName(series[py::int_(0)], "series metal");
+    r.seriesAsPX = px;
+    for (const py::handle& level : py::iter(py::object(series[py::int_(1)]))) {
+        const double v = ReadNumber(level, "series level", px ? "" : "mol/L");
+        if (px && !(v >= 0 && v <= 30)) throw py::value_error("series: a pX must lie between 0 and 30");
+        r.seriesFree.push_back(px ? std::pow(10.0, -v) : v);
+        if (r.seriesFree.size() > kMaxSeries)
+            throw py::value_error("series: at most " + std::to_string(kMaxSeries) + " solutions in a series");
+    }
+}
+
+std::uint16_t SaltForm(const std::string& word) {
+    const std::vector<std::string> forms{"free", "mono", "di", "tri"};
+    for (std::size_t k = 0; k < forms.size(); ++k)
+        if (word == forms[k]) return static_cast<std::uint16_t>(k);
+    throw py::value_error("buffer_form must be \"free\", \"mono\", \"di\" or \"tri\", not \"" + word + "\"");
+}
+
+// The keywords of recipe() that describe the recipe (the solution aside).
+struct RecipeArguments {
+    py::object volume, stocks, purity, buffer, ionicTarget, topup, series, mixVolume;
+    std::string bufferForm;
+    bool seriesPX = false, mixing = false, refine = false;
+};
+
+RecipeRequest Request(const RecipeArguments& a) {
+    RecipeRequest r;
+    r.volume = ReadNumber(a.volume, "volume", "L");
+    r.stocks = NamedNumbers(a.stocks, "stock", "mol/L");
+    r.purity = NamedNumbers(a.purity, "purity", "fraction");
+    if (Given(a.buffer)) {
+        const NamedValue buffer = NamedNumber(a.buffer, "buffer", "mol/L");
+        r.buffer = buffer.name;
+        r.bufferConc = buffer.value;
+    }
+    r.bufferSaltForm = SaltForm(a.bufferForm);
+    if (Given(a.ionicTarget)) r.ionicTarget = ReadNumber(a.ionicTarget, "ionic_target", "N");
+    if (Given(a.topup))
+        r.topup = IsPair(a.topup) ? NamedNumber(a.topup, "topup", "mol/L")
+                                  : NamedValue{"KCl", ReadNumber(a.topup, "topup KCl", "mol/L")};
+    ReadSeries(a.series, a.seriesPX, r);
+    r.mixing = a.mixing;
+    if (Given(a.mixVolume)) {
+        if (!a.mixing) throw py::value_error("mix_volume needs mixing=True");
+        r.mixVolume = ReadNumber(a.mixVolume, "mix_volume", "L");
+    }
+    r.precision = PrecisionOf(a.refine);
+    return r;
+}
+
+RecipeRow Row(const JsonValue& entry) {
+    RecipeRow row;
+    row.label = entry.at("solution").get<std::string>();
+    const auto optional = [&](const char* key) {
+        return entry.contains(key) ? ToPython(entry.at(key)) : py::object(py::none());
+    };
+    row.wanted = optional("wanted_free_M");
+    row.px = optional("pX");
+    row.fraction = optional("fraction_B");
+    row.total = ToPython(entry.at("total_M"));
+    row.free = ToPython(entry.at("free_M"));
+    row.volumes = ToPython(entry.at("volumes_uL"));
+    row.ionicParts = ToPython(entry.at("ionic_parts_N"));
+    row.ionic = entry.at("ionic_strength_N").get<double>();
+    row.solutionIonic = entry.at("solution_ionic_strength_M").get<double>();
+    row.passes = entry.at("ionic_passes").get<int>();
+    row.converged = entry.at("converged").get<bool>();
+    return row;
+}
+
+RecipeResult Collect(const Recipe& recipe, const std::string& constantsFile, ShownMessages shown) {
+    RecipeResult r;
+    r.json = std::make_shared<const JsonValue>(RecipeJson(recipe, constantsFile, shown));
+    const JsonValue& j = *r.json;
+    r.type = TypeWord(recipe.type);
+    r.method = j.at("method").get<std::string>();
+    r.volume = recipe.volume;
+    r.ionicTarget = ToPython(j.at("ionic_target_N"));
+    r.refined = recipe.refined;
+    r.mixVolume = j.contains("mixing") ? ToPython(j.at("mixing").at("mix_volume_L")) : py::none();
+    for (const JsonValue& in : j.at("ingredients"))
+        r.ingredients.push_back({in.at("name").get<std::string>(), in.at("kind").get<std::string>(),
+                                 in.at("stock_M").get<double>(), in.at("purity").get<double>()});
+    for (const JsonValue& entry : j.at("solutions")) r.solutions.push_back(Row(entry));
+    if (j.contains("mixing"))
+        for (const JsonValue& entry : j.at("mixing").at("ends")) r.ends.push_back(Row(entry));
+    r.report = RecipeReport(recipe, constantsFile);
+    r.pipetting = TabSeparated(PipettingTable(recipe));
+    r.messages = std::move(shown);
+    return r;
+}
+
+RecipeResult MakeOne(const Table* table, const py::object& chelators, const py::object& metals, double pH,
+                     double temperature, double ionic, const std::string& type, const BufferTable* buffers,
+                     const RecipeArguments& arguments) {
+    const ConstantsTable& t = TableOrStandard(table);
+    const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
+    const Described d = DescribeOrRaise(t, spec);
+    const RecipeRequest request = Request(arguments);
+    // The pH buffer's table is read only for a recipe with a pH buffer, as the command does.
+    BufferTable tool;
+    if (!request.buffer.empty()) tool = buffers != nullptr ? *buffers : StandardBufferTable();
+    MessageKeeper messages;
+    for (const ShownMessage& m : d.messages) messages.Message(m.text, m.caption);
+    std::unique_ptr<Recipe> recipe;
+    {
+        const py::gil_scoped_release released;
+        recipe = std::make_unique<Recipe>(
+            MakeRecipe(*d.calc, tool.data ? tool.data.get() : nullptr, request, messages));
+    }
+    if (!recipe->ok) RaiseFailed(messages.Messages(), "the recipe cannot be made");
+    return Collect(*recipe, t.ConstantsFileName.str(), messages.Messages());
+}
+
+void BindRecipeRow(py::module_& m) {
+    py::class_<RecipeRow>(m, "RecipeSolution",
+                          "One solution of a recipe: what goes into the tube and the solution it makes.")
+        .def_readonly("label", &RecipeRow::label,
+                      "\"1\", \"2\", ... for the solutions (mixes); \"A\" (without the series metal) and "
+                      "\"B\" (loaded) for the end solutions of the mixing method.")
+        .def_readonly("wanted", &RecipeRow::wanted,
+                      "The wanted free level [mol/L] of the series; None without.")
+        .def_readonly("px", &RecipeRow::px, "The wanted level as pX when the series was given so; else None.")
+        .def_readonly("fraction", &RecipeRow::fraction,
+                      "Mixing: the fraction of the loaded end solution B in the mix; None otherwise.")
+        .def_readonly("total", &RecipeRow::total,
+                      "{name: total [mol/L]} of every chelator and metal, the pH buffer and the top-up salt.")
+        .def_readonly("free", &RecipeRow::free,
+                      "{metal: free [mol/L]} of the solution as made, solved at its own ionic strength.")
+        .def_readonly("volumes", &RecipeRow::volumes,
+                      "{name: volume [uL]} of every stock to pipette and \"water\" to make up the volume; "
+                      "for a mix {\"A\": uL, \"B\": uL, \"water\": 0}.")
+        .def_readonly("ionic_strength", &RecipeRow::ionic,
+                      "The ionic strength [N] of the tube: CM-E + pH buffer + top-up salt.")
+        .def_readonly(
+            "ionic_parts", &RecipeRow::ionicParts,
+            "{\"complexes\": CM-E, \"buffer\": ..., \"topup\": ...}: the ionic strength's parts [N].")
+        .def_readonly("solution_ionic_strength", &RecipeRow::solutionIonic,
+                      "The ionic strength [M] of the chelator and metal species (CM-I).")
+        .def_readonly("ionic_passes", &RecipeRow::passes,
+                      "Solves at successive ionic strengths until the solve's and the tube's agreed.")
+        .def_readonly("converged", &RecipeRow::converged, "Every solve of this solution converged.")
+        .def("__repr__", [](const RecipeRow& r) {
+            return "<dedodiz.RecipeSolution " + r.label + (r.converged ? "" : " NOT CONVERGED") + ">";
+        });
+    py::class_<IngredientRow>(m, "Ingredient", "One stock that is pipetted.")
+        .def_readonly("name", &IngredientRow::name)
+        .def_readonly("kind", &IngredientRow::kind,
+                      "\"chelator\", \"metal\", \"pH_buffer\" or \"topup_salt\".")
+        .def_readonly("stock", &IngredientRow::stock, "The stock's concentration [mol/L] as labelled.")
+        .def_readonly("purity", &IngredientRow::purity, "The real stock is stock x purity.")
+        .def("__repr__", [](const IngredientRow& i) { return "<dedodiz.Ingredient " + i.name + ">"; });
+}
+
+void BindRecipeResult(py::module_& m) {
+    py::class_<RecipeResult>(m, "Recipe", "The outcome of recipe(): what to pipette into every tube.")
+        .def_readonly("type", &RecipeResult::type, "The calculation type of the solution.")
+        .def_readonly("method", &RecipeResult::method,
+                      "\"direct\" (every solution from the stocks) or \"mixing\".")
+        .def_readonly("volume", &RecipeResult::volume, "The volume [L] of each solution (each end solution).")
+        .def_readonly("ionic_target", &RecipeResult::ionicTarget,
+                      "The ionic strength [N] the top-up salt reaches; None without a top-up salt.")
+        .def_readonly("mix_volume", &RecipeResult::mixVolume,
+                      "Mixing: the volume [L] of each mix; else None.")
+        .def_readonly("refined", &RecipeResult::refined, "Every solve was refined (refine=True).")
+        .def_readonly("ingredients", &RecipeResult::ingredients,
+                      "The stocks in pipetting order: chelators, metals, pH buffer, top-up salt.")
+        .def_readonly("solutions", &RecipeResult::solutions,
+                      "One RecipeSolution per wanted level of the series (the mixes when mixing), or the one "
+                      "solution.")
+        .def_readonly("ends", &RecipeResult::ends,
+                      "Mixing: the end solutions A (without the series metal) and B (loaded); else empty.")
+        .def_property_readonly(
+            "warnings", [](const RecipeResult& r) { return MessageList(r.messages); },
+            "The messages shown, as (caption, text).")
+        .def_property_readonly(
+            "report", [](const RecipeResult& r) { return ReportText(r.report); },
+            "The report, exactly as dedodiz32-cli recipe prints it.")
+        .def_readonly("pipetting", &RecipeResult::pipetting,
+                      "The pipetting table tab-separated, header first, as the recipe window copies it "
+                      "for a spreadsheet.")
+        .def(
+            "to_dict", [](const RecipeResult& r) { return ToPython(*r.json); },
+            "Everything as the JSON document of dedodiz32-cli recipe --format json.")
+        .def("__repr__", [](const RecipeResult& r) {
+            return "<dedodiz.Recipe " + r.method + " " + std::to_string(r.solutions.size()) + " solution" +
+                   (r.solutions.size() == 1 ? "" : "s") + ">";
+        });
+}
+
+}  // namespace
+
+void BindRecipe(py::module_& m) {
+    BindRecipeRow(m);
+    BindRecipeResult(m);
+    m.def(
+        "recipe",
+        [](const Table* table, const py::object& chelators, const py::object& metals, double pH,
+           double temperature, double ionic, const std::string& type, const py::object& volume,
+           const py::object& stocks, const py::object& purity, const py::object& buffer,
+           const std::string& bufferForm, const BufferTable* buffers, const py::object& ionicTarget,
+           const py::object& topup, const py::object& series, bool seriesPX, bool mixing,
+           const py::object& mixVolume, bool refine) {
+            const RecipeArguments a{volume, stocks,    purity,     buffer,   ionicTarget, topup,
+                                    series, mixVolume, bufferForm, seriesPX, mixing,      refine};
+            return MakeOne(table, chelators, metals, pH, temperature, ionic, type, buffers, a);
+        },
+        py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
+        py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature, py::arg("ionic") = kReferenceIonic,
+        py::arg("type") = "free", py::arg("volume"), py::arg("stocks"), py::arg("purity") = py::none(),
+        py::arg("buffer") = py::none(), py::arg("buffer_form") = "free", py::arg("buffers") = py::none(),
+        py::arg("ionic_target") = py::none(), py::arg("topup") = py::none(), py::arg("series") = py::none(),
+        py::arg("series_px") = false, py::arg("mixing") = false, py::arg("mix_volume") = py::none(),
+        py::arg("refine") = false,
+        R"(What to pipette for a solution, or for a series of wanted free levels of one metal, as
+dedodiz32-cli recipe computes it, and returns the Recipe.
+
+Takes the arguments of solve() for the solution (type "total": the chelator totals and the wanted
+free metals; type "free": every total; type "chelator": the metal totals and the first metal's
+free level), and
+volume        the final volume [L] of each solution (each end solution when mixing)
+stocks        {name: stock [mol/L]} of every chelator and metal, and of the pH buffer
+purity        {chelator: fraction} of the weighed reagent that is the chelator (0.97); pure if left out
+buffer        (name, concentration [mol/L]) of a pH buffer of the buffer table; None for none
+buffer_form   the pH buffer is added as the "free" form or as a "mono", "di" or "tri" salt
+buffers       the BufferTable that names it; None for the bundled buffers.bcm
+ionic_target  the ionic strength [N] the top-up salt brings every solution to; None: the solution's
+topup         (salt, stock [mol/L]) of a 1:1 top-up salt, or a stock [mol/L] of KCl; None: no salt,
+              the solve repeated at the strength the solution brings until the two agree
+series        (metal, levels): the wanted free levels [mol/L] of one metal, one solution each
+series_px     the levels are pX values (9.0 for 1 nM): the report then shows them so
+mixing        the mixing method: two end solutions, A without the series metal and B with the
+              first chelator loaded by it, and the fraction of B in every mix (needs a series)
+mix_volume    the volume [L] of each mix; None: the volume divided by the number of mixes
+refine        True: every solve refined to machine precision, as recipe --refine
+
+A recipe that cannot be made (a stock missing, stocks too dilute for the volume, the target ionic
+strength already exceeded, ...) raises ValueError with the program's message, "CANNOT BE MADE" and
+the reason on a second line; a floating-point fault raises FloatingPointError.)");
+}
+
+}  // namespace dedodiz::python

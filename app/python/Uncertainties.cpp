@@ -1,0 +1,288 @@
+// dedodiz.uncertainty: how far the results of a solution can be trusted. The uncertain inputs are
+// varied at random as dedodiz32-cli uncertainty varies them; the spread of every result comes back with
+// the share of it that each input causes, and the samples themselves as numpy arrays on request.
+
+#include <pybind11/numpy.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Bindings.h"
+#include "Common.h"
+#include "Format.h"
+#include "Uncertainty.h"
+#include "UncertaintyExport.h"
+
+namespace dedodiz::python {
+
+namespace {
+
+// One result of the calculation type: the single point and the quantiles of the samples [mol/L].
+struct Estimate {
+    std::string key, name, kind;
+    double value = 0, median = 0, q025 = 0, q975 = 0;
+};
+
+struct UncertaintyResultPy {
+    UncertaintyOutcome outcome;  // without the samples, which are in allSamples when asked for
+    py::dict results, contributions;
+    py::object allSamples, sampleConverged;  // None unless all_samples
+    int threads = 0;
+    ShownMessages messages;
+    std::vector<std::string> report;
+    std::shared_ptr<const JsonValue> json;
+};
+
+// The standard uncertainties as keywords, in the order of the signature.
+struct Sds {
+    double pH, temperature, ionic, logKH, logKML, logKMHL, enthalpy, total;
+};
+
+double Sd(double value, const char* keyword) {
+    if (!(std::isfinite(value) && value >= 0))
+        throw py::value_error(std::string(keyword) + " needs a number of 0 or more, got " +
+                              ShortestText(value));
+    return value;
+}
+
+// purity={chelator: (fraction, sd)} or {chelator: fraction} (known exactly), for chelators of the solution.
+void ReadPurity(const py::object& purity, const ConstantsTable& table, const Selection& selection,
+                UncertaintyInputs& inputs) {
+    if (purity.is_none()) return;
+    if (!py::isinstance<py::dict>(purity))
+        throw py::type_error("purity must be a dict of chelator names and (fraction, sd)");
+    for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(purity)) {
+        const std::string name = KeyName(key, "purity");
+        const int number = FindChelator(table, name);
+        int slot = 0;
+        for (int i = 1; i <= kSlots; ++i)
+            if (number != 0 && selection.ChosenChelator[i] == number) slot = i;
+        if (slot == 0) throw py::value_error("purity: no chelator \"" + name + "\" in this solution");
+        const bool pair = IsPair(value);
+        const double fraction =
+            ReadNumber(pair ? py::object(value[py::int_(0)]) : py::reinterpret_borrow<py::object>(value),
+                       "purity " + name, "fraction");
+        const double sd = pair ? ReadNumber(value[py::int_(1)], "purity " + name, "fraction") : 0.0;
+        if (!(fraction > 0 && fraction <= 1) || !(std::isfinite(sd) && sd >= 0))
+            throw py::value_error("purity " + name +
+                                  ": the fraction must lie above 0 and up to 1, the sd must "
+                                  "be 0 or more");
+        inputs.purity[slot] = {fraction, sd};
+    }
+}
+
+// The seed as Python gives it: any integer that 64 bits without a sign hold.
+std::uint64_t Seed(const py::int_& seed) {
+    const unsigned long long value = PyLong_AsUnsignedLongLong(seed.ptr());
+    if (value == static_cast<unsigned long long>(-1) && PyErr_Occurred() != nullptr) {
+        PyErr_Clear();
+        throw py::value_error("seed must be an integer from 0 to 2**64 - 1");
+    }
+    return value;
+}
+
+UncertaintyOptions Options(const Sds& sds, int samples, std::uint64_t seed, int threads, bool refine) {
+    if (samples < 1 || samples > kMaxUncertaintySamples)
+        throw py::value_error("samples must lie between 1 and " + std::to_string(kMaxUncertaintySamples));
+    if (threads < 0) throw py::value_error("threads must be 0 (all of the machine's) or more");
+    UncertaintyOptions o;
+    o.samples = samples;
+    o.seed = seed;
+    o.threads = threads;
+    o.precision = PrecisionOf(refine);
+    UncertaintyInputs& u = o.inputs;
+    u.pHSd = Sd(sds.pH, "ph_sd");
+    u.temperatureSd = Sd(sds.temperature, "temp_sd");
+    u.ionicRsd = Sd(sds.ionic, "ionic_rsd");
+    u.logKHSd = Sd(sds.logKH, "logk_h_sd");
+    u.logKMLSd = Sd(sds.logKML, "logk_ml_sd");
+    u.logKMHLSd = Sd(sds.logKMHL, "logk_mhl_sd");
+    u.enthalpyRsd = Sd(sds.enthalpy, "dh_rsd");
+    u.totalRsd = Sd(sds.total, "total_rsd");
+    return o;
+}
+
+py::array_t<double> Array(const std::vector<double>& values) {
+    py::array_t<double> a(static_cast<py::ssize_t>(values.size()));
+    std::copy(values.begin(), values.end(), a.mutable_data());
+    return a;
+}
+
+void Collect(UncertaintyResultPy& r, bool allSamples) {
+    UncertaintyOutcome& o = r.outcome;
+    if (allSamples) {
+        py::dict samples;
+        py::array_t<bool> converged(static_cast<py::ssize_t>(o.sampleConverged.size()));
+        std::copy(o.sampleConverged.begin(), o.sampleConverged.end(), converged.mutable_data());
+        for (const UncertaintyResult& result : o.results)
+            samples[py::str(result.key)] = Array(result.samples);
+        r.allSamples = samples;
+        r.sampleConverged = converged;
+    } else {
+        r.allSamples = r.sampleConverged = py::none();
+    }
+    for (UncertaintyResult& result : o.results) {
+        r.results[py::str(result.key)] = Estimate{result.key,    result.name, result.kind, result.value,
+                                                  result.median, result.q025, result.q975};
+        py::list shares;
+        for (const UncertaintyShare& s : result.shares) shares.append(py::make_tuple(s.input, s.share));
+        r.contributions[py::str(result.key)] = shares;
+        result.samples = {};
+    }
+}
+
+std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionSpec& spec, const Sds& sds,
+                                         const py::object& purity, int samples, std::uint64_t seed,
+                                         int threads, bool refine, bool allSamples) {
+    const ConstantsTable& t = TableOrStandard(table);
+    const Described d = DescribeOrRaise(t, spec);
+    UncertaintyOptions options = Options(sds, samples, seed, threads, refine);
+    ReadPurity(purity, t, d.selection, options.inputs);
+
+    auto r = std::make_unique<UncertaintyResultPy>();
+    MessageKeeper messages;
+    for (const ShownMessage& m : d.messages) messages.Message(m.text, m.caption);
+    {
+        const py::gil_scoped_release released;
+        r->outcome = RunUncertainty(*d.calc, options, messages);
+        if (r->outcome.Ran()) {
+            r->report = UncertaintyReport(r->outcome);
+            r->json = std::make_shared<const JsonValue>(UncertaintyJson(
+                *d.calc, t.ConstantsFileName.view(), r->outcome, messages.Messages(), allSamples));
+        }
+    }
+    if (r->outcome.status == RunStatus::Fault) RaiseFaultError(r->outcome.messages);
+    if (!r->outcome.Ran()) RaiseRefused(r->outcome.messages, "the calculation was refused");
+    r->messages = messages.Messages();
+    r->threads = UncertaintyThreads(threads);
+    Collect(*r, allSamples);
+    return r;
+}
+
+void BindEstimate(py::module_& m) {
+    py::class_<Estimate>(m, "Estimate",
+                         "One result's single-point value and the spread of its samples [mol/L].")
+        .def_readonly("key", &Estimate::key, "As the exports name it: \"free_Ca2_M\", \"total_EGTA_M\".")
+        .def_readonly("name", &Estimate::name, "The metal or chelator.")
+        .def_readonly("kind", &Estimate::kind, "\"free\" or \"total\".")
+        .def_readonly("value", &Estimate::value, "The single-point result [mol/L].")
+        .def_readonly("median", &Estimate::median, "The median of the samples that converged [mol/L].")
+        .def_readonly("q025", &Estimate::q025, "The 2.5 % quantile [mol/L].")
+        .def_readonly("q975", &Estimate::q975, "The 97.5 % quantile [mol/L].")
+        .def("__repr__", [](const Estimate& e) {
+            return "<dedodiz.Estimate " + e.key + " " + ShortestText(e.value) +
+                   " (95 %: " + ShortestText(e.q025) + " .. " + ShortestText(e.q975) + ")>";
+        });
+}
+
+void BindUncertaintyResult(py::module_& m) {
+    using R = UncertaintyResultPy;
+    py::class_<R>(m, "Uncertainty", "The outcome of uncertainty(): how far each result can be trusted.")
+        .def_property_readonly(
+            "type", [](const R& r) { return TypeWord(r.outcome.type); }, "The calculation type.")
+        .def_property_readonly(
+            "samples", [](const R& r) { return r.outcome.samples; }, "The number of samples drawn.")
+        .def_property_readonly(
+            "failed", [](const R& r) { return r.outcome.Failed(); },
+            "Samples left out: not converged or stopped by a floating-point fault.")
+        .def_property_readonly(
+            "not_converged", [](const R& r) { return r.outcome.notConverged; },
+            "Samples that did not converge.")
+        .def_property_readonly(
+            "faulted", [](const R& r) { return r.outcome.faulted; },
+            "Samples stopped by a floating-point fault.")
+        .def_property_readonly(
+            "inputs", [](const R& r) { return r.outcome.inputs; }, "The number of inputs varied.")
+        .def_property_readonly(
+            "seed", [](const R& r) { return r.outcome.options.seed; }, "The seed of the random numbers.")
+        .def_readonly("threads", &R::threads, "The threads the sampling used.")
+        .def_property_readonly(
+            "converged", [](const R& r) { return r.outcome.converged; }, "The single point converged.")
+        .def_property_readonly(
+            "refined", [](const R& r) { return r.outcome.options.precision == Precision::Refined; },
+            "Every solve was refined (refine=True).")
+        .def_property_readonly(
+            "enthalpy_missing", [](const R& r) { return r.outcome.enthalpyMissing; },
+            "A constant without an enthalpy meets a varied temperature.")
+        .def_readonly("results", &R::results, "{key: Estimate} of every result of the calculation type.")
+        .def_readonly("contributions", &R::contributions,
+                      "{key: [(input, share), ...]}: every input varied with its share (0..1) of the spread, "
+                      "largest first.")
+        .def_readonly("all_samples", &R::allSamples,
+                      "{key: array [mol/L]} of every sample, NaN where one was left out; None unless "
+                      "all_samples=True.")
+        .def_readonly("sample_converged", &R::sampleConverged,
+                      "Boolean array: the sample counts; None unless all_samples=True.")
+        .def_property_readonly(
+            "warnings", [](const R& r) { return MessageList(r.messages); },
+            "The messages shown, as (caption, text).")
+        .def_property_readonly(
+            "report", [](const R& r) { return ReportText(r.report); },
+            "The text block, exactly as dedodiz32-cli uncertainty prints it.")
+        .def(
+            "to_dict", [](const R& r) { return ToPython(*r.json); },
+            "Everything as the JSON document of dedodiz32-cli uncertainty --format json (with all_samples: "
+            "--all-samples).")
+        .def("__repr__", [](const R& r) {
+            return "<dedodiz.Uncertainty type=" + std::string(TypeWord(r.outcome.type)) +
+                   " samples=" + std::to_string(r.outcome.samples) +
+                   " failed=" + std::to_string(r.outcome.Failed()) + ">";
+        });
+}
+
+}  // namespace
+
+void BindUncertainty(py::module_& m) {
+    BindEstimate(m);
+    BindUncertaintyResult(m);
+    const UncertaintyInputs defaults;
+    m.def(
+        "uncertainty",
+        [](const Table* table, const py::object& chelators, const py::object& metals, double pH,
+           double temperature, double ionic, const std::string& type, double phSd, double tempSd,
+           double ionicRsd, double logKHSd, double logKMLSd, double logKMHLSd, double dhRsd, double totalRsd,
+           const py::object& purity, int samples, const py::int_& seed, int threads, bool refine,
+           bool allSamples) {
+            const SolutionSpec spec =
+                SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
+            const Sds sds{phSd, tempSd, ionicRsd, logKHSd, logKMLSd, logKMHLSd, dhRsd, totalRsd};
+            return Run(table, spec, sds, purity, samples, Seed(seed), threads, refine, allSamples);
+        },
+        py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
+        py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature, py::arg("ionic") = kReferenceIonic,
+        py::arg("type") = "free", py::arg("ph_sd") = defaults.pHSd,
+        py::arg("temp_sd") = defaults.temperatureSd, py::arg("ionic_rsd") = defaults.ionicRsd,
+        py::arg("logk_h_sd") = defaults.logKHSd, py::arg("logk_ml_sd") = defaults.logKMLSd,
+        py::arg("logk_mhl_sd") = defaults.logKMHLSd, py::arg("dh_rsd") = defaults.enthalpyRsd,
+        py::arg("total_rsd") = defaults.totalRsd, py::arg("purity") = py::none(),
+        py::arg("samples") = kDefaultUncertaintySamples, py::arg("seed") = 1, py::arg("threads") = 0,
+        py::arg("refine") = false, py::arg("all_samples") = false,
+        R"(How far the results of a solution can be trusted, as dedodiz32-cli uncertainty computes it,
+and returns the Uncertainty.
+
+Takes the arguments of solve() for the solution, and the standard uncertainties (0 switches an input
+off; "relative" ones are fractions of the value):
+ph_sd        of the pH
+temp_sd      of the temperature [C]
+ionic_rsd    relative, of the ionic strength
+logk_h_sd    of every stored protonation constant [log10 units]
+logk_ml_sd   of every stored ML constant [log10 units]
+logk_mhl_sd  of every stored MHL constant [log10 units]
+dh_rsd       relative, of every stored enthalpy
+total_rsd    relative, of every total given (pipetting)
+purity       {chelator: (fraction, sd)} of the weighed reagent that is the chelator; a fraction
+             alone is known exactly; pure when left out
+samples      the number of random samples (1 .. 1,000,000)
+seed         the seed: the same seed gives the same numbers, whatever the number of threads
+threads      threads to sample on; 0: all of the machine's (the interpreter is released meanwhile)
+refine       True: every sample solved exactly after the iteration, as uncertainty --refine
+all_samples  keep every sample as numpy arrays (all_samples, sample_converged) and in to_dict()
+
+The results are the free metals for type "free", the total metals for type "total" and the chelator
+totals for type "chelator". A solution the program refuses raises ValueError, a fault of its single
+point FloatingPointError; samples that fail are counted (failed) and left out.)");
+}
+
+}  // namespace dedodiz::python

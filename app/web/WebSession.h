@@ -78,9 +78,13 @@ DescribeResult DescribeRequest(WebSession& session, const Json& request, Message
 // The reply to a request that could not be carried out: "ok" false, the messages, and "error".
 Json Refusal(const std::string& error, const ShownMessages& shown);
 
+// The precision a request asks for with "refine": true the exact refinement after the iteration (the
+// command-line tool's --refine), missing or false the iteration's answer alone.
+Precision PrecisionOf(const Json& request);
+
 // The single-point run of the session's calculation as it stands (after a work file was loaded): the
 // reply of the run command.
-Json RunSession(WebSession& session);
+Json RunSession(WebSession& session, Precision precision = Precision::Iteration);
 
 // The commands, by name. Each takes the request object and answers with the reply object.
 Json TableCommand(WebSession& session, const Json& request);     // the table's and buffer file's names

@@ -92,6 +92,7 @@ Json RunCommand(WebSession& session, const Json& request);       // the single-p
 Json SweepCommand(WebSession& session, const Json& request);     // a 2D or 3D sweep
 Json EvaluateCommand(WebSession& session, const Json& request);  // the chelator evaluation
 Json BuffersCommand(WebSession& session, const Json& request);   // the pH buffer ranges
+Json RecipeCommand(WebSession& session, const Json& request);    // what to pipette
 Json ListingCommand(WebSession& session, const Json& request);   // the constants listing
 Json BundledCommand(WebSession& session, const Json& request);   // back to the bundled table
 Json SaveWorkCommand(WebSession& session, const Json& request);  // a work file to download

@@ -87,15 +87,16 @@ Precision PrecisionOf(const Json& request);
 Json RunSession(WebSession& session, Precision precision = Precision::Iteration);
 
 // The commands, by name. Each takes the request object and answers with the reply object.
-Json TableCommand(WebSession& session, const Json& request);     // the table's and buffer file's names
-Json RunCommand(WebSession& session, const Json& request);       // the single-point run
-Json SweepCommand(WebSession& session, const Json& request);     // a 2D or 3D sweep
-Json EvaluateCommand(WebSession& session, const Json& request);  // the chelator evaluation
-Json BuffersCommand(WebSession& session, const Json& request);   // the pH buffer ranges
-Json RecipeCommand(WebSession& session, const Json& request);    // what to pipette
-Json ListingCommand(WebSession& session, const Json& request);   // the constants listing
-Json BundledCommand(WebSession& session, const Json& request);   // back to the bundled table
-Json SaveWorkCommand(WebSession& session, const Json& request);  // a work file to download
+Json TableCommand(WebSession& session, const Json& request);        // the table's and buffer file's names
+Json RunCommand(WebSession& session, const Json& request);          // the single-point run
+Json SweepCommand(WebSession& session, const Json& request);        // a 2D or 3D sweep
+Json EvaluateCommand(WebSession& session, const Json& request);     // the chelator evaluation
+Json BuffersCommand(WebSession& session, const Json& request);      // the pH buffer ranges
+Json RecipeCommand(WebSession& session, const Json& request);       // what to pipette
+Json UncertaintyCommand(WebSession& session, const Json& request);  // the spread of the results
+Json ListingCommand(WebSession& session, const Json& request);      // the constants listing
+Json BundledCommand(WebSession& session, const Json& request);      // back to the bundled table
+Json SaveWorkCommand(WebSession& session, const Json& request);     // a work file to download
 
 // A file the user chose, by its name and bytes: a constants file (.TCM, .CCM), a work file (.STG, which
 // is then run) or a pH buffer file (.bcm), written into the session's folder and read by the readers

@@ -234,7 +234,7 @@
   }
 
   function pipetting(t) {
-    return el('div', { class: 'wide' }, el('table', { class: 'results compact' }, el('caption', { text: 'Pipetting, µL into each tube; the solutions as made' }),
+    return el('div', { class: 'wide', tabindex: 0, role: 'region', 'aria-label': 'Pipetting table, scrolls sideways' }, el('table', { class: 'results compact' }, el('caption', { text: 'Pipetting, µL into each tube; the solutions as made' }),
       el('thead', {}, el('tr', {}, t.header.map((h) => el('th', { scope: 'col', text: h.replace('[uL]', '[µL]') })))),
       el('tbody', {}, t.rows.map((row) => el('tr', {}, row.map((c, k) => (k === 0 ? el('th', { scope: 'row', text: c }) : el('td', { text: c }))))))));
   }

@@ -99,9 +99,10 @@ Json BundledCommand(WebSession& session, const Json& request);      // back to t
 Json SaveWorkCommand(WebSession& session, const Json& request);     // a work file to download
 
 // A file the user chose, by its name and bytes: a constants file (.TCM, .CCM), a work file (.STG, which
-// is then run) or a pH buffer file (.bcm), written into the session's folder and read by the readers
-// of the desktop program.
-Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes);
+// is then run, refined on request) or a pH buffer file (.bcm), written into the session's folder and
+// read by the readers of the desktop program.
+Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes,
+                  Precision precision = Precision::Iteration);
 
 // The bytes of a file of the session's folder (a work file just saved), empty when there is none.
 std::string UserFileBytes(const WebSession& session, std::string_view name);

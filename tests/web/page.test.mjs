@@ -153,6 +153,11 @@ test('refine: the README example with exact results ticked gives the report and 
     assert.equal(head, cliHead);
     assertSameDocument(row.split(',').map((c) => (Number.isNaN(Number(c)) ? c : Number(c))),
       cliRow.split(',').map((c) => (Number.isNaN(Number(c)) ? c : Number(c))));
+    // A work file loaded while the box is ticked is run refined too.
+    await page.click('#tab-files');
+    await (await page.$('#file-input')).uploadFile('examples/bapta-37c-total.STG');
+    await page.waitForFunction(() => document.querySelector('#loaded-files li'));
+    assert.equal(await reportOf(page, '#report'), cliOutput('run', 'examples/bapta-37c-total.STG', '--refine'));
   });
 });
 

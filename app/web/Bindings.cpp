@@ -31,12 +31,14 @@ class Session {
         return dedodiz::web::HandleRequest(session_, command, request);
     }
 
-    // A file the user chose: its name and its bytes (a Uint8Array).
-    std::string LoadFile(const std::string& name, const val& bytes) {
+    // A file the user chose: its name and its bytes (a Uint8Array); a work file is run refined when
+    // refine is true.
+    std::string LoadFile(const std::string& name, const val& bytes, bool refine) {
         const std::vector<std::uint8_t> data = emscripten::convertJSArrayToNumberVector<std::uint8_t>(bytes);
         const std::string text(data.begin(), data.end());
         try {
-            return dedodiz::web::ReplyText(dedodiz::web::LoadUserFile(session_, name, text));
+            return dedodiz::web::ReplyText(dedodiz::web::LoadUserFile(
+                session_, name, text, refine ? dedodiz::Precision::Refined : dedodiz::Precision::Iteration));
         } catch (const dedodiz::web::RequestError& e) {
             return dedodiz::web::ReplyText(dedodiz::web::Refusal(e.what(), {}));
         }

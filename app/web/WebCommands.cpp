@@ -17,6 +17,7 @@ const std::map<std::string_view, Command>& Commands() {
         {"sweep", &SweepCommand},     {"evaluate", &EvaluateCommand},
         {"buffers", &BuffersCommand}, {"listing", &ListingCommand},
         {"bundled", &BundledCommand}, {"save_work", &SaveWorkCommand},
+        {"recipe", &RecipeCommand},   {"uncertainty", &UncertaintyCommand},
     };
     return commands;
 }

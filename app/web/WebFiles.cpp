@@ -52,8 +52,8 @@ Json LoadConstants(WebSession& session, const std::string& base, const std::stri
     return WithTable(session, Reply(true, messages.Messages()));
 }
 
-// Loads the work file and runs it, as File > Work Load does.
-Json LoadWork(WebSession& session, const std::string& path) {
+// Loads the work file and runs it, as File > Work Load does, refined when the page asks for exact results.
+Json LoadWork(WebSession& session, const std::string& path, Precision precision) {
     MessageKeeper messages;
     const WorkLoadResult loaded =
         LoadWorkSettings(path, session.table, session.selection, session.calc, messages);
@@ -64,7 +64,7 @@ Json LoadWork(WebSession& session, const std::string& path) {
         return reply;
     }
     Json solution = SolutionJson(session);  // as loaded, before the run writes its results into it
-    Json reply = WithTable(session, RunSession(session));
+    Json reply = WithTable(session, RunSession(session, precision));
     Json shown = Reply(true, messages.Messages())["messages"];
     for (const Json& m : reply["messages"]) shown.push_back(m);
     reply["messages"] = shown;
@@ -81,7 +81,7 @@ Json LoadBuffers(WebSession& session, const std::string& base, const std::string
 
 }  // namespace
 
-Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes) {
+Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes, Precision precision) {
     const std::string base = FileNameOf(name);
     const std::string ext = ExtensionOf(base);
     const bool constants = ext == "TCM" || ext == "CCM";
@@ -93,7 +93,7 @@ Json LoadUserFile(WebSession& session, std::string_view name, const std::string&
     if (!WriteFileAtomically(path, bytes, &error)) return Refusal("cannot keep " + base + ": " + error, {});
 
     Json reply = constants      ? LoadConstants(session, base, path)
-                 : ext == "STG" ? LoadWork(session, path)
+                 : ext == "STG" ? LoadWork(session, path, precision)
                                 : LoadBuffers(session, base, path);
     reply["kind"] = constants ? "constants" : ext == "STG" ? "work" : "buffers";
     reply["file"] = ExportText(base);

@@ -1,5 +1,8 @@
-// The single-point run of the page: the solution of the form run as "Free Metal" runs it, answered with
-// the report (the lines the command-line tool prints), the numbers of the JSON export and its CSV row.
+// The single-point run of the page: the solution of the form run as "Free Metal" runs it, refined on
+// request ("refine": true), answered with the report (the lines the command-line tool prints), the
+// numbers of the JSON export and its CSV row.
+
+#include <optional>
 
 #include "OutputText.h"
 #include "Run.h"
@@ -23,28 +26,32 @@ constexpr std::string_view StatusWord(RunStatus status) {
 
 }  // namespace
 
-Json RunSession(WebSession& session) {
+Json RunSession(WebSession& session, Precision precision) {
     MessageKeeper messages;
     OutputText output;
     const RunOutcome outcome = RunSinglePoint(session.calc, session.table.ConstantsFileName.view(),
-                                              ReportPlacement::Replace, output, messages);
+                                              ReportPlacement::Replace, output, messages, precision);
     Json reply = Reply(outcome.Ran(), outcome.messages);
     reply["status"] = StatusWord(outcome.status);
     reply["converged"] = outcome.Ran() && outcome.converged;
     reply["report"] = Lines(outcome.report);
     if (outcome.Ran()) {
-        reply["json"] =
-            JsonText(RunJson(session.calc, session.table.ConstantsFileName.view(), outcome.messages));
-        reply["csv"] = RunCsv(session.calc);
+        // A refined run's exports carry "refined" and its residual, as --refine gives them.
+        const std::optional<double> refined =
+            outcome.refined ? std::optional(outcome.residual) : std::nullopt;
+        reply["json"] = JsonText(
+            RunJson(session.calc, session.table.ConstantsFileName.view(), outcome.messages, refined));
+        reply["csv"] = RunCsv(session.calc, refined);
     }
     return reply;
 }
 
 Json RunCommand(WebSession& session, const Json& request) {
+    const Precision precision = PrecisionOf(request);
     MessageKeeper messages;
     const DescribeResult described = DescribeRequest(session, request, messages);
     if (!described.ok()) return Refusal(described.error, messages.Messages());
-    return RunSession(session);
+    return RunSession(session, precision);
 }
 
 }  // namespace dedodiz::web

@@ -136,6 +136,13 @@ DescribeResult DescribeRequest(WebSession& session, const Json& request, Message
                             messages);
 }
 
+Precision PrecisionOf(const Json& request) {
+    const auto refine = request.find("refine");
+    if (refine == request.end() || refine->is_null()) return Precision::Iteration;
+    if (!refine->is_boolean()) throw RequestError("refine must be true or false");
+    return refine->get<bool>() ? Precision::Refined : Precision::Iteration;
+}
+
 Json Refusal(const std::string& error, const ShownMessages& shown) {
     Json reply = Reply(false, shown);
     reply["error"] = ExportText(error);

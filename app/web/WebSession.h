@@ -78,24 +78,31 @@ DescribeResult DescribeRequest(WebSession& session, const Json& request, Message
 // The reply to a request that could not be carried out: "ok" false, the messages, and "error".
 Json Refusal(const std::string& error, const ShownMessages& shown);
 
+// The precision a request asks for with "refine": true the exact refinement after the iteration (the
+// command-line tool's --refine), missing or false the iteration's answer alone.
+Precision PrecisionOf(const Json& request);
+
 // The single-point run of the session's calculation as it stands (after a work file was loaded): the
 // reply of the run command.
-Json RunSession(WebSession& session);
+Json RunSession(WebSession& session, Precision precision = Precision::Iteration);
 
 // The commands, by name. Each takes the request object and answers with the reply object.
-Json TableCommand(WebSession& session, const Json& request);     // the table's and buffer file's names
-Json RunCommand(WebSession& session, const Json& request);       // the single-point run
-Json SweepCommand(WebSession& session, const Json& request);     // a 2D or 3D sweep
-Json EvaluateCommand(WebSession& session, const Json& request);  // the chelator evaluation
-Json BuffersCommand(WebSession& session, const Json& request);   // the pH buffer ranges
-Json ListingCommand(WebSession& session, const Json& request);   // the constants listing
-Json BundledCommand(WebSession& session, const Json& request);   // back to the bundled table
-Json SaveWorkCommand(WebSession& session, const Json& request);  // a work file to download
+Json TableCommand(WebSession& session, const Json& request);        // the table's and buffer file's names
+Json RunCommand(WebSession& session, const Json& request);          // the single-point run
+Json SweepCommand(WebSession& session, const Json& request);        // a 2D or 3D sweep
+Json EvaluateCommand(WebSession& session, const Json& request);     // the chelator evaluation
+Json BuffersCommand(WebSession& session, const Json& request);      // the pH buffer ranges
+Json RecipeCommand(WebSession& session, const Json& request);       // what to pipette
+Json UncertaintyCommand(WebSession& session, const Json& request);  // the spread of the results
+Json ListingCommand(WebSession& session, const Json& request);      // the constants listing
+Json BundledCommand(WebSession& session, const Json& request);      // back to the bundled table
+Json SaveWorkCommand(WebSession& session, const Json& request);     // a work file to download
 
 // A file the user chose, by its name and bytes: a constants file (.TCM, .CCM), a work file (.STG, which
-// is then run) or a pH buffer file (.bcm), written into the session's folder and read by the readers
-// of the desktop program.
-Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes);
+// is then run, refined on request) or a pH buffer file (.bcm), written into the session's folder and
+// read by the readers of the desktop program.
+Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes,
+                  Precision precision = Precision::Iteration);
 
 // The bytes of a file of the session's folder (a work file just saved), empty when there is none.
 std::string UserFileBytes(const WebSession& session, std::string_view name);

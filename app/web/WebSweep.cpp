@@ -1,5 +1,6 @@
 // The sweeps of the page: the form's solution repeated over one condition (41 points) or two (11 x 11),
-// answered with the sweep table, the sweep's data for the chart and its CSV.
+// every point refined on request ("refine": true), answered with the sweep table, the sweep's data for
+// the chart and its CSV.
 
 #include "OutputText.h"
 #include "SweepTable.h"
@@ -50,6 +51,7 @@ Json SweepCommand(WebSession& session, const Json& request) {
     const bool threeD = request.value("three_d", false);
     const TAxisRange x = AxisOf(request, "x");
     const TAxisRange z = threeD ? AxisOf(request, "z") : TAxisRange{};
+    const Precision precision = PrecisionOf(request);
     MessageKeeper messages;
     const DescribeResult described = DescribeRequest(session, request, messages);
     if (!described.ok()) return Refusal(described.error, messages.Messages());
@@ -60,7 +62,8 @@ Json SweepCommand(WebSession& session, const Json& request) {
     SweepState& s = session.sweep;
     s.XAxis = x;
     if (threeD) s.ZAxis = z;
-    if (!RunSweepCommand(s, session.calc, threeD, messages)) return Reply(false, messages.Messages());
+    if (!RunSweepCommand(s, session.calc, threeD, messages, precision))
+        return Reply(false, messages.Messages());
     OutputText table;
     WriteSweepTable(s, ReportPlacement::Replace, table);
     Json reply = Reply(true, messages.Messages());

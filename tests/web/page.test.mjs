@@ -1,6 +1,7 @@
 // The page opened from disk in headless chromium: the README's example entered through the form gives
 // the command-line tool's report byte for byte, a work file chosen in the file input is loaded and run,
-// a 2D sweep draws its 41 points, and a floating-point fault shows "ERROR" instead of a result. Every
+// a 2D sweep draws its 41 points, a floating-point fault shows "ERROR" instead of a result, and the exact
+// refinement, a recipe and an uncertainty entered through their forms give the tool's output. Every
 // case also checks that the page asked the network for nothing and raised no script error.
 import assert from 'node:assert/strict';
 import { execFileSync, spawnSync } from 'node:child_process';
@@ -30,6 +31,19 @@ async function type(page, selector, text) {
   await page.click(selector, { clickCount: 3 });
   await page.keyboard.press('Backspace');
   if (text) await page.type(selector, text);
+}
+
+// The page's JSON document equals the tool's: the same keys, texts and flags, and the same numbers but
+// for the last bit that WebAssembly's mathematical functions may round differently from the C library's.
+function assertSameDocument(actual, expected, path = '') {
+  if (typeof expected === 'number' && typeof actual === 'number') {
+    assert.ok(Math.abs(actual - expected) <= 1e-14 * Math.max(Math.abs(actual), Math.abs(expected)), `${path}: ${actual} != ${expected}`);
+  } else if (expected && typeof expected === 'object') {
+    assert.deepEqual(Object.keys(actual), Object.keys(expected), path);
+    for (const key of Object.keys(expected)) assertSameDocument(actual[key], expected[key], `${path}/${key}`);
+  } else {
+    assert.equal(actual, expected, path);
+  }
 }
 
 const reportOf = (page, selector) => page.$eval(selector, (e) => (e.textContent ? e.textContent + '\n' : ''));
@@ -120,5 +134,85 @@ test('fault: ionic strength 0 gives the ERROR message of dedodiz32-cli, and no r
     assert.deepEqual(shown.map((s) => s.replace(/\n/g, ' ') + '\n'), [cliRun.stderr]);
     assert.equal(await page.$eval('#report', (e) => e.textContent), '');
     assert.equal(await page.$eval('#results', (e) => e.children.length), 0);
+  });
+});
+
+test('refine: the README example with exact results ticked gives the report and JSON of dedodiz32-cli run --refine', async () => {
+  await withPage(async (page) => {
+    await page.click('#refine');
+    await page.click('#calculate');
+    await page.waitForFunction(() => document.querySelector('#report').textContent !== '');
+    assert.equal(await reportOf(page, '#report'), cliOutput('run', 'examples/ca-egta-free.STG', '--refine'));
+    // The downloads carry "refined" and the residual as the tool's do.
+    const reply = await page.evaluate(() => Dedodiz.solution.run());
+    const json = JSON.parse(reply.json);
+    assert.equal(json.refined, true);
+    assertSameDocument(json, JSON.parse(cliOutput('run', 'examples/ca-egta-free.STG', '--refine', '--format', 'json')));
+    const [head, row] = reply.csv.split('\n');
+    const [cliHead, cliRow] = cliOutput('run', 'examples/ca-egta-free.STG', '--refine', '--format', 'csv').split('\n');
+    assert.equal(head, cliHead);
+    assertSameDocument(row.split(',').map((c) => (Number.isNaN(Number(c)) ? c : Number(c))),
+      cliRow.split(',').map((c) => (Number.isNaN(Number(c)) ? c : Number(c))));
+    // A work file loaded while the box is ticked is run refined too.
+    await page.click('#tab-files');
+    await (await page.$('#file-input')).uploadFile('examples/bapta-37c-total.STG');
+    await page.waitForFunction(() => document.querySelector('#loaded-files li'));
+    assert.equal(await reportOf(page, '#report'), cliOutput('run', 'examples/bapta-37c-total.STG', '--refine'));
+  });
+});
+
+test('recipe: stocks, purity, pH buffer, top-up and a pCa list through the form give dedodiz32-cli recipe', async () => {
+  await withPage(async (page) => {
+    await page.click('#tab-recipe');
+    await type(page, '#recipe-volume', '10');  // mL beside it
+    await type(page, '#recipe-stock-1', '100');  // EGTA, mM beside it
+    await type(page, '#recipe-purity-1', '97 %');
+    await type(page, '#recipe-stock-2', '0,1 M');  // Ca2, the unit typed
+    await type(page, '#recipe-stock-3', '1');
+    await page.select('#recipe-stock-3-unit', 'M');
+    await page.select('#recipe-buffer', 'HEPES');
+    await type(page, '#recipe-buffer-conc', '20');
+    await type(page, '#recipe-buffer-stock', '1');  // M beside it; KCl 3 M is the top-up
+    await page.select('#recipe-series-metal', 'Ca2');
+    await page.select('#recipe-series-kind', 'px');
+    await type(page, '#recipe-series-values', '7; 6,5 6');
+    await page.click('#run-recipe');
+    await page.waitForFunction(() => document.querySelector('#recipe-report').textContent !== '');
+    const args = ['recipe', 'examples/ca-egta-free.STG', '--volume', '10mL', '--stock', 'EGTA=100mM', '--purity', 'EGTA=97%',
+      '--stock', 'Ca2=0.1M', '--stock', 'Mg2=1M', '--buffer', 'HEPES=20mM', '--stock', 'HEPES=1M', '--topup', 'KCl=3M',
+      '--series', 'Ca2=pX:7,6.5,6'];
+    assert.equal(await reportOf(page, '#recipe-report'), cliOutput(...args));
+    assert.equal(await page.$$eval('#recipe-table tbody tr', (rows) => rows.length), 3);
+    const reply = await page.evaluate(() => Dedodiz.recipe.run());
+    assertSameDocument(JSON.parse(reply.json), JSON.parse(cliOutput(...args, '--format', 'json')));
+    // A recipe that cannot be made shows the calculator's own reason, and no table.
+    await type(page, '#recipe-salt-stock', '1');
+    await page.select('#recipe-salt-stock-unit', 'mM');
+    await page.click('#run-recipe');
+    const cli2 = spawnSync(cli, args.map((a) => (a === 'KCl=3M' ? 'KCl=1mM' : a)), { encoding: 'utf8' });
+    assert.equal(cli2.status, 1);
+    const shown = await page.$$eval('#recipe-messages li', (items) => items.map((li) => li.textContent.replace(/\n/g, ' ') + '\n'));
+    assert.equal(shown.join(''), cli2.stderr);
+    assert.equal(await page.$eval('#recipe-table', (e) => e.children.length), 0);
+  });
+});
+
+test('uncertainty: 200 samples with a seed give the block of dedodiz32-cli uncertainty and a histogram per result', async () => {
+  await withPage(async (page) => {
+    await page.click('#tab-uncertainty');
+    await type(page, '#uncertainty-samples', '200');
+    await type(page, '#uncertainty-seed', '7');
+    await type(page, '#uncertainty-ph-sd', '0,03');
+    for (const id of ['h', 'ml', 'mhl']) await type(page, `#uncertainty-logk-${id}-sd`, '0.08');
+    await type(page, '#uncertainty-purity-1', '0,97');
+    await type(page, '#uncertainty-purity-sd-1', '0.02');
+    await page.click('#run-uncertainty');
+    await page.waitForFunction(() => document.querySelector('#uncertainty-report').textContent !== '');
+    assert.equal(await reportOf(page, '#uncertainty-report'), cliOutput('uncertainty', 'examples/ca-egta-free.STG',
+      '--samples', '200', '--seed', '7', '--ph-sd', '0.03', '--logk-sd', '0.08', '--purity', 'EGTA=0.97:0.02'));
+    // Free Ca2 and free Mg2, each with its 200 samples in the bins.
+    const bars = await page.$$eval('#uncertainty-charts svg', (svgs) => svgs.map((s) => s.querySelectorAll('rect').length));
+    assert.deepEqual(bars, [30, 30]);
+    assert.match(await page.$eval('#uncertainty-results table', (t) => t.rows[1].textContent), /^Ca2 free0\.155 µM/);
   });
 });

@@ -20,7 +20,7 @@ const Dedodiz = (() => {
   }
 
   // A file the user chose, by its name and bytes (a Uint8Array): the reply of the load.
-  function loadFile(name, bytes) { return JSON.parse(session.loadFile(name, bytes)); }
+  function loadFile(name, bytes, refine = false) { return JSON.parse(session.loadFile(name, bytes, refine)); }
 
   // The bytes of a file that a command wrote (a work file to download).
   function fileBytes(name) { return session.fileBytes(name); }

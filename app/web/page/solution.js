@@ -67,6 +67,8 @@
     form = el('form', { id: 'solution-form', novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } },
       typeChoices, conditions, chelators, metals,
       el('p', { class: 'intro', text: 'Numbers take a decimal point or comma and an exponent (1,5e-3); a concentration may carry its unit (155 nM).' }),
+      el('label', { class: 'check', for: 'refine' }, el('input', { type: 'checkbox', id: 'refine', 'aria-describedby': 'refine-hint' }), 'Exact results (refine)'),
+      el('p', { class: 'hint', id: 'refine-hint', text: 'Solves the same equations to machine precision after the iteration, for the run and the sweeps; the report says so in its second line.' }),
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'calculate' }, 'Calculate')));
     messages = el('ul', { class: 'messages', id: 'run-messages', 'aria-live': 'polite' });
     results = el('div', { id: 'results' });
@@ -168,11 +170,13 @@
   function run() {
     const s = spec();
     if (!s) return null;
-    // Switches of the run that the library adds (the exact refinement) go beside the solution here.
-    const reply = call('run', { solution: s });
+    const reply = call('run', { solution: s, refine: refine() });
     show(reply);
     return reply;
   }
+
+  // The exact refinement asked for (the run's and the sweeps' switch).
+  function refine() { return form.querySelector('#refine').checked; }
 
   function show(reply) {
     last = reply.ok ? reply : null;
@@ -192,6 +196,7 @@
     const summary = el('p', { class: 'summary' },
       `pH ${r.conditions.pH}, ${r.conditions.temperature_C} °C, ${r.conditions.ionic_strength_N} N · `,
       r.converged ? 'converged' : el('strong', { text: 'CONVERGENCE NOT REACHED' }),
+      r.refined ? ` · refined, residual ${numbers.plain(r.residual)}` : '',
       ` · ionic strength of the complexes ${numbers.plain(r.solution_ionic_strength_M)} M`);
     return [summary,
       table('Metals (bold: computed)', ['Metal', 'Total', 'Free'], r.metals.map((m) =>
@@ -204,6 +209,6 @@
           numbers.concentration(p.ML_M), numbers.concentration(p.MHL_M)]))];
   }
 
-  Dedodiz.solution = { spec, fill, run, show, messages: () => messages };
+  Dedodiz.solution = { spec, fill, run, show, refine, messages: () => messages };
   Dedodiz.addSection({ id: 'solution', title: 'Solution', build });
 })();

@@ -68,7 +68,7 @@
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } }, mode,
       axisFields('sweep-x', 'X axis', 'ph', '6', '8'), axisFields('sweep-z', 'Z axis (3D)', 'ionic', '0,05', '0,2'), view,
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-sweep' }, 'Run sweep')));
-    p.append(el('p', { class: 'intro', text: 'The sweep takes the solution of the Solution tab. In type Free it follows the free metals, in type Total the total metals, in type Chelator the chelator needed.' }),
+    p.append(el('p', { class: 'intro', text: 'The sweep takes the solution of the Solution tab, and its switch for exact results. In type Free it follows the free metals, in type Total the total metals, in type Chelator the chelator needed.' }),
       el('div', { class: 'columns' }, form, el('div', {}, messages, chartBox, el('div', { class: 'actions' }, exports),
         el('details', {}, el('summary', { text: 'Sweep table' }), table))));
   }
@@ -91,7 +91,7 @@
     }
     let request;
     try {
-      request = { solution, three_d: is3D(), x: readAxis('sweep-x') };
+      request = { solution, refine: Dedodiz.solution.refine(), three_d: is3D(), x: readAxis('sweep-x') };
       if (request.three_d) request.z = readAxis('sweep-z');
     } catch (e) {
       Dedodiz.showMessages(messages, { error: e.message });

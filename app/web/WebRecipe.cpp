@@ -1,0 +1,182 @@
+// What to pipette for the form's solution: the volume of every stock, the top-up salt and the water, for
+// one solution or a series of wanted free levels, as dedodiz32-cli recipe makes it. The amounts come as
+// the user typed them ("10 mL", "100 mM", "97 %", a decimal comma allowed) and are read by the recipe's
+// own readers, so that they are the same numbers the command line and the recipe window read.
+//
+// The request: "solution", "volume", "stocks" [{"name", "stock"}] (the chelators, metals and pH buffer),
+// "purity" [{"name", "purity"}], "buffer" {"name", "concentration", "form": free|mono|di|tri},
+// "ionic_target", "topup" {"name", "stock"}, "series" (the command line's METAL=pX:FROM:TO:STEP,
+// METAL=pX:V1,V2,... or METAL=C1,C2,...), "mix", "mix_volume", "refine". Everything but the solution
+// and the volume may be left out.
+
+#include <optional>
+
+#include "OutputText.h"
+#include "RecipeCalc.h"
+#include "RecipeInput.h"
+#include "RecipeReport.h"
+#include "WebSession.h"
+
+namespace dedodiz::web {
+
+namespace {
+
+// The text of a key; nullopt when it is missing, null or blank.
+std::optional<std::string> TextOf(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end() || found->is_null()) return std::nullopt;
+    if (!found->is_string()) throw RequestError(std::string(key) + " must be a text");
+    const std::string text = found->get<std::string>();
+    if (text.find_first_not_of(" \t") == std::string::npos) return std::nullopt;
+    return text;
+}
+
+double Amount(const std::string& text, AmountKind kind, const std::string& what) {
+    const std::optional<double> value = ParseAmount(text, kind, true);
+    if (!value) {
+        const char* units = kind == AmountKind::Volume  ? "L, mL, uL"
+                            : kind == AmountKind::Ionic ? "N"
+                                                        : "M, mM, uM, nM";
+        throw RequestError(what + ": not an amount in " + units + ": \"" + text + "\"");
+    }
+    return *value;
+}
+
+double RequiredAmount(const Json& object, const char* key, AmountKind kind, const std::string& what) {
+    const std::optional<std::string> text = TextOf(object, key);
+    if (!text) throw RequestError(what + " is needed");
+    return Amount(*text, kind, what);
+}
+
+std::string EntryName(const Json& entry, const char* list) {
+    const auto name = entry.find("name");
+    if (!entry.is_object() || name == entry.end() || !name->is_string() || name->get<std::string>().empty())
+        throw RequestError(std::string("every entry of ") + list + " needs a \"name\"");
+    return name->get<std::string>();
+}
+
+const Json& ListOf(const Json& request, const char* key) {
+    static const Json kEmpty = Json::array();
+    const auto found = request.find(key);
+    if (found == request.end() || found->is_null()) return kEmpty;
+    if (!found->is_array()) throw RequestError(std::string(key) + " must be a list");
+    return *found;
+}
+
+// The pH buffer, its concentration in each solution and the form it is added in.
+void ReadBuffer(const Json& request, RecipeRequest& r) {
+    const auto buffer = request.find("buffer");
+    if (buffer == request.end() || buffer->is_null()) return;
+    if (!buffer->is_object()) throw RequestError("buffer must be an object");
+    r.buffer = EntryName(*buffer, "buffer");
+    r.bufferConc = RequiredAmount(*buffer, "concentration", AmountKind::Concentration, "buffer " + r.buffer);
+    const std::string form = TextOf(*buffer, "form").value_or("free");
+    const std::vector<std::string> forms{"free", "mono", "di", "tri"};
+    std::size_t k = 0;
+    while (k < forms.size() && forms[k] != form) ++k;
+    if (k == forms.size())
+        throw RequestError("the buffer form is free, mono, di or tri, not \"" + form + "\"");
+    r.bufferSaltForm = static_cast<std::uint16_t>(k);
+}
+
+void ReadSeries(const Json& request, RecipeRequest& r) {
+    r.mixing = request.value("mix", false);
+    const std::optional<std::string> text = TextOf(request, "series");
+    if (text) {
+        SeriesInput series = ParseSeries(*text);
+        if (!series.ok()) throw RequestError("series: " + series.error);
+        r.seriesMetal = series.metal;
+        r.seriesFree = std::move(series.free);
+        r.seriesAsPX = series.asPX;
+    }
+    if (r.mixing && !text) throw RequestError("the mixing method needs a series");
+    const std::optional<std::string> mixVolume = TextOf(request, "mix_volume");
+    if (mixVolume && !r.mixing) throw RequestError("a mix volume needs the mixing method");
+    if (mixVolume) r.mixVolume = Amount(*mixVolume, AmountKind::Volume, "mix volume");
+}
+
+RecipeRequest RequestOf(const Json& request) {
+    RecipeRequest r;
+    r.volume = RequiredAmount(request, "volume", AmountKind::Volume, "volume");
+    for (const Json& s : ListOf(request, "stocks")) {
+        const std::string name = EntryName(s, "stocks");
+        r.stocks.push_back({name, RequiredAmount(s, "stock", AmountKind::Concentration, "stock " + name)});
+    }
+    for (const Json& p : ListOf(request, "purity")) {
+        const std::string name = EntryName(p, "purity");
+        const std::optional<std::string> text = TextOf(p, "purity");
+        if (!text) continue;  // left empty: pure
+        const std::optional<double> fraction = ParseFraction(*text, true);
+        if (!fraction)
+            throw RequestError("purity " + name + ": not a fraction in (0, 1] or a percentage: \"" + *text +
+                               "\"");
+        r.purity.push_back({name, *fraction});
+    }
+    ReadBuffer(request, r);
+    if (const auto target = TextOf(request, "ionic_target"))
+        r.ionicTarget = Amount(*target, AmountKind::Ionic, "ionic target");
+    const auto topup = request.find("topup");
+    if (topup != request.end() && !topup->is_null()) {
+        if (!topup->is_object()) throw RequestError("topup must be an object");
+        const std::string name = TextOf(*topup, "name").value_or("KCl");
+        r.topup =
+            NamedValue{name, RequiredAmount(*topup, "stock", AmountKind::Concentration, "top-up " + name)};
+    }
+    ReadSeries(request, r);
+    r.precision = PrecisionOf(request);
+    return r;
+}
+
+// Every name must be in the solution (or be its pH buffer), as the command-line tool checks them: the
+// reason when one is not, else empty.
+std::string UnknownName(const TSolution& sol, const RecipeRequest& r) {
+    const auto inSolution = [&](const std::string& name, bool chelatorsOnly) {
+        for (int k = 1; k <= kSlots; ++k) {
+            if (sol.ChelName[k] != kEmptyChelator && SameName(sol.ChelName[k].view(), name)) return true;
+            if (!chelatorsOnly && sol.MetalName[k] != kEmptyMetal && SameName(sol.MetalName[k].view(), name))
+                return true;
+        }
+        return false;
+    };
+    for (const NamedValue& s : r.stocks)
+        if (!inSolution(s.name, false) && !(!r.buffer.empty() && SameName(r.buffer, s.name)))
+            return "stock " + s.name + ": no chelator, metal or pH buffer of that name in this solution";
+    for (const NamedValue& p : r.purity)
+        if (!inSolution(p.name, true))
+            return "purity " + p.name + ": no chelator of that name in this solution";
+    if (!r.seriesMetal.empty() && !inSolution(r.seriesMetal, false))
+        return "series " + r.seriesMetal + ": no metal of that name in this solution";
+    return {};
+}
+
+Json TableJson(const RecipeTable& table) {
+    Json rows = Json::array();
+    for (const std::vector<std::string>& row : table.rows) rows.push_back(Lines(row));
+    return {{"header", Lines(table.header)}, {"rows", rows}};
+}
+
+}  // namespace
+
+Json RecipeCommand(WebSession& session, const Json& request) {
+    const RecipeRequest recipeRequest = RequestOf(request);
+    MessageKeeper messages;
+    const DescribeResult described = DescribeRequest(session, request, messages);
+    if (!described.ok()) return Refusal(described.error, messages.Messages());
+    if (const std::string unknown = UnknownName(session.calc.Solution, recipeRequest); !unknown.empty())
+        return Refusal(unknown, messages.Messages());
+
+    const BufferTool* buffers = recipeRequest.buffer.empty() ? nullptr : &session.buffers;
+    const Recipe recipe = MakeRecipe(session.calc, buffers, recipeRequest, messages);
+    Json reply = Reply(recipe.ok, messages.Messages());
+    if (!recipe.ok) return reply;
+    const std::string_view constants = session.table.ConstantsFileName.view();
+    OutputText report;
+    WriteRecipeReport(recipe, constants, ReportPlacement::Replace, report);
+    reply["report"] = Lines(report.Lines());
+    reply["table"] = TableJson(PipettingTable(recipe));
+    reply["json"] = JsonText(RecipeJson(recipe, constants, messages.Messages()));
+    reply["csv"] = RecipeCsv(recipe);
+    return reply;
+}
+
+}  // namespace dedodiz::web

@@ -1,0 +1,149 @@
+// How far the results of the form's solution can be trusted: every uncertain input varied at random as
+// dedodiz32-cli uncertainty varies it, answered with the report block, the exports and a histogram of
+// every result. WebAssembly has no threads here, so the samples run one after the other; the seed alone
+// decides the numbers, which are those of the command line whatever its thread count.
+//
+// The request: "solution", "samples", "seed" (digits, or a whole number), the standard uncertainties
+// "ph_sd", "temp_sd", "ionic_rsd", "logk_h_sd", "logk_ml_sd", "logk_mhl_sd", "dh_rsd", "total_rsd" (a
+// missing one takes the program's default, 0 switches it off), "purity" [{"name", "fraction", "sd"}]
+// and "refine". {"defaults": true} is answered with the program's defaults of all of them instead.
+
+#include <charconv>
+#include <cmath>
+
+#include "OutputText.h"
+#include "RecipeInput.h"
+#include "Uncertainty.h"
+#include "UncertaintyExport.h"
+#include "UncertaintyGraph.h"
+#include "WebSession.h"
+
+namespace dedodiz::web {
+
+namespace {
+
+void ReadSd(const Json& request, const char* key, double& into) {
+    const auto found = request.find(key);
+    if (found == request.end() || found->is_null()) return;
+    if (!found->is_number() || !std::isfinite(found->get<double>()) || found->get<double>() < 0)
+        throw RequestError(std::string(key) + " needs a number of 0 or more");
+    into = found->get<double>();
+}
+
+std::uint64_t SeedOf(const Json& request) {
+    const auto found = request.find("seed");
+    if (found == request.end() || found->is_null()) return 1;
+    if (found->is_number_unsigned()) return found->get<std::uint64_t>();
+    const std::string text = found->is_string() ? found->get<std::string>() : std::string();
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        throw RequestError("the seed is a whole number from 0 to 18446744073709551615");
+    return seed;
+}
+
+int SamplesOf(const Json& request) {
+    const auto found = request.find("samples");
+    if (found == request.end() || found->is_null()) return kDefaultUncertaintySamples;
+    if (!found->is_number_integer() || found->get<std::int64_t>() < 1 ||
+        found->get<std::int64_t>() > kMaxUncertaintySamples)
+        throw RequestError("samples is a whole number from 1 to " + std::to_string(kMaxUncertaintySamples));
+    return found->get<int>();
+}
+
+// The purity of a chelator of the solution: fraction in (0, 1] and its standard uncertainty.
+void ReadPurity(const Json& request, const TSolution& solution, UncertaintyInputs& inputs) {
+    const auto list = request.find("purity");
+    if (list == request.end() || list->is_null()) return;
+    if (!list->is_array()) throw RequestError("purity must be a list");
+    for (const Json& p : *list) {
+        const auto found = p.find("name");
+        if (!p.is_object() || found == p.end() || !found->is_string())
+            throw RequestError("every purity needs a \"name\"");
+        const std::string name = found->get<std::string>();
+        const double fraction = p.value("fraction", 1.0);
+        const double sd = p.value("sd", 0.0);
+        if (!(fraction > 0 && fraction <= 1) || !std::isfinite(sd) || sd < 0)
+            throw RequestError(
+                "purity " + name +
+                ": the fraction must lie above 0 and up to 1, the uncertainty must be 0 or more");
+        int slot = 0;
+        for (int i = 1; i <= kSlots && slot == 0; ++i)
+            if (solution.ChelName[i] != kEmptyChelator && SameName(solution.ChelName[i].view(), name))
+                slot = i;
+        if (slot == 0) throw RequestError("purity: no chelator \"" + name + "\" in this solution");
+        inputs.purity[slot] = {fraction, sd};
+    }
+}
+
+UncertaintyOptions OptionsOf(const Json& request) {
+    UncertaintyOptions options;
+    options.samples = SamplesOf(request);
+    options.seed = SeedOf(request);
+    options.threads = 1;
+    options.precision = PrecisionOf(request);
+    UncertaintyInputs& u = options.inputs;
+    ReadSd(request, "ph_sd", u.pHSd);
+    ReadSd(request, "temp_sd", u.temperatureSd);
+    ReadSd(request, "ionic_rsd", u.ionicRsd);
+    ReadSd(request, "logk_h_sd", u.logKHSd);
+    ReadSd(request, "logk_ml_sd", u.logKMLSd);
+    ReadSd(request, "logk_mhl_sd", u.logKMHLSd);
+    ReadSd(request, "dh_rsd", u.enthalpyRsd);
+    ReadSd(request, "total_rsd", u.totalRsd);
+    return options;
+}
+
+// The program's defaults, for the page's form.
+Json Defaults() {
+    const UncertaintyOptions o;
+    const UncertaintyInputs& u = o.inputs;
+    Json reply = Reply(true, {});
+    reply["defaults"] = {{"samples", o.samples},
+                         {"seed", std::to_string(o.seed)},
+                         {"ph_sd", u.pHSd},
+                         {"temp_sd", u.temperatureSd},
+                         {"ionic_rsd", u.ionicRsd},
+                         {"logk_h_sd", u.logKHSd},
+                         {"logk_ml_sd", u.logKMLSd},
+                         {"logk_mhl_sd", u.logKMHLSd},
+                         {"dh_rsd", u.enthalpyRsd},
+                         {"total_rsd", u.totalRsd},
+                         {"max_samples", kMaxUncertaintySamples}};
+    return reply;
+}
+
+// The samples of every result counted in the bins of the desktop program's histograms.
+Json Histograms(const UncertaintyOutcome& outcome) {
+    Json histograms = Json::array();
+    for (const UncertaintyResult& r : outcome.results) {
+        const Histogram h = CountHistogram(r.samples);
+        histograms.push_back({{"key", r.key}, {"low", h.low}, {"high", h.high}, {"counts", h.counts}});
+    }
+    return histograms;
+}
+
+}  // namespace
+
+Json UncertaintyCommand(WebSession& session, const Json& request) {
+    if (request.value("defaults", false)) return Defaults();
+    UncertaintyOptions options = OptionsOf(request);
+    MessageKeeper messages;
+    const DescribeResult described = DescribeRequest(session, request, messages);
+    if (!described.ok()) return Refusal(described.error, messages.Messages());
+    ReadPurity(request, session.calc.Solution, options.inputs);
+
+    const UncertaintyOutcome outcome = RunUncertainty(session.calc, options, messages);
+    Json reply = Reply(outcome.Ran(), messages.Messages());
+    if (!outcome.Ran()) return reply;
+    OutputText report;
+    WriteUncertaintyReport(outcome, ReportPlacement::Replace, report);
+    reply["report"] = Lines(report.Lines());
+    reply["json"] = JsonText(UncertaintyJson(session.calc, session.table.ConstantsFileName.view(), outcome,
+                                             messages.Messages(), false));
+    reply["csv"] = UncertaintyCsv(outcome);
+    reply["histograms"] = Histograms(outcome);
+    return reply;
+}
+
+}  // namespace dedodiz::web

@@ -1,0 +1,188 @@
+'use strict';
+// The uncertainty: how far the results of the solution of the Solution tab can be trusted. Every
+// uncertain input is varied at random within its standard uncertainty (the program's defaults filled
+// in), and each result gets its median, its 95 % range, the shares of its spread by input and a
+// histogram of the samples; the report is that of dedodiz32-cli uncertainty. The samples run one after
+// the other in this page (no threads), which gives the numbers of the command line for the same seed.
+(() => {
+  const { el, call, numbers } = Dedodiz;
+  const SDS = [
+    ['ph_sd', 'pH'], ['temp_sd', 'Temperature (°C)'], ['ionic_rsd', 'Ionic strength (relative)'],
+    ['logk_h_sd', 'log K of protonation'], ['logk_ml_sd', 'log K of ML'], ['logk_mhl_sd', 'log K of MHL'],
+    ['dh_rsd', 'Enthalpies (relative)'], ['total_rsd', 'Totals (relative)'],
+  ];
+  const kept = {};  // purities typed, by chelator name
+  let panel, purityBox, status, messages, results, charts, report, exports, defaults, last = null;
+
+  const field = (id, label, value) => el('label', { class: 'field' }, el('span', { text: label }),
+    el('input', { type: 'text', id, class: 'short', inputmode: 'decimal', autocomplete: 'off', value: String(value) }));
+
+  function build(p) {
+    panel = p;
+    defaults = call('uncertainty', { defaults: true }).defaults;
+    const sds = el('fieldset', {}, el('legend', { text: 'Standard uncertainties (0 switches an input off)' }),
+      SDS.map(([key, label]) => field('uncertainty-' + key.replace(/_/g, '-'), label, defaults[key])));
+    purityBox = el('div', { id: 'uncertainty-purity' });
+    const purity = el('fieldset', {}, el('legend', { text: 'Purity of the chelators: fraction and its uncertainty' }), purityBox);
+    const sampling = el('fieldset', {}, el('legend', { text: 'Samples' }),
+      field('uncertainty-samples', 'Samples', defaults.samples), field('uncertainty-seed', 'Seed', defaults.seed),
+      el('div', {}, el('label', { class: 'check' }, el('input', { type: 'checkbox', id: 'uncertainty-refine' }), 'Exact results (refine)')));
+    status = el('p', { id: 'uncertainty-status', role: 'status', class: 'status' });
+    const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } }, sds, purity, sampling,
+      el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-uncertainty' }, 'Compute uncertainty'), status));
+    messages = el('ul', { class: 'messages', id: 'uncertainty-messages', 'aria-live': 'polite' });
+    results = el('div', { id: 'uncertainty-results' });
+    charts = el('div', { id: 'uncertainty-charts', class: 'histograms' });
+    report = el('pre', { class: 'report', id: 'uncertainty-report', tabindex: 0, 'aria-label': 'Uncertainty report' });
+    exports = Dedodiz.exportButtons(() => 'dedodiz-uncertainty', () => last);
+    p.append(el('p', { class: 'intro', text: 'How far to trust the results of the Solution tab: the inputs are varied at random within their standard uncertainties, every sample is solved, and each result gets the 95 % range of the samples and the share of its spread that each input causes. The same seed gives the same numbers.' }),
+      el('div', { class: 'columns' }, form, el('div', {}, messages, results, charts,
+        el('div', { class: 'actions', 'aria-label': 'Download the uncertainty' }, exports), el('h3', { text: 'Report' }), report)));
+  }
+
+  // A purity row per chelator of the Solution tab, keeping what was typed by name.
+  function refresh() {
+    purityBox.querySelectorAll('[data-name]').forEach((row) => {
+      kept[row.dataset.name] = [...row.querySelectorAll('input')].map((i) => i.value);
+    });
+    const s = Dedodiz.solution.spec();
+    const chelators = s ? s.chelators : [];
+    purityBox.replaceChildren(...chelators.map((c, k) => {
+      const [fraction, sd] = kept[c.name] || ['1', '0'];
+      return el('div', { 'data-name': c.name }, field(`uncertainty-purity-${k + 1}`, `${c.name} purity`, fraction),
+        field(`uncertainty-purity-sd-${k + 1}`, `${c.name} purity uncertainty`, sd));
+    }));
+    if (!chelators.length) purityBox.append(el('p', { class: 'hint', text: 'No chelator in the solution.' }));
+  }
+
+  function read(id, label, check) {
+    const input = panel.querySelector('#' + id);
+    const parsed = numbers.parse(input.value);
+    const bad = parsed.error || (check && check(parsed.value));
+    input.setAttribute('aria-invalid', bad ? 'true' : 'false');
+    if (bad) { input.focus(); throw new Error(`${label}: ${bad}`); }
+    return parsed.value;
+  }
+
+  function request(solution) {
+    const r = { solution, refine: panel.querySelector('#uncertainty-refine').checked, purity: [] };
+    for (const [key, label] of SDS)
+      r[key] = read('uncertainty-' + key.replace(/_/g, '-'), label, (v) => (v < 0 ? 'must be 0 or more' : ''));
+    r.samples = read('uncertainty-samples', 'Samples', (v) => (Number.isInteger(v) && v >= 1 && v <= defaults.max_samples
+      ? '' : `a whole number from 1 to ${defaults.max_samples}`));
+    const seed = panel.querySelector('#uncertainty-seed');
+    const seedOk = /^\d{1,20}$/.test(seed.value.trim());
+    seed.setAttribute('aria-invalid', seedOk ? 'false' : 'true');
+    if (!seedOk) { seed.focus(); throw new Error('Seed: a whole number from 0'); }
+    r.seed = seed.value.trim();
+    purityBox.querySelectorAll('[data-name]').forEach((row) => {
+      const [fraction, sd] = row.querySelectorAll('input');
+      r.purity.push({
+        name: row.dataset.name,
+        fraction: read(fraction.id, `${row.dataset.name} purity`, (v) => (v > 0 && v <= 1 ? '' : 'a fraction above 0 and up to 1')),
+        sd: read(sd.id, `${row.dataset.name} purity uncertainty`, (v) => (v < 0 ? 'must be 0 or more' : '')),
+      });
+    });
+    return r;
+  }
+
+  // The computation of the form: a promise of the reply, or of null when a field is not valid. The page
+  // says "Computing…" and is drawn once before the samples take the page's thread.
+  async function run() {
+    const solution = Dedodiz.solution.spec();
+    if (!solution) {
+      Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
+      return null;
+    }
+    let r;
+    try {
+      r = request(solution);
+    } catch (e) {
+      Dedodiz.showMessages(messages, { error: e.message });
+      return null;
+    }
+    const button = panel.querySelector('#run-uncertainty');
+    button.disabled = true;
+    status.textContent = `Computing ${r.samples} samples…`;
+    await new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
+    const t0 = performance.now();
+    const reply = call('uncertainty', r);
+    const ms = performance.now() - t0;
+    button.disabled = false;
+    status.textContent = reply.ok ? `Done in ${(ms / 1000).toFixed(1)} s.` : '';
+    show(reply);
+    return reply;
+  }
+
+  function show(reply) {
+    last = reply.ok ? reply : null;
+    Dedodiz.showMessages(messages, reply);
+    report.textContent = (reply.report || []).join('\n');
+    exports.forEach((b) => { b.disabled = !reply.ok; });
+    results.replaceChildren();
+    charts.replaceChildren();
+    if (!reply.ok) return;
+    const d = JSON.parse(reply.json);
+    results.append(...tables(d));
+    charts.append(...d.results.map((res, k) => histogram(res, reply.histograms[k], d.samples - d.failed)));
+  }
+
+  const label = (key) => key.replace(/^(free|total)_(.*)_M$/, (s, kind, name) => `${name} ${kind}`);
+  const percent = (share) => (share >= 0.005 ? `${(100 * share).toFixed(0)} %` : share > 0 ? '< 1 %' : '0');
+
+  // The median and 95 % range of every result, and the shares of the spread by input.
+  function tables(d) {
+    const conc = numbers.concentration;
+    const head = (cells) => el('thead', {}, el('tr', {}, cells.map((h) => el('th', { scope: 'col', text: h }))));
+    const spread = el('table', { class: 'results' }, el('caption', { text: `${d.samples} samples, ${d.failed} left out` }),
+      head(['Result', 'Single point', 'Median', '95 % from', 'to']),
+      el('tbody', {}, d.results.map((r) => el('tr', {}, el('th', { scope: 'row', text: label(r.key) }),
+        [r.value, r.median, r.q025, r.q975].map((v) => el('td', { text: conc(v) }))))));
+    // The inputs by their largest share in any result; those under 1 % everywhere summed in one row.
+    const inputs = new Map();
+    d.results.forEach((r, k) => (d.contributions[r.key] || []).forEach(({ input, share }) => {
+      if (!inputs.has(input)) inputs.set(input, d.results.map(() => 0));
+      inputs.get(input)[k] = share;
+    }));
+    const rows = [...inputs.entries()].sort((a, b) => Math.max(...b[1]) - Math.max(...a[1]));
+    const named = rows.filter(([, s]) => Math.max(...s) >= 0.01);
+    const rest = rows.filter(([, s]) => Math.max(...s) < 0.01);
+    const body = named.map(([input, s]) => [input, s]);
+    if (rest.length) body.push([`${rest.length} other inputs`, d.results.map((r, k) => rest.reduce((sum, [, s]) => sum + s[k], 0))]);
+    const shares = el('table', { class: 'results' }, el('caption', { text: 'Shares of the spread' }),
+      head(['Input', ...d.results.map((r) => label(r.key))]),
+      el('tbody', {}, body.map(([input, s]) => el('tr', {}, el('th', { scope: 'row', text: input }),
+        s.map((share) => el('td', { text: percent(share) }))))));
+    return [spread, shares];
+  }
+
+  // One result's samples in the bins of the desktop program's histogram, with the single point (red),
+  // the median (green) and the 95 % range (blue) marked.
+  function histogram(r, h, counted) {
+    const W = 420, H = 200, left = 12, right = 12, top = 28, bottom = 36;
+    const pw = W - left - right, ph = H - top - bottom, base = top + ph;
+    const most = Math.max(0, ...h.counts);
+    const x = (v) => (h.high === h.low ? left + pw / 2 : left + ((v - h.low) / (h.high - h.low)) * pw);
+    const sci = (v) => (typeof v === 'number' ? v.toExponential(2).replace('e', 'E') : '—');
+    const bars = most === 0 ? [] : h.counts.map((c, b) => el('rect', {
+      x: (left + (b * pw) / h.counts.length).toFixed(1), width: Math.max(1, pw / h.counts.length - 1).toFixed(1),
+      y: (base - (c / most) * ph).toFixed(1), height: ((c / most) * ph).toFixed(1), class: 'bar',
+    }));
+    const mark = (v, cls, text) => (v >= h.low && v <= h.high
+      ? el('line', { x1: x(v).toFixed(1), x2: x(v).toFixed(1), y1: top, y2: base, class: cls }, el('title', { text: `${text}: ${sci(v)} M` })) : null);
+    const name = label(r.key);
+    const description = `Histogram of ${name}: ${counted} samples from ${sci(h.low)} to ${sci(h.high)} M; median ${sci(r.median)} M, 95 % from ${sci(r.q025)} to ${sci(r.q975)} M, single point ${sci(r.value)} M.`;
+    return el('figure', { class: 'histogram' },
+      el('svg', { viewBox: `0 0 ${W} ${H}`, role: 'img', 'aria-label': description, xmlns: 'http://www.w3.org/2000/svg' },
+        el('text', { x: left, y: 16, class: 'title' }, `${name} [M], ${counted} samples`),
+        ...bars, el('line', { x1: left, x2: left + pw, y1: base, y2: base, class: 'axis' }),
+        mark(r.q025, 'range', '2.5 %'), mark(r.q975, 'range', '97.5 %'), mark(r.median, 'median', 'median'), mark(r.value, 'value', 'single point'),
+        el('text', { x: left, y: base + 16 }, sci(h.low)), el('text', { x: left + pw, y: base + 16, 'text-anchor': 'end' }, sci(h.high)),
+        most === 0 ? el('text', { x: left + pw / 2, y: top + ph / 2, 'text-anchor': 'middle' }, 'no sample converged') : null),
+      el('figcaption', {}, el('span', { class: 'key value' }, 'single point'), ' ', el('span', { class: 'key median' }, 'median'), ' ',
+        el('span', { class: 'key range' }, '95 % range')));
+  }
+
+  Dedodiz.uncertainty = { run };
+  Dedodiz.addSection({ id: 'uncertainty', title: 'Uncertainty', build, show: refresh });
+})();

@@ -13,13 +13,13 @@ namespace {
 using namespace dedodiz;
 
 // 2 mM EGTA, 1 mM Ca and 1 mM Mg at pH 7.2, 20 C, 0.1 N, type free.
-SolutionSpec ReadmeSolution() {
-    SolutionSpec spec;
-    spec.type = CalculationType::Free;
-    spec.pH = 7.2;
-    spec.chelators = {{"EGTA", 2e-3}};
-    spec.metals = {{"Ca2", 1e-3, 0}, {"Mg2", 1e-3, 0}};
-    return spec;
+SolutionInput ReadmeSolution() {
+    SolutionInput entered;
+    entered.type = CalculationType::Free;
+    entered.pH = 7.2;
+    entered.chelators = {{"EGTA", 2e-3}};
+    entered.metals = {{"Ca2", 1e-3, 0}, {"Mg2", 1e-3, 0}};
+    return entered;
 }
 
 void BM_CalculatorSolveReadme(benchmark::State& bench) {
@@ -29,9 +29,9 @@ void BM_CalculatorSolveReadme(benchmark::State& bench) {
         bench.SkipWithError("the bundled constants table is not found");
         return;
     }
-    const SolutionSpec spec = ReadmeSolution();
+    const SolutionInput entered = ReadmeSolution();
     for (auto _ : bench) {
-        const Solved solved = Solve(table, spec);
+        const Solved solved = Solve(table, entered);
         benchmark::DoNotOptimize(solved.calc.WorkSolution.MetalFree[1]);
     }
 }

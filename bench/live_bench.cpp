@@ -25,17 +25,17 @@ using namespace dedodiz;
 
 // Six chelators and six metals of the bundled table, every pair with its constants, at 20 C, pH 7.2
 // and 0.15 N; free metals a thousandth of the totals where the type takes them.
-SolutionSpec SixBySix(int type) {
-    SolutionSpec spec;
-    spec.type = static_cast<CalculationType>(type);
-    spec.pH = 7.2;
-    spec.ionic = 0.15;
-    spec.chelators = {{"EGTA", 2e-3},  {"DTPA", 1e-3}, {"EDTA", 5e-4},
-                      {"HEDTA", 2e-4}, {"NTA", 1e-3},  {"CDTA", 1e-4}};
+SolutionInput SixBySix(int type) {
+    SolutionInput entered;
+    entered.type = static_cast<CalculationType>(type);
+    entered.pH = 7.2;
+    entered.ionic = 0.15;
+    entered.chelators = {{"EGTA", 2e-3},  {"DTPA", 1e-3}, {"EDTA", 5e-4},
+                         {"HEDTA", 2e-4}, {"NTA", 1e-3},  {"CDTA", 1e-4}};
     const std::pair<const char*, double> metals[] = {{"Ca2", 1.5e-3}, {"Mg2", 1e-3}, {"Sr2", 1e-4},
                                                      {"Ba2", 5e-5},   {"Mn2", 1e-5}, {"Zn2", 2e-5}};
-    for (const auto& [name, total] : metals) spec.metals.push_back({name, total, total / 1000});
-    return spec;
+    for (const auto& [name, total] : metals) entered.metals.push_back({name, total, total / 1000});
+    return entered;
 }
 
 void BM_LiveKeystroke6x6(benchmark::State& bench) {

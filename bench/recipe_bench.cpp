@@ -36,14 +36,14 @@ Setup& Series(CalculationType type, bool topup, bool mixing) {
     if (!LoadTable(data + "standard.TCM", s.table, quiet).ok() ||
         !ReadBufferFile(s.buffers, data + "buffers.bcm", quiet).file.ok())
         std::abort();
-    SolutionSpec spec;
-    spec.type = type;
-    spec.temperature = 22;
-    spec.pH = 7.0;
-    spec.ionic = 0.18;
-    spec.chelators = {{"EGTA", 7e-3}, {"ATP", 5e-3}};
-    spec.metals = {{"Ca2", 1e-3, 1e-7}, {"Mg2", 5e-3, 1e-3}};
-    if (!DescribeSolution(s.table, spec, s.selection, s.calc, quiet).ok()) std::abort();
+    SolutionInput entered;
+    entered.type = type;
+    entered.temperature = 22;
+    entered.pH = 7.0;
+    entered.ionic = 0.18;
+    entered.chelators = {{"EGTA", 7e-3}, {"ATP", 5e-3}};
+    entered.metals = {{"Ca2", 1e-3, 1e-7}, {"Mg2", 5e-3, 1e-3}};
+    if (!DescribeSolution(s.table, entered, s.selection, s.calc, quiet).ok()) std::abort();
     RecipeRequest& r = s.request;
     r = RecipeRequest{};
     r.volume = 10e-3;

@@ -60,16 +60,16 @@ void BM_UncertaintyBundled6x6(benchmark::State& bench) {
     static Selection selection;
     static Calculation calc;
     MessageKeeper messages;
-    SolutionSpec spec;
-    spec.pH = 7.2;
-    spec.ionic = 0.15;
-    spec.chelators = {{"EGTA", 2e-3},  {"DTPA", 1e-3}, {"EDTA", 5e-4},
-                      {"HEDTA", 2e-4}, {"NTA", 1e-3},  {"CDTA", 1e-4}};
-    spec.metals = {{"Ca2", 1.5e-3, 0}, {"Mg2", 1e-3, 0}, {"Sr2", 1e-4, 0},
-                   {"Ba2", 5e-5, 0},   {"Mn2", 1e-5, 0}, {"Zn2", 2e-5, 0}};
+    SolutionInput entered;
+    entered.pH = 7.2;
+    entered.ionic = 0.15;
+    entered.chelators = {{"EGTA", 2e-3},  {"DTPA", 1e-3}, {"EDTA", 5e-4},
+                         {"HEDTA", 2e-4}, {"NTA", 1e-3},  {"CDTA", 1e-4}};
+    entered.metals = {{"Ca2", 1.5e-3, 0}, {"Mg2", 1e-3, 0}, {"Sr2", 1e-4, 0},
+                      {"Ba2", 5e-5, 0},   {"Mn2", 1e-5, 0}, {"Zn2", 2e-5, 0}};
     NewCalculation(table, selection, calc);
     if (!LoadTable(BundledConstantsFile(), table, messages).ok() ||
-        !DescribeSolution(table, spec, selection, calc, messages).ok()) {
+        !DescribeSolution(table, entered, selection, calc, messages).ok()) {
         bench.SkipWithError("the bundled constants table is not found");
         return;
     }

@@ -47,15 +47,16 @@ struct Example {
 
 // The example as a solution: the named chelators and metals (their slots follow table order, as the
 // choice dialog gives them) with their concentrations.
-SolutionSpec SpecOf(const Example& ex) {
-    SolutionSpec spec;
-    spec.type = ex.calcType;
-    spec.temperature = ex.conditions.temperature;
-    spec.pH = ex.conditions.ph;
-    spec.ionic = ex.conditions.ionic;
-    for (const auto& [name, total] : ex.chelators) spec.chelators.push_back({name, total});
-    for (const auto& [name, values] : ex.metals) spec.metals.push_back({name, values.first, values.second});
-    return spec;
+SolutionInput InputOf(const Example& ex) {
+    SolutionInput entered;
+    entered.type = ex.calcType;
+    entered.temperature = ex.conditions.temperature;
+    entered.pH = ex.conditions.ph;
+    entered.ionic = ex.conditions.ionic;
+    for (const auto& [name, total] : ex.chelators) entered.chelators.push_back({name, total});
+    for (const auto& [name, values] : ex.metals)
+        entered.metals.push_back({name, values.first, values.second});
+    return entered;
 }
 
 }  // namespace
@@ -112,7 +113,7 @@ int main() {
                          static_cast<int>(kConstants.size()), kConstants.data());
             return 1;
         }
-        if (const DescribeResult described = DescribeSolution(table, SpecOf(ex), selection, calc, messages);
+        if (const DescribeResult described = DescribeSolution(table, InputOf(ex), selection, calc, messages);
             !described.ok()) {
             std::fprintf(stderr, "%s: %s\n", ex.file, described.error.c_str());
             return 1;

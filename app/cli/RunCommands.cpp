@@ -48,25 +48,25 @@ bool LoadConstants(Context& c, const std::string& name) {
 }
 
 // The solution of the command line: names checked against the table, values read by the type.
-SolutionSpec SpecFromCommandLine(const Context& c, const RunOptions& o, CalculationType type) {
-    SolutionSpec spec;
-    spec.type = type;
-    if (o.temperature) spec.temperature = NumberOrUsage(*o.temperature, "--temp");
-    if (o.pH) spec.pH = NumberOrUsage(*o.pH, "--ph");
-    if (o.ionic) spec.ionic = NumberOrUsage(*o.ionic, "--ionic");
+SolutionInput InputFromCommandLine(const Context& c, const RunOptions& o, CalculationType type) {
+    SolutionInput entered;
+    entered.type = type;
+    if (o.temperature) entered.temperature = NumberOrUsage(*o.temperature, "--temp");
+    if (o.pH) entered.pH = NumberOrUsage(*o.pH, "--ph");
+    if (o.ionic) entered.ionic = NumberOrUsage(*o.ionic, "--ionic");
     for (const std::string& arg : o.chelators) {
         const auto [name, value] = SplitAssignment(arg, type == CalculationType::Chelator);
         const int k = FindChelator(c.table, name);
         if (k == 0) UsageError("no chelator \"" + name + "\" in " + o.constants);
         const std::string what = "--chelator " + c.table.Constants[k].Name.str();
-        spec.chelators.push_back({name, value.empty() ? 0.0 : ConcentrationOrUsage(value, what)});
+        entered.chelators.push_back({name, value.empty() ? 0.0 : ConcentrationOrUsage(value, what)});
     }
     for (const std::string& arg : o.metals) {
         const auto [name, value] = SplitAssignment(arg, false);
         const int k = FindMetal(c.table, name);
         if (k == 0) UsageError("no metal \"" + name + "\" in " + o.constants);
         const std::string what = "--metal " + c.table.Constants[1].MetalName[k].str();
-        SolutionSpec::Metal metal{name, 0, 0};
+        SolutionInput::Metal metal{name, 0, 0};
         if (type == CalculationType::Chelator) {
             const std::size_t colon = value.find(':');
             if (colon == std::string::npos) UsageError("type chelator needs TOTAL:FREE in " + what);
@@ -77,9 +77,9 @@ SolutionSpec SpecFromCommandLine(const Context& c, const RunOptions& o, Calculat
         } else {
             metal.total = ConcentrationOrUsage(value, what);
         }
-        spec.metals.push_back(metal);
+        entered.metals.push_back(metal);
     }
-    return spec;
+    return entered;
 }
 
 // The run of a solution given on the command line; false when it stopped before running.
@@ -101,8 +101,8 @@ bool RunFromCommandLine(Context& c, const RunOptions& o, RunOutcome& outcome) {
         return false;
     }
     if (!LoadConstants(c, constants)) return false;
-    const SolutionSpec spec = SpecFromCommandLine(c, o, type->second);
-    if (!DescribeSolution(c.table, spec, c.selection, c.calc, c.messages).ok()) return false;
+    const SolutionInput entered = InputFromCommandLine(c, o, type->second);
+    if (!DescribeSolution(c.table, entered, c.selection, c.calc, c.messages).ok()) return false;
     outcome = RunSinglePoint(c.calc, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report,
                              c.messages, RunPrecision(c));
     return true;

@@ -45,28 +45,28 @@ int FindMetal(const ConstantsTable& table, std::string_view name) {
                     [&](int k) { return table.Constants[1].MetalName[k].view(); });
 }
 
-DescribeResult DescribeSolution(const ConstantsTable& table, const SolutionSpec& spec, Selection& selection,
-                                Calculation& calc, MessageSink& messages) {
-    if (spec.chelators.size() > kSlots || spec.metals.size() > kSlots)
+DescribeResult DescribeSolution(const ConstantsTable& table, const SolutionInput& entered,
+                                Selection& selection, Calculation& calc, MessageSink& messages) {
+    if (entered.chelators.size() > kSlots || entered.metals.size() > kSlots)
         return {"at most six chelators and six metals"};
-    std::map<int, const SolutionSpec::Chelator*> chelators;  // table number -> its values, the last given
-    std::map<int, const SolutionSpec::Metal*> metals;
-    for (const SolutionSpec::Chelator& c : spec.chelators) {
+    std::map<int, const SolutionInput::Chelator*> chelators;  // table number -> its values, the last given
+    std::map<int, const SolutionInput::Metal*> metals;
+    for (const SolutionInput::Chelator& c : entered.chelators) {
         const int k = FindChelator(table, c.name);
         if (k == 0) return {"no chelator \"" + c.name + "\" in " + table.ConstantsFileName.str()};
         chelators[k] = &c;
     }
-    for (const SolutionSpec::Metal& m : spec.metals) {
+    for (const SolutionInput::Metal& m : entered.metals) {
         const int k = FindMetal(table, m.name);
         if (k == 0) return {"no metal \"" + m.name + "\" in " + table.ConstantsFileName.str()};
         metals[k] = &m;
     }
 
-    calc.CalcType = spec.type;
+    calc.CalcType = entered.type;
     TSolution& sol = calc.Solution;
-    sol.Temperature = spec.temperature;
-    sol.PH = spec.pH;
-    sol.IonicEquiv = spec.ionic;
+    sol.Temperature = entered.temperature;
+    sol.PH = entered.pH;
+    sol.IonicEquiv = entered.ionic;
     selection.ChelatorChosen.fill(false);
     selection.MetalChosen.fill(false);
     for (const auto& entry : chelators) selection.ChelatorChosen[entry.first] = true;
@@ -79,8 +79,8 @@ DescribeResult DescribeSolution(const ConstantsTable& table, const SolutionSpec&
         if (const int k = selection.ChosenChelator[slot]; k != 0) sol.ChelTotal[slot] = chelators[k]->total;
         const int m = selection.ChosenMetal[slot];
         if (m == 0) continue;
-        const SolutionSpec::Metal& metal = *metals[m];
-        switch (spec.type) {
+        const SolutionInput::Metal& metal = *metals[m];
+        switch (entered.type) {
             case CalculationType::Total:
                 sol.MetalFree[slot] = metal.free;
                 break;
@@ -105,14 +105,14 @@ FileResult LoadTable(const std::string& path, ConstantsTable& table, MessageSink
     return result;
 }
 
-Solved Solve(const ConstantsTable& table, const SolutionSpec& spec, MessageSink* messages,
+Solved Solve(const ConstantsTable& table, const SolutionInput& entered, MessageSink* messages,
              Precision precision) {
     NoMessages none;
     MessageSink& sink = messages != nullptr ? *messages : none;
     Solved solved;
     ConstantsTable empty;
     NewCalculation(empty, solved.selection, solved.calc);
-    solved.described = DescribeSolution(table, spec, solved.selection, solved.calc, sink);
+    solved.described = DescribeSolution(table, entered, solved.selection, solved.calc, sink);
     if (!solved.described.ok()) return solved;
     OutputText output;
     solved.outcome = RunSinglePoint(solved.calc, table.ConstantsFileName.view(), ReportPlacement::Replace,

@@ -19,7 +19,7 @@ namespace dedodiz {
 // A solution described by names and numbers. A metal's numbers are read by the type: the free
 // concentration for type Total, the total for type Free, both for type Chelator. Concentrations in
 // mol/L, temperature in C, ionic strength in N.
-struct SolutionSpec {
+struct SolutionInput {
     struct Chelator {
         std::string name;
         double total = 0;  // [mol/L]; not read in type Chelator, which computes it
@@ -48,12 +48,12 @@ struct DescribeResult {
     [[nodiscard]] bool ok() const { return error.empty(); }
 };
 
-// Sets the selection and the calculation from spec as the windows would: the type and conditions, the
+// Sets the selection and the calculation from entered as the windows would: the type and conditions, the
 // named entries chosen (their slots in table order) and their concentrations. An unknown name or more
 // than six entries is refused before anything changes. A chosen metal whose name has no valence digit
 // is reported through messages ("ERROR") by the selection and refused too.
-DescribeResult DescribeSolution(const ConstantsTable& table, const SolutionSpec& spec, Selection& selection,
-                                Calculation& calc, MessageSink& messages);
+DescribeResult DescribeSolution(const ConstantsTable& table, const SolutionInput& entered,
+                                Selection& selection, Calculation& calc, MessageSink& messages);
 
 // Reads a constants file as File > Open does: the table and its name, or the table unchanged and the
 // reason. A name of neither kind (.TCM, .CCM) is refused.
@@ -69,9 +69,9 @@ struct Solved {
     [[nodiscard]] bool Ran() const { return described.ok() && outcome.Ran(); }
 };
 
-// Describes spec and runs it, as "Free Metal" would with the same values (refined on request). The
+// Describes entered and runs it, as "Free Metal" would with the same values (refined on request). The
 // messages are kept in the outcome; messages also receives them when given.
-Solved Solve(const ConstantsTable& table, const SolutionSpec& spec, MessageSink* messages = nullptr,
+Solved Solve(const ConstantsTable& table, const SolutionInput& entered, MessageSink* messages = nullptr,
              Precision precision = Precision::Iteration);
 
 }  // namespace dedodiz

@@ -141,7 +141,7 @@ QLabel* TLive::Note(LivePlace place) const {
 }
 
 void TLive::StartWithExample() {
-    SolutionSpec example;
+    SolutionInput example;
     example.type = CalculationType::Free;
     example.pH = 7.2;
     example.chelators = {{"EGTA", 2e-3}};
@@ -171,7 +171,7 @@ void TLive::Recalculate() {
     }
     MessageKeeper kept;
     const DescribeResult described =
-        DescribeSolution(s_.table(), reading.spec, s_.selection(), s_.calc(), kept);
+        DescribeSolution(s_.table(), reading.entered, s_.selection(), s_.calc(), kept);
     RunOutcome outcome;
     if (described.ok()) {
         NoOutput none;

@@ -375,8 +375,9 @@ double LiveForm::ReadConc(QLineEdit* field, const QComboBox* unit, LiveReading& 
 }
 
 void LiveForm::ReadConditions(LiveReading& reading) {
-    const std::pair<QLineEdit*, double*> fields[] = {
-        {Temperature, &reading.spec.temperature}, {PH, &reading.spec.pH}, {Ionic, &reading.spec.ionic}};
+    const std::pair<QLineEdit*, double*> fields[] = {{Temperature, &reading.entered.temperature},
+                                                     {PH, &reading.entered.pH},
+                                                     {Ionic, &reading.entered.ionic}};
     for (const auto& [field, target] : fields) {
         const std::optional<double> value = ParseReal(NumberText(field->text().trimmed()));
         QString reason;
@@ -392,7 +393,7 @@ void LiveForm::ReadConditions(LiveReading& reading) {
 }
 
 void LiveForm::ReadChelators(LiveReading& reading) {
-    const Reads reads = ReadsOf(reading.spec.type);
+    const Reads reads = ReadsOf(reading.entered.type);
     std::array<int, kSlots> rowOf{};  // the row that names each chosen chelator first
     for (int k = 0; k < kSlots; ++k) {
         const ChelatorRow& row = Chelators[static_cast<std::size_t>(k)];
@@ -410,17 +411,17 @@ void LiveForm::ReadChelators(LiveReading& reading) {
             MarkField(row.total, {});
             continue;
         }
-        SolutionSpec::Chelator entry{ToStd(row.name->currentText()), 0};
+        SolutionInput::Chelator entry{ToStd(row.name->currentText()), 0};
         if (reads.chelTotal)
             entry.total = ReadConc(row.total, row.totalUnit, reading);
         else
             MarkField(row.total, {});
-        reading.spec.chelators.push_back(entry);
+        reading.entered.chelators.push_back(entry);
     }
 }
 
 void LiveForm::ReadMetals(LiveReading& reading) {
-    const Reads reads = ReadsOf(reading.spec.type);
+    const Reads reads = ReadsOf(reading.entered.type);
     std::array<int, kSlots> rowOf{};
     for (int k = 0; k < kSlots; ++k) {
         const MetalRow& row = Metals[static_cast<std::size_t>(k)];
@@ -439,7 +440,7 @@ void LiveForm::ReadMetals(LiveReading& reading) {
             MarkField(row.free, {});
             continue;
         }
-        SolutionSpec::Metal entry{ToStd(row.name->currentText()), 0, 0};
+        SolutionInput::Metal entry{ToStd(row.name->currentText()), 0, 0};
         if (reads.metalTotal)
             entry.total = ReadConc(row.total, row.totalUnit, reading);
         else
@@ -448,13 +449,13 @@ void LiveForm::ReadMetals(LiveReading& reading) {
             entry.free = ReadConc(row.free, row.freeUnit, reading);
         else
             MarkField(row.free, {});
-        reading.spec.metals.push_back(entry);
+        reading.entered.metals.push_back(entry);
     }
 }
 
 LiveReading LiveForm::Read() {
     LiveReading reading;
-    reading.spec.type = Type();
+    reading.entered.type = Type();
     ReadConditions(reading);
     ReadChelators(reading);
     ReadMetals(reading);

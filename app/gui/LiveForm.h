@@ -25,7 +25,7 @@ enum class LivePlace { Temperature, PH, Ionic, Selection, Results, Pairs };
 
 // The form as read: the solution, or the fields that gave no number, each named with its text.
 struct LiveReading {
-    SolutionSpec spec;
+    SolutionInput entered;
     QStringList problems;  // "pH: \"7,2,\" is not a number", in the order of the form
     [[nodiscard]] bool ok() const { return problems.isEmpty(); }
 };

@@ -65,7 +65,7 @@ double Number(const py::handle& value, const std::string& what) {
     return ReadNumber(value, what, "mol/L");
 }
 
-void AddChelators(const py::handle& chelators, CalculationType type, SolutionSpec& spec) {
+void AddChelators(const py::handle& chelators, CalculationType type, SolutionInput& entered) {
     if (py::isinstance<py::dict>(chelators)) {
         for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(chelators)) {
             const std::string name = KeyName(key, "chelator");
@@ -73,13 +73,13 @@ void AddChelators(const py::handle& chelators, CalculationType type, SolutionSpe
             const double total = type == CalculationType::Chelator && value.is_none()
                                      ? 0.0
                                      : Number(value, "chelator " + name);
-            spec.chelators.push_back({name, total});
+            entered.chelators.push_back({name, total});
         }
         return;
     }
     if (type == CalculationType::Chelator &&
         (py::isinstance<py::list>(chelators) || py::isinstance<py::tuple>(chelators))) {
-        for (const py::handle& key : chelators) spec.chelators.push_back({KeyName(key, "chelator"), 0.0});
+        for (const py::handle& key : chelators) entered.chelators.push_back({KeyName(key, "chelator"), 0.0});
         return;
     }
     throw py::type_error(type == CalculationType::Chelator
@@ -87,11 +87,11 @@ void AddChelators(const py::handle& chelators, CalculationType type, SolutionSpe
                              : "chelators must be a dict of names and totals [mol/L]");
 }
 
-void AddMetals(const py::handle& metals, CalculationType type, SolutionSpec& spec) {
+void AddMetals(const py::handle& metals, CalculationType type, SolutionInput& entered) {
     if (!py::isinstance<py::dict>(metals))
         throw py::type_error("metals must be a dict of names and concentrations [mol/L]");
     for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(metals)) {
-        SolutionSpec::Metal metal{KeyName(key, "metal"), 0, 0};
+        SolutionInput::Metal metal{KeyName(key, "metal"), 0, 0};
         const std::string what = "metal " + metal.name;
         switch (type) {
             case CalculationType::Total:
@@ -107,7 +107,7 @@ void AddMetals(const py::handle& metals, CalculationType type, SolutionSpec& spe
                 metal.free = Number(value[py::int_(1)], what);
                 break;
         }
-        spec.metals.push_back(metal);
+        entered.metals.push_back(metal);
     }
 }
 
@@ -216,16 +216,16 @@ std::string_view TypeWord(CalculationType type) {
     return "free";
 }
 
-SolutionSpec SpecFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
-                               double temperature, double ionic, CalculationType type) {
-    SolutionSpec spec;
-    spec.type = type;
-    spec.pH = pH;
-    spec.temperature = temperature;
-    spec.ionic = ionic;
-    AddChelators(chelators, type, spec);
-    AddMetals(metals, type, spec);
-    return spec;
+SolutionInput InputFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
+                                 double temperature, double ionic, CalculationType type) {
+    SolutionInput entered;
+    entered.type = type;
+    entered.pH = pH;
+    entered.temperature = temperature;
+    entered.ionic = ionic;
+    AddChelators(chelators, type, entered);
+    AddMetals(metals, type, entered);
+    return entered;
 }
 
 py::str NameText(std::string_view name) {
@@ -263,13 +263,13 @@ void RaiseFailed(const ShownMessages& shown, const std::string& fallback) {
     RaiseRefused(shown, fallback);
 }
 
-Described DescribeOrRaise(const ConstantsTable& table, const SolutionSpec& spec) {
+Described DescribeOrRaise(const ConstantsTable& table, const SolutionInput& entered) {
     Described d;
     d.calc = std::make_unique<Calculation>();
     ConstantsTable empty;
     NewCalculation(empty, d.selection, *d.calc);
     MessageKeeper described;
-    const DescribeResult result = DescribeSolution(table, spec, d.selection, *d.calc, described);
+    const DescribeResult result = DescribeSolution(table, entered, d.selection, *d.calc, described);
     if (!result.ok()) throw py::value_error(result.error);
     d.messages = described.Messages();
     return d;

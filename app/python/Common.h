@@ -71,8 +71,8 @@ std::string_view TypeWord(CalculationType type);
 // metals maps names to the free concentration (type "total"), the total (type "free") or a pair
 // (total, free) (type "chelator"), all in mol/L. A value of the wrong kind raises TypeError or
 // ValueError; the names are checked by DescribeSolution.
-SolutionSpec SpecFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
-                               double temperature, double ionic, CalculationType type);
+SolutionInput InputFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
+                                 double temperature, double ionic, CalculationType type);
 
 // A number given for what ("metal Ca2", "volume") in unit ("mol/L", "L", or empty for a plain number);
 // TypeError ("volume needs a number [L], not str") for anything that is not a number.
@@ -108,14 +108,14 @@ inline Precision PrecisionOf(bool refine) {
     return refine ? Precision::Refined : Precision::Iteration;
 }
 
-// The calculation that solve() would run for spec, described but not run: the selection and the
+// The calculation that solve() would run for entered, described but not run: the selection and the
 // solution with their names and values. A description the table refuses raises ValueError.
 struct Described {
     Selection selection;
     std::unique_ptr<Calculation> calc;  // large: kept off the stack
     ShownMessages messages;             // what the description showed
 };
-Described DescribeOrRaise(const ConstantsTable& table, const SolutionSpec& spec);
+Described DescribeOrRaise(const ConstantsTable& table, const SolutionInput& entered);
 
 // A JSON document of the data exports as Python objects: dict, list, str, float, int, bool, None.
 py::object ToPython(const JsonValue& value);

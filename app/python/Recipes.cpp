@@ -170,8 +170,9 @@ RecipeResult MakeOne(const Table* table, const py::object& chelators, const py::
                      double temperature, double ionic, const std::string& type, const BufferTable* buffers,
                      const RecipeArguments& arguments) {
     const ConstantsTable& t = TableOrStandard(table);
-    const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
-    const Described d = DescribeOrRaise(t, spec);
+    const SolutionInput entered =
+        InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
+    const Described d = DescribeOrRaise(t, entered);
     const RecipeRequest request = Request(arguments);
     // The pH buffer's table is read only for a recipe with a pH buffer, as the command does.
     BufferTable tool;

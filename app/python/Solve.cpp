@@ -64,9 +64,10 @@ std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::object& chel
                                       const py::object& metals, double pH, double temperature, double ionic,
                                       const std::string& type, bool refine) {
     const ConstantsTable& t = TableOrStandard(table);
-    const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
+    const SolutionInput entered =
+        InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
     auto result = std::make_unique<SolveResult>();
-    result->solved = Solve(t, spec, nullptr, PrecisionOf(refine));
+    result->solved = Solve(t, entered, nullptr, PrecisionOf(refine));
     result->constantsFile = t.ConstantsFileName.str();
     const Solved& s = result->solved;
     if (!s.described.ok()) throw py::value_error(s.described.error);

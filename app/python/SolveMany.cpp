@@ -91,21 +91,21 @@ struct Composition {
 Composition Describe(const ConstantsTable& table, const py::handle& chelators, const py::handle& metals,
                      CalculationType type) {
     // The names first, described as solve() describes them; the values (arrays here) are read below.
-    SolutionSpec spec;
-    spec.type = type;
+    SolutionInput entered;
+    entered.type = type;
     if (!py::isinstance<py::dict>(metals))
         throw py::type_error("metals must be a dict of names and concentrations [mol/L]");
     const bool chelatorList = py::isinstance<py::list>(chelators) || py::isinstance<py::tuple>(chelators);
     if (!py::isinstance<py::dict>(chelators) && !(type == CalculationType::Chelator && chelatorList))
         throw py::type_error("chelators must be a dict of names and totals [mol/L]");
-    for (const py::handle& key : chelators) spec.chelators.push_back({KeyName(key, "chelator"), 0.0});
-    for (const py::handle& key : metals) spec.metals.push_back({KeyName(key, "metal"), 0.0, 0.0});
+    for (const py::handle& key : chelators) entered.chelators.push_back({KeyName(key, "chelator"), 0.0});
+    for (const py::handle& key : metals) entered.metals.push_back({KeyName(key, "metal"), 0.0, 0.0});
 
     Composition c;
     ConstantsTable empty;
     NewCalculation(empty, c.selection, c.calc);
     MessageKeeper messages;
-    const DescribeResult described = DescribeSolution(table, spec, c.selection, c.calc, messages);
+    const DescribeResult described = DescribeSolution(table, entered, c.selection, c.calc, messages);
     if (!described.ok()) throw py::value_error(described.error);
 
     // Type chelator computes the chelator totals; what is given for them is not read.

@@ -119,8 +119,9 @@ std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chel
                                       const std::string& type, const py::object& x, const py::object& z,
                                       bool refine) {
     const ConstantsTable& t = TableOrStandard(table);
-    const SolutionSpec spec = SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
-    Described d = DescribeOrRaise(t, spec);
+    const SolutionInput entered =
+        InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
+    Described d = DescribeOrRaise(t, entered);
     const Selection& selection = d.selection;
 
     auto result = std::make_unique<SweepResult>();

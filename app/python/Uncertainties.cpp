@@ -133,11 +133,11 @@ void Collect(UncertaintyResultPy& r, bool allSamples) {
     }
 }
 
-std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionSpec& spec, const Sds& sds,
+std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionInput& entered, const Sds& sds,
                                          const py::object& purity, int samples, std::uint64_t seed,
                                          int threads, bool refine, bool allSamples) {
     const ConstantsTable& t = TableOrStandard(table);
-    const Described d = DescribeOrRaise(t, spec);
+    const Described d = DescribeOrRaise(t, entered);
     UncertaintyOptions options = Options(sds, samples, seed, threads, refine);
     ReadPurity(purity, t, d.selection, options.inputs);
 
@@ -245,10 +245,10 @@ void BindUncertainty(py::module_& m) {
            double ionicRsd, double logKHSd, double logKMLSd, double logKMHLSd, double dhRsd, double totalRsd,
            const py::object& purity, int samples, const py::int_& seed, int threads, bool refine,
            bool allSamples) {
-            const SolutionSpec spec =
-                SpecFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
+            const SolutionInput entered =
+                InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
             const Sds sds{phSd, tempSd, ionicRsd, logKHSd, logKMLSd, logKMHLSd, dhRsd, totalRsd};
-            return Run(table, spec, sds, purity, samples, Seed(seed), threads, refine, allSamples);
+            return Run(table, entered, sds, purity, samples, Seed(seed), threads, refine, allSamples);
         },
         py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
         py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature, py::arg("ionic") = kReferenceIonic,

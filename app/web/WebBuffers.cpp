@@ -10,7 +10,7 @@ namespace dedodiz::web {
 
 Json BuffersCommand(WebSession& session, const Json& request) {
     // The conditions are read as a solution's are; the command-line tool's defaults are the same.
-    const SolutionSpec conditions = SpecFromJson(request.value("conditions", Json::object()));
+    const SolutionInput conditions = InputFromJson(request.value("conditions", Json::object()));
     TSolution environment;
     environment.Temperature = conditions.temperature;
     environment.PH = conditions.pH;

@@ -90,22 +90,22 @@ Json Lines(const std::vector<std::string>& lines) {
     return out;
 }
 
-SolutionSpec SpecFromJson(const Json& solution) {
+SolutionInput InputFromJson(const Json& solution) {
     if (!solution.is_object()) throw RequestError("the request needs a \"solution\" object");
-    SolutionSpec spec;
+    SolutionInput entered;
     const auto type = solution.find("calculation_type");
     if (type != solution.end()) {
         if (!type->is_string()) throw RequestError("calculation_type must be a word");
-        spec.type = TypeOfWord(type->get<std::string>());
+        entered.type = TypeOfWord(type->get<std::string>());
     }
-    spec.temperature = NumberOf(solution, "temperature_C", spec.temperature);
-    spec.pH = NumberOf(solution, "pH", spec.pH);
-    spec.ionic = NumberOf(solution, "ionic_strength_N", spec.ionic);
+    entered.temperature = NumberOf(solution, "temperature_C", entered.temperature);
+    entered.pH = NumberOf(solution, "pH", entered.pH);
+    entered.ionic = NumberOf(solution, "ionic_strength_N", entered.ionic);
     for (const Json& c : ListOf(solution, "chelators"))
-        spec.chelators.push_back({NameOf(c), NumberOf(c, "total_M", 0)});
+        entered.chelators.push_back({NameOf(c), NumberOf(c, "total_M", 0)});
     for (const Json& m : ListOf(solution, "metals"))
-        spec.metals.push_back({NameOf(m), NumberOf(m, "total_M", 0), NumberOf(m, "free_M", 0)});
-    return spec;
+        entered.metals.push_back({NameOf(m), NumberOf(m, "total_M", 0), NumberOf(m, "free_M", 0)});
+    return entered;
 }
 
 Json SolutionJson(const WebSession& session) {
@@ -132,7 +132,7 @@ Json SolutionJson(const WebSession& session) {
 DescribeResult DescribeRequest(WebSession& session, const Json& request, MessageSink& messages) {
     const auto solution = request.find("solution");
     if (solution == request.end()) throw RequestError("the request needs a \"solution\" object");
-    return DescribeSolution(session.table, SpecFromJson(*solution), session.selection, session.calc,
+    return DescribeSolution(session.table, InputFromJson(*solution), session.selection, session.calc,
                             messages);
 }
 

@@ -65,7 +65,7 @@ Json Lines(const std::vector<std::string>& lines);
 // The solution a request describes (its "solution" object): "calculation_type", "temperature_C", "pH",
 // "ionic_strength_N", "chelators" [{"name", "total_M"}], "metals" [{"name", "total_M", "free_M"}]. A
 // missing number takes the program's default; a field of the wrong kind is a RequestError.
-SolutionSpec SpecFromJson(const Json& solution);
+SolutionInput InputFromJson(const Json& solution);
 
 // The session's solution in the same form, names from the table, for the page's form.
 Json SolutionJson(const WebSession& session);

@@ -28,12 +28,12 @@ struct Setup {
     BufferTool buffers;
 };
 
-std::unique_ptr<Setup> Describe(const SolutionSpec& spec) {
+std::unique_ptr<Setup> Describe(const SolutionInput& entered) {
     auto s = std::make_unique<Setup>();
     NewCalculation(s->table, s->selection, s->calc);
     test::FillSampleTable(s->table);
     test::MessageRecorder messages;
-    EXPECT_TRUE(DescribeSolution(s->table, spec, s->selection, s->calc, messages).ok());
+    EXPECT_TRUE(DescribeSolution(s->table, entered, s->selection, s->calc, messages).ok());
     // One pH buffer: an anionic HEPES-like buffer, pKa 7.5 at 20 C, thermodynamic.
     ResetBufferSlotsForLoad(s->buffers);
     TBufferSlot& hepes = s->buffers.BufferSlots[1];
@@ -43,14 +43,14 @@ std::unique_ptr<Setup> Describe(const SolutionSpec& spec) {
 }
 
 // 2 mM EGTA and 1 mM BAPTA with 1 mM free Mg2; the Ca2 free level is the series'.
-SolutionSpec TwoChelators(CalculationType type) {
-    SolutionSpec spec;
-    spec.type = type;
-    spec.pH = 7.2;
-    spec.ionic = 0.15;
-    spec.chelators = {{"EGTA", 2e-3}, {"BAPTA", 1e-3}};
-    spec.metals = {{"Ca2", 1e-3, 1e-7}, {"Mg2", 1e-3, 1e-3}};
-    return spec;
+SolutionInput TwoChelators(CalculationType type) {
+    SolutionInput entered;
+    entered.type = type;
+    entered.pH = 7.2;
+    entered.ionic = 0.15;
+    entered.chelators = {{"EGTA", 2e-3}, {"BAPTA", 1e-3}};
+    entered.metals = {{"Ca2", 1e-3, 1e-7}, {"Mg2", 1e-3, 1e-3}};
+    return entered;
 }
 
 RecipeRequest Stocks() {
@@ -89,11 +89,11 @@ double BufferAt(Setup& s, const TSolution& sol, double conc, double I) {
 }
 
 TEST(Recipe, OneChelatorVolumesAreTheTotalsTimesTheVolumeOverTheStocks) {
-    SolutionSpec spec;
-    spec.type = CalculationType::Total;
-    spec.chelators = {{"EGTA", 2e-3}};
-    spec.metals = {{"Ca2", 0, 1e-7}};
-    auto s = Describe(spec);
+    SolutionInput entered;
+    entered.type = CalculationType::Total;
+    entered.chelators = {{"EGTA", 2e-3}};
+    entered.metals = {{"Ca2", 0, 1e-7}};
+    auto s = Describe(entered);
     RecipeRequest r;
     r.volume = 10e-3;
     r.stocks = {{"EGTA", 0.1}, {"Ca2", 0.05}};
@@ -111,7 +111,7 @@ TEST(Recipe, OneChelatorVolumesAreTheTotalsTimesTheVolumeOverTheStocks) {
     EXPECT_NEAR(2.0 * row.volumes[2] / 10e3, row.saltConc, 1e-15);
     EXPECT_NEAR(row.volumes[0] + row.volumes[1] + row.volumes[2] + row.water, 10e3, 1e-9);
     // The same total as the single-point run gives at the target (0.1 N, the solution's own).
-    const Solved run = Solve(s->table, spec);
+    const Solved run = Solve(s->table, entered);
     EXPECT_DOUBLE_EQ(row.metalTotal[1], run.calc.WorkSolution.MetalTotal[1]);
     EXPECT_DOUBLE_EQ(row.ionic, 0.1);
     EXPECT_DOUBLE_EQ(row.saltConc, 0.1 - run.calc.Results.SolutionCharge);

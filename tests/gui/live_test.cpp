@@ -46,12 +46,12 @@ void Choose(QComboBox* box, const QString& text) {
 }
 
 // The README's example, with which the window starts when nothing is chosen.
-SolutionSpec Example() {
-    SolutionSpec spec;
-    spec.pH = 7.2;
-    spec.chelators = {{"EGTA", 2e-3}};
-    spec.metals = {{"Ca2", 1e-3, 0}, {"Mg2", 1e-3, 0}};
-    return spec;
+SolutionInput Example() {
+    SolutionInput entered;
+    entered.pH = 7.2;
+    entered.chelators = {{"EGTA", 2e-3}};
+    entered.metals = {{"Ca2", 1e-3, 0}, {"Mg2", 1e-3, 0}};
+    return entered;
 }
 
 TEST(LiveNumbers, UnitsReadAsTheirDecimalTextAndRoundTrip) {
@@ -109,10 +109,10 @@ class LiveTest : public GuiTest {
         return *main.Live;
     }
     // The run the window's solution must match: the same solution, described and run afresh.
-    Solved Expected(const SolutionSpec& spec) const { return Solve(main_->state().table(), spec); }
-    // What the state holds after the window's run is the run of spec: every number of its report.
-    void ExpectStateIs(const SolutionSpec& spec) const {
-        const Solved solved = Expected(spec);
+    Solved Expected(const SolutionInput& entered) const { return Solve(main_->state().table(), entered); }
+    // What the state holds after the window's run is the run of entered: every number of its report.
+    void ExpectStateIs(const SolutionInput& entered) const {
+        const Solved solved = Expected(entered);
         ASSERT_TRUE(solved.Ran());
         const ProgramState& s = main_->state();
         EXPECT_EQ(SinglePointReport(s.WorkSolution, s.Results, s.ConstantsFileName.view()),
@@ -129,8 +129,8 @@ TEST_F(LiveTest, EveryEditIsRunAsTheSameSolutionWouldBe) {
     TLive& live = Open();
     LiveForm& form = *live.Form;
     EXPECT_EQ(form.Chelators[0].name->currentText(), "EGTA");
-    SolutionSpec spec = Example();
-    ExpectStateIs(spec);
+    SolutionInput entered = Example();
+    ExpectStateIs(entered);
     // The free fields, which type Free does not take, show its answer.
     EXPECT_FALSE(form.Metals[0].free->isEnabled());
     EXPECT_EQ(form.Metals[0].free->text(), "0.1551");
@@ -139,22 +139,22 @@ TEST_F(LiveTest, EveryEditIsRunAsTheSameSolutionWouldBe) {
     struct Edit {
         const char* what;
         std::function<void()> edit;
-        std::function<void(SolutionSpec&)> expect;
+        std::function<void(SolutionInput&)> expect;
     };
     const Edit edits[] = {
-        {"a decimal comma", [&] { Type(form.PH, "7,4"); }, [](SolutionSpec& s) { s.pH = 7.4; }},
+        {"a decimal comma", [&] { Type(form.PH, "7,4"); }, [](SolutionInput& s) { s.pH = 7.4; }},
         {"a unit",
          [&] {
              Choose(form.Metals[0].totalUnit, QString::fromUtf8("\xC2\xB5M"));
              Type(form.Metals[0].total, "500");
          },
-         [](SolutionSpec& s) { s.metals[0].total = 500e-6; }},
+         [](SolutionInput& s) { s.metals[0].total = 500e-6; }},
         {"another chelator",
          [&] {
              Choose(form.Chelators[1].name, "BAPTA");
              Type(form.Chelators[1].total, "0.5");
          },
-         [](SolutionSpec& s) {
+         [](SolutionInput& s) {
              s.chelators.push_back({"BAPTA", 0.5e-3});
          }},
         {"type Total with pX",
@@ -164,7 +164,7 @@ TEST_F(LiveTest, EveryEditIsRunAsTheSameSolutionWouldBe) {
              Type(form.Metals[0].free, "7");
              Type(form.Metals[1].free, "1,5");
          },
-         [](SolutionSpec& s) {
+         [](SolutionInput& s) {
              s.type = CalculationType::Total;
              s.metals[0].free = 1e-7;
              s.metals[1].free = 1.5e-3;
@@ -173,12 +173,12 @@ TEST_F(LiveTest, EveryEditIsRunAsTheSameSolutionWouldBe) {
     for (const Edit& e : edits) {
         SCOPED_TRACE(e.what);
         e.edit();
-        e.expect(spec);
-        ExpectStateIs(spec);
+        e.expect(entered);
+        ExpectStateIs(entered);
         EXPECT_FALSE(live.Results->Stale());
     }
     // The table shows the computed total of calcium; the plot has swept the type's series around pH 7.4.
-    const Solved solved = Expected(spec);
+    const Solved solved = Expected(entered);
     EXPECT_EQ(live.Results->Metals->item(0, 1)->text(), ConcCell(solved.calc.WorkSolution.MetalTotal[1]));
     EXPECT_TRUE(live.Results->Metals->item(0, 1)->font().bold());
     EXPECT_DOUBLE_EQ(live.Plot->Sweep().XStart, 6.4);
@@ -225,10 +225,10 @@ TEST_F(LiveTest, TheNotesAreTheRunsMessagesBesideTheirValues) {
     LiveForm& form = *live.Form;
     Type(form.PH, "10.5");
     Type(form.Ionic, "0,001");
-    SolutionSpec spec = Example();
-    spec.pH = 10.5;
-    spec.ionic = 0.001;
-    ExpectStateIs(spec);  // the messages are the run's, in its order
+    SolutionInput entered = Example();
+    entered.pH = 10.5;
+    entered.ionic = 0.001;
+    ExpectStateIs(entered);  // the messages are the run's, in its order
     const auto note = [&](LivePlace place) { return live.Note(place)->text().toStdString(); };
     EXPECT_EQ(note(LivePlace::PH), "WARNING: pH out of range, results probably not valid");
     EXPECT_EQ(note(LivePlace::Ionic),
@@ -295,11 +295,11 @@ TEST_F(LiveTest, ToOutputWritesTheReportOfTheDescribedChain) {
     main_->Output->ClearOutput();
     live.ToOutput->click();
     live.ToOutput->click();
-    SolutionSpec spec;
-    spec.pH = 7.2;
-    spec.chelators = {{"EGTA", 2e-3}};
-    spec.metals = {{"Ca2", 0.5e-3, 0}};
-    const std::vector<std::string> once = Expected(spec).outcome.report;
+    SolutionInput entered;
+    entered.pH = 7.2;
+    entered.chelators = {{"EGTA", 2e-3}};
+    entered.metals = {{"Ca2", 0.5e-3, 0}};
+    const std::vector<std::string> once = Expected(entered).outcome.report;
     std::vector<std::string> twice = once;
     twice.insert(twice.end(), once.begin(), once.end());
     EXPECT_EQ(main_->Output->Lines(), twice);
@@ -322,9 +322,9 @@ TEST_F(LiveTest, WorkFilesSaveAndLoadTheWindowsSolution) {
     EXPECT_EQ(live.Form->Chelators[0].totalUnit->currentText(), "mM");
     EXPECT_EQ(live.Form->Metals[1].name->currentText(), QStringLiteral("\u2014"));
     EXPECT_EQ(main_->windowTitle().toStdString(), "DEDODIZ32 v2.50 using " + constants_);
-    SolutionSpec spec = Example();
-    spec.metals.pop_back();
-    ExpectStateIs(spec);
+    SolutionInput entered = Example();
+    entered.metals.pop_back();
+    ExpectStateIs(entered);
     // A missing one is refused with its message box, and the window keeps showing the state.
     ModalScript script;
     script.Message();

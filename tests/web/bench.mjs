@@ -20,7 +20,7 @@ try {
   // The calculation alone (the command through embind, JSON in and out), and the whole Calculate button
   // (reading the form, the calculation, and showing report and tables).
   const times = await page.evaluate((n) => {
-    const solution = Dedodiz.solution.spec();
+    const solution = Dedodiz.solution.entered();
     const time = (fn) => {
       const t = [];
       for (let i = 0; i < n; i++) { const t0 = performance.now(); fn(); t.push(performance.now() - t0); }

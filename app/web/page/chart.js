@@ -31,14 +31,14 @@
   }
 
   // Where everything lies: the ranges of both axes and the functions from values to picture positions.
-  function geometry(spec) {
-    const xs = spec.x.values;
+  function geometry(drawing) {
+    const xs = drawing.x.values;
     let x0 = Math.min(...xs), x1 = Math.max(...xs);
     if (x0 === x1) { x0 -= 1; x1 += 1; }
-    const ys = spec.lines.map((line) => plotted(line, spec.scale));
+    const ys = drawing.lines.map((line) => plotted(line, drawing.scale));
     const all = ys.flat().filter((v) => v !== null);
-    let y0 = spec.scale === 'log' ? Math.floor(Math.min(...all)) : 0;
-    let y1 = spec.scale === 'log' ? Math.ceil(Math.max(...all)) : 100;
+    let y0 = drawing.scale === 'log' ? Math.floor(Math.min(...all)) : 0;
+    let y1 = drawing.scale === 'log' ? Math.ceil(Math.max(...all)) : 100;
     if (!all.length) { y0 = 0; y1 = 1; }
     if (y0 === y1) y1 = y0 + 1;
     return {
@@ -49,28 +49,28 @@
   }
 
   // Grid, ticks and the axis texts.
-  function frame(svg, g, spec) {
+  function frame(svg, g, drawing) {
     const axis = el('g', { stroke: '#e3e6e9', 'stroke-width': 1 });
     const labels = el('g', { fill: '#1b1f24' });
     for (const t of ticks(g.x0, g.x1, 8)) {
       axis.append(el('line', { x1: g.px(t), x2: g.px(t), y1: M.t, y2: H - M.b }));
       labels.append(el('text', { x: g.px(t), y: H - M.b + 18, 'text-anchor': 'middle', text: String(t) }));
     }
-    const yTicks = spec.scale === 'log' ? ticks(g.y0, g.y1, 8).filter(Number.isInteger) : [0, 25, 50, 75, 100];
+    const yTicks = drawing.scale === 'log' ? ticks(g.y0, g.y1, 8).filter(Number.isInteger) : [0, 25, 50, 75, 100];
     for (const t of yTicks) {
       axis.append(el('line', { x1: M.l, x2: W - M.r, y1: g.py(t), y2: g.py(t) }));
-      labels.append(el('text', { x: M.l - 6, y: g.py(t) + 4, 'text-anchor': 'end', text: spec.scale === 'log' ? `1e${t}` : `${t} %` }));
+      labels.append(el('text', { x: M.l - 6, y: g.py(t) + 4, 'text-anchor': 'end', text: drawing.scale === 'log' ? `1e${t}` : `${t} %` }));
     }
     axis.append(el('path', { d: `M${M.l},${M.t}V${H - M.b}H${W - M.r}`, fill: 'none', stroke: '#1b1f24' }));
     const middle = (M.t + H - M.b) / 2;
-    labels.append(el('text', { x: (M.l + W - M.r) / 2, y: H - 10, 'text-anchor': 'middle', text: spec.x.label }),
-      el('text', { x: 16, y: middle, 'text-anchor': 'middle', transform: `rotate(-90 16 ${middle})`, text: spec.yLabel }));
+    labels.append(el('text', { x: (M.l + W - M.r) / 2, y: H - 10, 'text-anchor': 'middle', text: drawing.x.label }),
+      el('text', { x: 16, y: middle, 'text-anchor': 'middle', transform: `rotate(-90 16 ${middle})`, text: drawing.yLabel }));
     svg.append(axis, labels);
   }
 
   // Each line through its converged points, and every point: a dot, or a cross where the solve failed.
-  function lines(svg, g, spec) {
-    spec.lines.forEach((line, k) => {
+  function lines(svg, g, drawing) {
+    drawing.lines.forEach((line, k) => {
       const colour = colourOf(line, k);
       const group = el('g', { class: 'line', 'data-line': k });
       let d = '';
@@ -92,9 +92,9 @@
   }
 
   // The legend below the plot, three entries a row, so that a saved picture explains itself.
-  function legend(svg, spec) {
-    const entries = spec.lines.map((line, k) => ({ label: line.label, colour: colourOf(line, k) }));
-    if (spec.lines.some((l) => l.converged.some((c) => !c))) entries.push({ label: 'not converged', cross: true });
+  function legend(svg, drawing) {
+    const entries = drawing.lines.map((line, k) => ({ label: line.label, colour: colourOf(line, k) }));
+    if (drawing.lines.some((l) => l.converged.some((c) => !c))) entries.push({ label: 'not converged', cross: true });
     const width = (W - M.l - M.r) / 3;
     entries.forEach((e, n) => {
       const x = M.l + (n % 3) * width, y = H + 6 + Math.floor(n / 3) * LEGEND_ROW;
@@ -107,7 +107,7 @@
   }
 
   // Pointing, and the arrow keys on the focused chart, show the values at the nearest point.
-  function interaction(svg, tip, g, spec) {
+  function interaction(svg, tip, g, drawing) {
     const guide = el('line', { y1: M.t, y2: H - M.b, stroke: '#1b1f24', 'stroke-dasharray': '4 3', visibility: 'hidden' });
     svg.append(guide);
     let index = -1;
@@ -117,7 +117,7 @@
       guide.setAttribute('x1', x);
       guide.setAttribute('x2', x);
       guide.setAttribute('visibility', 'visible');
-      tip.textContent = spec.describe(index);
+      tip.textContent = drawing.describe(index);
       tip.style.display = 'block';
       const r = svg.getBoundingClientRect(), scale = r.width / W;
       tip.style.left = `${Math.max(0, Math.min(x * scale + 12, r.width - tip.offsetWidth - 4))}px`;
@@ -141,26 +141,26 @@
     });
   }
 
-  // The chart of spec in box: {title, x: {label, values}, yLabel, scale: 'log' | 'relative',
+  // The chart of drawing in box: {title, x: {label, values}, yLabel, scale: 'log' | 'relative',
   // lines: [{label, values, converged, colour?}], describe(index) -> the text of the point index}.
-  function draw(box, spec) {
+  function draw(box, drawing) {
     box.replaceChildren();
-    const g = geometry(spec);
-    const names = spec.lines.map((l) => l.label).join(', ');
+    const g = geometry(drawing);
+    const names = drawing.lines.map((l) => l.label).join(', ');
     const svg = el('svg', { xmlns: 'http://www.w3.org/2000/svg', role: 'img', tabindex: 0, 'font-family': FONT, 'font-size': 13,
-      'aria-label': `${spec.title}: ${names}. Use the left and right arrow keys to read the points.` });
+      'aria-label': `${drawing.title}: ${names}. Use the left and right arrow keys to read the points.` });
     const background = el('rect', { x: 0, y: 0, width: W, fill: '#ffffff' });
     svg.append(background);
-    frame(svg, g, spec);
-    lines(svg, g, spec);
-    const height = H + legend(svg, spec);
+    frame(svg, g, drawing);
+    lines(svg, g, drawing);
+    const height = H + legend(svg, drawing);
     background.setAttribute('height', height);
     svg.setAttribute('viewBox', `0 0 ${W} ${height}`);
     svg.setAttribute('width', W);
     svg.setAttribute('height', height);
     const tip = el('div', { class: 'chart-tip', role: 'presentation' });
     box.append(svg, tip);
-    interaction(svg, tip, g, spec);
+    interaction(svg, tip, g, drawing);
     return svg;
   }
 

@@ -17,7 +17,7 @@
   }
 
   function run() {
-    const solution = Dedodiz.solution.spec();
+    const solution = Dedodiz.solution.entered();
     if (!solution) return Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
     const reply = call('evaluate', { solution });
     last = reply.ok ? reply : null;

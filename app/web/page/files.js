@@ -60,7 +60,7 @@
   }
 
   function save() {
-    const solution = Dedodiz.solution.spec();
+    const solution = Dedodiz.solution.entered();
     if (!solution) return Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
     const reply = Dedodiz.call('save_work', { name: panel.querySelector('#work-name').value, solution });
     Dedodiz.showMessages(messages, reply);

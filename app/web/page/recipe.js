@@ -111,7 +111,7 @@
       const field = (sel) => row.querySelector(sel) && row.querySelector(sel).value;
       kept[row.dataset.name] = { stock: field('.stock'), unit: field('select'), purity: field('.purity') };
     });
-    const s = Dedodiz.solution.spec();
+    const s = Dedodiz.solution.entered();
     if (!s) return;
     const entries = [...s.chelators.map((c) => ({ name: c.name, kind: 'Chelator' })), ...s.metals.map((m) => ({ name: m.name, kind: 'Metal' }))];
     stockRows.replaceChildren(...entries.map((e, k) => {
@@ -212,7 +212,7 @@
 
   // The recipe of the form; the reply of the recipe command, or null when a field is not valid.
   function run() {
-    const solution = Dedodiz.solution.spec();
+    const solution = Dedodiz.solution.entered();
     if (!solution) {
       Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
       return null;

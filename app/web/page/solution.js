@@ -133,7 +133,7 @@
   }
 
   // The solution of the form for a request, or null after marking the fields that are not numbers.
-  function spec() {
+  function entered() {
     const errors = [];
     const read = (id, label, withUnit) => {
       const input = form.querySelector('#' + id);
@@ -168,7 +168,7 @@
 
   // The single-point run of the form; the reply of the run command, or null when the form is not valid.
   function run() {
-    const s = spec();
+    const s = entered();
     if (!s) return null;
     const reply = call('run', { solution: s, refine: refine() });
     show(reply);
@@ -209,6 +209,6 @@
           numbers.concentration(p.ML_M), numbers.concentration(p.MHL_M)]))];
   }
 
-  Dedodiz.solution = { spec, fill, run, show, refine, messages: () => messages };
+  Dedodiz.solution = { entered, fill, run, show, refine, messages: () => messages };
   Dedodiz.addSection({ id: 'solution', title: 'Solution', build });
 })();

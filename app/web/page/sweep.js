@@ -7,7 +7,7 @@
 
   // The axis variables of the command-line tool's --x and --z.
   function variables() {
-    const s = Dedodiz.solution.spec();
+    const s = Dedodiz.solution.entered();
     const metals = s ? s.metals.map((m) => m.name) : [];
     return [['temp', 'Temperature (°C)'], ['ph', 'pH'], ['ionic', 'Ionic strength (N)'],
       ...metals.map((name, k) => [`metal${k + 1}`, `Metal ${k + 1}: ${name} (${s.calculation_type === 'total' ? 'free' : 'total'})`])];
@@ -84,7 +84,7 @@
 
   // The sweep of the form's solution; the reply of the sweep command, or null when a field is not valid.
   function run() {
-    const solution = Dedodiz.solution.spec();
+    const solution = Dedodiz.solution.entered();
     if (!solution) {
       Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
       return null;
@@ -123,9 +123,9 @@
     if (!lastData) { chartBox.replaceChildren(); return; }
     const d = lastData, scale = panel.querySelector('#sweep-scale').value;
     const xLabel = label(d.x.key), conc = numbers.concentration;
-    let spec;
+    let drawing;
     if (!d.z) {
-      spec = {
+      drawing = {
         lines: d.series.map((s) => ({ label: label(s.key), values: s.values, converged: d.converged })),
         describe: (i) => [`${xLabel}: ${numbers.plain(d.x.values[i], 4)}`, ...d.series.map((s) => `${label(s.key)}: ${conc(s.values[i])}`),
           d.converged[i] ? '' : 'not converged'].filter(Boolean).join('\n'),
@@ -133,7 +133,7 @@
     } else {
       const s = d.series[Number(panel.querySelector('#sweep-series').value) || 0];
       const zLabel = label(d.z.key);
-      spec = {
+      drawing = {
         lines: d.z.values.map((z, j) => ({
           label: `${zLabel} ${numbers.plain(z, 4)}`, colour: `hsl(${220 - (j * 220) / 10}, 70%, 40%)`,
           values: s.values.map((row) => row[j]), converged: d.converged.map((row) => row[j]),
@@ -142,12 +142,12 @@
           ...d.z.values.map((z, j) => `${zLabel} ${numbers.plain(z, 4)}: ${conc(s.values[i][j])}${d.converged[i][j] ? '' : ' (not converged)'}`)].join('\n'),
       };
     }
-    Object.assign(spec, {
+    Object.assign(drawing, {
       x: { label: xLabel, values: d.x.values }, scale,
       yLabel: scale === 'log' ? 'Concentration (M), logarithmic' : '% of the line\'s maximum',
       title: `Sweep chart over ${xLabel}`,
     });
-    Dedodiz.chart.draw(chartBox, spec);
+    Dedodiz.chart.draw(chartBox, drawing);
   }
 
   Dedodiz.sweep = { run };

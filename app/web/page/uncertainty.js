@@ -45,7 +45,7 @@
     purityBox.querySelectorAll('[data-name]').forEach((row) => {
       kept[row.dataset.name] = [...row.querySelectorAll('input')].map((i) => i.value);
     });
-    const s = Dedodiz.solution.spec();
+    const s = Dedodiz.solution.entered();
     const chelators = s ? s.chelators : [];
     purityBox.replaceChildren(...chelators.map((c, k) => {
       const [fraction, sd] = kept[c.name] || ['1', '0'];
@@ -89,7 +89,7 @@
   // The computation of the form: a promise of the reply, or of null when a field is not valid. The page
   // says "Computing…" and is drawn once before the samples take the page's thread.
   async function run() {
-    const solution = Dedodiz.solution.spec();
+    const solution = Dedodiz.solution.entered();
     if (!solution) {
       Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
       return null;

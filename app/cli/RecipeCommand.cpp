@@ -38,10 +38,7 @@ std::pair<std::string, std::string> Split(const std::string& text, const std::st
 double Amount(const std::string& text, AmountKind kind, const std::string& what) {
     const std::optional<double> value = ParseAmount(text, kind);
     if (!value) {
-        const char* units = kind == AmountKind::Volume  ? "L, mL, uL"
-                            : kind == AmountKind::Ionic ? "N"
-                                                        : "M, mM, uM, nM";
-        UsageError(what + ": not an amount in " + units + ": \"" + text + "\"");
+        UsageError(what + ": not an amount in " + AmountUnits(kind) + ": \"" + text + "\"");
     }
     return *value;
 }
@@ -53,23 +50,8 @@ NamedValue Stock(const std::string& text, const std::string& option) {
 
 // Every name of the command line must be in the work file's solution (or be its pH buffer).
 void CheckNames(const TSolution& sol, const RecipeRequest& r) {
-    const auto inSolution = [&](const std::string& name, bool chelatorsOnly) {
-        for (int k = 1; k <= kSlots; ++k) {
-            if (sol.ChelName[k] != kEmptyChelator && SameName(sol.ChelName[k].view(), name)) return true;
-            if (!chelatorsOnly && sol.MetalName[k] != kEmptyMetal && SameName(sol.MetalName[k].view(), name))
-                return true;
-        }
-        return false;
-    };
-    for (const NamedValue& s : r.stocks)
-        if (!inSolution(s.name, false) && !(!r.buffer.empty() && SameName(r.buffer, s.name)))
-            UsageError("--stock " + s.name +
-                       ": no chelator, metal or pH buffer of that name in this solution");
-    for (const NamedValue& p : r.purity)
-        if (!inSolution(p.name, true))
-            UsageError("--purity " + p.name + ": no chelator of that name in this solution");
-    if (!r.seriesMetal.empty() && !inSolution(r.seriesMetal, false))
-        UsageError("--series " + r.seriesMetal + ": no metal of that name in this solution");
+    if (const std::optional<UnknownRecipeName> unknown = FindUnknownName(sol, r))
+        UsageError("--" + unknown->list + " " + unknown->name + ": " + unknown->reason);
 }
 
 RecipeRequest Request(const Context& c, const RecipeOptions& o) {

@@ -2,9 +2,9 @@
 // random around the solution of the work file, and the spread of each result is printed with the
 // share of it that each input causes.
 
-#include <cctype>
 #include <cmath>
 
+#include "Calculator.h"
 #include "Commands.h"
 #include "Format.h"
 #include "Uncertainty.h"
@@ -34,14 +34,6 @@ void ReadSd(const std::string& text, const std::string& option, double& into) {
     into = *value;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t k = 0; k < a.size(); ++k)
-        if (std::tolower(static_cast<unsigned char>(a[k])) != std::tolower(static_cast<unsigned char>(b[k])))
-            return false;
-    return true;
-}
-
 // --purity NAME=FRACTION:SD for a chelator of the work file's solution.
 void ReadPurity(const std::string& text, const TSolution& solution, UncertaintyInputs& inputs) {
     const std::size_t eq = text.find('=');
@@ -53,13 +45,9 @@ void ReadPurity(const std::string& text, const TSolution& solution, UncertaintyI
     const auto sd = ParseReal(text.substr(colon + 1));
     if (!fraction || !(*fraction > 0 && *fraction <= 1) || !sd || !std::isfinite(*sd) || *sd < 0)
         UsageError("--purity " + text + ": FRACTION must lie above 0 and up to 1, SD must be 0 or more");
-    for (int i = 1; i <= kSlots; ++i) {
-        if (solution.ChelName[i] != kEmptyChelator && SameName(solution.ChelName[i].view(), name)) {
-            inputs.purity[i] = {*fraction, *sd};
-            return;
-        }
-    }
-    UsageError("--purity: no chelator \"" + name + "\" in the work file's solution");
+    const int slot = SolutionChelatorSlot(solution, name);
+    if (slot == 0) UsageError("--purity: no chelator \"" + name + "\" in the work file's solution");
+    inputs.purity[slot] = {*fraction, *sd};
 }
 
 UncertaintyOptions ReadOptions(const Context& c, const UncertaintyCommandOptions& o) {

@@ -5,6 +5,7 @@
 
 #include "ConstantsFile.h"
 #include "OutputText.h"
+#include "RecipeInput.h"
 
 namespace dedodiz {
 
@@ -43,6 +44,18 @@ int FindChelator(const ConstantsTable& table, std::string_view name) {
 int FindMetal(const ConstantsTable& table, std::string_view name) {
     return FindName(name, kTableMetals, kEmptyMetal,
                     [&](int k) { return table.Constants[1].MetalName[k].view(); });
+}
+
+int SolutionChelatorSlot(const TSolution& solution, std::string_view name) {
+    for (int k = 1; k <= kSlots; ++k)
+        if (solution.ChelName[k] != kEmptyChelator && SameName(solution.ChelName[k].view(), name)) return k;
+    return 0;
+}
+
+int SolutionMetalSlot(const TSolution& solution, std::string_view name) {
+    for (int k = 1; k <= kSlots; ++k)
+        if (solution.MetalName[k] != kEmptyMetal && SameName(solution.MetalName[k].view(), name)) return k;
+    return 0;
 }
 
 DescribeResult DescribeSolution(const ConstantsTable& table, const SolutionInput& entered,

@@ -42,6 +42,11 @@ struct SolutionInput {
 int FindChelator(const ConstantsTable& table, std::string_view name);
 int FindMetal(const ConstantsTable& table, std::string_view name);
 
+// The slot (1..6) of a solution's chelator or metal of this name, ignoring case and blanks around it;
+// 0 when the solution holds none.
+int SolutionChelatorSlot(const TSolution& solution, std::string_view name);
+int SolutionMetalSlot(const TSolution& solution, std::string_view name);
+
 // What was wrong with a description: empty when it could be set up.
 struct DescribeResult {
     std::string error;  // "no chelator \"XYZ\" in the constants table", "at most six chelators ...", ...

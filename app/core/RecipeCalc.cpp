@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "BufferCalc.h"
+#include "Calculator.h"
 #include "Corrections.h"
 #include "FloatGuard.h"
 #include "Format.h"
@@ -35,6 +36,22 @@ std::string VolumeText(double litres) {
 
 }  // namespace
 
+std::optional<UnknownRecipeName> FindUnknownName(const TSolution& sol, const RecipeRequest& request) {
+    const auto inSolution = [&](const std::string& name, bool chelatorsOnly) {
+        return SolutionChelatorSlot(sol, name) != 0 || (!chelatorsOnly && SolutionMetalSlot(sol, name) != 0);
+    };
+    for (const NamedValue& s : request.stocks)
+        if (!inSolution(s.name, false) && !(!request.buffer.empty() && SameName(request.buffer, s.name)))
+            return UnknownRecipeName{"stock", s.name,
+                                     "no chelator, metal or pH buffer of that name in this solution"};
+    for (const NamedValue& p : request.purity)
+        if (!inSolution(p.name, true))
+            return UnknownRecipeName{"purity", p.name, "no chelator of that name in this solution"};
+    if (!request.seriesMetal.empty() && !inSolution(request.seriesMetal, false))
+        return UnknownRecipeName{"series", request.seriesMetal, "no metal of that name in this solution"};
+    return std::nullopt;
+}
+
 int FindBufferSlot(const BufferTool& buffers, std::string_view name) {
     if (name.find_first_not_of(' ') == std::string_view::npos) return 0;
     for (int k = 1; k <= kBufferSlots; ++k)
@@ -47,18 +64,6 @@ int FindBufferSlot(const BufferTool& buffers, std::string_view name) {
 namespace recipe {
 
 namespace {
-
-int ChelatorSlot(const TSolution& sol, std::string_view name) {
-    for (int i = 1; i <= kSlots; ++i)
-        if (sol.ChelName[i] != kEmptyChelator && SameName(sol.ChelName[i].view(), name)) return i;
-    return 0;
-}
-
-int MetalSlot(const TSolution& sol, std::string_view name) {
-    for (int j = 1; j <= kSlots; ++j)
-        if (sol.MetalName[j] != kEmptyMetal && SameName(sol.MetalName[j].view(), name)) return j;
-    return 0;
-}
 
 // ln(free / wanted), -infinity for no free metal at all (a logarithm of 0 would be a fault).
 double LogRatio(double free, double wanted) {
@@ -85,7 +90,8 @@ void Maker::Check() {
             throw CannotMake{"The pH buffer is added as the free form or a salt of 1 to 3"};
     }
     for (const NamedValue& stock : r.stocks) {
-        const bool known = ChelatorSlot(base_, stock.name) != 0 || MetalSlot(base_, stock.name) != 0 ||
+        const bool known = SolutionChelatorSlot(base_, stock.name) != 0 ||
+                           SolutionMetalSlot(base_, stock.name) != 0 ||
                            (!r.buffer.empty() && SameName(stock.name, r.buffer));
         if (!known)
             throw CannotMake{"A stock is given for " + stock.name +
@@ -93,7 +99,7 @@ void Maker::Check() {
         if (!Positive(stock.value)) throw CannotMake{"The stock of " + stock.name + " must be above 0 M"};
     }
     for (const NamedValue& purity : r.purity) {
-        if (ChelatorSlot(base_, purity.name) == 0)
+        if (SolutionChelatorSlot(base_, purity.name) == 0)
             throw CannotMake{"A purity is given for " + purity.name +
                              ", which is no chelator of this solution"};
         if (!(purity.value > 0 && purity.value <= 1))
@@ -127,7 +133,7 @@ void Maker::CheckSeries() {
         if (r.mixing) throw CannotMake{"The mixing method needs a series of wanted free levels"};
         return;
     }
-    seriesSlot_ = MetalSlot(base_, r.seriesMetal);
+    seriesSlot_ = SolutionMetalSlot(base_, r.seriesMetal);
     if (seriesSlot_ == 0) throw CannotMake{"The series metal " + r.seriesMetal + " is not in this solution"};
     if (r.seriesFree.empty()) throw CannotMake{"The series of " + r.seriesMetal + " holds no free level"};
     for (double free : r.seriesFree)

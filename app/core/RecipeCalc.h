@@ -127,6 +127,19 @@ struct Recipe {
 Recipe MakeRecipe(const Calculation& calc, const BufferTool* buffers, const RecipeRequest& request,
                   MessageSink& messages);
 
+// A name of a request that the solution does not hold: the list it came from ("stock", "purity",
+// "series"), the name and why ("no chelator of that name in this solution").
+struct UnknownRecipeName {
+    std::string list;
+    std::string name;
+    std::string reason;
+};
+
+// The first name of request that sol does not hold, as every front end checks them before the recipe:
+// a stock must name a chelator, a metal or the pH buffer, a purity a chelator, the series a metal.
+// nullopt when every name is known.
+std::optional<UnknownRecipeName> FindUnknownName(const TSolution& sol, const RecipeRequest& request);
+
 // The pH buffer of the table with this name (exact, then ignoring case and blanks around it); 0 if none.
 int FindBufferSlot(const BufferTool& buffers, std::string_view name);
 

@@ -172,6 +172,18 @@ SeriesInput ParseSeries(std::string_view text) {
     return series;
 }
 
+const char* AmountUnits(AmountKind kind) {
+    switch (kind) {
+        case AmountKind::Volume:
+            return "L, mL, uL";
+        case AmountKind::Ionic:
+            return "N";
+        case AmountKind::Concentration:
+            break;
+    }
+    return "M, mM, uM, nM";
+}
+
 bool SameName(std::string_view a, std::string_view b) {
     a = Trim(a);
     b = Trim(b);

@@ -22,6 +22,9 @@ enum class AmountKind {
 // for anything else, a number beyond the double range included.
 std::optional<double> ParseAmount(std::string_view text, AmountKind kind, bool decimalComma = false);
 
+// The units an amount of kind may carry, for messages: "M, mM, uM, nM".
+const char* AmountUnits(AmountKind kind);
+
 // A fraction in (0, 1]: "0.97" or a percentage "97%" / "97 %". nullopt when it is not one.
 std::optional<double> ParseFraction(std::string_view text, bool decimalComma = false);
 

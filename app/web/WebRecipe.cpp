@@ -34,10 +34,7 @@ std::optional<std::string> TextOf(const Json& object, const char* key) {
 double Amount(const std::string& text, AmountKind kind, const std::string& what) {
     const std::optional<double> value = ParseAmount(text, kind, true);
     if (!value) {
-        const char* units = kind == AmountKind::Volume  ? "L, mL, uL"
-                            : kind == AmountKind::Ionic ? "N"
-                                                        : "M, mM, uM, nM";
-        throw RequestError(what + ": not an amount in " + units + ": \"" + text + "\"");
+        throw RequestError(what + ": not an amount in " + AmountUnits(kind) + ": \"" + text + "\"");
     }
     return *value;
 }
@@ -127,28 +124,6 @@ RecipeRequest RequestOf(const Json& request) {
     return r;
 }
 
-// Every name must be in the solution (or be its pH buffer), as the command-line tool checks them: the
-// reason when one is not, else empty.
-std::string UnknownName(const TSolution& sol, const RecipeRequest& r) {
-    const auto inSolution = [&](const std::string& name, bool chelatorsOnly) {
-        for (int k = 1; k <= kSlots; ++k) {
-            if (sol.ChelName[k] != kEmptyChelator && SameName(sol.ChelName[k].view(), name)) return true;
-            if (!chelatorsOnly && sol.MetalName[k] != kEmptyMetal && SameName(sol.MetalName[k].view(), name))
-                return true;
-        }
-        return false;
-    };
-    for (const NamedValue& s : r.stocks)
-        if (!inSolution(s.name, false) && !(!r.buffer.empty() && SameName(r.buffer, s.name)))
-            return "stock " + s.name + ": no chelator, metal or pH buffer of that name in this solution";
-    for (const NamedValue& p : r.purity)
-        if (!inSolution(p.name, true))
-            return "purity " + p.name + ": no chelator of that name in this solution";
-    if (!r.seriesMetal.empty() && !inSolution(r.seriesMetal, false))
-        return "series " + r.seriesMetal + ": no metal of that name in this solution";
-    return {};
-}
-
 Json TableJson(const RecipeTable& table) {
     Json rows = Json::array();
     for (const std::vector<std::string>& row : table.rows) rows.push_back(Lines(row));
@@ -162,8 +137,10 @@ Json RecipeCommand(WebSession& session, const Json& request) {
     MessageKeeper messages;
     const DescribeResult described = DescribeRequest(session, request, messages);
     if (!described.ok()) return Refusal(described.error, messages.Messages());
-    if (const std::string unknown = UnknownName(session.calc.Solution, recipeRequest); !unknown.empty())
-        return Refusal(unknown, messages.Messages());
+    // Every name must be in the solution (or be its pH buffer), as the command-line tool checks them.
+    if (const std::optional<UnknownRecipeName> unknown =
+            FindUnknownName(session.calc.Solution, recipeRequest))
+        return Refusal(unknown->list + " " + unknown->name + ": " + unknown->reason, messages.Messages());
 
     const BufferTool* buffers = recipeRequest.buffer.empty() ? nullptr : &session.buffers;
     const Recipe recipe = MakeRecipe(session.calc, buffers, recipeRequest, messages);

@@ -67,10 +67,7 @@ void ReadPurity(const Json& request, const TSolution& solution, UncertaintyInput
             throw RequestError(
                 "purity " + name +
                 ": the fraction must lie above 0 and up to 1, the uncertainty must be 0 or more");
-        int slot = 0;
-        for (int i = 1; i <= kSlots && slot == 0; ++i)
-            if (solution.ChelName[i] != kEmptyChelator && SameName(solution.ChelName[i].view(), name))
-                slot = i;
+        const int slot = SolutionChelatorSlot(solution, name);
         if (slot == 0) throw RequestError("purity: no chelator \"" + name + "\" in this solution");
         inputs.purity[slot] = {fraction, sd};
     }

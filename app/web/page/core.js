@@ -92,8 +92,26 @@ const Dedodiz = (() => {
     ];
   }
 
+  // The request a tab makes for the Solution tab's solution: build(solution) makes it and throws an Error
+  // naming a field of the tab that is not valid. Null, with the reason in the list of messages, when the
+  // solution or the tab has such a field.
+  function requestFor(messages, build) {
+    const solution = Dedodiz.solution.entered();
+    if (!solution) {
+      showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
+      return null;
+    }
+    try {
+      return build(solution);
+    } catch (e) {
+      showMessages(messages, { error: e.message });
+      return null;
+    }
+  }
+
   return {
     sections, addSection, on, emit, call, loadFile, fileBytes, el, showMessages, download, reportText, announce, exportButtons,
+    requestFor,
     table: null,  // the reply of the table command: names of the chelators, metals and buffers
     start(module) { session = new module.Session(); },
   };

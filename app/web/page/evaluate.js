@@ -17,9 +17,9 @@
   }
 
   function run() {
-    const solution = Dedodiz.solution.entered();
-    if (!solution) return Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
-    const reply = call('evaluate', { solution });
+    const request = Dedodiz.requestFor(messages, (solution) => ({ solution }));
+    if (!request) return null;
+    const reply = call('evaluate', request);
     last = reply.ok ? reply : null;
     Dedodiz.showMessages(messages, reply);
     report.textContent = (reply.report || []).join('\n');

@@ -60,9 +60,9 @@
   }
 
   function save() {
-    const solution = Dedodiz.solution.entered();
-    if (!solution) return Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
-    const reply = Dedodiz.call('save_work', { name: panel.querySelector('#work-name').value, solution });
+    const request = Dedodiz.requestFor(messages, (solution) => ({ name: panel.querySelector('#work-name').value, solution }));
+    if (!request) return;
+    const reply = Dedodiz.call('save_work', request);
     Dedodiz.showMessages(messages, reply);
     if (reply.ok) Dedodiz.download(reply.file, new Blob([Dedodiz.fileBytes(reply.file)], { type: 'application/octet-stream' }));
   }

@@ -212,18 +212,8 @@
 
   // The recipe of the form; the reply of the recipe command, or null when a field is not valid.
   function run() {
-    const solution = Dedodiz.solution.entered();
-    if (!solution) {
-      Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
-      return null;
-    }
-    let r;
-    try {
-      r = request(solution);
-    } catch (e) {
-      Dedodiz.showMessages(messages, { error: e.message });
-      return null;
-    }
+    const r = Dedodiz.requestFor(messages, request);
+    if (!r) return null;
     const reply = call('recipe', r);
     last = reply.ok ? reply : null;
     Dedodiz.showMessages(messages, reply);

@@ -84,19 +84,12 @@
 
   // The sweep of the form's solution; the reply of the sweep command, or null when a field is not valid.
   function run() {
-    const solution = Dedodiz.solution.entered();
-    if (!solution) {
-      Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
-      return null;
-    }
-    let request;
-    try {
-      request = { solution, refine: Dedodiz.solution.refine(), three_d: is3D(), x: readAxis('sweep-x') };
-      if (request.three_d) request.z = readAxis('sweep-z');
-    } catch (e) {
-      Dedodiz.showMessages(messages, { error: e.message });
-      return null;
-    }
+    const request = Dedodiz.requestFor(messages, (solution) => {
+      const r = { solution, refine: Dedodiz.solution.refine(), three_d: is3D(), x: readAxis('sweep-x') };
+      if (r.three_d) r.z = readAxis('sweep-z');
+      return r;
+    });
+    if (!request) return null;
     const reply = call('sweep', request);
     last = reply.ok ? reply : null;
     lastData = reply.ok ? JSON.parse(reply.json) : null;

@@ -89,18 +89,8 @@
   // The computation of the form: a promise of the reply, or of null when a field is not valid. The page
   // says "Computing…" and is drawn once before the samples take the page's thread.
   async function run() {
-    const solution = Dedodiz.solution.entered();
-    if (!solution) {
-      Dedodiz.showMessages(messages, { error: 'The solution of the Solution tab has fields that are not numbers.' });
-      return null;
-    }
-    let r;
-    try {
-      r = request(solution);
-    } catch (e) {
-      Dedodiz.showMessages(messages, { error: e.message });
-      return null;
-    }
+    const r = Dedodiz.requestFor(messages, request);
+    if (!r) return null;
     const button = panel.querySelector('#run-uncertainty');
     button.disabled = true;
     status.textContent = `Computing ${r.samples} samples…`;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // What the benchmarks share: a counting operator new (include this header in exactly one source file
 // of each benchmark program), a silent message sink, and a full 6 x 6 solution with constants of the

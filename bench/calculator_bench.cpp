@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // One whole single-point calculation through the front ends' API (Calculator.h): describe the README's
 // solution by names, check, correct, solve, write the report. This is what dedodiz.solve() costs
 // besides its own translation of the arguments and results; bench/python_bench.py reads it to tell the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The live calculator's answer to one keystroke: a digit typed into (or taken from) the pH field of a
 // 6 x 6 solution, up to the results shown and the plot of 41 solves drawn, on Qt's offscreen platform.
 // The goal is one frame, 16 ms.

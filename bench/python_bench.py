@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: BSD-3-Clause
 """What a notebook user waits for: solve_many() of 100,000 solutions, and one solve() call against the same
 calculation in C++ (dedodiz_calculator_bench), whose difference is the module's own overhead; and one
 uncertainty() call of 10,000 samples of a 6 x 6 solution against the same computation in C++

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a user waits for after "Calculate" in the recipe window or `dedodiz32-cli recipe`: a force-pCa series
 // of 20 solutions (pCa 9.0 to 4.25) of 7 mM EGTA, 5 mM ATP and 1 mM free Mg at pH 7.0, 22 C, with 20 mM
 // HEPES, from the bundled table. With the KCl top-up every solution is solved once, at the target; without

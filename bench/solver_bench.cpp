@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a user waits for: one equilibrium solve of a full 6 x 6 solution (types Free and Chelator), and
 // the refinement to machine precision on top of it. A counting operator new shows that a solve and a
 // refinement allocate nothing: the "allocs" counter must be 0.

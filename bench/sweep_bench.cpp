@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a user waits for after "2D ..." and "3D ...": the sweep of a full 6 x 6 solution and the
 // drawing of its graph. The canvas does nothing, so the numbers are those of the program's own
 // work; the "allocs" counter shows that the sweep itself allocates nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What a user waits for after Calculation > "Uncertainty ...": 10,000 samples of a full 6 x 6
 // solution with every input uncertain (about 250 of them), their quantiles and each input's share,
 // on one thread and on two. The last one is a 6 x 6 solution of the bundled table described by names,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The pH buffer calculator's two calculations, the ionic contribution of one buffer and the ranges
 // report of all twelve, and the block of the window's present texts appended to the output.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The pH buffer file (".bcm"): comment lines beginning with '%', then one record line per slot of
 // 18 comma-separated fields (name, pKa1..3, dpKa1..3, ipKa1..3, dipKa1..3, temperature1..3, "T" or "F"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The pH buffer calculator's model: the twelve stored buffers, the calculator's working record, and the
 // correction of a buffer's pKa values to the present temperature and ionic strength.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The chelator evaluation: for every chosen metal and every chelator of the constants table that
 // binds it, the apparent dissociation constant Kd [mol/L] at the solution's temperature, pH and ionic

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Warnings for the project's own targets. CI turns them into errors.
 # Floating-point code is never reordered: no -ffast-math, and trapping math stays on so that the
 # exception flags the fault guard reads survive optimisation.

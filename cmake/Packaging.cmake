@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # The Debian package of the installed tree: `cpack -G DEB` in the build folder writes
 # dedodiz32_VERSION_ARCH.deb. Its dependencies are those dpkg-shlibdeps finds for the programs and the
 # private image-canvas library, so they match the libraries this build was linked with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Correction of stored constants (20.0 C, 0.1 N) to the temperature and ionic strength of a run.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // A fixed-size array indexed from First to Last inclusive, so that code reads like the formulas it
 // implements: chelator slots 1..6, protonation fractions 0..4, sweep points 1..41.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Floating-point faults are errors, never silent infinities. A command runs its computation under one
 // guard: the faults are cleared first and read after; a division by zero, an overflow or an invalid

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Number texts shared by every report, dialog and file, and the one parser of numeric text.
 // All of them are independent of the C locale: a desktop session with a decimal comma still

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Refinement of a solved equilibrium: the same species (L, HL..H4L, ML, MHL) and the same mass balances
 // of the calculation type as the iterative solver, solved again to machine precision. The iteration stops

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The single-point run: check the inputs, correct the constants, solve, warn about doubtful
 // results, write the report, and copy the computed concentrations back into the solution.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Reading and writing files so that bad input never hangs or floods the program, and a failure never
 // costs the user the previous version of a file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // A text of at most MaxLength characters kept inline, without heap allocation. Assigning a longer
 // text cuts it silently to MaxLength: names and comments entered anywhere in the program are cut,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The two ways the computations reach the user. The desktop program implements them with the
 // output window and message boxes, the command-line tool with stdout and stderr, the tests with

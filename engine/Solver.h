@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The equilibrium of up to six chelators and six metals. Each chelator L binds up to four protons
 // (L, HL, H2L, H3L, H4L) and forms ML and MHL with every metal. Works on the working copy of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The engine's parts of the program state: the constants table, the selection made from it, and the
 // calculation (the solution as entered, its working copy and the solver's results). Each part is a

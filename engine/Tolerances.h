@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Every tolerance of the calculation in one place: the windows within which a stored constant is used
 // as it stands, and the tests by which the iteration of the solver decides that a variable has settled.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Small pieces shared by the file readers and writers of this folder: little-endian fields of the
 // binary records, length-prefixed strings and cutting texts to their field length.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The constants file: the whole constants table (twelve chelators, the same nine metals in each) in one
 // of two kinds, told apart by the name alone. The third-last character of the name, the first letter of

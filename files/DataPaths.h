@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Where a data file (a constants file or a pH buffer file) is found, the same way in every front end.
 // A user names a file, or a work file names its constants file, often relative to some folder the

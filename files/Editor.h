@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The constants editor and its adjust dialog without any window: the texts of the editor's fields, how
 // they are filled from the constants table and stored back into it, the stepping through chelators and

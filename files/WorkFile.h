@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The work settings file (".STG"): the whole working situation in one binary record of 303 bytes,
 // little-endian and packed: the constants file name, the calculation type, the choice of chelators and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // What the file-reader fuzz targets share: the parts of the state that live across runs, a silent message
 // sink, and a scratch file in memory-backed storage that holds the bytes under test.

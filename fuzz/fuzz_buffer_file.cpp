@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Any bytes as a pH buffer file: the reader never crashes and keeps names and comments in their fields,
 // free of control bytes.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Any bytes as a constants file of the text kind: the reader never crashes, never reads out of bounds,
 // and leaves a table whose names fit their fields and hold no control bytes.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Any line taken apart value by value: every call shortens the line until nothing is left.
 #include <cstdint>
 #include <cstdlib>

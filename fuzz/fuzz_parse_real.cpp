@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Any text typed into a numeric field: a value comes back only for a complete decimal number, and
 // that value survives the fixed and scientific texts the dialogs show.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Any bytes as a work settings file: loading never crashes, and a loaded file names a constants file of
 // one of the two kinds, without control bytes, whose table is clean of them too.
 #include <cstdlib>

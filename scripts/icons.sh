@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Renders the program's icon (app/gui/dedodiz32.svg) as the PNG sizes that desktops look up, into
 # packaging/icons/. Run after a change to the SVG and commit the result; the build only installs them.
 set -euo pipefail

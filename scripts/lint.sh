@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Style and static checks: every C++ source formatted as .clang-format says, and clang-tidy with the
 # project's .clang-tidy on the layers below the windows, any warning failing the run. Needs a configured
 # build folder (for compile_commands.json); BUILD_DIR names it (default build).

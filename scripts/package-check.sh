@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Builds the Debian package from the build folder (with the desktop program), checks the desktop entry,
 # the AppStream metainfo and the MIME types with their validators, installs the package with apt as a
 # user would, runs the installed programs from a folder outside the source tree, and removes the package

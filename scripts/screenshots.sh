@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Starts the desktop program on a virtual X display, under a window manager (openbox), with a bundled
 # work file, whose report the program writes to the output window at start-up, and saves pictures of the
 # main window, the output window and the live calculator (with the work file's solution) in

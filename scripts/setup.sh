@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Installs what the build needs from Debian's packages (only what is missing) and configures and
 # builds the project in build/. Runs as root or through sudo.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Sets everything up, builds with warnings as errors and runs the whole test suite: the libraries, the
 # command-line tool, the windows (offscreen), the Python module and, unless DEDODIZ_WEB=0, the web page
 # in headless Chromium (scripts/web.sh builds the page first).

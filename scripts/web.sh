@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: BSD-3-Clause
 # Builds the calculator as one self-contained web page, build-web/dedodiz32.html, that opens from disk
 # in any browser with no network. Installs what is missing from Debian's packages first (emscripten,
 # node-acorn for its JavaScript steps, nodejs and npm, chromium for the browser tests; as root or

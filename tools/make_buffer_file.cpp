@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes data/buffers.bcm, the twelve common laboratory pH buffers shipped with the program
 // (run from the repository root). Thermodynamic pKa values (I = 0) at 25 C with their temperature
 // coefficients, from Goldberg, Kishore & Lennen, J. Phys. Chem. Ref. Data 31 (2002) 231.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes the example work files of examples/ through the program's own SaveWorkSettings. Run from the
 // repository root, after data/standard.TCM exists:
 //   build/tools/make-examples

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Writes the bundled constants table, data/standard.TCM, through the program's own writer so that the
 // file is exactly what the program writes. Run from the repository root (or give the output name):
 //   build/tools/make-standard-table [data/standard.TCM]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // buffers, evaluate and list: the pH buffer ranges of a buffer file, the chelator evaluation of a work
 // file's chosen metals, and the listing of a constants file.
 

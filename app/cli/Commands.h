@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The commands of dedodiz32-cli. Each adds a CLI11 subcommand whose callback leaves its exit status
 // in the context: 0 report written (warnings included), 1 error and no report, 2 usage error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // recipe: what to pipette for the solution of a work file, for one solution or a series of wanted free
 // levels, with the top-up salt that brings the ionic strength to its target.
 

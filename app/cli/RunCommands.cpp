@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // run and convert: the single-point run from a work file or from the command line, and the
 // conversion of a constants file between its text and binary kinds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // sweep: the 2D or 3D sweep of a work file's solution, its graph, and the sweep table. The graph is
 // drawn on the Qt image canvas only when a bitmap is asked for; the plugin is opened then and not
 // before, so that the command otherwise loads no Qt library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // uncertainty: how far the results of a work file can be trusted. Every uncertain input is varied at
 // random around the solution of the work file, and the spread of each result is printed with the
 // share of it that each input causes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz32-cli: the calculator's computations without a window, for scripts and batch work.
 // It links no Qt library, so that it starts at once.
 

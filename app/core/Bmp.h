@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Windows BMP files of the graph: 24 bits per pixel, uncompressed, rows stored bottom-up and
 // padded to a multiple of 4 bytes, as every image viewer reads them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The calculator as a front end uses it, without the windows' chains: describe a solution by the
 // names of the constants table, solve it, and get back what happened, the report text and the numbers.

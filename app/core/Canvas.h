@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The drawing surface of the result graph: a 633 x 433 pixel bitmap, origin at the top left, x to
 // the right, y downwards. The graph code draws only through this interface; the desktop program and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The single-point run and the sweeps as data.
 
 #include <cmath>

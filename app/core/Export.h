@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Every result as data: the single-point run, the sweeps, the chelator evaluation, the buffer ranges
 // and the constants table as JSON values and as CSV tables, for spreadsheets and scripts. The text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The UTF-8 texts of the exports and the pieces every export document is built of.
 
 #include <array>

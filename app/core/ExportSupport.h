@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The pieces every data export is built of: JSON values that keep absent constants and non-finite
 // numbers apart from numbers, the header and conditions of a document, and a CSV table built row by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The chelator evaluation, the buffer ranges and the constants table as data.
 
 #include "BufferModel.h"

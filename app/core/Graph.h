@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The result graph of the last sweep, drawn on a 633 x 433 canvas: a 2D sweep as up to six curves
 // over one axis, a 3D sweep as up to six wire-frame surfaces in an oblique projection. Every series

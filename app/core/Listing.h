@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The constants listing: the whole constants table as stored (20 C, 0.1 N, uncorrected) in the
 // output text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The output text that every report writes to, kept in memory: an ordered list of lines, and whether a
 // report asked for it to be shown. The command-line tool prints it once its command has finished; the

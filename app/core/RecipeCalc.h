@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Recipes: from the solution the user has set up to what goes into the tube. For one solution, or for a
 // series of wanted free levels of one metal, the recipe gives the volume of every stock, the top-up salt

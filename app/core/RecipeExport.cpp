@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // A recipe as data: the CSV table and the JSON document, every number at full precision.
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The texts a person types for a recipe: amounts with their units ("10 mL", "100mM", "0.18"), purities
 // ("0.97", "97 %") and series of wanted free levels ("Ca2=pX:9:4.5:0.5", "Ca2=100nM,1uM"). The

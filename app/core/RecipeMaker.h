@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The inside of MakeRecipe, shared by its two sources (RecipeCalc.cpp: checks, solves, the ionic strength,
 // the pipetting; RecipeMix.cpp: the mixing method). Not for front ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The mixing method: two end solutions of the same chelators, one without the series metal (A) and one
 // with the first chelator fully loaded by it (B, metal total = first chelator total), both made from the
 // stocks; every wanted free level is then a mix of the two. A mix holds the two ends' totals in

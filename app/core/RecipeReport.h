@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // A recipe for the eye and for other programs: the text report (the output window, the command line,
 // printing), the pipetting table (the recipe window, and tab-separated for a spreadsheet), CSV and JSON.

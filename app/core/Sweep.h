@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Sweeps: the equilibrium repeated while one condition (2D, 41 points) or two conditions (3D, an
 // 11 x 11 grid) run over a range. One value per slot and point is kept in the sweep data; the graph

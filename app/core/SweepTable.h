@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The sweep table: the results of the last sweep as text for the output window, with the
 // starting conditions above and the validity limit below.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // How far to trust a result: every input of a calculation that is known only to within some standard
 // uncertainty (pH, temperature, ionic strength, every stored log K and enthalpy, each chelator's purity,

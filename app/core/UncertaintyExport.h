@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The uncertainty computation as data: a JSON document and CSV tables with every number at full
 // precision, named as the other exports name their results ("free_Ca2_M"). The layout is described in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The histograms of an uncertainty computation on the graph's canvas: one panel per result, the
 // samples that converged counted in equal bins between the lowest and the highest, with the

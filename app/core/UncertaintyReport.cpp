@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The text block of the uncertainty computation, for the output window and the command-line tool.
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The about box, and the program's picture that it shares with the window icon.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The Constant Adjust dialog: converts a constant found in the literature at another temperature and
 // ionic strength to the 20 C and 0.1 N of the constants table. The constants editor opens it for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The Array dialog: which chelators and metals of the constants table take part, with a grid that
 // marks for every chelator the metals it binds ("A") and those whose binding enthalpy is known ("T").

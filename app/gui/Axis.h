@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The axis dialog of the 2D and 3D commands: the swept condition (temperature, pH, ionic strength
 // or one of the chosen metals) and its first and last values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // ZozaveVavo, the pH buffer calculator's window. It edits the twelve buffer slots field by field, keeps
 // the present temperature, pH and ionic strength in step with the solution, and starts the buffer

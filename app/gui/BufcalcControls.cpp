@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The controls of the pH buffer calculator's window: their places as drawn for the standard font,
 // their colours, and the rules by which each number edit stores its value.
 

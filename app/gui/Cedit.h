@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The constants editor: one chelator record and one metal of the constants table at a time, edited in
 // place (there is no copy and no undo). Its Adjust button converts a constant found at other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The C&M concentration dialog: the concentrations of the chosen chelators and metals, in mol/L. What
 // the two columns hold depends on the type of calculation.

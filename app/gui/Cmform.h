@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The Choose Metal dialog: the metals for which the chelators are evaluated. Its boxes share the
 // selection flags with the Array dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The Type of Calculation dialog: total metal from free, free metal from total, or chelator from total
 // and free metal. A click takes effect at once; there is no cancel.

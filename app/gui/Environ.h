@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The Environment dialog: temperature, pH and ionic strength of the solution.
 

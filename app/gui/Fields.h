@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The number fields of the windows: how their texts are read, and how a refusal tells the user which
 // field it means.

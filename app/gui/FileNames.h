@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // File-name rules of the desktop program. The names the user chooses are kept as typed: on a
 // case-sensitive file system upper-casing a path, or replacing ".stg" by ".STG", would name another

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The output window: every report is written here line by line. The user reads, edits, copies, saves
 // or prints the text; with "Add Output" ticked the next report is added below instead of replacing it.

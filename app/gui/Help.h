@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The help of the program: one HTML page per help topic ("topic-N.html"), shown in a help window.
 // Every window and menu item carries a topic number for context help on F1.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The window "Uncertainty Histograms": the picture of the last uncertainty computation, one histogram
 // per result, which the user copies to the clipboard or saves as a PNG file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The holder of the main window's four file dialogs; it is never shown itself.
 

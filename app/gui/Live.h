@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The live calculator: the whole solution in one resizable window, its results as the user types.
 // The window's solution is the program's: every edit that reads as numbers sets the selection and

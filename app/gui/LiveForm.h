@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The form of the live calculator: the calculation type, the conditions, six chelator rows and six
 // metal rows, each a name from the constants table with its concentrations and their units. It reads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Concentrations as the live calculator takes and shows them: a number with a unit beside it (M, mM,
 // µM, nM, or pX, the negative decimal logarithm of a free metal level), and a short text for the eye.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The small plot of the live calculator: what the calculation type computes (the free metal for type
 // Free, the total metal for type Total, the chelator for type Chelator) against pH, temperature or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The results of the live calculator: the conditions and ionic sums, the free and total of every metal
 // and chelator, and per pair the complexes, the Kd and where the free metal lies against its buffering

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Messages to the user as modal message boxes: the caption as the title, the text with every carriage
 // return breaking the line, one OK button and no icon.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The desktop program's state: every part of the library's state in one aggregate, and the parts that
 // belong to the windows alone (the dialogs' confirmation flags, the output window's switch, the work

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Texts between the state (UTF-8 bytes) and the controls (QString).
 

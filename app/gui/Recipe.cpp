@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The recipe window: its controls and layout, the stock fields of the current solution, and the table.
 // Reading the fields and the result commands are in RecipeCommands.cpp.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The recipe window (Calculation > "Recipe ..."): what to pipette for the current solution. The user
 // enters the final volume, a stock for every chelator and metal (with a purity for the chelators), a pH

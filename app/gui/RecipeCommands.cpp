@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The recipe window's commands: the fields read into a request, the recipe made, and what can be done
 // with it (copy, CSV, print, output window).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Window sizes at the desktop's font. The sizes the windows were drawn at hold for the standard font
 // (9 points at 96 dots per inch, about 12 pixels); a desktop with a larger font gets larger windows,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The command chains of the main window and the reading of its command line.
 
 #include <QDialog>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The main window. It owns the one state of the program and the command flow: every command is a
 // short chain of modal dialogs, each tested for the user's confirmation, ending in a computation or a

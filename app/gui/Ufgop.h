@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The graph window "Graph Output": the picture of the last sweep, which the user copies, saves as a
 // bitmap file or sends as a table to the output window. Also home of the 2D and 3D commands, which

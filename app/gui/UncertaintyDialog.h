@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Calculation > "Uncertainty ...": the dialog that asks for the standard uncertainties of the inputs
 // (the defaults filled in, a decimal comma accepted), and the command that runs the computation, writes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The desktop program's answers to --help and --version, given before any window or display exists
 // (the manual page is made from them at build time).

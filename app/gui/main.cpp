@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz32: the desktop program.
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // What the parts of the Python module share: the tables as Python holds them, the reading of the
 // keyword arguments that describe a solution, the two kinds of error, and JSON documents as Python

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The Python module dedodiz: the calculator's computations for scripts and notebooks, as numbers.
 // A front end like the others: it turns Python arguments into the library's descriptions, calls the
 // library, and turns what comes back into Python values; it computes nothing of its own.

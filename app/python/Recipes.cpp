@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz.recipe: what to pipette for a solution or a series of wanted free levels, with the top-up
 // salt that brings the ionic strength to its target, as dedodiz32-cli recipe computes it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz.solve and its result: one single-point run as "Free Metal" performs it, with every number of
 // its report.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz.solve_many: many solutions of one composition at once, for titrations, fits and figures. The
 // values of the conditions and concentrations are numpy arrays broadcast against each other; every
 // solution is computed in C++ as solve() computes it (the same checks, the same guard, the same numbers),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz.sweep: the 2D (41 points) and 3D (11 x 11 points) sweeps of the Calculation menu, as the
 // desktop program and dedodiz32-cli sweep run them, with their series as numpy arrays.
 

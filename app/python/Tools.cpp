@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz.evaluate and dedodiz.buffer_ranges: the chelator evaluation (Kd and buffering range of every
 // chelator of the table for chosen metals) and the useful range of every pH buffer of a buffer file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz.uncertainty: how far the results of a solution can be trusted. The uncertain inputs are
 // varied at random as dedodiz32-cli uncertainty varies them; the spread of every result comes back with
 // the share of it that each input causes, and the samples themselves as numpy arrays on request.

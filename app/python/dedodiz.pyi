@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """DEDODIZ32 for Python: free metal, total metal and chelator in metal buffer solutions.
 
 Concentrations in mol/L, temperatures in C, ionic strength in N (equivalents per litre), constants

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Opens the Qt image canvas plugin at run time. Programs that must not load Qt unless a bitmap is
 // wanted (the command-line tool) link this loader instead of the plugin.

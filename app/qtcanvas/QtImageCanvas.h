@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The graph's canvas on a Qt image: 633 x 433 pixels drawn with QPainter. The desktop program's
 // graph window uses it directly; the command-line tool opens it as a plugin (CanvasLoader.h) only

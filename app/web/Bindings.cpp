@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The calculator's bindings for the page (embind): a session, its JSON commands, and the bytes of the
 // user's files. The session's folder is the current folder of the module's memory file system, so that
 // the names of the user's files and of the bundled data read as they do beside a work file on disk.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # Puts the page together: the template with the style, the module (the WebAssembly inlined) and the
 # scripts in the listed order. Run as cmake -P with TEMPLATE, STYLE, SCRIPTS, MODULE, OUTPUT, VERSION.
 cmake_minimum_required(VERSION 3.25)

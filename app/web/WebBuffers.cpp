@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The pH buffer ranges of the page: the useful range of every buffer of the loaded buffer file at the
 // temperature and ionic strength given.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The page's commands by name, and the one place where a request's text is read and a reply's written.
 
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The chelator evaluation of the page: Kd and buffering range of every chelator of the table for the
 // metals chosen in the form, at its temperature, pH and ionic strength.
 

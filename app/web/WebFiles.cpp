@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The user's own files on the page: a file chosen in the browser is written into the session's folder
 // and read there by the readers of the desktop program; a work file to download is written there by its
 // writer and its bytes handed back.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 # The libraries below the front ends, built for the page with emscripten: the same sources and targets as
 # the native build, with exceptions on (the fault guard of every command catches a typed error) and the
 # floating-point exception flags left out (WebAssembly has none; the checked operations find the faults).

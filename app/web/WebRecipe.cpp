@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // What to pipette for the form's solution: the volume of every stock, the top-up salt and the water, for
 // one solution or a series of wanted free levels, as dedodiz32-cli recipe makes it. The amounts come as
 // the user typed them ("10 mL", "100 mM", "97 %", a decimal comma allowed) and are read by the recipe's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The single-point run of the page: the solution of the form run as "Free Metal" runs it, refined on
 // request ("refine": true), answered with the report (the lines the command-line tool prints), the
 // numbers of the JSON export and its CSV row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The session of the page and the pieces every command shares: replies, solutions to and from JSON.
 
 #include "WebSession.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The web page's side of the calculator: the parts of the program state that the page works on, and the
 // page's commands, each a JSON request answered by a JSON reply. The embind layer (Bindings.cpp) only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The sweeps of the page: the form's solution repeated over one condition (41 points) or two (11 x 11),
 // every point refined on request ("refine": true), answered with the sweep table, the sweep's data for
 // the chart and its CSV.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The tables behind the page's choices: the chelators and metals of the constants table, the buffers of
 // the buffer file, the constants listing, and the way back to the bundled table.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How far the results of the form's solution can be trusted: every uncertain input varied at random as
 // dedodiz32-cli uncertainty varies it, answered with the report block, the exports and a histogram of
 // every result. WebAssembly has no threads here, so the samples run one after the other; the seed alone

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bitmap writer byte by byte, and the Qt image canvas plugin drawing a whole graph into a file
 // that decodes to the expected picture.
 #include <gtest/gtest.h>

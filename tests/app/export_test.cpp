@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The data exports read back as a script would read them: JSON parsed, CSV split by an independent
 // reader, every number compared with the state it came from and with the text report's rounding.
 #include <gtest/gtest.h>

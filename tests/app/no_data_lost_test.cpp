@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The writers that sit above the files library keep the user's previous file when a save fails: a
 // folder that does not exist, and a disk that fills half-way through the write.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Recipes: volumes worked by hand, the computed totals solved again (free levels and ionic strength must
 // come back), the mixing fractions, every refusal, and the texts a person types.
 #include <gtest/gtest.h>

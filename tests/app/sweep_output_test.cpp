@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The two outputs of a sweep: the sweep table's exact layout, and the graph's pixels, lines and texts
 // on a recording canvas, against the fixed layout of the 2D and 3D pictures.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Sweeps: the point targets of each axis and calculation type, the points themselves (each must equal
 // an independent solve at that condition), the state left behind, and a sweep stopped by a fault.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The uncertainty computation: no spread without uncertainty, the spread of a one-chelator buffer
 // against first-order propagation worked by hand, the same numbers on one thread or two, the input
 // made to dominate found first, and faulting samples counted without reaching the caller.

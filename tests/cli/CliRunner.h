@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Runs dedodiz32-cli as a user would, from the repository root, and keeps its exit status, stdout and
 // stderr. Every call gets a stderr file of its own, so test processes that ctest runs side by side

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz32-cli buffers, evaluate and list end to end, run from the repository root.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The bundled constants table at work, through dedodiz32-cli from the repository root: the charges its
 // protonation constants give, the temperatures it allows, and the example work files built on it.
 #include <gtest/gtest.h>

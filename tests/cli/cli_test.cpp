@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz32-cli end to end, run from the repository root as a user would.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz32-cli --format: the text reports unchanged, CSV and JSON against golden files, and the
 // exit statuses and stderr lines the same in every format. Run from the repository root.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz32-cli given what a careless or hostile caller gives it: numbers of every odd form, negative
 // concentrations, repeated options, pipes in place of files, a work file naming no constants file, and
 // a file-size limit that stops a save half-way. Every one ends with a clear message and the exit status

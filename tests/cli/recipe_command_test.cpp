@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz32-cli recipe: the JSON layout scripts rely on, and the exit statuses. Run from the repository root.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // dedodiz32-cli uncertainty: the JSON contract scripts rely on, checked against the run of the same
 // work file, and the usage errors of its options. Run from the repository root.
 #include <gtest/gtest.h>

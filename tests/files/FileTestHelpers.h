@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // A fresh folder per test and small file helpers for the file-layer tests.
 

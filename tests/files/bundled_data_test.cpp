@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The constants table and the example work files that ship with the program.
 #include <gtest/gtest.h>
 

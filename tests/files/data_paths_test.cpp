@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The lookup of data files: as given, beside the work file, in the bundled data folders.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The constants and work file readers given files no user meant to give them: a pipe, a file far too
 // large, a work file whose constants name is padded with NUL bytes, names holding control bytes, a
 // text saved with a byte-order mark. None hangs, none reads for long, and every refusal says why.

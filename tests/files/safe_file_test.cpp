@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Half-way failures of WriteFileAtomically are tested through the constants and work file writers.
 #include "SafeFile.h"
 

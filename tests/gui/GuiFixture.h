@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // A started program (main window and all its windows, not shown) in a folder of its own, with helpers
 // that write the constants and work files a test needs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Drives the modal dialogs of a command as a user would: every time a modal window comes up, the next
 // step of the script gets it and answers it (types into fields, clicks buttons). Message boxes are

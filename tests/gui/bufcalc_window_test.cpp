@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // ZozaveVavo, the pH buffer calculator's window: its edit rules, slots, calculations and buffer files.
 
 #include <QFileDialog>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The condition dialogs, driven through the main window's commands as the user meets them.
 
 #include <QCheckBox>

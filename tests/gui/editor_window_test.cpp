@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The constants editor and the Constant Adjust dialog, and the main window's edit command around them.
 
 #include <QEvent>

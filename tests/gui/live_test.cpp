@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The live calculator: what it shows is what a run of the same solution gives, a field that does not
 // read leaves the last results greyed, the notes are the run's messages, "to Output" writes the report
 // of the described chain, work files go through it, and it is worked from the keyboard.

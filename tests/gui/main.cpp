@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The window tests run on Qt's offscreen platform unless told otherwise.
 
 #include <QApplication>

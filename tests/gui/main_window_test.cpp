@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The main window: titles, the Free Metal chain, the file commands, the command line and help.
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // File-name and command-line rules of the desktop program.
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The output window: the line model the reports write to, the Add Output switch, saving and printing.
 
 #include <QAction>

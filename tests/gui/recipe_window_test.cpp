@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The recipe window: opened from the Calculation menu for the current solution, driven from the
 // keyboard, and its table copied, exported, printed and written to the output window.
 

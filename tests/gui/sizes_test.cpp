@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Every window fits its texts at a desktop font larger than the standard one, and its caption; every
 // menu item can be reached by its letter.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Calculation > "Uncertainty ...": the dialog with its defaults and a decimal comma, a refused field,
 // the block in the output window, the refinement switch, and the histogram window's PNG.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: BSD-3-Clause
 """The Python module against the command-line tool of the same build, and the examples of docs/python.md."""
 
 import json

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Golden-file comparison for reports: the expected text lives in tests/data/<case>/expected.txt and is
 // compared exactly; a failure prints a line-by-line diff. Set DEDODIZ_BLESS=1 to write the file from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // Scratch folders and a failing disk for the tests of the file writers.
 

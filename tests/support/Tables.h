@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // A small constants table with literature values (20 C, 0.1 N) for tests: EGTA, BAPTA and EDTA with
 // Ca2 and Mg2, and Zn2 for EDTA.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 #pragma once
 // The parts of the program state a test works on, in one aggregate as the desktop program holds them:
 // the engine's parts always, and the parts of the layer under test (Parts<BufferTool>, ...).

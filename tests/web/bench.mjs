@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // How long a user waits in the browser (a benchmark, not a test): the time from opening the page from
 // disk until it is ready to compute, over several fresh loads, and the time of one single-point
 // calculation of the README example, of its recipe (one solution, and a pCa series of ten) and of its

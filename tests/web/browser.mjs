@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // Debian's chromium in headless mode, driven by puppeteer-core (no browser of its own), with a fresh
 // profile and nothing that reaches the network, and the page opened from disk.
 import fs from 'node:fs';

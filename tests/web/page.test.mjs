@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The page opened from disk in headless chromium: the README's example entered through the form gives
 // the command-line tool's report byte for byte, a work file chosen in the file input is loaded and run,
 // a 2D sweep draws its 41 points, a floating-point fault shows "ERROR" instead of a result, and the exact

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 // The picture of the page for the README: the README example calculated, at a laptop's window size.
 import { openBrowser, openPage } from './browser.mjs';
 

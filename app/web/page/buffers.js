@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The pH buffer ranges: the useful pH range (pKa' ± 0.5) of every buffer of the buffer file, with the pKa
 // corrected to the temperature and ionic strength given.

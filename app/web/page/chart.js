@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The chart of a sweep, drawn as SVG: lines over the swept quantity, every point marked (a cross where
 // the solve did not converge), a logarithmic axis for concentrations or each line scaled to its own

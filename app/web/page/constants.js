@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The constants table as stored (20 °C, 0.1 N), listed as the desktop program lists it.
 (() => {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The page's shared pieces: the list of sections (one tab each), the calculator's session behind the
 // module, and small helpers for elements, messages, result downloads and announcements. Every other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The chelator evaluation: for the metals chosen in the form, the Kd of every chelator of the table that
 // binds them and the free-metal range it buffers, at the form's temperature, pH and ionic strength.

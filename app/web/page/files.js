@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The user's own files: a constants table (.TCM, .CCM), a work file (.STG, loaded and run as the desktop
 // program does) or a pH buffer file (.bcm) chosen from the computer, and the work file of the form saved

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // Start-up: the module is made from the WebAssembly inlined above, the tabs and their panels are built
 // from the sections in order, and the page says when it is ready (window.dedodizReady, the time since

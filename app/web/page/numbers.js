@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // Numbers as people type them and read them: a decimal comma or point, an optional exponent, and for
 // concentrations a unit (M, mM, uM or µM, nM), typed after the number or chosen beside it. A value is

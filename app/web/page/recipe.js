@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The recipe: what to pipette for the solution of the Solution tab, or for a series of wanted free levels
 // of one of its metals. The volume, a stock for every chelator and metal (a purity for the chelators), a

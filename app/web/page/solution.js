@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The solution: calculation type, conditions, up to six chelators and six metals from the constants
 // table with their concentrations, and the single-point run with its warnings, results and report. The

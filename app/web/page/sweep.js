@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // Sweeps: the solution of the form repeated while one condition runs over a range (2D, 41 points) or two
 // (3D, 11 x 11), with the chart, the sweep table and the downloads.

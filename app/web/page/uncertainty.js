@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: BSD-3-Clause
 'use strict';
 // The uncertainty: how far the results of the solution of the Solution tab can be trusted. Every
 // uncertain input is varied at random within its standard uncertainty (the program's defaults filled

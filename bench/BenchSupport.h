@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "Sinks.h"
-#include "State.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz::perf {
 inline std::atomic<long> g_allocations{0};

@@ -6,8 +6,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "Calculator.h"
-#include "DataPaths.h"
+#include "core/Calculator.h"
+#include "files/DataPaths.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <QTest>
 
 #include "BenchSupport.h"
-#include "Calculator.h"
-#include "DataPaths.h"
-#include "Foutput.h"
-#include "IOForm.h"
-#include "Live.h"
-#include "LiveForm.h"
-#include "LiveResults.h"
-#include "MessageBoxes.h"
-#include "ProgramState.h"
+#include "core/Calculator.h"
+#include "files/DataPaths.h"
+#include "gui/Foutput.h"
+#include "gui/IOForm.h"
+#include "gui/Live.h"
+#include "gui/LiveForm.h"
+#include "gui/LiveResults.h"
+#include "gui/MessageBoxes.h"
+#include "gui/ProgramState.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "BufferFile.h"
-#include "Calculator.h"
-#include "RecipeCalc.h"
+#include "buffers/BufferFile.h"
+#include "core/Calculator.h"
+#include "core/RecipeCalc.h"
 
 namespace {
 

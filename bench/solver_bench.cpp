@@ -6,9 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
-#include "Corrections.h"
-#include "Refine.h"
-#include "Solver.h"
+#include "engine/Corrections.h"
+#include "engine/Refine.h"
+#include "engine/Solver.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
-#include "Canvas.h"
-#include "Graph.h"
-#include "Sweep.h"
+#include "core/Canvas.h"
+#include "core/Graph.h"
+#include "core/Sweep.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
-#include "Calculator.h"
-#include "DataPaths.h"
-#include "Uncertainty.h"
+#include "core/Calculator.h"
+#include "core/Uncertainty.h"
+#include "files/DataPaths.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "BufferCalc.h"
+#include "buffers/BufferCalc.h"
 
 #include <cmath>
 #include <vector>
 
-#include "BufferModel.h"
-#include "FloatGuard.h"
-#include "Format.h"
-#include "Solver.h"
+#include "buffers/BufferModel.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 

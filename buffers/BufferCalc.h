@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "BufferModel.h"
-#include "FixedArray.h"
-#include "Sinks.h"
-#include "State.h"
+#include "buffers/BufferModel.h"
+#include "engine/FixedArray.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

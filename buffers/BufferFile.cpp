@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "BufferFile.h"
+#include "buffers/BufferFile.h"
 
 #include <algorithm>
 #include <string_view>
 
-#include "BufferModel.h"
-#include "Format.h"
-#include "SafeFile.h"
+#include "buffers/BufferModel.h"
+#include "engine/Format.h"
+#include "engine/SafeFile.h"
 
 namespace dedodiz {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "BufferModel.h"
-#include "SafeFile.h"
-#include "Sinks.h"
+#include "buffers/BufferModel.h"
+#include "engine/SafeFile.h"
+#include "engine/Sinks.h"
 
 namespace dedodiz {
 

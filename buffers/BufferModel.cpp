@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "BufferModel.h"
+#include "buffers/BufferModel.h"
 
 #include <algorithm>
 
-#include "Corrections.h"
-#include "FloatGuard.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
 
 namespace dedodiz {
 

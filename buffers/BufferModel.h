@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-#include "FixedArray.h"
-#include "State.h"
+#include "engine/FixedArray.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Evaluate.h"
+#include "buffers/Evaluate.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "Corrections.h"
-#include "FloatGuard.h"
-#include "Format.h"
-#include "Solver.h"
-#include "Tolerances.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "engine/Solver.h"
+#include "engine/Tolerances.h"
 
 namespace dedodiz {
 

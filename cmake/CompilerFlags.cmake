@@ -24,3 +24,12 @@ if(DEDODIZ_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Includes name their folder: "engine/Run.h", "files/WorkFile.h", "buffers/BufferFile.h" from the source
+# root, "core/Session.h", "gui/Tulvmain.h", "cli/Commands.h" from app/. An installed library keeps the
+# same names under include/dedodiz.
+get_filename_component(DEDODIZ_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+function(dedodiz_source_includes target scope)
+    target_include_directories(${target} ${scope} $<BUILD_INTERFACE:${DEDODIZ_SOURCE_ROOT}>
+                                                  $<BUILD_INTERFACE:${DEDODIZ_SOURCE_ROOT}/app>)
+endfunction()

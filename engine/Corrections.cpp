@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Corrections.h"
+#include "engine/Corrections.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "FloatGuard.h"
-#include "Tolerances.h"
+#include "engine/FloatGuard.h"
+#include "engine/Tolerances.h"
 
 namespace dedodiz {
 

@@ -2,7 +2,7 @@
 #pragma once
 // Correction of stored constants (20.0 C, 0.1 N) to the temperature and ionic strength of a run.
 
-#include "State.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

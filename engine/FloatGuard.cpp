@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "FloatGuard.h"
+#include "engine/FloatGuard.h"
 
 #include <cfenv>
 

@@ -17,7 +17,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "Sinks.h"
+#include "engine/Sinks.h"
 
 namespace dedodiz {
 

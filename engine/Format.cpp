@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Format.h"
+#include "engine/Format.h"
 
 #include <array>
 #include <charconv>

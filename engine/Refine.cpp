@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Refine.h"
+#include "engine/Refine.h"
 
-#include "Solver.h"
+#include "engine/Solver.h"
 
 #include <algorithm>
 #include <array>

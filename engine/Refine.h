@@ -13,7 +13,7 @@
 // the caller recomputes what depends on them: the binding denominators from the refined free metals,
 // the conditional constants, the complexes and the two ionic sums. Nothing is allocated.
 
-#include "State.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

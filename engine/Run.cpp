@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Run.h"
+#include "engine/Run.h"
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "Corrections.h"
-#include "FloatGuard.h"
-#include "Format.h"
-#include "Refine.h"
-#include "Solver.h"
-#include "Tolerances.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "engine/Refine.h"
+#include "engine/Solver.h"
+#include "engine/Tolerances.h"
 
 namespace dedodiz {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "Sinks.h"
-#include "State.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

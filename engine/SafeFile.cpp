@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "SafeFile.h"
+#include "engine/SafeFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

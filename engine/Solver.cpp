@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Solver.h"
+#include "engine/Solver.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "FloatGuard.h"
+#include "engine/FloatGuard.h"
 
 namespace dedodiz {
 

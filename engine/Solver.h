@@ -4,8 +4,8 @@
 // (L, HL, H2L, H3L, H4L) and forms ML and MHL with every metal. Works on the working copy of the
 // solution after PrepareWork has corrected its constants; its tolerances are in Tolerances.h.
 
-#include "State.h"
-#include "Tolerances.h"
+#include "engine/State.h"
+#include "engine/Tolerances.h"
 
 namespace dedodiz {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "State.h"
+#include "engine/State.h"
 
 #include <string>
 
-#include "Sinks.h"
-#include "Tolerances.h"
+#include "engine/Sinks.h"
+#include "engine/Tolerances.h"
 
 namespace dedodiz {
 

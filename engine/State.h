@@ -15,8 +15,8 @@
 #include <string>
 #include <string_view>
 
-#include "FixedArray.h"
-#include "ShortString.h"
+#include "engine/FixedArray.h"
+#include "engine/ShortString.h"
 
 namespace dedodiz {
 

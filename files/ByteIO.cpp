@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "ByteIO.h"
+#include "files/ByteIO.h"
 
 #include <algorithm>
 #include <bit>

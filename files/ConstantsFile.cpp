@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "ConstantsFile.h"
+#include "files/ConstantsFile.h"
 
 #include <sys/stat.h>
 
@@ -8,9 +8,9 @@
 #include <cmath>
 #include <optional>
 
-#include "ByteIO.h"
-#include "Format.h"
-#include "SafeFile.h"
+#include "engine/Format.h"
+#include "engine/SafeFile.h"
+#include "files/ByteIO.h"
 
 namespace dedodiz {
 

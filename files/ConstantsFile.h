@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "SafeFile.h"
-#include "Sinks.h"
-#include "State.h"
+#include "engine/SafeFile.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "DataPaths.h"
+#include "files/DataPaths.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Editor.h"
+#include "files/Editor.h"
 
 #include <algorithm>
 #include <iterator>
 #include <optional>
 #include <utility>
 
-#include "ByteIO.h"
-#include "Corrections.h"
-#include "FloatGuard.h"
-#include "Format.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "files/ByteIO.h"
 
 namespace dedodiz {
 

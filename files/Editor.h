@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "Sinks.h"
-#include "State.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

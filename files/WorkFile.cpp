@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "WorkFile.h"
+#include "files/WorkFile.h"
 
 #include <cmath>
 #include <filesystem>
 #include <optional>
 
-#include "ByteIO.h"
-#include "ConstantsFile.h"
-#include "DataPaths.h"
-#include "SafeFile.h"
+#include "engine/SafeFile.h"
+#include "files/ByteIO.h"
+#include "files/ConstantsFile.h"
+#include "files/DataPaths.h"
 
 namespace dedodiz {
 

@@ -11,9 +11,9 @@
 #include <string_view>
 #include <utility>
 
-#include "SafeFile.h"
-#include "Sinks.h"
-#include "State.h"
+#include "engine/SafeFile.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

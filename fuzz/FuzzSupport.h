@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "Sinks.h"
-#include "State.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz::fuzz {
 

@@ -3,9 +3,9 @@
 // free of control bytes.
 #include <cstdlib>
 
-#include "BufferFile.h"
-#include "BufferModel.h"
 #include "FuzzSupport.h"
+#include "buffers/BufferFile.h"
+#include "buffers/BufferModel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace dedodiz;

@@ -3,8 +3,8 @@
 // and leaves a table whose names fit their fields and hold no control bytes.
 #include <cstdlib>
 
-#include "ConstantsFile.h"
 #include "FuzzSupport.h"
+#include "files/ConstantsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace dedodiz;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "Format.h"
+#include "engine/Format.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string line(reinterpret_cast<const char*>(data), size);

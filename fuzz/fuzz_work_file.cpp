@@ -3,9 +3,9 @@
 // one of the two kinds, without control bytes, whose table is clean of them too.
 #include <cstdlib>
 
-#include "ConstantsFile.h"
 #include "FuzzSupport.h"
-#include "WorkFile.h"
+#include "files/ConstantsFile.h"
+#include "files/WorkFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace dedodiz;

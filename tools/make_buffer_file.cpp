@@ -4,8 +4,8 @@
 // coefficients, from Goldberg, Kishore & Lennen, J. Phys. Chem. Ref. Data 31 (2002) 231.
 #include <cstdio>
 
-#include "BufferFile.h"
-#include "BufferModel.h"
+#include "buffers/BufferFile.h"
+#include "buffers/BufferModel.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "Calculator.h"
-#include "State.h"
-#include "WorkFile.h"
+#include "core/Calculator.h"
+#include "engine/State.h"
+#include "files/WorkFile.h"
 
 namespace {
 

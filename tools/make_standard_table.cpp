@@ -15,8 +15,8 @@
 #include <cstdio>
 #include <string>
 
-#include "ConstantsFile.h"
-#include "State.h"
+#include "engine/State.h"
+#include "files/ConstantsFile.h"
 
 namespace {
 

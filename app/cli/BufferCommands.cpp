@@ -2,17 +2,17 @@
 // buffers, evaluate and list: the pH buffer ranges of a buffer file, the chelator evaluation of a work
 // file's chosen metals, and the listing of a constants file.
 
-#include "BufferCalc.h"
-#include "BufferFile.h"
-#include "Commands.h"
-#include "ConstantsFile.h"
-#include "DataPaths.h"
-#include "Evaluate.h"
-#include "Export.h"
-#include "FloatGuard.h"
-#include "Listing.h"
-#include "SafeFile.h"
-#include "WorkFile.h"
+#include "buffers/BufferCalc.h"
+#include "buffers/BufferFile.h"
+#include "buffers/Evaluate.h"
+#include "cli/Commands.h"
+#include "core/Export.h"
+#include "core/Listing.h"
+#include "engine/FloatGuard.h"
+#include "engine/SafeFile.h"
+#include "files/ConstantsFile.h"
+#include "files/DataPaths.h"
+#include "files/WorkFile.h"
 
 namespace dedodiz::cli {
 

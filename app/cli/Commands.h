@@ -11,12 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "BufferModel.h"
-#include "Export.h"
-#include "OutputText.h"
-#include "Sinks.h"
-#include "State.h"
-#include "Sweep.h"
+#include "buffers/BufferModel.h"
+#include "core/Export.h"
+#include "core/OutputText.h"
+#include "core/Sweep.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz::cli {
 

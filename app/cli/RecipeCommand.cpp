@@ -2,13 +2,13 @@
 // recipe: what to pipette for the solution of a work file, for one solution or a series of wanted free
 // levels, with the top-up salt that brings the ionic strength to its target.
 
-#include "BufferFile.h"
-#include "Commands.h"
-#include "DataPaths.h"
-#include "RecipeCalc.h"
-#include "RecipeInput.h"
-#include "RecipeReport.h"
-#include "WorkFile.h"
+#include "buffers/BufferFile.h"
+#include "cli/Commands.h"
+#include "core/RecipeCalc.h"
+#include "core/RecipeInput.h"
+#include "core/RecipeReport.h"
+#include "files/DataPaths.h"
+#include "files/WorkFile.h"
 
 namespace dedodiz::cli {
 

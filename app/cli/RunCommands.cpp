@@ -4,13 +4,13 @@
 
 #include <map>
 
-#include "Calculator.h"
-#include "Commands.h"
-#include "ConstantsFile.h"
-#include "DataPaths.h"
-#include "Run.h"
-#include "SafeFile.h"
-#include "WorkFile.h"
+#include "cli/Commands.h"
+#include "core/Calculator.h"
+#include "engine/Run.h"
+#include "engine/SafeFile.h"
+#include "files/ConstantsFile.h"
+#include "files/DataPaths.h"
+#include "files/WorkFile.h"
 
 namespace dedodiz::cli {
 

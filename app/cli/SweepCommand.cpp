@@ -5,14 +5,14 @@
 
 #include <memory>
 
-#include "Bmp.h"
-#include "CanvasLoader.h"
-#include "Commands.h"
-#include "Export.h"
-#include "Graph.h"
-#include "Sweep.h"
-#include "SweepTable.h"
-#include "WorkFile.h"
+#include "cli/Commands.h"
+#include "core/Bmp.h"
+#include "core/Export.h"
+#include "core/Graph.h"
+#include "core/Sweep.h"
+#include "core/SweepTable.h"
+#include "files/WorkFile.h"
+#include "qtcanvas/CanvasLoader.h"
 
 namespace dedodiz::cli {
 

@@ -5,12 +5,12 @@
 
 #include <cmath>
 
-#include "Calculator.h"
-#include "Commands.h"
-#include "Format.h"
-#include "Uncertainty.h"
-#include "UncertaintyExport.h"
-#include "WorkFile.h"
+#include "cli/Commands.h"
+#include "core/Calculator.h"
+#include "core/Uncertainty.h"
+#include "core/UncertaintyExport.h"
+#include "engine/Format.h"
+#include "files/WorkFile.h"
 
 namespace dedodiz::cli {
 

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <iostream>
 
-#include "Commands.h"
-#include "Format.h"
-#include "SafeFile.h"
+#include "cli/Commands.h"
+#include "engine/Format.h"
+#include "engine/SafeFile.h"
 
 namespace dedodiz::cli {
 

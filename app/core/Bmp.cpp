@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Bmp.h"
+#include "core/Bmp.h"
 
 #include <string_view>
 
-#include "SafeFile.h"
+#include "engine/SafeFile.h"
 
 namespace dedodiz {
 

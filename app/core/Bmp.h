@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Canvas.h"
+#include "core/Canvas.h"
 
 namespace dedodiz {
 

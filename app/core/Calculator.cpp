@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Calculator.h"
+#include "core/Calculator.h"
 
 #include <cctype>
 #include <map>
 
-#include "ConstantsFile.h"
-#include "OutputText.h"
-#include "RecipeInput.h"
+#include "core/OutputText.h"
+#include "core/RecipeInput.h"
+#include "files/ConstantsFile.h"
 
 namespace dedodiz {
 

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "Run.h"
-#include "SafeFile.h"
-#include "Sinks.h"
-#include "State.h"
+#include "engine/Run.h"
+#include "engine/SafeFile.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

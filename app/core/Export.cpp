@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "ExportSupport.h"
-#include "Run.h"
-#include "Sweep.h"
+#include "core/ExportSupport.h"
+#include "core/Sweep.h"
+#include "engine/Run.h"
 
 namespace dedodiz {
 

@@ -18,11 +18,11 @@
 #include <string_view>
 #include <vector>
 
-#include "BufferCalc.h"
-#include "Evaluate.h"
-#include "Sinks.h"
-#include "State.h"
-#include "Sweep.h"
+#include "buffers/BufferCalc.h"
+#include "buffers/Evaluate.h"
+#include "core/Sweep.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

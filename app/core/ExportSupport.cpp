@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
-#include "ExportSupport.h"
-#include "Format.h"
+#include "core/ExportSupport.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "Export.h"
+#include "core/Export.h"
 
 namespace dedodiz::exporting {
 

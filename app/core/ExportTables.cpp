@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // The chelator evaluation, the buffer ranges and the constants table as data.
 
-#include "BufferModel.h"
-#include "ExportSupport.h"
+#include "buffers/BufferModel.h"
+#include "core/ExportSupport.h"
 
 namespace dedodiz {
 

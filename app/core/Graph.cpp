@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Graph.h"
+#include "core/Graph.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
 
-#include "Format.h"
-#include "Sweep.h"
+#include "core/Sweep.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

@@ -4,9 +4,9 @@
 // over one axis, a 3D sweep as up to six wire-frame surfaces in an oblique projection. Every series
 // is scaled to its own maximum: 0 lies on the base line and 100 % is 200 pixels above it.
 
-#include "Canvas.h"
-#include "State.h"
-#include "Sweep.h"
+#include "core/Canvas.h"
+#include "core/Sweep.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

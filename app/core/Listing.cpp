@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Listing.h"
+#include "core/Listing.h"
 
 #include <string>
 
-#include "Format.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

@@ -3,8 +3,8 @@
 // The constants listing: the whole constants table as stored (20 C, 0.1 N, uncorrected) in the
 // output text.
 
-#include "Sinks.h"
-#include "State.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Sinks.h"
+#include "engine/Sinks.h"
 
 namespace dedodiz {
 

@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "RecipeCalc.h"
+#include "core/RecipeCalc.h"
 
 #include <cctype>
 #include <cmath>
 #include <limits>
 
-#include "BufferCalc.h"
-#include "Calculator.h"
-#include "Corrections.h"
-#include "FloatGuard.h"
-#include "Format.h"
-#include "RecipeInput.h"
-#include "RecipeMaker.h"
-#include "Refine.h"
-#include "Solver.h"
+#include "buffers/BufferCalc.h"
+#include "core/Calculator.h"
+#include "core/RecipeInput.h"
+#include "core/RecipeMaker.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "engine/Refine.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 

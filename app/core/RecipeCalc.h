@@ -32,11 +32,11 @@
 #include <string>
 #include <vector>
 
-#include "BufferModel.h"
-#include "FixedArray.h"
-#include "Run.h"
-#include "Sinks.h"
-#include "State.h"
+#include "buffers/BufferModel.h"
+#include "engine/FixedArray.h"
+#include "engine/Run.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

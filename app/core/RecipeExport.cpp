@@ -4,9 +4,9 @@
 #include <cmath>
 #include <functional>
 
-#include "ExportSupport.h"
-#include "RecipeInput.h"
-#include "RecipeReport.h"
+#include "core/ExportSupport.h"
+#include "core/RecipeInput.h"
+#include "core/RecipeReport.h"
 
 namespace dedodiz {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "RecipeInput.h"
+#include "core/RecipeInput.h"
 
 #include <cctype>
 #include <cmath>
 
-#include "Format.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "Format.h"
-#include "RecipeCalc.h"
+#include "core/RecipeCalc.h"
+#include "engine/Format.h"
 
 namespace dedodiz::recipe {
 

@@ -9,9 +9,9 @@
 #include <cmath>
 #include <limits>
 
-#include "FloatGuard.h"
-#include "Format.h"
-#include "RecipeMaker.h"
+#include "core/RecipeMaker.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
 
 namespace dedodiz::recipe {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "RecipeReport.h"
+#include "core/RecipeReport.h"
 
 #include <cmath>
 #include <functional>
 #include <optional>
 
-#include "ExportSupport.h"
-#include "Format.h"
-#include "RecipeInput.h"
+#include "core/ExportSupport.h"
+#include "core/RecipeInput.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Export.h"
-#include "RecipeCalc.h"
-#include "Sinks.h"
+#include "core/Export.h"
+#include "core/RecipeCalc.h"
+#include "engine/Sinks.h"
 
 namespace dedodiz {
 

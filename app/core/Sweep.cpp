@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Sweep.h"
+#include "core/Sweep.h"
 
-#include "Corrections.h"
-#include "FloatGuard.h"
-#include "Format.h"
-#include "Refine.h"
-#include "Solver.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "engine/Refine.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "Run.h"
-#include "Sinks.h"
-#include "State.h"
+#include "engine/Run.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

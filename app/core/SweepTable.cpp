@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "SweepTable.h"
+#include "core/SweepTable.h"
 
 #include <string_view>
 
-#include "Format.h"
-#include "Sweep.h"
+#include "core/Sweep.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "Sinks.h"
-#include "State.h"
-#include "Sweep.h"
+#include "core/Sweep.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Uncertainty.h"
+#include "core/Uncertainty.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,11 +8,11 @@
 #include <memory>
 #include <numbers>
 
-#include "Corrections.h"
-#include "ExportSupport.h"
-#include "FloatGuard.h"
-#include "Refine.h"
-#include "Solver.h"
+#include "core/ExportSupport.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
+#include "engine/Refine.h"
+#include "engine/Solver.h"
 
 // Threads where the platform has them: a WebAssembly build without pthreads, or one configured with
 // DEDODIZ_THREADS=OFF, runs every sample in the calling thread and gives the same numbers.

@@ -17,9 +17,9 @@
 #include <utility>
 #include <vector>
 
-#include "Run.h"
-#include "Sinks.h"
-#include "State.h"
+#include "engine/Run.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

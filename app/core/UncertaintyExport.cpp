@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "UncertaintyExport.h"
+#include "core/UncertaintyExport.h"
 
-#include "ExportSupport.h"
+#include "core/ExportSupport.h"
 
 namespace dedodiz {
 

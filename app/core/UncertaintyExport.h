@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "Export.h"
-#include "Uncertainty.h"
+#include "core/Export.h"
+#include "core/Uncertainty.h"
 
 namespace dedodiz {
 

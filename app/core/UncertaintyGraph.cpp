@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "UncertaintyGraph.h"
+#include "core/UncertaintyGraph.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
-#include "Format.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

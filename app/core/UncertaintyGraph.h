@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "Canvas.h"
-#include "Uncertainty.h"
+#include "core/Canvas.h"
+#include "core/Uncertainty.h"
 
 namespace dedodiz {
 

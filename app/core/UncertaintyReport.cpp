@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "Format.h"
-#include "Uncertainty.h"
+#include "core/Uncertainty.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

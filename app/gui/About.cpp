@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "About.h"
+#include "gui/About.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QtMath>
 
-#include "Help.h"
-#include "ProgramState.h"
-#include "QtText.h"
-#include "Sizing.h"
+#include "gui/Help.h"
+#include "gui/ProgramState.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

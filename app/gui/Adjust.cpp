@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Adjust.h"
+#include "gui/Adjust.h"
 
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -11,11 +11,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "Fields.h"
-#include "Help.h"
-#include "QtText.h"
-#include "Sizing.h"
+#include "gui/Controls.h"
+#include "gui/Fields.h"
+#include "gui/Help.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

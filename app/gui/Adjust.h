@@ -6,9 +6,9 @@
 
 #include <QDialog>
 
-#include "Editor.h"
-#include "FixedArray.h"
-#include "ProgramState.h"
+#include "engine/FixedArray.h"
+#include "files/Editor.h"
+#include "gui/ProgramState.h"
 
 class QGridLayout;
 class QGroupBox;

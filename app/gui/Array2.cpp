@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Array2.h"
+#include "gui/Array2.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Help.h"
-#include "QtText.h"
-#include "Sizing.h"
+#include "gui/Help.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

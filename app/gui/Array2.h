@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <string>
 
-#include "FixedArray.h"
-#include "ProgramState.h"
+#include "engine/FixedArray.h"
+#include "gui/ProgramState.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Axis.h"
+#include "gui/Axis.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -11,12 +11,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "Fields.h"
-#include "Help.h"
-#include "QtText.h"
-#include "Sizing.h"
-#include "Sweep.h"
+#include "core/Sweep.h"
+#include "gui/Controls.h"
+#include "gui/Fields.h"
+#include "gui/Help.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <array>
 
-#include "ProgramState.h"
+#include "gui/ProgramState.h"
 
 class QGroupBox;
 class QLabel;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Bufcalc.h"
+#include "gui/Bufcalc.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -15,16 +15,16 @@
 #include <utility>
 #include <vector>
 
-#include "BufferFile.h"
-#include "BufferModel.h"
-#include "ByteIO.h"
-#include "Fields.h"
-#include "FloatGuard.h"
-#include "Format.h"
-#include "Help.h"
-#include "IOForm.h"
-#include "QtText.h"
-#include "Sizing.h"
+#include "buffers/BufferFile.h"
+#include "buffers/BufferModel.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "files/ByteIO.h"
+#include "gui/Fields.h"
+#include "gui/Help.h"
+#include "gui/IOForm.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

@@ -17,10 +17,10 @@
 #include <functional>
 #include <vector>
 
-#include "BufferCalc.h"
-#include "FixedArray.h"
-#include "ProgramState.h"
-#include "Sinks.h"
+#include "buffers/BufferCalc.h"
+#include "engine/FixedArray.h"
+#include "engine/Sinks.h"
+#include "gui/ProgramState.h"
 
 class QFileDialog;
 class QFrame;

@@ -12,10 +12,10 @@
 #include <QRadioButton>
 #include <QShortcut>
 
-#include "Bufcalc.h"
-#include "BufferModel.h"
-#include "Controls.h"
-#include "Sizing.h"
+#include "buffers/BufferModel.h"
+#include "gui/Bufcalc.h"
+#include "gui/Controls.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

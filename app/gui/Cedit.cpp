@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Cedit.h"
+#include "gui/Cedit.h"
 
 #include <QEvent>
 #include <QFileDialog>
@@ -13,15 +13,15 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-#include "Adjust.h"
-#include "ConstantsFile.h"
-#include "Controls.h"
-#include "Fields.h"
-#include "FileNames.h"
-#include "Help.h"
-#include "IOForm.h"
-#include "QtText.h"
-#include "Sizing.h"
+#include "files/ConstantsFile.h"
+#include "gui/Adjust.h"
+#include "gui/Controls.h"
+#include "gui/Fields.h"
+#include "gui/FileNames.h"
+#include "gui/Help.h"
+#include "gui/IOForm.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

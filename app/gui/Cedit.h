@@ -8,8 +8,8 @@
 #include <QString>
 #include <functional>
 
-#include "Editor.h"
-#include "ProgramState.h"
+#include "files/Editor.h"
+#include "gui/ProgramState.h"
 
 class QGroupBox;
 class QHBoxLayout;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Cm.h"
+#include "gui/Cm.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -8,10 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Fields.h"
-#include "Format.h"
-#include "QtText.h"
-#include "Sizing.h"
+#include "engine/Format.h"
+#include "gui/Fields.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

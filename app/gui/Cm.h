@@ -5,8 +5,8 @@
 
 #include <QDialog>
 
-#include "FixedArray.h"
-#include "ProgramState.h"
+#include "engine/FixedArray.h"
+#include "gui/ProgramState.h"
 
 class QLabel;
 class QLineEdit;

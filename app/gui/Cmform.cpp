@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Cmform.h"
+#include "gui/Cmform.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "Help.h"
-#include "QtText.h"
-#include "Sizing.h"
+#include "gui/Help.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "CommandLine.h"
+#include "gui/CommandLine.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "FileNames.h"
+#include "gui/FileNames.h"
 
 namespace dedodiz {
 

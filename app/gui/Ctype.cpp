@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Ctype.h"
+#include "gui/Ctype.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -7,9 +7,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "Controls.h"
-#include "Help.h"
-#include "Sizing.h"
+#include "gui/Controls.h"
+#include "gui/Help.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

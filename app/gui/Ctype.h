@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "ProgramState.h"
+#include "gui/ProgramState.h"
 
 class QGroupBox;
 class QPushButton;

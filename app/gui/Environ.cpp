@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Environ.h"
+#include "gui/Environ.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -9,11 +9,11 @@
 #include <optional>
 #include <utility>
 
-#include "Fields.h"
-#include "Format.h"
-#include "Help.h"
-#include "QtText.h"
-#include "Sizing.h"
+#include "engine/Format.h"
+#include "gui/Fields.h"
+#include "gui/Help.h"
+#include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "ProgramState.h"
+#include "gui/ProgramState.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Fields.h"
+#include "gui/Fields.h"
 
 #include <QLineEdit>
 #include <QVariant>
 #include <utility>
 
-#include "Format.h"
-#include "QtText.h"
+#include "engine/Format.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

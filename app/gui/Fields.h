@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "Sinks.h"
+#include "engine/Sinks.h"
 
 class QLineEdit;
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "FileNames.h"
+#include "gui/FileNames.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "ProgramState.h"
+#include "gui/ProgramState.h"
 
 namespace dedodiz {
 

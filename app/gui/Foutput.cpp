@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Foutput.h"
+#include "gui/Foutput.h"
 
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -13,13 +13,13 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
-#include "Export.h"
-#include "FileNames.h"
-#include "Help.h"
-#include "IOForm.h"
-#include "QtText.h"
-#include "Run.h"
-#include "SafeFile.h"
+#include "core/Export.h"
+#include "engine/Run.h"
+#include "engine/SafeFile.h"
+#include "gui/FileNames.h"
+#include "gui/Help.h"
+#include "gui/IOForm.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "ProgramState.h"
-#include "Run.h"
-#include "Sinks.h"
+#include "engine/Run.h"
+#include "engine/Sinks.h"
+#include "gui/ProgramState.h"
 
 #include <QPlainTextEdit>
 

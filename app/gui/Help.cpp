@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Help.h"
+#include "gui/Help.h"
 
 #include <QAction>
 #include <QApplication>

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "Sinks.h"
+#include "engine/Sinks.h"
 
 class QTextBrowser;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "HistogramWindow.h"
+#include "gui/HistogramWindow.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -11,12 +11,12 @@
 #include <QMenuBar>
 #include <QPixmap>
 
-#include "FileNames.h"
-#include "Help.h"
-#include "IOForm.h"
-#include "QtText.h"
-#include "SafeFile.h"
-#include "UncertaintyGraph.h"
+#include "core/UncertaintyGraph.h"
+#include "engine/SafeFile.h"
+#include "gui/FileNames.h"
+#include "gui/Help.h"
+#include "gui/IOForm.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

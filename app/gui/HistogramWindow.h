@@ -6,9 +6,9 @@
 #include <QMainWindow>
 #include <string>
 
-#include "QtImageCanvas.h"
-#include "Sinks.h"
-#include "Uncertainty.h"
+#include "core/Uncertainty.h"
+#include "engine/Sinks.h"
+#include "qtcanvas/QtImageCanvas.h"
 
 class QAction;
 class QFileDialog;

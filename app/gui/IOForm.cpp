@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "IOForm.h"
+#include "gui/IOForm.h"
 
 #include <QFileDialog>
 #include <QStringList>
 
-#include "DataPaths.h"
+#include "files/DataPaths.h"
 
 namespace dedodiz {
 

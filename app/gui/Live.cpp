@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Live.h"
+#include "gui/Live.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -11,16 +11,16 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "Calculator.h"
-#include "Controls.h"
-#include "Foutput.h"
-#include "Help.h"
-#include "IOForm.h"
-#include "LivePlot.h"
-#include "LiveResults.h"
-#include "MessageBoxes.h"
-#include "QtText.h"
-#include "Run.h"
+#include "core/Calculator.h"
+#include "engine/Run.h"
+#include "gui/Controls.h"
+#include "gui/Foutput.h"
+#include "gui/Help.h"
+#include "gui/IOForm.h"
+#include "gui/LivePlot.h"
+#include "gui/LiveResults.h"
+#include "gui/MessageBoxes.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

@@ -10,9 +10,9 @@
 #include <functional>
 #include <string>
 
-#include "LiveForm.h"
-#include "ProgramState.h"
-#include "Sinks.h"
+#include "engine/Sinks.h"
+#include "gui/LiveForm.h"
+#include "gui/ProgramState.h"
 
 class QComboBox;
 class QLabel;

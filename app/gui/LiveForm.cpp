@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "LiveForm.h"
+#include "gui/LiveForm.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -12,9 +12,9 @@
 #include <optional>
 #include <vector>
 
-#include "Fields.h"
-#include "Format.h"
-#include "QtText.h"
+#include "engine/Format.h"
+#include "gui/Fields.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

@@ -9,9 +9,9 @@
 #include <QWidget>
 #include <array>
 
-#include "Calculator.h"
-#include "LiveNumbers.h"
-#include "State.h"
+#include "core/Calculator.h"
+#include "engine/State.h"
+#include "gui/LiveNumbers.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "LiveNumbers.h"
+#include "gui/LiveNumbers.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "Format.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 

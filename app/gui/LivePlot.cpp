@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "LivePlot.h"
+#include "gui/LivePlot.h"
 
 #include <QPainter>
 #include <cmath>
 
-#include "FloatGuard.h"
-#include "Format.h"
-#include "QtText.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

@@ -9,8 +9,8 @@
 #include <QWidget>
 #include <array>
 
-#include "Run.h"
-#include "Sweep.h"
+#include "core/Sweep.h"
+#include "engine/Run.h"
 
 class QPainter;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "LiveResults.h"
+#include "gui/LiveResults.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "Format.h"
-#include "LiveNumbers.h"
-#include "QtText.h"
+#include "engine/Format.h"
+#include "gui/LiveNumbers.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

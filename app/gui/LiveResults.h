@@ -6,9 +6,9 @@
 
 #include <QWidget>
 
-#include "LiveForm.h"
-#include "Run.h"
-#include "State.h"
+#include "engine/Run.h"
+#include "engine/State.h"
+#include "gui/LiveForm.h"
 
 class QLabel;
 class QTableWidget;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include "Sizing.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 

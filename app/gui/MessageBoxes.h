@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "Sinks.h"
+#include "engine/Sinks.h"
 
 class QWidget;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "ProgramState.h"
+#include "gui/ProgramState.h"
 
 namespace dedodiz {
 

@@ -4,12 +4,12 @@
 // belong to the windows alone (the dialogs' confirmation flags, the output window's switch, the work
 // file's name). The windows hand each computation only the parts it takes.
 
-#include "BufferModel.h"
-#include "Editor.h"
-#include "ProgramState.h"
-#include "Run.h"
-#include "Sinks.h"
-#include "Sweep.h"
+#include "buffers/BufferModel.h"
+#include "core/Sweep.h"
+#include "engine/Run.h"
+#include "engine/Sinks.h"
+#include "files/Editor.h"
+#include "gui/ProgramState.h"
 
 namespace dedodiz {
 

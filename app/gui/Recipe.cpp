@@ -2,7 +2,7 @@
 // The recipe window: its controls and layout, the stock fields of the current solution, and the table.
 // Reading the fields and the result commands are in RecipeCommands.cpp.
 
-#include "Recipe.h"
+#include "gui/Recipe.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,13 +19,13 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "BufferFile.h"
-#include "Controls.h"
-#include "DataPaths.h"
-#include "Format.h"
-#include "Help.h"
-#include "QtText.h"
-#include "RecipeReport.h"
+#include "buffers/BufferFile.h"
+#include "core/RecipeReport.h"
+#include "engine/Format.h"
+#include "files/DataPaths.h"
+#include "gui/Controls.h"
+#include "gui/Help.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "BufferModel.h"
-#include "ProgramState.h"
-#include "RecipeCalc.h"
-#include "Sinks.h"
+#include "buffers/BufferModel.h"
+#include "core/RecipeCalc.h"
+#include "engine/Sinks.h"
+#include "gui/ProgramState.h"
 
 class QCheckBox;
 class QComboBox;

@@ -13,15 +13,15 @@
 
 #include <cmath>
 
-#include "FileNames.h"
-#include "Format.h"
-#include "Foutput.h"
-#include "IOForm.h"
-#include "QtText.h"
-#include "Recipe.h"
-#include "RecipeInput.h"
-#include "RecipeReport.h"
-#include "SafeFile.h"
+#include "core/RecipeInput.h"
+#include "core/RecipeReport.h"
+#include "engine/Format.h"
+#include "engine/SafeFile.h"
+#include "gui/FileNames.h"
+#include "gui/Foutput.h"
+#include "gui/IOForm.h"
+#include "gui/QtText.h"
+#include "gui/Recipe.h"
 
 namespace dedodiz {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Sizing.h"
+#include "gui/Sizing.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Tulvmain.h"
+#include "gui/Tulvmain.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,30 +12,30 @@
 #include <filesystem>
 #include <system_error>
 
-#include "About.h"
-#include "Adjust.h"
-#include "Array2.h"
-#include "Axis.h"
-#include "Bufcalc.h"
-#include "Cedit.h"
-#include "Cm.h"
-#include "Cmform.h"
-#include "CommandLine.h"
-#include "ConstantsFile.h"
-#include "Ctype.h"
-#include "Environ.h"
-#include "FileNames.h"
-#include "Foutput.h"
-#include "Help.h"
-#include "IOForm.h"
-#include "Live.h"
-#include "QtText.h"
-#include "Recipe.h"
-#include "Run.h"
-#include "Sizing.h"
-#include "Sweep.h"
-#include "Ufgop.h"
-#include "WorkFile.h"
+#include "core/Sweep.h"
+#include "engine/Run.h"
+#include "files/ConstantsFile.h"
+#include "files/WorkFile.h"
+#include "gui/About.h"
+#include "gui/Adjust.h"
+#include "gui/Array2.h"
+#include "gui/Axis.h"
+#include "gui/Bufcalc.h"
+#include "gui/Cedit.h"
+#include "gui/Cm.h"
+#include "gui/Cmform.h"
+#include "gui/CommandLine.h"
+#include "gui/Ctype.h"
+#include "gui/Environ.h"
+#include "gui/FileNames.h"
+#include "gui/Foutput.h"
+#include "gui/Help.h"
+#include "gui/IOForm.h"
+#include "gui/Live.h"
+#include "gui/QtText.h"
+#include "gui/Recipe.h"
+#include "gui/Sizing.h"
+#include "gui/Ufgop.h"
 
 namespace dedodiz {
 

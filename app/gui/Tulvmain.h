@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "MessageBoxes.h"
-#include "ProgramState.h"
-#include "WorkFile.h"
+#include "files/WorkFile.h"
+#include "gui/MessageBoxes.h"
+#include "gui/ProgramState.h"
 
 class QAction;
 class QFrame;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Ufgop.h"
+#include "gui/Ufgop.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -11,17 +11,17 @@
 #include <QMenuBar>
 #include <QPixmap>
 
-#include "Axis.h"
-#include "Bmp.h"
-#include "Export.h"
-#include "FileNames.h"
-#include "Graph.h"
-#include "Help.h"
-#include "IOForm.h"
-#include "QtText.h"
-#include "SafeFile.h"
-#include "Sweep.h"
-#include "SweepTable.h"
+#include "core/Bmp.h"
+#include "core/Export.h"
+#include "core/Graph.h"
+#include "core/Sweep.h"
+#include "core/SweepTable.h"
+#include "engine/SafeFile.h"
+#include "gui/Axis.h"
+#include "gui/FileNames.h"
+#include "gui/Help.h"
+#include "gui/IOForm.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

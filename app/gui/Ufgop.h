@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "ProgramState.h"
-#include "QtImageCanvas.h"
-#include "Sinks.h"
+#include "engine/Sinks.h"
+#include "gui/ProgramState.h"
+#include "qtcanvas/QtImageCanvas.h"
 
 class QAction;
 class QFileDialog;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "UncertaintyDialog.h"
+#include "gui/UncertaintyDialog.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -12,11 +12,11 @@
 #include <cmath>
 #include <optional>
 
-#include "Controls.h"
-#include "Format.h"
-#include "Help.h"
-#include "HistogramWindow.h"
-#include "QtText.h"
+#include "engine/Format.h"
+#include "gui/Controls.h"
+#include "gui/Help.h"
+#include "gui/HistogramWindow.h"
+#include "gui/QtText.h"
 
 namespace dedodiz {
 

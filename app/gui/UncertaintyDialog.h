@@ -9,9 +9,9 @@
 #include <map>
 #include <vector>
 
-#include "ProgramState.h"
-#include "Sinks.h"
-#include "Uncertainty.h"
+#include "core/Uncertainty.h"
+#include "engine/Sinks.h"
+#include "gui/ProgramState.h"
 
 class QFormLayout;
 class QLineEdit;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Usage.h"
+#include "gui/Usage.h"
 
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-#include "State.h"
+#include "engine/State.h"
 
 namespace dedodiz {
 

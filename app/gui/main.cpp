@@ -3,9 +3,9 @@
 
 #include <QApplication>
 
-#include "SafeFile.h"
-#include "Tulvmain.h"
-#include "Usage.h"
+#include "engine/SafeFile.h"
+#include "gui/Tulvmain.h"
+#include "gui/Usage.h"
 
 int main(int argc, char* argv[]) {
     if (const auto status = dedodiz::AnswerInfoRequest(argc, argv)) return *status;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Common.h"
+#include "python/Common.h"
 
 #include <dlfcn.h>
 
@@ -7,9 +7,9 @@
 #include <system_error>
 #include <vector>
 
-#include "BufferFile.h"
-#include "ConstantsFile.h"
-#include "DataPaths.h"
+#include "buffers/BufferFile.h"
+#include "files/ConstantsFile.h"
+#include "files/DataPaths.h"
 
 namespace dedodiz::python {
 

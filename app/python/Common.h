@@ -17,12 +17,12 @@
 #include <string>
 #include <string_view>
 
-#include "BufferModel.h"
-#include "Calculator.h"
-#include "Export.h"
-#include "Run.h"
-#include "Sinks.h"
-#include "State.h"
+#include "buffers/BufferModel.h"
+#include "core/Calculator.h"
+#include "core/Export.h"
+#include "engine/Run.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz::python {
 

@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "Bindings.h"
-#include "Common.h"
-#include "Listing.h"
-#include "OutputText.h"
+#include "core/Listing.h"
+#include "core/OutputText.h"
+#include "python/Bindings.h"
+#include "python/Common.h"
 
 namespace dedodiz::python {
 

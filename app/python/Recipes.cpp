@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "Bindings.h"
-#include "Common.h"
-#include "RecipeCalc.h"
-#include "RecipeInput.h"
-#include "RecipeReport.h"
+#include "core/RecipeCalc.h"
+#include "core/RecipeInput.h"
+#include "core/RecipeReport.h"
+#include "python/Bindings.h"
+#include "python/Common.h"
 
 namespace dedodiz::python {
 

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "Bindings.h"
-#include "Common.h"
-#include "Format.h"
-#include "Run.h"
+#include "engine/Format.h"
+#include "engine/Run.h"
+#include "python/Bindings.h"
+#include "python/Common.h"
 
 namespace dedodiz::python {
 

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "Bindings.h"
-#include "Common.h"
-#include "Corrections.h"
-#include "FloatGuard.h"
-#include "Refine.h"
-#include "Run.h"
-#include "Solver.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
+#include "engine/Refine.h"
+#include "engine/Run.h"
+#include "engine/Solver.h"
+#include "python/Bindings.h"
+#include "python/Common.h"
 
 namespace dedodiz::python {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "Bindings.h"
-#include "Common.h"
-#include "OutputText.h"
-#include "Sweep.h"
-#include "SweepTable.h"
+#include "core/OutputText.h"
+#include "core/Sweep.h"
+#include "core/SweepTable.h"
+#include "python/Bindings.h"
+#include "python/Common.h"
 
 namespace dedodiz::python {
 

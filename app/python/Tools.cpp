@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "Bindings.h"
-#include "BufferCalc.h"
-#include "Common.h"
-#include "Evaluate.h"
-#include "FloatGuard.h"
-#include "Format.h"
-#include "OutputText.h"
+#include "buffers/BufferCalc.h"
+#include "buffers/Evaluate.h"
+#include "core/OutputText.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "python/Bindings.h"
+#include "python/Common.h"
 
 namespace dedodiz::python {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "Bindings.h"
-#include "Common.h"
-#include "Format.h"
-#include "Uncertainty.h"
-#include "UncertaintyExport.h"
+#include "core/Uncertainty.h"
+#include "core/UncertaintyExport.h"
+#include "engine/Format.h"
+#include "python/Bindings.h"
+#include "python/Common.h"
 
 namespace dedodiz::python {
 

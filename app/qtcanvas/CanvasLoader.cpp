@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "CanvasLoader.h"
+#include "qtcanvas/CanvasLoader.h"
 
 #include <dlfcn.h>
 

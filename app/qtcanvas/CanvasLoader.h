@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "Canvas.h"
+#include "core/Canvas.h"
 
 namespace dedodiz {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "QtImageCanvas.h"
+#include "qtcanvas/QtImageCanvas.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>

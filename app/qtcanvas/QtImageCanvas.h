@@ -8,7 +8,7 @@
 #include <QFont>
 #include <QImage>
 
-#include "Canvas.h"
+#include "core/Canvas.h"
 
 #if defined(DEDODIZ_QTCANVAS_BUILDING)
 #define DEDODIZ_QTCANVAS_EXPORT __attribute__((visibility("default")))

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "WebSession.h"
+#include "web/WebSession.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // The pH buffer ranges of the page: the useful range of every buffer of the loaded buffer file at the
 // temperature and ionic strength given.
 
-#include "BufferCalc.h"
-#include "FloatGuard.h"
-#include "OutputText.h"
-#include "WebSession.h"
+#include "buffers/BufferCalc.h"
+#include "core/OutputText.h"
+#include "engine/FloatGuard.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "WebSession.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

@@ -2,10 +2,10 @@
 // The chelator evaluation of the page: Kd and buffering range of every chelator of the table for the
 // metals chosen in the form, at its temperature, pH and ionic strength.
 
-#include "Evaluate.h"
-#include "FloatGuard.h"
-#include "OutputText.h"
-#include "WebSession.h"
+#include "buffers/Evaluate.h"
+#include "core/OutputText.h"
+#include "engine/FloatGuard.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <iterator>
 
-#include "BufferFile.h"
-#include "ConstantsFile.h"
-#include "SafeFile.h"
-#include "WebSession.h"
-#include "WorkFile.h"
+#include "buffers/BufferFile.h"
+#include "engine/SafeFile.h"
+#include "files/ConstantsFile.h"
+#include "files/WorkFile.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

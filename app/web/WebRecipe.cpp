@@ -12,11 +12,11 @@
 
 #include <optional>
 
-#include "OutputText.h"
-#include "RecipeCalc.h"
-#include "RecipeInput.h"
-#include "RecipeReport.h"
-#include "WebSession.h"
+#include "core/OutputText.h"
+#include "core/RecipeCalc.h"
+#include "core/RecipeInput.h"
+#include "core/RecipeReport.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "OutputText.h"
-#include "Run.h"
-#include "WebSession.h"
+#include "core/OutputText.h"
+#include "engine/Run.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // The session of the page and the pieces every command shares: replies, solutions to and from JSON.
 
-#include "WebSession.h"
+#include "web/WebSession.h"
 
-#include "BufferFile.h"
-#include "ConstantsFile.h"
-#include "DataPaths.h"
+#include "buffers/BufferFile.h"
+#include "files/ConstantsFile.h"
+#include "files/DataPaths.h"
 
 namespace dedodiz::web {
 

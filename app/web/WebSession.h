@@ -19,12 +19,12 @@
 #include <string>
 #include <string_view>
 
-#include "BufferModel.h"
-#include "Calculator.h"
-#include "Export.h"
-#include "Sinks.h"
-#include "State.h"
-#include "Sweep.h"
+#include "buffers/BufferModel.h"
+#include "core/Calculator.h"
+#include "core/Export.h"
+#include "core/Sweep.h"
+#include "engine/Sinks.h"
+#include "engine/State.h"
 
 namespace dedodiz::web {
 

@@ -3,9 +3,9 @@
 // every point refined on request ("refine": true), answered with the sweep table, the sweep's data for
 // the chart and its CSV.
 
-#include "OutputText.h"
-#include "SweepTable.h"
-#include "WebSession.h"
+#include "core/OutputText.h"
+#include "core/SweepTable.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

@@ -2,9 +2,9 @@
 // The tables behind the page's choices: the chelators and metals of the constants table, the buffers of
 // the buffer file, the constants listing, and the way back to the bundled table.
 
-#include "Listing.h"
-#include "OutputText.h"
-#include "WebSession.h"
+#include "core/Listing.h"
+#include "core/OutputText.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

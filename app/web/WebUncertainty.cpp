@@ -12,12 +12,12 @@
 #include <charconv>
 #include <cmath>
 
-#include "OutputText.h"
-#include "RecipeInput.h"
-#include "Uncertainty.h"
-#include "UncertaintyExport.h"
-#include "UncertaintyGraph.h"
-#include "WebSession.h"
+#include "core/OutputText.h"
+#include "core/RecipeInput.h"
+#include "core/Uncertainty.h"
+#include "core/UncertaintyExport.h"
+#include "core/UncertaintyGraph.h"
+#include "web/WebSession.h"
 
 namespace dedodiz::web {
 

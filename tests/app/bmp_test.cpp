@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "Bmp.h"
-#include "CanvasLoader.h"
-#include "Graph.h"
-#include "Sweep.h"
 #include "TestState.h"
+#include "core/Bmp.h"
+#include "core/Graph.h"
+#include "core/Sweep.h"
+#include "qtcanvas/CanvasLoader.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool, SweepState>;

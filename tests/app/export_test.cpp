@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "Export.h"
-#include "Format.h"
 #include "Recorders.h"
-#include "Run.h"
-#include "Sweep.h"
-#include "SweepTable.h"
 #include "Tables.h"
 #include "TestState.h"
+#include "core/Export.h"
+#include "core/Sweep.h"
+#include "core/SweepTable.h"
+#include "engine/Format.h"
+#include "engine/Run.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool, SweepState>;

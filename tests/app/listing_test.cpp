@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <gtest/gtest.h>
 
-#include "Listing.h"
 #include "Recorders.h"
 #include "Tables.h"
 #include "TestState.h"
+#include "core/Listing.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool, SweepState>;

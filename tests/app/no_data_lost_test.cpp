@@ -7,13 +7,13 @@
 #include <sstream>
 #include <vector>
 
-#include "Bmp.h"
-#include "BufferFile.h"
-#include "BufferModel.h"
-#include "Canvas.h"
 #include "Recorders.h"
 #include "Scratch.h"
 #include "TestState.h"
+#include "buffers/BufferFile.h"
+#include "buffers/BufferModel.h"
+#include "core/Bmp.h"
+#include "core/Canvas.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool, SweepState>;

@@ -7,16 +7,16 @@
 #include <functional>
 #include <memory>
 
-#include "BufferCalc.h"
-#include "Calculator.h"
-#include "Corrections.h"
-#include "RecipeCalc.h"
-#include "RecipeInput.h"
-#include "RecipeReport.h"
 #include "Recorders.h"
-#include "Refine.h"
-#include "Solver.h"
 #include "Tables.h"
+#include "buffers/BufferCalc.h"
+#include "core/Calculator.h"
+#include "core/RecipeCalc.h"
+#include "core/RecipeInput.h"
+#include "core/RecipeReport.h"
+#include "engine/Corrections.h"
+#include "engine/Refine.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 namespace {

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "Graph.h"
 #include "Recorders.h"
-#include "Sweep.h"
-#include "SweepTable.h"
 #include "TestState.h"
+#include "core/Graph.h"
+#include "core/Sweep.h"
+#include "core/SweepTable.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool, SweepState>;

@@ -7,12 +7,12 @@
 #include <functional>
 #include <memory>
 
-#include "Corrections.h"
 #include "Recorders.h"
-#include "Solver.h"
-#include "Sweep.h"
 #include "Tables.h"
 #include "TestState.h"
+#include "core/Sweep.h"
+#include "engine/Corrections.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool, SweepState>;

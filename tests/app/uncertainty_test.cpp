@@ -9,13 +9,13 @@
 #include <functional>
 #include <memory>
 
-#include "FloatGuard.h"
-#include "Format.h"
 #include "Recorders.h"
-#include "Run.h"
 #include "Tables.h"
 #include "TestState.h"
-#include "Uncertainty.h"
+#include "core/Uncertainty.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "engine/Run.h"
 
 namespace dedodiz {
 namespace {

@@ -3,12 +3,12 @@
 
 #include <cmath>
 
-#include "BufferCalc.h"
-#include "BufferModel.h"
-#include "FloatGuard.h"
 #include "Recorders.h"
-#include "Solver.h"
 #include "TestState.h"
+#include "buffers/BufferCalc.h"
+#include "buffers/BufferModel.h"
+#include "engine/FloatGuard.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool>;

@@ -4,12 +4,12 @@
 #include <cfenv>
 #include <cmath>
 
-#include "Evaluate.h"
-#include "FloatGuard.h"
 #include "Golden.h"
 #include "Recorders.h"
 #include "Tables.h"
 #include "TestState.h"
+#include "buffers/Evaluate.h"
+#include "engine/FloatGuard.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool>;

@@ -8,10 +8,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "BufferFile.h"
-#include "BufferModel.h"
 #include "Recorders.h"
 #include "TestState.h"
+#include "buffers/BufferFile.h"
+#include "buffers/BufferModel.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool>;

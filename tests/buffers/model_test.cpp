@@ -3,8 +3,8 @@
 
 #include <cfenv>
 
-#include "BufferModel.h"
 #include "TestState.h"
+#include "buffers/BufferModel.h"
 
 namespace dedodiz {
 using TestState = test::Parts<BufferTool>;

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "CliRunner.h"
-#include "Format.h"
 #include "Golden.h"
+#include "engine/Format.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <gtest/gtest.h>
 
-#include "Corrections.h"
 #include "Recorders.h"
 #include "Tables.h"
 #include "TestState.h"
+#include "engine/Corrections.h"
 
 namespace dedodiz {
 using TestState = test::Parts<>;

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <gtest/gtest.h>
 
-#include "Corrections.h"
-#include "FloatGuard.h"
 #include "Recorders.h"
-#include "Solver.h"
 #include "Tables.h"
 #include "TestState.h"
+#include "engine/Corrections.h"
+#include "engine/FloatGuard.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 using TestState = test::Parts<>;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <gtest/gtest.h>
 
-#include "Format.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 namespace {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <memory>
 
-#include "Corrections.h"
-#include "Refine.h"
-#include "Solver.h"
+#include "engine/Corrections.h"
+#include "engine/Refine.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 namespace {

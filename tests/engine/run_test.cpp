@@ -5,10 +5,10 @@
 
 #include "Golden.h"
 #include "Recorders.h"
-#include "Run.h"
-#include "Solver.h"
 #include "Tables.h"
 #include "TestState.h"
+#include "engine/Run.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 using TestState = test::Parts<>;

@@ -3,11 +3,11 @@
 
 #include <cmath>
 
-#include "Corrections.h"
 #include "Recorders.h"
-#include "Solver.h"
 #include "Tables.h"
 #include "TestState.h"
+#include "engine/Corrections.h"
+#include "engine/Solver.h"
 
 namespace dedodiz {
 using TestState = test::Parts<>;

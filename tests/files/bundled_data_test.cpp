@@ -2,11 +2,11 @@
 // The constants table and the example work files that ship with the program.
 #include <gtest/gtest.h>
 
-#include "ConstantsFile.h"
 #include "FileTestHelpers.h"
 #include "Recorders.h"
 #include "TestState.h"
-#include "WorkFile.h"
+#include "files/ConstantsFile.h"
+#include "files/WorkFile.h"
 
 namespace dedodiz {
 using TestState = test::Parts<EditorState, test::FileTestPart>;

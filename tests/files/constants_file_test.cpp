@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "ConstantsFile.h"
 #include "TestState.h"
+#include "files/ConstantsFile.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <random>
 #include <tuple>
 
-#include "ByteIO.h"
 #include "FileTestHelpers.h"
 #include "Recorders.h"
 #include "Tables.h"
+#include "files/ByteIO.h"
 
 namespace dedodiz {
 using TestState = test::Parts<EditorState, test::FileTestPart>;

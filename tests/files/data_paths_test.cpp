@@ -2,8 +2,8 @@
 // The lookup of data files: as given, beside the work file, in the bundled data folders.
 #include <gtest/gtest.h>
 
-#include "DataPaths.h"
 #include "FileTestHelpers.h"
+#include "files/DataPaths.h"
 
 namespace dedodiz {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: BSD-3-Clause
-#include "Editor.h"
+#include "files/Editor.h"
 #include "TestState.h"
 
 #include <gtest/gtest.h>

@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "ConstantsFile.h"
 #include "FileTestHelpers.h"
 #include "Recorders.h"
 #include "Tables.h"
 #include "TestState.h"
-#include "WorkFile.h"
+#include "files/ConstantsFile.h"
+#include "files/WorkFile.h"
 
 namespace dedodiz {
 namespace {

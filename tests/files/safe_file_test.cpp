@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // Half-way failures of WriteFileAtomically are tested through the constants and work file writers.
-#include "SafeFile.h"
+#include "engine/SafeFile.h"
 
 #include <gtest/gtest.h>
 #include <linux/filter.h>

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "TestState.h"
-#include "WorkFile.h"
+#include "files/WorkFile.h"
 
 #include <gtest/gtest.h>
 
-#include "ByteIO.h"
-#include "ConstantsFile.h"
 #include "FileTestHelpers.h"
 #include "Recorders.h"
 #include "Tables.h"
+#include "files/ByteIO.h"
+#include "files/ConstantsFile.h"
 
 namespace dedodiz {
 using TestState = test::Parts<EditorState, test::FileTestPart>;

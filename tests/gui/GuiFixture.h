@@ -10,13 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include "ConstantsFile.h"
-#include "Help.h"
-#include "ProgramState.h"
 #include "Recorders.h"
 #include "Tables.h"
-#include "Tulvmain.h"
-#include "WorkFile.h"
+#include "files/ConstantsFile.h"
+#include "files/WorkFile.h"
+#include "gui/Help.h"
+#include "gui/ProgramState.h"
+#include "gui/Tulvmain.h"
 
 namespace dedodiz::test {
 

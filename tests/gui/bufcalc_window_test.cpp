@@ -13,11 +13,11 @@
 #include <fstream>
 #include <functional>
 
-#include "Bufcalc.h"
-#include "BufferFile.h"
-#include "BufferModel.h"
 #include "GuiFixture.h"
 #include "ModalScript.h"
+#include "buffers/BufferFile.h"
+#include "buffers/BufferModel.h"
+#include "gui/Bufcalc.h"
 
 namespace dedodiz::test {
 namespace {

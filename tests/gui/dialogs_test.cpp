@@ -7,14 +7,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "Array2.h"
-#include "Cm.h"
-#include "Cmform.h"
-#include "Ctype.h"
-#include "Environ.h"
-#include "Foutput.h"
 #include "GuiFixture.h"
 #include "ModalScript.h"
+#include "gui/Array2.h"
+#include "gui/Cm.h"
+#include "gui/Cmform.h"
+#include "gui/Ctype.h"
+#include "gui/Environ.h"
+#include "gui/Foutput.h"
 
 namespace dedodiz::test {
 namespace {

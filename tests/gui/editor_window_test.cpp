@@ -12,11 +12,11 @@
 #include <QTest>
 #include <filesystem>
 
-#include "Adjust.h"
-#include "Cedit.h"
 #include "GuiFixture.h"
-#include "IOForm.h"
 #include "ModalScript.h"
+#include "gui/Adjust.h"
+#include "gui/Cedit.h"
+#include "gui/IOForm.h"
 
 namespace dedodiz::test {
 namespace {

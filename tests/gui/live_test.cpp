@@ -16,18 +16,18 @@
 #include <functional>
 #include <set>
 
-#include "Array2.h"
-#include "Calculator.h"
-#include "Cm.h"
-#include "Environ.h"
-#include "Foutput.h"
 #include "GuiFixture.h"
-#include "Live.h"
-#include "LiveForm.h"
-#include "LiveNumbers.h"
-#include "LivePlot.h"
-#include "LiveResults.h"
 #include "ModalScript.h"
+#include "core/Calculator.h"
+#include "gui/Array2.h"
+#include "gui/Cm.h"
+#include "gui/Environ.h"
+#include "gui/Foutput.h"
+#include "gui/Live.h"
+#include "gui/LiveForm.h"
+#include "gui/LiveNumbers.h"
+#include "gui/LivePlot.h"
+#include "gui/LiveResults.h"
 
 namespace dedodiz::test {
 namespace {

@@ -14,18 +14,18 @@
 #include <iterator>
 #include <sstream>
 
-#include "Array2.h"
-#include "Axis.h"
-#include "Bufcalc.h"
-#include "Cedit.h"
-#include "Cm.h"
-#include "Cmform.h"
-#include "Environ.h"
-#include "FileNames.h"
-#include "Foutput.h"
 #include "GuiFixture.h"
 #include "ModalScript.h"
-#include "Ufgop.h"
+#include "gui/Array2.h"
+#include "gui/Axis.h"
+#include "gui/Bufcalc.h"
+#include "gui/Cedit.h"
+#include "gui/Cm.h"
+#include "gui/Cmform.h"
+#include "gui/Environ.h"
+#include "gui/FileNames.h"
+#include "gui/Foutput.h"
+#include "gui/Ufgop.h"
 
 namespace dedodiz::test {
 namespace {

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "CommandLine.h"
-#include "FileNames.h"
-#include "ProgramState.h"
+#include "gui/CommandLine.h"
+#include "gui/FileNames.h"
+#include "gui/ProgramState.h"
 
 namespace dedodiz {
 namespace {

@@ -16,10 +16,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "Foutput.h"
 #include "GuiFixture.h"
-#include "MessageBoxes.h"
 #include "ModalScript.h"
+#include "gui/Foutput.h"
+#include "gui/MessageBoxes.h"
 
 namespace dedodiz::test {
 namespace {

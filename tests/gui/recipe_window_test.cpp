@@ -14,11 +14,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "Foutput.h"
 #include "GuiFixture.h"
 #include "ModalScript.h"
-#include "Recipe.h"
-#include "RecipeReport.h"
+#include "core/RecipeReport.h"
+#include "gui/Foutput.h"
+#include "gui/Recipe.h"
 
 namespace dedodiz::test {
 namespace {

@@ -18,22 +18,22 @@
 #include <string>
 #include <utility>
 
-#include "About.h"
-#include "Adjust.h"
-#include "Array2.h"
-#include "Axis.h"
-#include "Bufcalc.h"
-#include "Cedit.h"
-#include "Cm.h"
-#include "Cmform.h"
-#include "Ctype.h"
-#include "Environ.h"
-#include "Foutput.h"
 #include "GuiFixture.h"
-#include "Live.h"
-#include "MessageBoxes.h"
 #include "ModalScript.h"
-#include "Ufgop.h"
+#include "gui/About.h"
+#include "gui/Adjust.h"
+#include "gui/Array2.h"
+#include "gui/Axis.h"
+#include "gui/Bufcalc.h"
+#include "gui/Cedit.h"
+#include "gui/Cm.h"
+#include "gui/Cmform.h"
+#include "gui/Ctype.h"
+#include "gui/Environ.h"
+#include "gui/Foutput.h"
+#include "gui/Live.h"
+#include "gui/MessageBoxes.h"
+#include "gui/Ufgop.h"
 
 namespace dedodiz::test {
 namespace {

@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "Foutput.h"
 #include "GuiFixture.h"
-#include "HistogramWindow.h"
 #include "ModalScript.h"
-#include "UncertaintyDialog.h"
+#include "gui/Foutput.h"
+#include "gui/HistogramWindow.h"
+#include "gui/UncertaintyDialog.h"
 
 namespace dedodiz::test {
 namespace {

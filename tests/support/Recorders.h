@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "Sinks.h"
+#include "engine/Sinks.h"
 
 namespace dedodiz::test {
 

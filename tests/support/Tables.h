@@ -3,7 +3,7 @@
 // A small constants table with literature values (20 C, 0.1 N) for tests: EGTA, BAPTA and EDTA with
 // Ca2 and Mg2, and Zn2 for EDTA.
 
-#include "State.h"
+#include "engine/State.h"
 
 namespace dedodiz::test {
 

@@ -6,10 +6,13 @@
 
 #include <type_traits>
 
-#include "Corrections.h"
-#include "SafeFile.h"
-#include "Solver.h"
-#include "State.h"
+#include "buffers/BufferModel.h"
+#include "core/Sweep.h"
+#include "engine/Corrections.h"
+#include "engine/SafeFile.h"
+#include "engine/Solver.h"
+#include "engine/State.h"
+#include "files/Editor.h"
 
 namespace dedodiz::test {
 
@@ -51,26 +54,14 @@ inline void SolveWork(Calculation& calc) {
 
 }  // namespace dedodiz::test
 
-// The resets of the other layers' parts, where the test program has them.
-#if __has_include("BufferModel.h")
-#include "BufferModel.h"
+// The resets of the other layers' parts (inline: a test program that does not link a layer never calls its
+// reset).
 namespace dedodiz {
 inline void ResetPart(BufferTool& tool) {
     ResetBufferRecord(tool.BufferRecord);
 }
-}  // namespace dedodiz
-#endif
-#if __has_include("Editor.h")
-#include "Editor.h"
-namespace dedodiz {
 inline void ResetPart(EditorState& editor) {
     ResetEditor(editor);
 }
-}  // namespace dedodiz
-#endif
-#if __has_include("Sweep.h")
-#include "Sweep.h"
-namespace dedodiz {
 inline void ResetPart(SweepState&) {}  // File > New leaves the sweep data as it is
 }  // namespace dedodiz
-#endif

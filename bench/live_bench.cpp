@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "BenchSupport.h"
-#include "core/Calculator.h"
+#include "core/Session.h"
 #include "files/DataPaths.h"
 #include "gui/Foutput.h"
 #include "gui/IOForm.h"
@@ -43,10 +43,7 @@ void BM_LiveKeystroke6x6(benchmark::State& bench) {
     ProgramState s;
     NewState(s);
     perf::NoMessages quiet;
-    if (!LoadTable(BundledConstantsFile(), s.table(), quiet).ok() ||
-        !DescribeSolution(s.table(), SixBySix(static_cast<int>(bench.range(0))), s.selection(), s.calc(),
-                          quiet)
-             .ok()) {
+    if (!s.LoadBundledConstants().Ran() || !s.Describe(SixBySix(static_cast<int>(bench.range(0)))).Ran()) {
         bench.SkipWithError("the bundled constants table is not found");
         return;
     }

@@ -14,8 +14,8 @@
 
 #include "BenchSupport.h"
 #include "buffers/BufferFile.h"
-#include "core/Calculator.h"
 #include "core/RecipeCalc.h"
+#include "core/Session.h"
 
 namespace {
 
@@ -34,9 +34,9 @@ Setup& Series(CalculationType type, bool topup, bool mixing) {
     perf::NoMessages quiet;
     const std::string data = DEDODIZ_SOURCE_DIR "/data/";
     NewCalculation(s.table, s.selection, s.calc);
-    if (!LoadTable(data + "standard.TCM", s.table, quiet).ok() ||
-        !ReadBufferFile(s.buffers, data + "buffers.bcm", quiet).file.ok())
-        std::abort();
+    if (!ReadBufferFile(s.buffers, data + "buffers.bcm", quiet).file.ok()) std::abort();
+    Session session;
+    if (!session.LoadConstants(data + "standard.TCM").Ran()) std::abort();
     SolutionInput entered;
     entered.type = type;
     entered.temperature = 22;
@@ -44,7 +44,10 @@ Setup& Series(CalculationType type, bool topup, bool mixing) {
     entered.ionic = 0.18;
     entered.chelators = {{"EGTA", 7e-3}, {"ATP", 5e-3}};
     entered.metals = {{"Ca2", 1e-3, 1e-7}, {"Mg2", 5e-3, 1e-3}};
-    if (!DescribeSolution(s.table, entered, s.selection, s.calc, quiet).ok()) std::abort();
+    if (!session.Describe(entered).Ran()) std::abort();
+    s.table = session.table();
+    s.selection = session.selection();
+    s.calc = session.calc();
     RecipeRequest& r = s.request;
     r = RecipeRequest{};
     r.volume = 10e-3;

@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
-#include "core/Calculator.h"
+#include "core/Session.h"
 #include "core/Uncertainty.h"
 #include "files/DataPaths.h"
 
@@ -69,11 +69,14 @@ void BM_UncertaintyBundled6x6(benchmark::State& bench) {
     entered.metals = {{"Ca2", 1.5e-3, 0}, {"Mg2", 1e-3, 0}, {"Sr2", 1e-4, 0},
                       {"Ba2", 5e-5, 0},   {"Mn2", 1e-5, 0}, {"Zn2", 2e-5, 0}};
     NewCalculation(table, selection, calc);
-    if (!LoadTable(BundledConstantsFile(), table, messages).ok() ||
-        !DescribeSolution(table, entered, selection, calc, messages).ok()) {
+    Session session;
+    if (!session.LoadBundledConstants().Ran() || !session.Describe(entered).Ran()) {
         bench.SkipWithError("the bundled constants table is not found");
         return;
     }
+    table = session.table();
+    selection = session.selection();
+    calc = session.calc();
     UncertaintyOptions options;
     options.samples = 10000;
     options.threads = static_cast<int>(bench.range(0));

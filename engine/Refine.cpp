@@ -443,7 +443,64 @@ void Restore(TSolution& w, const Concentrations& c) {
     w.MetalFree = c.metalFree;
 }
 
+// The largest relative difference between two sets of concentrations, over the slots either holds.
+double LargestChange(const Concentrations& a, const Concentrations& b) {
+    double worst = 0;
+    for (int k = 1; k <= kSlots; ++k) {
+        worst =
+            std::max({worst, Relative(a.chelTotal[k], b.chelTotal[k]), Relative(a.chelFree[k], b.chelFree[k]),
+                      Relative(a.metalTotal[k], b.metalTotal[k]), Relative(a.metalFree[k], b.metalFree[k])});
+    }
+    return worst;
+}
+
+// Type Free: the free concentrations after one full Newton step from those of w (no line search: the
+// size of the step is the measure), the chelators' free amounts following from their balances.
+bool NewtonEstimate(TSolution& w, const Species& sp) {
+    const FreeProblem p = BuildFreeProblem(w, sp);
+    Point pt;
+    for (int k = 0; k < p.metals; ++k) {
+        const double start = w.MetalFree[p.metalSlot[k]];
+        if (!(start > 0) || !std::isfinite(start)) return false;
+        pt.x[k] = std::log(start);
+    }
+    Evaluate(p, pt);
+    Matrix H{};
+    Vector d{};
+    Hessian(p, pt, H);
+    if (p.metals > 0 && !NewtonDirection(p.metals, H, pt.gap, d)) return false;
+    for (int j = 1; j <= kSlots; ++j) w.MetalFree[j] = w.MetalTotal[j] > 0 ? w.MetalTotal[j] : 0;
+    for (int k = 0; k < p.metals; ++k) w.MetalFree[p.metalSlot[k]] = std::exp(pt.x[k] + d[k]);
+    for (int i = 1; i <= kSlots; ++i)
+        w.ChelFree[i] = w.ChelTotal[i] > 0 ? w.ChelTotal[i] / (1 + MetalBoundRatio(w, sp, i)) : 0;
+    return true;
+}
+
 }  // namespace
+
+double IterationDeviation(const TSolution& work, CalculationType type, double h) {
+    const int calcType = static_cast<int>(type);
+    if (calcType < 0 || calcType > 2) return kInfinity;
+    const Species sp = BuildSpecies(work, h);
+    if (!SpeciesFinite(sp) || !Describable(work, calcType)) return kInfinity;
+    const double residual = Residual(work, calcType, sp);
+    if (!(residual < kInfinity)) return kInfinity;
+    TSolution step = work;
+    bool stepped = true;
+    switch (calcType) {
+        case 0:
+            SolveTotal(step, sp);
+            break;
+        case 1:
+            stepped = NewtonEstimate(step, sp);
+            break;
+        default:
+            stepped = SolveChelator(step, sp);
+            break;
+    }
+    if (!stepped) return kInfinity;
+    return std::max(residual, LargestChange(Save(work), Save(step)));
+}
 
 RefineResult RefineEquilibrium(TSolution& work, CalculationType type, double h) {
     const int calcType = static_cast<int>(type);

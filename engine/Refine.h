@@ -48,6 +48,14 @@ RefineResult RefineEquilibrium(TSolution& work, CalculationType type, double h);
 // chelator that has protonation constants.
 double MassBalanceResidual(const TSolution& work, CalculationType type, double h);
 
+// How far the iteration's answer in work may lie from the exact solution of its equations: the larger of
+// the relative mass-balance residual (MassBalanceResidual) and the largest relative change that one
+// Newton step from the answer would make to any free or total concentration (for types Total and
+// Chelator, whose unknowns enter linearly, that step is the exact solution itself). A balance of a
+// buffered metal can hold to a few parts in a million while its free level is off by per cent; the
+// step sees that. Infinity where the model cannot describe the solution. Changes nothing.
+double IterationDeviation(const TSolution& work, CalculationType type, double h);
+
 // A whole refined solve: the iteration's answer in work and results (SolveEquilibrium has run) refined,
 // then everything that depends on the concentrations recomputed (binding denominators, conditional
 // constants, complexes, ionic sums), and results.Converged set to whether the refinement converged.

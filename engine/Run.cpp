@@ -8,8 +8,7 @@
 #include "engine/Corrections.h"
 #include "engine/FloatGuard.h"
 #include "engine/Format.h"
-#include "engine/Refine.h"
-#include "engine/Solver.h"
+#include "engine/Point.h"
 #include "engine/Tolerances.h"
 
 namespace dedodiz {
@@ -267,6 +266,56 @@ bool BufferingInRange(const TSolution& w, const SolverResults& s) {
     return true;
 }
 
+namespace {
+
+unsigned WarningsOf(const Calculation& calc, bool inRange) {
+    const SolverResults& results = calc.Results;
+    unsigned warnings = 0;
+    if (results.SolutionCharge > calc.Solution.IonicEquiv) warnings |= kWarnRaiseIonic;
+    if (!inRange) warnings |= kWarnOutOfRange;
+    if (!results.Converged) warnings |= kWarnNotConverged;
+    if (calc.Solution.PH < 4.0 || calc.Solution.PH > 10.0) warnings |= kWarnPH;
+    return warnings;
+}
+
+}  // namespace
+
+void ShowRunWarnings(unsigned warnings, MessageSink& messages) {
+    if ((warnings & kWarnRaiseIonic) != 0)
+        messages.Message("Calculated (ionic) contribution is greater than total (ionic)",
+                         "RAISE IONIC STRENGTH");
+    if ((warnings & kWarnOutOfRange) != 0)
+        messages.Message("BUFFERING OUT OF RANGE\rIt will be very hard to be accurate", "INFORMATION");
+    if ((warnings & kWarnNotConverged) != 0)
+        messages.Message(
+            "CONVERGENCE NOT REACHED\rRun GRAPH and approximate result\rby averaging over incongruity",
+            "DIFFICULTY");
+    if ((warnings & kWarnPH) != 0) messages.Message("pH out of range, results probably not valid", "WARNING");
+}
+
+QuietRun RunQuietly(Calculation& calc, Precision precision, MessageSink& messages) {
+    QuietRun run;
+    if (!CheckRunInputs(calc.Solution, calc.CalcType, messages)) return run;
+    bool inRange = true;
+    PointOutcome point;
+    const bool solved = RunGuarded(messages, [&] {
+        PrepareWork(calc.Solution, calc.WorkSolution);
+        point = SolvePoint(calc, precision);
+        inRange = BufferingInRange(calc.WorkSolution, calc.Results);
+        ZeroUnprintableConcentrations(calc.WorkSolution);
+    });
+    if (!solved) {
+        run.status = RunStatus::Fault;
+        return run;
+    }
+    run.status = RunStatus::Ran;
+    run.converged = calc.Results.Converged;
+    run.refined = point.refined;
+    run.residual = point.residual;
+    run.warnings = WarningsOf(calc, inRange);
+    return run;
+}
+
 RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName, ReportPlacement placement,
                           OutputSink& output, MessageSink& shown, Precision precision) {
     MessageLog messages(shown);
@@ -283,12 +332,9 @@ RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName,
     bool inRange = true;
     const bool solved = RunGuarded(messages, [&] {
         PrepareWork(calc.Solution, work);
-        SolveEquilibrium(calc.CalcType, work, calc.Results);
-        if (precision == Precision::Refined) {
-            const RefineResult refined = RefineSolve(calc.CalcType, work, calc.Results);
-            outcome.refined = true;
-            outcome.residual = refined.residual;
-        }
+        const PointOutcome point = SolvePoint(calc, precision);
+        outcome.refined = point.refined;
+        outcome.residual = point.residual;
         inRange = BufferingInRange(work, results);
         ZeroUnprintableConcentrations(work);
         outcome.report = SinglePointReport(work, results, constantsFileName,
@@ -299,18 +345,7 @@ RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName,
         return finish(RunStatus::Fault);
     }
     outcome.converged = results.Converged;
-
-    if (results.SolutionCharge > calc.Solution.IonicEquiv)
-        messages.Message("Calculated (ionic) contribution is greater than total (ionic)",
-                         "RAISE IONIC STRENGTH");
-    if (!inRange)
-        messages.Message("BUFFERING OUT OF RANGE\rIt will be very hard to be accurate", "INFORMATION");
-    if (!results.Converged)
-        messages.Message(
-            "CONVERGENCE NOT REACHED\rRun GRAPH and approximate result\rby averaging over incongruity",
-            "DIFFICULTY");
-    if (calc.Solution.PH < 4.0 || calc.Solution.PH > 10.0)
-        messages.Message("pH out of range, results probably not valid", "WARNING");
+    ShowRunWarnings(WarningsOf(calc, inRange), messages);
 
     BeginReport(output, placement);
     for (const std::string& line : outcome.report) output.AddOutputLine(line);

@@ -19,15 +19,18 @@ enum class RunStatus {
     Fault,    // a floating-point fault stopped it with an "ERROR" message; only the working copy changed
 };
 
-// How the equilibrium is solved: by the described iteration (every default report), or by the iteration
-// followed by the exact refinement of its answer (on request).
-enum class Precision { Iteration, Refined };
+// How the equilibrium of a point is solved (SolvePoint in engine/Point.h).
+enum class Precision {
+    Described,  // the iteration alone, as the program has always computed: for comparisons with old results
+    Checked,    // the iteration, its answer checked against the equations and refined where it falls short
+    Exact,      // the iteration's answer always refined to machine precision
+};
 
 // What a run did, for its caller to act on.
 struct RunOutcome {
     RunStatus status = RunStatus::Refused;
     bool converged = false;           // the solver's flag (only meaningful when the run ran)
-    bool refined = false;             // the answer was refined (Precision::Refined)
+    bool refined = false;             // the answer was refined (Precision::Exact)
     double residual = 0;              // the refinement's final relative mass-balance residual
     ShownMessages messages;           // every message the run showed, in order
     std::vector<std::string> report;  // the report lines it wrote (empty unless it ran)
@@ -39,11 +42,35 @@ struct RunOutcome {
 // is Append), then the output is shown. A run stopped by the input checks or by a floating-point
 // fault changes nothing but the working copy; no report is written and the solution keeps its
 // concentrations.
-// With Precision::Refined the report carries the refined values and its second line says so, or that even
+// With Precision::Exact the report carries the refined values and its second line says so, or that even
 // the refinement did not converge.
 RunOutcome RunSinglePoint(Calculation& calc, std::string_view constantsFileName, ReportPlacement placement,
                           OutputSink& output, MessageSink& messages,
-                          Precision precision = Precision::Iteration);
+                          Precision precision = Precision::Described);
+
+// What a run warns of, as bits of a mask: the messages it shows after solving, in this order.
+enum RunWarning : unsigned {
+    kWarnRaiseIonic = 1,    // "RAISE IONIC STRENGTH": the solution's own ionic equivalents exceed the given
+    kWarnOutOfRange = 2,    // "INFORMATION": some metal is buffered by no chelator
+    kWarnNotConverged = 4,  // "DIFFICULTY": convergence not reached
+    kWarnPH = 8,            // "WARNING": pH outside 4 .. 10
+};
+
+// A run without its report or messages, for callers that solve many solutions: the input checks, the
+// correction and the solve at the precision under the fault guard (an "ERROR" of a check or a fault goes
+// to messages), and the warnings it would show. The working copy and results hold the answer; the
+// solution keeps its concentrations.
+struct QuietRun {
+    RunStatus status = RunStatus::Refused;
+    bool converged = false;
+    bool refined = false;
+    double residual = 0;
+    unsigned warnings = 0;  // RunWarning bits
+};
+QuietRun RunQuietly(Calculation& calc, Precision precision, MessageSink& messages);
+
+// Shows the messages of the warning bits, in the order a run shows them.
+void ShowRunWarnings(unsigned warnings, MessageSink& messages);
 
 // True when the run may proceed; otherwise one "ERROR" message has been shown.
 bool CheckRunInputs(const TSolution& solution, CalculationType type, MessageSink& messages);

@@ -268,26 +268,27 @@ std::string FullPath(const std::string& path) {
 
 FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
     FileBytes r;
-    const auto fail = [&r](std::string reason) {
-        r.result = {FileStatus::LoadFailed, std::move(reason)};
+    const auto fail = [&r](std::string reason, int error = 0) {
+        r.result = {FileStatus::LoadFailed, std::move(reason), error};
         r.bytes.clear();
         return r;
     };
+    const auto failSystem = [&](int error) { return fail(SystemError(error, path), error); };
     // Looked at before it is opened: opening a device can have effects of its own.
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         r.missing = true;
-        return fail(SystemError(errno, path));
+        return failSystem(errno);
     }
-    if (!S_ISREG(st.st_mode)) return fail(NotRegular(st.st_mode, path));
+    if (!S_ISREG(st.st_mode)) return fail(NotRegular(st.st_mode, path), S_ISDIR(st.st_mode) ? EISDIR : 0);
     // Opened without waiting, should the name have become a pipe since; then checked again.
     Descriptor fd(Open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) return fail(SystemError(errno, path));
-    if (::fstat(fd.get(), &st) != 0) return fail(SystemError(errno, path));
-    if (!S_ISREG(st.st_mode)) return fail(NotRegular(st.st_mode, path));
+    if (fd.get() < 0) return failSystem(errno);
+    if (::fstat(fd.get(), &st) != 0) return failSystem(errno);
+    if (!S_ISREG(st.st_mode)) return fail(NotRegular(st.st_mode, path), S_ISDIR(st.st_mode) ? EISDIR : 0);
     if (static_cast<std::uintmax_t>(st.st_size) > limit) {
         r.tooLarge = true;
-        return fail(TooLarge(limit, path));
+        return fail(TooLarge(limit, path), EFBIG);
     }
     ClearNonBlocking(fd.get());
 
@@ -299,7 +300,7 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
         const ssize_t n = ::read(fd.get(), chunk.data(), want);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return fail(SystemError(errno, path));
+            return failSystem(errno);
         }
         if (n == 0) break;
         r.bytes.append(chunk.data(), static_cast<std::size_t>(n));

@@ -32,6 +32,8 @@ enum class FileStatus : std::int16_t {
 struct FileResult {
     FileStatus status = FileStatus::Success;
     std::string reason;
+    int error =
+        0;  // the system's error number (errno) behind the reason; 0 when the file was read but refused
     [[nodiscard]] bool ok() const { return status == FileStatus::Success; }
 };
 

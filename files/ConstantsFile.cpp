@@ -137,7 +137,7 @@ FileResult LoadFailed(std::string reason) {
 // shown to the user and returned as the reason. A file refused for its size alone is not shown here.
 FileResult ReadError(const FileBytes& file, MessageSink& messages) {
     if (!file.tooLarge) messages.Message(file.result.reason, "ERROR");
-    return LoadFailed(file.result.reason);
+    return file.result;
 }
 
 FileResult ReadText(ConstantsTable& t, const std::string& path, MessageSink& messages) {
@@ -247,7 +247,12 @@ FileResult ReadConstantsFile(ConstantsTable& table, std::string_view name, Messa
     // A copy: name may be ConstantsFileName itself, which the binary branch assigns.
     const std::string path(name);
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return LoadFailed(SystemError(errno, path));
+    if (::stat(path.c_str(), &st) != 0) {
+        const int error = errno;
+        FileResult failed = LoadFailed(SystemError(error, path));
+        failed.error = error;
+        return failed;
+    }
     switch (ConstantsFileKind(path)) {
         case ConstantsKind::Text:
             return ReadText(table, path, messages);

@@ -16,6 +16,7 @@ namespace dedodiz {
 
 // The bundled table of twelve chelators and nine metals, by its file name.
 inline constexpr std::string_view kBundledConstantsName = "standard.TCM";
+inline constexpr std::string_view kBundledBufferName = "buffers.bcm";
 
 // The folders that hold the bundled data, in the order they are searched, only those that exist:
 //  1. the source tree's data/, only while the program runs from its build folder;

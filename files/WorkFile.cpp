@@ -152,14 +152,15 @@ std::optional<std::string> UnusableConstantsName(const std::string& name) {
 
 WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, Selection& selection,
                                 Calculation& calc, MessageSink& messages) {
-    const auto refuse = [&](std::string_view text, const std::string& reason) {
+    const auto refuse = [&](std::string_view text, const std::string& reason, int error = 0) {
         messages.Message(WithReason(text, reason), "ERROR");
-        return WorkLoadResult{WorkLoadStatus::WorkFileRefused, reason};
+        return WorkLoadResult{WorkLoadStatus::WorkFileRefused, reason, error};
     };
     // Exactly one whole record: 303 to 605 bytes, of which the first 303 are read.
     const FileBytes file = ReadFileBytes(path, 2 * kWorkRecordBytes - 1);
-    if (file.missing) return refuse("File does not exist", file.result.reason);
-    if (!file.ok()) return refuse("Cannot Load Work Settings, File Error", file.result.reason);
+    if (file.missing) return refuse("File does not exist", file.result.reason, file.result.error);
+    if (!file.ok())
+        return refuse("Cannot Load Work Settings, File Error", file.result.reason, file.result.error);
     if (file.bytes.size() < kWorkRecordBytes)
         return refuse("Cannot Load Work Settings, File Error",
                       "a work file has " + std::to_string(kWorkRecordBytes) + " bytes, not " +
@@ -168,16 +169,16 @@ WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, 
     if (!Plausible(r)) return refuse("Cannot Load Work Settings, File Error", "a damaged work file: " + path);
 
     NewCalculation(table, selection, calc);
-    const auto constantsFailed = [&](const std::string& reason) {
+    const auto constantsFailed = [&](const std::string& reason, int error = 0) {
         messages.Message(WithReason("Cannot Load Constants File", reason), "ERROR");
-        return WorkLoadResult{WorkLoadStatus::ConstantsFailed, reason};
+        return WorkLoadResult{WorkLoadStatus::ConstantsFailed, reason, error};
     };
     if (const auto unusable = UnusableConstantsName(r.constantsName)) return constantsFailed(*unusable);
     // The name stored in the file is kept; the file read is the one found for it, as given, beside the
     // work file or in the bundled data folder.
     const std::string found = FindDataFile(r.constantsName, std::filesystem::path(path).parent_path());
     const FileResult constants = ReadConstantsFile(table, found, messages);
-    if (!constants.ok()) return constantsFailed(constants.reason);
+    if (!constants.ok()) return constantsFailed(constants.reason, constants.error);
     calc.CalcType = static_cast<CalculationType>(r.calcType);
     UnpackSelection(selection, r.chelMask, r.metalMask);
     TSolution& sol = calc.Solution;
@@ -192,7 +193,7 @@ WorkLoadResult LoadWorkSettings(const std::string& path, ConstantsTable& table, 
     sol.MetalTotal = r.metalTotal;
     sol.MetalFree = r.metalFree;
     table.ConstantsFileName = r.constantsName;
-    return {WorkLoadStatus::Loaded, {}};
+    return {WorkLoadStatus::Loaded, {}, 0};
 }
 
 }  // namespace dedodiz

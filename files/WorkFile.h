@@ -46,6 +46,7 @@ enum class WorkLoadStatus {
 struct WorkLoadResult {
     WorkLoadStatus status = WorkLoadStatus::WorkFileRefused;
     std::string reason;  // why it failed, for a message that names the file
+    int error = 0;       // the system's error number behind the reason, 0 when a file was read but refused
     [[nodiscard]] bool Loaded() const { return status == WorkLoadStatus::Loaded; }
     // True when the engine's parts were reset (loaded or not): the caller resets its own parts too,
     // as File > New would.

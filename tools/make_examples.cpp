@@ -5,12 +5,13 @@
 // Each work file names its constants file as the relative path "data/standard.TCM", so the examples
 // load when the program is started from the repository root.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "core/Calculator.h"
+#include "core/Session.h"
 #include "engine/State.h"
 #include "files/WorkFile.h"
 
@@ -105,22 +106,18 @@ int main() {
 
     StderrMessages messages;
     for (const Example& ex : examples) {
-        ConstantsTable table;
-        Selection selection;
-        Calculation calc;
-        NewCalculation(table, selection, calc);
-        if (!LoadTable(std::string(kConstants), table, messages).ok()) {
+        auto session = std::make_unique<Session>();
+        session->SetSinks(&messages, nullptr);
+        if (!session->LoadConstants(std::string(kConstants)).Ran()) {
             std::fprintf(stderr, "cannot read %.*s (run from the repository root)\n",
                          static_cast<int>(kConstants.size()), kConstants.data());
             return 1;
         }
-        if (const DescribeResult described = DescribeSolution(table, InputOf(ex), selection, calc, messages);
-            !described.ok()) {
-            std::fprintf(stderr, "%s: %s\n", ex.file, described.error.c_str());
+        if (const Outcome described = session->Describe(InputOf(ex)); !described.Ran()) {
+            std::fprintf(stderr, "%s: %s\n", ex.file, described.Message().c_str());
             return 1;
         }
-        if (!SaveWorkSettings(ex.file, table.ConstantsFileName.view(), selection, calc, messages).ok())
-            return 1;
+        if (!session->SaveWork(ex.file).Ran()) return 1;
         std::printf("wrote %s\n", ex.file);
     }
     return 0;

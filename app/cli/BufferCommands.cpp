@@ -3,16 +3,9 @@
 // file's chosen metals, and the listing of a constants file.
 
 #include "buffers/BufferCalc.h"
-#include "buffers/BufferFile.h"
 #include "buffers/Evaluate.h"
 #include "cli/Commands.h"
 #include "core/Export.h"
-#include "core/Listing.h"
-#include "engine/FloatGuard.h"
-#include "engine/SafeFile.h"
-#include "files/ConstantsFile.h"
-#include "files/DataPaths.h"
-#include "files/WorkFile.h"
 
 namespace dedodiz::cli {
 
@@ -25,69 +18,34 @@ struct BufferOptions {
     std::string ionic = "0.1";  // [N]
 };
 
-// The result of a command that has run its computation under the guard: printed when it succeeded.
-void Finish(Context& c, bool ok, const std::function<std::string()>& csv,
-            const std::function<JsonValue()>& json) {
-    if (!ok) {
-        c.status = 1;
-        return;
-    }
-    c.PrintResult(csv, json);
-}
-
 void Buffers(Context& c, const BufferOptions& o) {
-    BufferTool& s = c.buffers;
-    TSolution& environment = c.calc.Solution;
-    environment.Temperature = NumberOrUsage(o.temperature, "--temp");
-    environment.PH = NumberOrUsage(o.pH, "--ph");
-    environment.IonicEquiv = NumberOrUsage(o.ionic, "--ionic");
+    Conditions conditions;
+    conditions.temperature = NumberOrUsage(o.temperature, "--temp");
+    conditions.pH = NumberOrUsage(o.pH, "--ph");
+    conditions.ionic = NumberOrUsage(o.ionic, "--ionic");
     // A file without records is reported as twelve empty slots; only a file that cannot be read fails.
-    if (!ReadBufferFile(s, FindDataFile(o.file), c.messages).file.ok()) {
-        c.status = 1;
-        return;
-    }
-    BufferRanges ranges;
-    const bool ok = RunGuarded(c.messages, [&] {
-        ranges = ComputeBufferRanges(s, environment);
-        if (ranges.ok) WriteBufferRanges(s, ranges, ReportPlacement::Replace, c.report);
-    });
-    Finish(
-        c, ok, [&] { return BufferRangesCsv(s, ranges); },
-        [&] { return BufferRangesJson(s, ranges, c.messages.Shown()); });
+    if (!c.Ran(c.session.LoadBuffers(o.file))) return;
+    if (!c.Ran(c.session.BufferRanges(conditions))) return;
+    const BufferTool& s = c.session.buffers();
+    const BufferRanges& ranges = c.session.LastBufferRanges();
+    c.PrintResult([&] { return BufferRangesCsv(s, ranges); },
+                  [&] { return BufferRangesJson(s, ranges, c.messages.Shown()); });
 }
 
 void Evaluate(Context& c, const std::string& workFile) {
-    if (!LoadWorkSettings(workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
-        c.status = 1;
-        return;
-    }
-    ChelatorEvaluation evaluation;
-    const bool ok = RunGuarded(c.messages, [&] {
-        evaluation = ComputeChelatorEvaluation(c.table, c.selection, c.calc.Solution);
-        if (evaluation.ok)
-            WriteChelatorEvaluation(c.table, evaluation, c.calc.Results, ReportPlacement::Replace, c.report);
-    });
-    Finish(
-        c, ok, [&] { return EvaluationCsv(c.table, evaluation); },
-        [&] { return EvaluationJson(c.table, evaluation, c.messages.Shown()); });
+    if (!c.Ran(c.session.LoadWork(workFile))) return;
+    if (!c.Ran(c.session.Evaluate())) return;
+    const Session& s = c.session;
+    const ChelatorEvaluation& evaluation = s.LastEvaluation();
+    c.PrintResult([&] { return EvaluationCsv(s.table(), evaluation); },
+                  [&] { return EvaluationJson(s.table(), evaluation, c.messages.Shown()); });
 }
 
 void List(Context& c, const std::string& constants) {
-    ConstantsTable& s = c.table;
-    if (ConstantsFileKind(constants) == ConstantsKind::None) {
-        c.messages.Message("Not a constants file name (.TCM or .CCM): " + constants, "ERROR");
-        c.status = 1;
-        return;
-    }
-    s.ConstantsFileName = constants;
-    const FileResult read = ReadConstantsFile(s, FindDataFile(constants), c.messages);
-    if (!read.ok()) {
-        c.messages.Message(WithReason("Cannot Load Constants File", read.reason), "ERROR");
-        c.status = 1;
-        return;
-    }
+    if (!c.Ran(c.session.LoadConstants(constants))) return;
     // An empty table lists nothing and says so; that is still the command's whole report.
-    ListConstants(s, ReportPlacement::Replace, c.report, c.messages);
+    if (!c.Ran(c.session.List())) return;
+    const ConstantsTable& s = c.session.table();
     c.PrintResult([&] { return ConstantsCsv(s); }, [&] { return ConstantsJson(s, c.messages.Shown()); });
 }
 
@@ -120,9 +78,9 @@ void AddEvaluateCommand(CLI::App& app, Context& context) {
                     "the work file, or in the bundled data folder")
         ->required();
     AddFormatOption(*cmd, context);
-    AddRefineOption(*cmd, context,
-                    "accepted for symmetry with run and sweep: each Kd is computed directly, without an "
-                    "iteration, so it is exact already");
+    AddPrecisionOptions(*cmd, context,
+                        "accepted for symmetry with run and sweep: each Kd is computed directly, without an "
+                        "iteration, so it is exact already");
     cmd->callback([&context] { Evaluate(context, workFile); });
 }
 

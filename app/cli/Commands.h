@@ -11,12 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "buffers/BufferModel.h"
 #include "core/Export.h"
 #include "core/OutputText.h"
-#include "core/Sweep.h"
+#include "core/Session.h"
 #include "engine/Sinks.h"
-#include "engine/State.h"
 
 namespace dedodiz::cli {
 
@@ -41,46 +39,45 @@ class StdoutReport : public OutputText {
     void Print() const;
 };
 
-// What every command shares: the parts of the state the commands use, the two sinks, the output
-// format and the exit status.
+// What every command shares: the session that owns the parts and applies the rules, the two sinks,
+// the output format and the exit status.
 struct Context {
-    ConstantsTable table;
-    Selection selection;
-    Calculation calc;
-    SweepState sweep;
-    BufferTool buffers;
+    Session session;
     StderrMessages messages;
     StdoutReport report;
     std::string format = "text";  // what a command prints on success: "text" (the report), "csv" or "json"
-    bool refine = false;          // --refine: solve the same equations exactly after the iteration
     int status = 0;
+
+    Context() { session.SetSinks(&messages, &report); }
 
     // The command's result on stdout in the chosen format: the report, csv() or json(). Call it only
     // when the command succeeded; a command that failed prints nothing in any format. A command that
     // has shown an "ERROR" message on the way has failed too: then nothing is printed and the exit
     // status becomes 1.
     void PrintResult(const std::function<std::string()>& csv, const std::function<JsonValue()>& json);
+
+    // Whether the outcome ran. Otherwise its exit status: refused input is a usage error (the Session's
+    // message and a short usage text on stderr, status 2); anything else has shown its "ERROR" message
+    // already (status 1).
+    bool Ran(const Outcome& outcome);
 };
 
 // The option --format text|csv|json of a command.
 void AddFormatOption(CLI::App& command, Context& context);
 
-// The option --refine of a command, with what it does for that command.
-void AddRefineOption(CLI::App& command, Context& context, const std::string& what);
+// The options --precision described|checked|exact and --refine (the same as exact) of a command that
+// solves, with what the exact precision does for that command.
+void AddPrecisionOptions(CLI::App& command, Context& context, const std::string& what);
 
-// The precision --refine asks for.
-Precision RunPrecision(const Context& context);
-
-// A usage error found after parsing (an unknown chelator name, a malformed VALUE): the message and a
-// short usage text on stderr, exit status 2.
+// A usage error found after parsing (a malformed VALUE): the message and a short usage text on stderr,
+// exit status 2.
 [[noreturn]] void UsageError(const std::string& message);
 
 // Every number of the command line is read as the dialogs and files read them (ParseReal): a decimal
-// number, with an optional exponent. Anything else (an empty text, "nan", "inf", "0x1p3", a number
+// number, with an optional exponent. "nan" and "inf" are taken as what they say, for the rules to refuse
+// with the same words as in every other front end; anything else (an empty text, "0x1p3", a number
 // beyond the double range) is a usage error naming what: the option and, where one is, the name.
 double NumberOrUsage(std::string_view text, const std::string& what);
-// The same for a concentration [mol/L], which cannot be negative either.
-double ConcentrationOrUsage(std::string_view text, const std::string& what);
 
 void AddRunCommand(CLI::App& app, Context& context);
 void AddConvertCommand(CLI::App& app, Context& context);

@@ -2,13 +2,11 @@
 // recipe: what to pipette for the solution of a work file, for one solution or a series of wanted free
 // levels, with the top-up salt that brings the ionic strength to its target.
 
-#include "buffers/BufferFile.h"
 #include "cli/Commands.h"
-#include "core/RecipeCalc.h"
 #include "core/RecipeInput.h"
 #include "core/RecipeReport.h"
+#include "core/Session.h"
 #include "files/DataPaths.h"
-#include "files/WorkFile.h"
 
 namespace dedodiz::cli {
 
@@ -49,13 +47,7 @@ NamedValue Stock(const std::string& text, const std::string& option) {
     return {name, Amount(value, AmountKind::Concentration, option + " " + name)};
 }
 
-// Every name of the command line must be in the work file's solution (or be its pH buffer).
-void CheckNames(const TSolution& sol, const RecipeRequest& r) {
-    if (const std::optional<UnknownRecipeName> unknown = FindUnknownName(sol, r))
-        UsageError("--" + unknown->list + " " + unknown->name + ": " + unknown->reason);
-}
-
-RecipeRequest Request(const Context& c, const RecipeOptions& o) {
+RecipeRequest Request(const RecipeOptions& o) {
     RecipeRequest r;
     r.volume = Amount(o.volume, AmountKind::Volume, "--volume");
     for (const std::string& s : o.stocks) r.stocks.push_back(Stock(s, "--stock"));
@@ -87,38 +79,21 @@ RecipeRequest Request(const Context& c, const RecipeOptions& o) {
         r.seriesAsPX = series.asPX;
     }
     r.mixing = o.mix;
-    if (o.mix && o.series.empty()) UsageError("--mix needs --series");
-    if (!o.mixVolume.empty()) {
-        if (!o.mix) UsageError("--mix-volume needs --mix");
-        r.mixVolume = Amount(o.mixVolume, AmountKind::Volume, "--mix-volume");
-    }
-    r.precision = RunPrecision(c);
+    if (!o.mixVolume.empty()) r.mixVolume = Amount(o.mixVolume, AmountKind::Volume, "--mix-volume");
     return r;
 }
 
 void MakeRecipeCommand(Context& c, const RecipeOptions& o) {
-    if (!LoadWorkSettings(o.workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
-        c.status = 1;
+    const RecipeRequest request = Request(o);
+    if (!c.Ran(c.session.LoadWork(o.workFile))) return;
+    if (!request.buffer.empty() &&
+        !c.Ran(c.session.LoadBuffers(o.bufferFile.empty() ? std::string(kBundledBufferName) : o.bufferFile)))
         return;
-    }
-    const RecipeRequest request = Request(c, o);
-    CheckNames(c.calc.Solution, request);
-    if (!request.buffer.empty()) {
-        const std::string file = o.bufferFile.empty() ? std::string("buffers.bcm") : o.bufferFile;
-        if (!ReadBufferFile(c.buffers, FindDataFile(file), c.messages).file.ok()) {
-            c.status = 1;
-            return;
-        }
-    }
-    const Recipe recipe =
-        MakeRecipe(c.calc, request.buffer.empty() ? nullptr : &c.buffers, request, c.messages);
-    if (!recipe.ok) {
-        c.status = 1;
-        return;
-    }
-    WriteRecipeReport(recipe, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report);
+    if (!c.Ran(c.session.MakeRecipe(request))) return;
+    const Recipe& recipe = c.session.LastRecipe();
+    const std::string_view constants = c.session.ConstantsFileName.view();
     c.PrintResult([&] { return RecipeCsv(recipe); },
-                  [&] { return RecipeJson(recipe, c.table.ConstantsFileName.view(), c.messages.Shown()); });
+                  [&] { return RecipeJson(recipe, constants, c.messages.Shown()); });
 }
 
 }  // namespace
@@ -168,7 +143,7 @@ void AddRecipeCommand(CLI::App& app, Context& context) {
                     "volume of each mix; the volume divided by the number of mixes "
                     "when left out");
     AddFormatOption(*cmd, context);
-    AddRefineOption(*cmd, context, "solve every solution to machine precision");
+    AddPrecisionOptions(*cmd, context, "every solution refined to machine precision");
     cmd->callback([&context] { MakeRecipeCommand(context, o); });
 }
 

@@ -2,15 +2,11 @@
 // run and convert: the single-point run from a work file or from the command line, and the
 // conversion of a constants file between its text and binary kinds.
 
-#include <map>
+#include <optional>
 
 #include "cli/Commands.h"
-#include "core/Calculator.h"
-#include "engine/Run.h"
-#include "engine/SafeFile.h"
-#include "files/ConstantsFile.h"
-#include "files/DataPaths.h"
-#include "files/WorkFile.h"
+#include "core/Export.h"
+#include "core/Session.h"
 
 namespace dedodiz::cli {
 
@@ -37,19 +33,19 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& text, boo
     return {text.substr(0, eq), text.substr(eq + 1)};
 }
 
-// Reads the constants file name (found as data files are); a failure says why on its second line.
+// Loads the table; the Session has shown why when it could not.
 bool LoadConstants(Context& c, const std::string& name) {
-    c.table.ConstantsFileName = name;
-    const FileResult read = ReadConstantsFile(c.table, FindDataFile(name), c.messages);
-    if (!read.ok()) {
-        c.messages.Message(WithReason("Cannot Load Constants File", read.reason), "ERROR");
-        return false;
-    }
-    return true;
+    return c.Ran(name.empty() ? c.session.LoadBundledConstants() : c.session.LoadConstants(name));
 }
 
-// The solution of the command line: names checked against the table, values read by the type.
-SolutionInput InputFromCommandLine(const Context& c, const RunOptions& o, CalculationType type) {
+// A concentration VALUE of the command line, read as a number; the rules (not negative, finite) are the
+// Session's.
+double Concentration(std::string_view text, const std::string& what) {
+    return NumberOrUsage(text, what);
+}
+
+// The solution of the command line as given: names and values, checked by the Session.
+SolutionInput InputFromCommandLine(const RunOptions& o, CalculationType type) {
     SolutionInput entered;
     entered.type = type;
     if (o.temperature) entered.temperature = NumberOrUsage(*o.temperature, "--temp");
@@ -57,56 +53,26 @@ SolutionInput InputFromCommandLine(const Context& c, const RunOptions& o, Calcul
     if (o.ionic) entered.ionic = NumberOrUsage(*o.ionic, "--ionic");
     for (const std::string& arg : o.chelators) {
         const auto [name, value] = SplitAssignment(arg, type == CalculationType::Chelator);
-        const int k = FindChelator(c.table, name);
-        if (k == 0) UsageError("no chelator \"" + name + "\" in " + o.constants);
-        const std::string what = "--chelator " + c.table.Constants[k].Name.str();
-        entered.chelators.push_back({name, value.empty() ? 0.0 : ConcentrationOrUsage(value, what)});
+        const std::string what = "--chelator " + name;
+        entered.chelators.push_back({name, value.empty() ? 0.0 : Concentration(value, what)});
     }
     for (const std::string& arg : o.metals) {
         const auto [name, value] = SplitAssignment(arg, false);
-        const int k = FindMetal(c.table, name);
-        if (k == 0) UsageError("no metal \"" + name + "\" in " + o.constants);
-        const std::string what = "--metal " + c.table.Constants[1].MetalName[k].str();
-        SolutionInput::Metal metal{name, 0, 0};
+        const std::string what = "--metal " + name;
+        SolutionInput::Metal metal{name, 0.0, 0.0};
         if (type == CalculationType::Chelator) {
             const std::size_t colon = value.find(':');
             if (colon == std::string::npos) UsageError("type chelator needs TOTAL:FREE in " + what);
-            metal.total = ConcentrationOrUsage(value.substr(0, colon), what);
-            metal.free = ConcentrationOrUsage(value.substr(colon + 1), what);
+            metal.total = Concentration(value.substr(0, colon), what);
+            metal.free = Concentration(value.substr(colon + 1), what);
         } else if (type == CalculationType::Total) {
-            metal.free = ConcentrationOrUsage(value, what);
+            metal.free = Concentration(value, what);
         } else {
-            metal.total = ConcentrationOrUsage(value, what);
+            metal.total = Concentration(value, what);
         }
         entered.metals.push_back(metal);
     }
     return entered;
-}
-
-// The run of a solution given on the command line; false when it stopped before running.
-bool RunFromCommandLine(Context& c, const RunOptions& o, RunOutcome& outcome) {
-    const std::map<std::string, CalculationType> types{{"total", CalculationType::Total},
-                                                       {"free", CalculationType::Free},
-                                                       {"chelator", CalculationType::Chelator}};
-    const auto type = types.find(o.type);
-    if (type == types.end()) UsageError("--type must be total, free or chelator");
-    if (o.chelators.size() > kSlots || o.metals.size() > kSlots)
-        UsageError("at most six chelators and six metals");
-
-    // The table first: the names are checked against it. Without --constants it is the bundled one.
-    const std::string constants = o.constants.empty() ? BundledConstantsFile() : o.constants;
-    if (constants.empty()) {
-        c.messages.Message(WithReason("Cannot Load Constants File",
-                                      "The bundled constants table is not installed; give --constants"),
-                           "ERROR");
-        return false;
-    }
-    if (!LoadConstants(c, constants)) return false;
-    const SolutionInput entered = InputFromCommandLine(c, o, type->second);
-    if (!DescribeSolution(c.table, entered, c.selection, c.calc, c.messages).ok()) return false;
-    outcome = RunSinglePoint(c.calc, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report,
-                             c.messages, RunPrecision(c));
-    return true;
 }
 
 void Run(Context& c, const RunOptions& o) {
@@ -116,29 +82,25 @@ void Run(Context& c, const RunOptions& o) {
     if (!fromWorkFile && o.chelators.empty() && o.metals.empty())
         UsageError(
             "give either a work file or --chelator and --metal (with --constants, or the bundled table)");
-    RunOutcome outcome;
     if (fromWorkFile) {
         if (!o.chelators.empty() || !o.metals.empty() || o.temperature || o.pH || o.ionic)
             UsageError(
                 "a work file brings its own solution; leave out --chelator, --metal, --temp, --ph, --ionic");
-        if (!LoadWorkSettings(o.workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
-            c.status = 1;
-            return;
-        }
-        outcome = RunSinglePoint(c.calc, c.table.ConstantsFileName.view(), ReportPlacement::Replace, c.report,
-                                 c.messages, RunPrecision(c));
-    } else if (!RunFromCommandLine(c, o, outcome)) {
-        c.status = 1;
-        return;
+        if (!c.Ran(c.session.LoadWork(o.workFile))) return;
+    } else {
+        Refusals refusals;
+        const std::optional<CalculationType> type = TypeOrRefuse(o.type, refusals);
+        if (!type) UsageError(refusals.front().Message());
+        // The table first: the names are checked against it. Without --constants it is the bundled one.
+        if (!LoadConstants(c, o.constants)) return;
+        if (!c.Ran(c.session.Describe(InputFromCommandLine(o, *type)))) return;
     }
-    if (!outcome.Ran()) {
-        c.status = 1;
-        return;
-    }
+    const Outcome outcome = c.session.Run();
+    if (!c.Ran(outcome)) return;
     const std::optional<double> refined = outcome.refined ? std::optional(outcome.residual) : std::nullopt;
-    c.PrintResult(
-        [&] { return RunCsv(c.calc, refined); },
-        [&] { return RunJson(c.calc, c.table.ConstantsFileName.view(), c.messages.Shown(), refined); });
+    const Session& s = c.session;
+    c.PrintResult([&] { return RunCsv(s.calc(), refined); },
+                  [&] { return RunJson(s.calc(), s.ConstantsFileName.view(), c.messages.Shown(), refined); });
 }
 
 }  // namespace
@@ -168,10 +130,9 @@ void AddRunCommand(CLI::App& app, Context& context) {
                     "TOTAL:FREE for type chelator")
         ->allow_extra_args(false);
     AddFormatOption(*run, context);
-    AddRefineOption(
-        *run, context,
-        "solve the same equations to machine precision after the iteration; the report says so in "
-        "its second line");
+    AddPrecisionOptions(*run, context,
+                        "the answer always refined to machine precision; the report says so in its second "
+                        "line");
     run->callback([&context] { Run(context, o); });
 }
 
@@ -183,29 +144,8 @@ void AddConvertCommand(CLI::App& app, Context& context) {
     convert->add_option("IN", in, "constants file to read")->required();
     convert->add_option("OUT", out, "constants file to write")->required();
     convert->callback([&context] {
-        ConstantsTable& s = context.table;
-        const auto kind = [](const std::string& name) {
-            return name.size() >= 3
-                       ? static_cast<char>(std::toupper(static_cast<unsigned char>(name[name.size() - 3])))
-                       : ' ';
-        };
-        if (kind(in) != 'T' && kind(in) != 'C') {
-            context.messages.Message("Not a constants file name (.TCM or .CCM): " + in, "ERROR");
-            context.status = 1;
-            return;
-        }
-        if (!LoadConstants(context, in)) {
-            context.status = 1;
-            return;
-        }
-        const FileResult written = WriteConstantsFile(s, out, context.messages);
-        if (written.status == FileStatus::NotConstantsName) {
-            context.status = 1;  // the writer has said "Did not save file"
-        } else if (!written.ok()) {
-            context.messages.Message(WithReason("Cannot save constants file " + out, written.reason),
-                                     "ERROR");
-            context.status = 1;
-        }
+        if (!LoadConstants(context, in)) return;
+        context.Ran(context.session.SaveConstants(out));
     });
 }
 

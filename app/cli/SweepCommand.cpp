@@ -9,9 +9,7 @@
 #include "core/Bmp.h"
 #include "core/Export.h"
 #include "core/Graph.h"
-#include "core/Sweep.h"
-#include "core/SweepTable.h"
-#include "files/WorkFile.h"
+#include "core/Session.h"
 #include "qtcanvas/CanvasLoader.h"
 
 namespace dedodiz::cli {
@@ -35,7 +33,7 @@ AxisVariable ParseVariable(const std::string& name, const std::string& option) {
     UsageError(option + ": unknown variable \"" + name + "\" (temp, ph, ionic, metal1 .. metal6)");
 }
 
-// VAR:LOW:HIGH.
+// VAR:LOW:HIGH; the values as numbers, their rules (a concentration not negative, ...) the Session's.
 TAxisRange ParseAxis(const std::string& text, const std::string& option) {
     const std::size_t first = text.find(':');
     const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
@@ -43,35 +41,17 @@ TAxisRange ParseAxis(const std::string& text, const std::string& option) {
         UsageError(option + ": expected VAR:LOW:HIGH, got \"" + text + "\"");
     TAxisRange axis;
     axis.Variable = ParseVariable(text.substr(0, first), option);
-    const std::string low = text.substr(first + 1, second - first - 1);
-    const std::string high = text.substr(second + 1);
-    // A metal axis runs over a concentration, which cannot be negative.
-    const bool metal = MetalSlotOfAxis(axis.Variable) != 0;
-    axis.Low = metal ? ConcentrationOrUsage(low, option) : NumberOrUsage(low, option);
-    axis.High = metal ? ConcentrationOrUsage(high, option) : NumberOrUsage(high, option);
+    axis.Low = NumberOrUsage(text.substr(first + 1, second - first - 1), option);
+    axis.High = NumberOrUsage(text.substr(second + 1), option);
     return axis;
 }
 
-// A metal axis must name a slot that holds a metal, as the axis dialog offers only those.
-void CheckMetalSlot(const TSolution& solution, const TAxisRange& axis, const std::string& option) {
-    const int slot = MetalSlotOfAxis(axis.Variable);
-    if (slot != 0 && !AxisMetalShown(solution, slot))
-        UsageError(option + ": metal" + std::to_string(slot) + " is an empty metal slot in this work file");
-}
-
 void Sweep(Context& c, const SweepOptions& o) {
-    SweepState& s = c.sweep;
     if (o.bmpGiven && o.bmp.empty()) UsageError("--bmp needs a file name");
-    const TAxisRange x = ParseAxis(o.x, "--x");
-    const bool threeD = !o.z.empty();
-    const TAxisRange z = threeD ? ParseAxis(o.z, "--z") : TAxisRange{};
-
-    if (!LoadWorkSettings(o.workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
-        c.status = 1;
-        return;
-    }
-    CheckMetalSlot(c.calc.Solution, x, "--x");
-    if (threeD) CheckMetalSlot(c.calc.Solution, z, "--z");
+    SweepRequest request;
+    request.x = ParseAxis(o.x, "--x");
+    if (!o.z.empty()) request.z = ParseAxis(o.z, "--z");
+    if (!c.Ran(c.session.LoadWork(o.workFile))) return;
 
     std::unique_ptr<ImageCanvas> picture;
     if (!o.bmp.empty()) {
@@ -83,13 +63,9 @@ void Sweep(Context& c, const SweepOptions& o) {
             return;
         }
     }
-
-    s.XAxis = x;
-    if (threeD) s.ZAxis = z;
-    if (!RunSweepCommand(s, c.calc, threeD, c.messages, RunPrecision(c))) {
-        c.status = 1;
-        return;
-    }
+    const Outcome outcome = c.session.Sweep(request);
+    if (!c.Ran(outcome)) return;
+    const SweepState& s = c.session.sweep();
     if (picture) {
         DrawGraph(s, *picture);
         std::string error;
@@ -99,7 +75,7 @@ void Sweep(Context& c, const SweepOptions& o) {
             return;
         }
     }
-    WriteSweepTable(s, ReportPlacement::Replace, c.report);
+    for (const std::string& line : outcome.report) c.report.AddOutputLine(line);
     c.PrintResult([&] { return SweepCsv(s); }, [&] { return SweepJson(s, c.messages.Shown()); });
 }
 
@@ -122,9 +98,9 @@ void AddSweepCommand(CLI::App& app, Context& context) {
     cmd->add_option("--z", o.z, "Z axis VAR:LOW:HIGH, for a 3D sweep");
     CLI::Option* bmp = cmd->add_option("--bmp", o.bmp, "also save the graph as a 633 x 433 Windows bitmap");
     AddFormatOption(*cmd, context);
-    AddRefineOption(*cmd, context,
-                    "refine every point to machine precision; the table marks points that even the "
-                    "refinement could not solve");
+    AddPrecisionOptions(*cmd, context,
+                        "every point refined to machine precision; the table marks points that even the "
+                        "refinement could not solve");
     cmd->callback([&context, bmp] {
         o.bmpGiven = bmp->count() > 0;
         Sweep(context, o);

@@ -3,14 +3,10 @@
 // random around the solution of the work file, and the spread of each result is printed with the
 // share of it that each input causes.
 
-#include <cmath>
-
 #include "cli/Commands.h"
-#include "core/Calculator.h"
+#include "core/Session.h"
 #include "core/Uncertainty.h"
 #include "core/UncertaintyExport.h"
-#include "engine/Format.h"
-#include "files/WorkFile.h"
 
 namespace dedodiz::cli {
 
@@ -26,37 +22,28 @@ struct UncertaintyCommandOptions {
     bool allSamples = false;
 };
 
-// A standard uncertainty given on the command line: a number of 0 or more (0 switches the input off).
+// A standard uncertainty given on the command line, as a number; its rule (0 or more) is the Session's.
 void ReadSd(const std::string& text, const std::string& option, double& into) {
-    if (text.empty()) return;
-    const auto value = ParseReal(text);
-    if (!value || !std::isfinite(*value) || *value < 0)
-        UsageError(option + " needs a number of 0 or more, got \"" + text + "\"");
-    into = *value;
+    if (!text.empty()) into = NumberOrUsage(text, option);
 }
 
-// --purity NAME=FRACTION:SD for a chelator of the work file's solution.
-void ReadPurity(const std::string& text, const TSolution& solution, UncertaintyInputs& inputs) {
+// --purity NAME=FRACTION:SD.
+NamedPurity ReadPurity(const std::string& text) {
     const std::size_t eq = text.find('=');
     const std::size_t colon = text.find(':', eq == std::string::npos ? 0 : eq);
     if (eq == std::string::npos || colon == std::string::npos)
         UsageError("--purity needs NAME=FRACTION:SD, got \"" + text + "\"");
     const std::string name = text.substr(0, eq);
-    const auto fraction = ParseReal(text.substr(eq + 1, colon - eq - 1));
-    const auto sd = ParseReal(text.substr(colon + 1));
-    if (!fraction || !(*fraction > 0 && *fraction <= 1) || !sd || !std::isfinite(*sd) || *sd < 0)
-        UsageError("--purity " + text + ": FRACTION must lie above 0 and up to 1, SD must be 0 or more");
-    const int slot = SolutionChelatorSlot(solution, name);
-    if (slot == 0) UsageError("--purity: no chelator \"" + name + "\" in the work file's solution");
-    inputs.purity[slot] = {*fraction, *sd};
+    return {name,
+            {NumberOrUsage(text.substr(eq + 1, colon - eq - 1), "--purity " + name),
+             NumberOrUsage(text.substr(colon + 1), "--purity " + name)}};
 }
 
-UncertaintyOptions ReadOptions(const Context& c, const UncertaintyCommandOptions& o) {
+UncertaintyOptions ReadOptions(const UncertaintyCommandOptions& o) {
     UncertaintyOptions options;
     options.samples = o.samples;
     options.seed = o.seed;
     options.threads = o.threads;
-    options.precision = RunPrecision(c);
     UncertaintyInputs& u = options.inputs;
     ReadSd(o.pH, "--ph-sd", u.pHSd);
     ReadSd(o.temperature, "--temp-sd", u.temperatureSd);
@@ -67,26 +54,20 @@ UncertaintyOptions ReadOptions(const Context& c, const UncertaintyCommandOptions
     }
     ReadSd(o.enthalpy, "--dh-rsd", u.enthalpyRsd);
     ReadSd(o.total, "--total-rsd", u.totalRsd);
-    for (const std::string& p : o.purity) ReadPurity(p, c.calc.Solution, u);
+    for (const std::string& p : o.purity) options.purities.push_back(ReadPurity(p));
     return options;
 }
 
 void Uncertainty(Context& c, const UncertaintyCommandOptions& o) {
     if (o.allSamples && c.format == "text") UsageError("--all-samples needs --format csv or --format json");
-    if (!LoadWorkSettings(o.workFile, c.table, c.selection, c.calc, c.messages).Loaded()) {
-        c.status = 1;
-        return;
-    }
-    const UncertaintyOptions options = ReadOptions(c, o);
-    const UncertaintyOutcome outcome = RunUncertainty(c.calc, options, c.messages);
-    if (!outcome.Ran()) {
-        c.status = 1;
-        return;
-    }
-    WriteUncertaintyReport(outcome, ReportPlacement::Replace, c.report);
+    const UncertaintyOptions options = ReadOptions(o);
+    if (!c.Ran(c.session.LoadWork(o.workFile))) return;
+    if (!c.Ran(c.session.Uncertainty(options))) return;
+    const Session& s = c.session;
+    const UncertaintyOutcome& outcome = s.LastUncertainty();
     c.PrintResult([&] { return o.allSamples ? UncertaintySamplesCsv(outcome) : UncertaintyCsv(outcome); },
                   [&] {
-                      return UncertaintyJson(c.calc, c.table.ConstantsFileName.view(), outcome,
+                      return UncertaintyJson(s.calc(), s.ConstantsFileName.view(), outcome,
                                              c.messages.Shown(), o.allSamples);
                   });
 }
@@ -128,7 +109,7 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
         ->allow_extra_args(false);
     cmd->add_flag("--all-samples", o.allSamples, "also print every sample (with --format csv or json)");
     AddFormatOption(*cmd, context);
-    AddRefineOption(*cmd, context, "solve every sample exactly after the iteration");
+    AddPrecisionOptions(*cmd, context, "every sample refined to machine precision");
     cmd->callback([&context] { Uncertainty(context, o); });
 }
 

@@ -4,8 +4,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cstdio>
 #include <iostream>
+#include <limits>
+#include <map>
 
 #include "cli/Commands.h"
 #include "engine/Format.h"
@@ -60,12 +63,27 @@ void AddFormatOption(CLI::App& command, Context& context) {
         ->capture_default_str();
 }
 
-void AddRefineOption(CLI::App& command, Context& context, const std::string& what) {
-    command.add_flag("--refine", context.refine, what);
+void AddPrecisionOptions(CLI::App& command, Context& context, const std::string& what) {
+    static const std::map<std::string, Precision> kPrecisions{
+        {"described", Precision::Described}, {"checked", Precision::Checked}, {"exact", Precision::Exact}};
+    command
+        .add_option("--precision", context.session.precision,
+                    "described: the iteration alone, as the program has always computed; checked: its "
+                    "answer checked against the equations and refined where it is off by more than 1e-4; "
+                    "exact: " +
+                        what)
+        ->transform(CLI::CheckedTransformer(kPrecisions, CLI::ignore_case))
+        ->default_str("described");
+    command.add_flag_callback(
+        "--refine", [&context] { context.session.precision = Precision::Exact; },
+        "the same as --precision exact");
 }
 
-Precision RunPrecision(const Context& context) {
-    return context.refine ? Precision::Refined : Precision::Iteration;
+bool Context::Ran(const Outcome& outcome) {
+    if (outcome.Ran()) return true;
+    if (outcome.status == Status::Refused) UsageError(outcome.Message());
+    status = 1;
+    return false;
 }
 
 namespace {
@@ -79,16 +97,13 @@ void UsageError(const std::string& message) {
 }
 
 double NumberOrUsage(std::string_view text, const std::string& what) {
-    const auto value = ParseReal(text);
-    if (!value) UsageError("not a number in " + what + ": \"" + std::string(text) + "\"");
-    return *value;
-}
-
-double ConcentrationOrUsage(std::string_view text, const std::string& what) {
-    const double value = NumberOrUsage(text, what);
-    if (value < 0)
-        UsageError("a concentration cannot be negative in " + what + ": \"" + std::string(text) + "\"");
-    return value;
+    if (const auto value = ParseReal(text)) return *value;
+    std::string word(text);
+    for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (word == "nan") return std::numeric_limits<double>::quiet_NaN();
+    if (word == "inf" || word == "+inf" || word == "infinity") return std::numeric_limits<double>::infinity();
+    if (word == "-inf" || word == "-infinity") return -std::numeric_limits<double>::infinity();
+    UsageError("not a number in " + what + ": \"" + std::string(text) + "\"");
 }
 
 }  // namespace dedodiz::cli
@@ -110,8 +125,6 @@ int Main(int argc, char** argv) {
     // Under a file-size limit a save fails with "File too large" instead of killing the tool.
     dedodiz::IgnoreFileSizeSignal();
     static Context context;  // the parts are large: keep them off the stack
-    dedodiz::NewCalculation(context.table, context.selection, context.calc);
-    dedodiz::ResetBufferRecord(context.buffers.BufferRecord);
     AddRunCommand(app, context);
     AddConvertCommand(app, context);
     AddBuffersCommand(app, context);

@@ -275,7 +275,7 @@ json SweepJson(const SweepState& s, const ShownMessages& shown) {
     j["converged"] = PointValues(
         s, [&](int i) { return json(s.Converged2D[i]); },
         [&](int i, int z) { return json(s.Converged3D[i][z]); });
-    if (s.Refined) {
+    if (SweepShowsRefinement(s)) {
         j["refined"] = true;
         j["residual"] = Number(s.WorstResidual);
     }

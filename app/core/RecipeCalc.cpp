@@ -6,13 +6,13 @@
 #include <limits>
 
 #include "buffers/BufferCalc.h"
-#include "core/Calculator.h"
 #include "core/RecipeInput.h"
 #include "core/RecipeMaker.h"
+#include "core/Rules.h"
 #include "engine/Corrections.h"
 #include "engine/FloatGuard.h"
 #include "engine/Format.h"
-#include "engine/Refine.h"
+#include "engine/Point.h"
 #include "engine/Solver.h"
 
 namespace dedodiz {
@@ -182,8 +182,7 @@ Point Maker::SolveAt(const TSolution& sol, CalculationType type, double I) {
     c.Solution.IonicEquiv = I;
     c.CalcType = type;
     PrepareWork(c.Solution, c.WorkSolution);
-    SolveEquilibrium(type, c.WorkSolution, c.Results);
-    if (request_.precision == Precision::Refined) RefineSolve(type, c.WorkSolution, c.Results);
+    SolvePoint(c, request_.precision);
     const TSolution& w = c.WorkSolution;
     Point p;
     p.chelTotal = w.ChelTotal;
@@ -373,7 +372,7 @@ Recipe MakeRecipe(const Calculation& calc, const BufferTool* buffers, const Reci
     recipe.type = calc.CalcType;
     recipe.base = calc.Solution;
     recipe.volume = request.volume;
-    recipe.refined = request.precision == Precision::Refined;
+    recipe.refined = request.precision == Precision::Exact;
     recipe.bufferName = request.buffer;
     recipe.bufferSaltForm = request.bufferSaltForm;
     recipe.seriesAsPX = request.seriesAsPX;
@@ -395,9 +394,14 @@ Recipe MakeRecipe(const Calculation& calc, const BufferTool* buffers, const Reci
             made = true;
         } catch (const recipe::CannotMake& stop) {
             if (!stop.reason.empty()) messages.Message("CANNOT BE MADE\r" + stop.reason, "ERROR");
+            recipe.cannotReason = stop.reason;
         }
     });
     recipe.ok = guarded && made;
+    recipe.end = !guarded                      ? RecipeEnd::Fault
+                 : made                        ? RecipeEnd::Made
+                 : recipe.cannotReason.empty() ? RecipeEnd::Stopped
+                                               : RecipeEnd::CannotBeMade;
     if (!recipe.ok) {
         recipe.ingredients.clear();
         recipe.ends.clear();

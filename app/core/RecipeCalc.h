@@ -61,7 +61,7 @@ struct RecipeRequest {
     bool seriesAsPX = false;            // the series was given as pX values (the reports show pX)
     bool mixing = false;                // the two-end-solution method (needs a series)
     double mixVolume = 0;               // [L] of each mix; 0: volume divided by the number of mixes
-    Precision precision = Precision::Iteration;
+    Precision precision = Precision::Described;
 };
 
 // What an ingredient is.
@@ -98,9 +98,19 @@ struct RecipeSolution {
     double unloadedVolume = 0;       // [uL] of the end without the metal
 };
 
+// How a recipe computation ended.
+enum class RecipeEnd : std::uint8_t {
+    Made,          // the recipe is complete
+    CannotBeMade,  // "CANNOT BE MADE" and the reason were shown
+    Stopped,       // a check of the run or of the pH buffer stopped it with its own "ERROR" message
+    Fault,         // a floating-point fault
+};
+
 // A recipe as computed. When ok is false the solutions are empty and the messages say why.
 struct Recipe {
     bool ok = false;
+    RecipeEnd end = RecipeEnd::Stopped;
+    std::string cannotReason;  // CannotBeMade: why, as the message gives it after "CANNOT BE MADE"
     CalculationType type = CalculationType::Total;
     TSolution base;          // the solution as set up: names, conditions, given values
     double volume = 0;       // [L]

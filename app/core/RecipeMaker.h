@@ -122,7 +122,7 @@ class Maker {
     [[nodiscard]] std::string Label(std::size_t index) const;
 
     // The largest relative difference at which two values found by search count as equal.
-    [[nodiscard]] double Tolerance() const { return request_.precision == Precision::Refined ? 1e-11 : 1e-7; }
+    [[nodiscard]] double Tolerance() const { return request_.precision == Precision::Exact ? 1e-11 : 1e-7; }
 
     const RecipeRequest& request_;
     MessageSink& messages_;

@@ -4,7 +4,7 @@
 #include "engine/Corrections.h"
 #include "engine/FloatGuard.h"
 #include "engine/Format.h"
-#include "engine/Refine.h"
+#include "engine/Point.h"
 #include "engine/Solver.h"
 
 namespace dedodiz {
@@ -82,12 +82,12 @@ double SeriesValue(const TSolution& w, CalculationType type, int slot) {
     return 0;
 }
 
-// One point's solve, refined when the sweep asks for it.
-void SolvePoint(SweepState& s, Calculation& calc) {
-    SolveEquilibrium(calc.CalcType, calc.WorkSolution, calc.Results);
-    if (!s.Refined) return;
-    const RefineResult refined = RefineSolve(calc.CalcType, calc.WorkSolution, calc.Results);
-    if (refined.converged && refined.residual > s.WorstResidual) s.WorstResidual = refined.residual;
+// One point's solve at the sweep's precision.
+void SolveSweepPoint(SweepState& s, Calculation& calc) {
+    const PointOutcome point = SolvePoint(calc, s.SolvedAs);
+    if (!point.refined) return;
+    ++s.PointsRefined;
+    if (point.converged && point.residual > s.WorstResidual) s.WorstResidual = point.residual;
 }
 
 void Sweep3DPoints(SweepState& s, Calculation& calc) {
@@ -96,7 +96,7 @@ void Sweep3DPoints(SweepState& s, Calculation& calc) {
         WritePointValue(calc.Solution, w, s.XVariable, (i - 1) * s.XStep + s.XStart);
         for (int j = 1; j <= kSweepPoints3D; ++j) {
             WritePointValue(calc.Solution, w, s.ZVariable, (j - 1) * s.ZStep + s.ZStart);
-            SolvePoint(s, calc);
+            SolveSweepPoint(s, calc);
             s.Converged3D[i][j] = calc.Results.Converged;
             const double v = ComputeSolutionIonic(w, calc.Results);
             if (v > s.PeakComplexIonic) s.PeakComplexIonic = v;
@@ -109,7 +109,7 @@ void Sweep2DPoints(SweepState& s, Calculation& calc) {
     TSolution& w = calc.WorkSolution;
     for (int i = 1; i <= kSweepPoints2D; ++i) {
         WritePointValue(calc.Solution, w, s.XVariable, (i - 1) * s.XStep + s.XStart);
-        SolvePoint(s, calc);
+        SolveSweepPoint(s, calc);
         s.Converged2D[i] = calc.Results.Converged;
         const double v = ComputeSolutionCharge(w, calc.Results);
         if (v > s.PeakComplexIonic) s.PeakComplexIonic = v;
@@ -178,7 +178,8 @@ void ResetSweepData(SweepState& s) {
         s.StartMetalTotal[k] = s.StartMetalFree[k] = 0;
     }
     s.PeakComplexIonic = 0;
-    s.Refined = false;
+    s.SolvedAs = Precision::Described;
+    s.PointsRefined = 0;
     s.WorstResidual = 0;
     for (auto& series : s.Sweep2D) series.fill(0);
     for (auto& series : s.Sweep3D)
@@ -230,7 +231,8 @@ void RestoreSweepStart(const SweepState& s, TSolution& out) {
 
 void RunSweep(SweepState& s, Calculation& calc, Precision precision) {
     PrepareSweep(s, calc);
-    s.Refined = precision == Precision::Refined;
+    s.SolvedAs = precision;
+    s.PointsRefined = 0;
     s.WorstResidual = 0;
     const SolutionRestorer restorer(s, calc.Solution);
     PrepareWork(calc.Solution, calc.WorkSolution);
@@ -252,6 +254,25 @@ bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink&
     const bool done = RunGuarded(messages, [&] { RunSweep(s, calc, precision); });
     if (!done) PutBack(s, previous);
     return done;
+}
+
+bool SweepMarksPoints(const SweepState& s) {
+    return s.SolvedAs != Precision::Described;
+}
+
+bool SweepShowsRefinement(const SweepState& s) {
+    if (s.SolvedAs == Precision::Exact) return true;
+    if (s.SolvedAs == Precision::Described) return false;
+    if (s.PointsRefined > 0) return true;
+    if (Is3DSweep(s)) {
+        for (const auto& row : s.Converged3D)
+            for (const bool converged : row)
+                if (!converged) return true;
+        return false;
+    }
+    for (const bool converged : s.Converged2D)
+        if (!converged) return true;
+    return false;
 }
 
 std::string AxisValueText(double value) {

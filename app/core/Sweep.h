@@ -83,9 +83,16 @@ struct SweepState {
     OneBased<bool, 41> Converged2D;
     OneBased<OneBased<OneBased<double, 11>, 11>, 6> Sweep3D;  // [series][x][z]
     OneBased<OneBased<bool, 11>, 11> Converged3D;             // [x][z]
-    bool Refined = false;      // every point was refined; a point not converged is one it could not solve
+    Precision SolvedAs = Precision::Described;                // how the points of the last sweep were solved
+    int PointsRefined = 0;     // points the refinement solved (all of them for Exact)
     double WorstResidual = 0;  // the largest refined residual of the points that converged
 };
+
+// Whether the last sweep's table marks points that are not valid (" *") and ends with the refinement's
+// footer: a checked or exact sweep does, where some point was refined or is not converged; a described
+// sweep never does, so its table stays as it always was.
+bool SweepMarksPoints(const SweepState& s);
+bool SweepShowsRefinement(const SweepState& s);
 
 // The calculation type of the last sweep and whether it was a 3D one.
 CalculationType SweepCalcType(const SweepState& s);
@@ -110,14 +117,14 @@ void RestoreSweepStart(const SweepState& s, TSolution& solution);
 // sweep is left by an exception; the working copy and the solver's results keep the state of the last
 // point. Allocates nothing. Floating-point faults are not checked here: run it under RunGuarded, or use
 // RunSweepCommand.
-void RunSweep(SweepState& s, Calculation& calc, Precision precision = Precision::Iteration);
+void RunSweep(SweepState& s, Calculation& calc, Precision precision = Precision::Described);
 
 // The sweep of the 2D command (SweepMode := the type's 2D kind) or the 3D command, under the fault
 // guard, as the desktop program and the command-line tool run it. On a floating-point fault the "ERROR"
 // message is shown, the solution is as before and everything of the previous sweep, its mode included,
 // is put back, so the graph and the table never show a failed sweep; returns false then.
 bool RunSweepCommand(SweepState& s, Calculation& calc, bool threeD, MessageSink& messages,
-                     Precision precision = Precision::Iteration);
+                     Precision precision = Precision::Described);
 
 // The axis dialog's logic, free of the toolkit.
 

@@ -112,7 +112,7 @@ std::string PointLine(double x, std::string_view afterValue, ValueOf valueOf) {
 
 // A refined sweep marks the rows of points that even the refinement could not solve.
 std::string Marked(const SweepState& s, std::string line, bool converged) {
-    if (s.Refined && !converged)
+    if (SweepMarksPoints(s) && !converged)
         line.append(std::string(kRowLength > line.size() ? kRowLength - line.size() : 0, ' ') + " *");
     return line;
 }
@@ -167,7 +167,7 @@ void WriteSweepTable(const SweepState& s, ReportPlacement placement, OutputSink&
     Emit(output, " ");
     Emit(output, "NOT VALID BELOW IONIC CONCENTRATION OF CHELATOR/METAL COMPLEX [" +
                      FormatFixed(s.PeakComplexIonic, 6, 3) + " N]");
-    if (s.Refined) {
+    if (SweepShowsRefinement(s)) {
         std::string worst = FormatSci(s.WorstResidual);
         worst.erase(0, worst.find_first_not_of(' '));
         Emit(output, "EXACT: points refined to a mass-balance residual of at most " + worst);

@@ -11,7 +11,7 @@
 #include "core/ExportSupport.h"
 #include "engine/Corrections.h"
 #include "engine/FloatGuard.h"
-#include "engine/Refine.h"
+#include "engine/Point.h"
 #include "engine/Solver.h"
 
 // Threads where the platform has them: a WebAssembly build without pthreads, or one configured with
@@ -72,7 +72,7 @@ struct Target {
 struct Plan {
     TSolution solution;  // as entered: stored constants, the user's totals
     CalculationType type = CalculationType::Free;
-    Precision precision = Precision::Iteration;
+    Precision precision = Precision::Described;
     std::vector<Input> inputs;
     std::vector<Target> targets;
 };
@@ -257,12 +257,11 @@ double Deviate(std::uint64_t seed, int sample, std::uint64_t stream) {
 enum SampleStatus : std::uint8_t { kSampleOk = 0, kSampleNotConverged = 1, kSampleFaulted = 2 };
 
 // The solve of a run: the program's correction, its solver and, when asked for, the refinement.
-void SolveAsRun(const TSolution& solution, CalculationType type, Precision precision, TSolution& work,
-                SolverResults& results) {
-    PrepareWork(solution, work);
-    SolveEquilibrium(type, work, results);
-    if (precision == Precision::Refined) RefineSolve(type, work, results);
-    ZeroUnprintableConcentrations(work);
+void SolveAsRun(const TSolution& solution, CalculationType type, Precision precision, Calculation& c) {
+    c.CalcType = type;
+    PrepareWork(solution, c.WorkSolution);
+    SolvePoint(c, precision);
+    ZeroUnprintableConcentrations(c.WorkSolution);
 }
 
 void ReadTargets(const Plan& plan, const TSolution& work, double* values) {
@@ -280,14 +279,13 @@ void ReadTargets(const Plan& plan, const TSolution& work, double* values) {
 template <typename Deviates>
 SampleStatus Evaluate(const Plan& plan, const Deviates& z, double* values) {
     TSolution sample = plan.solution;
-    TSolution work;
-    SolverResults results;
+    Calculation c;
     bool faulted = false;
     {
         const FaultScope scope;
         for (std::size_t k = 0; k < plan.inputs.size(); ++k) Apply(sample, plan.inputs[k], z(k));
-        SolveAsRun(sample, plan.type, plan.precision, work, results);
-        ReadTargets(plan, work, values);
+        SolveAsRun(sample, plan.type, plan.precision, c);
+        ReadTargets(plan, c.WorkSolution, values);
         faulted = scope.Faulted();
         ClearFaults();
     }
@@ -295,7 +293,7 @@ SampleStatus Evaluate(const Plan& plan, const Deviates& z, double* values) {
         std::fill(values, values + plan.targets.size(), kNaN);
         return kSampleFaulted;
     }
-    return results.Converged ? kSampleOk : kSampleNotConverged;
+    return c.Results.Converged ? kSampleOk : kSampleNotConverged;
 }
 
 // Runs job(0) .. job(count - 1) on up to `threads` threads, the caller's among them. Each job writes
@@ -454,7 +452,7 @@ UncertaintyOutcome RunUncertainty(const Calculation& calc, const UncertaintyOpti
     auto single = std::make_unique<Calculation>();
     std::vector<double> value(plan->targets.size());
     const bool solved = RunGuarded(log, [&] {
-        SolveAsRun(calc.Solution, calc.CalcType, options.precision, single->WorkSolution, single->Results);
+        SolveAsRun(calc.Solution, calc.CalcType, options.precision, *single);
         ReadTargets(*plan, single->WorkSolution, value.data());
     });
     if (!solved) return finish(RunStatus::Fault);

@@ -47,12 +47,19 @@ struct UncertaintyInputs {
     OneBased<PurityInput, 6> purity;  // by chelator slot
 };
 
+// A chelator's purity given by its name; the Session checks the names and puts each into inputs.purity.
+struct NamedPurity {
+    std::string chelator;
+    PurityInput purity;
+};
+
 struct UncertaintyOptions {
     UncertaintyInputs inputs;
+    std::vector<NamedPurity> purities;  // by chelator name, each named once; taken into inputs.purity
     int samples = kDefaultUncertaintySamples;
     std::uint64_t seed = 1;
     int threads = 0;  // 0: as many as the machine has; 1: none besides the caller's; never more than it has
-    Precision precision = Precision::Iteration;
+    Precision precision = Precision::Described;
 };
 
 // The share of one input in the spread of one result.

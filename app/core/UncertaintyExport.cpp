@@ -61,7 +61,7 @@ JsonValue UncertaintyJson(const Calculation& calc, std::string_view constantsFil
     j["not_converged"] = o.notConverged;
     j["faulted"] = o.faulted;
     j["seed"] = o.options.seed;
-    j["refined"] = o.options.precision == Precision::Refined;
+    j["refined"] = o.options.precision == Precision::Exact;
     j["calculation_type"] = TypeWord(calc.CalcType);
     j["constants_file"] = ExportText(constantsFileName);
     j["conditions"] = Conditions(calc.Solution.Temperature, calc.Solution.PH, calc.Solution.IonicEquiv);

@@ -147,7 +147,7 @@ void AddNotes(std::vector<std::string>& lines, const UncertaintyOutcome& o) {
                            {" ", "through the ionic term only"}});
     if (o.type == CalculationType::Chelator && !o.purities.empty())
         lines.emplace_back("Purity does not enter type Chelator: its totals are of pure chelator");
-    if (o.options.precision == Precision::Iteration)
+    if (o.options.precision == Precision::Described)
         lines.emplace_back("Each solve is the iteration's, good to a few parts in 10000 (refine: exact)");
 }
 
@@ -157,7 +157,7 @@ std::vector<std::string> UncertaintyReport(const UncertaintyOutcome& o) {
     std::vector<std::string> lines;
     std::string head =
         "UNCERTAINTY: " + std::to_string(o.samples) + " samples, seed " + std::to_string(o.options.seed);
-    if (o.options.precision == Precision::Refined) head += ", exact (refined)";
+    if (o.options.precision == Precision::Exact) head += ", exact (refined)";
     lines.push_back(head);
     std::vector<std::string> items = UncertaintyItems(o);
     if (items.empty()) items.emplace_back("none");

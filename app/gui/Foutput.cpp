@@ -157,9 +157,9 @@ void TOutput::ShowOutput() {
     }
 }
 
-RunOutcome TOutput::RunSinglePointHere(ProgramState& s, MessageSink& messages) {
-    RunOutcome outcome =
-        RunSinglePoint(s.calc(), s.ConstantsFileName.view(), Placement(s), *this, messages, RunPrecision(s));
+Outcome TOutput::RunSinglePointHere(ProgramState& s, MessageSink& messages) {
+    const Outcome outcome =
+        Perform(s, messages, this, [&](Session& session) { return session.Run(Placement(s)); });
     if (outcome.Ran()) {
         const std::optional<double> refined =
             outcome.refined ? std::optional(outcome.residual) : std::nullopt;

@@ -55,7 +55,7 @@ class TOutput : public QMainWindow, public OutputSink {
     // The single-point run with its report in this window; when it writes its report, its results
     // and the messages it showed are kept for "Export results (JSON)...". A run stopped by its checks
     // or by a fault keeps the previous run's results.
-    RunOutcome RunSinglePointHere(ProgramState& s, MessageSink& messages);
+    Outcome RunSinglePointHere(ProgramState& s, MessageSink& messages);
     // "Export results (JSON)...": asks for a name, then ExportRunJson.
     void ExportJSON1Click();
     // Writes the kept results of the last single-point run to name with the extension ".json"; the

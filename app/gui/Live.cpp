@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "core/Calculator.h"
+#include "core/Session.h"
 #include "engine/Run.h"
 #include "gui/Controls.h"
 #include "gui/Foutput.h"
@@ -25,14 +25,6 @@
 namespace dedodiz {
 
 namespace {
-
-// The report goes nowhere while typing: the results show it, "to Output" writes it.
-class NoOutput : public OutputSink {
-  public:
-    void ClearOutput() override {}
-    void AddOutputLine(std::string_view /*line*/) override {}
-    void ShowOutput() override {}
-};
 
 // Where a message of the run is shown: beside the field or the part of the results it speaks of.
 LivePlace PlaceOf(const ShownMessage& message) {
@@ -59,13 +51,6 @@ bool NothingChosen(const Selection& selection) {
 }
 
 }  // namespace
-
-bool TableIsEmpty(const ConstantsTable& table) {
-    if (table.ConstantsFileName.empty()) return true;
-    for (int k = 1; k <= kTableChelators; ++k)
-        if (table.Constants[k].Name != kEmptyChelator) return false;
-    return true;
-}
 
 TLive::TLive(ProgramState& s, TOutput& output, TIOForm& files, WorkFiles work, QWidget* parent)
     : QDialog(parent), s_(s), output_(output), files_(files), work_(std::move(work)) {
@@ -146,12 +131,11 @@ void TLive::StartWithExample() {
     example.type = CalculationType::Free;
     example.pH = 7.2;
     example.chelators = {{"EGTA", 2e-3}};
-    example.metals = {{"Ca2", 1e-3, 0}, {"Mg2", 1e-3, 0}};
+    example.metals = {{"Ca2", 1e-3, 0.0}, {"Mg2", 1e-3, 0.0}};
     if (FindChelator(s_.table(), "EGTA") == 0 || FindMetal(s_.table(), "Ca2") == 0 ||
         FindMetal(s_.table(), "Mg2") == 0)
         return;
-    MessageKeeper quiet;
-    DescribeSolution(s_.table(), example, s_.selection(), s_.calc(), quiet);
+    s_.Describe(example);
 }
 
 void TLive::ShowFromState() {
@@ -170,24 +154,26 @@ void TLive::Recalculate() {
                 reading.problems.join(QLatin1Char('\n')));
         return;
     }
-    MessageKeeper kept;
-    const DescribeResult described =
-        DescribeSolution(s_.table(), reading.entered, s_.selection(), s_.calc(), kept);
-    RunOutcome outcome;
-    if (described.ok()) {
-        NoOutput none;
-        outcome = RunSinglePoint(s_.calc(), s_.ConstantsFileName.view(), ReportPlacement::Replace, none, kept,
-                                 RunPrecision(s_));
+    // The Session's rules and run, its messages kept for the notes beside the values.
+    const Outcome described = s_.Describe(reading.entered);
+    if (described.status == Status::Refused) {
+        ShowNotes();
+        Refused(QStringLiteral("Greyed: the results of the last values that could be read.\n") +
+                Form->MarkRefused(reading, described.refusals).join(QLatin1Char('\n')));
+        return;
     }
-    messages_ = kept.Messages();
+    const Outcome outcome = described.Ran() ? s_.Run() : described;
+    messages_ = described.messages;
+    messages_.insert(messages_.end(), outcome.messages.begin(), outcome.messages.end());
     ShowNotes();
     shown_ = ShownOf();
     if (!outcome.Ran()) {
-        QString reason = ToQ(described.error);
-        if (described.ok())
-            reason = outcome.status == RunStatus::Fault
-                         ? QStringLiteral("Greyed: the calculation ended with an error (see its note).")
-                         : QStringLiteral("Greyed: the run was refused (see the ERROR note).");
+        const QString reason =
+            outcome.status == Status::Fault
+                ? QStringLiteral("Greyed: the calculation ended with an error (see its note).")
+            : outcome.status == Status::Refused
+                ? ToQ(outcome.Message())
+                : QStringLiteral("Greyed: the run was refused (see the ERROR note).");
         Refused(reason);
         return;
     }
@@ -195,7 +181,7 @@ void TLive::Recalculate() {
     Results->SetStale({});
     Form->ShowComputed(s_.selection(), s_.calc());
     Plot->setEnabled(true);
-    Plot->Update(s_.calc(), static_cast<AxisVariable>(PlotAxis->currentData().toInt()), RunPrecision(s_));
+    Plot->Update(s_.calc(), static_cast<AxisVariable>(PlotAxis->currentData().toInt()), s_.precision);
     ToOutput->setEnabled(true);
 }
 
@@ -252,7 +238,7 @@ TLive::Shown TLive::ShownOf() const {
     shown.selection = s_.selection();
     shown.solution = s_.Solution;
     shown.type = s_.CalcType;
-    shown.refine = s_.RefineResults;
+    shown.precision = s_.precision;
     return shown;
 }
 
@@ -261,9 +247,10 @@ bool TLive::Same(const Shown& a, const Shown& b) {
     const TSolution& y = b.solution;
     return a.table == b.table && a.chelators == b.chelators && a.metals == b.metals &&
            a.selection.ChosenChelator == b.selection.ChosenChelator &&
-           a.selection.ChosenMetal == b.selection.ChosenMetal && a.type == b.type && a.refine == b.refine &&
-           x.Temperature == y.Temperature && x.PH == y.PH && x.IonicEquiv == y.IonicEquiv &&
-           x.ChelTotal == y.ChelTotal && x.MetalTotal == y.MetalTotal && x.MetalFree == y.MetalFree;
+           a.selection.ChosenMetal == b.selection.ChosenMetal && a.type == b.type &&
+           a.precision == b.precision && x.Temperature == y.Temperature && x.PH == y.PH &&
+           x.IonicEquiv == y.IonicEquiv && x.ChelTotal == y.ChelTotal && x.MetalTotal == y.MetalTotal &&
+           x.MetalFree == y.MetalFree;
 }
 
 bool TLive::event(QEvent* event) {

@@ -25,9 +25,6 @@ class LiveResults;
 class TIOForm;
 class TOutput;
 
-// Whether a table holds nothing to choose from: none loaded, or an empty one (File > New).
-bool TableIsEmpty(const ConstantsTable& table);
-
 class TLive : public QDialog {
     Q_OBJECT
 
@@ -92,7 +89,7 @@ class TLive : public QDialog {
         Selection selection;
         TSolution solution;
         CalculationType type = CalculationType::Free;
-        bool refine = false;
+        Precision precision = kDefaultPrecision;
     };
     [[nodiscard]] Shown ShownOf() const;
     [[nodiscard]] static bool Same(const Shown& a, const Shown& b);

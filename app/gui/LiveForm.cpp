@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "engine/CalcTypes.h"
 #include "engine/Format.h"
 #include "gui/Fields.h"
 #include "gui/QtText.h"
@@ -27,15 +28,8 @@ struct Reads {
     bool chelTotal, metalTotal, metalFree;
 };
 Reads ReadsOf(CalculationType type) {
-    switch (type) {
-        case CalculationType::Total:
-            return {true, false, true};
-        case CalculationType::Chelator:
-            return {false, true, true};
-        case CalculationType::Free:
-            break;
-    }
-    return {true, true, false};
+    const CalcTypeInfo& info = TypeInfo(type);
+    return {info.readsChelatorTotal, info.readsMetalTotal, info.readsMetalFree};
 }
 
 QLabel* NoteLabel(QWidget* parent, const char* name) {
@@ -361,8 +355,8 @@ void LiveForm::UpdateEnabled() {
     }
 }
 
-double LiveForm::ReadConc(QLineEdit* field, const QComboBox* unit, LiveReading& reading) {
-    const auto read =
+Amount LiveForm::ReadConc(QLineEdit* field, const QComboBox* unit, LiveReading& reading) {
+    const ConcReading read =
         ReadConcentration(NumberText(field->text()), static_cast<ConcUnit>(unit->currentData().toInt()));
     QString reason;
     if (field->text().trimmed().isEmpty()) {
@@ -372,7 +366,7 @@ double LiveForm::ReadConc(QLineEdit* field, const QComboBox* unit, LiveReading& 
     }
     MarkField(field, reason);
     if (!reason.isEmpty()) reading.problems << FieldName(field) + QStringLiteral(": ") + reason;
-    return read.value;
+    return read.amount;
 }
 
 void LiveForm::ReadConditions(LiveReading& reading) {
@@ -395,53 +389,34 @@ void LiveForm::ReadConditions(LiveReading& reading) {
 
 void LiveForm::ReadChelators(LiveReading& reading) {
     const Reads reads = ReadsOf(reading.entered.type);
-    std::array<int, kSlots> rowOf{};  // the row that names each chosen chelator first
     for (int k = 0; k < kSlots; ++k) {
         const ChelatorRow& row = Chelators[static_cast<std::size_t>(k)];
-        const int chelator = TableNumber(row.name);
-        QString twice;
-        for (int before = 0; before < k; ++before)
-            if (chelator != 0 && rowOf[static_cast<std::size_t>(before)] == chelator)
-                twice = QStringLiteral("%1 is chosen in row %2 as well")
-                            .arg(row.name->currentText())
-                            .arg(before + 1);
-        rowOf[static_cast<std::size_t>(k)] = chelator;
-        MarkField(row.name, twice);
-        if (!twice.isEmpty()) reading.problems << QStringLiteral("Chelator %1: ").arg(k + 1) + twice;
-        if (chelator == 0 || !twice.isEmpty()) {
+        MarkField(row.name, {});
+        if (TableNumber(row.name) == 0) {
             MarkField(row.total, {});
             continue;
         }
-        SolutionInput::Chelator entry{ToStd(row.name->currentText()), 0};
+        SolutionInput::Chelator entry{ToStd(row.name->currentText()), 0.0};
         if (reads.chelTotal)
             entry.total = ReadConc(row.total, row.totalUnit, reading);
         else
             MarkField(row.total, {});
         reading.entered.chelators.push_back(entry);
+        reading.chelatorRows.push_back(k);
     }
 }
 
 void LiveForm::ReadMetals(LiveReading& reading) {
     const Reads reads = ReadsOf(reading.entered.type);
-    std::array<int, kSlots> rowOf{};
     for (int k = 0; k < kSlots; ++k) {
         const MetalRow& row = Metals[static_cast<std::size_t>(k)];
-        const int metal = TableNumber(row.name);
-        QString twice;
-        for (int before = 0; before < k; ++before)
-            if (metal != 0 && rowOf[static_cast<std::size_t>(before)] == metal)
-                twice =
-                    QStringLiteral("%1 is chosen in row %2 as well")
-                        .arg(row.name->currentText(), QChar(QLatin1Char(static_cast<char>('A' + before))));
-        rowOf[static_cast<std::size_t>(k)] = metal;
-        MarkField(row.name, twice);
-        if (!twice.isEmpty()) reading.problems << QStringLiteral("Metal %1: ").arg(QChar('A' + k)) + twice;
-        if (metal == 0 || !twice.isEmpty()) {
+        MarkField(row.name, {});
+        if (TableNumber(row.name) == 0) {
             MarkField(row.total, {});
             MarkField(row.free, {});
             continue;
         }
-        SolutionInput::Metal entry{ToStd(row.name->currentText()), 0, 0};
+        SolutionInput::Metal entry{ToStd(row.name->currentText()), 0.0, 0.0};
         if (reads.metalTotal)
             entry.total = ReadConc(row.total, row.totalUnit, reading);
         else
@@ -451,7 +426,50 @@ void LiveForm::ReadMetals(LiveReading& reading) {
         else
             MarkField(row.free, {});
         reading.entered.metals.push_back(entry);
+        reading.metalRows.push_back(k);
     }
+}
+
+QStringList LiveForm::MarkRefused(const LiveReading& reading, const Refusals& refusals) {
+    QStringList texts;
+    for (const Refusal& r : refusals) {
+        const auto row = [&](const std::vector<int>& rows) {
+            return r.field.entry >= 0 && static_cast<std::size_t>(r.field.entry) < rows.size()
+                       ? static_cast<std::size_t>(rows[static_cast<std::size_t>(r.field.entry)])
+                       : std::size_t{kSlots};
+        };
+        QWidget* field = nullptr;
+        switch (r.field.kind) {
+            case FieldKind::Temperature:
+                field = Temperature;
+                break;
+            case FieldKind::PH:
+                field = PH;
+                break;
+            case FieldKind::Ionic:
+                field = Ionic;
+                break;
+            case FieldKind::Chelator:
+            case FieldKind::ChelatorTotal:
+                if (const std::size_t k = row(reading.chelatorRows); k < kSlots)
+                    field = r.field.kind == FieldKind::Chelator ? static_cast<QWidget*>(Chelators[k].name)
+                                                                : Chelators[k].total;
+                break;
+            case FieldKind::Metal:
+            case FieldKind::MetalTotal:
+            case FieldKind::MetalFree:
+                if (const std::size_t k = row(reading.metalRows); k < kSlots)
+                    field = r.field.kind == FieldKind::Metal        ? static_cast<QWidget*>(Metals[k].name)
+                            : r.field.kind == FieldKind::MetalTotal ? Metals[k].total
+                                                                    : Metals[k].free;
+                break;
+            default:
+                break;
+        }
+        if (field != nullptr) MarkField(field, ToQ(r.reason));
+        texts << ToQ(r.Message());
+    }
+    return texts;
 }
 
 LiveReading LiveForm::Read() {

@@ -8,8 +8,9 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <vector>
 
-#include "core/Calculator.h"
+#include "core/Session.h"
 #include "engine/State.h"
 #include "gui/LiveNumbers.h"
 
@@ -27,7 +28,9 @@ enum class LivePlace { Temperature, PH, Ionic, Selection, Results, Pairs };
 // The form as read: the solution, or the fields that gave no number, each named with its text.
 struct LiveReading {
     SolutionInput entered;
-    QStringList problems;  // "pH: \"7,2,\" is not a number", in the order of the form
+    QStringList problems;           // "pH: \"7,2,\" is not a number", in the order of the form
+    std::vector<int> chelatorRows;  // the row (0-based) of each chelator entered
+    std::vector<int> metalRows;     // the row of each metal entered
     [[nodiscard]] bool ok() const { return problems.isEmpty(); }
 };
 
@@ -45,8 +48,10 @@ class LiveForm : public QWidget {
     // Shows in the fields the type does not take (they are disabled) what the run computed for them, to
     // four digits: switching the type then starts from the present answer.
     void ShowComputed(const Selection& selection, const Calculation& calc);
-    // Reads every field the type takes, marking those that give no number (or name an entry twice).
+    // Reads every field the type takes, marking those that give no number.
     [[nodiscard]] LiveReading Read();
+    // Marks the fields of a reading that the Session refused, each with its reason; the refusals' texts.
+    QStringList MarkRefused(const LiveReading& reading, const Refusals& refusals);
 
     // The calculation type of the radio buttons.
     [[nodiscard]] CalculationType Type() const;
@@ -94,8 +99,8 @@ class LiveForm : public QWidget {
     void ReadConditions(LiveReading& reading);
     void ReadChelators(LiveReading& reading);
     void ReadMetals(LiveReading& reading);
-    // The concentration of field in the unit of its box; a problem is added to reading.
-    double ReadConc(QLineEdit* field, const QComboBox* unit, LiveReading& reading);
+    // The amount of field in the unit of its box; a field that gives no number is added to reading.
+    Amount ReadConc(QLineEdit* field, const QComboBox* unit, LiveReading& reading);
 
     QButtonGroup* types_;
     QLabel* temperatureNote_;

@@ -53,13 +53,6 @@ std::optional<double> Shifted(std::string_view text, int shift) {
     return ParseReal(std::string(text.substr(0, e)) + "e" + std::to_string(exponent));
 }
 
-// 10^-x; a whole x is read as the text "1e-x", the same double as that concentration typed in M.
-std::optional<double> LevelToConcentration(double x) {
-    if (x == std::floor(x) && std::abs(x) < 400)
-        return ParseReal("1e" + std::to_string(-static_cast<long long>(x)));
-    return std::pow(10.0, -x);
-}
-
 // The significant digits of the shortest text of |value| > 0, and where the decimal point stands
 // among them (digits "155", point 3 is 155; point -6 is 0.000000155).
 struct Digits {
@@ -107,8 +100,6 @@ std::string_view ProblemText(ConcProblem problem) {
     switch (problem) {
         case ConcProblem::NotANumber:
             return "is not a number";
-        case ConcProblem::Negative:
-            return "is negative";
         case ConcProblem::OutOfRange:
             return "is out of range";
         case ConcProblem::None:
@@ -120,14 +111,12 @@ std::string_view ProblemText(ConcProblem problem) {
 ConcReading ReadConcentration(std::string_view raw, ConcUnit unit) {
     const std::string_view text = Trim(raw);
     const std::optional<double> number = ParseReal(text);
-    if (!number) return {0, ConcProblem::NotANumber};
-    if (unit != ConcUnit::pX && *number < 0) return {0, ConcProblem::Negative};
-    const std::optional<double> value =
-        unit == ConcUnit::pX ? LevelToConcentration(*number) : Shifted(text, Exponent(unit));
-    // A level so low that it is no double above 0 is out of range too: pX says a metal is there.
-    if (!value || !std::isfinite(*value) || (unit == ConcUnit::pX && !(*value > 0)))
-        return {0, ConcProblem::OutOfRange};
-    return {*value, ConcProblem::None};
+    if (!number) return {{}, ConcProblem::NotANumber};
+    if (unit == ConcUnit::pX) return {Amount{*number, ConcUnit::pX}, ConcProblem::None};
+    // A number that is no double in mol/L (beyond the range, or too small to be above 0) is out of range.
+    const std::optional<double> value = Shifted(text, Exponent(unit));
+    if (!value || (*number != 0 && *value == 0)) return {{}, ConcProblem::OutOfRange};
+    return {Amount{*value, ConcUnit::M}, ConcProblem::None};
 }
 
 ConcUnit UnitFor(double value) {

@@ -9,27 +9,26 @@
 #include <string>
 #include <string_view>
 
-namespace dedodiz {
+#include "core/Rules.h"
 
-enum class ConcUnit { M, mM, uM, nM, pX };
-inline constexpr ConcUnit kConcUnits[] = {ConcUnit::M, ConcUnit::mM, ConcUnit::uM, ConcUnit::nM,
-                                          ConcUnit::pX};
+namespace dedodiz {
 
 // "M", "mM", "µM", "nM", "pX".
 std::string_view UnitCaption(ConcUnit unit);
 
-// Why a field's text gives no concentration, for the message that names the field.
-enum class ConcProblem { None, NotANumber, Negative, OutOfRange };
-std::string_view ProblemText(ConcProblem problem);  // "is not a number", "is negative", ...
+// Why a field's text gives no amount, for the message that names the field.
+enum class ConcProblem { None, NotANumber, OutOfRange };
+std::string_view ProblemText(ConcProblem problem);  // "is not a number", "is out of range"
 
 struct ConcReading {
-    double value = 0;  // [mol/L]
+    Amount amount;
     ConcProblem problem = ConcProblem::None;
     [[nodiscard]] bool ok() const { return problem == ConcProblem::None; }
 };
 
-// The concentration [mol/L] of text (a number as ParseReal reads it, blanks around it allowed) in unit.
-// A negative concentration is refused; pX may be any number whose level is a finite double.
+// A field's text as an amount the Session takes: a concentration in M, mM, µM or nM as mol/L (read
+// through its decimal text, so "155" nM is the double of "155e-9"), a pX as it stands (the Session
+// converts it and checks its range, as it checks every concentration).
 ConcReading ReadConcentration(std::string_view text, ConcUnit unit);
 
 // The unit in which value [mol/L] reads as about 0.1 to 999: M for 0 and from 0.1 M up, then mM, µM, nM.

@@ -153,7 +153,7 @@ void LiveResults::SetStale(const QString& reason) {
         w->setEnabled(!stale_);
 }
 
-void LiveResults::Show(const Calculation& calc, const RunOutcome& outcome) {
+void LiveResults::Show(const Calculation& calc, const Outcome& outcome) {
     const TSolution& w = calc.WorkSolution;
     const SolverResults& r = calc.Results;
     QString state = QStringLiteral("converged");

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include "core/Session.h"
 #include "engine/Run.h"
 #include "engine/State.h"
 #include "gui/LiveForm.h"
@@ -22,7 +23,7 @@ class LiveResults : public QWidget {
     explicit LiveResults(QWidget* parent = nullptr);
 
     // Shows the numbers of a calculation that has just run (its working copy and results).
-    void Show(const Calculation& calc, const RunOutcome& outcome);
+    void Show(const Calculation& calc, const Outcome& outcome);
     // Greys the results shown and tells why they are not those of the form; an empty reason shows them
     // as current again.
     void SetStale(const QString& reason);

@@ -10,7 +10,7 @@ void ResetOtherParts(ProgramState& s) {
 }
 
 void NewState(ProgramState& s) {
-    NewCalculation(s, s, s);
+    s.New();
     ResetOtherParts(s);
 }
 

@@ -4,12 +4,10 @@
 // belong to the windows alone (the dialogs' confirmation flags, the output window's switch, the work
 // file's name). The windows hand each computation only the parts it takes.
 
-#include "buffers/BufferModel.h"
-#include "core/Sweep.h"
+#include "core/Session.h"
 #include "engine/Run.h"
 #include "engine/Sinks.h"
 #include "files/Editor.h"
-#include "gui/ProgramState.h"
 
 namespace dedodiz {
 
@@ -21,7 +19,6 @@ struct DialogFlags {
     bool ConcDialogOK = false;              // the concentration dialog
     OneBased<double, 12> ConcDialogValues;  // last values read from the concentration dialog
     bool AddNextRun = false;                // "&Add Output": the next report is appended to the text
-    bool RefineResults = false;             // "E&xact results (refine)": runs and sweeps are refined
 };
 
 // Where the next report goes: appended when "&Add Output" is ticked, otherwise in place of the text.
@@ -29,36 +26,31 @@ inline ReportPlacement Placement(const DialogFlags& flags) {
     return flags.AddNextRun ? ReportPlacement::Append : ReportPlacement::Replace;
 }
 
-// How runs and sweeps solve: refined when "E&xact results (refine)" is ticked.
-inline Precision RunPrecision(const DialogFlags& flags) {
-    return flags.RefineResults ? Precision::Refined : Precision::Iteration;
-}
-
-// All parts together. A window or command passes a function the part it takes (a ProgramState is each
-// of them), so a signature still tells what a computation reads and writes.
-struct ProgramState : ConstantsTable,
-                      Selection,
-                      Calculation,
-                      EditorState,
-                      BufferTool,
-                      SweepState,
-                      DialogFlags {
+// All parts together: the Session (the library's parts and its commands) and the windows' own parts. A
+// window or command passes a function the part it takes (a ProgramState is each of them), so a
+// signature still tells what a computation reads and writes.
+struct ProgramState : Session, EditorState, DialogFlags {
     FileName WorkFileName;
 
-    // The parts by name, for calls that take more than one of them.
-    ConstantsTable& table() { return *this; }
-    Selection& selection() { return *this; }
-    Calculation& calc() { return *this; }
     EditorState& editor() { return *this; }
-    BufferTool& buffers() { return *this; }
-    SweepState& sweep() { return *this; }
     DialogFlags& dialogs() { return *this; }
-    [[nodiscard]] const ConstantsTable& table() const { return *this; }
-    [[nodiscard]] const Selection& selection() const { return *this; }
-    [[nodiscard]] const Calculation& calc() const { return *this; }
-    [[nodiscard]] const SweepState& sweep() const { return *this; }
     [[nodiscard]] const DialogFlags& dialogs() const { return *this; }
 };
+
+// A command of the Session as the windows perform it: its messages shown as they arise (and its report
+// written to output, when one is given), a refusal of the input shown as an "ERROR" message naming the
+// field and why.
+template <typename Command>
+Outcome Perform(ProgramState& s, MessageSink& messages, OutputSink* output, Command command) {
+    struct Sinks {
+        Session& session;
+        ~Sinks() { session.SetSinks(nullptr, nullptr); }
+    } restore{s};
+    s.SetSinks(&messages, output);
+    Outcome outcome = command(static_cast<Session&>(s));
+    if (outcome.status == Status::Refused) messages.Message(outcome.Message(), "ERROR");
+    return outcome;
+}
 
 // File > New: an empty table and solution at the default conditions, type Free, nothing chosen, the
 // buffer record and the editor at their defaults, "&Add Output" off. The sweep data and the buffer

@@ -33,7 +33,7 @@ namespace {
 
 constexpr int kHelpTopic = 15;
 
-QLineEdit* Field(QWidget* parent, const char* name, const QString& text, const char* widest) {
+QLineEdit* EditField(QWidget* parent, const char* name, const QString& text, const char* widest) {
     auto* field = new QLineEdit(text, parent);
     field->setObjectName(QString::fromLatin1(name));
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString::fromLatin1(widest)) + 16);
@@ -72,30 +72,30 @@ TRecipe::TRecipe(ProgramState& s, MessageSink& messages, OutputSink& output, QWi
     stockGrid_->addWidget(new QLabel(QStringLiteral("purity (chelators)"), stocks), 0, 2);
     stockGrid_->setColumnStretch(3, 1);
 
-    Volume = Field(this, "Volume", QStringLiteral("10 mL"), "0000.000 mL");
+    Volume = EditField(this, "Volume", QStringLiteral("10 mL"), "0000.000 mL");
     Buffer = Choice(this, "Buffer", {QStringLiteral("none")});
-    BufferConc = Field(this, "BufferConc", QStringLiteral("20 mM"), "000.00 mM");
-    BufferStock = Field(this, "BufferStock", QStringLiteral("1 M"), "000.00 mM");
+    BufferConc = EditField(this, "BufferConc", QStringLiteral("20 mM"), "000.00 mM");
+    BufferStock = EditField(this, "BufferStock", QStringLiteral("1 M"), "000.00 mM");
     BufferForm = Choice(this, "BufferForm",
                         {QStringLiteral("free form"), QStringLiteral("mono-salt"), QStringLiteral("di-salt"),
                          QStringLiteral("tri-salt")});
     TopUp = new QCheckBox(QStringLiteral("&Top up the ionic strength to"), this);
     TopUp->setObjectName(QStringLiteral("TopUp"));
     TopUp->setChecked(true);
-    Target = Field(this, "Target", QString(), "0.0000");
-    SaltName = Field(this, "SaltName", QStringLiteral("KCl"), "KCl00000");
-    SaltStock = Field(this, "SaltStock", QStringLiteral("3 M"), "000.00 mM");
+    Target = EditField(this, "Target", QString(), "0.0000");
+    SaltName = EditField(this, "SaltName", QStringLiteral("KCl"), "KCl00000");
+    SaltStock = EditField(this, "SaltStock", QStringLiteral("3 M"), "000.00 mM");
     SeriesMetal = Choice(this, "SeriesMetal", {QStringLiteral("none")});
     SeriesKind = Choice(this, "SeriesKind",
                         {QStringLiteral("pX from, to, step"), QStringLiteral("pX list"),
                          QStringLiteral("concentration list")});
-    SeriesFrom = Field(this, "SeriesFrom", QStringLiteral("9"), "00.00");
-    SeriesTo = Field(this, "SeriesTo", QStringLiteral("4.5"), "00.00");
-    SeriesStep = Field(this, "SeriesStep", QStringLiteral("0.5"), "00.00");
-    SeriesList = Field(this, "SeriesList", QString(), "100 nM; 1 uM; 10 uM");
+    SeriesFrom = EditField(this, "SeriesFrom", QStringLiteral("9"), "00.00");
+    SeriesTo = EditField(this, "SeriesTo", QStringLiteral("4.5"), "00.00");
+    SeriesStep = EditField(this, "SeriesStep", QStringLiteral("0.5"), "00.00");
+    SeriesList = EditField(this, "SeriesList", QString(), "100 nM; 1 uM; 10 uM");
     Method = Choice(this, "Method",
                     {QStringLiteral("from the stocks"), QStringLiteral("mixing two end solutions")});
-    MixVolume = Field(this, "MixVolume", QString(), "0000.000 mL");
+    MixVolume = EditField(this, "MixVolume", QString(), "0000.000 mL");
     MixVolume->setPlaceholderText(QStringLiteral("volume / mixes"));
 
     auto* form = new QFormLayout;
@@ -216,14 +216,15 @@ void TRecipe::BuildStockRows() {
     const auto add = [&](std::string_view name, bool chelator) {
         StockRow row;
         row.name = ToQ(name);
-        row.stock = Field(parent, "Stock", typedStocks_.value(row.name), "000.00 mM");
+        row.stock = EditField(parent, "Stock", typedStocks_.value(row.name), "000.00 mM");
         row.stock->setObjectName(QStringLiteral("Stock_") + row.name);
         row.label = Buddy(row.name + QStringLiteral(":"), row.stock, parent);
         const int line = static_cast<int>(Stocks.size()) + 1;
         stockGrid_->addWidget(row.label, line, 0);
         stockGrid_->addWidget(row.stock, line, 1);
         if (chelator) {
-            row.purity = Field(parent, "Purity", typedPurity_.value(row.name, QStringLiteral("1")), "100 %");
+            row.purity =
+                EditField(parent, "Purity", typedPurity_.value(row.name, QStringLiteral("1")), "100 %");
             row.purity->setObjectName(QStringLiteral("Purity_") + row.name);
             stockGrid_->addWidget(row.purity, line, 2);
         }

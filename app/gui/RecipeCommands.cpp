@@ -136,7 +136,6 @@ std::optional<RecipeRequest> TRecipe::ReadRequest() {
         if (!mix) return std::nullopt;
         r.mixVolume = *mix;
     }
-    r.precision = RunPrecision(s_);
     return r;
 }
 
@@ -145,7 +144,11 @@ bool TRecipe::CalculateClick() {
     const std::optional<RecipeRequest> request = ReadRequest();
     if (request) {
         const bool buffered = !request->buffer.empty();
-        recipe_ = MakeRecipe(s_.calc(), buffered ? &BufferTable() : nullptr, *request, messages_);
+        const Outcome made = Perform(s_, messages_, nullptr, [&](Session& session) {
+            return session.MakeRecipe(*request, ReportPlacement::Replace,
+                                      buffered ? &BufferTable() : nullptr);
+        });
+        if (made.Ran()) recipe_ = s_.LastRecipe();
     }
     ShowTable();
     return recipe_.ok;

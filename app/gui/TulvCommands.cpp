@@ -194,7 +194,7 @@ void TTULV::ViewOut1Click() {
 }
 
 void TTULV::Exact1Click() {
-    s_.RefineResults = Exact1->isChecked();
+    s_.precision = Exact1->isChecked() ? Precision::Exact : kDefaultPrecision;
 }
 
 void TTULV::Recipe1Click() {

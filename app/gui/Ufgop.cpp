@@ -166,13 +166,17 @@ void TFGOP::Close1Click() {
 
 void Run2DCommand(ProgramState& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
     axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("2D"));
-    if (RunSweepCommand(s.sweep(), s.calc(), false, messages, RunPrecision(s))) graph.DrawSweep();
+    const SweepRequest request{s.XAxis, std::nullopt};
+    if (Perform(s, messages, nullptr, [&](Session& session) { return session.Sweep(request); }).Ran())
+        graph.DrawSweep();
 }
 
 void Run3DCommand(ProgramState& s, TFAXIS& axis, TFGOP& graph, MessageSink& messages) {
     axis.SetUpAxis(s.XAxis, QStringLiteral("X-AXIS"), QStringLiteral("3D"));
     axis.SetUpAxis(s.ZAxis, QStringLiteral("Z-AXIS"), QStringLiteral("3D"));
-    if (RunSweepCommand(s.sweep(), s.calc(), true, messages, RunPrecision(s))) graph.DrawSweep();
+    const SweepRequest request{s.XAxis, s.ZAxis};
+    if (Perform(s, messages, nullptr, [&](Session& session) { return session.Sweep(request); }).Ran())
+        graph.DrawSweep();
 }
 
 }  // namespace dedodiz

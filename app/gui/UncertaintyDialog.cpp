@@ -172,16 +172,16 @@ void RunUncertaintyCommand(ProgramState& s, QWidget* owner, OutputSink& output, 
     if (dialog == nullptr) dialog = new TUncertaintyDialog(messages, owner);
     dialog->FillFromSolution(s.Solution);
     if (dialog->exec() != QDialog::Accepted) return;
-    UncertaintyOptions options = dialog->Options();
-    options.precision = RunPrecision(s);
+    const UncertaintyOptions options = dialog->Options();
     // The messages wait until the busy cursor is gone.
     MessageKeeper kept;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const UncertaintyOutcome outcome = RunUncertainty(s.calc(), options, kept);
+    const Outcome done = Perform(
+        s, kept, &output, [&](Session& session) { return session.Uncertainty(options, Placement(s)); });
     QApplication::restoreOverrideCursor();
     for (const ShownMessage& m : kept.Messages()) messages.Message(m.text, m.caption);
-    if (!outcome.Ran()) return;
-    WriteUncertaintyReport(outcome, Placement(s), output);
+    if (!done.Ran()) return;
+    const UncertaintyOutcome& outcome = s.LastUncertainty();
     auto* window = owner->findChild<THistogramWindow*>(QString(), Qt::FindDirectChildrenOnly);
     if (window == nullptr) window = new THistogramWindow(messages, owner);
     window->ShowOutcome(outcome);

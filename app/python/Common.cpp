@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "buffers/BufferFile.h"
+#include "engine/CalcTypes.h"
 #include "files/ConstantsFile.h"
 #include "files/DataPaths.h"
 
@@ -16,12 +17,6 @@ namespace dedodiz::python {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Forgets every message: the readers' messages come back as their reasons.
-class NoMessages : public MessageSink {
-  public:
-    void Message(std::string_view, std::string_view) override {}
-};
 
 // The folder of this module's own file, found through an object that lives in it; empty when the
 // system does not tell.
@@ -142,21 +137,12 @@ std::string BundledFile(std::string_view name) {
 }
 
 Table ReadTable(const fs::path& path) {
-    auto table = std::make_shared<ConstantsTable>();
-    ClearConstants(*table);
-    NoMessages none;
     // Found as every front end finds a data file: as given, then in the bundled data folders. The
     // reports name the file as it was given.
-    const std::string name = path.string();
-    const std::string found = FindDataFile(name, {}, DataFolders());
-    const FileResult read = ReadConstantsFile(*table, found, none);
-    if (!read.ok()) {
-        std::error_code ec;
-        if (!fs::exists(found, ec)) RaiseMissing(read.reason);
-        throw py::value_error(read.reason);
-    }
-    table->ConstantsFileName = name;
-    return {table};
+    Session session;
+    session.SetDataFolders(DataFolders());
+    RaiseUnlessRan(session.LoadConstants(path.string()));
+    return {std::make_shared<const ConstantsTable>(session.table())};
 }
 
 Table StandardTable() {
@@ -177,18 +163,11 @@ const ConstantsTable& TableOrStandard(const Table* table) {
 }
 
 BufferTable ReadBufferTable(const fs::path& path) {
-    auto tool = std::make_shared<BufferTool>();
-    ResetBufferRecord(tool->BufferRecord);
-    NoMessages none;
     // A file without records is twelve empty slots; only a file that cannot be read fails.
-    const std::string found = FindDataFile(path.string(), {}, DataFolders());
-    const BufferReadResult read = ReadBufferFile(*tool, found, none);
-    if (!read.file.ok()) {
-        std::error_code ec;
-        if (!fs::exists(found, ec)) RaiseMissing(read.file.reason);
-        throw py::value_error(read.file.reason);
-    }
-    return {tool};
+    Session session;
+    session.SetDataFolders(DataFolders());
+    RaiseUnlessRan(session.LoadBuffers(path.string()));
+    return {std::make_shared<const BufferTool>(session.buffers())};
 }
 
 BufferTable StandardBufferTable() {
@@ -198,23 +177,13 @@ BufferTable StandardBufferTable() {
 }
 
 CalculationType ParseType(std::string_view word) {
-    if (word == "total") return CalculationType::Total;
-    if (word == "free") return CalculationType::Free;
-    if (word == "chelator") return CalculationType::Chelator;
-    throw py::value_error("type must be \"total\", \"free\" or \"chelator\", not \"" + std::string(word) +
-                          "\"");
+    Refusals refusals;
+    if (const std::optional<CalculationType> type = TypeOrRefuse(word, refusals)) return *type;
+    throw py::value_error(refusals.front().Message());
 }
 
 std::string_view TypeWord(CalculationType type) {
-    switch (type) {
-        case CalculationType::Total:
-            return "total";
-        case CalculationType::Chelator:
-            return "chelator";
-        case CalculationType::Free:
-            break;
-    }
-    return "free";
+    return TypeInfo(type).word;
 }
 
 SolutionInput InputFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
@@ -246,34 +215,51 @@ py::list MessageList(const ShownMessages& shown) {
     return list;
 }
 
-void RaiseRefused(const ShownMessages& shown, const std::string& fallback) {
-    for (const ShownMessage& m : shown)
-        if (m.caption == "ERROR") throw py::value_error(MessageText(m.text));
-    throw py::value_error(fallback);
+void Raise(const Outcome& outcome) {
+    // The program's own "ERROR" message where one was shown, in Python's line breaks.
+    const auto shownError = [&](bool last) -> std::optional<std::string> {
+        std::optional<std::string> text;
+        for (const ShownMessage& m : outcome.messages) {
+            if (m.caption != "ERROR") continue;
+            text = MessageText(m.text);
+            if (!last) break;
+        }
+        return text;
+    };
+    switch (outcome.status) {
+        case Status::Ran:
+            break;
+        case Status::Refused:
+            throw py::value_error(ExportText(outcome.Message()));
+        case Status::Stopped:
+        case Status::CannotBeMade:
+            throw py::value_error(shownError(false).value_or(ExportText(outcome.Message())));
+        case Status::Fault:
+            throw FaultError(shownError(true).value_or("FLOATING POINT ERROR"));
+        case Status::FileError: {
+            if (outcome.error == 0) throw py::value_error(ExportText(outcome.Message()));
+            // OSError(errno, text, filename) becomes FileNotFoundError, PermissionError, ... by its errno.
+            const py::object error = py::reinterpret_borrow<py::object>(PyExc_OSError)(
+                outcome.error, ExportText(outcome.reason), ExportText(outcome.path));
+            PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(error.ptr())), error.ptr());
+            throw py::error_already_set();
+        }
+    }
+    throw py::value_error("the calculation did not run");
 }
 
-void RaiseFaultError(const ShownMessages& shown) {
-    for (auto m = shown.rbegin(); m != shown.rend(); ++m)
-        if (m->caption == "ERROR") throw FaultError(MessageText(m->text));
-    throw FaultError("FLOATING POINT ERROR");
+std::unique_ptr<Session> SessionFor(const ConstantsTable& table, Precision precision) {
+    auto session = std::make_unique<Session>();
+    session->table() = table;
+    session->precision = precision;
+    return session;
 }
 
-void RaiseFailed(const ShownMessages& shown, const std::string& fallback) {
-    for (const ShownMessage& m : shown)
-        if (m.caption == "ERROR" && m.text.rfind("FLOATING POINT ERROR", 0) == 0) RaiseFaultError(shown);
-    RaiseRefused(shown, fallback);
-}
-
-Described DescribeOrRaise(const ConstantsTable& table, const SolutionInput& entered) {
-    Described d;
-    d.calc = std::make_unique<Calculation>();
-    ConstantsTable empty;
-    NewCalculation(empty, d.selection, *d.calc);
-    MessageKeeper described;
-    const DescribeResult result = DescribeSolution(table, entered, d.selection, *d.calc, described);
-    if (!result.ok()) throw py::value_error(result.error);
-    d.messages = described.Messages();
-    return d;
+std::unique_ptr<Session> DescribeOrRaise(const ConstantsTable& table, const SolutionInput& entered,
+                                         Precision precision) {
+    std::unique_ptr<Session> session = SessionFor(table, precision);
+    RaiseUnlessRan(session->Describe(entered));
+    return session;
 }
 
 py::object ToPython(const JsonValue& value) {

@@ -18,8 +18,8 @@
 #include <string_view>
 
 #include "buffers/BufferModel.h"
-#include "core/Calculator.h"
 #include "core/Export.h"
+#include "core/Session.h"
 #include "engine/Run.h"
 #include "engine/Sinks.h"
 #include "engine/State.h"
@@ -63,15 +63,15 @@ BufferTable StandardBufferTable();
 // from its build folder, and the installed data folder beside an installed module.
 std::string BundledFile(std::string_view name);
 
-// "total", "free" or "chelator"; anything else raises ValueError.
+// "total", "free" or "chelator" (the Session's words); anything else raises ValueError.
 CalculationType ParseType(std::string_view word);
 std::string_view TypeWord(CalculationType type);
 
 // The solution that the keywords chelators, metals, ph, temp, ionic and type describe. chelators maps
 // names to totals [mol/L] (for type "chelator", which computes the totals, a list of names will do);
 // metals maps names to the free concentration (type "total"), the total (type "free") or a pair
-// (total, free) (type "chelator"), all in mol/L. A value of the wrong kind raises TypeError or
-// ValueError; the names are checked by DescribeSolution.
+// (total, free) (type "chelator"), all in mol/L. A value of the wrong kind raises TypeError; the names
+// and values are the Session's to check.
 SolutionInput InputFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
                                  double temperature, double ionic, CalculationType type);
 
@@ -95,28 +95,26 @@ std::string MessageText(std::string_view text);
 // The messages a calculation showed, as a list of (caption, text).
 py::list MessageList(const ShownMessages& shown);
 
-// Raises ValueError for the first "ERROR" message of a refused calculation (or fallback when there
-// is none), FaultError for a floating-point fault.
-[[noreturn]] void RaiseRefused(const ShownMessages& shown, const std::string& fallback);
-[[noreturn]] void RaiseFaultError(const ShownMessages& shown);
-
-// Raises FaultError when an "ERROR" message is the floating-point guard's, else ValueError as
-// RaiseRefused: for computations that say how they failed only by their messages.
-[[noreturn]] void RaiseFailed(const ShownMessages& shown, const std::string& fallback);
-
-// The keyword refine: the iteration's answer (False) or its refinement to machine precision (True).
-inline Precision PrecisionOf(bool refine) {
-    return refine ? Precision::Refined : Precision::Iteration;
+// Raises the exception of an outcome that did not run: ValueError for refused input, a stopped
+// calculation or a recipe that cannot be made (the Session's message), FaultError for a floating-point
+// fault, OSError (FileNotFoundError, PermissionError, ... by its errno) with the file name for a file the
+// system could not read, ValueError for a file that was read but refused.
+[[noreturn]] void Raise(const Outcome& outcome);
+inline void RaiseUnlessRan(const Outcome& outcome) {
+    if (!outcome.Ran()) Raise(outcome);
 }
 
-// The calculation that solve() would run for entered, described but not run: the selection and the
-// solution with their names and values. A description the table refuses raises ValueError.
-struct Described {
-    Selection selection;
-    std::unique_ptr<Calculation> calc;  // large: kept off the stack
-    ShownMessages messages;             // what the description showed
-};
-Described DescribeOrRaise(const ConstantsTable& table, const SolutionInput& entered);
+// The precision of a call: refine=True is "exact"; otherwise the program's default.
+inline Precision PrecisionOf(bool refine) {
+    return refine ? Precision::Exact : kDefaultPrecision;
+}
+
+// A session over the table (the bundled one for None), with the precision given.
+std::unique_ptr<Session> SessionFor(const ConstantsTable& table, Precision precision);
+
+// A session over the table whose solution is entered (Session::Describe); raises as Raise does.
+std::unique_ptr<Session> DescribeOrRaise(const ConstantsTable& table, const SolutionInput& entered,
+                                         Precision precision);
 
 // A JSON document of the data exports as Python objects: dict, list, str, float, int, bool, None.
 py::object ToPython(const JsonValue& value);

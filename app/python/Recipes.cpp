@@ -2,6 +2,7 @@
 // dedodiz.recipe: what to pipette for a solution or a series of wanted free levels, with the top-up
 // salt that brings the ionic strength to its target, as dedodiz32-cli recipe computes it.
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -79,10 +80,10 @@ void ReadSeries(const py::object& series, bool px, RecipeRequest& r) {
     r.seriesAsPX = px;
     for (const py::handle& level : py::iter(py::object(series[py::int_(1)]))) {
         const double v = ReadNumber(level, "series level", px ? "" : "mol/L");
-        if (px && !(v >= 0 && v <= 30)) throw py::value_error("series: a pX must lie between 0 and 30");
-        r.seriesFree.push_back(px ? std::pow(10.0, -v) : v);
-        if (r.seriesFree.size() > kMaxSeries)
-            throw py::value_error("series: at most " + std::to_string(kMaxSeries) + " solutions in a series");
+        // A pX outside 0 .. 30 is the Session's to refuse; its level is kept whatever it is.
+        r.seriesFree.push_back(px ? (std::isfinite(v) ? std::pow(10.0, -std::clamp(v, -400.0, 400.0)) : v)
+                                  : v);
+        if (r.seriesFree.size() > kMaxSeries) break;  // refused as too long by the Session
     }
 }
 
@@ -117,11 +118,7 @@ RecipeRequest Request(const RecipeArguments& a) {
                                   : NamedValue{"KCl", ReadNumber(a.topup, "topup KCl", "mol/L")};
     ReadSeries(a.series, a.seriesPX, r);
     r.mixing = a.mixing;
-    if (Given(a.mixVolume)) {
-        if (!a.mixing) throw py::value_error("mix_volume needs mixing=True");
-        r.mixVolume = ReadNumber(a.mixVolume, "mix_volume", "L");
-    }
-    r.precision = PrecisionOf(a.refine);
+    if (Given(a.mixVolume)) r.mixVolume = ReadNumber(a.mixVolume, "mix_volume", "L");
     return r;
 }
 
@@ -173,21 +170,18 @@ RecipeResult MakeOne(const Table* table, const py::object& chelators, const py::
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
-    const Described d = DescribeOrRaise(t, entered);
     const RecipeRequest request = Request(arguments);
+    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, PrecisionOf(arguments.refine));
     // The pH buffer's table is read only for a recipe with a pH buffer, as the command does.
-    BufferTable tool;
-    if (!request.buffer.empty()) tool = buffers != nullptr ? *buffers : StandardBufferTable();
-    MessageKeeper messages;
-    for (const ShownMessage& m : d.messages) messages.Message(m.text, m.caption);
-    std::unique_ptr<Recipe> recipe;
+    if (!request.buffer.empty())
+        session->buffers() = *(buffers != nullptr ? *buffers : StandardBufferTable()).data;
+    Outcome outcome;
     {
         const py::gil_scoped_release released;
-        recipe = std::make_unique<Recipe>(
-            MakeRecipe(*d.calc, tool.data ? tool.data.get() : nullptr, request, messages));
+        outcome = session->MakeRecipe(request);
     }
-    if (!recipe->ok) RaiseFailed(messages.Messages(), "the recipe cannot be made");
-    return Collect(*recipe, t.ConstantsFileName.str(), messages.Messages());
+    RaiseUnlessRan(outcome);
+    return Collect(session->LastRecipe(), t.ConstantsFileName.str(), outcome.messages);
 }
 
 void BindRecipeRow(py::module_& m) {

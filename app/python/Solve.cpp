@@ -15,13 +15,15 @@ namespace dedodiz::python {
 
 namespace {
 
-// A run that wrote its report, with the name of the constants file it used.
+// A run that wrote its report, with the session it ran in.
 struct SolveResult {
-    Solved solved;
-    std::string constantsFile;
+    std::unique_ptr<Session> session;
+    Outcome outcome;
 
-    [[nodiscard]] const TSolution& Work() const { return solved.calc.WorkSolution; }
-    [[nodiscard]] const SolverResults& Results() const { return solved.calc.Results; }
+    [[nodiscard]] const Calculation& Calc() const { return session->calc(); }
+    [[nodiscard]] const TSolution& Work() const { return session->WorkSolution; }
+    [[nodiscard]] const SolverResults& Results() const { return session->Results; }
+    [[nodiscard]] std::string_view ConstantsFile() const { return session->ConstantsFileName.view(); }
 };
 
 bool ChelatorPresent(const TSolution& w, int i) {
@@ -64,26 +66,22 @@ py::dict ByPair(const TSolution& w, PairValue value) {
 std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::object& chelators,
                                       const py::object& metals, double pH, double temperature, double ionic,
                                       const std::string& type, bool refine) {
-    const ConstantsTable& t = TableOrStandard(table);
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
     auto result = std::make_unique<SolveResult>();
-    result->solved = Solve(t, entered, nullptr, PrecisionOf(refine));
-    result->constantsFile = t.ConstantsFileName.str();
-    const Solved& s = result->solved;
-    if (!s.described.ok()) throw py::value_error(s.described.error);
-    if (s.outcome.status == RunStatus::Fault) RaiseFaultError(s.outcome.messages);
-    if (s.outcome.status == RunStatus::Refused) RaiseRefused(s.outcome.messages, "the run was refused");
+    result->session = DescribeOrRaise(TableOrStandard(table), entered, PrecisionOf(refine));
+    result->outcome = result->session->Run();
+    RaiseUnlessRan(result->outcome);
     return result;
 }
 
 std::string Repr(const SolveResult& r) {
-    std::string text = "<dedodiz.Result type=" + std::string(TypeWord(r.solved.calc.CalcType));
+    std::string text = "<dedodiz.Result type=" + std::string(TypeWord(r.Calc().CalcType));
     const TSolution& w = r.Work();
     for (int j = 1; j <= kSlots; ++j)
         if (MetalPresent(w, j))
             text += " free " + ExportText(w.MetalName[j].view()) + "=" + ShortestText(w.MetalFree[j]) + " M";
-    if (r.solved.outcome.refined && r.Results().Converged) text += " refined";
+    if (r.outcome.refined && r.Results().Converged) text += " refined";
     return text + (r.Results().Converged ? ">" : " NOT CONVERGED>");
 }
 
@@ -177,7 +175,7 @@ void BindConstants(py::class_<SolveResult>& cls) {
 
 void BindRun(py::class_<SolveResult>& cls) {
     cls.def_property_readonly(
-           "type", [](const SolveResult& r) { return TypeWord(r.solved.calc.CalcType); },
+           "type", [](const SolveResult& r) { return TypeWord(r.Calc().CalcType); },
            "The calculation type: \"total\", \"free\" or \"chelator\".")
         .def_property_readonly(
             "temp", [](const SolveResult& r) { return r.Work().Temperature; }, "Temperature [C].")
@@ -190,14 +188,14 @@ void BindRun(py::class_<SolveResult>& cls) {
             "True when the solver reached its tolerance (with refine=True: the refinement); when False the "
             "report says so.")
         .def_property_readonly(
-            "refined", [](const SolveResult& r) { return r.solved.outcome.refined; },
+            "refined", [](const SolveResult& r) { return r.outcome.refined; },
             "True when the answer was refined (refine=True); converged then says whether the refinement "
             "reached its tolerance.")
         .def_property_readonly(
             "residual",
             [](const SolveResult& r) -> py::object {
-                if (!r.solved.outcome.refined) return py::none();
-                return py::float_(r.solved.outcome.residual);
+                if (!r.outcome.refined) return py::none();
+                return py::float_(r.outcome.residual);
             },
             "The largest relative mass-balance residual of the refined answer (below 1e-12 when it "
             "converged); None when it was not refined.")
@@ -211,18 +209,18 @@ void BindRun(py::class_<SolveResult>& cls) {
             "ionic_equivalents", [](const SolveResult& r) { return r.Results().SolutionCharge; },
             "Ionic equivalents [N] of the chelator and metal species (the report's CM-E).")
         .def_property_readonly(
-            "warnings", [](const SolveResult& r) { return MessageList(r.solved.outcome.messages); },
+            "warnings", [](const SolveResult& r) { return MessageList(r.outcome.messages); },
             "The messages the run showed, in order, as (caption, text): \"WARNING\", \"INFORMATION\", "
             "\"DIFFICULTY\", \"RAISE IONIC STRENGTH\".")
         .def_property_readonly(
-            "report", [](const SolveResult& r) { return ReportText(r.solved.outcome.report); },
+            "report", [](const SolveResult& r) { return ReportText(r.outcome.report); },
             "The text report, exactly as dedodiz32-cli run prints it (every line ended by a line feed); with "
             "refine=True as run --refine prints it.")
         .def(
             "to_dict",
             [](const SolveResult& r) {
-                const RunOutcome& o = r.solved.outcome;
-                return ToPython(RunJson(r.solved.calc, r.constantsFile, o.messages,
+                const Outcome& o = r.outcome;
+                return ToPython(RunJson(r.Calc(), r.ConstantsFile(), o.messages,
                                         o.refined ? std::optional(o.residual) : std::nullopt));
             },
             "Everything as the JSON document of dedodiz32-cli run --format json (with refine=True: run "

@@ -12,11 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Corrections.h"
-#include "engine/FloatGuard.h"
-#include "engine/Refine.h"
 #include "engine/Run.h"
-#include "engine/Solver.h"
 #include "python/Bindings.h"
 #include "python/Common.h"
 
@@ -84,13 +80,12 @@ class FirstMessage : public MessageSink {
 
 // The composition, described once with the names; the columns say what each solution changes.
 struct Composition {
-    Calculation calc;
-    Selection selection;
+    std::unique_ptr<Session> session;
     std::vector<Column> columns;
 };
 
 Composition Describe(const ConstantsTable& table, const py::handle& chelators, const py::handle& metals,
-                     CalculationType type) {
+                     CalculationType type, Precision precision) {
     // The names first, described as solve() describes them; the values (arrays here) are read below.
     SolutionInput entered;
     entered.type = type;
@@ -103,16 +98,13 @@ Composition Describe(const ConstantsTable& table, const py::handle& chelators, c
     for (const py::handle& key : metals) entered.metals.push_back({KeyName(key, "metal"), 0.0, 0.0});
 
     Composition c;
-    ConstantsTable empty;
-    NewCalculation(empty, c.selection, c.calc);
-    MessageKeeper messages;
-    const DescribeResult described = DescribeSolution(table, entered, c.selection, c.calc, messages);
-    if (!described.ok()) throw py::value_error(described.error);
+    c.session = DescribeOrRaise(table, entered, precision);
+    const Selection& selection = c.session->selection();
 
     // Type chelator computes the chelator totals; what is given for them is not read.
     if (type != CalculationType::Chelator) {
         for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(chelators)) {
-            const int slot = SlotOf(c.selection.ChosenChelator, FindChelator(table, key.cast<std::string>()));
+            const int slot = SlotOf(selection.ChosenChelator, FindChelator(table, key.cast<std::string>()));
             c.columns.push_back({Target::ChelatorTotal,
                                  slot,
                                  "chelator " + key.cast<std::string>() + " [mol/L]",
@@ -122,7 +114,7 @@ Composition Describe(const ConstantsTable& table, const py::handle& chelators, c
     }
     for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(metals)) {
         const std::string name = key.cast<std::string>();
-        const int slot = SlotOf(c.selection.ChosenMetal, FindMetal(table, name));
+        const int slot = SlotOf(selection.ChosenMetal, FindMetal(table, name));
         const auto given = py::reinterpret_borrow<py::object>(value);
         if (type == CalculationType::Chelator) {
             if (!IsPair(value))
@@ -280,37 +272,37 @@ struct Outputs {
 struct Failure {
     py::ssize_t index = -1;
     bool fault = false;
-    ShownMessages shown;
+    std::string message;
 };
 
-// Every solution, without the interpreter, each refined when out keeps residuals. With stopAtFailure
-// the loop ends at the first failure.
+// Every solution, without the interpreter, each by the rules, checks and solve of a run. With
+// stopAtFailure the loop ends at the first failure.
 Failure SolveAll(Composition& c, py::ssize_t count, const Outputs& out, bool stopAtFailure) {
     Failure failure;
-    TSolution& solution = c.calc.Solution;
-    TSolution& work = c.calc.WorkSolution;
-    SolverResults& results = c.calc.Results;
-    const CalculationType type = c.calc.CalcType;
+    Calculation& calc = c.session->calc();
+    const Precision precision = c.session->precision;
+    Refusals refusals;
     for (py::ssize_t i = 0; i < count; ++i) {
-        for (const Column& column : c.columns) Write(column, i, solution);
-        // The steps of the single-point run, without its report.
+        for (const Column& column : c.columns) Write(column, i, calc.Solution);
+        refusals.clear();
+        CheckSolutionValues(calc.Solution, calc.CalcType, refusals);
         FirstMessage messages;
-        double residual = 0;
-        const bool accepted = CheckRunInputs(solution, type, messages);
-        const bool solved = accepted && RunGuarded(messages, [&] {
-                                PrepareWork(solution, work);
-                                SolveEquilibrium(type, work, results);
-                                if (out.residualData != nullptr)
-                                    residual = RefineSolve(type, work, results).residual;
-                                ZeroUnprintableConcentrations(work);
-                            });
+        QuietRun run;
+        if (refusals.empty()) run = RunQuietly(calc, precision, messages);
+        const bool solved = refusals.empty() && run.status == RunStatus::Ran;
         out.okData[i] = solved;
         if (solved) {
-            out.Store(i, work, results, residual);
+            out.Store(i, calc.WorkSolution, calc.Results, run.residual);
             continue;
         }
         out.StoreFailed(i);
-        if (failure.index < 0) failure = {i, accepted, messages.Shown()};
+        if (failure.index < 0) {
+            failure.index = i;
+            failure.fault = run.status == RunStatus::Fault;
+            failure.message = !refusals.empty()          ? ExportText(refusals.front().Message())
+                              : messages.Shown().empty() ? std::string("the solution was refused")
+                                                         : MessageText(messages.Shown().front().text);
+        }
         if (stopAtFailure) break;
     }
     return failure;
@@ -335,7 +327,7 @@ std::string Key(std::string_view prefix, const py::handle& name, std::string_vie
 
 ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
     ManyResult r;
-    r.type = TypeWord(c.calc.CalcType);
+    r.type = TypeWord(c.session->CalcType);
     r.shape = shape;
     const std::vector<Column>& columns = c.columns;
     r.temp = columns[1].values;
@@ -381,7 +373,7 @@ ManyResult SolveMany(const Table* table, const py::object& chelators, const py::
                      const std::string& type, const std::string& errors, bool refine) {
     if (errors != "raise" && errors != "nan") throw py::value_error("errors must be \"raise\" or \"nan\"");
     const ConstantsTable& t = TableOrStandard(table);
-    Composition c = Describe(t, chelators, metals, ParseType(type));
+    Composition c = Describe(t, chelators, metals, ParseType(type), PrecisionOf(refine));
     // The conditions come first: Collect reads them from there.
     c.columns.insert(c.columns.begin(), {{Target::PH, 0, "ph", pH, {}},
                                          {Target::Temperature, 0, "temp [C]", temperature, {}},
@@ -391,7 +383,7 @@ ManyResult SolveMany(const Table* table, const py::object& chelators, const py::
     py::ssize_t count = 1;
     for (const py::ssize_t d : dims) count *= d;
 
-    Outputs out(c.calc.Solution, dims, refine);
+    Outputs out(c.session->Solution, dims, refine);
     Failure failure;
     {
         const py::gil_scoped_release released;
@@ -399,10 +391,8 @@ ManyResult SolveMany(const Table* table, const py::object& chelators, const py::
     }
     if (failure.index >= 0 && errors == "raise") {
         const std::string where = " [solution at index " + IndexText(failure.index, dims) + "]";
-        std::string text = "the solution was refused";
-        for (const ShownMessage& m : failure.shown) text = MessageText(m.text);
-        if (failure.fault) throw FaultError(text + where);
-        throw py::value_error(text + where);
+        if (failure.fault) throw FaultError(failure.message + where);
+        throw py::value_error(failure.message + where);
     }
     return Collect(c, shape, out);
 }

@@ -8,9 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/OutputText.h"
 #include "core/Sweep.h"
-#include "core/SweepTable.h"
 #include "python/Bindings.h"
 #include "python/Common.h"
 
@@ -36,8 +34,8 @@ TAxisRange ParseAxis(const py::handle& given, const std::string& option, const C
         throw py::type_error(option + " must be (variable, low, high)");
     const std::string name = KeyName(given[py::int_(0)], option);
     TAxisRange axis;
-    axis.Low = given[py::int_(1)].cast<double>();
-    axis.High = given[py::int_(2)].cast<double>();
+    axis.Low = ReadNumber(given[py::int_(1)], option + " low", "");
+    axis.High = ReadNumber(given[py::int_(2)], option + " high", "");
     if (name == "temp") {
         axis.Variable = AxisVariable::Temperature;
     } else if (name == "ph") {
@@ -45,10 +43,7 @@ TAxisRange ParseAxis(const py::handle& given, const std::string& option, const C
     } else if (name == "ionic") {
         axis.Variable = AxisVariable::Ionic;
     } else if (name.size() == 6 && name.compare(0, 5, "metal") == 0 && name[5] >= '1' && name[5] <= '6') {
-        const int slot = name[5] - '0';
-        if (selection.ChosenMetal[slot] == 0)
-            throw py::value_error(option + ": " + name + " is an empty metal slot in this solution");
-        axis.Variable = MetalAxis(slot);
+        axis.Variable = MetalAxis(name[5] - '0');
     } else {
         const int number = FindMetal(table, name);
         int slot = 0;
@@ -122,26 +117,21 @@ std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chel
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
-    Described d = DescribeOrRaise(t, entered);
-    const Selection& selection = d.selection;
+    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, PrecisionOf(refine));
 
-    auto result = std::make_unique<SweepResult>();
-    SweepState& s = result->state;
-    ResetSweepData(s);
-    const bool threeD = !z.is_none();
-    s.XAxis = ParseAxis(x, "x", t, selection);
-    if (threeD) s.ZAxis = ParseAxis(z, "z", t, selection);
-    MessageKeeper messages;
-    bool done = false;
+    SweepRequest request;
+    request.x = ParseAxis(x, "x", t, session->selection());
+    if (!z.is_none()) request.z = ParseAxis(z, "z", t, session->selection());
+    Outcome outcome;
     {
         const py::gil_scoped_release released;
-        done = RunSweepCommand(s, *d.calc, threeD, messages, PrecisionOf(refine));
+        outcome = session->Sweep(request);
     }
-    if (!done) RaiseFaultError(messages.Messages());
-    result->messages = messages.Messages();
-    OutputText output;
-    WriteSweepTable(s, ReportPlacement::Replace, output);
-    result->report = output.Lines();
+    RaiseUnlessRan(outcome);
+    auto result = std::make_unique<SweepResult>();
+    result->state = session->sweep();
+    result->messages = outcome.messages;
+    result->report = outcome.report;
     return result;
 }
 
@@ -188,12 +178,12 @@ void BindSweepSeries(py::class_<SweepResult>& cls) {
             "Boolean array: the solve converged at that point (refined: the refinement converged; the table "
             "marks the points where it did not).")
         .def_property_readonly(
-            "refined", [](const SweepResult& r) { return r.state.Refined; },
+            "refined", [](const SweepResult& r) { return SweepShowsRefinement(r.state); },
             "True when every point was refined (refine=True).")
         .def_property_readonly(
             "residual",
             [](const SweepResult& r) -> py::object {
-                if (!r.state.Refined) return py::none();
+                if (!SweepShowsRefinement(r.state)) return py::none();
                 return py::float_(r.state.WorstResidual);
             },
             "The largest mass-balance residual of the refined points that converged; None when not "

@@ -8,8 +8,6 @@
 
 #include "buffers/BufferCalc.h"
 #include "buffers/Evaluate.h"
-#include "core/OutputText.h"
-#include "engine/FloatGuard.h"
 #include "engine/Format.h"
 #include "python/Bindings.h"
 #include "python/Common.h"
@@ -47,62 +45,44 @@ struct BufferRangesResult {
 EvaluationResult Evaluate(const Table* table, const py::object& metals, double pH, double temperature,
                           double ionic) {
     const ConstantsTable& t = TableOrStandard(table);
-    Selection selection;
-    selection.MetalChosen.fill(false);
-    for (const py::handle& key : metals) {
-        const std::string name = KeyName(key, "metal");
-        const int k = FindMetal(t, name);
-        if (k == 0) throw py::value_error("no metal \"" + name + "\" in " + t.ConstantsFileName.str());
-        selection.MetalChosen[k] = true;
-    }
-    TSolution environment;
-    environment.Temperature = temperature;
-    environment.PH = pH;
-    environment.IonicEquiv = ionic;
+    // The metals and conditions as a solution: the Session checks the names and the conditions.
+    SolutionInput entered;
+    entered.pH = pH;
+    entered.temperature = temperature;
+    entered.ionic = ionic;
+    for (const py::handle& key : metals) entered.metals.push_back({KeyName(key, "metal"), 0.0, 0.0});
+    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, kDefaultPrecision);
+    const Outcome outcome = session->Evaluate();
+    RaiseUnlessRan(outcome);
 
     EvaluationResult r;
-    MessageKeeper messages;
-    OutputText output;
-    SolverResults results;
-    const bool ok = RunGuarded(messages, [&] {
-        r.evaluation = ComputeChelatorEvaluation(t, selection, environment);
-        if (r.evaluation.ok)
-            WriteChelatorEvaluation(t, r.evaluation, results, ReportPlacement::Replace, output);
-    });
-    if (!ok) RaiseFaultError(messages.Messages());
-    r.report = output.Lines();
+    r.evaluation = session->LastEvaluation();
+    r.report = outcome.report;
     for (const EvaluationRow& row : r.evaluation.rows)
         r.rows.push_back({ExportText(t.Constants[1].MetalName[row.metal].view()),
                           ExportText(t.Constants[row.chelator].Name.view()),
                           ExportText(t.Constants[row.chelator].Comment[row.metal].view()), row.kd, row.low,
                           row.high});
-    r.json = std::make_shared<const JsonValue>(EvaluationJson(t, r.evaluation, messages.Messages()));
+    r.json = std::make_shared<const JsonValue>(EvaluationJson(t, r.evaluation, outcome.messages));
     return r;
 }
 
 BufferRangesResult Ranges(const BufferTable* buffers, double pH, double temperature, double ionic) {
     const BufferTable tool = buffers != nullptr ? *buffers : StandardBufferTable();
-    TSolution environment;
-    environment.Temperature = temperature;
-    environment.PH = pH;
-    environment.IonicEquiv = ionic;
+    Session session;
+    session.buffers() = *tool.data;
+    const Outcome outcome = session.BufferRanges({temperature, pH, ionic});
+    RaiseUnlessRan(outcome);
 
     BufferRangesResult r;
-    MessageKeeper messages;
-    OutputText output;
-    BufferTool written = *tool.data;  // the report copies its conditions into the working record
-    const bool ok = RunGuarded(messages, [&] {
-        r.ranges = ComputeBufferRanges(*tool.data, environment);
-        if (r.ranges.ok) WriteBufferRanges(written, r.ranges, ReportPlacement::Replace, output);
-    });
-    if (!ok) RaiseFaultError(messages.Messages());
-    r.report = output.Lines();
+    r.ranges = session.LastBufferRanges();
+    r.report = outcome.report;
     for (const BufferRangeRow& row : r.ranges.rows) {
         const TBufferSlot& slot = tool.data->BufferSlots[row.slot];
         r.rows.push_back({ExportText(slot.Name.view()), ExportText(slot.comments.view()), row.slot, row.step,
                           row.pKa, row.low, row.high, slot.anionic});
     }
-    r.json = std::make_shared<const JsonValue>(BufferRangesJson(*tool.data, r.ranges, messages.Messages()));
+    r.json = std::make_shared<const JsonValue>(BufferRangesJson(*tool.data, r.ranges, outcome.messages));
     return r;
 }
 

@@ -41,37 +41,23 @@ struct Sds {
     double pH, temperature, ionic, logKH, logKML, logKMHL, enthalpy, total;
 };
 
-double Sd(double value, const char* keyword) {
-    if (!(std::isfinite(value) && value >= 0))
-        throw py::value_error(std::string(keyword) + " needs a number of 0 or more, got " +
-                              ShortestText(value));
-    return value;
-}
-
-// purity={chelator: (fraction, sd)} or {chelator: fraction} (known exactly), for chelators of the solution.
-void ReadPurity(const py::object& purity, const ConstantsTable& table, const Selection& selection,
-                UncertaintyInputs& inputs) {
-    if (purity.is_none()) return;
+// purity={chelator: (fraction, sd)} or {chelator: fraction} (known exactly); the names and values are the
+// Session's to check.
+std::vector<NamedPurity> ReadPurity(const py::object& purity) {
+    std::vector<NamedPurity> purities;
+    if (purity.is_none()) return purities;
     if (!py::isinstance<py::dict>(purity))
         throw py::type_error("purity must be a dict of chelator names and (fraction, sd)");
     for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(purity)) {
         const std::string name = KeyName(key, "purity");
-        const int number = FindChelator(table, name);
-        int slot = 0;
-        for (int i = 1; i <= kSlots; ++i)
-            if (number != 0 && selection.ChosenChelator[i] == number) slot = i;
-        if (slot == 0) throw py::value_error("purity: no chelator \"" + name + "\" in this solution");
         const bool pair = IsPair(value);
         const double fraction =
             ReadNumber(pair ? py::object(value[py::int_(0)]) : py::reinterpret_borrow<py::object>(value),
                        "purity " + name, "fraction");
         const double sd = pair ? ReadNumber(value[py::int_(1)], "purity " + name, "fraction") : 0.0;
-        if (!(fraction > 0 && fraction <= 1) || !(std::isfinite(sd) && sd >= 0))
-            throw py::value_error("purity " + name +
-                                  ": the fraction must lie above 0 and up to 1, the sd must "
-                                  "be 0 or more");
-        inputs.purity[slot] = {fraction, sd};
+        purities.push_back({name, {fraction, sd}});
     }
+    return purities;
 }
 
 // The seed as Python gives it: any integer that 64 bits without a sign hold.
@@ -84,24 +70,20 @@ std::uint64_t Seed(const py::int_& seed) {
     return value;
 }
 
-UncertaintyOptions Options(const Sds& sds, int samples, std::uint64_t seed, int threads, bool refine) {
-    if (samples < 1 || samples > kMaxUncertaintySamples)
-        throw py::value_error("samples must lie between 1 and " + std::to_string(kMaxUncertaintySamples));
-    if (threads < 0) throw py::value_error("threads must be 0 (all of the machine's) or more");
+UncertaintyOptions Options(const Sds& sds, int samples, std::uint64_t seed, int threads) {
     UncertaintyOptions o;
     o.samples = samples;
     o.seed = seed;
     o.threads = threads;
-    o.precision = PrecisionOf(refine);
     UncertaintyInputs& u = o.inputs;
-    u.pHSd = Sd(sds.pH, "ph_sd");
-    u.temperatureSd = Sd(sds.temperature, "temp_sd");
-    u.ionicRsd = Sd(sds.ionic, "ionic_rsd");
-    u.logKHSd = Sd(sds.logKH, "logk_h_sd");
-    u.logKMLSd = Sd(sds.logKML, "logk_ml_sd");
-    u.logKMHLSd = Sd(sds.logKMHL, "logk_mhl_sd");
-    u.enthalpyRsd = Sd(sds.enthalpy, "dh_rsd");
-    u.totalRsd = Sd(sds.total, "total_rsd");
+    u.pHSd = sds.pH;
+    u.temperatureSd = sds.temperature;
+    u.ionicRsd = sds.ionic;
+    u.logKHSd = sds.logKH;
+    u.logKMLSd = sds.logKML;
+    u.logKMHLSd = sds.logKMHL;
+    u.enthalpyRsd = sds.enthalpy;
+    u.totalRsd = sds.total;
     return o;
 }
 
@@ -138,25 +120,24 @@ std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionInput
                                          const py::object& purity, int samples, std::uint64_t seed,
                                          int threads, bool refine, bool allSamples) {
     const ConstantsTable& t = TableOrStandard(table);
-    const Described d = DescribeOrRaise(t, entered);
-    UncertaintyOptions options = Options(sds, samples, seed, threads, refine);
-    ReadPurity(purity, t, d.selection, options.inputs);
+    UncertaintyOptions options = Options(sds, samples, seed, threads);
+    options.purities = ReadPurity(purity);
+    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, PrecisionOf(refine));
 
     auto r = std::make_unique<UncertaintyResultPy>();
-    MessageKeeper messages;
-    for (const ShownMessage& m : d.messages) messages.Message(m.text, m.caption);
+    Outcome outcome;
     {
         const py::gil_scoped_release released;
-        r->outcome = RunUncertainty(*d.calc, options, messages);
-        if (r->outcome.Ran()) {
-            r->report = UncertaintyReport(r->outcome);
+        outcome = session->Uncertainty(options);
+        if (outcome.Ran()) {
+            r->outcome = session->LastUncertainty();
+            r->report = outcome.report;
             r->json = std::make_shared<const JsonValue>(UncertaintyJson(
-                *d.calc, t.ConstantsFileName.view(), r->outcome, messages.Messages(), allSamples));
+                session->calc(), t.ConstantsFileName.view(), r->outcome, outcome.messages, allSamples));
         }
     }
-    if (r->outcome.status == RunStatus::Fault) RaiseFaultError(r->outcome.messages);
-    if (!r->outcome.Ran()) RaiseRefused(r->outcome.messages, "the calculation was refused");
-    r->messages = messages.Messages();
+    RaiseUnlessRan(outcome);
+    r->messages = outcome.messages;
     r->threads = UncertaintyThreads(threads);
     Collect(*r, allSamples);
     return r;
@@ -202,7 +183,7 @@ void BindUncertaintyResult(py::module_& m) {
         .def_property_readonly(
             "converged", [](const R& r) { return r.outcome.converged; }, "The single point converged.")
         .def_property_readonly(
-            "refined", [](const R& r) { return r.outcome.options.precision == Precision::Refined; },
+            "refined", [](const R& r) { return r.outcome.options.precision == Precision::Exact; },
             "Every solve was refined (refine=True).")
         .def_property_readonly(
             "enthalpy_missing", [](const R& r) { return r.outcome.enthalpyMissing; },

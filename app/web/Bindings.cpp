@@ -38,8 +38,8 @@ class Session {
         const std::vector<std::uint8_t> data = emscripten::convertJSArrayToNumberVector<std::uint8_t>(bytes);
         const std::string text(data.begin(), data.end());
         try {
-            return dedodiz::web::ReplyText(dedodiz::web::LoadUserFile(
-                session_, name, text, refine ? dedodiz::Precision::Refined : dedodiz::Precision::Iteration));
+            session_.precision = refine ? dedodiz::Precision::Exact : dedodiz::kDefaultPrecision;
+            return dedodiz::web::ReplyText(dedodiz::web::LoadUserFile(session_, name, text));
         } catch (const dedodiz::web::RequestError& e) {
             return dedodiz::web::ReplyText(dedodiz::web::Refusal(e.what(), {}));
         }

@@ -3,33 +3,20 @@
 // temperature and ionic strength given.
 
 #include "buffers/BufferCalc.h"
-#include "core/OutputText.h"
-#include "engine/FloatGuard.h"
 #include "web/WebSession.h"
 
 namespace dedodiz::web {
 
 Json BuffersCommand(WebSession& session, const Json& request) {
     // The conditions are read as a solution's are; the command-line tool's defaults are the same.
-    const SolutionInput conditions = InputFromJson(request.value("conditions", Json::object()));
-    TSolution environment;
-    environment.Temperature = conditions.temperature;
-    environment.PH = conditions.pH;
-    environment.IonicEquiv = conditions.ionic;
-
-    MessageKeeper messages;
-    BufferRanges ranges;
-    OutputText report;
-    BufferTool& tool = session.buffers;
-    const bool ok = RunGuarded(messages, [&] {
-        ranges = ComputeBufferRanges(tool, environment);
-        if (ranges.ok) WriteBufferRanges(tool, ranges, ReportPlacement::Replace, report);
-    });
-    Json reply = Reply(ok && ranges.ok, messages.Messages());
-    reply["report"] = Lines(report.Lines());
-    if (reply["ok"]) {
-        reply["json"] = JsonText(BufferRangesJson(tool, ranges, messages.Messages()));
-        reply["csv"] = BufferRangesCsv(tool, ranges);
+    const SolutionInput read = InputFromJson(request.value("conditions", Json::object()));
+    const Outcome outcome = session.BufferRanges({read.temperature, read.pH, read.ionic});
+    Json reply = Answer(outcome);
+    reply["report"] = Lines(outcome.report);
+    if (outcome.Ran()) {
+        const BufferRanges& ranges = session.LastBufferRanges();
+        reply["json"] = JsonText(BufferRangesJson(session.buffers(), ranges, outcome.messages));
+        reply["csv"] = BufferRangesCsv(session.buffers(), ranges);
     }
     return reply;
 }

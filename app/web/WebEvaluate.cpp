@@ -3,29 +3,20 @@
 // metals chosen in the form, at its temperature, pH and ionic strength.
 
 #include "buffers/Evaluate.h"
-#include "core/OutputText.h"
-#include "engine/FloatGuard.h"
 #include "web/WebSession.h"
 
 namespace dedodiz::web {
 
 Json EvaluateCommand(WebSession& session, const Json& request) {
-    MessageKeeper messages;
-    const DescribeResult described = DescribeRequest(session, request, messages);
-    if (!described.ok()) return Refusal(described.error, messages.Messages());
-    ChelatorEvaluation evaluation;
-    OutputText report;
-    const bool ok = RunGuarded(messages, [&] {
-        evaluation = ComputeChelatorEvaluation(session.table, session.selection, session.calc.Solution);
-        if (evaluation.ok)
-            WriteChelatorEvaluation(session.table, evaluation, session.calc.Results, ReportPlacement::Replace,
-                                    report);
-    });
-    Json reply = Reply(ok && evaluation.ok, messages.Messages());
-    reply["report"] = Lines(report.Lines());
-    if (reply["ok"]) {
-        reply["json"] = JsonText(EvaluationJson(session.table, evaluation, messages.Messages()));
-        reply["csv"] = EvaluationCsv(session.table, evaluation);
+    const Outcome described = DescribeRequest(session, request);
+    if (!described.Ran()) return Answer(described);
+    const Outcome outcome = session.Evaluate();
+    Json reply = Answer(outcome);
+    reply["report"] = Lines(outcome.report);
+    if (outcome.Ran()) {
+        const ChelatorEvaluation& evaluation = session.LastEvaluation();
+        reply["json"] = JsonText(EvaluationJson(session.table(), evaluation, outcome.messages));
+        reply["csv"] = EvaluationCsv(session.table(), evaluation);
     }
     return reply;
 }

@@ -6,11 +6,9 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
-#include "buffers/BufferFile.h"
 #include "engine/SafeFile.h"
-#include "files/ConstantsFile.h"
-#include "files/WorkFile.h"
 #include "web/WebSession.h"
 
 namespace dedodiz::web {
@@ -41,48 +39,39 @@ Json WithTable(WebSession& session, Json reply) {
     return reply;
 }
 
-Json LoadConstants(WebSession& session, const std::string& base, const std::string& path) {
-    MessageKeeper messages;
-    ConstantsTable read = session.table;
-    if (!ReadConstantsFile(read, path, messages).ok()) {
-        messages.Message("Cannot Load Constants File", "ERROR");
-        return WithTable(session, Reply(false, messages.Messages()));
-    }
-    read.ConstantsFileName = base;  // the page's folder is its current folder: the name alone finds it
-    session.table = read;
-    return WithTable(session, Reply(true, messages.Messages()));
+// The page's folder is its current folder: the name alone finds a file kept there.
+Json LoadConstants(WebSession& session, const std::string& base) {
+    return WithTable(session, Answer(session.LoadConstants(base)));
 }
 
-// Loads the work file and runs it, as File > Work Load does, refined when the page asks for exact results.
-Json LoadWork(WebSession& session, const std::string& path, Precision precision) {
-    MessageKeeper messages;
-    const WorkLoadResult loaded =
-        LoadWorkSettings(path, session.table, session.selection, session.calc, messages);
-    if (loaded.Reset()) ResetSweepData(session.sweep);
-    if (!loaded.Loaded()) {
-        Json reply = WithTable(session, Reply(false, messages.Messages()));
+// Loads the work file and runs it, as File > Work Load does, at the session's precision. A work file that
+// cannot be loaded (or whose constants file cannot be found) changes nothing of the page's session.
+Json LoadWork(WebSession& session, const std::string& base) {
+    auto loading = std::make_unique<WebSession>(session);
+    const Outcome loaded = loading->LoadWork(base);
+    if (!loaded.Ran()) {
+        Json reply = WithTable(session, Answer(loaded));
         reply["solution"] = SolutionJson(session);
         return reply;
     }
+    session = *loading;
+    ResetSweepData(session.sweep());
     Json solution = SolutionJson(session);  // as loaded, before the run writes its results into it
-    Json reply = WithTable(session, RunSession(session, precision));
-    Json shown = Reply(true, messages.Messages())["messages"];
+    Json reply = WithTable(session, RunSession(session));
+    Json shown = Answer(loaded)["messages"];
     for (const Json& m : reply["messages"]) shown.push_back(m);
     reply["messages"] = shown;
     reply["solution"] = solution;
     return reply;
 }
 
-Json LoadBuffers(WebSession& session, const std::string& base, const std::string& path) {
-    MessageKeeper messages;
-    const BufferReadResult read = ReadBufferFile(session.buffers, path, messages);
-    if (read.file.ok()) session.buffers.BufferFileName = base;
-    return WithTable(session, Reply(read.file.ok(), messages.Messages()));
+Json LoadBuffers(WebSession& session, const std::string& base) {
+    return WithTable(session, Answer(session.LoadBuffers(base)));
 }
 
 }  // namespace
 
-Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes, Precision precision) {
+Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes) {
     const std::string base = FileNameOf(name);
     const std::string ext = ExtensionOf(base);
     const bool constants = ext == "TCM" || ext == "CCM";
@@ -92,10 +81,9 @@ Json LoadUserFile(WebSession& session, std::string_view name, const std::string&
     const std::string path = (session.folder / base).string();
     std::string error;
     if (!WriteFileAtomically(path, bytes, &error)) return Refusal("cannot keep " + base + ": " + error, {});
-
-    Json reply = constants      ? LoadConstants(session, base, path)
-                 : ext == "STG" ? LoadWork(session, path, precision)
-                                : LoadBuffers(session, base, path);
+    Json reply = constants      ? LoadConstants(session, base)
+                 : ext == "STG" ? LoadWork(session, base)
+                                : LoadBuffers(session, base);
     reply["kind"] = constants ? "constants" : ext == "STG" ? "work" : "buffers";
     reply["file"] = ExportText(base);
     return reply;
@@ -106,13 +94,9 @@ Json SaveWorkCommand(WebSession& session, const Json& request) {
     std::string base = FileNameOf(request.value("name", ""));
     if (const std::size_t dot = base.find_last_of('.'); dot != std::string::npos && dot > 0) base.resize(dot);
     base += ".STG";
-    MessageKeeper messages;
-    const DescribeResult described = DescribeRequest(session, request, messages);
-    if (!described.ok()) return Refusal(described.error, messages.Messages());
-    const FileResult saved =
-        SaveWorkSettings((session.folder / base).string(), session.table.ConstantsFileName.view(),
-                         session.selection, session.calc, messages);
-    Json reply = Reply(saved.ok(), messages.Messages());
+    const Outcome described = DescribeRequest(session, request);
+    if (!described.Ran()) return Answer(described);
+    Json reply = Answer(session.SaveWork((session.folder / base).string()));
     reply["file"] = ExportText(base);
     return reply;
 }

@@ -12,8 +12,6 @@
 
 #include <optional>
 
-#include "core/OutputText.h"
-#include "core/RecipeCalc.h"
 #include "core/RecipeInput.h"
 #include "core/RecipeReport.h"
 #include "web/WebSession.h"
@@ -87,9 +85,7 @@ void ReadSeries(const Json& request, RecipeRequest& r) {
         r.seriesFree = std::move(series.free);
         r.seriesAsPX = series.asPX;
     }
-    if (r.mixing && !text) throw RequestError("the mixing method needs a series");
     const std::optional<std::string> mixVolume = TextOf(request, "mix_volume");
-    if (mixVolume && !r.mixing) throw RequestError("a mix volume needs the mixing method");
     if (mixVolume) r.mixVolume = Amount(*mixVolume, AmountKind::Volume, "mix volume");
 }
 
@@ -121,7 +117,6 @@ RecipeRequest RequestOf(const Json& request) {
             NamedValue{name, RequiredAmount(*topup, "stock", AmountKind::Concentration, "top-up " + name)};
     }
     ReadSeries(request, r);
-    r.precision = PrecisionOf(request);
     return r;
 }
 
@@ -135,24 +130,16 @@ Json TableJson(const RecipeTable& table) {
 
 Json RecipeCommand(WebSession& session, const Json& request) {
     const RecipeRequest recipeRequest = RequestOf(request);
-    MessageKeeper messages;
-    const DescribeResult described = DescribeRequest(session, request, messages);
-    if (!described.ok()) return Refusal(described.error, messages.Messages());
-    // Every name must be in the solution (or be its pH buffer), as the command-line tool checks them.
-    if (const std::optional<UnknownRecipeName> unknown =
-            FindUnknownName(session.calc.Solution, recipeRequest))
-        return Refusal(unknown->list + " " + unknown->name + ": " + unknown->reason, messages.Messages());
-
-    const BufferTool* buffers = recipeRequest.buffer.empty() ? nullptr : &session.buffers;
-    const Recipe recipe = MakeRecipe(session.calc, buffers, recipeRequest, messages);
-    Json reply = Reply(recipe.ok, messages.Messages());
-    if (!recipe.ok) return reply;
-    const std::string_view constants = session.table.ConstantsFileName.view();
-    OutputText report;
-    WriteRecipeReport(recipe, constants, ReportPlacement::Replace, report);
-    reply["report"] = Lines(report.Lines());
+    ReadPrecision(session, request);
+    const Outcome described = DescribeRequest(session, request);
+    if (!described.Ran()) return Answer(described);
+    const Outcome outcome = session.MakeRecipe(recipeRequest);
+    Json reply = Answer(outcome);
+    if (!outcome.Ran()) return reply;
+    const Recipe& recipe = session.LastRecipe();
+    reply["report"] = Lines(outcome.report);
     reply["table"] = TableJson(PipettingTable(recipe));
-    reply["json"] = JsonText(RecipeJson(recipe, constants, messages.Messages()));
+    reply["json"] = JsonText(RecipeJson(recipe, session.ConstantsFileName.view(), outcome.messages));
     reply["csv"] = RecipeCsv(recipe);
     return reply;
 }

@@ -5,54 +5,31 @@
 
 #include <optional>
 
-#include "core/OutputText.h"
-#include "engine/Run.h"
 #include "web/WebSession.h"
 
 namespace dedodiz::web {
 
-namespace {
-
-constexpr std::string_view StatusWord(RunStatus status) {
-    switch (status) {
-        case RunStatus::Ran:
-            return "ran";
-        case RunStatus::Refused:
-            return "refused";
-        case RunStatus::Fault:
-            break;
-    }
-    return "fault";
-}
-
-}  // namespace
-
-Json RunSession(WebSession& session, Precision precision) {
-    MessageKeeper messages;
-    OutputText output;
-    const RunOutcome outcome = RunSinglePoint(session.calc, session.table.ConstantsFileName.view(),
-                                              ReportPlacement::Replace, output, messages, precision);
-    Json reply = Reply(outcome.Ran(), outcome.messages);
-    reply["status"] = StatusWord(outcome.status);
+Json RunSession(WebSession& session) {
+    const Outcome outcome = session.Run();
+    Json reply = Answer(outcome);
     reply["converged"] = outcome.Ran() && outcome.converged;
     reply["report"] = Lines(outcome.report);
     if (outcome.Ran()) {
         // A refined run's exports carry "refined" and its residual, as --refine gives them.
         const std::optional<double> refined =
             outcome.refined ? std::optional(outcome.residual) : std::nullopt;
-        reply["json"] = JsonText(
-            RunJson(session.calc, session.table.ConstantsFileName.view(), outcome.messages, refined));
-        reply["csv"] = RunCsv(session.calc, refined);
+        reply["json"] =
+            JsonText(RunJson(session.calc(), session.ConstantsFileName.view(), outcome.messages, refined));
+        reply["csv"] = RunCsv(session.calc(), refined);
     }
     return reply;
 }
 
 Json RunCommand(WebSession& session, const Json& request) {
-    const Precision precision = PrecisionOf(request);
-    MessageKeeper messages;
-    const DescribeResult described = DescribeRequest(session, request, messages);
-    if (!described.ok()) return Refusal(described.error, messages.Messages());
-    return RunSession(session, precision);
+    ReadPrecision(session, request);
+    const Outcome described = DescribeRequest(session, request);
+    if (!described.Ran()) return Answer(described);
+    return RunSession(session);
 }
 
 }  // namespace dedodiz::web

@@ -3,33 +3,13 @@
 
 #include "web/WebSession.h"
 
-#include "buffers/BufferFile.h"
-#include "files/ConstantsFile.h"
-#include "files/DataPaths.h"
+#include <algorithm>
+
+#include "engine/CalcTypes.h"
 
 namespace dedodiz::web {
 
 namespace {
-
-// The word of a calculation type, as the exports write it.
-constexpr std::string_view TypeWord(CalculationType type) {
-    switch (type) {
-        case CalculationType::Total:
-            return "total";
-        case CalculationType::Chelator:
-            return "chelator";
-        case CalculationType::Free:
-            break;
-    }
-    return "free";
-}
-
-CalculationType TypeOfWord(const std::string& word) {
-    if (word == "total") return CalculationType::Total;
-    if (word == "free") return CalculationType::Free;
-    if (word == "chelator") return CalculationType::Chelator;
-    throw RequestError("calculation_type must be total, free or chelator, not \"" + word + "\"");
-}
 
 // A number of an object, or fallback when the key is missing; anything but a number is refused.
 double NumberOf(const Json& object, const char* key, double fallback) {
@@ -53,25 +33,44 @@ const Json& ListOf(const Json& object, const char* key) {
     return *found;
 }
 
-}  // namespace
-
-bool LoadBundledTable(WebSession& session, MessageSink& messages) {
-    ConstantsTable read = session.table;
-    if (!ReadConstantsFile(read, FindDataFile(kBundledTableName), messages).ok()) return false;
-    read.ConstantsFileName = kBundledTableName;
-    session.table = read;
-    return true;
+std::string_view KindWord(FieldKind kind) {
+    switch (kind) {
+        case FieldKind::Type:
+            return "type";
+        case FieldKind::Temperature:
+            return "temperature";
+        case FieldKind::PH:
+            return "ph";
+        case FieldKind::Ionic:
+            return "ionic";
+        case FieldKind::Chelators:
+            return "chelators";
+        case FieldKind::Metals:
+            return "metals";
+        case FieldKind::Chelator:
+            return "chelator";
+        case FieldKind::ChelatorTotal:
+            return "chelator_total";
+        case FieldKind::Metal:
+            return "metal";
+        case FieldKind::MetalTotal:
+            return "metal_total";
+        case FieldKind::MetalFree:
+            return "metal_free";
+        case FieldKind::Option:
+            break;
+    }
+    return "option";
 }
+
+}  // namespace
 
 void StartSession(WebSession& session, const std::filesystem::path& folder) {
     session.folder = folder;
-    NewCalculation(session.table, session.selection, session.calc);
-    ResetSweepData(session.sweep);
-    ResetBufferRecord(session.buffers.BufferRecord);
-    MessageKeeper quiet;  // a page without its bundled data says so in its table's name ("EMPTY.CCM")
-    LoadBundledTable(session, quiet);
-    if (ReadBufferFile(session.buffers, FindDataFile(kBundledBuffersName), quiet).file.ok())
-        session.buffers.BufferFileName = kBundledBuffersName;
+    // A page without its bundled data says so in its table's name ("EMPTY.CCM").
+    session.SetSinks(nullptr, nullptr);
+    session.LoadConstants(std::string(kBundledTableName));
+    session.LoadBuffers(std::string(kBundledBuffersName));
 }
 
 Json Reply(bool ok, const ShownMessages& shown) {
@@ -83,6 +82,27 @@ Json Reply(bool ok, const ShownMessages& shown) {
         messages.push_back({{"caption", ExportText(m.caption)}, {"text", text}});
     }
     return {{"ok", ok}, {"messages", messages}};
+}
+
+Json Answer(const Outcome& outcome) {
+    Json reply = Reply(outcome.Ran(), outcome.messages);
+    reply["status"] = StatusWord(outcome.status);
+    if (outcome.Ran()) return reply;
+    // What went wrong, unless an "ERROR" message among the messages says it already.
+    const bool said = std::any_of(outcome.messages.begin(), outcome.messages.end(),
+                                  [](const ShownMessage& m) { return m.caption == "ERROR"; });
+    if (!said) reply["error"] = ExportText(outcome.Message());
+    if (!outcome.refusals.empty()) {
+        Json refusals = Json::array();
+        for (const dedodiz::Refusal& r : outcome.refusals)
+            refusals.push_back({{"field", ExportText(r.field.Text())},
+                                {"kind", KindWord(r.field.kind)},
+                                {"name", ExportText(r.field.name)},
+                                {"entry", r.field.entry},
+                                {"reason", ExportText(r.reason)}});
+        reply["refusals"] = refusals;
+    }
+    return reply;
 }
 
 Json Lines(const std::vector<std::string>& lines) {
@@ -97,7 +117,10 @@ SolutionInput InputFromJson(const Json& solution) {
     const auto type = solution.find("calculation_type");
     if (type != solution.end()) {
         if (!type->is_string()) throw RequestError("calculation_type must be a word");
-        entered.type = TypeOfWord(type->get<std::string>());
+        Refusals refusals;
+        const std::optional<CalculationType> word = TypeOrRefuse(type->get<std::string>(), refusals);
+        if (!word) throw RequestError(refusals.front().Message());
+        entered.type = *word;
     }
     entered.temperature = NumberOf(solution, "temperature_C", entered.temperature);
     entered.pH = NumberOf(solution, "pH", entered.pH);
@@ -110,19 +133,19 @@ SolutionInput InputFromJson(const Json& solution) {
 }
 
 Json SolutionJson(const WebSession& session) {
-    const TSolution& sol = session.calc.Solution;
+    const TSolution& sol = session.Solution;
     Json chelators = Json::array();
     Json metals = Json::array();
     for (int slot = 1; slot <= kSlots; ++slot) {
-        if (const int k = session.selection.ChosenChelator[slot]; k != 0)
-            chelators.push_back({{"name", ExportText(session.table.Constants[k].Name.view())},
-                                 {"total_M", sol.ChelTotal[slot]}});
-        if (const int m = session.selection.ChosenMetal[slot]; m != 0)
-            metals.push_back({{"name", ExportText(session.table.Constants[1].MetalName[m].view())},
+        if (const int k = session.ChosenChelator[slot]; k != 0)
+            chelators.push_back(
+                {{"name", ExportText(session.Constants[k].Name.view())}, {"total_M", sol.ChelTotal[slot]}});
+        if (const int m = session.ChosenMetal[slot]; m != 0)
+            metals.push_back({{"name", ExportText(session.Constants[1].MetalName[m].view())},
                               {"total_M", sol.MetalTotal[slot]},
                               {"free_M", sol.MetalFree[slot]}});
     }
-    return {{"calculation_type", TypeWord(session.calc.CalcType)},
+    return {{"calculation_type", TypeInfo(session.CalcType).word},
             {"temperature_C", sol.Temperature},
             {"pH", sol.PH},
             {"ionic_strength_N", sol.IonicEquiv},
@@ -130,22 +153,39 @@ Json SolutionJson(const WebSession& session) {
             {"metals", metals}};
 }
 
-DescribeResult DescribeRequest(WebSession& session, const Json& request, MessageSink& messages) {
+Outcome DescribeRequest(WebSession& session, const Json& request) {
     const auto solution = request.find("solution");
     if (solution == request.end()) throw RequestError("the request needs a \"solution\" object");
-    return DescribeSolution(session.table, InputFromJson(*solution), session.selection, session.calc,
-                            messages);
+    return session.Describe(InputFromJson(*solution));
 }
 
-Precision PrecisionOf(const Json& request) {
+void ReadPrecision(WebSession& session, const Json& request) {
+    const auto word = request.find("precision");
+    if (word != request.end() && !word->is_null()) {
+        const std::string text = word->is_string() ? word->get<std::string>() : std::string();
+        if (text == "described") {
+            session.precision = Precision::Described;
+        } else if (text == "checked") {
+            session.precision = Precision::Checked;
+        } else if (text == "exact") {
+            session.precision = Precision::Exact;
+        } else {
+            throw RequestError("precision must be described, checked or exact");
+        }
+        return;
+    }
     const auto refine = request.find("refine");
-    if (refine == request.end() || refine->is_null()) return Precision::Iteration;
+    if (refine == request.end() || refine->is_null()) {
+        session.precision = kDefaultPrecision;
+        return;
+    }
     if (!refine->is_boolean()) throw RequestError("refine must be true or false");
-    return refine->get<bool>() ? Precision::Refined : Precision::Iteration;
+    session.precision = refine->get<bool>() ? Precision::Exact : Precision::Described;
 }
 
 Json Refusal(const std::string& error, const ShownMessages& shown) {
     Json reply = Reply(false, shown);
+    reply["status"] = "refused";
     reply["error"] = ExportText(error);
     return reply;
 }

@@ -19,9 +19,8 @@
 #include <string>
 #include <string_view>
 
-#include "buffers/BufferModel.h"
-#include "core/Calculator.h"
 #include "core/Export.h"
+#include "core/Session.h"
 #include "core/Sweep.h"
 #include "engine/Sinks.h"
 #include "engine/State.h"
@@ -34,13 +33,8 @@ using Json = JsonValue;
 inline constexpr std::string_view kBundledTableName = "data/standard.TCM";
 inline constexpr std::string_view kBundledBuffersName = "data/buffers.bcm";
 
-// What one page has loaded and computed.
-struct WebSession {
-    ConstantsTable table;
-    Selection selection;
-    Calculation calc;
-    SweepState sweep;
-    BufferTool buffers;
+// What one page has loaded and computed: the Session, and the folder the user's files are kept in.
+struct WebSession : Session {
     std::filesystem::path folder{};  // where the user's files are written; the page's current folder
 };
 
@@ -54,11 +48,14 @@ class RequestError : public std::runtime_error {
 // and the bundled constants table and pH buffer file, found as every front end finds data files.
 void StartSession(WebSession& session, const std::filesystem::path& folder);
 
-// Loads the bundled constants table into the session; false (and the table unchanged) when it is missing.
-bool LoadBundledTable(WebSession& session, MessageSink& messages);
-
 // The start of every reply.
 Json Reply(bool ok, const ShownMessages& shown);
+
+// The reply to an outcome of the Session: "ok" (it ran), "status" (its word), the messages, and for an
+// outcome that did not run "error" (one line saying what went wrong, unless an "ERROR" message says it) and,
+// for refused input, "refusals" [{"field", "kind", "name", "entry", "reason"}] so that the page marks each
+// field.
+Json Answer(const Outcome& outcome);
 
 // Report lines (bytes) as UTF-8 texts.
 Json Lines(const std::vector<std::string>& lines);
@@ -71,21 +68,20 @@ SolutionInput InputFromJson(const Json& solution);
 // The session's solution in the same form, names from the table, for the page's form.
 Json SolutionJson(const WebSession& session);
 
-// Sets the session's selection and calculation from the request's "solution", as DescribeSolution does:
-// refused (and then nothing ran) for an unknown name, more than six entries, a metal without a valence
-// digit. A request without a solution is a RequestError.
-DescribeResult DescribeRequest(WebSession& session, const Json& request, MessageSink& messages);
+// Makes the request's "solution" the session's (Session::Describe); a request without one is a
+// RequestError.
+Outcome DescribeRequest(WebSession& session, const Json& request);
 
 // The reply to a request that could not be carried out: "ok" false, the messages, and "error".
 Json Refusal(const std::string& error, const ShownMessages& shown);
 
-// The precision a request asks for with "refine": true the exact refinement after the iteration (the
-// command-line tool's --refine), missing or false the iteration's answer alone.
-Precision PrecisionOf(const Json& request);
+// Sets the session's precision from the request: "precision" (described, checked, exact) or "refine"
+// (true: exact); neither: the default precision.
+void ReadPrecision(WebSession& session, const Json& request);
 
 // The single-point run of the session's calculation as it stands (after a work file was loaded): the
 // reply of the run command.
-Json RunSession(WebSession& session, Precision precision = Precision::Iteration);
+Json RunSession(WebSession& session);
 
 // The commands, by name. Each takes the request object and answers with the reply object.
 Json TableCommand(WebSession& session, const Json& request);        // the table's and buffer file's names
@@ -100,10 +96,9 @@ Json BundledCommand(WebSession& session, const Json& request);      // back to t
 Json SaveWorkCommand(WebSession& session, const Json& request);     // a work file to download
 
 // A file the user chose, by its name and bytes: a constants file (.TCM, .CCM), a work file (.STG, which
-// is then run, refined on request) or a pH buffer file (.bcm), written into the session's folder and
-// read by the readers of the desktop program.
-Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes,
-                  Precision precision = Precision::Iteration);
+// is then run at the session's precision) or a pH buffer file (.bcm), written into the session's folder
+// and read by the readers of the desktop program.
+Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes);
 
 // The bytes of a file of the session's folder (a work file just saved), empty when there is none.
 std::string UserFileBytes(const WebSession& session, std::string_view name);

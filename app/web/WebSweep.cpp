@@ -3,8 +3,6 @@
 // every point refined on request ("refine": true), answered with the sweep table, the sweep's data for
 // the chart and its CSV.
 
-#include "core/OutputText.h"
-#include "core/SweepTable.h"
 #include "web/WebSession.h"
 
 namespace dedodiz::web {
@@ -40,37 +38,21 @@ TAxisRange AxisOf(const Json& request, const char* key) {
 }
 
 // A metal axis names a slot that holds a metal, as the axis dialog offers only those: empty when it does.
-std::string EmptyMetalSlot(const TSolution& solution, const TAxisRange& axis) {
-    const int slot = MetalSlotOfAxis(axis.Variable);
-    if (slot == 0 || AxisMetalShown(solution, slot)) return {};
-    return "metal " + std::to_string(slot) + " is an empty metal slot";
-}
-
 }  // namespace
 
 Json SweepCommand(WebSession& session, const Json& request) {
-    const bool threeD = request.value("three_d", false);
-    const TAxisRange x = AxisOf(request, "x");
-    const TAxisRange z = threeD ? AxisOf(request, "z") : TAxisRange{};
-    const Precision precision = PrecisionOf(request);
-    MessageKeeper messages;
-    const DescribeResult described = DescribeRequest(session, request, messages);
-    if (!described.ok()) return Refusal(described.error, messages.Messages());
-    std::string emptySlot = EmptyMetalSlot(session.calc.Solution, x);
-    if (emptySlot.empty() && threeD) emptySlot = EmptyMetalSlot(session.calc.Solution, z);
-    if (!emptySlot.empty()) return Refusal(emptySlot, messages.Messages());
-
-    SweepState& s = session.sweep;
-    s.XAxis = x;
-    if (threeD) s.ZAxis = z;
-    if (!RunSweepCommand(s, session.calc, threeD, messages, precision))
-        return Reply(false, messages.Messages());
-    OutputText table;
-    WriteSweepTable(s, ReportPlacement::Replace, table);
-    Json reply = Reply(true, messages.Messages());
-    reply["table"] = Lines(table.Lines());
-    reply["json"] = JsonText(SweepJson(s, messages.Messages()));
-    reply["csv"] = SweepCsv(s);
+    SweepRequest sweep;
+    sweep.x = AxisOf(request, "x");
+    if (request.value("three_d", false)) sweep.z = AxisOf(request, "z");
+    ReadPrecision(session, request);
+    const Outcome described = DescribeRequest(session, request);
+    if (!described.Ran()) return Answer(described);
+    const Outcome outcome = session.Sweep(sweep);
+    Json reply = Answer(outcome);
+    if (!outcome.Ran()) return reply;
+    reply["table"] = Lines(outcome.report);
+    reply["json"] = JsonText(SweepJson(session.sweep(), outcome.messages));
+    reply["csv"] = SweepCsv(session.sweep());
     return reply;
 }
 

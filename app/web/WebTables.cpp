@@ -2,8 +2,6 @@
 // The tables behind the page's choices: the chelators and metals of the constants table, the buffers of
 // the buffer file, the constants listing, and the way back to the bundled table.
 
-#include "core/Listing.h"
-#include "core/OutputText.h"
 #include "web/WebSession.h"
 
 namespace dedodiz::web {
@@ -17,7 +15,7 @@ bool Named(std::string_view name, std::string_view emptyMarker) {
 }  // namespace
 
 Json TableCommand(WebSession& session, const Json& /*request*/) {
-    const ConstantsTable& table = session.table;
+    const ConstantsTable& table = session.table();
     Json metals = Json::array();
     for (int m = 1; m <= kTableMetals; ++m) {
         const std::string_view name = table.Constants[1].MetalName[m].view();
@@ -35,7 +33,7 @@ Json TableCommand(WebSession& session, const Json& /*request*/) {
     }
     Json buffers = Json::array();
     for (int slot = 1; slot <= kBufferSlots; ++slot) {
-        const std::string_view name = session.buffers.BufferSlots[slot].Name.view();
+        const std::string_view name = session.BufferSlots[slot].Name.view();
         if (Named(name, "")) buffers.push_back({{"slot", slot}, {"name", ExportText(name)}});
     }
     Json reply = Reply(true, {});
@@ -43,30 +41,25 @@ Json TableCommand(WebSession& session, const Json& /*request*/) {
     reply["bundled"] = table.ConstantsFileName.view() == kBundledTableName;
     reply["chelators"] = chelators;
     reply["metals"] = metals;
-    reply["buffer_file"] = ExportText(session.buffers.BufferFileName.view());
+    reply["buffer_file"] = ExportText(session.BufferFileName.view());
     reply["buffers"] = buffers;
     return reply;
 }
 
 Json ListingCommand(WebSession& session, const Json& /*request*/) {
-    MessageKeeper messages;
-    OutputText listing;
-    ListConstants(session.table, ReportPlacement::Replace, listing, messages);
-    Json reply = Reply(true, messages.Messages());
-    reply["report"] = Lines(listing.Lines());
-    reply["json"] = JsonText(ConstantsJson(session.table, messages.Messages()));
-    reply["csv"] = ConstantsCsv(session.table);
+    const Outcome outcome = session.List();
+    Json reply = Answer(outcome);
+    reply["report"] = Lines(outcome.report);
+    reply["json"] = JsonText(ConstantsJson(session.table(), outcome.messages));
+    reply["csv"] = ConstantsCsv(session.table());
     return reply;
 }
 
 Json BundledCommand(WebSession& session, const Json& request) {
-    MessageKeeper messages;
-    if (!LoadBundledTable(session, messages)) {
-        messages.Message("Cannot Load Constants File", "ERROR");
-        return Reply(false, messages.Messages());
-    }
+    const Outcome outcome = session.LoadConstants(std::string(kBundledTableName));
+    if (!outcome.Ran()) return Answer(outcome);
     Json reply = TableCommand(session, request);
-    reply["messages"] = Reply(true, messages.Messages())["messages"];
+    reply["messages"] = Answer(outcome)["messages"];
     return reply;
 }
 

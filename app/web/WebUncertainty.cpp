@@ -10,10 +10,7 @@
 // and "refine". {"defaults": true} is answered with the program's defaults of all of them instead.
 
 #include <charconv>
-#include <cmath>
 
-#include "core/OutputText.h"
-#include "core/RecipeInput.h"
 #include "core/Uncertainty.h"
 #include "core/UncertaintyExport.h"
 #include "core/UncertaintyGraph.h"
@@ -26,8 +23,7 @@ namespace {
 void ReadSd(const Json& request, const char* key, double& into) {
     const auto found = request.find(key);
     if (found == request.end() || found->is_null()) return;
-    if (!found->is_number() || !std::isfinite(found->get<double>()) || found->get<double>() < 0)
-        throw RequestError(std::string(key) + " needs a number of 0 or more");
+    if (!found->is_number()) throw RequestError(std::string(key) + " needs a number");
     into = found->get<double>();
 }
 
@@ -46,14 +42,16 @@ std::uint64_t SeedOf(const Json& request) {
 int SamplesOf(const Json& request) {
     const auto found = request.find("samples");
     if (found == request.end() || found->is_null()) return kDefaultUncertaintySamples;
-    if (!found->is_number_integer() || found->get<std::int64_t>() < 1 ||
-        found->get<std::int64_t>() > kMaxUncertaintySamples)
-        throw RequestError("samples is a whole number from 1 to " + std::to_string(kMaxUncertaintySamples));
-    return found->get<int>();
+    if (!found->is_number_integer()) throw RequestError("samples is a whole number");
+    const auto samples = found->get<std::int64_t>();
+    // Beyond an int the Session's rule (1 .. the most) refuses it all the same.
+    return samples > kMaxUncertaintySamples ? kMaxUncertaintySamples + 1
+           : samples < 1                    ? 0
+                                            : static_cast<int>(samples);
 }
 
-// The purity of a chelator of the solution: fraction in (0, 1] and its standard uncertainty.
-void ReadPurity(const Json& request, const TSolution& solution, UncertaintyInputs& inputs) {
+// The purities of chelators of the solution: fraction in (0, 1] and its standard uncertainty.
+void ReadPurity(const Json& request, std::vector<NamedPurity>& purities) {
     const auto list = request.find("purity");
     if (list == request.end() || list->is_null()) return;
     if (!list->is_array()) throw RequestError("purity must be a list");
@@ -61,16 +59,7 @@ void ReadPurity(const Json& request, const TSolution& solution, UncertaintyInput
         const auto found = p.find("name");
         if (!p.is_object() || found == p.end() || !found->is_string())
             throw RequestError("every purity needs a \"name\"");
-        const std::string name = found->get<std::string>();
-        const double fraction = p.value("fraction", 1.0);
-        const double sd = p.value("sd", 0.0);
-        if (!(fraction > 0 && fraction <= 1) || !std::isfinite(sd) || sd < 0)
-            throw RequestError(
-                "purity " + name +
-                ": the fraction must lie above 0 and up to 1, the uncertainty must be 0 or more");
-        const int slot = SolutionChelatorSlot(solution, name);
-        if (slot == 0) throw RequestError("purity: no chelator \"" + name + "\" in this solution");
-        inputs.purity[slot] = {fraction, sd};
+        purities.push_back({found->get<std::string>(), {p.value("fraction", 1.0), p.value("sd", 0.0)}});
     }
 }
 
@@ -79,7 +68,7 @@ UncertaintyOptions OptionsOf(const Json& request) {
     options.samples = SamplesOf(request);
     options.seed = SeedOf(request);
     options.threads = 1;
-    options.precision = PrecisionOf(request);
+    ReadPurity(request, options.purities);
     UncertaintyInputs& u = options.inputs;
     ReadSd(request, "ph_sd", u.pHSd);
     ReadSd(request, "temp_sd", u.temperatureSd);
@@ -125,22 +114,19 @@ Json Histograms(const UncertaintyOutcome& outcome) {
 
 Json UncertaintyCommand(WebSession& session, const Json& request) {
     if (request.value("defaults", false)) return Defaults();
-    UncertaintyOptions options = OptionsOf(request);
-    MessageKeeper messages;
-    const DescribeResult described = DescribeRequest(session, request, messages);
-    if (!described.ok()) return Refusal(described.error, messages.Messages());
-    ReadPurity(request, session.calc.Solution, options.inputs);
-
-    const UncertaintyOutcome outcome = RunUncertainty(session.calc, options, messages);
-    Json reply = Reply(outcome.Ran(), messages.Messages());
+    const UncertaintyOptions options = OptionsOf(request);
+    ReadPrecision(session, request);
+    const Outcome described = DescribeRequest(session, request);
+    if (!described.Ran()) return Answer(described);
+    const Outcome outcome = session.Uncertainty(options);
+    Json reply = Answer(outcome);
     if (!outcome.Ran()) return reply;
-    OutputText report;
-    WriteUncertaintyReport(outcome, ReportPlacement::Replace, report);
-    reply["report"] = Lines(report.Lines());
-    reply["json"] = JsonText(UncertaintyJson(session.calc, session.table.ConstantsFileName.view(), outcome,
-                                             messages.Messages(), false));
-    reply["csv"] = UncertaintyCsv(outcome);
-    reply["histograms"] = Histograms(outcome);
+    const UncertaintyOutcome& result = session.LastUncertainty();
+    reply["report"] = Lines(outcome.report);
+    reply["json"] = JsonText(
+        UncertaintyJson(session.calc(), session.ConstantsFileName.view(), result, outcome.messages, false));
+    reply["csv"] = UncertaintyCsv(result);
+    reply["histograms"] = Histograms(result);
     return reply;
 }
 

@@ -8,12 +8,13 @@
 #include <memory>
 
 #include "Recorders.h"
+#include "Sessions.h"
 #include "Tables.h"
 #include "buffers/BufferCalc.h"
-#include "core/Calculator.h"
 #include "core/RecipeCalc.h"
 #include "core/RecipeInput.h"
 #include "core/RecipeReport.h"
+#include "core/Session.h"
 #include "engine/Corrections.h"
 #include "engine/Refine.h"
 #include "engine/Solver.h"
@@ -33,8 +34,7 @@ std::unique_ptr<Setup> Describe(const SolutionInput& entered) {
     auto s = std::make_unique<Setup>();
     NewCalculation(s->table, s->selection, s->calc);
     test::FillSampleTable(s->table);
-    test::MessageRecorder messages;
-    EXPECT_TRUE(DescribeSolution(s->table, entered, s->selection, s->calc, messages).ok());
+    EXPECT_TRUE(test::DescribeInto(s->table, entered, s->selection, s->calc));
     // One pH buffer: an anionic HEPES-like buffer, pKa 7.5 at 20 C, thermodynamic.
     ResetBufferSlotsForLoad(s->buffers);
     TBufferSlot& hepes = s->buffers.BufferSlots[1];
@@ -62,7 +62,7 @@ RecipeRequest Stocks() {
     r.buffer = "HEPES";
     r.bufferConc = 20e-3;
     r.topup = NamedValue{"KCl", 3.0};
-    r.precision = Precision::Refined;
+    r.precision = Precision::Exact;
     return r;
 }
 
@@ -112,7 +112,7 @@ TEST(Recipe, OneChelatorVolumesAreTheTotalsTimesTheVolumeOverTheStocks) {
     EXPECT_NEAR(2.0 * row.volumes[2] / 10e3, row.saltConc, 1e-15);
     EXPECT_NEAR(row.volumes[0] + row.volumes[1] + row.volumes[2] + row.water, 10e3, 1e-9);
     // The same total as the single-point run gives at the target (0.1 N, the solution's own).
-    const Solved run = Solve(s->table, entered);
+    const test::Solved run = test::Solve(s->table, entered);
     EXPECT_DOUBLE_EQ(row.metalTotal[1], run.calc.WorkSolution.MetalTotal[1]);
     EXPECT_DOUBLE_EQ(row.ionic, 0.1);
     EXPECT_DOUBLE_EQ(row.saltConc, 0.1 - run.calc.Results.SolutionCharge);

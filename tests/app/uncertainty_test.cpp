@@ -152,7 +152,7 @@ TEST(UncertaintyTest, SpreadFromThePHAloneAgreesWithFirstOrderPropagation) {
 
     UncertaintyOptions o = NoUncertainty(20000);
     o.inputs.pHSd = pHSd;
-    o.precision = Precision::Refined;
+    o.precision = Precision::Exact;
     const UncertaintyOutcome u = RunUncertainty(*s, o, messages);
     ASSERT_TRUE(u.Ran());
     ASSERT_EQ(u.Failed(), 0);

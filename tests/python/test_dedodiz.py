@@ -146,9 +146,11 @@ FAULT = ("FLOATING POINT ERROR: division by zero\nCheck ionic strength (> 0), te
          "constants\nNo result was stored")
 # arguments, exception, message, whether a single solution is at fault (solve_many then names its index)
 ERRORS = [
-    (dict(chelators={"XYZ": 1e-3}, metals={"Ca2": 1e-3}), ValueError, 'no chelator "XYZ" in data/standard.TCM', False),
+    (dict(chelators={"XYZ": 1e-3}, metals={"Ca2": 1e-3}), ValueError,
+     "chelator XYZ: not in data/standard.TCM, which has EGTA, BAPTA, DBBAPTA, EDTA, HEDTA, NTA, CDTA, DTPA, ATP, ADP, "
+     "Citrate, TPEN  +", False),
     (dict(chelators={"EGTA": 1e-3}, metals={"Ca2": 1e-3}, type="mixed"), ValueError,
-     'type must be "total", "free" or "chelator", not "mixed"', False),
+     'calculation type: must be total, free or chelator, not "mixed"', False),
     (dict(chelators={"EGTA": "2 mM"}, metals={"Ca2": 1e-3}), TypeError, "chelator EGTA needs a number [mol/L], not str",
      False),
     (dict(chelators={"BAPTA": 1e-3}, metals={"Zn2": 1e-3}, temp=37), ValueError,

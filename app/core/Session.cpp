@@ -1,0 +1,662 @@
+// SPDX-License-Identifier: BSD-3-Clause
+#include "core/Session.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "buffers/BufferCalc.h"
+#include "buffers/BufferFile.h"
+#include "buffers/Evaluate.h"
+#include "core/Export.h"
+#include "core/Listing.h"
+#include "core/OutputText.h"
+#include "core/RecipeInput.h"
+#include "core/RecipeReport.h"
+#include "core/SweepTable.h"
+#include "engine/CalcTypes.h"
+#include "engine/FloatGuard.h"
+#include "engine/Format.h"
+#include "files/ConstantsFile.h"
+#include "files/DataPaths.h"
+#include "files/WorkFile.h"
+
+namespace dedodiz {
+
+// Keeps every message and report line of one command in its outcome, and passes them on to the
+// session's sinks as they arise.
+class Session::Recorder : public MessageSink, public OutputSink {
+  public:
+    Recorder(const Session& session, Outcome& outcome)
+        : messages_(session.messages_), output_(session.output_), outcome_(outcome) {}
+    void Message(std::string_view text, std::string_view caption) override {
+        outcome_.messages.push_back({std::string(caption), std::string(text)});
+        if (messages_ != nullptr) messages_->Message(text, caption);
+    }
+    void ClearOutput() override {
+        outcome_.report.clear();
+        if (output_ != nullptr) output_->ClearOutput();
+    }
+    void AddOutputLine(std::string_view line) override {
+        outcome_.report.emplace_back(line);
+        if (output_ != nullptr) output_->AddOutputLine(line);
+    }
+    void ShowOutput() override {
+        if (output_ != nullptr) output_->ShowOutput();
+    }
+
+  private:
+    MessageSink* messages_;
+    OutputSink* output_;
+    Outcome& outcome_;
+};
+
+namespace {
+
+void Refuse(Refusals& refusals, Field field, std::string reason) {
+    refusals.push_back({std::move(field), std::move(reason)});
+}
+
+Field Option(std::string text) {
+    return {FieldKind::Option, std::move(text), -1};
+}
+
+Outcome FileFailure(std::string path, const FileResult& result) {
+    Outcome o;
+    o.status = Status::FileError;
+    o.path = std::move(path);
+    o.reason = result.reason;
+    o.error = result.error;
+    return o;
+}
+
+// The entries of a list by table number: a name the table lacks, or one given twice (ignoring case and
+// blanks, so "EGTA" and "egta" are one), is refused.
+template <typename Entry, typename Find>
+std::vector<int> TableNumbers(const std::vector<Entry>& entries, FieldKind kind, const ConstantsTable& table,
+                              Find find, Refusals& refusals) {
+    std::vector<int> numbers;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const Field field{kind, entries[k].name, static_cast<int>(k)};
+        const int number = find(table, entries[k].name);
+        if (number == 0) {
+            refusals.push_back(UnknownName(field, table));
+        } else if (const auto twice = std::find(numbers.begin(), numbers.end(), number);
+                   twice != numbers.end()) {
+            Refuse(refusals, field,
+                   "given twice (first as \"" +
+                       entries[static_cast<std::size_t>(twice - numbers.begin())].name + "\")");
+        }
+        numbers.push_back(number);
+    }
+    return numbers;
+}
+
+// A list of named values that must not name one thing twice.
+void NamedOnce(const std::vector<NamedValue>& values, const std::string& list, Refusals& refusals) {
+    for (std::size_t k = 0; k < values.size(); ++k)
+        for (std::size_t before = 0; before < k; ++before)
+            if (SameName(values[k].name, values[before].name)) {
+                Refuse(refusals, Option(list + " " + values[k].name), "given twice");
+                break;
+            }
+}
+
+// A positive amount in [min, max] of a unit, for the recipe's volumes and stocks.
+void CheckPositive(const Field& field, double value, double max, std::string_view unit, Refusals& refusals) {
+    if (!std::isfinite(value)) {
+        Refuse(refusals, field, "not a finite number (" + ValueText(value) + ")");
+    } else if (!(value > 0)) {
+        Refuse(refusals, field, "must be above 0 (" + ValueText(value) + " " + std::string(unit) + ")");
+    } else if (value > max) {
+        Refuse(refusals, field,
+               "above " + ValueText(max) + " " + std::string(unit) + " (" + ValueText(value) + " " +
+                   std::string(unit) + ")");
+    }
+}
+
+// The axis of a sweep: a variable the solution has, and ends the rules of that quantity accept.
+void CheckAxis(const TSolution& sol, const TAxisRange& axis, const std::string& name, Refusals& refusals) {
+    const int slot = MetalSlotOfAxis(axis.Variable);
+    const int code = static_cast<int>(axis.Variable);
+    if (code > static_cast<int>(AxisVariable::Metal1) + kSlots - 1) {
+        Refuse(refusals, Option(name), "not a variable of a sweep");
+        return;
+    }
+    if (slot != 0 && !AxisMetalShown(sol, slot)) {
+        Refuse(refusals, Option(name), "metal" + std::to_string(slot) + " is an empty metal slot");
+        return;
+    }
+    for (const double end : {axis.Low, axis.High}) {
+        Refusals found;
+        switch (axis.Variable) {
+            case AxisVariable::Temperature:
+                CheckTemperature(end, found);
+                break;
+            case AxisVariable::PH:
+                CheckPH(end, found);
+                break;
+            case AxisVariable::Ionic:
+                CheckIonic(end, found);
+                break;
+            default:
+                CheckConcentration(Option(name), end, found);
+                break;
+        }
+        for (Refusal& r : found) Refuse(refusals, Option(name), r.field.Text() + " " + r.reason);
+        if (!found.empty()) return;
+    }
+}
+
+bool AllConverged(const SweepState& s) {
+    if (Is3DSweep(s)) {
+        for (const auto& row : s.Converged3D)
+            for (const bool converged : row)
+                if (!converged) return false;
+        return true;
+    }
+    return std::all_of(s.Converged2D.begin(), s.Converged2D.end(), [](bool c) { return c; });
+}
+
+}  // namespace
+
+std::string_view StatusWord(Status status) {
+    switch (status) {
+        case Status::Ran:
+            return "ran";
+        case Status::Refused:
+            return "refused";
+        case Status::Stopped:
+            return "stopped";
+        case Status::CannotBeMade:
+            return "cannot be made";
+        case Status::Fault:
+            return "fault";
+        case Status::FileError:
+            break;
+    }
+    return "file error";
+}
+
+std::string Outcome::Message() const {
+    switch (status) {
+        case Status::Ran:
+            return {};
+        case Status::Refused:
+            return refusals.empty() ? reason : refusals.front().Message();
+        case Status::CannotBeMade:
+        case Status::FileError:
+            if (!reason.empty()) return reason;
+            break;
+        case Status::Stopped:
+        case Status::Fault:
+            break;
+    }
+    for (const ShownMessage& m : messages) {
+        if (m.caption != "ERROR") continue;
+        std::string text = m.text;
+        std::replace(text.begin(), text.end(), '\r', ' ');
+        return text;
+    }
+    return std::string(StatusWord(status));
+}
+
+Outcome RefusedOutcome(Refusals refusals) {
+    Outcome o;
+    o.status = Status::Refused;
+    if (!refusals.empty()) o.reason = refusals.front().Message();
+    o.refusals = std::move(refusals);
+    o.converged = false;
+    return o;
+}
+
+Session::Session()
+    : recipe_(std::make_shared<Recipe>()), uncertainty_(std::make_shared<UncertaintyOutcome>()) {
+    NewCalculation(table(), selection(), calc());
+    ResetSweepData(sweep());
+    ResetBufferRecord(BufferRecord);
+}
+
+void Session::New() {
+    NewCalculation(table(), selection(), calc());
+    ResetBufferRecord(BufferRecord);
+}
+
+const std::vector<std::filesystem::path>& Session::DataFolders() {
+    if (!dataFolders_) dataFolders_ = BundledDataFolders();
+    return *dataFolders_;
+}
+
+void Session::SetSinks(MessageSink* messages, OutputSink* output) {
+    messages_ = messages;
+    output_ = output;
+}
+
+// ---- Files ----
+
+Outcome Session::LoadConstants(const std::string& path) {
+    Outcome o;
+    Recorder rec(*this, o);
+    if (ConstantsFileKind(path) == ConstantsKind::None) {
+        const std::string reason = "Not a constants file name (.TCM or .CCM): " + path;
+        rec.Message(reason, "ERROR");
+        Outcome failed = FileFailure(path, {FileStatus::NotConstantsName, reason, 0});
+        failed.messages = o.messages;
+        return failed;
+    }
+    ConstantsTable read = table();
+    const FileResult result = ReadConstantsFile(read, FindDataFile(path, {}, DataFolders()), rec);
+    if (!result.ok()) {
+        rec.Message(WithReason("Cannot Load Constants File", result.reason), "ERROR");
+        Outcome failed = FileFailure(path, result);
+        failed.messages = o.messages;
+        return failed;
+    }
+    read.ConstantsFileName = path;
+    table() = read;
+    return o;
+}
+
+Outcome Session::LoadBundledConstants() {
+    std::string path;
+    for (const std::filesystem::path& folder : DataFolders()) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(folder / kBundledConstantsName, ec)) {
+            path = (folder / kBundledConstantsName).string();
+            break;
+        }
+    }
+    if (path.empty()) {
+        Outcome o =
+            FileFailure(std::string(kBundledConstantsName),
+                        {FileStatus::LoadFailed, "The bundled constants table is not installed", ENOENT});
+        Recorder rec(*this, o);
+        rec.Message(WithReason("Cannot Load Constants File", o.reason), "ERROR");
+        return o;
+    }
+    return LoadConstants(path);
+}
+
+Outcome Session::SaveConstants(const std::string& path) {
+    Outcome o;
+    Recorder rec(*this, o);
+    const FileResult written = WriteConstantsFile(table(), path, rec);
+    if (written.ok()) return o;
+    if (written.status != FileStatus::NotConstantsName)
+        rec.Message(WithReason("Cannot save constants file " + path, written.reason), "ERROR");
+    Outcome failed = FileFailure(path, written);
+    failed.messages = o.messages;
+    return failed;
+}
+
+Outcome Session::LoadWork(const std::string& path) {
+    Outcome o;
+    Recorder rec(*this, o);
+    const WorkLoadResult loaded = LoadWorkSettings(path, table(), selection(), calc(), rec);
+    if (loaded.Reset()) ResetBufferRecord(BufferRecord);
+    if (loaded.Loaded()) return o;
+    Outcome failed = FileFailure(path, {FileStatus::LoadFailed, loaded.reason, loaded.error});
+    failed.messages = o.messages;
+    return failed;
+}
+
+Outcome Session::SaveWork(const std::string& path) {
+    Outcome o;
+    Recorder rec(*this, o);
+    const FileResult saved = SaveWorkSettings(path, ConstantsFileName.view(), selection(), calc(), rec);
+    if (saved.ok()) return o;
+    Outcome failed = FileFailure(path, saved);
+    failed.messages = o.messages;
+    return failed;
+}
+
+Outcome Session::LoadBuffers(const std::string& path) {
+    Outcome o;
+    Recorder rec(*this, o);
+    BufferTool read = buffers();
+    const BufferReadResult result = ReadBufferFile(read, FindDataFile(path, {}, DataFolders()), rec);
+    if (!result.file.ok()) {
+        Outcome failed = FileFailure(path, result.file);
+        failed.messages = o.messages;
+        return failed;
+    }
+    read.BufferFileName = path;
+    buffers() = read;
+    return o;
+}
+
+Outcome Session::LoadBundledBuffers() {
+    return LoadBuffers(std::string(kBundledBufferName));
+}
+
+// ---- The solution ----
+
+Outcome Session::Describe(const SolutionInput& e) {
+    Refusals refusals;
+    const CalcTypeInfo& type = TypeInfo(e.type);
+    if (e.chelators.size() > static_cast<std::size_t>(kMaxEntries))
+        Refuse(refusals, {FieldKind::Chelators, {}, -1},
+               "at most six (" + std::to_string(e.chelators.size()) + " given)");
+    if (e.metals.size() > static_cast<std::size_t>(kMaxEntries))
+        Refuse(refusals, {FieldKind::Metals, {}, -1},
+               "at most six (" + std::to_string(e.metals.size()) + " given)");
+    const std::vector<int> chelators =
+        TableNumbers(e.chelators, FieldKind::Chelator, table(), &FindChelator, refusals);
+    const std::vector<int> metals = TableNumbers(e.metals, FieldKind::Metal, table(), &FindMetal, refusals);
+    CheckConditions(e.temperature, e.pH, e.ionic, refusals);
+
+    // The values by what the type reads, in mol/L.
+    std::vector<double> chelTotal(e.chelators.size()), metalTotal(e.metals.size()),
+        metalFree(e.metals.size());
+    for (std::size_t k = 0; k < e.chelators.size(); ++k)
+        chelTotal[k] = Molar({FieldKind::ChelatorTotal, e.chelators[k].name, static_cast<int>(k)},
+                             e.chelators[k].total, false, refusals);
+    for (std::size_t k = 0; k < e.metals.size(); ++k) {
+        const int entry = static_cast<int>(k);
+        if (type.readsMetalTotal)
+            metalTotal[k] =
+                Molar({FieldKind::MetalTotal, e.metals[k].name, entry}, e.metals[k].total, false, refusals);
+        if (type.readsMetalFree)
+            metalFree[k] =
+                Molar({FieldKind::MetalFree, e.metals[k].name, entry}, e.metals[k].free, true, refusals);
+    }
+    if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
+
+    Outcome o;
+    Recorder rec(*this, o);
+    Selection chosen = selection();
+    auto solved = std::make_unique<Calculation>(calc());
+    solved->CalcType = e.type;
+    TSolution& sol = solved->Solution;
+    sol.Temperature = e.temperature;
+    sol.PH = e.pH;
+    sol.IonicEquiv = e.ionic;
+    chosen.ChelatorChosen.fill(false);
+    chosen.MetalChosen.fill(false);
+    for (const int k : chelators) chosen.ChelatorChosen[k] = true;
+    for (const int m : metals) chosen.MetalChosen[m] = true;
+    if (!BuildSelection(table(), chosen, sol, rec)) {
+        o.status = Status::Stopped;
+        o.converged = false;
+        return o;
+    }
+    // The slots hold the chosen entries in table order.
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        if (const int k = chosen.ChosenChelator[slot]; k != 0) {
+            const auto at = std::find(chelators.begin(), chelators.end(), k) - chelators.begin();
+            sol.ChelTotal[slot] = chelTotal[static_cast<std::size_t>(at)];
+        }
+        if (const int m = chosen.ChosenMetal[slot]; m != 0) {
+            const auto at =
+                static_cast<std::size_t>(std::find(metals.begin(), metals.end(), m) - metals.begin());
+            if (type.readsMetalTotal) sol.MetalTotal[slot] = metalTotal[at];
+            if (type.readsMetalFree) sol.MetalFree[slot] = metalFree[at];
+        }
+    }
+    selection() = chosen;
+    calc() = *solved;
+    return o;
+}
+
+Outcome Session::CheckSolution() const {
+    Refusals refusals;
+    bool any = false;
+    for (int k = 1; k <= kSlots; ++k)
+        any = any || Solution.ChelName[k] != kEmptyChelator || Solution.MetalName[k] != kEmptyMetal;
+    if (!any) {
+        Refuse(refusals, {FieldKind::Chelators, {}, -1},
+               TableIsEmpty(table()) ? "no constants table is loaded" : "none chosen, and no metal either");
+        return RefusedOutcome(std::move(refusals));
+    }
+    CheckSolutionValues(Solution, CalcType, refusals);
+    if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
+    return {};
+}
+
+// ---- Commands ----
+
+Outcome Session::Run(ReportPlacement placement) {
+    Outcome o = CheckSolution();
+    if (!o.Ran()) return o;
+    Recorder rec(*this, o);
+    const RunOutcome run = RunSinglePoint(calc(), ConstantsFileName.view(), placement, rec, rec, precision);
+    o.status = run.status == RunStatus::Ran     ? Status::Ran
+               : run.status == RunStatus::Fault ? Status::Fault
+                                                : Status::Stopped;
+    o.converged = run.Ran() && run.converged;
+    o.refined = run.refined && run.Ran();
+    o.residual = run.residual;
+    if (!run.Ran()) o.report.clear();
+    return o;
+}
+
+Outcome Session::Sweep(const SweepRequest& request, ReportPlacement placement) {
+    Outcome o = CheckSolution();
+    if (!o.Ran()) return o;
+    Refusals refusals;
+    CheckAxis(Solution, request.x, "x axis", refusals);
+    if (request.z) CheckAxis(Solution, *request.z, "z axis", refusals);
+    if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
+    Recorder rec(*this, o);
+    // A sweep refuses what a run of its starting solution refuses, with the run's message.
+    if (!CheckRunInputs(Solution, CalcType, rec)) {
+        o.status = Status::Stopped;
+        o.converged = false;
+        return o;
+    }
+    XAxis = request.x;
+    if (request.z) ZAxis = *request.z;
+    if (!RunSweepCommand(sweep(), calc(), request.z.has_value(), rec, precision)) {
+        o.status = Status::Fault;
+        o.converged = false;
+        return o;
+    }
+    o.converged = AllConverged(sweep());
+    o.refined = SweepShowsRefinement(sweep());
+    o.residual = WorstResidual;
+    // The table is the sweep's report; the desktop program writes it to its output window only on request.
+    OutputText table;
+    WriteSweepTable(sweep(), placement, table);
+    o.report = table.Lines();
+    return o;
+}
+
+Outcome Session::Evaluate(ReportPlacement placement) {
+    Outcome o;
+    Refusals refusals;
+    CheckConditions(Solution.Temperature, Solution.PH, Solution.IonicEquiv, refusals);
+    if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
+    Recorder rec(*this, o);
+    const bool ok = RunGuarded(rec, [&] {
+        evaluation_ = ComputeChelatorEvaluation(table(), selection(), Solution);
+        if (evaluation_.ok) WriteChelatorEvaluation(table(), evaluation_, Results, placement, rec);
+    });
+    if (!ok) o.status = Status::Fault;
+    return o;
+}
+
+Outcome Session::BufferRanges(const Conditions& conditions, ReportPlacement placement) {
+    Refusals refusals;
+    CheckConditions(conditions.temperature, conditions.pH, conditions.ionic, refusals);
+    if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
+    Outcome o;
+    Recorder rec(*this, o);
+    TSolution environment;
+    environment.Temperature = conditions.temperature;
+    environment.PH = conditions.pH;
+    environment.IonicEquiv = conditions.ionic;
+    const bool ok = RunGuarded(rec, [&] {
+        ranges_ = ComputeBufferRanges(buffers(), environment);
+        if (ranges_.ok) WriteBufferRanges(buffers(), ranges_, placement, rec);
+    });
+    if (!ok) o.status = Status::Fault;
+    return o;
+}
+
+Outcome Session::List(ReportPlacement placement) {
+    Outcome o;
+    Recorder rec(*this, o);
+    ListConstants(table(), placement, rec, rec);
+    return o;
+}
+
+Outcome Session::MakeRecipe(RecipeRequest request, ReportPlacement placement, const BufferTool* bufferTable) {
+    Outcome o = CheckSolution();
+    if (!o.Ran()) return o;
+    const BufferTool& table = bufferTable != nullptr ? *bufferTable : buffers();
+    Refusals refusals;
+    CheckRecipeRequest(Solution, request, refusals);
+    if (!request.buffer.empty() && FindBufferSlot(table, request.buffer) == 0) {
+        const std::string file =
+            table.BufferFileName.empty() ? std::string("no pH buffer file") : table.BufferFileName.str();
+        Refuse(refusals, Option("buffer " + request.buffer), "not in " + file);
+    }
+    if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
+    request.precision = precision;
+    recipeRequest_ = request;
+    Recorder rec(*this, o);
+    auto made = std::make_shared<Recipe>(
+        dedodiz::MakeRecipe(calc(), request.buffer.empty() ? nullptr : &table, request, rec));
+    switch (made->end) {
+        case RecipeEnd::Made:
+            break;
+        case RecipeEnd::CannotBeMade:
+            o.status = Status::CannotBeMade;
+            o.reason = made->cannotReason;
+            std::replace(o.reason.begin(), o.reason.end(), '\r', ' ');
+            break;
+        case RecipeEnd::Stopped:
+            o.status = Status::Stopped;
+            break;
+        case RecipeEnd::Fault:
+            o.status = Status::Fault;
+            break;
+    }
+    recipe_ = made;
+    o.converged = made->ok && std::all_of(made->solutions.begin(), made->solutions.end(),
+                                          [](const RecipeSolution& s) { return s.converged; });
+    if (made->ok) WriteRecipeReport(*made, ConstantsFileName.view(), placement, rec);
+    return o;
+}
+
+Outcome Session::Uncertainty(UncertaintyOptions options, ReportPlacement placement) {
+    Outcome o = CheckSolution();
+    if (!o.Ran()) return o;
+    Refusals refusals;
+    CheckUncertaintyOptions(Solution, options, refusals);
+    if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
+    for (const NamedPurity& p : options.purities)
+        options.inputs.purity[SolutionChelatorSlot(Solution, p.chelator)] = p.purity;
+    options.precision = precision;
+    uncertaintyOptions_ = options;
+    Recorder rec(*this, o);
+    auto outcome = std::make_shared<UncertaintyOutcome>(RunUncertainty(calc(), options, rec));
+    uncertainty_ = outcome;
+    switch (outcome->status) {
+        case RunStatus::Ran:
+            break;
+        case RunStatus::Refused:
+            o.status = Status::Stopped;
+            return o;
+        case RunStatus::Fault:
+            o.status = Status::Fault;
+            return o;
+    }
+    o.converged = outcome->converged;
+    WriteUncertaintyReport(*outcome, placement, rec);
+    return o;
+}
+
+std::optional<double> Session::Value(std::string_view key) const {
+    // The names and values of the CSV export: one header row and one row of values.
+    const std::string csv = RunCsv(calc());
+    const std::size_t end = csv.find('\n');
+    if (end == std::string::npos) return std::nullopt;
+    const std::string_view header(csv.data(), end);
+    const std::string_view row(csv.data() + end + 1, csv.size() - end - 1);
+    std::size_t h = 0, r = 0;
+    while (h <= header.size() && r <= row.size()) {
+        const std::size_t hEnd = std::min(header.find(',', h), header.size());
+        const std::size_t rEnd = std::min(row.find_first_of(",\n", r), row.size());
+        if (header.substr(h, hEnd - h) == key) return ReadDouble(row.substr(r, rEnd - r));
+        h = hEnd + 1;
+        r = rEnd + 1;
+    }
+    return std::nullopt;
+}
+
+// ---- The rules of the added computations ----
+
+void CheckRecipeRequest(const TSolution& sol, const RecipeRequest& r, Refusals& refusals) {
+    constexpr double kMaxVolume = 1000;  // [L]
+    CheckPositive(Option("volume"), r.volume, kMaxVolume, "L", refusals);
+    if (const std::optional<UnknownRecipeName> unknown = FindUnknownName(sol, r))
+        Refuse(refusals, Option(unknown->list + " " + unknown->name), unknown->reason);
+    NamedOnce(r.stocks, "stock", refusals);
+    NamedOnce(r.purity, "purity", refusals);
+    for (const NamedValue& stock : r.stocks)
+        CheckPositive(Option("stock " + stock.name), stock.value, kMaxConcentration, "M", refusals);
+    for (const NamedValue& p : r.purity)
+        if (!(p.value > 0 && p.value <= 1))
+            Refuse(refusals, Option("purity " + p.name),
+                   "must lie above 0 and at most 1 (100 %) (" + ValueText(p.value) + ")");
+    if (!r.buffer.empty())
+        CheckPositive(Option("buffer " + r.buffer), r.bufferConc, kMaxConcentration, "M", refusals);
+    if (r.topup)
+        CheckPositive(Option("topup " + r.topup->name), r.topup->value, kMaxConcentration, "M", refusals);
+    if (r.ionicTarget) CheckPositive(Option("ionic target"), *r.ionicTarget, kMaxIonic, "N", refusals);
+    if (r.ionicTarget && !r.topup) Refuse(refusals, Option("ionic target"), "needs a top-up salt (topup)");
+    for (const double free : r.seriesFree) {
+        if (r.seriesAsPX && free > 0 && std::isfinite(free)) {
+            const double px = -std::log10(free);
+            if (!(px >= 0 && px <= kMaxPX))
+                Refuse(refusals, Option("series"),
+                       "a pX must lie between 0 and " + ValueText(kMaxPX) + " (" + ValueText(px) + ")");
+        } else {
+            CheckPositive(Option("series"), free, kMaxConcentration, "M", refusals);
+        }
+    }
+    if (r.seriesFree.size() > kMaxSeries)
+        Refuse(refusals, Option("series"), "at most " + std::to_string(kMaxSeries) + " solutions");
+    if (r.mixing && r.seriesMetal.empty()) Refuse(refusals, Option("mix"), "needs a series");
+    if (r.mixVolume != 0 && !r.mixing)
+        Refuse(refusals, Option("mix volume"), "needs the mixing method (mix)");
+    if (r.mixing && r.mixVolume != 0)
+        CheckPositive(Option("mix volume"), r.mixVolume, kMaxVolume, "L", refusals);
+}
+
+void CheckUncertaintyOptions(const TSolution& sol, const UncertaintyOptions& options, Refusals& refusals) {
+    const UncertaintyInputs& u = options.inputs;
+    const std::pair<const char*, double> sds[] = {
+        {"pH sd", u.pHSd},           {"temperature sd", u.temperatureSd},
+        {"ionic rsd", u.ionicRsd},   {"log K H sd", u.logKHSd},
+        {"log K ML sd", u.logKMLSd}, {"log K MHL sd", u.logKMHLSd},
+        {"dH rsd", u.enthalpyRsd},   {"total rsd", u.totalRsd}};
+    for (const auto& [name, sd] : sds)
+        if (!(std::isfinite(sd) && sd >= 0))
+            Refuse(refusals, Option(name), "a standard uncertainty is 0 or more (" + ValueText(sd) + ")");
+    if (options.samples < 1 || options.samples > kMaxUncertaintySamples)
+        Refuse(refusals, Option("samples"),
+               "must lie between 1 and " + std::to_string(kMaxUncertaintySamples) + " (" +
+                   std::to_string(options.samples) + ")");
+    if (options.threads < 0) Refuse(refusals, Option("threads"), "0 (all of the machine's) or more");
+    for (std::size_t k = 0; k < options.purities.size(); ++k) {
+        const NamedPurity& p = options.purities[k];
+        const Field field = Option("purity " + p.chelator);
+        if (SolutionChelatorSlot(sol, p.chelator) == 0) {
+            Refuse(refusals, field, "no chelator of that name in this solution");
+            continue;
+        }
+        bool twice = false;
+        for (std::size_t before = 0; before < k; ++before)
+            twice = twice || SameName(options.purities[before].chelator, p.chelator);
+        if (twice) Refuse(refusals, field, "given twice");
+        if (!(p.purity.fraction > 0 && p.purity.fraction <= 1))
+            Refuse(refusals, field,
+                   "the fraction must lie above 0 and at most 1 (" + ValueText(p.purity.fraction) + ")");
+        if (!(std::isfinite(p.purity.sd) && p.purity.sd >= 0))
+            Refuse(refusals, field, "the uncertainty must be 0 or more (" + ValueText(p.purity.sd) + ")");
+    }
+}
+
+}  // namespace dedodiz

@@ -27,9 +27,12 @@ endif()
 
 # Includes name their folder: "engine/Run.h", "files/WorkFile.h", "buffers/BufferFile.h" from the source
 # root, "core/Session.h", "gui/Tulvmain.h", "cli/Commands.h" from app/. An installed library keeps the
-# same names under include/dedodiz.
+# same names under include/dedodiz (cmake/LibraryInstall.cmake). The build's generated headers
+# ("engine/Release.h") come from its generated/ folder.
 get_filename_component(DEDODIZ_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
 function(dedodiz_source_includes target scope)
     target_include_directories(${target} ${scope} $<BUILD_INTERFACE:${DEDODIZ_SOURCE_ROOT}>
-                                                  $<BUILD_INTERFACE:${DEDODIZ_SOURCE_ROOT}/app>)
+                                                  $<BUILD_INTERFACE:${DEDODIZ_SOURCE_ROOT}/app>
+                                                  $<BUILD_INTERFACE:${CMAKE_BINARY_DIR}/generated>
+                                                  $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/dedodiz>)
 endfunction()

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "files/DataPaths.h"
 
-#include <algorithm>
+#include <fstream>
+#include <string>
 #include <system_error>
 
 namespace dedodiz {
@@ -27,16 +28,6 @@ fs::path ProgramFolder() {
     return ec ? fs::path() : exe.parent_path();
 }
 
-// True when path lies inside folder (both made absolute and free of "..", links resolved).
-bool IsInside(const fs::path& path, const fs::path& folder) {
-    std::error_code ec;
-    const fs::path p = fs::weakly_canonical(path, ec);
-    if (ec) return false;
-    const fs::path f = fs::weakly_canonical(folder, ec);
-    if (ec || f.empty()) return false;
-    return std::mismatch(f.begin(), f.end(), p.begin(), p.end()).first == f.end();
-}
-
 // The last component of a name written on any system: a work file made elsewhere may hold "C:\X\Y.TCM".
 std::string_view LastComponent(std::string_view name) {
     const std::size_t slash = name.find_last_of("/\\");
@@ -53,12 +44,38 @@ void AddFolder(std::vector<fs::path>& folders, const fs::path& folder) {
 
 }  // namespace
 
+fs::path SourceTreeOfBuild(const fs::path& folder) {
+    // A program of the build lies at most a few folders below the build folder (app/cli, tests/gui);
+    // the walk stops there, so an installed program looks at no more than a few folders.
+    constexpr int kLevels = 4;
+    std::error_code ec;
+    fs::path at = fs::weakly_canonical(folder, ec);
+    for (int level = 0; !ec && !at.empty() && level < kLevels; ++level) {
+        const fs::path marker = at / kBuildTreeMarker;
+        if (IsRegularFile(marker)) {
+            std::ifstream in(marker);
+            std::string source;
+            std::getline(in, source);
+            return IsFolder(source) ? fs::path(source) : fs::path();
+        }
+        if (at == at.parent_path()) break;
+        at = at.parent_path();
+    }
+    return {};
+}
+
+fs::path SourceTreeOfProgram() {
+    const fs::path program = ProgramFolder();
+    return program.empty() ? fs::path() : SourceTreeOfBuild(program);
+}
+
 std::vector<fs::path> BundledDataFolders() {
     std::vector<fs::path> folders;
     const fs::path program = ProgramFolder();
     // A program run from its build folder uses the data of its own source tree before any installed
     // copy, which may be of another version.
-    if (!program.empty() && IsInside(program, DEDODIZ_BUILD_DIR)) AddFolder(folders, DEDODIZ_DATA_SOURCE_DIR);
+    const fs::path source = program.empty() ? fs::path() : SourceTreeOfBuild(program);
+    if (!source.empty()) AddFolder(folders, source / "data");
     if (!program.empty()) AddFolder(folders, program / DEDODIZ_DATA_RELATIVE_DIR);
     AddFolder(folders, DEDODIZ_DATA_INSTALL_DIR);
     return folders;

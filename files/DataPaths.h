@@ -18,8 +18,20 @@ namespace dedodiz {
 inline constexpr std::string_view kBundledConstantsName = "standard.TCM";
 inline constexpr std::string_view kBundledBufferName = "buffers.bcm";
 
+// The file a build writes at the top of its build folder, holding the path of its source tree. A
+// program run from a build finds its source tree through it, so that no path of the build is compiled
+// into a program that gets installed.
+inline constexpr std::string_view kBuildTreeMarker = "dedodiz32-source-tree";
+
+// The source tree of the build that `folder` lies in: the path named in kBuildTreeMarker in folder or
+// one of its nearest ancestors; empty when there is none (an installed program).
+std::filesystem::path SourceTreeOfBuild(const std::filesystem::path& folder);
+
+// The same for the running program's folder.
+std::filesystem::path SourceTreeOfProgram();
+
 // The folders that hold the bundled data, in the order they are searched, only those that exist:
-//  1. the source tree's data/, only while the program runs from its build folder;
+//  1. the source tree's data/, only while the program runs from its build folder (SourceTreeOfProgram);
 //  2. the data folder of an installed program, found from the running program's own folder (so a
 //     package unpacked under any prefix finds its data);
 //  3. the data folder of the prefix the build was configured to install into.

@@ -12,6 +12,7 @@
 
 #include "cli/Commands.h"
 #include "engine/Format.h"
+#include "engine/Release.h"
 #include "engine/SafeFile.h"
 
 namespace dedodiz::cli {
@@ -58,7 +59,7 @@ void AddFormatOption(CLI::App& command, Context& context) {
         .add_option(
             "--format", context.format,
             "text: the report; csv: one table with a header row; json: every number at full precision "
-            "(see docs/export-formats.md)")
+            "(see " DEDODIZ_CLI_DOC_DIR "/export-formats.md)")
         ->check(CLI::IsMember({"text", "csv", "json"}))
         ->capture_default_str();
 }
@@ -116,8 +117,10 @@ int Main(int argc, char** argv) {
                  " - free metal, total metal and chelator in metal buffer solutions"};
     app.name("dedodiz32-cli");
     app.require_subcommand(1);
-    app.set_version_flag("--version", "dedodiz32-cli " + std::string(dedodiz::kVersion),
-                         "Print the program's name and version and exit");
+    app.set_version_flag(
+        "--version",
+        "dedodiz32-cli " + std::string(dedodiz::kRelease) + "\n" + std::string(dedodiz::kCopyrightNotice),
+        "Print the program's name, release and licence and exit");
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     // An option given twice is a usage error, never silently the last one (--chelator and --metal
     // take one value each time they are given).

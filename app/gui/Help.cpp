@@ -11,6 +11,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "files/DataPaths.h"
+
 namespace dedodiz {
 
 namespace {
@@ -37,9 +39,9 @@ QStringList THelp::DefaultSearchPath() {
 #ifdef DEDODIZ_HELP_INSTALL_DIR
     folders << QStringLiteral(DEDODIZ_HELP_INSTALL_DIR);
 #endif
-#ifdef DEDODIZ_HELP_SOURCE_DIR
-    folders << QStringLiteral(DEDODIZ_HELP_SOURCE_DIR);
-#endif
+    // A program run from its build folder also finds the pages of its source tree.
+    const std::filesystem::path source = SourceTreeOfProgram();
+    if (!source.empty()) folders << QString::fromStdString((source / "app/gui/help").string());
     return folders;
 }
 

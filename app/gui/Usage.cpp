@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/State.h"
+#include "engine/Release.h"
 
 namespace dedodiz {
 
@@ -25,7 +25,7 @@ constexpr std::string_view kUsage =
     "\n"
     "Options:\n"
     "  --help     print this text and exit\n"
-    "  --version  print the program's name and version and exit\n";
+    "  --version  print the program's name, release and licence and exit\n";
 
 }  // namespace
 
@@ -35,7 +35,8 @@ std::optional<int> AnswerInfoRequest(int argc, const char* const* argv) {
     if (arg == "--help") {
         std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
     } else if (arg == "--version") {
-        const std::string line = "dedodiz32 " + std::string(kVersion) + "\n";
+        const std::string line =
+            "dedodiz32 " + std::string(kRelease) + "\n" + std::string(kCopyrightNotice) + "\n";
         std::fwrite(line.data(), 1, line.size(), stdout);
     } else {
         return std::nullopt;

@@ -3,7 +3,6 @@
 
 #include <dlfcn.h>
 
-#include <algorithm>
 #include <system_error>
 #include <vector>
 
@@ -29,13 +28,6 @@ fs::path ModuleFolder() {
     return ec ? fs::path() : file.parent_path();
 }
 
-bool IsInside(const fs::path& path, const fs::path& folder) {
-    std::error_code ec;
-    const fs::path f = fs::weakly_canonical(folder, ec);
-    if (ec || f.empty() || path.empty()) return false;
-    return std::mismatch(f.begin(), f.end(), path.begin(), path.end()).first == f.end();
-}
-
 bool IsRegularFile(const fs::path& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
@@ -46,7 +38,8 @@ bool IsRegularFile(const fs::path& path) {
 std::vector<fs::path> DataFolders() {
     std::vector<fs::path> folders;
     const fs::path module = ModuleFolder();
-    if (IsInside(module, DEDODIZ_BUILD_DIR)) folders.emplace_back(DEDODIZ_DATA_SOURCE_DIR);
+    const fs::path source = module.empty() ? fs::path() : SourceTreeOfBuild(module);
+    if (!source.empty()) folders.push_back(source / "data");
     if (!module.empty()) folders.push_back((module / DEDODIZ_PYTHON_DATA_RELATIVE_DIR).lexically_normal());
     for (const fs::path& folder : BundledDataFolders()) folders.push_back(folder);
     return folders;

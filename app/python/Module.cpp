@@ -9,6 +9,7 @@
 
 #include "core/Listing.h"
 #include "core/OutputText.h"
+#include "engine/Release.h"
 #include "python/Bindings.h"
 #include "python/Common.h"
 
@@ -106,7 +107,7 @@ sweeps, evaluate() the Kd of every chelator, buffer_ranges() the useful range of
 recipe() what to pipette, uncertainty() how far the results can be trusted. refine=True solves the
 same equations to machine precision. Bad input raises ValueError with the program's message, a
 floating-point fault FloatingPointError.)";
-    m.attr("__version__") = std::string(dedodiz::kVersion);
+    m.attr("__version__") = std::string(dedodiz::kRelease);
     auto& fault = py::register_exception<FaultError>(m, "FloatingPointError", PyExc_FloatingPointError);
     fault.attr("__doc__") =
         "A floating-point fault (division by zero, overflow, invalid operation) stopped the calculation; the "

@@ -49,6 +49,24 @@ TEST(DataPaths, LookupOrderAsGivenThenWorkFolderThenDataFolders) {
     fs::current_path(home);
 }
 
+TEST(DataPaths, TheBuildFolderNamesItsSourceTree) {
+    // build/dedodiz32-source-tree names the source; a program up to three folders below the build folder
+    // finds it, an installed one (outside any build) finds nothing, and a marker naming no folder counts
+    // as none.
+    test::TempDir root;
+    const fs::path source = root.path() / "source", build = root.path() / "build";
+    fs::create_directories(source);
+    fs::create_directories(build / "a/b/c/d");
+    fs::create_directories(root.path() / "usr/bin");
+    test::WriteBytes((build / kBuildTreeMarker).string(), source.string() + "\n");
+    EXPECT_TRUE(fs::equivalent(SourceTreeOfBuild(build / "a/b"), source));
+    EXPECT_TRUE(fs::equivalent(SourceTreeOfBuild(build / "a/b/c"), source));
+    EXPECT_EQ(SourceTreeOfBuild(build / "a/b/c/d"), fs::path());
+    EXPECT_EQ(SourceTreeOfBuild(root.path() / "usr/bin"), fs::path());
+    test::WriteBytes((build / kBuildTreeMarker).string(), (root.path() / "gone").string() + "\n");
+    EXPECT_EQ(SourceTreeOfBuild(build / "a"), fs::path());
+}
+
 TEST(DataPaths, ProgramsOfTheBuildUseTheSourceTreesData) {
     // The test program runs from the build folder, so the source tree's data/ comes first.
     const fs::path data = fs::path(DEDODIZ_SOURCE_DIR) / "data";

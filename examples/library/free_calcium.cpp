@@ -3,34 +3,33 @@
 // example of the README, computed through the installed library. The constants table is the one given
 // on the command line, else the bundled one of the installed data package.
 #include <cstdio>
+#include <memory>
 #include <string>
 
-#include "core/Calculator.h"
+#include "core/Session.h"
 #include "engine/Release.h"
-#include "files/DataPaths.h"
 
 int main(int argc, char** argv) {
     using namespace dedodiz;
-    const std::string tablePath = argc > 1 ? argv[1] : BundledConstantsFile();
-    MessageKeeper messages;
-    ConstantsTable table;
-    if (tablePath.empty() || !LoadTable(tablePath, table, messages).ok()) {
-        std::fprintf(stderr, "free-calcium: cannot read the constants table \"%s\"\n", tablePath.c_str());
+    auto session = std::make_unique<Session>();  // large: kept off the stack
+    const Outcome loaded = argc > 1 ? session->LoadConstants(argv[1]) : session->LoadBundledConstants();
+    if (!loaded.Ran()) {
+        std::fprintf(stderr, "free-calcium: %s\n", loaded.Message().c_str());
         return 1;
     }
 
     SolutionInput entered;
     entered.type = CalculationType::Free;  // the totals are given, the free metals computed
     entered.pH = 7.2;
-    entered.chelators = {{"EGTA", 2e-3}};                   // total [mol/L]
-    entered.metals = {{"Ca2", 1e-3, 0}, {"Mg2", 1e-3, 0}};  // total, free [mol/L]
-    const Solved solved = Solve(table, entered);
-    if (!solved.Ran()) {
-        std::fprintf(stderr, "free-calcium: the calculation did not run\n");
+    entered.chelators = {{"EGTA", 2e-3}};                       // total [mol/L]
+    entered.metals = {{"Ca2", 1e-3, 0.0}, {"Mg2", 1e-3, 0.0}};  // total, free [mol/L]
+    Outcome outcome = session->Describe(entered);
+    if (outcome.Ran()) outcome = session->Run();
+    if (!outcome.Ran()) {
+        std::fprintf(stderr, "free-calcium: %s\n", outcome.Message().c_str());
         return 1;
     }
-    const int slot = SolutionMetalSlot(solved.calc.Solution, "Ca2");
-    std::printf("free Ca2 %.4e M (DEDODIZ32 library %s)\n", solved.calc.WorkSolution.MetalFree[slot],
+    std::printf("free Ca2 %.4e M (DEDODIZ32 library %s)\n", *session->Value("free_Ca2_M"),
                 std::string(kRelease).c_str());
     return 0;
 }

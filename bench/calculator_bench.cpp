@@ -18,6 +18,7 @@
 #include "core/Session.h"
 #include "engine/Corrections.h"
 #include "engine/Point.h"
+#include "engine/Refine.h"
 
 namespace {
 
@@ -68,6 +69,18 @@ void BM_SolvePoint(benchmark::State& bench) {
     }
 }
 
+// What the check of checked costs where the iteration's answer holds: the residual and one Newton
+// step from a solved 6 x 6 answer, against the solve it checks (BM_SolvePoint/0).
+void BM_CheckOnly(benchmark::State& bench) {
+    const auto session = Described(SixBySix(CalculationType::Free), Precision::Described);
+    if (!session) return bench.SkipWithError("the bundled table is not found, or its run is refused");
+    Calculation& calc = session->calc();
+    PrepareWork(calc.Solution, calc.WorkSolution);
+    SolvePoint(calc, Precision::Described);
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(IterationDeviation(calc.WorkSolution, calc.CalcType, calc.Results));
+}
+
 void BM_SessionQuiet(benchmark::State& bench) {
     const auto session = Described(SixBySix(CalculationType::Free), PrecisionOf(bench));
     if (!session) return bench.SkipWithError("the bundled table is not found, or its run is refused");
@@ -116,6 +129,7 @@ void BM_SessionSolveReadme(benchmark::State& bench) {
 
 // Argument 0: the described precision; 1: checked.
 BENCHMARK(BM_SolvePoint)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CheckOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SessionQuiet)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RunSinglePoint)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SessionRun)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

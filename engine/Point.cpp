@@ -14,7 +14,8 @@ PointOutcome SolvePoint(Calculation& calc, Precision precision) {
     if (precision == Precision::Checked && calc.Results.Converged) {
         // The iteration stops when its own steps become small, not when the equations hold: its
         // answer is kept only when it is within the tolerance of their solution.
-        outcome.deviation = IterationDeviation(calc.WorkSolution, calc.CalcType, calc.Results.HydrogenConc);
+        outcome.deviation =
+            IterationDeviation(calc.WorkSolution, calc.CalcType, calc.Results, kCheckedTolerance);
         if (outcome.deviation <= kCheckedTolerance) return outcome;
     }
     const RefineResult refined = RefineSolve(calc.CalcType, calc.WorkSolution, calc.Results);

@@ -139,8 +139,9 @@ struct Point {
     double residual = 0;  // largest |gap| / total
 };
 
-// The unknown metals: a positive total and some binding. A metal that no chelator binds is free.
-FreeProblem BuildFreeProblem(const TSolution& w, const Species& sp) {
+// The unknown metals: a positive total and some binding. A metal that no chelator binds is free. The
+// brackets of the free metals are left out where only one Newton step is wanted.
+FreeProblem BuildFreeProblem(const TSolution& w, const Species& sp, bool brackets = true) {
     FreeProblem p;
     for (int i = 1; i <= kSlots; ++i) {
         if (!(w.ChelTotal[i] > 0)) continue;
@@ -160,6 +161,7 @@ FreeProblem BuildFreeProblem(const TSolution& w, const Species& sp) {
         p.metalSlot[k] = j;
         p.total[k] = w.MetalTotal[j];
         for (int c = 0; c < p.chelators; ++c) p.affinity[k][c] = sp.affinity[j][p.chelSlot[c]];
+        if (!brackets) continue;
         p.high[k] = std::log(w.MetalTotal[j]);
         p.low[k] = p.high[k] - std::log1p(most);
     }
@@ -456,8 +458,8 @@ double LargestChange(const Concentrations& a, const Concentrations& b) {
 
 // Type Free: the free concentrations after one full Newton step from those of w (no line search: the
 // size of the step is the measure), the chelators' free amounts following from their balances.
-bool NewtonEstimate(TSolution& w, const Species& sp) {
-    const FreeProblem p = BuildFreeProblem(w, sp);
+bool NewtonEstimate(const TSolution& w, const Species& sp, Concentrations& step) {
+    const FreeProblem p = BuildFreeProblem(w, sp, false);
     Point pt;
     for (int k = 0; k < p.metals; ++k) {
         const double start = w.MetalFree[p.metalSlot[k]];
@@ -469,37 +471,44 @@ bool NewtonEstimate(TSolution& w, const Species& sp) {
     Vector d{};
     Hessian(p, pt, H);
     if (p.metals > 0 && !NewtonDirection(p.metals, H, pt.gap, d)) return false;
-    for (int j = 1; j <= kSlots; ++j) w.MetalFree[j] = w.MetalTotal[j] > 0 ? w.MetalTotal[j] : 0;
-    for (int k = 0; k < p.metals; ++k) w.MetalFree[p.metalSlot[k]] = std::exp(pt.x[k] + d[k]);
-    for (int i = 1; i <= kSlots; ++i)
-        w.ChelFree[i] = w.ChelTotal[i] > 0 ? w.ChelTotal[i] / (1 + MetalBoundRatio(w, sp, i)) : 0;
+    step = Save(w);
+    for (int j = 1; j <= kSlots; ++j) step.metalFree[j] = w.MetalTotal[j] > 0 ? w.MetalTotal[j] : 0;
+    for (int k = 0; k < p.metals; ++k) step.metalFree[p.metalSlot[k]] = std::exp(pt.x[k] + d[k]);
+    for (int i = 1; i <= kSlots; ++i) {
+        double bound = 0;
+        for (int j = 1; j <= kSlots; ++j) bound += sp.affinity[j][i] * step.metalFree[j] / sp.poly[i];
+        step.chelFree[i] = w.ChelTotal[i] > 0 ? w.ChelTotal[i] / (1 + bound) : 0;
+    }
     return true;
 }
 
 }  // namespace
 
-double IterationDeviation(const TSolution& work, CalculationType type, double h) {
+double IterationDeviation(const TSolution& work, CalculationType type, const SolverResults& results,
+                          double enough) {
     const int calcType = static_cast<int>(type);
     if (calcType < 0 || calcType > 2) return kInfinity;
-    const Species sp = BuildSpecies(work, h);
+    Species sp;
+    for (int i = 1; i <= kSlots; ++i) {
+        sp.poly[i] = results.ProtonPoly[i];
+        for (int j = 1; j <= kSlots; ++j) sp.affinity[j][i] = results.MetalAffinity[j][i];
+    }
     if (!SpeciesFinite(sp) || !Describable(work, calcType)) return kInfinity;
     const double residual = Residual(work, calcType, sp);
     if (!(residual < kInfinity)) return kInfinity;
-    TSolution step = work;
-    bool stepped = true;
-    switch (calcType) {
-        case 0:
-            SolveTotal(step, sp);
-            break;
-        case 1:
-            stepped = NewtonEstimate(step, sp);
-            break;
-        default:
-            stepped = SolveChelator(step, sp);
-            break;
+    if (residual > enough) return residual;
+    Concentrations step;
+    if (calcType == 1) {
+        if (!NewtonEstimate(work, sp, step)) return kInfinity;
+    } else {
+        TSolution direct = work;
+        if (calcType == 0)
+            SolveTotal(direct, sp);
+        else if (!SolveChelator(direct, sp))
+            return kInfinity;
+        step = Save(direct);
     }
-    if (!stepped) return kInfinity;
-    return std::max(residual, LargestChange(Save(work), Save(step)));
+    return std::max(residual, LargestChange(Save(work), step));
 }
 
 RefineResult RefineEquilibrium(TSolution& work, CalculationType type, double h) {

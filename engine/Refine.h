@@ -13,6 +13,8 @@
 // the caller recomputes what depends on them: the binding denominators from the refined free metals,
 // the conditional constants, the complexes and the two ionic sums. Nothing is allocated.
 
+#include <limits>
+
 #include "engine/State.h"
 
 namespace dedodiz {
@@ -53,8 +55,12 @@ double MassBalanceResidual(const TSolution& work, CalculationType type, double h
 // Newton step from the answer would make to any free or total concentration (for types Total and
 // Chelator, whose unknowns enter linearly, that step is the exact solution itself). A balance of a
 // buffered metal can hold to a few parts in a million while its free level is off by per cent; the
-// step sees that. Infinity where the model cannot describe the solution. Changes nothing.
-double IterationDeviation(const TSolution& work, CalculationType type, double h);
+// step sees that. Infinity where the model cannot describe the solution. Changes nothing. Reads the
+// protonation polynomials and metal affinities the solve left in results, which it computes as they are
+// computed here, so that a check costs no powers of ten.
+// Beyond enough the exact size does not matter: a residual above it is returned without the step.
+double IterationDeviation(const TSolution& work, CalculationType type, const SolverResults& results,
+                          double enough = std::numeric_limits<double>::infinity());
 
 // A whole refined solve: the iteration's answer in work and results (SolveEquilibrium has run) refined,
 // then everything that depends on the concentrations recomputed (binding denominators, conditional

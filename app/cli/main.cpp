@@ -74,7 +74,7 @@ void AddPrecisionOptions(CLI::App& command, Context& context, const std::string&
                     "exact: " +
                         what)
         ->transform(CLI::CheckedTransformer(kPrecisions, CLI::ignore_case))
-        ->default_str("described");
+        ->default_str("checked");
     command.add_flag_callback(
         "--refine", [&context] { context.session.precision = Precision::Exact; },
         "the same as --precision exact");

@@ -64,6 +64,10 @@ Field Condition(FieldKind kind) {
     return {kind, {}, -1};
 }
 
+Field Option(std::string text) {
+    return {FieldKind::Option, std::move(text), -1};
+}
+
 // A number that must be finite and lie in [low, high].
 bool Finite(const Field& field, double value, Refusals& refusals) {
     if (std::isfinite(value)) return true;
@@ -265,6 +269,26 @@ std::optional<CalculationType> TypeOrRefuse(std::string_view word, Refusals& ref
     if (const auto type = TypeOfWord(word)) return type;
     Refuse(refusals, Condition(FieldKind::Type),
            "must be " + std::string(TypeWords()) + ", not \"" + std::string(word) + "\"");
+    return std::nullopt;
+}
+
+std::string_view PrecisionWord(Precision precision) {
+    switch (precision) {
+        case Precision::Described:
+            return "described";
+        case Precision::Exact:
+            return "exact";
+        case Precision::Checked:
+            break;
+    }
+    return "checked";
+}
+
+std::optional<Precision> PrecisionOrRefuse(std::string_view word, Refusals& refusals) {
+    for (const Precision p : {Precision::Described, Precision::Checked, Precision::Exact})
+        if (Lower(PrecisionWord(p)) == Lower(word)) return p;
+    Refuse(refusals, Option("precision"),
+           "must be described, checked or exact, not \"" + std::string(word) + "\"");
     return std::nullopt;
 }
 

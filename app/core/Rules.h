@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/Run.h"
 #include "engine/State.h"
 
 namespace dedodiz {
@@ -121,6 +122,10 @@ Refusal UnknownName(const Field& field, const ConstantsTable& table);
 
 // The calculation type of a word; a refusal naming the words it takes otherwise.
 std::optional<CalculationType> TypeOrRefuse(std::string_view word, Refusals& refusals);
+
+// The precision of a word ("described", "checked", "exact", ignoring case); a refusal otherwise.
+std::optional<Precision> PrecisionOrRefuse(std::string_view word, Refusals& refusals);
+std::string_view PrecisionWord(Precision precision);
 
 // The values of a solution that is about to be solved (entered, or loaded from a work file): the
 // conditions, and every concentration the type reads, as the rules above take them. The first problem

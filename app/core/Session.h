@@ -31,7 +31,7 @@
 namespace dedodiz {
 
 // The precision of every front end unless the user chooses another.
-inline constexpr Precision kDefaultPrecision = Precision::Described;
+inline constexpr Precision kDefaultPrecision = Precision::Checked;
 
 // How a command ended.
 enum class Status : std::uint8_t {

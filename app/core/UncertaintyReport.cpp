@@ -148,7 +148,7 @@ void AddNotes(std::vector<std::string>& lines, const UncertaintyOutcome& o) {
     if (o.type == CalculationType::Chelator && !o.purities.empty())
         lines.emplace_back("Purity does not enter type Chelator: its totals are of pure chelator");
     if (o.options.precision == Precision::Described)
-        lines.emplace_back("Each solve is the iteration's, good to a few parts in 10000 (refine: exact)");
+        lines.emplace_back("Each solve is the iteration's alone (precision described), not checked");
 }
 
 }  // namespace

@@ -193,8 +193,10 @@ void TTULV::ViewOut1Click() {
     Output->ShowOutput();
 }
 
-void TTULV::Exact1Click() {
-    s_.precision = Exact1->isChecked() ? Precision::Exact : kDefaultPrecision;
+void TTULV::PrecisionClick() {
+    s_.precision = Exact1->isChecked()       ? Precision::Exact
+                   : Described1->isChecked() ? Precision::Described
+                                             : Precision::Checked;
 }
 
 void TTULV::Recipe1Click() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "gui/Tulvmain.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -250,10 +251,20 @@ void TTULV::BuildMenus() {
     N3D1 = item(calculation, "N3D1", "&3D ...", ctrl(Qt::Key_F3), 4, &TTULV::N3D1Click);
     ViewOut1 = item(calculation, "ViewOut1", "&Output Screen", {}, 4, &TTULV::ViewOut1Click);
     calculation->addSeparator();
-    // Off at start-up: the described iteration gives every default report.
-    Exact1 = item(calculation, "Exact1", "E&xact results (refine)", {}, 4, &TTULV::Exact1Click);
-    Exact1->setCheckable(true);
-    Exact1->setChecked(false);
+    // How every run, sweep, recipe and uncertainty solves: checked at start-up.
+    QMenu* precision = calculation->addMenu(QStringLiteral("&Precision"));
+    precision->setObjectName(QStringLiteral("Precision1"));
+    auto* precisions = new QActionGroup(this);
+    Checked1 =
+        item(precision, "Checked1", "&Checked: every answer within 1e-4", {}, 4, &TTULV::PrecisionClick);
+    Described1 =
+        item(precision, "Described1", "&Described: the iteration alone", {}, 4, &TTULV::PrecisionClick);
+    Exact1 = item(precision, "Exact1", "E&xact: always refined", {}, 4, &TTULV::PrecisionClick);
+    for (QAction* action : {Checked1, Described1, Exact1}) {
+        action->setCheckable(true);
+        precisions->addAction(action);
+    }
+    Checked1->setChecked(true);
     Recipe1 = item(calculation, "Recipe1", "&Recipe ...", {}, 15, &TTULV::Recipe1Click);
     Uncertainty1 = item(calculation, "Uncertainty1", "&Uncertainty ...", {}, 4, &TTULV::Uncertainty1Click);
     Live1 = item(calculation, "Live1", "&Live calculator", {}, 4, &TTULV::Live1Click);

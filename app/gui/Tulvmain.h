@@ -73,7 +73,7 @@ class TTULV : public QMainWindow {
     void N3D1Click();
     void ViewOut1Click();
     // "E&xact results (refine)": runs and sweeps solve their equations to machine precision.
-    void Exact1Click();
+    void PrecisionClick();
     // "&Recipe ...": what to pipette for the current solution, in the recipe window (made on first use).
     void Recipe1Click();
     // "&Uncertainty ...": how far the results can be trusted, and which input to measure better.
@@ -131,6 +131,8 @@ class TTULV : public QMainWindow {
     QAction* N2D1;
     QAction* N3D1;
     QAction* ViewOut1;
+    QAction* Checked1;
+    QAction* Described1;
     QAction* Exact1;
     QAction* Recipe1;
     QAction* Uncertainty1;

@@ -62,8 +62,8 @@ class TUncertaintyDialog : public QDialog {
     UncertaintyOptions options_;
 };
 
-// The whole command: the dialog over owner, the computation for the solution as entered (refined when
-// "Exact results (refine)" is ticked), the block to output (after clearing it unless "Add Output" is
+// The whole command: the dialog over owner, the computation for the solution as entered (at the precision
+// of Calculation > Precision), the block to output (after clearing it unless "Add Output" is
 // ticked) and the histogram window. A dialog cancelled, or a computation refused by the input checks or
 // stopped by a fault (which has shown its "ERROR"), writes nothing. The dialog and the window are
 // children of owner, made at the first use and kept.

@@ -241,6 +241,15 @@ void Raise(const Outcome& outcome) {
     throw py::value_error("the calculation did not run");
 }
 
+Precision PrecisionOf(const std::string& precision, bool refine) {
+    Refusals refusals;
+    const std::optional<Precision> chosen = PrecisionOrRefuse(precision, refusals);
+    if (!chosen) throw py::value_error(refusals.front().Message());
+    if (refine && *chosen != Precision::Exact && precision != "checked")
+        throw py::value_error("refine=True asks for precision=\"exact\", not \"" + precision + "\"");
+    return refine ? Precision::Exact : *chosen;
+}
+
 std::unique_ptr<Session> SessionFor(const ConstantsTable& table, Precision precision) {
     auto session = std::make_unique<Session>();
     session->table() = table;

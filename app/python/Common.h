@@ -104,10 +104,9 @@ inline void RaiseUnlessRan(const Outcome& outcome) {
     if (!outcome.Ran()) Raise(outcome);
 }
 
-// The precision of a call: refine=True is "exact"; otherwise the program's default.
-inline Precision PrecisionOf(bool refine) {
-    return refine ? Precision::Exact : kDefaultPrecision;
-}
+// The precision of a call: precision="described", "checked" (the default) or "exact"; refine=True is
+// "exact" (a name kept from before the three precisions). Anything else raises ValueError.
+Precision PrecisionOf(const std::string& precision, bool refine);
 
 // A session over the table (the bundled one for None), with the precision given.
 std::unique_ptr<Session> SessionFor(const ConstantsTable& table, Precision precision);

@@ -98,7 +98,8 @@ std::uint16_t SaltForm(const std::string& word) {
 struct RecipeArguments {
     py::object volume, stocks, purity, buffer, ionicTarget, topup, series, mixVolume;
     std::string bufferForm;
-    bool seriesPX = false, mixing = false, refine = false;
+    bool seriesPX = false, mixing = false;
+    Precision precision = kDefaultPrecision;
 };
 
 RecipeRequest Request(const RecipeArguments& a) {
@@ -171,7 +172,7 @@ RecipeResult MakeOne(const Table* table, const py::object& chelators, const py::
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
     const RecipeRequest request = Request(arguments);
-    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, PrecisionOf(arguments.refine));
+    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, arguments.precision);
     // The pH buffer's table is read only for a recipe with a pH buffer, as the command does.
     if (!request.buffer.empty())
         session->buffers() = *(buffers != nullptr ? *buffers : StandardBufferTable()).data;
@@ -272,9 +273,10 @@ void BindRecipe(py::module_& m) {
            const py::object& stocks, const py::object& purity, const py::object& buffer,
            const std::string& bufferForm, const BufferTable* buffers, const py::object& ionicTarget,
            const py::object& topup, const py::object& series, bool seriesPX, bool mixing,
-           const py::object& mixVolume, bool refine) {
-            const RecipeArguments a{volume, stocks,    purity,     buffer,   ionicTarget, topup,
-                                    series, mixVolume, bufferForm, seriesPX, mixing,      refine};
+           const py::object& mixVolume, bool refine, const std::string& precision) {
+            const RecipeArguments a{volume,      stocks,   purity, buffer,
+                                    ionicTarget, topup,    series, mixVolume,
+                                    bufferForm,  seriesPX, mixing, PrecisionOf(precision, refine)};
             return MakeOne(table, chelators, metals, pH, temperature, ionic, type, buffers, a);
         },
         py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
@@ -283,7 +285,7 @@ void BindRecipe(py::module_& m) {
         py::arg("buffer") = py::none(), py::arg("buffer_form") = "free", py::arg("buffers") = py::none(),
         py::arg("ionic_target") = py::none(), py::arg("topup") = py::none(), py::arg("series") = py::none(),
         py::arg("series_px") = false, py::arg("mixing") = false, py::arg("mix_volume") = py::none(),
-        py::arg("refine") = false,
+        py::arg("refine") = false, py::arg("precision") = "checked",
         R"(What to pipette for a solution, or for a series of wanted free levels of one metal, as
 dedodiz32-cli recipe computes it, and returns the Recipe.
 
@@ -304,7 +306,7 @@ series_px     the levels are pX values (9.0 for 1 nM): the report then shows the
 mixing        the mixing method: two end solutions, A without the series metal and B with the
               first chelator loaded by it, and the fraction of B in every mix (needs a series)
 mix_volume    the volume [L] of each mix; None: the volume divided by the number of mixes
-refine        True: every solve refined to machine precision, as recipe --refine
+precision     "checked" (the default), "described" or "exact", as for solve(); refine=True is "exact"
 
 A recipe that cannot be made (a stock missing, stocks too dilute for the volume, the target ionic
 strength already exceeded, ...) raises ValueError with the program's message, "CANNOT BE MADE" and

@@ -65,11 +65,11 @@ py::dict ByPair(const TSolution& w, PairValue value) {
 
 std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::object& chelators,
                                       const py::object& metals, double pH, double temperature, double ionic,
-                                      const std::string& type, bool refine) {
+                                      const std::string& type, bool refine, const std::string& precision) {
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
     auto result = std::make_unique<SolveResult>();
-    result->session = DescribeOrRaise(TableOrStandard(table), entered, PrecisionOf(refine));
+    result->session = DescribeOrRaise(TableOrStandard(table), entered, PrecisionOf(precision, refine));
     result->outcome = result->session->Run();
     RaiseUnlessRan(result->outcome);
     return result;
@@ -241,6 +241,7 @@ void BindSolve(py::module_& m) {
     m.def("solve", &SolveOne, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
           py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
           py::arg("ionic") = kReferenceIonic, py::arg("type") = "free", py::arg("refine") = false,
+          py::arg("precision") = "checked",
           R"(Solves one solution as the single-point run does and returns its Result.
 
 table      the constants table (Table.load, Table.standard); None for the bundled one
@@ -252,8 +253,11 @@ temp       temperature [C]
 ionic      ionic strength [N]
 type       "free" (free metal from total), "total" (total metal for the wanted free metal) or
            "chelator" (total chelator that holds the first metal at its wanted free concentration)
-refine     False: the program's iteration, good to a few parts in 10000; True: its answer refined,
-           the same equations solved to a relative residual below 1e-12 (refined, residual)
+precision  "checked" (the default): the iteration's answer checked against the mass balances and
+           refined where any concentration would be off by more than 1e-4 (refined, residual);
+           "described": the iteration alone, as the program has always computed it; "exact": always
+           refined to a relative mass-balance residual below 1e-12
+refine     True: the same as precision="exact"
 
 Raises ValueError with the program's message for a name the table lacks or a solution the program
 refuses ("RESULTS NOT VALID, CONSTANTS MISSING", ...), FloatingPointError for a floating-point fault.)");

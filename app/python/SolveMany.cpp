@@ -195,23 +195,29 @@ struct Outputs {
     };
     std::vector<Slot> chelators, metals;
     std::vector<Pair> pairs;
-    Flags converged, ok;
-    Doubles ionicStrength, ionicEquivalents;
-    std::optional<Doubles> residual;  // refined solutions only
+    Flags converged, ok, refined;
+    Doubles ionicStrength, ionicEquivalents, residual;
+    py::array_t<std::uint8_t, py::array::c_style> warnings;  // RunWarning bits per solution
     // Where the loop writes, taken while the interpreter is held.
-    bool *convergedData, *okData;
-    double *strengthData, *equivalentsData, *residualData = nullptr;
+    bool *convergedData, *okData, *refinedData;
+    double *strengthData, *equivalentsData, *residualData;
+    std::uint8_t* warningsData;
 
-    Outputs(const TSolution& s, const std::vector<py::ssize_t>& dims, bool refined)
+    Outputs(const TSolution& s, const std::vector<py::ssize_t>& dims)
         : converged(dims),
           ok(dims),
+          refined(dims),
           ionicStrength(dims),
           ionicEquivalents(dims),
+          residual(dims),
+          warnings(dims),
           convergedData(converged.mutable_data()),
           okData(ok.mutable_data()),
+          refinedData(refined.mutable_data()),
           strengthData(ionicStrength.mutable_data()),
-          equivalentsData(ionicEquivalents.mutable_data()) {
-        if (refined) residualData = residual.emplace(dims).mutable_data();
+          equivalentsData(ionicEquivalents.mutable_data()),
+          residualData(residual.mutable_data()),
+          warningsData(warnings.mutable_data()) {
         const auto slot = [&](int k, std::string_view name) {
             Slot out{k, NameText(name), Doubles(dims), Doubles(dims), nullptr, nullptr};
             out.totalData = out.total.mutable_data();
@@ -236,7 +242,7 @@ struct Outputs {
     }
 
     // Solution i as the run left it in the working copy and the results.
-    void Store(py::ssize_t i, const TSolution& w, const SolverResults& r, double refinedResidual) const {
+    void Store(py::ssize_t i, const TSolution& w, const SolverResults& r, const QuietRun& run) const {
         for (const Slot& c : chelators) {
             c.totalData[i] = w.ChelTotal[c.slot];
             c.freeData[i] = w.ChelFree[c.slot];
@@ -254,7 +260,9 @@ struct Outputs {
         convergedData[i] = r.Converged;
         strengthData[i] = r.SolutionIonic;
         equivalentsData[i] = r.SolutionCharge;
-        if (residualData != nullptr) residualData[i] = refinedResidual;
+        refinedData[i] = run.refined;
+        residualData[i] = run.refined ? run.residual : std::numeric_limits<double>::quiet_NaN();
+        warningsData[i] = static_cast<std::uint8_t>(run.warnings);
     }
 
     void StoreFailed(py::ssize_t i) const {
@@ -262,9 +270,9 @@ struct Outputs {
         for (const Slot& s : chelators) s.totalData[i] = s.freeData[i] = nan;
         for (const Slot& s : metals) s.totalData[i] = s.freeData[i] = nan;
         for (const Pair& p : pairs) p.mlData[i] = p.mhlData[i] = p.kdData[i] = nan;
-        convergedData[i] = false;
-        strengthData[i] = equivalentsData[i] = nan;
-        if (residualData != nullptr) residualData[i] = nan;
+        convergedData[i] = refinedData[i] = false;
+        strengthData[i] = equivalentsData[i] = residualData[i] = nan;
+        warningsData[i] = 0;
     }
 };
 
@@ -292,7 +300,7 @@ Failure SolveAll(Composition& c, py::ssize_t count, const Outputs& out, bool sto
         const bool solved = refusals.empty() && run.status == RunStatus::Ran;
         out.okData[i] = solved;
         if (solved) {
-            out.Store(i, calc.WorkSolution, calc.Results, run.residual);
+            out.Store(i, calc.WorkSolution, calc.Results, run);
             continue;
         }
         out.StoreFailed(i);
@@ -314,10 +322,8 @@ struct ManyResult {
     py::tuple shape;
     py::object ph, temp, ionic;
     py::dict free, total, ml, mhl, kd;
-    py::object converged, ok, ionicStrength, ionicEquivalents;
-    bool refined = false;
-    py::object residual;  // None unless refined
-    py::dict columns;     // to_dict(): the arrays under the column names of the CSV export
+    py::object converged, ok, ionicStrength, ionicEquivalents, refined, residual, warnings;
+    py::dict columns;  // to_dict(): the arrays under the column names of the CSV export
 };
 
 std::string Key(std::string_view prefix, const py::handle& name, std::string_view unit) {
@@ -337,8 +343,9 @@ ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
     r.ok = out.ok;
     r.ionicStrength = out.ionicStrength;
     r.ionicEquivalents = out.ionicEquivalents;
-    r.refined = out.residual.has_value();
-    r.residual = r.refined ? py::object(*out.residual) : py::object(py::none());
+    r.refined = out.refined;
+    r.residual = out.residual;
+    r.warnings = out.warnings;
     py::dict& d = r.columns;
     d["temperature_C"] = r.temp;
     d["pH"] = r.ph;
@@ -347,7 +354,9 @@ ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
     d["converged"] = r.converged;
     d["solution_ionic_strength_M"] = r.ionicStrength;
     d["solution_ionic_equivalents_N"] = r.ionicEquivalents;
-    if (r.refined) d["residual"] = r.residual;
+    d["refined"] = r.refined;
+    d["residual"] = r.residual;
+    d["warnings"] = r.warnings;
     for (const std::vector<Outputs::Slot>* slots : {&out.chelators, &out.metals}) {
         for (const Outputs::Slot& s : *slots) {
             r.total[s.name] = s.total;
@@ -370,10 +379,11 @@ ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
 
 ManyResult SolveMany(const Table* table, const py::object& chelators, const py::object& metals,
                      const py::object& pH, const py::object& temperature, const py::object& ionic,
-                     const std::string& type, const std::string& errors, bool refine) {
+                     const std::string& type, const std::string& errors, bool refine,
+                     const std::string& precision) {
     if (errors != "raise" && errors != "nan") throw py::value_error("errors must be \"raise\" or \"nan\"");
     const ConstantsTable& t = TableOrStandard(table);
-    Composition c = Describe(t, chelators, metals, ParseType(type), PrecisionOf(refine));
+    Composition c = Describe(t, chelators, metals, ParseType(type), PrecisionOf(precision, refine));
     // The conditions come first: Collect reads them from there.
     c.columns.insert(c.columns.begin(), {{Target::PH, 0, "ph", pH, {}},
                                          {Target::Temperature, 0, "temp [C]", temperature, {}},
@@ -383,7 +393,7 @@ ManyResult SolveMany(const Table* table, const py::object& chelators, const py::
     py::ssize_t count = 1;
     for (const py::ssize_t d : dims) count *= d;
 
-    Outputs out(c.session->Solution, dims, refine);
+    Outputs out(c.session->Solution, dims);
     Failure failure;
     {
         const py::gil_scoped_release released;
@@ -393,6 +403,15 @@ ManyResult SolveMany(const Table* table, const py::object& chelators, const py::
         const std::string where = " [solution at index " + IndexText(failure.index, dims) + "]";
         if (failure.fault) throw FaultError(failure.message + where);
         throw py::value_error(failure.message + where);
+    }
+    // A number that is not valid is never passed on silently: one warning says how many there are.
+    py::ssize_t notConverged = 0;
+    for (py::ssize_t i = 0; i < count; ++i) notConverged += out.okData[i] && !out.convergedData[i] ? 1 : 0;
+    if (notConverged > 0) {
+        const std::string text =
+            std::to_string(notConverged) + " of " + std::to_string(count) +
+            " solutions did not converge: their numbers are not valid (converged is False)";
+        if (PyErr_WarnEx(PyExc_RuntimeWarning, text.c_str(), 1) != 0) throw py::error_already_set();
     }
     return Collect(c, shape, out);
 }
@@ -420,11 +439,20 @@ void BindSolveMany(py::module_& m) {
                       "{(chelator, metal): array}: apparent dissociation constant Kd [mol/L], NaN where no "
                       "complex forms.")
         .def_readonly("converged", &ManyResult::converged,
-                      "Boolean array: the solver (with refine=True: the refinement) reached its tolerance.")
-        .def_readonly("refined", &ManyResult::refined, "True when every solution was refined (refine=True).")
+                      "Boolean array: the numbers hold (the iteration's answer checked, or the refinement "
+                      "reached its tolerance); where False they are not valid and a RuntimeWarning said so.")
+        .def_readonly(
+            "refined", &ManyResult::refined,
+            "Boolean array: the refinement solved the solution again (always for precision=\"exact\", "
+            "where the iteration fell short for \"checked\").")
         .def_readonly("residual", &ManyResult::residual,
                       "Array of the largest relative mass-balance residual of every refined solution (below "
-                      "1e-12 where it converged, NaN where it failed); None when not refined.")
+                      "1e-12 where it converged); NaN where it was not refined.")
+        .def_readonly("warnings", &ManyResult::warnings,
+                      "Array of the run's warnings of every solution as bits: 1 the solution's own ionic "
+                      "equivalents exceed the ionic strength given (RAISE IONIC STRENGTH), 2 some metal is "
+                      "buffered by no chelator (BUFFERING OUT OF RANGE), 4 not converged, 8 pH outside "
+                      "4 .. 10; 0 for none.")
         .def_readonly("ok", &ManyResult::ok,
                       "Boolean array: the solution was computed (False where it was refused or met a "
                       "floating-point fault, with errors=\"nan\"; its numbers are NaN).")
@@ -435,7 +463,7 @@ void BindSolveMany(py::module_& m) {
         .def(
             "to_dict", [](const ManyResult& r) { return py::dict(r.columns); },
             "Every array under the column names of the CSV export (\"pH\", \"free_Ca2_M\", "
-            "\"Kd_EGTA_Ca2_M\", ..., \"residual\" when refined), ready for pandas.DataFrame.")
+            "\"Kd_EGTA_Ca2_M\", ..., \"refined\", \"residual\", \"warnings\"), ready for pandas.DataFrame.")
         .def("__repr__", [](const ManyResult& r) -> std::string {
             return "<dedodiz.Solutions type=" + r.type + " shape=" + py::repr(r.shape).cast<std::string>() +
                    ">";
@@ -444,7 +472,7 @@ void BindSolveMany(py::module_& m) {
     m.def("solve_many", &SolveMany, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
           py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
           py::arg("ionic") = kReferenceIonic, py::arg("type") = "free", py::arg("errors") = "raise",
-          py::arg("refine") = false,
+          py::arg("refine") = false, py::arg("precision") = "checked",
           R"(Solves many solutions of one composition and returns their Solutions as numpy arrays.
 
 Takes the arguments of solve(), but ph, temp [C], ionic [N] and every concentration [mol/L] may be
@@ -455,7 +483,14 @@ For type "chelator" a metal's value is (total, free), each a number or an array.
 errors     "raise": the first solution that the program refuses raises ValueError, a floating-point
            fault raises FloatingPointError, each with the program's message and the solution's index;
            "nan": such solutions hold NaN and ok is False there.
-refine     True: every solution refined to machine precision, as solve(refine=True) (residual).)");
+precision  "checked" (the default): the iteration's answer checked against the mass balances and
+           refined where any concentration would be off by more than 1e-4 (refined, residual);
+           "described": the iteration alone, as the program has always computed it; "exact": always
+           refined to a relative mass-balance residual below 1e-12
+refine     True: the same as precision="exact"
+
+Every solution has its own converged, refined, residual and warnings; when any solution did not
+converge a RuntimeWarning says how many.)");
 }
 
 }  // namespace dedodiz::python

@@ -113,11 +113,11 @@ py::array Converged(const SweepResult& r) {
 std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chelators,
                                       const py::object& metals, double pH, double temperature, double ionic,
                                       const std::string& type, const py::object& x, const py::object& z,
-                                      bool refine) {
+                                      bool refine, const std::string& precision) {
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
-    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, PrecisionOf(refine));
+    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, PrecisionOf(precision, refine));
 
     SweepRequest request;
     request.x = ParseAxis(x, "x", t, session->selection());
@@ -179,7 +179,8 @@ void BindSweepSeries(py::class_<SweepResult>& cls) {
             "marks the points where it did not).")
         .def_property_readonly(
             "refined", [](const SweepResult& r) { return SweepShowsRefinement(r.state); },
-            "True when every point was refined (refine=True).")
+            "True when points were refined: every point for precision=\"exact\", those the iteration "
+            "left off by more than 1e-4 for \"checked\"; the table then marks the points not valid.")
         .def_property_readonly(
             "residual",
             [](const SweepResult& r) -> py::object {
@@ -216,7 +217,7 @@ void BindSweep(py::module_& m) {
     m.def("sweep", &RunSweep, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
           py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,
           py::arg("ionic") = kReferenceIonic, py::arg("type") = "free", py::arg("x"),
-          py::arg("z") = py::none(), py::arg("refine") = false,
+          py::arg("z") = py::none(), py::arg("refine") = false, py::arg("precision") = "checked",
           R"(Sweeps a solution as the 2D and 3D commands do and returns the Sweep.
 
 Takes the arguments of solve() for the starting solution, and
@@ -224,7 +225,12 @@ x          (variable, low, high): 41 points from low to high, or 11 with z
 z          (variable, low, high) for a 3D sweep of 11 x 11 points; None for 2D
 A variable is "temp" [C], "ph", "ionic" [N], "metal1" .. "metal6" or the name of a metal of the
 solution: its free concentration in type "total", its total otherwise [mol/L].
-refine     True: every point refined to machine precision, as sweep --refine (refined, residual)
+precision  "checked" (the default): the iteration's answer checked against the mass balances and
+           refined where any concentration would be off by more than 1e-4 (refined, residual);
+           "described": the iteration alone, as the program has always computed it; "exact": always
+           refined to a relative mass-balance residual below 1e-12
+refine     True: the same as precision="exact"; a point that
+           even the refinement cannot solve is not converged (converged is False there)
 
 Each point starts from what the previous one left, as in the program; use solve_many() for
 solutions computed each on its own. A floating-point fault raises FloatingPointError.)");

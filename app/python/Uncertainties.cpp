@@ -118,11 +118,11 @@ void Collect(UncertaintyResultPy& r, bool allSamples) {
 
 std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionInput& entered, const Sds& sds,
                                          const py::object& purity, int samples, std::uint64_t seed,
-                                         int threads, bool refine, bool allSamples) {
+                                         int threads, Precision precision, bool allSamples) {
     const ConstantsTable& t = TableOrStandard(table);
     UncertaintyOptions options = Options(sds, samples, seed, threads);
     options.purities = ReadPurity(purity);
-    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, PrecisionOf(refine));
+    const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, precision);
 
     auto r = std::make_unique<UncertaintyResultPy>();
     Outcome outcome;
@@ -226,11 +226,12 @@ void BindUncertainty(py::module_& m) {
            double temperature, double ionic, const std::string& type, double phSd, double tempSd,
            double ionicRsd, double logKHSd, double logKMLSd, double logKMHLSd, double dhRsd, double totalRsd,
            const py::object& purity, int samples, const py::int_& seed, int threads, bool refine,
-           bool allSamples) {
+           const std::string& precision, bool allSamples) {
             const SolutionInput entered =
                 InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
             const Sds sds{phSd, tempSd, ionicRsd, logKHSd, logKMLSd, logKMHLSd, dhRsd, totalRsd};
-            return Run(table, entered, sds, purity, samples, Seed(seed), threads, refine, allSamples);
+            return Run(table, entered, sds, purity, samples, Seed(seed), threads,
+                       PrecisionOf(precision, refine), allSamples);
         },
         py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
         py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature, py::arg("ionic") = kReferenceIonic,
@@ -240,7 +241,7 @@ void BindUncertainty(py::module_& m) {
         py::arg("logk_mhl_sd") = defaults.logKMHLSd, py::arg("dh_rsd") = defaults.enthalpyRsd,
         py::arg("total_rsd") = defaults.totalRsd, py::arg("purity") = py::none(),
         py::arg("samples") = kDefaultUncertaintySamples, py::arg("seed") = 1, py::arg("threads") = 0,
-        py::arg("refine") = false, py::arg("all_samples") = false,
+        py::arg("refine") = false, py::arg("precision") = "checked", py::arg("all_samples") = false,
         R"(How far the results of a solution can be trusted, as dedodiz32-cli uncertainty computes it,
 and returns the Uncertainty.
 
@@ -259,7 +260,7 @@ purity       {chelator: (fraction, sd)} of the weighed reagent that is the chela
 samples      the number of random samples (1 .. 1,000,000)
 seed         the seed: the same seed gives the same numbers, whatever the number of threads
 threads      threads to sample on; 0: all of the machine's (the interpreter is released meanwhile)
-refine       True: every sample solved exactly after the iteration, as uncertainty --refine
+precision    "checked" (the default), "described" or "exact", as for solve(); refine=True is "exact"
 all_samples  keep every sample as numpy arrays (all_samples, sample_converged) and in to_dict()
 
 The results are the free metals for type "free", the total metals for type "total" and the chelator

@@ -73,10 +73,10 @@ class Result:
         """Ionic strength [N] as given."""
     @property
     def converged(self) -> bool:
-        """The solver (with refine=True: the refinement) reached its tolerance."""
+        """The numbers hold: the iteration's answer checked, or the refinement reached its tolerance."""
     @property
     def refined(self) -> bool:
-        """The answer was refined (refine=True)."""
+        """The refinement solved it again (always for precision="exact")."""
     @property
     def residual(self) -> float | None:
         """Largest relative mass-balance residual of the refined answer; None when not refined."""
@@ -139,9 +139,12 @@ class Solutions:
     mhl: dict[Pair, FloatArray]
     kd: dict[Pair, FloatArray]
     converged: BoolArray
-    refined: bool
-    residual: FloatArray | None
-    """Relative mass-balance residual of every refined solution; None when not refined."""
+    refined: BoolArray
+    """The refinement solved the solution again."""
+    residual: FloatArray
+    """Relative mass-balance residual of every refined solution; NaN where not refined."""
+    warnings: npt.NDArray[np.uint8]
+    """The run's warnings as bits: 1 raise ionic strength, 2 buffering out of range, 4 not converged, 8 pH."""
     ok: BoolArray
     ionic_strength: FloatArray
     ionic_equivalents: FloatArray
@@ -359,6 +362,7 @@ def solve(
     ionic: Number = 0.1,
     type: CalculationType = "free",
     refine: bool = False,
+    precision: str = "checked",
 ) -> Result:
     """One solution, as the single-point run solves it. Concentrations [mol/L], temp [C], ionic [N]."""
 
@@ -373,6 +377,7 @@ def solve_many(
     type: CalculationType = "free",
     errors: Literal["raise", "nan"] = "raise",
     refine: bool = False,
+    precision: str = "checked",
 ) -> Solutions:
     """Many solutions of one composition; the arguments broadcast as numpy arrays do."""
 
@@ -388,6 +393,7 @@ def sweep(
     x: Axis,
     z: Axis | None = None,
     refine: bool = False,
+    precision: str = "checked",
 ) -> Sweep:
     """The 2D (41 points) or, with z, 3D (11 x 11) sweep."""
 
@@ -432,6 +438,7 @@ def recipe(
     mixing: bool = False,
     mix_volume: Number | None = None,
     refine: bool = False,
+    precision: str = "checked",
 ) -> Recipe:
     """What to pipette: volume [L], stocks [mol/L], purity (fractions), buffer (name, mol/L), ionic_target [N],
     topup (salt, mol/L), series (metal, levels [mol/L], or pX values with series_px). ValueError when it cannot
@@ -459,6 +466,7 @@ def uncertainty(
     seed: int = 1,
     threads: int = 0,
     refine: bool = False,
+    precision: str = "checked",
     all_samples: bool = False,
 ) -> Uncertainty:
     """Monte Carlo over the inputs' standard uncertainties (temp_sd [C], log K in log10 units, *_rsd relative;

@@ -32,13 +32,13 @@ class Session {
         return dedodiz::web::HandleRequest(session_, command, request);
     }
 
-    // A file the user chose: its name and its bytes (a Uint8Array); a work file is run refined when
-    // refine is true.
-    std::string LoadFile(const std::string& name, const val& bytes, bool refine) {
+    // A file the user chose: its name and its bytes (a Uint8Array); a work file is run at the precision
+    // named ("described", "checked" or "exact").
+    std::string LoadFile(const std::string& name, const val& bytes, const std::string& precision) {
         const std::vector<std::uint8_t> data = emscripten::convertJSArrayToNumberVector<std::uint8_t>(bytes);
         const std::string text(data.begin(), data.end());
         try {
-            session_.precision = refine ? dedodiz::Precision::Exact : dedodiz::kDefaultPrecision;
+            dedodiz::web::ReadPrecision(session_, {{"precision", precision}});
             return dedodiz::web::ReplyText(dedodiz::web::LoadUserFile(session_, name, text));
         } catch (const dedodiz::web::RequestError& e) {
             return dedodiz::web::ReplyText(dedodiz::web::Refusal(e.what(), {}));

@@ -43,14 +43,14 @@ TEST(CliTest, HelpOnEveryCommand) {
 TEST(CliTest, RunFromCommandLineMatchesGolden) {
     const Result r =
         Cli("run --constants data/standard.TCM --type free --ph 7.2 --chelator EGTA=2e-3 --metal Ca2=1e-3 "
-            "--metal Mg2=1e-3");
+            "--metal Mg2=1e-3 --precision described");
     EXPECT_EQ(r.status, 0) << r.err;
     dedodiz::test::ExpectGolden("cli/run-egta-ca-mg.txt", r.out);
 }
 
 TEST(CliTest, RunWorkFilesOfEveryType) {
     for (const char* name : {"ca-egta-free", "bapta-total", "egta-chelator"}) {
-        const Result r = Cli(std::string("run examples/") + name + ".STG");
+        const Result r = Cli(std::string("run examples/") + name + ".STG --precision described");
         EXPECT_EQ(r.status, 0) << name << ": " << r.err;
         dedodiz::test::ExpectGolden(std::string("cli/") + name + ".txt", r.out);
     }

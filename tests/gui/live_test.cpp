@@ -128,7 +128,8 @@ class LiveTest : public GuiTest {
         const Solved solved = Expected(entered);
         ASSERT_TRUE(solved.Ran());
         const ProgramState& s = main_->state();
-        EXPECT_EQ(SinglePointReport(s.WorkSolution, s.Results, s.ConstantsFileName.view()),
+        const double* refined = solved.outcome.refined ? &solved.outcome.residual : nullptr;
+        EXPECT_EQ(SinglePointReport(s.WorkSolution, s.Results, s.ConstantsFileName.view(), refined),
                   solved.outcome.report);
         EXPECT_EQ(s.Solution.MetalFree, solved.calc.Solution.MetalFree);
         EXPECT_EQ(s.Solution.MetalTotal, solved.calc.Solution.MetalTotal);

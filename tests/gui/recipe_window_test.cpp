@@ -79,7 +79,7 @@ TEST_F(GuiTest, RecipeWindowMakesThePipettingTableOfTheCurrentSolution) {
     w->ToOutput->click();
     EXPECT_EQ(main.Output->Lines(), RecipeReport(recipe, s.ConstantsFileName.view()));
 
-    // The window follows Calculation > Exact results (refine).
+    // The window follows Calculation > Precision > Exact.
     main.Exact1->trigger();
     ASSERT_TRUE(w->CalculateClick());
     EXPECT_TRUE(w->LastRecipe().refined);

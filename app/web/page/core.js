@@ -21,7 +21,7 @@ const Dedodiz = (() => {
   }
 
   // A file the user chose, by its name and bytes (a Uint8Array): the reply of the load.
-  function loadFile(name, bytes, refine = false) { return JSON.parse(session.loadFile(name, bytes, refine)); }
+  function loadFile(name, bytes, precision = 'checked') { return JSON.parse(session.loadFile(name, bytes, precision)); }
 
   // The bytes of a file that a command wrote (a work file to download).
   function fileBytes(name) { return session.fileBytes(name); }

@@ -39,7 +39,7 @@
   }
 
   function load(name, bytes) {
-    const reply = Dedodiz.loadFile(name, bytes, Dedodiz.solution.refine());
+    const reply = Dedodiz.loadFile(name, bytes, Dedodiz.solution.precision());
     Dedodiz.showMessages(messages, reply);
     tableChanged(reply);
     loaded.append(el('li', {}, `${name}: ${reply.kind || 'not loaded'}${reply.ok ? '' : ' (failed)'}`));

@@ -70,7 +70,6 @@
           el('span', { id: 'recipe-mix-fields' }, amountField('recipe-mix-volume', 'Volume of each mix', '', Object.keys(VOLUME_UNITS), VOLUME_UNITS, 'mL')))));
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } },
       stocks, buffer, ionic, series,
-      el('label', { class: 'check' }, el('input', { type: 'checkbox', id: 'recipe-refine' }), 'Exact results (refine)'),
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-recipe' }, 'Make recipe')));
     messages = el('ul', { class: 'messages', id: 'recipe-messages', 'aria-live': 'polite' });
     table = el('div', { id: 'recipe-table' });
@@ -207,7 +206,7 @@
       r.mix = panel.querySelector('#recipe-mix').checked;
       if (r.mix && panel.querySelector('#recipe-mix-volume').value.trim()) r.mix_volume = amountText('recipe-mix-volume', 'Mix volume', volumeUnits);
     }
-    r.refine = panel.querySelector('#recipe-refine').checked;
+    r.precision = Dedodiz.solution.precision();
     return r;
   }
 

@@ -68,8 +68,12 @@
     form = el('form', { id: 'solution-form', novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } },
       typeChoices, conditions, chelators, metals,
       el('p', { class: 'intro', text: 'Numbers take a decimal point or comma and an exponent (1,5e-3); a concentration may carry its unit (155 nM).' }),
-      el('label', { class: 'check', for: 'refine' }, el('input', { type: 'checkbox', id: 'refine', 'aria-describedby': 'refine-hint' }), 'Exact results (refine)'),
-      el('p', { class: 'hint', id: 'refine-hint', text: 'Solves the same equations to machine precision after the iteration, for the run and the sweeps; the report says so in its second line.' }),
+      el('label', { class: 'field', for: 'precision' }, el('span', { text: 'Precision' }),
+        el('select', { id: 'precision', 'aria-describedby': 'precision-hint' },
+          el('option', { value: 'checked', selected: true }, 'checked (every answer within 1e-4)'),
+          el('option', { value: 'described' }, 'described (the iteration alone)'),
+          el('option', { value: 'exact' }, 'exact (always refined)'))),
+      el('p', { class: 'hint', id: 'precision-hint', text: 'Checked: the iteration\'s answer is checked against the mass balances and refined where it is off by more than 1e-4; exact: always solved to machine precision. For every tab; a refined report says so in its second line.' }),
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'calculate' }, 'Calculate')));
     messages = el('ul', { class: 'messages', id: 'run-messages', 'aria-live': 'polite' });
     results = el('div', { id: 'results' });
@@ -171,13 +175,13 @@
   function run() {
     const s = entered();
     if (!s) return null;
-    const reply = call('run', { solution: s, refine: refine() });
+    const reply = call('run', { solution: s, precision: precision() });
     show(reply);
     return reply;
   }
 
-  // The exact refinement asked for (the run's and the sweeps' switch).
-  function refine() { return form.querySelector('#refine').checked; }
+  // How every tab solves: "checked", "described" or "exact".
+  function precision() { return form.querySelector('#precision').value; }
 
   function show(reply) {
     last = reply.ok ? reply : null;
@@ -210,6 +214,6 @@
           numbers.concentration(p.ML_M), numbers.concentration(p.MHL_M)]))];
   }
 
-  Dedodiz.solution = { entered, fill, run, show, refine, messages: () => messages };
+  Dedodiz.solution = { entered, fill, run, show, precision, messages: () => messages };
   Dedodiz.addSection({ id: 'solution', title: 'Solution', build });
 })();

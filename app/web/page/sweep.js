@@ -86,7 +86,7 @@
   // The sweep of the form's solution; the reply of the sweep command, or null when a field is not valid.
   function run() {
     const request = Dedodiz.requestFor(messages, (solution) => {
-      const r = { solution, refine: Dedodiz.solution.refine(), three_d: is3D(), x: readAxis('sweep-x') };
+      const r = { solution, precision: Dedodiz.solution.precision(), three_d: is3D(), x: readAxis('sweep-x') };
       if (r.three_d) r.z = readAxis('sweep-z');
       return r;
     });

@@ -26,8 +26,7 @@
     purityBox = el('div', { id: 'uncertainty-purity' });
     const purity = el('fieldset', {}, el('legend', { text: 'Purity of the chelators: fraction and its uncertainty' }), purityBox);
     const sampling = el('fieldset', {}, el('legend', { text: 'Samples' }),
-      field('uncertainty-samples', 'Samples', defaults.samples), field('uncertainty-seed', 'Seed', defaults.seed),
-      el('div', {}, el('label', { class: 'check' }, el('input', { type: 'checkbox', id: 'uncertainty-refine' }), 'Exact results (refine)')));
+      field('uncertainty-samples', 'Samples', defaults.samples), field('uncertainty-seed', 'Seed', defaults.seed));
     status = el('p', { id: 'uncertainty-status', role: 'status', class: 'status' });
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } }, sds, purity, sampling,
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-uncertainty' }, 'Compute uncertainty'), status));
@@ -66,7 +65,7 @@
   }
 
   function request(solution) {
-    const r = { solution, refine: panel.querySelector('#uncertainty-refine').checked, purity: [] };
+    const r = { solution, precision: Dedodiz.solution.precision(), purity: [] };
     for (const [key, label] of SDS)
       r[key] = read('uncertainty-' + key.replace(/_/g, '-'), label, (v) => (v < 0 ? 'must be 0 or more' : ''));
     r.samples = read('uncertainty-samples', 'Samples', (v) => (Number.isInteger(v) && v >= 1 && v <= defaults.max_samples

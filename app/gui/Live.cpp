@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <utility>
@@ -67,14 +68,39 @@ TLive::TLive(ProgramState& s, TOutput& output, TIOForm& files, WorkFiles work, Q
     split->addWidget(BuildPlot());
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    auto* right = new QVBoxLayout;
+    right->addWidget(BuildMessages());
+    right->addWidget(split, 1);
     auto* sides = new QHBoxLayout;
-    sides->addWidget(Form);
-    sides->addWidget(split, 1);
+    sides->addWidget(Form, 0, Qt::AlignTop);
+    sides->addLayout(right, 1);
     auto* column = new QVBoxLayout(this);
     column->addLayout(sides, 1);
     column->addLayout(BuildButtons());
     connect(Form, &LiveForm::Edited, this, &TLive::Recalculate);
     setTabOrder(Form->Metals.back().freeUnit, PlotAxis);
+}
+
+QWidget* TLive::BuildMessages() {
+    // The run's messages, each naming what it concerns, in a panel of a fixed height above the
+    // results: one that appears moves neither a field nor a result, and more than fit scroll.
+    auto* panel = new QScrollArea(this);
+    panel->setObjectName(QStringLiteral("Messages"));
+    panel->setWidgetResizable(true);
+    panel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* inner = new QWidget(panel);
+    auto* column = new QVBoxLayout(inner);
+    column->setContentsMargins(6, 3, 6, 3);
+    column->setSpacing(2);
+    NoMessages = new QLabel(QStringLiteral("The run's warnings appear here."), inner);
+    NoMessages->setObjectName(QStringLiteral("NoMessages"));
+    NoMessages->setEnabled(false);
+    column->addWidget(NoMessages);
+    for (const LivePlace place : kPlaces) column->addWidget(Note(place));
+    column->addStretch();
+    panel->setWidget(inner);
+    panel->setFixedHeight(fontMetrics().lineSpacing() * 3 + 2 * panel->frameWidth() + 8);
+    return panel;
 }
 
 QWidget* TLive::BuildResults() {
@@ -192,6 +218,7 @@ void TLive::Refused(const QString& reason) {
 }
 
 void TLive::ShowNotes() {
+    bool any = false;
     for (const LivePlace place : kPlaces) {
         QString text;
         for (const ShownMessage& message : messages_) {
@@ -202,7 +229,9 @@ void TLive::ShowNotes() {
         QLabel* note = Note(place);
         if (note->text() != text) note->setText(text);
         note->setVisible(!text.isEmpty());
+        any = any || !text.isEmpty();
     }
+    NoMessages->setVisible(!any);
 }
 
 void TLive::ToOutputClick() {

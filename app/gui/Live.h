@@ -67,6 +67,7 @@ class TLive : public QDialog {
     QPushButton* LoadWorkButton;
     QPushButton* SaveWorkButton;
     QPushButton* CloseButton;
+    QLabel* NoMessages;  // stands in the messages panel while the run has none
 
   protected:
     // Coming back to the window after the state changed elsewhere (a dialog, a work file, File > New)
@@ -74,6 +75,7 @@ class TLive : public QDialog {
     bool event(QEvent* event) override;
 
   private:
+    QWidget* BuildMessages();
     QWidget* BuildResults();
     QWidget* BuildPlot();
     QLayout* BuildButtons();

@@ -92,7 +92,8 @@ class LiveForm : public QWidget {
     QWidget* BuildChelators();
     QWidget* BuildMetals();
     QLineEdit* ConcField(const QString& name);
-    QComboBox* UnitBox(bool withLevel);
+    // A unit box for field: choosing another unit converts the field's text to it.
+    QComboBox* UnitBox(QLineEdit* field, bool withLevel);
     QComboBox* NameBox();
     // Enables the fields the type takes in the rows that name an entry.
     void UpdateEnabled();

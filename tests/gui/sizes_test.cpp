@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <map>
 #include <set>
 #include <string>
@@ -20,6 +21,7 @@
 
 #include "GuiFixture.h"
 #include "ModalScript.h"
+#include "core/Session.h"
 #include "gui/About.h"
 #include "gui/Adjust.h"
 #include "gui/Array2.h"
@@ -32,6 +34,8 @@
 #include "gui/Environ.h"
 #include "gui/Foutput.h"
 #include "gui/Live.h"
+#include "gui/LiveForm.h"
+#include "gui/LiveResults.h"
 #include "gui/MessageBoxes.h"
 #include "gui/Ufgop.h"
 
@@ -112,6 +116,45 @@ TEST_F(LargeFontTest, EveryWindowGrowsToFitItsTexts) {
              &main, main.AboutBox, main.Kadjust, main.CMArray, main.FAXIS, main.Bufcalc, main.EditCon,
              main.CMC, main.FType, main.EV, main.Output, main.FGOP, main.cmfrm, main.Live})
         ExpectTextsFit(window);
+}
+
+// The live calculator with six chelators and six metals of the bundled table at the large font: every
+// result cell shows its whole text on one line, five pairs at least are in view, and a warning that
+// appears moves no field.
+TEST_F(LargeFontTest, LiveCalculatorAtSixBySixShowsEveryCellWhole) {
+    ModalScript script;
+    TTULV& main = Start();
+    main.Live1Click();  // the bundled table
+    ProgramState& s = main.state();
+    SolutionInput entered;
+    entered.pH = 7.2;
+    for (const char* name : {"EGTA", "EDTA", "HEDTA", "NTA", "CDTA", "Citrate"})
+        entered.chelators.push_back({name, 1e-3});
+    for (const char* name : {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2"})
+        entered.metals.push_back({name, 1e-4, 0});
+    ASSERT_TRUE(s.Describe(entered).Ran());
+    TLive& live = *main.Live;
+    live.ShowFromState();
+    QApplication::processEvents();
+    ASSERT_FALSE(live.Results->Stale());
+    for (const QTableWidget* table : {live.Results->Metals, live.Results->Chelators, live.Results->Pairs}) {
+        for (int r = 0; r < table->rowCount(); ++r) {
+            for (int c = 0; c < table->columnCount(); ++c) {
+                const QTableWidgetItem* item = table->item(r, c);
+                const int need = QFontMetrics(item->font()).horizontalAdvance(item->text());
+                EXPECT_LE(need + 6, table->columnWidth(c)) << item->text().toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(live.Results->Pairs->rowCount(), 36);
+    EXPECT_GE(live.Results->Pairs->viewport()->height(), 5 * live.Results->Pairs->rowHeight(0));
+
+    const QRect before = live.Form->Chelators[5].total->geometry();
+    live.Form->PH->setText(QStringLiteral("10.5"));
+    live.Recalculate();
+    QApplication::processEvents();
+    EXPECT_TRUE(live.Note(LivePlace::PH)->isVisibleTo(&live));
+    EXPECT_EQ(live.Form->Chelators[5].total->geometry(), before);
 }
 
 TEST_F(GuiTest, MessageBoxesAreAsWideAsTheirCaptions) {

@@ -7,7 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <utility>
@@ -71,11 +73,21 @@ TLive::TLive(ProgramState& s, TOutput& output, TIOForm& files, WorkFiles work, Q
     auto* right = new QVBoxLayout;
     right->addWidget(BuildMessages());
     right->addWidget(split, 1);
-    auto* sides = new QHBoxLayout;
+    // Six chelators and six metals at a large font make a window taller than many screens: the window
+    // then opens as large as the screen allows and the form and results scroll, the buttons stay.
+    Content = new QWidget(this);
+    Content->setObjectName(QStringLiteral("LiveContent"));
+    auto* sides = new QHBoxLayout(Content);
+    sides->setContentsMargins(0, 0, 0, 0);
     sides->addWidget(Form, 0, Qt::AlignTop);
     sides->addLayout(right, 1);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("LiveScroll"));
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidget(Content);
     auto* column = new QVBoxLayout(this);
-    column->addLayout(sides, 1);
+    column->addWidget(scroll_, 1);
     column->addLayout(BuildButtons());
     connect(Form, &LiveForm::Edited, this, &TLive::Recalculate);
     setTabOrder(Form->Metals.back().freeUnit, PlotAxis);
@@ -280,6 +292,33 @@ bool TLive::Same(const Shown& a, const Shown& b) {
            a.precision == b.precision && x.Temperature == y.Temperature && x.PH == y.PH &&
            x.IonicEquiv == y.IonicEquiv && x.ChelTotal == y.ChelTotal && x.MetalTotal == y.MetalTotal &&
            x.MetalFree == y.MetalFree;
+}
+
+void TLive::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (fitted_) return;
+    fitted_ = true;
+    FitToScreen();
+}
+
+void TLive::FitToScreen() {
+    // The whole content where the screen has room for it, else as much as the screen holds beside the
+    // window manager's frame (not known before it has framed the window: a title bar and borders of a
+    // common size); the scroll area takes the rest.
+    // Measured as the texts will be drawn: every child polished (its font is the desktop's) and the
+    // layouts brought up to date.
+    ensurePolished();
+    for (QLayout* l : Content->findChildren<QLayout*>()) l->invalidate();
+    Content->layout()->activate();
+    const QMargins m = layout()->contentsMargins();
+    QSize want = Content->sizeHint().expandedTo(Content->minimumSizeHint()) +
+                 QSize(m.left() + m.right(), m.top() + m.bottom());
+    want.rheight() += layout()->spacing() + CloseButton->sizeHint().height();
+    want.rwidth() += scroll_->verticalScrollBar()->sizeHint().width();
+    if (const QScreen* shown = screen())
+        want = want.boundedTo(shown->availableGeometry().size() - QSize(16, 48));
+    want = want.expandedTo(minimumSizeHint());
+    if (size() != want) resize(want);
 }
 
 bool TLive::event(QEvent* event) {

@@ -242,8 +242,11 @@ QComboBox* LiveForm::UnitBox(QLineEdit* field, bool withLevel) {
     return box;
 }
 
-QComboBox* LiveForm::NameBox() {
+QComboBox* LiveForm::NameBox(int letters) {
     auto* box = new QComboBox(this);
+    // Wide enough for the longest name of its kind, whatever the font: "Mg2" never shows as "Mg".
+    box->setMinimumContentsLength(letters);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->addItem(QStringLiteral("\u2014"), 0);
     connect(box, &QComboBox::activated, this, [this] {
         UpdateEnabled();
@@ -261,7 +264,7 @@ QWidget* LiveForm::BuildChelators() {
     for (int k = 0; k < kSlots; ++k) {
         ChelatorRow& row = Chelators[static_cast<std::size_t>(k)];
         const QString name = QStringLiteral("Chelator %1").arg(k + 1);
-        row.name = NameBox();
+        row.name = NameBox(static_cast<int>(ChelatorText::max_length));
         row.name->setObjectName(QStringLiteral("Chelator%1").arg(k + 1));
         row.total = ConcField(name + QStringLiteral(" total"));
         row.totalUnit = UnitBox(row.total, false);
@@ -288,7 +291,7 @@ QWidget* LiveForm::BuildMetals() {
         // Letters, not digits: the chelator rows have those.
         const QChar letter(QLatin1Char(static_cast<char>('A' + k)));
         const QString name = QStringLiteral("Metal ") + letter;
-        row.name = NameBox();
+        row.name = NameBox(static_cast<int>(MetalText::max_length));
         row.name->setObjectName(QStringLiteral("Metal") + letter);
         row.total = ConcField(name + QStringLiteral(" total"));
         row.totalUnit = UnitBox(row.total, false);

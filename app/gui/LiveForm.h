@@ -94,7 +94,7 @@ class LiveForm : public QWidget {
     QLineEdit* ConcField(const QString& name);
     // A unit box for field: choosing another unit converts the field's text to it.
     QComboBox* UnitBox(QLineEdit* field, bool withLevel);
-    QComboBox* NameBox();
+    QComboBox* NameBox(int letters);  // a name box as wide as a name of so many letters
     // Enables the fields the type takes in the rows that name an entry.
     void UpdateEnabled();
     void ReadConditions(LiveReading& reading);

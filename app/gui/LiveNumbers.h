@@ -39,8 +39,8 @@ ConcUnit UnitFor(double value);
 std::string TextInUnit(double value, ConcUnit unit);
 
 // How the window shows every concentration it computed, in its tables and on its plot alike: three
-// significant digits in the unit in which they read 1 to 999, from M down to fM ("155 nM", "2.00 mM",
-// "1.23 pM", "0"); beyond that range the molar number with an exponent ("1.23e-18 M").
+// significant digits in the unit in which they read 1 to 999, from M down to aM ("155 nM", "2.00 mM",
+// "1.23 pM", "0"); beyond that range the molar number with an exponent ("1.23e-21 M").
 std::string ConcentrationForEye(double value);
 
 }  // namespace dedodiz

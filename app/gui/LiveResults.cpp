@@ -33,6 +33,9 @@ QTableWidget* ResultTable(QWidget* parent, const char* name, const QStringList& 
     QFont bold = table->font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
+    // Rows as high as a line of text needs: six metals and their pairs stay in view.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(metrics.height() + 8);
     // The cell's margins of the style, and a character to spare.
     const int padding = 2 * metrics.averageCharWidth() + 8;
     for (int c = 0; c < headings.size(); ++c) {
@@ -66,7 +69,7 @@ void FitRows(QTableWidget* table) {
     for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
     const int width = table->horizontalHeader()->length() + 2 * table->frameWidth();
     if (table->height() != height) table->setFixedHeight(height);
-    if (table->minimumWidth() < width) table->setMinimumWidth(width);
+    if (table->width() != width) table->setFixedWidth(width);
 }
 
 QString Fixed(double x, int decimals) {
@@ -112,7 +115,7 @@ LiveResults::LiveResults(QWidget* parent) : QWidget(parent) {
     // The widest texts: a name of seven letters, a concentration of three digits in any unit (each
     // column is as wide as the widest of the texts between the bars), a range word.
     const QString name = QStringLiteral("DBBAPTA");
-    const QString conc = QStringLiteral("999 µM|888 mM|88.8 mM|888 nM|888 pM|888 fM");
+    const QString conc = QStringLiteral("999 µM|888 mM|88.8 mM|888 nM|888 pM|888 fM|888 aM");
     const QStringList concs{QStringLiteral("Total"), QStringLiteral("Free")};
     Metals =
         ResultTable(this, "MetalResults", QStringList{QStringLiteral("Metal")} + concs, {name, conc, conc});
@@ -130,11 +133,14 @@ LiveResults::LiveResults(QWidget* parent) : QWidget(parent) {
         table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         table->horizontalHeader()->setStretchLastSection(false);
         FitRows(table);
+        // A column the user widens widens its table.
+        connect(table->horizontalHeader(), &QHeaderView::sectionResized, table, [table] { FitRows(table); });
     }
 
     auto* tables = new QGridLayout;
-    tables->addWidget(Metals, 0, 0);
-    tables->addWidget(Chelators, 0, 1);
+    tables->addWidget(Metals, 0, 0, Qt::AlignTop);
+    tables->addWidget(Chelators, 0, 1, Qt::AlignTop);
+    tables->setColumnStretch(2, 1);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(StaleReason);

@@ -103,7 +103,8 @@ TEST(LiveNumbers, UnitsReadAsTheirDecimalTextAndRoundTrip) {
     EXPECT_EQ(ConcentrationForEye(0.5), "500 mM");
     EXPECT_EQ(ConcentrationForEye(1.234e-12), "1.23 pM");
     EXPECT_EQ(ConcentrationForEye(9.996e-4), "1.00 mM");  // rounded first, then placed: never "1000 µM"
-    EXPECT_EQ(ConcentrationForEye(-4.5e-20), "-4.50e-20 M");
+    EXPECT_EQ(ConcentrationForEye(4.81e-16), "481 aM");
+    EXPECT_EQ(ConcentrationForEye(-4.5e-22), "-4.50e-22 M");
     EXPECT_EQ(ConcentrationForEye(0), "0");
 }
 

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <map>
 #include <set>
@@ -74,8 +75,17 @@ void ExpectTextsFit(QWidget* window) {
                                  child->property("text").toString().toStdString() + "\"";
         EXPECT_GE(child->width(), need.width()) << name;
         EXPECT_GE(child->height(), need.height()) << name;
-        const QRect place(child->mapTo(window, QPoint(0, 0)), child->size());
-        EXPECT_TRUE(window->rect().contains(place)) << name << " lies outside its window";
+        // Within its window, or within the content of the scroll area that holds it.
+        QWidget* frame = window;
+        for (QWidget* p = child->parentWidget(); p != nullptr && p != window; p = p->parentWidget()) {
+            const auto* area = qobject_cast<QScrollArea*>(p);
+            if (area != nullptr && area->widget() != nullptr && area->widget()->isAncestorOf(child)) {
+                frame = area->widget();
+                break;
+            }
+        }
+        const QRect place(child->mapTo(frame, QPoint(0, 0)), child->size());
+        EXPECT_TRUE(frame->rect().contains(place)) << name << " lies outside its window";
     }
     window->hide();
 }

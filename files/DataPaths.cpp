@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "files/DataPaths.h"
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -22,6 +23,16 @@ bool IsFolder(const fs::path& path) {
 }
 
 // The running program's folder; empty where the system does not tell (no /proc).
+// True when path lies inside folder (both made absolute and free of "..", links resolved).
+bool IsInside(const fs::path& path, const fs::path& folder) {
+    std::error_code ec;
+    const fs::path p = fs::weakly_canonical(path, ec);
+    if (ec) return false;
+    const fs::path f = fs::weakly_canonical(folder, ec);
+    if (ec || f.empty()) return false;
+    return std::mismatch(f.begin(), f.end(), p.begin(), p.end()).first == f.end();
+}
+
 fs::path ProgramFolder() {
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
@@ -111,6 +122,19 @@ std::string BundledConstantsFile() {
 std::string BundledDataFolder() {
     const std::vector<fs::path> folders = BundledDataFolders();
     return folders.empty() ? std::string() : folders.front().string();
+}
+
+bool IsBundledPath(const fs::path& path) {
+    for (const fs::path& folder : BundledDataFolders()) {
+        if (IsInside(path, folder)) return true;
+        // The installed examples stand beside the data ("dedodiz32/data", "dedodiz32/examples"), and so
+        // do those of the source tree.
+        fs::path data = folder.lexically_normal();
+        if (data.filename().empty()) data = data.parent_path();  // written with a trailing '/'
+        const fs::path examples = data.parent_path() / "examples";
+        if (IsFolder(examples) && IsInside(path, examples)) return true;
+    }
+    return false;
 }
 
 }  // namespace dedodiz

@@ -56,4 +56,8 @@ std::string BundledConstantsFile();
 // The first bundled data folder (where a file dialog for data files starts); empty when none exists.
 std::string BundledDataFolder();
 
+// Whether path lies among the files that come with the program: in a bundled data folder, or in the
+// examples folder beside it. A file dialog never starts there, and a save over such a file asks first.
+bool IsBundledPath(const std::filesystem::path& path);
+
 }  // namespace dedodiz

@@ -42,12 +42,12 @@ struct ConstantField {
 // Indexed by EditConField: 1..4 the protonation steps H1..H4, 5 ML, 6 MHL.
 constexpr ConstantField kConstantFields[] = {
     {},
-    {&EditorFields::Edit1, &EditorFields::Edit2},
-    {&EditorFields::Edit3, &EditorFields::Edit4},
-    {&EditorFields::Edit5, &EditorFields::Edit6},
-    {&EditorFields::Edit7, &EditorFields::Edit8},
-    {&EditorFields::Edit11, &EditorFields::Edit13},
-    {&EditorFields::Edit12, &EditorFields::Edit14},
+    {&EditorFields::protonLogK1, &EditorFields::protonDH1},
+    {&EditorFields::protonLogK2, &EditorFields::protonDH2},
+    {&EditorFields::protonLogK3, &EditorFields::protonDH3},
+    {&EditorFields::protonLogK4, &EditorFields::protonDH4},
+    {&EditorFields::mlLogK, &EditorFields::mlDH},
+    {&EditorFields::mhlLogK, &EditorFields::mhlDH},
 };
 
 ConstantField FieldOf(int editConField) {
@@ -62,29 +62,30 @@ struct ControlField {
 };
 
 constexpr ControlField kControlFields[] = {
-    {EditorControl::Edit1, &EditorFields::Edit1, 1},
-    {EditorControl::Edit2, &EditorFields::Edit2, 0},
-    {EditorControl::Edit3, &EditorFields::Edit3, 2},
-    {EditorControl::Edit4, &EditorFields::Edit4, 0},
-    {EditorControl::Edit5, &EditorFields::Edit5, 3},
-    {EditorControl::Edit6, &EditorFields::Edit6, 0},
-    {EditorControl::Edit7, &EditorFields::Edit7, 4},
-    {EditorControl::Edit8, &EditorFields::Edit8, 0},
-    {EditorControl::Edit9, &EditorFields::Edit9, 0},
-    {EditorControl::Edit11, &EditorFields::Edit11, 5},
-    {EditorControl::Edit12, &EditorFields::Edit12, 6},
-    {EditorControl::Edit13, &EditorFields::Edit13, 0},
-    {EditorControl::Edit14, &EditorFields::Edit14, 0},
-    {EditorControl::Edit15, &EditorFields::Edit15, 0},
-    {EditorControl::MaskEdit1, &EditorFields::MaskEdit1, 0},
+    {EditorControl::ProtonLogK1, &EditorFields::protonLogK1, 1},
+    {EditorControl::ProtonDH1, &EditorFields::protonDH1, 0},
+    {EditorControl::ProtonLogK2, &EditorFields::protonLogK2, 2},
+    {EditorControl::ProtonDH2, &EditorFields::protonDH2, 0},
+    {EditorControl::ProtonLogK3, &EditorFields::protonLogK3, 3},
+    {EditorControl::ProtonDH3, &EditorFields::protonDH3, 0},
+    {EditorControl::ProtonLogK4, &EditorFields::protonLogK4, 4},
+    {EditorControl::ProtonDH4, &EditorFields::protonDH4, 0},
+    {EditorControl::ChelatorName, &EditorFields::chelatorName, 0},
+    {EditorControl::MlLogK, &EditorFields::mlLogK, 5},
+    {EditorControl::MhlLogK, &EditorFields::mhlLogK, 6},
+    {EditorControl::MlDH, &EditorFields::mlDH, 0},
+    {EditorControl::MhlDH, &EditorFields::mhlDH, 0},
+    {EditorControl::Comment, &EditorFields::comment, 0},
+    {EditorControl::MetalName, &EditorFields::metalName, 0},
 };
 
 // The twelve number fields in the order StoreEditorFields reads them: H1..H4, dH1..dH4, ML, MHL, dML,
 // dMHL.
 constexpr EditorControl kNumberOrder[] = {
-    EditorControl::Edit1,  EditorControl::Edit3,  EditorControl::Edit5,  EditorControl::Edit7,
-    EditorControl::Edit2,  EditorControl::Edit4,  EditorControl::Edit6,  EditorControl::Edit8,
-    EditorControl::Edit11, EditorControl::Edit12, EditorControl::Edit13, EditorControl::Edit14,
+    EditorControl::ProtonLogK1, EditorControl::ProtonLogK2, EditorControl::ProtonLogK3,
+    EditorControl::ProtonLogK4, EditorControl::ProtonDH1,   EditorControl::ProtonDH2,
+    EditorControl::ProtonDH3,   EditorControl::ProtonDH4,   EditorControl::MlLogK,
+    EditorControl::MhlLogK,     EditorControl::MlDH,        EditorControl::MhlDH,
 };
 
 const ControlField& Find(EditorControl control) {
@@ -123,16 +124,16 @@ std::string EditorNumber(double x) {
 void ShowChelator(const ConstantsTable& table, EditorState& s, EditorFields& f) {
     const int c = CurrentChelator(s);
     const TChelatorRec& rec = table.Constants[c];
-    f.Label13 = NumberLabel(c);
-    f.Edit9 = rec.Name.str();
-    f.Edit1 = EditorNumber(rec.H[1]);
-    f.Edit3 = EditorNumber(rec.H[2]);
-    f.Edit5 = EditorNumber(rec.H[3]);
-    f.Edit7 = EditorNumber(rec.H[4]);
-    f.Edit2 = EditorNumber(rec.dH[1]);
-    f.Edit4 = EditorNumber(rec.dH[2]);
-    f.Edit6 = EditorNumber(rec.dH[3]);
-    f.Edit8 = EditorNumber(rec.dH[4]);
+    f.chelatorNumber = NumberLabel(c);
+    f.chelatorName = rec.Name.str();
+    f.protonLogK1 = EditorNumber(rec.H[1]);
+    f.protonLogK2 = EditorNumber(rec.H[2]);
+    f.protonLogK3 = EditorNumber(rec.H[3]);
+    f.protonLogK4 = EditorNumber(rec.H[4]);
+    f.protonDH1 = EditorNumber(rec.dH[1]);
+    f.protonDH2 = EditorNumber(rec.dH[2]);
+    f.protonDH3 = EditorNumber(rec.dH[3]);
+    f.protonDH4 = EditorNumber(rec.dH[4]);
     s.EditConField = 0;
 }
 
@@ -140,13 +141,13 @@ void ShowMetal(const ConstantsTable& table, EditorState& s, EditorFields& f) {
     const int c = CurrentChelator(s);
     const int m = CurrentMetal(s);
     const TChelatorRec& rec = table.Constants[c];
-    f.Label14 = NumberLabel(m);
-    f.MaskEdit1 = table.Constants[1].MetalName[m].str();
-    f.Edit15 = rec.Comment[m].str();
-    f.Edit11 = EditorNumber(rec.ML[m]);
-    f.Edit12 = EditorNumber(rec.MHL[m]);
-    f.Edit13 = EditorNumber(rec.dML[m]);
-    f.Edit14 = EditorNumber(rec.dMHL[m]);
+    f.metalNumber = NumberLabel(m);
+    f.metalName = table.Constants[1].MetalName[m].str();
+    f.comment = rec.Comment[m].str();
+    f.mlLogK = EditorNumber(rec.ML[m]);
+    f.mhlLogK = EditorNumber(rec.MHL[m]);
+    f.mlDH = EditorNumber(rec.dML[m]);
+    f.mhlDH = EditorNumber(rec.dMHL[m]);
     s.EditConField = 0;
 }
 
@@ -155,9 +156,9 @@ bool StoreEditorFields(ConstantsTable& table, EditorState& s, const EditorFields
     const int m = CurrentMetal(s);
     TChelatorRec& rec = table.Constants[c];
     // Names are cut, never refused; a character typed with an accent goes whole or not at all.
-    rec.Name = fileio::CutText(f.Edit9, ChelatorText::max_length);
-    table.Constants[1].MetalName[m] = fileio::CutText(f.MaskEdit1, MetalText::max_length);
-    rec.Comment[m] = fileio::CutText(f.Edit15, CommentText::max_length);
+    rec.Name = fileio::CutText(f.chelatorName, ChelatorText::max_length);
+    table.Constants[1].MetalName[m] = fileio::CutText(f.metalName, MetalText::max_length);
+    rec.Comment[m] = fileio::CutText(f.comment, CommentText::max_length);
 
     double* const targets[] = {
         &rec.H[1],  &rec.H[2],  &rec.H[3],  &rec.H[4],   &rec.dH[1],  &rec.dH[2],
@@ -226,15 +227,15 @@ bool PrepareAdjust(const ConstantsTable& table, EditorState& s, const EditorFiel
         s.AdjChelatorValence = s.EditConField;
     } else {
         s.AdjChelatorValence = table.Constants[CurrentChelator(s)].H[2] > 0 ? 2 : 1;
-        const int valence = MetalNameValence(editor.MaskEdit1);
+        const int valence = MetalNameValence(editor.metalName);
         if (valence < 0) {
             messages.Message("3rd letter of metal name is the valence and is missing", "ERROR");
             return false;
         }
         s.AdjMetalValence = valence;
     }
-    dialog.cv = s.AdjChelatorValence;
-    dialog.mv = s.AdjMetalValence;
+    dialog.chelatorValence = s.AdjChelatorValence;
+    dialog.metalValence = s.AdjMetalValence;
 
     const std::string& constantText = editor.*field.constant;
     const std::optional<double> constant = ParseReal(constantText);
@@ -243,8 +244,8 @@ bool PrepareAdjust(const ConstantsTable& table, EditorState& s, const EditorFiel
         return false;
     }
     s.AdjConstant = s.AdjResult = *constant;
-    dialog.Edit5 = constantText;
-    dialog.Edit3 = constantText;
+    dialog.constantFound = constantText;
+    dialog.adjusted = constantText;
 
     const std::string& enthalpyText = editor.*field.enthalpy;
     const std::optional<double> enthalpy = ParseReal(enthalpyText);
@@ -253,45 +254,45 @@ bool PrepareAdjust(const ConstantsTable& table, EditorState& s, const EditorFiel
         return false;
     }
     s.AdjDH = *enthalpy;
-    dialog.Edit6 = enthalpyText;
+    dialog.enthalpyFound = enthalpyText;
 
-    dialog.Edit1 = "20.0";
-    dialog.Edit2 = "0.100";
+    dialog.knownTemperature = "20.0";
+    dialog.knownIonic = "0.100";
     // A chelator whose name ends in "+" is positively charged: its constants vary the other way.
-    s.AdjDirect = editor.Edit9.size() >= kFieldWidth && editor.Edit9[kFieldWidth - 1] == '+';
-    dialog.viDirect = s.AdjDirect;
+    s.AdjDirect = editor.chelatorName.size() >= kFieldWidth && editor.chelatorName[kFieldWidth - 1] == '+';
+    dialog.variesDirectly = s.AdjDirect;
 
     s.AdjSaved = s.AdjResult;
     return true;
 }
 
 AdjustOutcome AdjustConstant(EditorState& s, AdjustFields& dialog, MessageSink& messages) {
-    const std::optional<double> T0 = ParseReal(dialog.Edit1);
+    const std::optional<double> T0 = ParseReal(dialog.knownTemperature);
     if (!T0) {
         messages.Message("Temperature not a real number", "ERROR");
         return AdjustOutcome::CloseDialog;
     }
-    const std::optional<double> I0 = ParseReal(dialog.Edit2);
+    const std::optional<double> I0 = ParseReal(dialog.knownIonic);
     if (!I0) {
         messages.Message("Ionic not a real number", "ERROR");
         return AdjustOutcome::CloseDialog;
     }
-    const std::optional<double> constant = ParseReal(dialog.Edit5);
+    const std::optional<double> constant = ParseReal(dialog.constantFound);
     if (!constant) {
         messages.Message("Constant not a real number", "ERROR");
         return AdjustOutcome::CloseDialog;
     }
     s.AdjConstant = *constant;
-    const std::optional<double> dH = ParseReal(dialog.Edit6);
+    const std::optional<double> dH = ParseReal(dialog.enthalpyFound);
     if (!dH) {
         messages.Message("dH not a real number", "ERROR");
         return AdjustOutcome::CloseDialog;
     }
     s.AdjDH = *dH;
 
-    s.AdjChelatorValence = dialog.cv;
-    s.AdjMetalValence = dialog.mv;
-    s.AdjDirect = dialog.viDirect;
+    s.AdjChelatorValence = dialog.chelatorValence;
+    s.AdjMetalValence = dialog.metalValence;
+    s.AdjDirect = dialog.variesDirectly;
 
     // An ionic strength of 0 or below, or a temperature of -273 C, is a fault of the conversion; the
     // guard tells the user and nothing is stored.
@@ -302,7 +303,7 @@ AdjustOutcome AdjustConstant(EditorState& s, AdjustFields& dialog, MessageSink& 
     });
     if (!ok) return AdjustOutcome::Fault;
     s.AdjResult = result;
-    dialog.Edit3 = EditorNumber(result);
+    dialog.adjusted = EditorNumber(result);
     return AdjustOutcome::Computed;
 }
 

@@ -33,38 +33,46 @@ struct EditorState {
 // The editor at its first chelator and metal, the adjust values cleared (File > New).
 void ResetEditor(EditorState& editor);
 
-// The texts of the editor window, one member per control.
+// The texts of the editor window, one member per control, named by what it holds. The window's
+// controls keep the names the dialog gives them; each member says its control.
 struct EditorFields {
-    std::string Label13;                     // "#" and the chelator number right-aligned in 2
-    std::string Edit9;                       // chelator name
-    std::string Edit1, Edit3, Edit5, Edit7;  // H1..H4 (log10)
-    std::string Edit2, Edit4, Edit6, Edit8;  // dH1..dH4 [kcal/mol]
-    std::string Label14;                     // "#" and the metal number right-aligned in 2
-    std::string MaskEdit1;                   // metal name, shared by every record (record 1 holds it)
-    std::string Edit11;                      // ML (log10)
-    std::string Edit12;                      // MHL (log10)
-    std::string Edit13;                      // dML [kcal/mol]
-    std::string Edit14;                      // dMHL [kcal/mol]
-    std::string Edit15;                      // comment of the current chelator for the current metal
+    std::string chelatorNumber;  // Label13: "#" and the chelator number right-aligned in 2
+    std::string chelatorName;    // Edit9
+    std::string protonLogK1;     // Edit1: H1 (log10)
+    std::string protonLogK2;     // Edit3: H2 (log10)
+    std::string protonLogK3;     // Edit5: H3 (log10)
+    std::string protonLogK4;     // Edit7: H4 (log10)
+    std::string protonDH1;       // Edit2: dH1 [kcal/mol]
+    std::string protonDH2;       // Edit4: dH2 [kcal/mol]
+    std::string protonDH3;       // Edit6: dH3 [kcal/mol]
+    std::string protonDH4;       // Edit8: dH4 [kcal/mol]
+    std::string metalNumber;     // Label14: "#" and the metal number right-aligned in 2
+    std::string metalName;       // MaskEdit1: shared by every record (record 1 holds it)
+    std::string mlLogK;          // Edit11: ML (log10)
+    std::string mhlLogK;         // Edit12: MHL (log10)
+    std::string mlDH;            // Edit13: dML [kcal/mol]
+    std::string mhlDH;           // Edit14: dMHL [kcal/mol]
+    std::string comment;         // Edit15: of the current chelator for the current metal
 };
 
-// The editor's text controls, for the rule of which constant field was last entered.
+// The editor's text controls, for the rule of which constant field was last entered (named as the
+// members of EditorFields).
 enum class EditorControl {
-    Edit1,
-    Edit2,
-    Edit3,
-    Edit4,
-    Edit5,
-    Edit6,
-    Edit7,
-    Edit8,
-    Edit9,
-    Edit11,
-    Edit12,
-    Edit13,
-    Edit14,
-    Edit15,
-    MaskEdit1,
+    ProtonLogK1,   // Edit1
+    ProtonDH1,     // Edit2
+    ProtonLogK2,   // Edit3
+    ProtonDH2,     // Edit4
+    ProtonLogK3,   // Edit5
+    ProtonDH3,     // Edit6
+    ProtonLogK4,   // Edit7
+    ProtonDH4,     // Edit8
+    ChelatorName,  // Edit9
+    MlLogK,        // Edit11
+    MhlLogK,       // Edit12
+    MlDH,          // Edit13
+    MhlDH,         // Edit14
+    Comment,       // Edit15
+    MetalName,     // MaskEdit1
 };
 
 // The text of one control.
@@ -74,11 +82,11 @@ std::string& FieldText(EditorFields& fields, EditorControl control);
 // How every number is shown in the editor: 3 decimals right-aligned in 7 characters.
 std::string EditorNumber(double x);
 
-// Fills Label13, Edit9 and the eight H and dH fields from record EditConChelator.
+// Fills the chelator's number, name and the eight H and dH fields from record EditConChelator.
 void ShowChelator(const ConstantsTable& table, EditorState& editor, EditorFields& fields);
 
-// Fills Label14, MaskEdit1 (from record 1), Edit15 and Edit11..Edit14 from record EditConChelator,
-// metal EditConMetal.
+// Fills the metal's number and name (from record 1), the comment and ML, MHL, dML, dMHL from record
+// EditConChelator, metal EditConMetal.
 void ShowMetal(const ConstantsTable& table, EditorState& editor, EditorFields& fields);
 
 // Writes the fields into the table: the name, the metal name and the comment (cut to 7, 3 and 20),
@@ -103,22 +111,23 @@ bool NextChelator(ConstantsTable& table, EditorState& editor, EditorFields& fiel
 bool NextMetal(ConstantsTable& table, EditorState& editor, EditorFields& fields, MessageSink& messages);
 bool EditorOK(ConstantsTable& table, EditorState& editor, const EditorFields& fields, MessageSink& messages);
 
-// Clicking into or changing a control: H1..H4 (Edit1, Edit3, Edit5, Edit7) set EditConField to 1..4,
-// ML (Edit11) to 5, MHL (Edit12) to 6, every other control to 0.
+// Clicking into or changing a control: H1..H4 set EditConField to 1..4, ML to 5, MHL to 6, every
+// other control to 0.
 void EditorFieldEntered(EditorState& editor, EditorControl control);
 
-// The adjust dialog's texts and choices.
+// The adjust dialog's texts and choices, named by what they hold; each says its control.
 struct AdjustFields {
-    std::string Edit1 = "20.0";   // known temperature T0 [C]
-    std::string Edit2 = "0.100";  // known ionic strength I0 [N]
-    std::string Edit3 = " ";      // the adjusted constant
-    std::string Edit5;            // the constant found (log10)
-    std::string Edit6;            // its enthalpy [kcal/mol]
-    int cv = 1;                   // chelator valence z1, 1..4
-    // Metal valence z2: the valence digit of the metal name, 0..9. The dialog offers 1, 2 and 3 and adds
-    // the digit of the name when it is another one, so that the charge computed is the one the name says.
-    int mv = 1;
-    bool viDirect = false;  // "Varies with [ionic]": true "Directly" (reverse), false "Indirectly"
+    std::string knownTemperature = "20.0";  // Edit1: T0 [C]
+    std::string knownIonic = "0.100";       // Edit2: I0 [N]
+    std::string adjusted = " ";             // Edit3: the adjusted constant
+    std::string constantFound;              // Edit5: log10
+    std::string enthalpyFound;              // Edit6: [kcal/mol]
+    int chelatorValence = 1;                // cv: z1, 1..4
+    // mv: metal valence z2, the valence digit of the metal name, 0..9. The dialog offers 1, 2 and 3 and
+    // adds the digit of the name when it is another one, so that the charge computed is the one the name
+    // says.
+    int metalValence = 1;
+    bool variesDirectly = false;  // vi, "Varies with [ionic]": true "Directly" (reverse), false "Indirectly"
 };
 
 // The "&Adjust" button before the dialog is shown. Returns false after telling the user why when there
@@ -132,7 +141,7 @@ bool PrepareAdjust(const ConstantsTable& table, EditorState& state, const Editor
                    AdjustFields& dialog, MessageSink& messages);
 
 enum class AdjustOutcome {
-    Computed,     // AdjResult and the dialog's Edit3 hold the converted constant
+    Computed,     // AdjResult and the dialog's adjusted text hold the converted constant
     CloseDialog,  // a field did not parse; the user was told and the dialog closes, AdjResult unchanged
     Fault,        // a floating-point fault ("ERROR" shown); nothing stored, the dialog stays open
 };

@@ -116,7 +116,11 @@ void AddAmountInputs(Plan& plan, const UncertaintyInputs& u) {
 }
 
 // Every stored constant of the chosen chelators and metals, and its enthalpy. An absent constant
-// (0) stays absent, and an enthalpy of 0 is one that is not known: neither is varied.
+// (0) stays absent, and an enthalpy of 0 is one that is not known: neither is varied. Each is named
+// by its kind and what it binds ("log K H2 EGTA", "log K ML Ca2-EGTA", "log K MHL Mg2-EDTA", and
+// "dH" with the same names): a name that only joined the metal to "H" and the chelator read as another
+// chelator's ("Mg2-HEDTA" for the MHL constant of EDTA beside the ML constant of HEDTA), and a user
+// must see which constant to measure better, a script must find each one under a name of its own.
 void AddConstantInputs(Plan& plan, const UncertaintyInputs& u) {
     const TSolution& s = plan.solution;
     for (int i = 1; i <= kSlots; ++i) {
@@ -124,7 +128,7 @@ void AddConstantInputs(Plan& plan, const UncertaintyInputs& u) {
         const std::string chelator = s.ChelName[i].str();
         for (int k = 1; k <= 4; ++k) {
             if (s.LogKH[i][k] == 0) continue;
-            const std::string step = std::to_string(k) + " " + chelator;
+            const std::string step = " H" + std::to_string(k) + " " + chelator;
             if (u.logKHSd > 0) AddInput(plan, InputKind::LogKH, i, k, u.logKHSd, "log K" + step);
             if (u.enthalpyRsd > 0 && s.DeltaHH[i][k] != 0)
                 AddInput(plan, InputKind::EnthalpyH, i, k, u.enthalpyRsd, "dH" + step);
@@ -134,8 +138,9 @@ void AddConstantInputs(Plan& plan, const UncertaintyInputs& u) {
         if (!ChelatorIn(s, i)) continue;
         for (int j = 1; j <= kSlots; ++j) {
             if (!MetalIn(s, j)) continue;
-            const std::string ml = " " + s.MetalName[j].str() + "-" + s.ChelName[i].str();
-            const std::string mhl = " " + s.MetalName[j].str() + "-H" + s.ChelName[i].str();
+            const std::string pair = s.MetalName[j].str() + "-" + s.ChelName[i].str();
+            const std::string ml = " ML " + pair;
+            const std::string mhl = " MHL " + pair;
             const auto& logK = s.LogKM[i][j];
             const auto& dH = s.DeltaHM[i][j];
             if (logK[1] != 0 && u.logKMLSd > 0)

@@ -64,7 +64,8 @@ struct UncertaintyOptions {
 
 // The share of one input in the spread of one result.
 struct UncertaintyShare {
-    std::string input;  // "pH", "temperature", "ionic strength", "EGTA purity", "log K Ca2-EGTA", ...
+    std::string input;  // "pH", "temperature", "ionic strength", "EGTA purity", "log K H2 EGTA",
+                        // "log K ML Ca2-EGTA", "log K MHL Mg2-EDTA", "dH ML Ca2-EGTA", ...
     double share = 0;   // 0..1; the shares of one result add up to 1 (or are all 0)
 };
 

@@ -153,32 +153,32 @@ QVBoxLayout* TKadjust::BuildButtons() {
 }
 
 void TKadjust::ShowFields(const AdjustFields& f) {
-    Edit1->setText(ToQ(f.Edit1));
-    Edit2->setText(ToQ(f.Edit2));
-    Edit3->setText(ToQ(f.Edit3));
-    Edit5->setText(ToQ(f.Edit5));
-    Edit6->setText(ToQ(f.Edit6));
-    if (f.cv >= 1 && f.cv <= 4) cvItem[f.cv]->setChecked(true);
-    if (f.mv >= 0 && f.mv <= 9) {
-        for (int z = 0; z <= 9; ++z) mvItem[z]->setVisible((z >= 1 && z <= 3) || z == f.mv);
-        mvItem[f.mv]->setChecked(true);
+    Edit1->setText(ToQ(f.knownTemperature));
+    Edit2->setText(ToQ(f.knownIonic));
+    Edit3->setText(ToQ(f.adjusted));
+    Edit5->setText(ToQ(f.constantFound));
+    Edit6->setText(ToQ(f.enthalpyFound));
+    if (f.chelatorValence >= 1 && f.chelatorValence <= 4) cvItem[f.chelatorValence]->setChecked(true);
+    if (f.metalValence >= 0 && f.metalValence <= 9) {
+        for (int z = 0; z <= 9; ++z) mvItem[z]->setVisible((z >= 1 && z <= 3) || z == f.metalValence);
+        mvItem[f.metalValence]->setChecked(true);
     }
-    (f.viDirect ? viDirectly : viIndirectly)->setChecked(true);
+    (f.variesDirectly ? viDirectly : viIndirectly)->setChecked(true);
 }
 
 AdjustFields TKadjust::ReadFields() const {
     AdjustFields f;
     // The numbers as the parsers read them, a decimal comma as the point.
-    f.Edit1 = NumberText(Edit1->text());
-    f.Edit2 = NumberText(Edit2->text());
-    f.Edit3 = NumberText(Edit3->text());
-    f.Edit5 = NumberText(Edit5->text());
-    f.Edit6 = NumberText(Edit6->text());
+    f.knownTemperature = NumberText(Edit1->text());
+    f.knownIonic = NumberText(Edit2->text());
+    f.adjusted = NumberText(Edit3->text());
+    f.constantFound = NumberText(Edit5->text());
+    f.enthalpyFound = NumberText(Edit6->text());
     for (int z = 1; z <= 4; ++z)
-        if (cvItem[z]->isChecked()) f.cv = z;
+        if (cvItem[z]->isChecked()) f.chelatorValence = z;
     for (int z = 0; z <= 9; ++z)
-        if (mvItem[z]->isChecked()) f.mv = z;
-    f.viDirect = viDirectly->isChecked();
+        if (mvItem[z]->isChecked()) f.metalValence = z;
+    f.variesDirectly = viDirectly->isChecked();
     return f;
 }
 
@@ -186,7 +186,7 @@ void TKadjust::Button1Click() {
     AdjustFields f = ReadFields();
     switch (AdjustConstant(s_, f, messages_)) {
         case AdjustOutcome::Computed:
-            Edit3->setText(ToQ(f.Edit3));
+            Edit3->setText(ToQ(f.adjusted));
             break;
         case AdjustOutcome::CloseDialog:
             QDialog::accept();

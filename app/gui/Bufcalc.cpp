@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -215,8 +216,13 @@ void TZozaveVavo::Button4Click() {
     const std::optional<QString> chosen = TIOForm::Execute(OpenDialog1);
     // Cancelled: the slots are as they were, and so is the need to save them.
     if (!chosen) return;
-    SecondLine named(messages_, "Could not open pH buffer file", ToStd(*chosen));
-    ReadBufferFile(s_, ToStd(*chosen), named);
+    LoadBufferFrom(ToStd(*chosen));
+}
+
+void TZozaveVavo::LoadBufferFrom(const std::string& path) {
+    s_.BufferLoaded = false;
+    SecondLine named(messages_, "Could not open pH buffer file", path);
+    ReadBufferFile(s_, path, named);
     if (!s_.BufferFileName.empty())
         setWindowTitle(QStringLiteral("ZozaveVavo ") + ToQ(s_.BufferFileName.view()));
     // Whatever the reading found, the selector names what the slots now hold.
@@ -227,8 +233,11 @@ void TZozaveVavo::Button4Click() {
 }
 
 bool TZozaveVavo::Button5Click() {
-    // The file the slots came from is offered first: saving them back is the usual case.
-    if (!s_.BufferFileName.empty()) SaveDialog1->selectFile(ToQ(s_.BufferFileName.view()));
+    // The name of the file the slots came from is offered, in the folder the dialog starts in, never
+    // among the program's own files: Enter after closing the window must not save over the bundled
+    // buffers.bcm. A file that is there already is saved over only when the user confirms it.
+    if (!s_.BufferFileName.empty())
+        SaveDialog1->selectFile(QFileInfo(ToQ(s_.BufferFileName.view())).fileName());
     const std::optional<QString> chosen = TIOForm::Execute(SaveDialog1);
     if (!chosen) return false;
     SecondLine named(messages_, "Cannot save buffer to file!", ToStd(*chosen));

@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "buffers/BufferCalc.h"
@@ -61,6 +62,8 @@ class TZozaveVavo : public QWidget {
 
     void RadioGroup1Click();
     void Button4Click();  // "&LOAD"
+    // What "&LOAD" does with the file chosen (a file dropped on the main window comes here too).
+    void LoadBufferFrom(const std::string& path);
     bool Button5Click();  // "&SAVE"; false when cancelled or failed
     void RAnionicClick();
     void RCationicClick();

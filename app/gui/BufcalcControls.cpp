@@ -15,6 +15,7 @@
 #include "buffers/BufferModel.h"
 #include "gui/Bufcalc.h"
 #include "gui/Controls.h"
+#include "gui/IOForm.h"
 #include "gui/Sizing.h"
 
 namespace dedodiz {
@@ -82,6 +83,7 @@ void TZozaveVavo::BuildControls() {
     BuildResults();
     BuildButtons();
     OpenDialog1 = MakeFileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen);
+    TIOForm::StartInBundledData(OpenDialog1);  // the bundled buffers, for a newcomer
     SaveDialog1 = MakeFileDialog(this, "SaveDialog1", QFileDialog::AcceptSave);
     SaveDialog1->setDefaultSuffix(QStringLiteral("bcm"));
     ConnectHandlers();

@@ -28,10 +28,11 @@ namespace dedodiz {
 namespace {
 
 constexpr EditorControl kControls[] = {
-    EditorControl::Edit1,  EditorControl::Edit2,  EditorControl::Edit3,     EditorControl::Edit4,
-    EditorControl::Edit5,  EditorControl::Edit6,  EditorControl::Edit7,     EditorControl::Edit8,
-    EditorControl::Edit9,  EditorControl::Edit11, EditorControl::Edit12,    EditorControl::Edit13,
-    EditorControl::Edit14, EditorControl::Edit15, EditorControl::MaskEdit1,
+    EditorControl::ProtonLogK1, EditorControl::ProtonDH1,   EditorControl::ProtonLogK2,
+    EditorControl::ProtonDH2,   EditorControl::ProtonLogK3, EditorControl::ProtonDH3,
+    EditorControl::ProtonLogK4, EditorControl::ProtonDH4,   EditorControl::ChelatorName,
+    EditorControl::MlLogK,      EditorControl::MhlLogK,     EditorControl::MlDH,
+    EditorControl::MhlDH,       EditorControl::Comment,     EditorControl::MetalName,
 };
 
 QLineEdit* TextEdit(QWidget* parent, const char* name, int maxLength) {
@@ -51,8 +52,8 @@ QLineEdit* NumberEdit(QWidget* parent, const char* name, const char* fieldName) 
 }
 
 bool IsNumberField(EditorControl control) {
-    return control != EditorControl::Edit9 && control != EditorControl::Edit15 &&
-           control != EditorControl::MaskEdit1;
+    return control != EditorControl::ChelatorName && control != EditorControl::Comment &&
+           control != EditorControl::MetalName;
 }
 
 QLabel* Caption(QWidget* parent, const char* text) {
@@ -183,14 +184,14 @@ void TEditCon::ConnectFields() {
 
 QLineEdit* TEditCon::Field(EditorControl control) const {
     static constexpr std::pair<EditorControl, QLineEdit * TEditCon::*> kEdits[] = {
-        {EditorControl::Edit1, &TEditCon::Edit1},         {EditorControl::Edit2, &TEditCon::Edit2},
-        {EditorControl::Edit3, &TEditCon::Edit3},         {EditorControl::Edit4, &TEditCon::Edit4},
-        {EditorControl::Edit5, &TEditCon::Edit5},         {EditorControl::Edit6, &TEditCon::Edit6},
-        {EditorControl::Edit7, &TEditCon::Edit7},         {EditorControl::Edit8, &TEditCon::Edit8},
-        {EditorControl::Edit9, &TEditCon::Edit9},         {EditorControl::Edit11, &TEditCon::Edit11},
-        {EditorControl::Edit12, &TEditCon::Edit12},       {EditorControl::Edit13, &TEditCon::Edit13},
-        {EditorControl::Edit14, &TEditCon::Edit14},       {EditorControl::Edit15, &TEditCon::Edit15},
-        {EditorControl::MaskEdit1, &TEditCon::MaskEdit1},
+        {EditorControl::ProtonLogK1, &TEditCon::Edit1},   {EditorControl::ProtonDH1, &TEditCon::Edit2},
+        {EditorControl::ProtonLogK2, &TEditCon::Edit3},   {EditorControl::ProtonDH2, &TEditCon::Edit4},
+        {EditorControl::ProtonLogK3, &TEditCon::Edit5},   {EditorControl::ProtonDH3, &TEditCon::Edit6},
+        {EditorControl::ProtonLogK4, &TEditCon::Edit7},   {EditorControl::ProtonDH4, &TEditCon::Edit8},
+        {EditorControl::ChelatorName, &TEditCon::Edit9},  {EditorControl::MlLogK, &TEditCon::Edit11},
+        {EditorControl::MhlLogK, &TEditCon::Edit12},      {EditorControl::MlDH, &TEditCon::Edit13},
+        {EditorControl::MhlDH, &TEditCon::Edit14},        {EditorControl::Comment, &TEditCon::Edit15},
+        {EditorControl::MetalName, &TEditCon::MaskEdit1},
     };
     for (const auto& [which, edit] : kEdits)
         if (which == control) return this->*edit;
@@ -207,8 +208,8 @@ bool TEditCon::eventFilter(QObject* watched, QEvent* event) {
 
 EditorFields TEditCon::ReadFields() const {
     EditorFields fields;
-    fields.Label13 = ToStd(Label13->text());
-    fields.Label14 = ToStd(Label14->text());
+    fields.chelatorNumber = ToStd(Label13->text());
+    fields.metalNumber = ToStd(Label14->text());
     for (const EditorControl control : kControls) {
         // A text the user left as shown keeps its bytes, even those that are no UTF-8 (a name written in
         // a single-byte code page), so that storing the fields changes only what was edited.
@@ -226,8 +227,8 @@ EditorFields TEditCon::ReadFields() const {
 
 void TEditCon::ShowFields(const EditorFields& fields) {
     shown_ = fields;
-    Label13->setText(ToQ(shown_.Label13));
-    Label14->setText(ToQ(shown_.Label14));
+    Label13->setText(ToQ(shown_.chelatorNumber));
+    Label14->setText(ToQ(shown_.metalNumber));
     for (const EditorControl control : kControls) Field(control)->setText(ToQ(FieldText(shown_, control)));
 }
 

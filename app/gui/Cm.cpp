@@ -90,6 +90,15 @@ TCMC::TCMC(ProgramState& s, QWidget* parent) : QDialog(parent), s_(s) {
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     FitTitle(this);
+
+    // Tab goes as the dialog reads: down the left column, down the right one, then the buttons.
+    QWidget* previous = nullptr;
+    for (const int i : {7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}) {
+        if (previous != nullptr) setTabOrder(previous, Edit[i]);
+        previous = Edit[i];
+    }
+    setTabOrder(previous, OKBtn);
+    setTabOrder(OKBtn, CancelBtn);
 }
 
 void TCMC::FillFromState() {

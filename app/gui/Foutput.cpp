@@ -86,6 +86,8 @@ void TOutput::BuildMenu() {
     Copy1 = MenuItem(edit, "Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C));
     Paste1 = MenuItem(edit, "Paste1", "&Paste", QKeySequence(Qt::CTRL | Qt::Key_V));
     Clear1 = MenuItem(edit, "Clear1", "Clea&r", QKeySequence(Qt::Key_Delete));
+    // Ctrl+A is "Add Output" here, so selecting the whole report has Ctrl+Shift+A.
+    SelectAll1 = MenuItem(edit, "SelectAll1", "&Select All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
     edit->addSeparator();
     FileTXT1 = MenuItem(edit, "FileTXT1", "&File *.TXT", QKeySequence(Qt::CTRL | Qt::Key_S));
     ExportJSON1 = MenuItem(edit, "ExportJSON1", "Export results (&JSON)...", QKeySequence());
@@ -100,6 +102,7 @@ void TOutput::BuildMenu() {
     connect(Copy1, &QAction::triggered, this, &TOutput::Copy1Click);
     connect(Paste1, &QAction::triggered, this, &TOutput::Paste1Click);
     connect(Clear1, &QAction::triggered, this, &TOutput::Clear1Click);
+    connect(SelectAll1, &QAction::triggered, OPP, &QPlainTextEdit::selectAll);
     connect(FileTXT1, &QAction::triggered, this, [this] { SaveOutputText(); });
     connect(ExportJSON1, &QAction::triggered, this, &TOutput::ExportJSON1Click);
     connect(AddNextRun1, &QAction::triggered, this, &TOutput::AddNextRun1Click);
@@ -144,6 +147,8 @@ void TOutput::AddOutputLine(std::string_view line) {
 
 void TOutput::ShowOutput() {
     AddNextRun1->setChecked(s_.AddNextRun);
+    // A window the user minimised comes back too: a report must never arrive unseen in an icon.
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

@@ -83,6 +83,7 @@ class TOutput : public QMainWindow, public OutputSink {
     QAction* Copy1;
     QAction* Paste1;
     QAction* Clear1;
+    QAction* SelectAll1;
     QAction* FileTXT1;
     QAction* ExportJSON1;
     QAction* AddNextRun1;

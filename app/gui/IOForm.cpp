@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "gui/IOForm.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QStringList>
 
 #include "files/DataPaths.h"
@@ -9,6 +13,29 @@
 namespace dedodiz {
 
 namespace {
+
+const char* const kBundledStartProperty = "StartsInBundledData";
+
+// The folder of the file the user last chose in any file dialog of this run; empty before the first.
+QString& LastFolder() {
+    static QString folder;
+    return folder;
+}
+
+bool Bundled(const QString& path) {
+    return !path.isEmpty() && IsBundledPath(path.toStdString());
+}
+
+// Asked before a save goes over a file that came with the program.
+bool ConfirmBundledSave(QWidget* parent, const QString& file) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Save over a file of the program?"),
+                    QStringLiteral("%1\ncomes with the program. Saving over it changes it for every later "
+                                   "use of the program.\n\nSave over it?")
+                        .arg(QDir::toNativeSeparators(file)),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
 
 // The file systems here tell upper from lower case, so each pattern lists both spellings.
 const QStringList kConstantsFilters{QStringLiteral("New Constants (*.TCM *.tcm)"),
@@ -32,8 +59,7 @@ TIOForm::TIOForm(QWidget* parent) : QObject(parent) {
     OpenDialog1 = MakeDialog(parent, "OpenDialog1", QFileDialog::AcceptOpen, kConstantsFilters);
     OpenDialog1->setWindowTitle(QStringLiteral("Open"));
     // A newcomer starts in the bundled data: a double-click on its table opens it.
-    if (const std::string bundled = BundledDataFolder(); !bundled.empty())
-        OpenDialog1->setDirectory(QString::fromStdString(bundled));
+    StartInBundledData(OpenDialog1);
     SaveDialog1 = MakeDialog(parent, "SaveDialog1", QFileDialog::AcceptSave, kConstantsFilters);
     SaveDialog1->setDefaultSuffix(QStringLiteral("TCM"));
     // A name typed without an extension gets the one of the kind chosen in the filter.
@@ -45,11 +71,48 @@ TIOForm::TIOForm(QWidget* parent) : QObject(parent) {
     SaveDialog2 = MakeDialog(parent, "SaveDialog2", QFileDialog::AcceptSave, kWorkFilters);
 }
 
+void TIOForm::StartInBundledData(QFileDialog* dialog) {
+    dialog->setProperty(kBundledStartProperty, true);
+}
+
+QString TIOForm::StartFolder() {
+    const QString last = LastFolder();
+    if (!last.isEmpty() && !Bundled(last) && QFileInfo(last).isDir()) return last;
+    const QString current = QDir::currentPath();
+    if (!Bundled(current)) return current;
+    return QDir::homePath();
+}
+
+void TIOForm::ForgetFolder() {
+    LastFolder().clear();
+}
+
 std::optional<QString> TIOForm::Execute(QFileDialog* dialog) {
-    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
-    const QStringList files = dialog->selectedFiles();
-    if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
-    return files.front();
+    // The name offered in the name field (a default like "results.json") stays offered in the new folder.
+    auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QString offered = nameField != nullptr ? nameField->text() : QString();
+    const QString bundled = QString::fromStdString(BundledDataFolder());
+    if (LastFolder().isEmpty() && dialog->property(kBundledStartProperty).toBool() && !bundled.isEmpty())
+        dialog->setDirectory(bundled);
+    else
+        dialog->setDirectory(StartFolder());
+    if (!offered.isEmpty()) dialog->selectFile(QFileInfo(offered).fileName());
+    for (;;) {
+        if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+        const QStringList files = dialog->selectedFiles();
+        if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+        const QString& file = files.front();
+        LastFolder() = QFileInfo(file).absolutePath();
+        const bool save = dialog->acceptMode() == QFileDialog::AcceptSave;
+        if (save && Bundled(file) && QFileInfo::exists(file) &&
+            !ConfirmBundledSave(dialog->parentWidget(), file)) {
+            // Back to the dialog, in a folder of the user's, with the name still offered.
+            dialog->setDirectory(StartFolder());
+            dialog->selectFile(QFileInfo(file).fileName());
+            continue;
+        }
+        return file;
+    }
 }
 
 }  // namespace dedodiz

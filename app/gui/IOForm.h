@@ -18,8 +18,19 @@ class TIOForm : public QObject {
     // The dialogs stand over parent.
     explicit TIOForm(QWidget* parent);
 
-    // Shows dialog modally; the chosen file, or nullopt when the user cancelled.
+    // Shows dialog modally; the chosen file, or nullopt when the user cancelled. Every file dialog of
+    // the program goes through here, so that each starts where the user last chose a file in this run
+    // (else the current folder, else the home folder) and never among the program's own files (the
+    // bundled data and examples), where a save would overwrite them. Only a dialog marked with
+    // StartInBundledData starts there while the user has chosen no file yet. A save over one of the
+    // program's own files asks first; "No" returns to the dialog.
     static std::optional<QString> Execute(QFileDialog* dialog);
+    // Marks an open dialog for data files that a newcomer finds in the bundled data.
+    static void StartInBundledData(QFileDialog* dialog);
+    // Where the next dialog starts, as above.
+    static QString StartFolder();
+    // Forgets the folder last chosen (for tests, which each start as a new run).
+    static void ForgetFolder();
 
     QFileDialog* OpenDialog1;  // open a constants file
     QFileDialog* SaveDialog1;  // save the constants table

@@ -7,6 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <utility>
@@ -67,14 +70,49 @@ TLive::TLive(ProgramState& s, TOutput& output, TIOForm& files, WorkFiles work, Q
     split->addWidget(BuildPlot());
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
-    auto* sides = new QHBoxLayout;
-    sides->addWidget(Form);
-    sides->addWidget(split, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(BuildMessages());
+    right->addWidget(split, 1);
+    // Six chelators and six metals at a large font make a window taller than many screens: the window
+    // then opens as large as the screen allows and the form and results scroll, the buttons stay.
+    Content = new QWidget(this);
+    Content->setObjectName(QStringLiteral("LiveContent"));
+    auto* sides = new QHBoxLayout(Content);
+    sides->setContentsMargins(0, 0, 0, 0);
+    sides->addWidget(Form, 0, Qt::AlignTop);
+    sides->addLayout(right, 1);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("LiveScroll"));
+    scroll_->setWidgetResizable(true);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidget(Content);
     auto* column = new QVBoxLayout(this);
-    column->addLayout(sides, 1);
+    column->addWidget(scroll_, 1);
     column->addLayout(BuildButtons());
     connect(Form, &LiveForm::Edited, this, &TLive::Recalculate);
     setTabOrder(Form->Metals.back().freeUnit, PlotAxis);
+}
+
+QWidget* TLive::BuildMessages() {
+    // The run's messages, each naming what it concerns, in a panel of a fixed height above the
+    // results: one that appears moves neither a field nor a result, and more than fit scroll.
+    auto* panel = new QScrollArea(this);
+    panel->setObjectName(QStringLiteral("Messages"));
+    panel->setWidgetResizable(true);
+    panel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* inner = new QWidget(panel);
+    auto* column = new QVBoxLayout(inner);
+    column->setContentsMargins(6, 3, 6, 3);
+    column->setSpacing(2);
+    NoMessages = new QLabel(QStringLiteral("The run's warnings appear here."), inner);
+    NoMessages->setObjectName(QStringLiteral("NoMessages"));
+    NoMessages->setEnabled(false);
+    column->addWidget(NoMessages);
+    for (const LivePlace place : kPlaces) column->addWidget(Note(place));
+    column->addStretch();
+    panel->setWidget(inner);
+    panel->setFixedHeight(fontMetrics().lineSpacing() * 3 + 2 * panel->frameWidth() + 8);
+    return panel;
 }
 
 QWidget* TLive::BuildResults() {
@@ -192,6 +230,7 @@ void TLive::Refused(const QString& reason) {
 }
 
 void TLive::ShowNotes() {
+    bool any = false;
     for (const LivePlace place : kPlaces) {
         QString text;
         for (const ShownMessage& message : messages_) {
@@ -202,7 +241,9 @@ void TLive::ShowNotes() {
         QLabel* note = Note(place);
         if (note->text() != text) note->setText(text);
         note->setVisible(!text.isEmpty());
+        any = any || !text.isEmpty();
     }
+    NoMessages->setVisible(!any);
 }
 
 void TLive::ToOutputClick() {
@@ -251,6 +292,33 @@ bool TLive::Same(const Shown& a, const Shown& b) {
            a.precision == b.precision && x.Temperature == y.Temperature && x.PH == y.PH &&
            x.IonicEquiv == y.IonicEquiv && x.ChelTotal == y.ChelTotal && x.MetalTotal == y.MetalTotal &&
            x.MetalFree == y.MetalFree;
+}
+
+void TLive::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (fitted_) return;
+    fitted_ = true;
+    FitToScreen();
+}
+
+void TLive::FitToScreen() {
+    // The whole content where the screen has room for it, else as much as the screen holds beside the
+    // window manager's frame (not known before it has framed the window: a title bar and borders of a
+    // common size); the scroll area takes the rest.
+    // Measured as the texts will be drawn: every child polished (its font is the desktop's) and the
+    // layouts brought up to date.
+    ensurePolished();
+    for (QLayout* l : Content->findChildren<QLayout*>()) l->invalidate();
+    Content->layout()->activate();
+    const QMargins m = layout()->contentsMargins();
+    QSize want = Content->sizeHint().expandedTo(Content->minimumSizeHint()) +
+                 QSize(m.left() + m.right(), m.top() + m.bottom());
+    want.rheight() += layout()->spacing() + CloseButton->sizeHint().height();
+    want.rwidth() += scroll_->verticalScrollBar()->sizeHint().width();
+    if (const QScreen* shown = screen())
+        want = want.boundedTo(shown->availableGeometry().size() - QSize(16, 48));
+    want = want.expandedTo(minimumSizeHint());
+    if (size() != want) resize(want);
 }
 
 bool TLive::event(QEvent* event) {

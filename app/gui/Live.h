@@ -17,6 +17,7 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 
 namespace dedodiz {
 
@@ -67,13 +68,20 @@ class TLive : public QDialog {
     QPushButton* LoadWorkButton;
     QPushButton* SaveWorkButton;
     QPushButton* CloseButton;
+    QLabel* NoMessages;  // stands in the messages panel while the run has none
+    QWidget* Content;    // the form, the messages, the results and the plot, in a scroll area
 
   protected:
     // Coming back to the window after the state changed elsewhere (a dialog, a work file, File > New)
     // shows the state anew.
     bool event(QEvent* event) override;
+    // The first showing opens the window at the size of its content, within the screen.
+    void showEvent(QShowEvent* event) override;
 
   private:
+    // Sizes the window to its content, within the screen.
+    void FitToScreen();
+    QWidget* BuildMessages();
     QWidget* BuildResults();
     QWidget* BuildPlot();
     QLayout* BuildButtons();
@@ -94,6 +102,8 @@ class TLive : public QDialog {
     [[nodiscard]] Shown ShownOf() const;
     [[nodiscard]] static bool Same(const Shown& a, const Shown& b);
 
+    QScrollArea* scroll_;
+    bool fitted_ = false;
     ProgramState& s_;
     TOutput& output_;
     TIOForm& files_;

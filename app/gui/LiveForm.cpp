@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -60,16 +61,58 @@ QString ExactText(double value) {
     return ToQ(ShortestText(value));
 }
 
+// The unit a box showed when its field's text was last set or converted: a change of unit converts the
+// text from it.
+const char* const kUnitProperty = "LiveUnit";
+
+void SetUnit(QComboBox* unitBox, ConcUnit unit) {
+    unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(unit)));
+    unitBox->setProperty(kUnitProperty, static_cast<int>(unit));
+}
+
+// A level for a pX field: four decimals, without the zeros at the end ("6.8094", "7").
+QString LevelText(double value) {
+    std::string text = FixedText(-std::log10(value), 4);
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return ToQ(text);
+}
+
+// The field's text made to say the same concentration in the unit now chosen: "0.1551" µM becomes
+// "155.1" nM or the level "6.8094" in pX, never the same digits in another unit. The decimal units are
+// converted exactly; a level has four decimals, and a level turned into a unit four digits. A text that
+// gives no concentration stays as typed (it is marked); 0, which has no level, leaves the field empty.
+void ConvertToChosenUnit(QLineEdit* field, QComboBox* unitBox) {
+    const auto from = static_cast<ConcUnit>(unitBox->property(kUnitProperty).toInt());
+    const auto to = static_cast<ConcUnit>(unitBox->currentData().toInt());
+    unitBox->setProperty(kUnitProperty, static_cast<int>(to));
+    if (from == to || field->text().trimmed().isEmpty()) return;
+    const ConcReading read = ReadConcentration(NumberText(field->text()), from);
+    if (!read.ok()) return;
+    const Amount& amount = read.amount;
+    const double molar = amount.unit == ConcUnit::pX ? std::pow(10.0, -amount.value) : amount.value;
+    // A value the run will refuse (negative, beyond the doubles) stays as typed, to be named there.
+    if (!std::isfinite(molar) || molar < 0) return;
+    if (to == ConcUnit::pX) {
+        field->setText(molar > 0 ? LevelText(molar) : QString());
+    } else if (from == ConcUnit::pX) {
+        const std::optional<double> inUnit = ParseReal(TextInUnit(molar, to));
+        field->setText(inUnit ? QString::number(*inUnit, 'g', 4) : ToQ(TextInUnit(molar, to)));
+    } else {
+        field->setText(ToQ(TextInUnit(molar, to)));
+    }
+}
+
 void SetConc(QLineEdit* field, QComboBox* unitBox, double value) {
     const ConcUnit unit = value == 0 ? ConcUnit::mM : UnitFor(value);
-    unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(unit)));
+    SetUnit(unitBox, unit);
     field->setText(value == 0 ? QString() : ToQ(TextInUnit(value, unit)));
 }
 
 // A computed value for a field the type does not take: four digits in the unit that fits.
 void SetComputed(QLineEdit* field, QComboBox* unitBox, double value) {
     const ConcUnit unit = UnitFor(value);
-    unitBox->setCurrentIndex(unitBox->findData(static_cast<int>(unit)));
+    SetUnit(unitBox, unit);
     const std::string exact = TextInUnit(value, unit);
     const std::optional<double> inUnit = ParseReal(exact);
     field->setText(inUnit ? QString::number(*inUnit, 'g', 4) : ToQ(exact));
@@ -117,9 +160,10 @@ LiveForm::LiveForm(QWidget* parent) : QWidget(parent) {
     grid->addWidget(BuildConditions(), 0, 1);
     grid->addWidget(BuildChelators(), 1, 0, 1, 2);
     grid->addWidget(BuildMetals(), 2, 0, 1, 2);
+    // The notes are laid out by the window, in a panel of their own: a note that appears never moves
+    // a field under the pointer.
     selectionNote_ = NoteLabel(this, "SelectionNote");
-    grid->addWidget(selectionNote_, 3, 0, 1, 2);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch(3, 1);
 
     // Tab runs through the form as it reads: type, conditions, the chelator rows, the metal rows.
     std::vector<QWidget*> order{TypeFree, TypeTotal, TypeChelator, Temperature, PH, Ionic};
@@ -164,18 +208,16 @@ QWidget* LiveForm::BuildConditions() {
         edit->setObjectName(QString::fromLatin1(name));
         SetFieldName(edit, QString::fromLatin1(fieldName));
         edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 7);
-        grid->addWidget(BuddyLabel(group, QString::fromUtf8(caption), edit), 2 * row, 0);
-        grid->addWidget(edit, 2 * row, 1);
-        // A note of the run stands right under the value it speaks of.
-        note = NoteLabel(group, (std::string(name) + "Note").c_str());
-        grid->addWidget(note, 2 * row + 1, 0, 1, 2);
+        grid->addWidget(BuddyLabel(group, QString::fromUtf8(caption), edit), row, 0);
+        grid->addWidget(edit, row, 1);
+        note = NoteLabel(this, (std::string(name) + "Note").c_str());
         connect(edit, &QLineEdit::textEdited, this, &LiveForm::Edited);
         return edit;
     };
     Temperature = field("Temperature", "Temperature", "&Temperature (\xC2\xB0\x43)", 0, temperatureNote_);
     PH = field("PH", "pH", "&pH", 1, pHNote_);
     Ionic = field("Ionic", "Ionic strength", "&Ionic strength (N)", 2, ionicNote_);
-    grid->setRowStretch(6, 1);
+    grid->setRowStretch(3, 1);
     return group;
 }
 
@@ -188,17 +230,23 @@ QLineEdit* LiveForm::ConcField(const QString& name) {
     return edit;
 }
 
-QComboBox* LiveForm::UnitBox(bool withLevel) {
+QComboBox* LiveForm::UnitBox(QLineEdit* field, bool withLevel) {
     auto* box = new QComboBox(this);
     for (const ConcUnit unit : kConcUnits)
         if (unit != ConcUnit::pX || withLevel) box->addItem(ToQ(UnitCaption(unit)), static_cast<int>(unit));
-    box->setCurrentIndex(box->findData(static_cast<int>(ConcUnit::mM)));
-    connect(box, &QComboBox::activated, this, &LiveForm::Edited);
+    SetUnit(box, ConcUnit::mM);
+    connect(box, &QComboBox::activated, this, [this, field, box] {
+        ConvertToChosenUnit(field, box);
+        emit Edited();
+    });
     return box;
 }
 
-QComboBox* LiveForm::NameBox() {
+QComboBox* LiveForm::NameBox(int letters) {
     auto* box = new QComboBox(this);
+    // Wide enough for the longest name of its kind, whatever the font: "Mg2" never shows as "Mg".
+    box->setMinimumContentsLength(letters);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->addItem(QStringLiteral("\u2014"), 0);
     connect(box, &QComboBox::activated, this, [this] {
         UpdateEnabled();
@@ -216,10 +264,10 @@ QWidget* LiveForm::BuildChelators() {
     for (int k = 0; k < kSlots; ++k) {
         ChelatorRow& row = Chelators[static_cast<std::size_t>(k)];
         const QString name = QStringLiteral("Chelator %1").arg(k + 1);
-        row.name = NameBox();
+        row.name = NameBox(static_cast<int>(ChelatorText::max_length));
         row.name->setObjectName(QStringLiteral("Chelator%1").arg(k + 1));
         row.total = ConcField(name + QStringLiteral(" total"));
-        row.totalUnit = UnitBox(false);
+        row.totalUnit = UnitBox(row.total, false);
         row.label = BuddyLabel(group, QStringLiteral("Chelator &%1").arg(k + 1), row.name);
         const int r = k + 1;
         grid->addWidget(row.label, r, 0);
@@ -243,12 +291,12 @@ QWidget* LiveForm::BuildMetals() {
         // Letters, not digits: the chelator rows have those.
         const QChar letter(QLatin1Char(static_cast<char>('A' + k)));
         const QString name = QStringLiteral("Metal ") + letter;
-        row.name = NameBox();
+        row.name = NameBox(static_cast<int>(MetalText::max_length));
         row.name->setObjectName(QStringLiteral("Metal") + letter);
         row.total = ConcField(name + QStringLiteral(" total"));
-        row.totalUnit = UnitBox(false);
+        row.totalUnit = UnitBox(row.total, false);
         row.free = ConcField(name + QStringLiteral(" free"));
-        row.freeUnit = UnitBox(true);
+        row.freeUnit = UnitBox(row.free, true);
         row.label = BuddyLabel(group, QStringLiteral("Metal &") + letter, row.name);
         const int r = k + 1;
         grid->addWidget(row.label, r, 0);

@@ -92,8 +92,9 @@ class LiveForm : public QWidget {
     QWidget* BuildChelators();
     QWidget* BuildMetals();
     QLineEdit* ConcField(const QString& name);
-    QComboBox* UnitBox(bool withLevel);
-    QComboBox* NameBox();
+    // A unit box for field: choosing another unit converts the field's text to it.
+    QComboBox* UnitBox(QLineEdit* field, bool withLevel);
+    QComboBox* NameBox(int letters);  // a name box as wide as a name of so many letters
     // Enables the fields the type takes in the rows that name an entry.
     void UpdateEnabled();
     void ReadConditions(LiveReading& reading);

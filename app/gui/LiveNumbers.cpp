@@ -150,18 +150,21 @@ std::string TextInUnit(double value, ConcUnit unit) {
 }
 
 std::string ConcentrationForEye(double value) {
-    if (value == 0 || !std::isfinite(value)) return value == 0 ? "0" : ShortestText(value);
-    // The unit in which the number reads 1 to 999.
-    const double a = std::abs(value);
-    const ConcUnit unit = a >= 1      ? ConcUnit::M
-                          : a >= 1e-3 ? ConcUnit::mM
-                          : a >= 1e-6 ? ConcUnit::uM
-                                      : ConcUnit::nM;
-    const double scaled = value / std::pow(10.0, Exponent(unit));
-    const std::string caption(UnitCaption(unit));
-    if (std::abs(scaled) < 0.01) return ScientificText(scaled, 2) + " " + caption;
-    const int decimals = std::max(0, 2 - static_cast<int>(std::floor(std::log10(std::abs(scaled)))));
-    return FixedText(scaled, decimals) + " " + caption;
+    if (value == 0) return "0";
+    if (!std::isfinite(value)) return ShortestText(value);
+    // Rounded to three digits first, then placed: 9.996e-4 M reads "1.00 mM", never "1000 µM".
+    static const char* const kUnits[] = {"M", "mM", "\xC2\xB5M", "nM", "pM", "fM", "aM"};
+    const std::string sci = ScientificText(std::abs(value), 2);  // "1.55e-07"
+    const std::size_t e = sci.find('e');
+    const int exponent = std::atoi(sci.c_str() + e + 1);
+    const int power = 3 * static_cast<int>(std::floor(exponent / 3.0));  // of the unit: 0, -3, ... -18
+    const std::string sign = value < 0 ? "-" : "";
+    if (power > 0 || power < -18) return sign + sci + " M";
+    const std::string digits = sci.substr(0, 1) + sci.substr(2, 2);     // "155"
+    const auto whole = static_cast<std::size_t>(1 + exponent - power);  // digits before the point, 1..3
+    std::string number = digits.substr(0, whole);
+    if (whole < digits.size()) number += "." + digits.substr(whole);
+    return sign + number + " " + kUnits[-power / 3];
 }
 
 }  // namespace dedodiz

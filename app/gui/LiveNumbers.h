@@ -38,8 +38,9 @@ ConcUnit UnitFor(double value);
 // double. A text that would run past 14 characters takes an exponent instead.
 std::string TextInUnit(double value, ConcUnit unit);
 
-// Three significant digits in the unit in which they read 1 to 999, for a results table: "155 nM", "2.00 mM",
-// "0"; below 1 nM the nanomolar number takes an exponent ("1.23e-03 nM").
+// How the window shows every concentration it computed, in its tables and on its plot alike: three
+// significant digits in the unit in which they read 1 to 999, from M down to aM ("155 nM", "2.00 mM",
+// "1.23 pM", "0"); beyond that range the molar number with an exponent ("1.23e-21 M").
 std::string ConcentrationForEye(double value);
 
 }  // namespace dedodiz

@@ -2,10 +2,12 @@
 #include "gui/LivePlot.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "engine/FloatGuard.h"
 #include "engine/Format.h"
+#include "gui/LiveNumbers.h"
 #include "gui/QtText.h"
 
 namespace dedodiz {
@@ -51,13 +53,10 @@ bool Drawable(double v) {
     return v > 0 && std::isfinite(v);
 }
 
-// "100 mM", "1 µM", "10 nM"; below 1 nM "1e-10 M".
+// The label of the decade 10^k M, by the window's one rule for concentrations: "100 mM", "1.00 µM",
+// "10.0 nM", "100 pM".
 QString DecadeText(int k) {
-    if (k < -9) return QStringLiteral("1e%1 M").arg(k);
-    const int unit = k >= 0 ? 0 : (-k + 2) / 3;
-    static const char* const kUnits[] = {"M", "mM", "\xC2\xB5M", "nM"};
-    return QString::number(std::pow(10.0, k + 3 * unit), 'f', 0) + QLatin1Char(' ') +
-           QString::fromUtf8(kUnits[unit]);
+    return ToQ(ConcentrationForEye(std::pow(10.0, k)));
 }
 
 int AxisDecimals(AxisVariable axis) {
@@ -155,10 +154,18 @@ void LivePlot::paintEvent(QPaintEvent* /*event*/) {
         return;
     }
     const QFontMetricsF fm(font());
-    const double left = fm.horizontalAdvance(QStringLiteral("100 µM")) + 12;
+    // Room for the widest decade label on the left, and on the right for half of the last value of
+    // the axis, which stands centred under the frame's right edge.
+    double left = 0;
+    for (int k = static_cast<int>(low); k <= static_cast<int>(high); ++k)
+        left = std::max(left, fm.horizontalAdvance(DecadeText(k)));
+    left += 12;
+    const double x1 = sweep_.XStart + (kSweepPoints2D - 1) * sweep_.XStep;
+    const double right =
+        std::max(14.0, fm.horizontalAdvance(ToQ(FixedText(x1, AxisDecimals(axis_)))) / 2 + 6);
     const double top = fm.height() * 2.6;
     const double bottom = fm.height() * 2.6;
-    const QRectF area(left, top, width() - left - 14, height() - top - bottom);
+    const QRectF area(left, top, width() - left - right, height() - top - bottom);
     if (area.width() < 20 || area.height() < 20) return;
     DrawFrame(p, area, low, high);
     DrawSeries(p, area, low, high);
@@ -190,8 +197,10 @@ void LivePlot::DrawFrame(QPainter& p, const QRectF& area, double low, double hig
         p.setPen(grid);
         p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
         p.setPen(text);
-        const QRectF label(x - 40, area.bottom() + 2, 80, fm.height());
-        p.drawText(label, Qt::AlignHCenter | Qt::AlignTop, ToQ(FixedText(v, AxisDecimals(axis_))));
+        const QString value = ToQ(FixedText(v, AxisDecimals(axis_)));
+        const double w = fm.horizontalAdvance(value) + 8;
+        p.drawText(QRectF(x - w / 2, area.bottom() + 2, w, fm.height()), Qt::AlignHCenter | Qt::AlignTop,
+                   value);
     }
     p.setPen(text);
     p.drawRect(area);

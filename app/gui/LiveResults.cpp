@@ -26,16 +26,24 @@ QTableWidget* ResultTable(QWidget* parent, const char* name, const QStringList& 
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setAlternatingRowColors(true);
+    table->setWordWrap(false);  // "1.42 mM" on one line, never broken inside its cell
+    table->setTextElideMode(Qt::ElideNone);
     QHeaderView* header = table->horizontalHeader();
     header->setSectionResizeMode(QHeaderView::Interactive);
     QFont bold = table->font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
-    const int padding = metrics.averageCharWidth() + 8;
-    for (int c = 0; c < headings.size(); ++c)
-        header->resizeSection(
-            c,
-            std::max(metrics.horizontalAdvance(headings[c]), metrics.horizontalAdvance(widest[c])) + padding);
+    // Rows as high as a line of text needs: six metals and their pairs stay in view.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table->verticalHeader()->setDefaultSectionSize(metrics.height() + 8);
+    // The cell's margins of the style, and a character to spare.
+    const int padding = 2 * metrics.averageCharWidth() + 8;
+    for (int c = 0; c < headings.size(); ++c) {
+        int width = metrics.horizontalAdvance(headings[c]);
+        for (const QString& text : widest[c].split(QLatin1Char('|')))
+            width = std::max(width, metrics.horizontalAdvance(text));
+        header->resizeSection(c, width + padding);
+    }
     header->setStretchLastSection(true);
     return table;
 }
@@ -61,7 +69,7 @@ void FitRows(QTableWidget* table) {
     for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
     const int width = table->horizontalHeader()->length() + 2 * table->frameWidth();
     if (table->height() != height) table->setFixedHeight(height);
-    if (table->minimumWidth() < width) table->setMinimumWidth(width);
+    if (table->width() != width) table->setFixedWidth(width);
 }
 
 QString Fixed(double x, int decimals) {
@@ -104,10 +112,10 @@ LiveResults::LiveResults(QWidget* parent) : QWidget(parent) {
     resultsNote_->setObjectName(QStringLiteral("ResultsNote"));
     pairsNote_->setObjectName(QStringLiteral("PairsNote"));
 
-    // The widest texts: a name of seven letters, a concentration of three digits, a range word (a trace
-    // below 10 pM, shown with an exponent, is cut short unless the user widens its column).
+    // The widest texts: a name of seven letters, a concentration of three digits in any unit (each
+    // column is as wide as the widest of the texts between the bars), a range word.
     const QString name = QStringLiteral("DBBAPTA");
-    const QString conc = QStringLiteral("999 µM");
+    const QString conc = QStringLiteral("999 µM|888 mM|88.8 mM|888 nM|888 pM|888 fM|888 aM");
     const QStringList concs{QStringLiteral("Total"), QStringLiteral("Free")};
     Metals =
         ResultTable(this, "MetalResults", QStringList{QStringLiteral("Metal")} + concs, {name, conc, conc});
@@ -117,23 +125,27 @@ LiveResults::LiveResults(QWidget* parent) : QWidget(parent) {
                         {QStringLiteral("Pair"), QStringLiteral("Kd"), QStringLiteral("Buffer"),
                          QStringLiteral("ML"), QStringLiteral("MHL")},
                         {name + QStringLiteral(" · Ca2"), conc, QStringLiteral("<<RANGE"), conc, conc});
+    // Six chelators and six metals make 36 pairs: at least five of them stay in view.
+    Pairs->setMinimumHeight(Pairs->horizontalHeader()->sizeHint().height() +
+                            5 * Pairs->verticalHeader()->defaultSectionSize() + 2 * Pairs->frameWidth());
     for (QTableWidget* table : {Metals, Chelators}) {
         table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         table->horizontalHeader()->setStretchLastSection(false);
         FitRows(table);
+        // A column the user widens widens its table.
+        connect(table->horizontalHeader(), &QHeaderView::sectionResized, table, [table] { FitRows(table); });
     }
 
     auto* tables = new QGridLayout;
-    tables->addWidget(Metals, 0, 0);
-    tables->addWidget(Chelators, 0, 1);
+    tables->addWidget(Metals, 0, 0, Qt::AlignTop);
+    tables->addWidget(Chelators, 0, 1, Qt::AlignTop);
+    tables->setColumnStretch(2, 1);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->addWidget(StaleReason);
     column->addWidget(Summary);
-    column->addWidget(resultsNote_);
     column->addLayout(tables);
-    column->addWidget(pairsNote_);
     column->addWidget(Pairs, 1);
     SetStale(QStringLiteral("No results yet"));
 }

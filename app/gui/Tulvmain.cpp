@@ -69,6 +69,7 @@ TTULV::TTULV(const QStringList& arguments) {
     setWindowTitle(QStringLiteral("DEDODIZ32"));
     setWindowIcon(QIcon(ProgramPicture(64)));
     SetHelpContext(this, 2);
+    setAcceptDrops(true);  // a constants, work or buffer file dropped here loads (TulvDrop.cpp)
     BuildClientArea();
     BuildMenus();
 

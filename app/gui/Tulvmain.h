@@ -147,11 +147,19 @@ class TTULV : public QMainWindow {
     QAction* DidiZuzuriv1;
     QAction* AboutTULV1;
 
+    // A file dropped on the window, loaded by its kind as the command for it would load the file
+    // chosen in its dialog: a constants file (.TCM, .CCM) as File > Open, a work file (.STG) as File >
+    // Work Load (which runs it), a pH buffer file (.bcm) as the buffer window's LOAD (which it shows).
+    // False for a file of another kind, which is left alone.
+    bool OpenDroppedFile(const QString& path);
+
   signals:
     void Closed();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void BuildClientArea();

@@ -8,11 +8,15 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
 
 #include "Recorders.h"
 #include "Tables.h"
 #include "TestState.h"
 #include "core/Uncertainty.h"
+#include "core/UncertaintyExport.h"
 #include "engine/FloatGuard.h"
 #include "engine/Format.h"
 #include "engine/Run.h"
@@ -206,7 +210,7 @@ TEST(UncertaintyTest, TheInputMadeLargestComesFirst) {
          [](UncertaintyInputs& u) {
              u.purity[1] = {0.7, 0.2};
          }},
-        {"log K Ca2-EGTA", "free_Ca2_M", [](UncertaintyInputs& u) { u.logKMLSd = 0.5; }},
+        {"log K ML Ca2-EGTA", "free_Ca2_M", [](UncertaintyInputs& u) { u.logKMLSd = 0.5; }},
         {"Mg2 total", "free_Mg2_M", [](UncertaintyInputs& u) { u.totalRsd = 0.3; }},
         {"ionic strength", "free_Ca2_M", [](UncertaintyInputs& u) { u.ionicRsd = 0.8; }},
     };
@@ -221,6 +225,43 @@ TEST(UncertaintyTest, TheInputMadeLargestComesFirst) {
         ASSERT_TRUE(u.Ran());
         EXPECT_EQ(Largest(u, c.key).input, c.input);
         EXPECT_GT(Largest(u, c.key).share, 0.5);
+    }
+}
+
+// Six chelators and six metals, EDTA beside HEDTA: each constant varied is one input with a name of its
+// own, its kind and its pair ("log K MHL Mg2-EDTA" beside "log K ML Mg2-HEDTA"), in the shares and so in
+// the JSON a script keys on.
+TEST(UncertaintyTest, SixBySixNamesEveryInputOnce) {
+    auto s = std::make_unique<Parts>();
+    test::NewState(*s);
+    const char* const chelators[] = {"EGTA", "BAPTA", "EDTA", "HEDTA", "NTA", "CDTA"};
+    const char* const metals[] = {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2"};
+    for (int i = 1; i <= 6; ++i) {
+        TChelatorRec& rec = s->Constants[i];
+        test::SetChelator(rec, chelators[i - 1], 9.5, 6.0, 2.6, 0, -5.5, -4.0);
+        for (int m = 1; m <= 6; ++m) {
+            rec.MetalName[m] = metals[m - 1];
+            test::SetMetal(rec, m, 4.0 + i + 0.3 * m, 2.0 + 0.2 * m, -4.0, 1.0);
+        }
+        s->ChelatorChosen[i] = s->MetalChosen[i] = true;
+    }
+    test::MessageRecorder messages;
+    ASSERT_TRUE(BuildSelection(*s, *s, s->Solution, messages));
+    s->CalcType = CalculationType::Free;
+    for (int k = 1; k <= 6; ++k) s->Solution.ChelTotal[k] = s->Solution.MetalTotal[k] = 1e-4;
+    UncertaintyOptions o;
+    o.samples = 10;
+    const UncertaintyOutcome u = RunUncertainty(*s, o, messages);
+    ASSERT_TRUE(u.Ran());
+    const nlohmann::json j = nlohmann::json::parse(JsonText(UncertaintyJson(*s, "", u, {}, false)));
+    ASSERT_EQ(j["contributions"].size(), 6U);
+    for (const auto& [key, shares] : j["contributions"].items()) {
+        std::set<std::string> names;
+        for (const auto& share : shares)
+            EXPECT_TRUE(names.insert(share["input"].get<std::string>()).second) << key << share["input"];
+        for (const char* name : {"log K ML Mg2-HEDTA", "log K MHL Mg2-EDTA", "log K H2 EGTA",
+                                 "dH ML Ca2-EGTA", "dH MHL Ba2-EDTA", "dH H1 CDTA"})
+            EXPECT_EQ(names.count(name), 1U) << key << ": " << name;
     }
 }
 

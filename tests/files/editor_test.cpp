@@ -32,13 +32,13 @@ class EditorTest : public ::testing::Test {
     static AdjustFields Found(const char* T0, const char* I0, const char* dH, int cv = 1, int mv = 1,
                               bool direct = false) {
         AdjustFields d;
-        d.Edit1 = T0;
-        d.Edit2 = I0;
-        d.Edit5 = "5";
-        d.Edit6 = dH;
-        d.cv = cv;
-        d.mv = mv;
-        d.viDirect = direct;
+        d.knownTemperature = T0;
+        d.knownIonic = I0;
+        d.constantFound = "5";
+        d.enthalpyFound = dH;
+        d.chelatorValence = cv;
+        d.metalValence = mv;
+        d.variesDirectly = direct;
         return d;
     }
 
@@ -55,27 +55,27 @@ TEST_F(EditorTest, FieldsShowThreeDecimalsAndStoreStopsAtTheFirstBadNumber) {
     s.EditConChelator = 12;
     s.EditConMetal = 2;
     Show();
-    EXPECT_EQ(f.Label13, "#12");
-    EXPECT_EQ(f.Label14, "# 2");
-    EXPECT_EQ(f.Edit9, "=======");
-    EXPECT_EQ(f.MaskEdit1, "Mg2");
+    EXPECT_EQ(f.chelatorNumber, "#12");
+    EXPECT_EQ(f.metalNumber, "# 2");
+    EXPECT_EQ(f.chelatorName, "=======");
+    EXPECT_EQ(f.metalName, "Mg2");
 
     s.EditConChelator = 1;
     s.EditConMetal = 1;
     Show();
-    EXPECT_EQ(f.Edit1, "  9.471");
-    EXPECT_EQ(f.Edit2, " -5.600");
-    EXPECT_EQ(f.Edit11, "-1234.500");  // longer than the field, never cut when shown
+    EXPECT_EQ(f.protonLogK1, "  9.471");
+    EXPECT_EQ(f.protonDH1, " -5.600");
+    EXPECT_EQ(f.mlLogK, "-1234.500");  // longer than the field, never cut when shown
     ASSERT_TRUE(StoreEditorFields(s, s, f));
     EXPECT_DOUBLE_EQ(s.Constants[1].H[1], 9.471);
 
-    f.Edit9 = "EGTA-AMlong";
-    f.MaskEdit1 = "Sr2x";
-    f.Edit15 = "a comment longer than twenty";
-    f.Edit1 = "9.5";
-    f.Edit3 = " 8.9e0";
-    f.Edit5 = "2.7a";  // H3
-    f.Edit11 = "11";
+    f.chelatorName = "EGTA-AMlong";
+    f.metalName = "Sr2x";
+    f.comment = "a comment longer than twenty";
+    f.protonLogK1 = "9.5";
+    f.protonLogK2 = " 8.9e0";
+    f.protonLogK3 = "2.7a";  // H3
+    f.mlLogK = "11";
     EXPECT_FALSE(StoreEditorFields(s, s, f));
     const TChelatorRec& rec = s.Constants[1];
     EXPECT_EQ(rec.Name, "EGTA-AM");
@@ -93,45 +93,45 @@ TEST_F(EditorTest, FieldsShowThreeDecimalsAndStoreStopsAtTheFirstBadNumber) {
         EXPECT_EQ(messages.messages, (Messages{{"BAD NUMBER FORMAT, TRY AGAIN", "ERROR"}}));
         EXPECT_EQ(s.EditConChelator, 1);
         EXPECT_EQ(s.EditConMetal, 1);
-        EXPECT_EQ(f.Edit5, "2.7a");
+        EXPECT_EQ(f.protonLogK3, "2.7a");
     }
-    f.Edit5 = "2.7";
+    f.protonLogK3 = "2.7";
     EXPECT_TRUE(EditorOK(s, s, f, messages));
     EXPECT_DOUBLE_EQ(rec.ML[1], 11.0);
 }
 
 TEST_F(EditorTest, NextStoresThenWrapsAroundTwelveChelatorsAndNineMetals) {
-    f.Edit9 = "EGTA2";
+    f.chelatorName = "EGTA2";
     for (int i = 1; i <= 12; ++i) {
         ASSERT_TRUE(NextChelator(s, s, f, messages));
         EXPECT_EQ(s.EditConChelator, i % 12 + 1);
     }
-    EXPECT_EQ(f.Label13, "# 1");
-    EXPECT_EQ(f.Edit9, "EGTA2");  // stored by the first press
+    EXPECT_EQ(f.chelatorNumber, "# 1");
+    EXPECT_EQ(f.chelatorName, "EGTA2");  // stored by the first press
 
     s.EditConChelator = 3;
     Show();
-    f.Edit11 = "16.6";
+    f.mlLogK = "16.6";
     for (int i = 1; i <= 9; ++i) ASSERT_TRUE(NextMetal(s, s, f, messages));
     EXPECT_EQ(s.EditConMetal, 1);
     EXPECT_EQ(s.EditConChelator, 3);
-    EXPECT_EQ(f.Label14, "# 1");
-    EXPECT_EQ(f.Edit11, " 16.600");
+    EXPECT_EQ(f.metalNumber, "# 1");
+    EXPECT_EQ(f.mlLogK, " 16.600");
 }
 
 TEST_F(EditorTest, OnlyTheConstantFieldsAreMarkedForAdjusting) {
     const std::pair<EditorControl, int> cases[] = {
-        {EditorControl::Edit1, 1},  {EditorControl::Edit3, 2},     {EditorControl::Edit5, 3},
-        {EditorControl::Edit7, 4},  {EditorControl::Edit11, 5},    {EditorControl::Edit12, 6},
-        {EditorControl::Edit2, 0},  {EditorControl::Edit14, 0},    {EditorControl::Edit9, 0},
-        {EditorControl::Edit15, 0}, {EditorControl::MaskEdit1, 0},
+        {EditorControl::ProtonLogK1, 1}, {EditorControl::ProtonLogK2, 2}, {EditorControl::ProtonLogK3, 3},
+        {EditorControl::ProtonLogK4, 4}, {EditorControl::MlLogK, 5},      {EditorControl::MhlLogK, 6},
+        {EditorControl::ProtonDH1, 0},   {EditorControl::MhlDH, 0},       {EditorControl::ChelatorName, 0},
+        {EditorControl::Comment, 0},     {EditorControl::MetalName, 0},
     };
     for (const auto& [control, expected] : cases) {
         s.EditConField = 3;
         EditorFieldEntered(s, control);
         EXPECT_EQ(s.EditConField, expected) << static_cast<int>(control);
     }
-    EditorFieldEntered(s, EditorControl::Edit11);
+    EditorFieldEntered(s, EditorControl::MlLogK);
     ASSERT_TRUE(NextMetal(s, s, f, messages));
     EXPECT_EQ(s.EditConField, 0);  // showing another metal or chelator forgets it
 }
@@ -147,36 +147,36 @@ TEST_F(EditorTest, AdjustPreselectsTheChargesAndTakesTheFieldTexts) {
     };
     s.Constants[2].H[2] = 0;  // BAPTA with one protonation step only
     const Case cases[] = {
-        {1, "EGTA", "Ca2", EditorControl::Edit3, 2, 1, false},    // H2
-        {1, "TRIS-H+", "Ca2", EditorControl::Edit7, 4, 1, true},  // H4 of a positive chelator
-        {1, "TRIS+", "Mg2", EditorControl::Edit11, 2, 2, false},  // ML of a chelator with an H2
-        {2, "BAPTA", "Ca2", EditorControl::Edit11, 1, 2, false},  // ML with H2 = 0: the metal's valence
-        {2, "BAPTA", "Th4", EditorControl::Edit12, 1, 4, false},  // a digit above 3 as it stands
+        {1, "EGTA", "Ca2", EditorControl::ProtonLogK2, 2, 1, false},    // H2
+        {1, "TRIS-H+", "Ca2", EditorControl::ProtonLogK4, 4, 1, true},  // H4 of a positive chelator
+        {1, "TRIS+", "Mg2", EditorControl::MlLogK, 2, 2, false},        // ML of a chelator with an H2
+        {2, "BAPTA", "Ca2", EditorControl::MlLogK, 1, 2, false},        // ML with H2 = 0: the metal's valence
+        {2, "BAPTA", "Th4", EditorControl::MhlLogK, 1, 4, false},       // a digit above 3 as it stands
     };
     for (const Case& c : cases) {
         s.EditConChelator = static_cast<std::uint8_t>(c.chelator);
         Show();
-        f.Edit9 = c.name;
-        f.MaskEdit1 = c.metal;
+        f.chelatorName = c.name;
+        f.metalName = c.metal;
         ASSERT_TRUE(Prepare(c.entered)) << c.metal;
-        EXPECT_EQ(dialog.cv, c.cv) << c.metal;
-        EXPECT_EQ(dialog.mv, c.mv) << c.metal;
-        EXPECT_EQ(dialog.viDirect, c.direct) << c.name;
+        EXPECT_EQ(dialog.chelatorValence, c.cv) << c.metal;
+        EXPECT_EQ(dialog.metalValence, c.mv) << c.metal;
+        EXPECT_EQ(dialog.variesDirectly, c.direct) << c.name;
         EXPECT_EQ(s.AdjChelatorValence, c.cv);
         EXPECT_EQ(s.AdjMetalValence, c.mv);
     }
 
     s.EditConChelator = 1;
     Show();
-    f.Edit5 = " 2.5";
-    f.Edit6 = "1.25";
-    dialog.Edit1 = "37";
-    ASSERT_TRUE(Prepare(EditorControl::Edit5));
-    EXPECT_EQ(dialog.Edit5, " 2.5");
-    EXPECT_EQ(dialog.Edit3, " 2.5");
-    EXPECT_EQ(dialog.Edit6, "1.25");
-    EXPECT_EQ(dialog.Edit1, "20.0");
-    EXPECT_EQ(dialog.Edit2, "0.100");
+    f.protonLogK3 = " 2.5";
+    f.protonDH3 = "1.25";
+    dialog.knownTemperature = "37";
+    ASSERT_TRUE(Prepare(EditorControl::ProtonLogK3));
+    EXPECT_EQ(dialog.constantFound, " 2.5");
+    EXPECT_EQ(dialog.adjusted, " 2.5");
+    EXPECT_EQ(dialog.enthalpyFound, "1.25");
+    EXPECT_EQ(dialog.knownTemperature, "20.0");
+    EXPECT_EQ(dialog.knownIonic, "0.100");
     EXPECT_DOUBLE_EQ(s.AdjResult, 2.5);
     EXPECT_DOUBLE_EQ(s.AdjSaved, 2.5);
     EXPECT_DOUBLE_EQ(s.AdjDH, 1.25);
@@ -193,19 +193,19 @@ TEST_F(EditorTest, AdjustRefusesWhatItCannotConvert) {
         const char* caption;
     };
     const Case cases[] = {
-        {EditorControl::Edit13, "Ca2", "1", "1", "Adjust is for constants only", "INFORMATION"},
-        {EditorControl::Edit9, "Ca2", "1", "1", "Adjust is for constants only", "INFORMATION"},
-        {EditorControl::Edit11, "Ca ", "1", "1", "3rd letter of metal name is the valence and is missing",
+        {EditorControl::MlDH, "Ca2", "1", "1", "Adjust is for constants only", "INFORMATION"},
+        {EditorControl::ChelatorName, "Ca2", "1", "1", "Adjust is for constants only", "INFORMATION"},
+        {EditorControl::MlLogK, "Ca ", "1", "1", "3rd letter of metal name is the valence and is missing",
          "ERROR"},
-        {EditorControl::Edit11, "Ca", "x", "1", "3rd letter of metal name is the valence and is missing",
+        {EditorControl::MlLogK, "Ca", "x", "1", "3rd letter of metal name is the valence and is missing",
          "ERROR"},
-        {EditorControl::Edit11, "Ca2", "", "1", "Attempting to use an un-real number", "ERROR"},
-        {EditorControl::Edit11, "Ca2", "1", "1 ", "Attempting to use an un-real number", "ERROR"},
+        {EditorControl::MlLogK, "Ca2", "", "1", "Attempting to use an un-real number", "ERROR"},
+        {EditorControl::MlLogK, "Ca2", "1", "1 ", "Attempting to use an un-real number", "ERROR"},
     };
     for (const Case& c : cases) {
-        f.MaskEdit1 = c.metal;
-        f.Edit11 = c.constant;
-        f.Edit13 = c.enthalpy;
+        f.metalName = c.metal;
+        f.mlLogK = c.constant;
+        f.mlDH = c.enthalpy;
         messages.messages.clear();
         s.AdjSaved = -99;
         EXPECT_FALSE(Prepare(c.entered)) << c.message;
@@ -222,7 +222,7 @@ TEST_F(EditorTest, ConvertingFromTheReferenceConditionsChangesNothing) {
                     AdjustFields d = Found("20.0", "0.100", dH, cv, mv, direct);
                     ASSERT_EQ(AdjustConstant(s, d, messages), AdjustOutcome::Computed);
                     EXPECT_EQ(s.AdjResult, 5.0);
-                    EXPECT_EQ(d.Edit3, "  5.000");
+                    EXPECT_EQ(d.adjusted, "  5.000");
                 }
 }
 
@@ -253,7 +253,7 @@ TEST_F(EditorTest, AdjustConstantStoresNothingFromFieldsItCannotUse) {
         const char* message;  // nullptr: the fault guard's own text
     };
     AdjustFields badConstant = Found("25", "0.1", "-5");
-    badConstant.Edit5 = "7..1";
+    badConstant.constantFound = "7..1";
     const Case cases[] = {
         {Found("", "x", "x"), AdjustOutcome::CloseDialog, "Temperature not a real number"},
         {Found("25", "0,1", "x"), AdjustOutcome::CloseDialog, "Ionic not a real number"},
@@ -266,31 +266,31 @@ TEST_F(EditorTest, AdjustConstantStoresNothingFromFieldsItCannotUse) {
         AdjustFields d = c.fields;
         s.AdjResult = 3.25;
         messages.messages.clear();
-        EXPECT_EQ(AdjustConstant(s, d, messages), c.outcome) << d.Edit1 << " " << d.Edit2;
+        EXPECT_EQ(AdjustConstant(s, d, messages), c.outcome) << d.knownTemperature << " " << d.knownIonic;
         ASSERT_EQ(messages.messages.size(), 1u);
         if (c.message != nullptr) {
             EXPECT_EQ(messages.messages[0].first, c.message);
         }
         EXPECT_EQ(messages.messages[0].second, "ERROR");
         EXPECT_DOUBLE_EQ(s.AdjResult, 3.25);
-        EXPECT_EQ(d.Edit3, " ");
+        EXPECT_EQ(d.adjusted, " ");
     }
 }
 
 TEST_F(EditorTest, TheResultOrTheValueFromBeforeGoesBackIntoTheField) {
-    f.Edit12 = "5.3";
-    f.Edit14 = "0";
-    ASSERT_TRUE(Prepare(EditorControl::Edit12));
-    dialog.Edit2 = "0.5";
+    f.mhlLogK = "5.3";
+    f.mhlDH = "0";
+    ASSERT_TRUE(Prepare(EditorControl::MhlLogK));
+    dialog.knownIonic = "0.5";
     ASSERT_EQ(AdjustConstant(s, dialog, messages), AdjustOutcome::Computed);
     EditorFields applied = f;
     FinishAdjust(s, applied);
-    EXPECT_EQ(applied.Edit12, AdjustedFieldText(s.AdjResult));
-    EXPECT_NE(applied.Edit12, "  5.300");
+    EXPECT_EQ(applied.mhlLogK, AdjustedFieldText(s.AdjResult));
+    EXPECT_NE(applied.mhlLogK, "  5.300");
 
     CancelAdjust(s);
     FinishAdjust(s, f);
-    EXPECT_EQ(f.Edit12, "  5.300");                 // the value from before, re-formatted
+    EXPECT_EQ(f.mhlLogK, "  5.300");                // the value from before, re-formatted
     EXPECT_DOUBLE_EQ(s.Constants[1].MHL[1], 5.30);  // the table waits for the next store
 }
 

@@ -15,6 +15,7 @@
 #include "files/ConstantsFile.h"
 #include "files/WorkFile.h"
 #include "gui/Help.h"
+#include "gui/IOForm.h"
 #include "gui/ProgramState.h"
 #include "gui/Tulvmain.h"
 
@@ -26,6 +27,7 @@ class GuiTest : public ::testing::Test {
         ASSERT_TRUE(dir_.isValid());
         previous_ = QDir::currentPath();
         QDir::setCurrent(dir_.path());
+        TIOForm::ForgetFolder();  // each test is a new run of the program
     }
     void TearDown() override {
         main_.reset();

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include "GuiFixture.h"
 #include "ModalScript.h"
@@ -111,6 +112,13 @@ TEST_F(GuiTest, ConcentrationColumnsFollowTheCalculationType) {
             EXPECT_TRUE(cmc.Label[9]->isHidden());
             EXPECT_FALSE(cmc.Edit[2]->isHidden());
             EXPECT_TRUE(cmc.Edit[3]->isHidden());
+            // Tab follows the reading order: the left column, the right one, then OK.
+            cmc.Edit[7]->setFocus();
+            for (QWidget* next :
+                 std::initializer_list<QWidget*>{cmc.Edit[8], cmc.Edit[1], cmc.Edit[2], cmc.OKBtn}) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                EXPECT_EQ(QApplication::focusWidget(), next);
+            }
             cmc.Edit[1]->setText("4e-7");
             cmc.Edit[7]->setText("0,005");  // a decimal comma is a point
             cmc.OKBtn->click();

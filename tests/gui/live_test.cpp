@@ -101,7 +101,10 @@ TEST(LiveNumbers, UnitsReadAsTheirDecimalTextAndRoundTrip) {
     EXPECT_EQ(ConcentrationForEye(1.55124e-7), "155 nM");
     EXPECT_EQ(ConcentrationForEye(2e-3), "2.00 mM");
     EXPECT_EQ(ConcentrationForEye(0.5), "500 mM");
-    EXPECT_EQ(ConcentrationForEye(1.234e-12), "1.23e-03 nM");
+    EXPECT_EQ(ConcentrationForEye(1.234e-12), "1.23 pM");
+    EXPECT_EQ(ConcentrationForEye(9.996e-4), "1.00 mM");  // rounded first, then placed: never "1000 µM"
+    EXPECT_EQ(ConcentrationForEye(4.81e-16), "481 aM");
+    EXPECT_EQ(ConcentrationForEye(-4.5e-22), "-4.50e-22 M");
     EXPECT_EQ(ConcentrationForEye(0), "0");
 }
 
@@ -355,6 +358,26 @@ TEST_F(LiveTest, WorkFilesSaveAndLoadTheWindowsSolution) {
     EXPECT_FALSE(live.LoadWork(Path("missing.STG")));
     EXPECT_EQ(script.messages.at(0).caption, "ERROR");
     EXPECT_EQ(live.Form->PH->text(), "7.2");
+}
+
+// A change of unit says the same concentration in the new unit: the free calcium the run computed,
+// 0.1551 µM, becomes the level 6.8094 in pX and 155.1 nM, never pX 0.1551.
+TEST_F(LiveTest, AChangeOfUnitKeepsTheConcentration) {
+    TLive& live = Open();
+    LiveForm& form = *live.Form;
+    form.TypeTotal->click();
+    ASSERT_EQ(form.Metals[0].free->text(), "0.1551");
+    const double free = main_->state().Solution.MetalFree[1];
+    Choose(form.Metals[0].freeUnit, "pX");
+    EXPECT_EQ(form.Metals[0].free->text(), "6.8094");
+    EXPECT_NEAR(main_->state().Solution.MetalFree[1], free, 1e-4 * free);
+    Choose(form.Metals[0].freeUnit, "nM");
+    EXPECT_EQ(form.Metals[0].free->text(), "155.1");
+    Choose(form.Metals[1].freeUnit, "M");  // decimal units convert exactly
+    Choose(form.Metals[1].freeUnit, "nM");
+    EXPECT_EQ(ReadConcentration(form.Metals[1].free->text().toStdString(), ConcUnit::nM).amount.value,
+              main_->state().Solution.MetalFree[2]);
+    EXPECT_FALSE(live.Results->Stale());
 }
 
 TEST_F(LiveTest, TheBundledTableAndTheKeyboard) {

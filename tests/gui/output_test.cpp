@@ -84,6 +84,20 @@ TEST_F(OutputTest, AddOutputTogglesTheSwitchAndItsCheckMark) {
     QTest::keyClick(output_->OPP, Qt::Key_A, Qt::ControlModifier);
     EXPECT_FALSE(s_.AddNextRun);
     EXPECT_FALSE(output_->OPP->textCursor().hasSelection());
+    // Selecting the whole report is Edit > Select All, with Ctrl+Shift+A.
+    QTest::keyClick(output_->OPP, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(output_->OPP->textCursor().selectedText().size(),
+              output_->OPP->document()->characterCount() - 1);
+}
+
+// A report that arrives while the user has minimised the window brings it back, in front.
+TEST_F(OutputTest, AReportRestoresAMinimisedWindow) {
+    output_->ShowOutput();
+    output_->showMinimized();
+    ASSERT_TRUE(output_->isMinimized());
+    output_->ShowOutput();
+    EXPECT_FALSE(output_->isMinimized());
+    EXPECT_TRUE(output_->isVisible());
 }
 
 TEST_F(OutputTest, PastingWithNothingToPasteChangesNothingAndATextGoesInAtTheCaret) {

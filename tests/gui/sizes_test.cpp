@@ -13,6 +13,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QTableWidget>
 #include <map>
 #include <set>
 #include <string>
@@ -20,6 +22,7 @@
 
 #include "GuiFixture.h"
 #include "ModalScript.h"
+#include "core/Session.h"
 #include "gui/About.h"
 #include "gui/Adjust.h"
 #include "gui/Array2.h"
@@ -32,6 +35,8 @@
 #include "gui/Environ.h"
 #include "gui/Foutput.h"
 #include "gui/Live.h"
+#include "gui/LiveForm.h"
+#include "gui/LiveResults.h"
 #include "gui/MessageBoxes.h"
 #include "gui/Ufgop.h"
 
@@ -70,8 +75,17 @@ void ExpectTextsFit(QWidget* window) {
                                  child->property("text").toString().toStdString() + "\"";
         EXPECT_GE(child->width(), need.width()) << name;
         EXPECT_GE(child->height(), need.height()) << name;
-        const QRect place(child->mapTo(window, QPoint(0, 0)), child->size());
-        EXPECT_TRUE(window->rect().contains(place)) << name << " lies outside its window";
+        // Within its window, or within the content of the scroll area that holds it.
+        QWidget* frame = window;
+        for (QWidget* p = child->parentWidget(); p != nullptr && p != window; p = p->parentWidget()) {
+            const auto* area = qobject_cast<QScrollArea*>(p);
+            if (area != nullptr && area->widget() != nullptr && area->widget()->isAncestorOf(child)) {
+                frame = area->widget();
+                break;
+            }
+        }
+        const QRect place(child->mapTo(frame, QPoint(0, 0)), child->size());
+        EXPECT_TRUE(frame->rect().contains(place)) << name << " lies outside its window";
     }
     window->hide();
 }
@@ -112,6 +126,45 @@ TEST_F(LargeFontTest, EveryWindowGrowsToFitItsTexts) {
              &main, main.AboutBox, main.Kadjust, main.CMArray, main.FAXIS, main.Bufcalc, main.EditCon,
              main.CMC, main.FType, main.EV, main.Output, main.FGOP, main.cmfrm, main.Live})
         ExpectTextsFit(window);
+}
+
+// The live calculator with six chelators and six metals of the bundled table at the large font: every
+// result cell shows its whole text on one line, five pairs at least are in view, and a warning that
+// appears moves no field.
+TEST_F(LargeFontTest, LiveCalculatorAtSixBySixShowsEveryCellWhole) {
+    ModalScript script;
+    TTULV& main = Start();
+    main.Live1Click();  // the bundled table
+    ProgramState& s = main.state();
+    SolutionInput entered;
+    entered.pH = 7.2;
+    for (const char* name : {"EGTA", "EDTA", "HEDTA", "NTA", "CDTA", "Citrate"})
+        entered.chelators.push_back({name, 1e-3});
+    for (const char* name : {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2"})
+        entered.metals.push_back({name, 1e-4, 0});
+    ASSERT_TRUE(s.Describe(entered).Ran());
+    TLive& live = *main.Live;
+    live.ShowFromState();
+    QApplication::processEvents();
+    ASSERT_FALSE(live.Results->Stale());
+    for (const QTableWidget* table : {live.Results->Metals, live.Results->Chelators, live.Results->Pairs}) {
+        for (int r = 0; r < table->rowCount(); ++r) {
+            for (int c = 0; c < table->columnCount(); ++c) {
+                const QTableWidgetItem* item = table->item(r, c);
+                const int need = QFontMetrics(item->font()).horizontalAdvance(item->text());
+                EXPECT_LE(need + 6, table->columnWidth(c)) << item->text().toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(live.Results->Pairs->rowCount(), 36);
+    EXPECT_GE(live.Results->Pairs->viewport()->height(), 5 * live.Results->Pairs->rowHeight(0));
+
+    const QRect before = live.Form->Chelators[5].total->geometry();
+    live.Form->PH->setText(QStringLiteral("10.5"));
+    live.Recalculate();
+    QApplication::processEvents();
+    EXPECT_TRUE(live.Note(LivePlace::PH)->isVisibleTo(&live));
+    EXPECT_EQ(live.Form->Chelators[5].total->geometry(), before);
 }
 
 TEST_F(GuiTest, MessageBoxesAreAsWideAsTheirCaptions) {

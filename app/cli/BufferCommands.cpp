@@ -32,8 +32,8 @@ void Buffers(Context& c, const BufferOptions& o) {
                   [&] { return BufferRangesJson(s, ranges, c.messages.Shown()); });
 }
 
-void Evaluate(Context& c, const std::string& workFile) {
-    if (!c.Ran(c.session.LoadWork(workFile))) return;
+void Evaluate(Context& c, const SolutionOptions& o) {
+    if (!LoadSolution(c, o)) return;
     if (!c.Ran(c.session.Evaluate())) return;
     const Session& s = c.session;
     const ChelatorEvaluation& evaluation = s.LastEvaluation();
@@ -68,20 +68,17 @@ void AddBuffersCommand(CLI::App& app, Context& context) {
 }
 
 void AddEvaluateCommand(CLI::App& app, Context& context) {
-    static std::string workFile;
+    static SolutionOptions o;
     CLI::App* cmd = app.add_subcommand(
         "evaluate",
         "Kd and buffering range of every chelator of the constants table for the metals chosen in a "
-        "work file, at its temperature, pH and ionic strength");
-    cmd->add_option("WORK", workFile,
-                    "work settings file (.STG); the constants file it names is found as given, beside "
-                    "the work file, or in the bundled data folder")
-        ->required();
+        "work file (or given here), at its temperature, pH and ionic strength");
+    AddSolutionOptions(*cmd, o);
     AddFormatOption(*cmd, context);
     AddPrecisionOptions(*cmd, context,
                         "accepted for symmetry with run and sweep: each Kd is computed directly, without an "
                         "iteration, so it is exact already");
-    cmd->callback([&context] { Evaluate(context, workFile); });
+    cmd->callback([&context] { Evaluate(context, o); });
 }
 
 void AddListCommand(CLI::App& app, Context& context) {

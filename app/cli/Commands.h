@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,6 +79,20 @@ void AddPrecisionOptions(CLI::App& command, Context& context, const std::string&
 // with the same words as in every other front end; anything else (an empty text, "0x1p3", a number
 // beyond the double range) is a usage error naming what: the option and, where one is, the name.
 double NumberOrUsage(std::string_view text, const std::string& what);
+
+// The solution of a solving command: a work file (WORK), or the table and solution given as options.
+struct SolutionOptions {
+    std::string workFile;
+    std::string constants;
+    std::string type = "free";
+    std::optional<std::string> temperature, pH, ionic;
+    std::vector<std::string> chelators;  // NAME=TOTAL
+    std::vector<std::string> metals;     // NAME=VALUE, NAME=TOTAL:FREE for type chelator
+};
+void AddSolutionOptions(CLI::App& command, SolutionOptions& options);
+// Loads the work file, or the table and the solution of the options, through the Session: false (the
+// status set) when it could not; a usage error for options that contradict each other.
+bool LoadSolution(Context& c, const SolutionOptions& options);
 
 void AddRunCommand(CLI::App& app, Context& context);
 void AddConvertCommand(CLI::App& app, Context& context);

@@ -13,7 +13,7 @@ namespace dedodiz::cli {
 namespace {
 
 struct RecipeOptions {
-    std::string workFile;
+    SolutionOptions solution;
     std::string volume;
     std::vector<std::string> stocks;  // NAME=CONC
     std::vector<std::string> purity;  // NAME=FRACTION
@@ -76,6 +76,7 @@ RecipeRequest Request(const RecipeOptions& o) {
         if (!series.ok()) UsageError("--series: " + series.error);
         r.seriesMetal = series.metal;
         r.seriesFree = std::move(series.free);
+        r.seriesPX = std::move(series.px);
         r.seriesAsPX = series.asPX;
     }
     r.mixing = o.mix;
@@ -85,7 +86,7 @@ RecipeRequest Request(const RecipeOptions& o) {
 
 void MakeRecipeCommand(Context& c, const RecipeOptions& o) {
     const RecipeRequest request = Request(o);
-    if (!c.Ran(c.session.LoadWork(o.workFile))) return;
+    if (!LoadSolution(c, o.solution)) return;
     if (!request.buffer.empty() &&
         !c.Ran(c.session.LoadBuffers(o.bufferFile.empty() ? std::string(kBundledBufferName) : o.bufferFile)))
         return;
@@ -102,14 +103,10 @@ void AddRecipeCommand(CLI::App& app, Context& context) {
     static RecipeOptions o;
     CLI::App* cmd = app.add_subcommand(
         "recipe",
-        "What to pipette for the solution of a work file: the volume of every stock, the top-up salt for the "
+        "What to pipette for the solution of a work file (or given here): the volume of every stock, the top-up salt for the "
         "ionic strength and the water, for one solution or a series of wanted free levels of one metal "
         "(type Total: the chelator totals and the wanted free metals; type Free: every total)");
-    cmd->add_option(
-           "WORK", o.workFile,
-           "work settings file (.STG); the constants file it names is found as given, beside the work "
-           "file, or in the bundled data folder")
-        ->required();
+    AddSolutionOptions(*cmd, o.solution);
     cmd->add_option("--volume", o.volume, "final volume of each solution: 10mL, 500uL, 0.01L")->required();
     cmd->add_option(
            "--stock", o.stocks,

@@ -17,7 +17,7 @@ namespace dedodiz::cli {
 namespace {
 
 struct SweepOptions {
-    std::string workFile;
+    SolutionOptions solution;
     std::string x;
     std::string z;
     std::string bmp;
@@ -51,7 +51,7 @@ void Sweep(Context& c, const SweepOptions& o) {
     SweepRequest request;
     request.x = ParseAxis(o.x, "--x");
     if (!o.z.empty()) request.z = ParseAxis(o.z, "--z");
-    if (!c.Ran(c.session.LoadWork(o.workFile))) return;
+    if (!LoadSolution(c, o.solution)) return;
 
     std::unique_ptr<ImageCanvas> picture;
     if (!o.bmp.empty()) {
@@ -85,12 +85,9 @@ void AddSweepCommand(CLI::App& app, Context& context) {
     static SweepOptions o;
     CLI::App* cmd = app.add_subcommand(
         "sweep",
-        "The calculation of a work file repeated over a range of one condition (41 points) or two "
+        "The calculation of a work file (or of a solution given here) repeated over a range of one condition (41 points) or two "
         "(--z: 11 x 11 points); prints the sweep table and can save the graph as a bitmap");
-    cmd->add_option("WORK", o.workFile,
-                    "work settings file (.STG); the constants file it names is found as given, beside "
-                    "the work file, or in the bundled data folder")
-        ->required();
+    AddSolutionOptions(*cmd, o.solution);
     cmd->add_option("--x", o.x,
                     "X axis VAR:LOW:HIGH; VAR is temp, ph, ionic or metal1 .. metal6 (a metal's "
                     "free concentration in type total, its total otherwise)")

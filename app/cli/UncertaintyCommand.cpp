@@ -13,7 +13,7 @@ namespace dedodiz::cli {
 namespace {
 
 struct UncertaintyCommandOptions {
-    std::string workFile;
+    SolutionOptions solution;
     int samples = kDefaultUncertaintySamples;
     std::uint64_t seed = 1;
     int threads = 0;
@@ -61,7 +61,7 @@ UncertaintyOptions ReadOptions(const UncertaintyCommandOptions& o) {
 void Uncertainty(Context& c, const UncertaintyCommandOptions& o) {
     if (o.allSamples && c.format == "text") UsageError("--all-samples needs --format csv or --format json");
     const UncertaintyOptions options = ReadOptions(o);
-    if (!c.Ran(c.session.LoadWork(o.workFile))) return;
+    if (!LoadSolution(c, o.solution)) return;
     if (!c.Ran(c.session.Uncertainty(options))) return;
     const Session& s = c.session;
     const UncertaintyOutcome& outcome = s.LastUncertainty();
@@ -78,15 +78,10 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
     static UncertaintyCommandOptions o;
     CLI::App* cmd = app.add_subcommand(
         "uncertainty",
-        "How far to trust the results of a work file: the inputs varied at random within their standard "
+        "How far to trust the results of a work file (or of a solution given here): the inputs varied at random within their standard "
         "uncertainties, the 95 % range of every result and the share of its spread that each input causes");
-    cmd->add_option("WORK", o.workFile,
-                    "work settings file (.STG); the constants file it names is found as given, beside the "
-                    "work file, or in the bundled data folder")
-        ->required();
-    cmd->add_option("--samples", o.samples, "number of random samples")
-        ->check(CLI::Range(1, kMaxUncertaintySamples))
-        ->capture_default_str();
+    AddSolutionOptions(*cmd, o.solution);
+    cmd->add_option("--samples", o.samples, "number of random samples (1 to 1000000)")->capture_default_str();
     cmd->add_option("--seed", o.seed, "seed of the random numbers: the same seed gives the same numbers")
         ->capture_default_str();
     cmd->add_option("--threads", o.threads, "threads to use, at most the machine's (0: all of them)")

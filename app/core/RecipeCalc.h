@@ -59,6 +59,8 @@ struct RecipeRequest {
     std::string seriesMetal;            // empty: the one solution as set up
     std::vector<double> seriesFree;     // [mol/L] the wanted free levels of seriesMetal
     bool seriesAsPX = false;            // the series was given as pX values (the reports show pX)
+    std::vector<double> seriesPX;       // given as pX: the values as typed, which the Session checks
+                                        // (0 .. 30) and turns into seriesFree
     bool mixing = false;                // the two-end-solution method (needs a series)
     double mixVolume = 0;               // [L] of each mix; 0: volume divided by the number of mixes
     Precision precision = Precision::Described;

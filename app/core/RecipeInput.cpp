@@ -89,18 +89,17 @@ std::optional<double> ParseFraction(std::string_view text, bool decimalComma) {
         scale = 0.01;
     }
     const std::optional<double> value = Number(text, decimalComma);
-    if (!value || !(*value * scale > 0) || *value * scale > 1) return std::nullopt;
+    if (!value) return std::nullopt;
     return *value * scale;
 }
 
+double PXLevel(double pX) {
+    return std::pow(10.0, -pX);
+}
+
 std::vector<double> PXRange(double from, double to, double step, std::string& error) {
-    constexpr double kHighestPX = 30;
-    if (!(step != 0) || !std::isfinite(step)) {
+    if (!(step != 0) || !std::isfinite(step) || !std::isfinite(from) || !std::isfinite(to)) {
         error = "the step of a pX series must not be 0";
-        return {};
-    }
-    if (!(from >= 0 && from <= kHighestPX && to >= 0 && to <= kHighestPX)) {
-        error = "a pX must lie between 0 and 30";
         return {};
     }
     const double span = std::abs(to - from);
@@ -110,10 +109,9 @@ std::vector<double> PXRange(double from, double to, double step, std::string& er
         return {};
     }
     const double signedStep = to >= from ? std::abs(step) : -std::abs(step);
-    std::vector<double> free;
-    for (int k = 0; k < static_cast<int>(count); ++k)
-        free.push_back(std::pow(10.0, -(from + k * signedStep)));
-    return free;
+    std::vector<double> px;
+    for (int k = 0; k < static_cast<int>(count); ++k) px.push_back(from + k * signedStep);
+    return px;
 }
 
 SeriesInput ParseSeries(std::string_view text) {
@@ -129,6 +127,7 @@ SeriesInput ParseSeries(std::string_view text) {
         series.error = "not a " + std::string(series.asPX ? "pX" : "concentration") + ": \"" +
                        std::string(part) + "\" in \"" + std::string(text) + "\"";
         series.free.clear();
+        series.px.clear();
         return series;
     };
     if (Lower(values.substr(0, 3)) == "px:") {
@@ -149,7 +148,7 @@ SeriesInput ParseSeries(std::string_view text) {
                 series.error = "expected pX:FROM:TO:STEP, got \"" + std::string(text) + "\"";
                 return series;
             }
-            series.free = PXRange(parts[0], parts[1], parts[2], series.error);
+            series.px = PXRange(parts[0], parts[1], parts[2], series.error);
             return series;
         }
     }
@@ -159,12 +158,11 @@ SeriesInput ParseSeries(std::string_view text) {
         const std::optional<double> v =
             series.asPX ? Number(part, false) : ParseAmount(part, AmountKind::Concentration);
         if (!v) return bad(part);
-        const double free = series.asPX ? std::pow(10.0, -*v) : *v;
-        if (series.asPX ? !(*v >= 0 && *v <= 30) : !(free > 0)) return bad(part);
-        series.free.push_back(free);
-        if (series.free.size() > kMaxSeries) {
+        std::vector<double>& levels = series.asPX ? series.px : series.free;
+        levels.push_back(*v);
+        if (levels.size() > kMaxSeries) {
             series.error = "at most " + std::to_string(kMaxSeries) + " solutions in a series";
-            series.free.clear();
+            levels.clear();
             return series;
         }
         if (comma == std::string_view::npos) break;

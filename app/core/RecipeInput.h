@@ -26,22 +26,27 @@ std::optional<double> ParseAmount(std::string_view text, AmountKind kind, bool d
 // The units an amount of kind may carry, for messages: "M, mM, uM, nM".
 const char* AmountUnits(AmountKind kind);
 
-// A fraction in (0, 1]: "0.97" or a percentage "97%" / "97 %". nullopt when it is not one.
+// A fraction as typed: "0.97" or a percentage "97%" / "97 %"; nullopt when it is no number. That it lies
+// in (0, 1] is the Session's rule.
 std::optional<double> ParseFraction(std::string_view text, bool decimalComma = false);
 
 // The most solutions one series may hold.
 inline constexpr std::size_t kMaxSeries = 1000;
 
-// The wanted free concentrations [mol/L] of a pX series from `from` to `to` in steps of |step| (the
-// direction is that from `from` to `to`; `to` is included when a step lands on it within 1e-9). Empty,
-// with the reason in error, for a zero step, a pX outside 0..30 or more than kMaxSeries values.
+// The pX values of a series from `from` to `to` in steps of |step| (the direction is that from `from` to
+// `to`; `to` is included when a step lands on it within 1e-9). Empty, with the reason in error, for a zero
+// step or more than kMaxSeries values. Their range (0 .. 30) is the Session's rule.
 std::vector<double> PXRange(double from, double to, double step, std::string& error);
+
+// The free level [mol/L] of a pX.
+double PXLevel(double pX);
 
 // A series as typed: METAL=pX:FROM:TO:STEP, METAL=pX:V1,V2,... (pX values) or METAL=C1,C2,...
 // (concentrations with units).
 struct SeriesInput {
     std::string metal;         // the name before '='
-    std::vector<double> free;  // [mol/L] the wanted free levels, in the order given
+    std::vector<double> free;  // [mol/L] the wanted free levels, in the order given (concentrations)
+    std::vector<double> px;    // the pX values, in the order given (asPX)
     bool asPX = false;         // given as pX values
     std::string error;         // why the text is not a series; empty when it is
     [[nodiscard]] bool ok() const { return error.empty(); }

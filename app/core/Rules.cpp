@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 
 #include "core/RecipeInput.h"
 #include "engine/CalcTypes.h"
@@ -260,8 +261,10 @@ std::string MetalNames(const ConstantsTable& table) {
 
 Refusal UnknownName(const Field& field, const ConstantsTable& table) {
     const bool chelator = field.kind == FieldKind::Chelator;
-    const std::string file =
-        table.ConstantsFileName.empty() ? std::string("the constants table") : table.ConstantsFileName.str();
+    // The file's own name: the folder it came from says nothing about what it holds.
+    const std::string file = table.ConstantsFileName.empty()
+                                 ? std::string("the constants table")
+                                 : std::filesystem::path(table.ConstantsFileName.str()).filename().string();
     return {field, "not in " + file + ", which has " + (chelator ? ChelatorNames(table) : MetalNames(table))};
 }
 

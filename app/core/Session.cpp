@@ -83,9 +83,9 @@ std::vector<int> TableNumbers(const std::vector<Entry>& entries, FieldKind kind,
             refusals.push_back(UnknownName(field, table));
         } else if (const auto twice = std::find(numbers.begin(), numbers.end(), number);
                    twice != numbers.end()) {
+            const std::string& first = entries[static_cast<std::size_t>(twice - numbers.begin())].name;
             Refuse(refusals, field,
-                   "given twice (first as \"" +
-                       entries[static_cast<std::size_t>(twice - numbers.begin())].name + "\")");
+                   first == entries[k].name ? "given twice" : "given twice (first as \"" + first + "\")");
         }
         numbers.push_back(number);
     }
@@ -140,10 +140,11 @@ void CheckAxis(const TSolution& sol, const TAxisRange& axis, const std::string& 
                 CheckIonic(end, found);
                 break;
             default:
-                CheckConcentration(Option(name), end, found);
+                CheckConcentration(Option("metal" + std::to_string(slot)), end, found);
                 break;
         }
-        for (Refusal& r : found) Refuse(refusals, Option(name), r.field.Text() + " " + r.reason);
+        // "x axis: temperature: at or below absolute zero (-300 C)", "x axis: metal1: a concentration ..."
+        for (Refusal& r : found) Refuse(refusals, Option(name), r.field.Text() + ": " + r.reason);
         if (!found.empty()) return;
     }
 }
@@ -331,8 +332,16 @@ Outcome Session::LoadBundledBuffers() {
 
 // ---- The solution ----
 
-Outcome Session::Describe(const SolutionInput& e) {
-    Refusals refusals;
+namespace {
+
+// What a described solution holds once its names are found and its values are in mol/L, each in
+// the order the caller gave it.
+struct DescribedValues {
+    std::vector<int> chelators, metals;
+    std::vector<double> chelatorTotal, metalTotal, metalFree;
+};
+
+DescribedValues CheckDescription(const SolutionInput& e, const ConstantsTable& table, Refusals& refusals) {
     const CalcTypeInfo& type = TypeInfo(e.type);
     if (e.chelators.size() > static_cast<std::size_t>(kMaxEntries))
         Refuse(refusals, {FieldKind::Chelators, {}, -1},
@@ -340,26 +349,53 @@ Outcome Session::Describe(const SolutionInput& e) {
     if (e.metals.size() > static_cast<std::size_t>(kMaxEntries))
         Refuse(refusals, {FieldKind::Metals, {}, -1},
                "at most six (" + std::to_string(e.metals.size()) + " given)");
-    const std::vector<int> chelators =
-        TableNumbers(e.chelators, FieldKind::Chelator, table(), &FindChelator, refusals);
-    const std::vector<int> metals = TableNumbers(e.metals, FieldKind::Metal, table(), &FindMetal, refusals);
+    DescribedValues v;
+    v.chelators = TableNumbers(e.chelators, FieldKind::Chelator, table, &FindChelator, refusals);
+    v.metals = TableNumbers(e.metals, FieldKind::Metal, table, &FindMetal, refusals);
     CheckConditions(e.temperature, e.pH, e.ionic, refusals);
 
-    // The values by what the type reads, in mol/L.
-    std::vector<double> chelTotal(e.chelators.size()), metalTotal(e.metals.size()),
-        metalFree(e.metals.size());
+    // The values by what the type reads.
+    v.chelatorTotal.resize(e.chelators.size());
+    v.metalTotal.resize(e.metals.size());
+    v.metalFree.resize(e.metals.size());
     for (std::size_t k = 0; k < e.chelators.size(); ++k)
-        chelTotal[k] = Molar({FieldKind::ChelatorTotal, e.chelators[k].name, static_cast<int>(k)},
-                             e.chelators[k].total, false, refusals);
+        v.chelatorTotal[k] = Molar({FieldKind::ChelatorTotal, e.chelators[k].name, static_cast<int>(k)},
+                                   e.chelators[k].total, false, refusals);
     for (std::size_t k = 0; k < e.metals.size(); ++k) {
         const int entry = static_cast<int>(k);
         if (type.readsMetalTotal)
-            metalTotal[k] =
+            v.metalTotal[k] =
                 Molar({FieldKind::MetalTotal, e.metals[k].name, entry}, e.metals[k].total, false, refusals);
         if (type.readsMetalFree)
-            metalFree[k] =
+            v.metalFree[k] =
                 Molar({FieldKind::MetalFree, e.metals[k].name, entry}, e.metals[k].free, true, refusals);
     }
+    return v;
+}
+
+std::size_t IndexOf(const std::vector<int>& numbers, int number) {
+    return static_cast<std::size_t>(std::find(numbers.begin(), numbers.end(), number) - numbers.begin());
+}
+
+// The slots hold the chosen entries in table order.
+void PlaceValues(const DescribedValues& v, const Selection& chosen, CalculationType type, TSolution& sol) {
+    const CalcTypeInfo& info = TypeInfo(type);
+    for (int slot = 1; slot <= kSlots; ++slot) {
+        if (const int k = chosen.ChosenChelator[slot]; k != 0)
+            sol.ChelTotal[slot] = v.chelatorTotal[IndexOf(v.chelators, k)];
+        if (const int m = chosen.ChosenMetal[slot]; m != 0) {
+            const std::size_t at = IndexOf(v.metals, m);
+            if (info.readsMetalTotal) sol.MetalTotal[slot] = v.metalTotal[at];
+            if (info.readsMetalFree) sol.MetalFree[slot] = v.metalFree[at];
+        }
+    }
+}
+
+}  // namespace
+
+Outcome Session::Describe(const SolutionInput& e) {
+    Refusals refusals;
+    const DescribedValues values = CheckDescription(e, table(), refusals);
     if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
 
     Outcome o;
@@ -373,26 +409,14 @@ Outcome Session::Describe(const SolutionInput& e) {
     sol.IonicEquiv = e.ionic;
     chosen.ChelatorChosen.fill(false);
     chosen.MetalChosen.fill(false);
-    for (const int k : chelators) chosen.ChelatorChosen[k] = true;
-    for (const int m : metals) chosen.MetalChosen[m] = true;
+    for (const int k : values.chelators) chosen.ChelatorChosen[k] = true;
+    for (const int m : values.metals) chosen.MetalChosen[m] = true;
     if (!BuildSelection(table(), chosen, sol, rec)) {
         o.status = Status::Stopped;
         o.converged = false;
         return o;
     }
-    // The slots hold the chosen entries in table order.
-    for (int slot = 1; slot <= kSlots; ++slot) {
-        if (const int k = chosen.ChosenChelator[slot]; k != 0) {
-            const auto at = std::find(chelators.begin(), chelators.end(), k) - chelators.begin();
-            sol.ChelTotal[slot] = chelTotal[static_cast<std::size_t>(at)];
-        }
-        if (const int m = chosen.ChosenMetal[slot]; m != 0) {
-            const auto at =
-                static_cast<std::size_t>(std::find(metals.begin(), metals.end(), m) - metals.begin());
-            if (type.readsMetalTotal) sol.MetalTotal[slot] = metalTotal[at];
-            if (type.readsMetalFree) sol.MetalFree[slot] = metalFree[at];
-        }
-    }
+    PlaceValues(values, chosen, e.type, sol);
     selection() = chosen;
     calc() = *solved;
     return o;
@@ -513,6 +537,10 @@ Outcome Session::MakeRecipe(RecipeRequest request, ReportPlacement placement, co
     }
     if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
     request.precision = precision;
+    if (request.seriesAsPX && !request.seriesPX.empty()) {
+        request.seriesFree.clear();
+        for (const double px : request.seriesPX) request.seriesFree.push_back(PXLevel(px));
+    }
     recipeRequest_ = request;
     Recorder rec(*this, o);
     auto made = std::make_shared<Recipe>(
@@ -606,17 +634,18 @@ void CheckRecipeRequest(const TSolution& sol, const RecipeRequest& r, Refusals& 
         CheckPositive(Option("topup " + r.topup->name), r.topup->value, kMaxConcentration, "M", refusals);
     if (r.ionicTarget) CheckPositive(Option("ionic target"), *r.ionicTarget, kMaxIonic, "N", refusals);
     if (r.ionicTarget && !r.topup) Refuse(refusals, Option("ionic target"), "needs a top-up salt (topup)");
-    for (const double free : r.seriesFree) {
-        if (r.seriesAsPX && free > 0 && std::isfinite(free)) {
-            const double px = -std::log10(free);
-            if (!(px >= 0 && px <= kMaxPX))
-                Refuse(refusals, Option("series"),
-                       "a pX must lie between 0 and " + ValueText(kMaxPX) + " (" + ValueText(px) + ")");
-        } else {
-            CheckPositive(Option("series"), free, kMaxConcentration, "M", refusals);
+    for (const double px : r.seriesPX)
+        if (!(px >= 0 && px <= kMaxPX)) {
+            Refuse(refusals, Option("series"),
+                   "a pX must lie between 0 and " + ValueText(kMaxPX) + " (" + ValueText(px) + ")");
+            break;
         }
+    for (const double free : r.seriesFree) {
+        const std::size_t before = refusals.size();
+        CheckPositive(Option("series"), free, kMaxConcentration, "M", refusals);
+        if (refusals.size() > before) break;
     }
-    if (r.seriesFree.size() > kMaxSeries)
+    if (r.seriesFree.size() + r.seriesPX.size() > kMaxSeries)
         Refuse(refusals, Option("series"), "at most " + std::to_string(kMaxSeries) + " solutions");
     if (r.mixing && r.seriesMetal.empty()) Refuse(refusals, Option("mix"), "needs a series");
     if (r.mixVolume != 0 && !r.mixing)

@@ -67,7 +67,7 @@ bool TRecipe::ReadSeries(RecipeRequest& r) {
             to ? ReadNumber(SeriesStep, QStringLiteral("The pX step"), messages_) : std::nullopt;
         if (!step) return false;
         std::string error;
-        r.seriesFree = PXRange(*from, *to, *step, error);
+        r.seriesPX = PXRange(*from, *to, *step, error);
         if (!error.empty()) messages_.Message("The series: " + error, "ERROR");
         return error.empty();
     }
@@ -78,10 +78,11 @@ bool TRecipe::ReadSeries(RecipeRequest& r) {
                                             : ReadAmount(item, AmountKind::Concentration,
                                                          QStringLiteral("A level of the list"), messages_);
         if (!v) return false;
-        r.seriesFree.push_back(r.seriesAsPX ? std::pow(10.0, -*v) : *v);
+        (r.seriesAsPX ? r.seriesPX : r.seriesFree).push_back(*v);
     }
-    if (r.seriesFree.empty()) messages_.Message("The series list holds no value", "ERROR");
-    return !r.seriesFree.empty();
+    const bool empty = r.seriesFree.empty() && r.seriesPX.empty();
+    if (empty) messages_.Message("The series list holds no value", "ERROR");
+    return !empty;
 }
 
 std::optional<RecipeRequest> TRecipe::ReadRequest() {

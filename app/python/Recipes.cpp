@@ -80,10 +80,8 @@ void ReadSeries(const py::object& series, bool px, RecipeRequest& r) {
     r.seriesAsPX = px;
     for (const py::handle& level : py::iter(py::object(series[py::int_(1)]))) {
         const double v = ReadNumber(level, "series level", px ? "" : "mol/L");
-        // A pX outside 0 .. 30 is the Session's to refuse; its level is kept whatever it is.
-        r.seriesFree.push_back(px ? (std::isfinite(v) ? std::pow(10.0, -std::clamp(v, -400.0, 400.0)) : v)
-                                  : v);
-        if (r.seriesFree.size() > kMaxSeries) break;  // refused as too long by the Session
+        (px ? r.seriesPX : r.seriesFree).push_back(v);  // the Session checks and converts them
+        if (r.seriesFree.size() + r.seriesPX.size() > kMaxSeries) break;  // too long: refused by the Session
     }
 }
 

@@ -83,6 +83,7 @@ void ReadSeries(const Json& request, RecipeRequest& r) {
         if (!series.ok()) throw RequestError("series: " + series.error);
         r.seriesMetal = series.metal;
         r.seriesFree = std::move(series.free);
+        r.seriesPX = std::move(series.px);
         r.seriesAsPX = series.asPX;
     }
     const std::optional<std::string> mixVolume = TextOf(request, "mix_volume");

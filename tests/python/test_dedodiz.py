@@ -148,7 +148,7 @@ FAULT = ("FLOATING POINT ERROR: division by zero\nCheck ionic strength (> 0), te
 # arguments, exception, message, whether a single solution is at fault (solve_many then names its index)
 ERRORS = [
     (dict(chelators={"XYZ": 1e-3}, metals={"Ca2": 1e-3}), ValueError,
-     "chelator XYZ: not in data/standard.TCM, which has EGTA, BAPTA, DBBAPTA, EDTA, HEDTA, NTA, CDTA, DTPA, ATP, ADP, "
+     "chelator XYZ: not in standard.TCM, which has EGTA, BAPTA, DBBAPTA, EDTA, HEDTA, NTA, CDTA, DTPA, ATP, ADP, "
      "Citrate, TPEN  +", False),
     (dict(chelators={"EGTA": 1e-3}, metals={"Ca2": 1e-3}, type="mixed"), ValueError,
      'calculation type: must be total, free or chelator, not "mixed"', False),

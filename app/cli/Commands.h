@@ -79,6 +79,13 @@ void AddPrecisionOptions(CLI::App& command, Context& context, const std::string&
 // beyond the double range) is a usage error naming what: the option and, where one is, the name.
 double NumberOrUsage(std::string_view text, const std::string& what);
 
+// Everything a command prints on stdout goes through WriteOut, which notes the first write that fails.
+void WriteOut(std::string_view text);
+
+// The exit status once stdout is flushed: status, or 1 (with the system's reason on stderr) when any
+// write to stdout failed.
+int OutputWritten(int status);
+
 void AddRunCommand(CLI::App& app, Context& context);
 void AddConvertCommand(CLI::App& app, Context& context);
 void AddBuffersCommand(CLI::App& app, Context& context);

@@ -173,26 +173,57 @@ std::string FormatSci(double x) {
     return SciText(x, 2);
 }
 
-std::optional<double> ParseReal(std::string_view text) {
+namespace {
+
+// The shape of a numeric text (see ParseReal): where it begins after its leading blanks, and the decimal
+// exponent of its first digit that is not 0 (300 for "1e300", -3 for "0.00123"). nullopt when the text
+// is no number.
+struct NumberShape {
+    std::size_t start = 0;
+    bool zero = true;  // every digit is 0
+    long order = 0;    // the decimal exponent of the leading digit that is not 0
+};
+
+std::optional<NumberShape> ShapeOf(std::string_view text) {
+    NumberShape shape;
     std::size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ') ++pos;
-    const std::size_t start = pos;
+    shape.start = pos;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
     const auto isDigit = [&](std::size_t p) { return p < text.size() && text[p] >= '0' && text[p] <= '9'; };
-    std::size_t digits = 0;
-    while (isDigit(pos)) ++pos, ++digits;
-    if (pos < text.size() && text[pos] == '.') {
-        ++pos;
-        while (isDigit(pos)) ++pos, ++digits;
+    long digits = 0, integerDigits = 0, leading = -1;  // leading: index of the first digit not 0
+    for (bool point = false; isDigit(pos) || (!point && pos < text.size() && text[pos] == '.'); ++pos) {
+        if (text[pos] == '.') {
+            point = true;
+            continue;
+        }
+        if (text[pos] != '0' && leading < 0) leading = digits;
+        ++digits;
+        if (!point) ++integerDigits;
     }
     if (digits == 0) return std::nullopt;
+    long exponent = 0;
     if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
         ++pos;
-        if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+        bool negative = false;
+        if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
         if (!isDigit(pos)) return std::nullopt;
-        while (isDigit(pos)) ++pos;
+        for (; isDigit(pos); ++pos)
+            if (exponent < 1000000) exponent = exponent * 10 + (text[pos] - '0');  // far beyond any double
+        if (negative) exponent = -exponent;
     }
     if (pos != text.size()) return std::nullopt;
+    shape.zero = leading < 0;
+    shape.order = shape.zero ? 0 : integerDigits - 1 - leading + exponent;
+    return shape;
+}
+
+}  // namespace
+
+std::optional<double> ParseReal(std::string_view text) {
+    const std::optional<NumberShape> shape = ShapeOf(text);
+    if (!shape) return std::nullopt;
+    const std::size_t start = shape->start;
 
     // The reader takes no leading '+', so hand it a tidy copy. A magnitude beyond the double range is no
     // usable number either.
@@ -206,6 +237,13 @@ std::optional<double> ParseReal(std::string_view text) {
     if (value && std::abs(*value) > kLargestShown && !ReadDouble(ScientificText(std::abs(*value), 2)))
         return std::nullopt;
     return value;
+}
+
+bool BeyondRange(std::string_view text) {
+    const std::optional<NumberShape> shape = ShapeOf(text);
+    // A number that ParseReal refuses for its size: above the range, not a tiny one below it (which is 0
+    // for every purpose here and stays refused as no number, as it always was).
+    return shape && !shape->zero && shape->order >= 0 && !ParseReal(text);
 }
 
 std::string_view CutTo(std::string_view text, std::size_t n) {
@@ -226,10 +264,11 @@ std::string CutToChars(std::string_view text, std::size_t n) {
 
 namespace dedodiz {
 
-double ParseNextValue(std::string& line) {
+double ParseNextValue(std::string& line, bool* beyondRange) {
     const std::size_t comma = line.find(',');
     const std::string_view token = CutTo(std::string_view(line).substr(0, comma), 20);
     const double value = ParseReal(token).value_or(0.0);
+    if (beyondRange != nullptr) *beyondRange = BeyondRange(token);
     line.erase(0, comma == std::string::npos ? line.size() : comma + 1);
     return value;
 }

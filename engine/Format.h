@@ -38,6 +38,11 @@ std::string FormatSci(double x);
 // a dialog.
 std::optional<double> ParseReal(std::string_view text);
 
+// A text of the form ParseReal takes whose magnitude lies beyond the double range (1e999, or from about
+// 1.795e308 up). Files and options refuse it with its own reason: read as 0 or as infinity it would be a
+// plausible wrong number. A number too small for a double is not beyond the range: it is 0.
+bool BeyondRange(std::string_view text);
+
 // The text cut to at most n bytes (names and fields whose length is counted in bytes).
 std::string_view CutTo(std::string_view text, std::size_t n);
 
@@ -51,8 +56,10 @@ namespace dedodiz {
 
 // The comma-separated value reader of the constants and buffer files: takes the text before the first
 // comma (the whole line when there is none), cut to its first 20 characters, removes it and the
-// comma from line, and converts it with ParseReal; text that does not parse gives 0.
-double ParseNextValue(std::string& line);
+// comma from line, and converts it with ParseReal; text that does not parse gives 0. A token beyond the
+// double range gives 0 as well and, when beyondRange is given, sets it, for the reader to refuse the
+// file; every other token clears it.
+double ParseNextValue(std::string& line, bool* beyondRange = nullptr);
 
 // The 8.3 value writer of the constants file: 3 decimals right-aligned in 8 characters, cut to its
 // first 9 characters when the number needs more.

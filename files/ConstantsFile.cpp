@@ -3,10 +3,12 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "engine/Format.h"
 #include "engine/SafeFile.h"
@@ -56,7 +58,7 @@ void EmptyRecord(TChelatorRec& rec) {
 }
 
 // Lines of a text held in memory, LF or CR LF ended, each cut to its first 255 bytes however long it
-// is in the file.
+// is in the file, and counted from 1.
 class LineReader {
   public:
     explicit LineReader(std::string_view text) : rest_(text) {}
@@ -66,14 +68,26 @@ class LineReader {
         if (rest_.empty()) return false;
         const std::size_t end = rest_.find('\n');
         std::string_view raw = rest_.substr(0, end);
-        rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
+        ended_ = end != std::string_view::npos;
+        rest_.remove_prefix(ended_ ? end + 1 : rest_.size());
         if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
         line = CutText(raw, kConstantsLineLimit);
+        ++number_;
         return true;
+    }
+    // The number of the line Next gave last.
+    [[nodiscard]] int Number() const { return number_; }
+    // That line was the last of the text and had no line end: the file may have been cut inside it.
+    [[nodiscard]] bool CutShort() const { return rest_.empty() && !ended_; }
+    // Nothing but blank lines is left.
+    [[nodiscard]] bool OnlyBlankLinesLeft() const {
+        return rest_.find_first_not_of(" \t\r\n") == std::string_view::npos;
     }
 
   private:
     std::string_view rest_;
+    int number_ = 0;
+    bool ended_ = true;
 };
 
 // The characters of line before its first comma (the whole line without one), cut to max; they and
@@ -85,48 +99,151 @@ std::string TakeName(std::string& line, std::size_t max) {
     return name;
 }
 
-// Names and comments lose their control bytes (a NUL, a lone CR, a tab): they go into reports as
-// they are. The values are parsed from the line as it stands.
-void ParseChelatorLine(std::string line, TChelatorRec& rec) {
-    if (!line.empty()) line.erase(0, 1);
-    rec.Name = WithoutControlBytes(TakeName(line, ChelatorText::max_length));
-    for (int k = 1; k <= 4; ++k) rec.H[k] = ParseNextValue(line);
-    for (int k = 1; k <= 4; ++k) rec.dH[k] = ParseNextValue(line);
+// Why a text table is refused; empty while it reads.
+struct TextRead {
+    std::string refusal;
+    int line = 0;  // of the refusal
+    // Metal lines whose name differs from the first block's at their place: line, name, expected name.
+    struct Mismatch {
+        int line;
+        std::string name, expected;
+    };
+    std::vector<Mismatch> mismatches;
+    [[nodiscard]] bool ok() const { return refusal.empty(); }
+    void Refuse(int at, std::string why) {
+        if (!ok()) return;
+        line = at;
+        refusal = std::move(why);
+    }
+};
+
+// The next value of a line; a value beyond the range of a double refuses the file, naming the field.
+double Value(std::string& line, const char* field, int lineNumber, TextRead& read) {
+    const std::string token(CutTo(std::string_view(line).substr(0, line.find(',')), 20));
+    bool beyond = false;
+    const double value = ParseNextValue(line, &beyond);
+    if (beyond)
+        read.Refuse(lineNumber, std::string(field) + " \"" + WithoutControlBytes(token) +
+                                    "\" lies beyond the range of a number");
+    return value;
 }
 
-void ParseMetalLine(std::string line, TChelatorRec& rec, int m) {
+// Names and comments lose their control bytes (a NUL, a lone CR, a tab): they go into reports as
+// they are. The values are parsed from the line as it stands; one that does not parse is 0.
+void ParseChelatorLine(std::string line, TChelatorRec& rec, int number, TextRead& read) {
+    static constexpr const char* kH[] = {"H1", "H2", "H3", "H4"};
+    static constexpr const char* kDH[] = {"dH1", "dH2", "dH3", "dH4"};
+    if (!line.empty()) line.erase(0, 1);
+    rec.Name = WithoutControlBytes(TakeName(line, ChelatorText::max_length));
+    for (int k = 1; k <= 4; ++k) rec.H[k] = Value(line, kH[k - 1], number, read);
+    for (int k = 1; k <= 4; ++k) rec.dH[k] = Value(line, kDH[k - 1], number, read);
+}
+
+void ParseMetalLine(std::string line, TChelatorRec& rec, int m, int number, TextRead& read) {
     if (!line.empty()) line.erase(0, 1);
     rec.MetalName[m] = WithoutControlBytes(TakeName(line, MetalText::max_length));
-    rec.ML[m] = ParseNextValue(line);
-    rec.MHL[m] = ParseNextValue(line);
-    rec.dML[m] = ParseNextValue(line);
-    rec.dMHL[m] = ParseNextValue(line);
+    rec.ML[m] = Value(line, "ML", number, read);
+    rec.MHL[m] = Value(line, "MHL", number, read);
+    rec.dML[m] = Value(line, "dML", number, read);
+    rec.dMHL[m] = Value(line, "dMHL", number, read);
     // Only the first five commas separate: the comment keeps any commas of its own.
     rec.Comment[m] = WithoutControlBytes(CutText(line, CommentText::max_length));
 }
 
-// Reads the twelve blocks that follow the header. Blocks are counted in lines, not recognised by their
-// first characters, so a surplus line shifts every later block. Where the file ends early, the metals
-// and records it did not reach are left empty rather than holding whatever an earlier file put there.
-void ParseBlocks(LineReader& lines, std::string line, Table& table) {
+bool Blank(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// How a line begins, for a refusal: "a metal line", "an empty line", "a line beginning with "x"".
+std::string LineKind(std::string_view line) {
+    if (Blank(line)) return "an empty line";
+    if (line.front() == '!') return "a chelator line";
+    if (line.front() == '#') return "a metal line";
+    return "a line beginning with \"" + WithoutControlBytes(CutText(line, 1)) + "\"";
+}
+
+std::string Ordinal(int n) {
+    static constexpr const char* kOrdinals[] = {"first", "second",  "third",  "fourth", "fifth",
+                                                "sixth", "seventh", "eighth", "ninth"};
+    return kOrdinals[n - 1];
+}
+
+// A line with fewer separators than a whole line has, the last of a file without a line end: the file
+// was cut inside it (a value such as 5.790 cut to "5." would otherwise read as a whole number).
+bool CutInside(const LineReader& lines, std::string_view line, std::size_t separators) {
+    return lines.CutShort() &&
+           static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')) < separators;
+}
+
+// Reads the twelve blocks that follow the header into table. A block is a chelator line ("!") and nine
+// metal lines ("#"); the blocks are counted in lines, so a line too many or too few would shift every
+// later chelator and metal onto the wrong constants. A line without the marker its place needs, or a
+// file that ends inside a block, therefore refuses the whole file. A file may end after any whole block:
+// the records it does not reach are left empty. A metal name that differs from the first block's at the
+// same place is noted (its values are read as those of the first block's metal, the one the program
+// uses); blank lines at the end of the file are no block.
+TextRead ParseBlocks(LineReader& lines, std::string line, Table& table) {
+    TextRead read;
     bool more = true;
-    for (int c = 1; c <= kTableChelators; ++c) {
+    for (int c = 1; c <= kTableChelators && read.ok(); ++c) {
         TChelatorRec& rec = table[c];
-        if (!more) {
+        if (!more || (Blank(line) && lines.OnlyBlankLinesLeft())) {
+            more = false;
             EmptyRecord(rec);
             continue;
         }
-        ParseChelatorLine(line, rec);
-        for (int m = 1; m <= kTableMetals; ++m) {
-            if (more) more = lines.Next(line);
-            if (more) {
-                ParseMetalLine(line, rec, m);
-            } else {
-                EmptyMetal(rec, m);
-            }
+        const int chelatorLine = lines.Number();
+        if (line.empty() || line.front() != '!') {
+            read.Refuse(chelatorLine, "a chelator line (beginning with \"!\") is expected, block " +
+                                          std::to_string(c) + " of 12, not " + LineKind(line));
+            break;
         }
-        if (more) more = lines.Next(line);
+        if (CutInside(lines, line, 9)) {
+            read.Refuse(chelatorLine, "the file ends inside this line");
+            break;
+        }
+        ParseChelatorLine(line, rec, chelatorLine, read);
+        for (int m = 1; m <= kTableMetals && read.ok(); ++m) {
+            if (!lines.Next(line) || (Blank(line) && lines.OnlyBlankLinesLeft())) {
+                read.Refuse(chelatorLine, "the file ends inside the block of " + rec.Name.str() +
+                                              ": nine metal lines (beginning with \"#\") are expected after "
+                                              "it, the file has " +
+                                              std::to_string(m - 1));
+                break;
+            }
+            if (line.empty() || line.front() != '#') {
+                read.Refuse(lines.Number(), "a metal line (beginning with \"#\") is expected, the " +
+                                                Ordinal(m) + " of " + rec.Name.str() + ", not " +
+                                                LineKind(line));
+                break;
+            }
+            if (CutInside(lines, line, 5)) {
+                read.Refuse(lines.Number(), "the file ends inside this line");
+                break;
+            }
+            ParseMetalLine(line, rec, m, lines.Number(), read);
+            if (c > 1 && rec.MetalName[m] != table[1].MetalName[m])
+                read.mismatches.push_back(
+                    {lines.Number(), rec.MetalName[m].str(), table[1].MetalName[m].str()});
+        }
+        more = lines.Next(line);
     }
+    return read;
+}
+
+// The warning of names that differ: the first few lines named, the rest counted.
+std::string MismatchWarning(const std::vector<TextRead::Mismatch>& mismatches, const std::string& path) {
+    constexpr std::size_t kNamed = 3;
+    std::string text = "Metal names differ from those of the first block in " + path + ":";
+    for (std::size_t k = 0; k < mismatches.size() && k < kNamed; ++k) {
+        const TextRead::Mismatch& m = mismatches[k];
+        text += (k == 0 ? "\r" : ",\r") + std::string("line ") + std::to_string(m.line) + " has " +
+                (m.name.empty() ? "no name" : m.name) + " where the first block has " +
+                (m.expected.empty() ? "no name" : m.expected);
+    }
+    if (mismatches.size() > kNamed)
+        text += ",\rand " + std::to_string(mismatches.size() - kNamed) + " more lines";
+    return text + "\rEach line's values are read as those of the first block's metal at its place";
 }
 
 FileResult LoadFailed(std::string reason) {
@@ -154,7 +271,13 @@ FileResult ReadText(ConstantsTable& t, const std::string& path, MessageSink& mes
     }
     if (!found) return LoadFailed("no chelator line (one beginning with \"!\") in " + path);
     if (line.front() != '!') return LoadFailed("the first data line does not begin with \"!\" in " + path);
-    ParseBlocks(lines, line, t.Constants);
+    // Read into a copy: a refused file leaves the table as it was.
+    Table read = t.Constants;
+    const TextRead result = ParseBlocks(lines, line, read);
+    if (!result.ok())
+        return LoadFailed("line " + std::to_string(result.line) + " of " + path + ": " + result.refusal);
+    t.Constants = read;
+    if (!result.mismatches.empty()) messages.Message(MismatchWarning(result.mismatches, path), "WARNING");
     return {};
 }
 

@@ -33,7 +33,16 @@ ConstantsKind ConstantsFileKind(std::string_view name);
 // kind (nothing is read). A text file may begin with a UTF-8 byte-order mark. Control bytes in names and
 // comments become blanks. The text kind leaves ConstantsFileName to the caller; the binary kind sets it
 // to name. A file that exists but cannot be read (an error of the system, or no regular file) is also
-// shown with caption "ERROR"; every other outcome is silent, as the callers decide what to tell the user.
+// shown with caption "ERROR"; every other failure is silent, as the callers decide what to tell the user.
+//
+// The text kind is read block by block, each a chelator line ("!") and nine metal lines ("#"). A file
+// whose lines do not keep that order (a metal line where a chelator line is due or the reverse, any other
+// line among the blocks) or that ends inside a block, or inside its last line, or that holds a value
+// beyond the range of a number, is refused whole: the reason names the line and what was expected there.
+// A value that is no number is 0, silently. A file may end after any whole block; the records it does not
+// reach are left empty. A metal line whose name differs from the first block's at its place loads (its
+// values are taken as those of the first block's metal) and is shown with caption "WARNING", naming the
+// line and both names.
 FileResult ReadConstantsFile(ConstantsTable& table, std::string_view name, MessageSink& messages);
 
 // Writes table.Constants in the kind that name selects; on success sets ConstantsFileName := name,

@@ -94,6 +94,13 @@ void AddSolutionOptions(CLI::App& command, SolutionOptions& options);
 // status set) when it could not; a usage error for options that contradict each other.
 bool LoadSolution(Context& c, const SolutionOptions& options);
 
+// Everything a command prints on stdout goes through WriteOut, which notes the first write that fails.
+void WriteOut(std::string_view text);
+
+// The exit status once stdout is flushed: status, or 1 (with the system's reason on stderr) when any
+// write to stdout failed.
+int OutputWritten(int status);
+
 void AddRunCommand(CLI::App& app, Context& context);
 void AddConvertCommand(CLI::App& app, Context& context);
 void AddBuffersCommand(CLI::App& app, Context& context);

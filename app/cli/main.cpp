@@ -5,7 +5,9 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <limits>
 #include <map>
@@ -32,12 +34,43 @@ int StderrMessages::Errors() const {
     return errors;
 }
 
+namespace {
+// errno of the first write to stdout that failed; 0 while every write succeeded.
+int& WriteError() {
+    static int error = 0;
+    return error;
+}
+
+void NoteWriteError() {
+    if (WriteError() == 0) WriteError() = errno != 0 ? errno : EIO;
+}
+
+void FlushOut() {
+    errno = 0;
+    if (std::fflush(stdout) != 0) NoteWriteError();
+}
+}  // namespace
+
+void WriteOut(std::string_view text) {
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) NoteWriteError();
+}
+
+int OutputWritten(int status) {
+    FlushOut();
+    if (std::ferror(stdout) != 0) NoteWriteError();
+    if (WriteError() == 0) return status;
+    std::fprintf(stderr, "dedodiz32-cli: cannot write the output to stdout: %s\n",
+                 std::strerror(WriteError()));
+    return status == 0 ? 1 : status;
+}
+
 void StdoutReport::Print() const {
     for (const std::string& line : Lines()) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
+        WriteOut(line);
+        WriteOut("\n");
     }
-    std::fflush(stdout);
+    FlushOut();
 }
 
 void Context::PrintResult(const std::function<std::string()>& csv, const std::function<JsonValue()>& json) {
@@ -49,9 +82,8 @@ void Context::PrintResult(const std::function<std::string()>& csv, const std::fu
         report.Print();
         return;
     }
-    const std::string text = format == "csv" ? csv() : JsonText(json());
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    WriteOut(format == "csv" ? csv() : JsonText(json()));
+    FlushOut();
 }
 
 void AddFormatOption(CLI::App& command, Context& context) {
@@ -140,13 +172,13 @@ int Main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        std::cout << app.help();
+        WriteOut(app.help());
         return 0;
     } catch (const CLI::CallForAllHelp&) {
-        std::cout << app.help("", CLI::AppFormatMode::All);
+        WriteOut(app.help("", CLI::AppFormatMode::All));
         return 0;
     } catch (const CLI::CallForVersion& e) {
-        std::cout << e.what() << "\n";
+        WriteOut(std::string(e.what()) + "\n");
         return 0;
     } catch (const CLI::ParseError& e) {
         std::cerr
@@ -168,12 +200,16 @@ int Main(int argc, char** argv) {
 int main(int argc, char** argv) {
     // Whatever escapes a command (memory running out, a library's own exception) still ends it with
     // a message and the status of an error, never with an abort.
+    int status = 1;
     try {
-        return Main(argc, argv);
+        status = Main(argc, argv);
     } catch (const std::exception& e) {
         std::cerr << "dedodiz32-cli: " << e.what() << "\n";
     } catch (...) {
         std::cerr << "dedodiz32-cli: unexpected failure\n";
     }
-    return 1;
+    // Exit status 0 says that the report was written: a full disk, a closed stdout or a reader that went
+    // away (a broken pipe, with SIGPIPE ignored; by default the signal ends the tool, as the shell
+    // expects of `... | head`) make it a failure with the system's reason.
+    return dedodiz::cli::OutputWritten(status);
 }

@@ -3,8 +3,13 @@
 // concentrations, repeated options, pipes in place of files, a work file naming no constants file, and
 // a file-size limit that stops a save half-way. Every one ends with a clear message and the exit status
 // the contract gives; nothing hangs and no file is lost.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -128,6 +133,63 @@ TEST(CliHardening, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile) {
         << r.err;
     EXPECT_EQ(ReadWholeFile(dir / "out.TCM"), "old table");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.TCM"});
+}
+
+// The tool run with its stdout on fd (closed when fd < 0) and SIGPIPE ignored or not: the raw wait
+// status, and stderr.
+std::pair<int, std::string> RunWithStdout(int fd, bool ignorePipe, const std::string& errPath,
+                                          std::vector<std::string> args) {
+    args.insert(args.begin(), DEDODIZ_CLI);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        if (fd < 0) {
+            ::close(1);
+        } else {
+            ::dup2(fd, 1);
+        }
+        std::signal(SIGPIPE, ignorePipe ? SIG_IGN : SIG_DFL);  // kept across exec
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {status, ReadWholeFile(errPath)};
+}
+
+// Exit status 0 means that the report was written. A full disk, a closed stdout and a reader that went
+// away with SIGPIPE ignored each fail with the reason; with SIGPIPE as the shell leaves it the signal
+// ends the tool, which is what `... | head` expects.
+TEST(CliHardening, AnOutputThatCannotBeWrittenIsAFailure) {
+    dedodiz::test::TempDir dir;
+    const std::vector<std::string> commands[] = {
+        {"run", "examples/ca-egta-free.STG"},
+        {"list", "data/standard.TCM", "--format", "csv"},
+        {"--help"},
+    };
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);  // no reader
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0);
+    const std::pair<int, const char*> outputs[] = {
+        {full, "No space left on device"}, {-1, "Bad file descriptor"}, {pipeEnds[1], "Broken pipe"}};
+    for (const auto& args : commands) {
+        for (const auto& [fd, reason] : outputs) {
+            const auto [status, err] = RunWithStdout(fd, true, dir / "err.txt", args);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << args[0] << " " << reason;
+            EXPECT_NE(err.find(std::string("dedodiz32-cli: cannot write the output to stdout: ") + reason),
+                      std::string::npos)
+                << err;
+        }
+        const int status = RunWithStdout(pipeEnds[1], false, dir / "err.txt", args).first;
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << args[0];
+    }
+    ::close(full);
+    ::close(pipeEnds[1]);
 }
 
 }  // namespace

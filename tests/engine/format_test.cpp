@@ -86,6 +86,18 @@ TEST(ParseRealTest, TheLargestNumbersSurviveTheDialogText) {
     EXPECT_FALSE(ParseReal("-1.796e308").has_value());
 }
 
+// A number too large for a double is told apart from text that is no number, for the files and options
+// to refuse it with that reason; a number too small for one is 0 to every purpose and no refusal.
+TEST(ParseRealTest, BeyondTheRangeIsToldApart) {
+    const std::pair<const char*, bool> cases[] = {
+        {"1e999", true},      {" -1.7976931348623157e308", true},
+        {"0.0001e313", true}, {"1e308", false},
+        {"1e-999", false},    {"0e999", false},
+        {"abc", false},       {"1e999 ", false},
+    };
+    for (const auto& [text, beyond] : cases) EXPECT_EQ(BeyondRange(text), beyond) << text;
+}
+
 }  // namespace
 }  // namespace dedodiz
 

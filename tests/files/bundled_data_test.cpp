@@ -6,6 +6,7 @@
 #include "Recorders.h"
 #include "TestState.h"
 #include "files/ConstantsFile.h"
+#include "files/Editor.h"
 #include "files/WorkFile.h"
 
 namespace dedodiz {
@@ -52,6 +53,57 @@ TEST(BundledData, StandardTableHoldsTheLiteratureTableInTheWritersFormat) {
 
     // Writing the table again gives the file byte for byte.
     EXPECT_EQ(ConstantsText(s), test::ReadBytes(path));
+}
+
+// Every table that really exists loads as it is and without a word of warning: the tables shipped
+// (data/ and the examples), a table after an edit in the constants editor, and the table written by
+// convert in either kind and read back. The reader's checks of the block structure refuse none of them.
+TEST(BundledData, EveryRealTableLoadsUnchangedAndWithoutAWarning) {
+    test::TempDir dir;
+    std::vector<std::string> tables;
+    for (const char* folder : {"/data", "/examples"})
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(kSource + folder))
+            if (entry.path().extension() == ".TCM" || entry.path().extension() == ".CCM")
+                tables.push_back(entry.path().string());
+    ASSERT_FALSE(tables.empty());
+
+    test::MessageRecorder messages;
+    TestState edited;
+    NewState(edited);
+    ASSERT_TRUE(ReadConstantsFile(edited, tables.front(), messages).ok());
+    edited.EditConChelator = 5;
+    edited.EditConMetal = 3;
+    EditorFields fields;
+    ShowChelator(edited, edited, fields);
+    ShowMetal(edited, edited, fields);
+    fields.metalName = "Sr3";  // a metal renamed: every block is written with the new name
+    fields.mlLogK = "7.125";
+    ASSERT_TRUE(EditorOK(edited, edited, fields, messages));
+    for (TChelatorRec& rec : edited.Constants) rec.MetalName = edited.Constants[1].MetalName;  // as written
+    ASSERT_TRUE(WriteConstantsFile(edited, dir / "edited.TCM", messages).ok());
+    tables.push_back(dir / "edited.TCM");
+    // convert: text to binary to text.
+    ASSERT_TRUE(WriteConstantsFile(edited, dir / "converted.CCM", messages).ok());
+    TestState binary;
+    NewState(binary);
+    ASSERT_TRUE(ReadConstantsFile(binary, dir / "converted.CCM", messages).ok());
+    ASSERT_TRUE(WriteConstantsFile(binary, dir / "converted.TCM", messages).ok());
+    tables.insert(tables.end(), {dir / "converted.CCM", dir / "converted.TCM"});
+
+    const std::size_t shipped = tables.size() - 3;
+    for (std::size_t k = 0; k < tables.size(); ++k) {
+        TestState s;
+        NewState(s);
+        ASSERT_TRUE(ReadConstantsFile(s, tables[k], messages).ok()) << tables[k];
+        if (k < shipped) {
+            EXPECT_EQ(ConstantsText(s), test::ReadBytes(tables[k]))
+                << tables[k];  // as this program writes it
+        } else {
+            EXPECT_TRUE(test::SameTable(s.Constants, edited.Constants)) << tables[k];
+            EXPECT_EQ(s.Constants[1].MetalName[3], "Sr3");
+        }
+    }
+    EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST(BundledData, ExampleWorkFilesLoadFromTheRepositoryRoot) {

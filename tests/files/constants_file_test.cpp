@@ -151,15 +151,65 @@ TEST_F(ConstantsFileTest, FilesWithoutAChelatorLineAreRefused) {
     EXPECT_EQ(messages.messages[0].second, "ERROR");
 }
 
-TEST_F(ConstantsFileTest, ATenthMetalLineShiftsEveryLaterBlock) {
+// Blocks are counted in lines, so a line too many or too few would shift every later chelator and metal
+// onto the wrong constants: such a file is refused whole, with the line and what was due there.
+TEST_F(ConstantsFileTest, ABrokenBlockStructureRefusesTheWholeFile) {
+    const auto lines = SampleLines();
+    const std::string whole = test::JoinLines(lines, "\r\n");
+    const auto edited = [&](auto change) {
+        auto copy = lines;
+        change(copy);
+        return test::JoinLines(copy, "\r\n");
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {edited([](auto& l) { l.insert(l.begin() + 17, "#Zz9,   1.000,   2.000,   3.000,   4.000,extra"); }),
+         "line 18 of IN: a chelator line (beginning with \"!\") is expected, block 2 of 12, not a metal "
+         "line"},
+        {edited([](auto& l) { l.erase(l.begin() + 9); }),
+         "line 17 of IN: a metal line (beginning with \"#\") is expected, the ninth of EGTA, not a chelator "
+         "line"},
+        {edited([](auto& l) { l.insert(l.begin() + 27, ""); }),
+         "line 28 of IN: a chelator line (beginning with \"!\") is expected, block 3 of 12, not an empty "
+         "line"},
+        {edited([](auto& l) { l.resize(7 + 10 + 5); }),
+         "line 18 of IN: the file ends inside the block of BAPTA: nine metal lines (beginning with \"#\") "
+         "are "
+         "expected after it, the file has 4"},
+        {whole.substr(0, whole.size() - 24),  // the last line cut inside its second value
+         "line 127 of IN: the file ends inside this line"},
+        {edited([](auto& l) { l[8].replace(5, 8, "   1e999"); }),
+         "line 9 of IN: ML \"   1e999\" lies beyond the range of a number"},
+    };
+    for (const auto& [text, reason] : cases) {
+        TestState r = ReadText(text);
+        EXPECT_EQ(r.status, FileStatus::LoadFailed) << reason;
+        WriteBytes(dir / "in.TCM", text);
+        const FileResult read = ReadConstantsFile(r, dir / "in.TCM", messages);
+        std::string expected = reason;
+        expected.replace(expected.find("IN"), 2, dir / "in.TCM");
+        EXPECT_EQ(read.reason, expected);
+        TestState sample;
+        NewState(sample);
+        test::FillSampleTable(sample);
+        EXPECT_TRUE(test::SameTable(r.Constants, sample.Constants)) << reason;  // nothing of it loaded
+    }
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+// A metal line whose name is not the first block's at its place loads as the line count has it, and
+// says so: two swapped lines show as two warnings in one message.
+TEST_F(ConstantsFileTest, AMetalNameOutOfPlaceIsWarnedAbout) {
     auto lines = SampleLines();
-    lines.insert(lines.begin() + 17, "#Zz9,   1.000,   2.000,   3.000,   4.000,extra");
+    std::swap(lines[18], lines[19]);  // BAPTA's Ca2 and Mg2
     TestState r = ReadText(test::JoinLines(lines, "\r\n"));
-    EXPECT_EQ(r.Constants[2].Name, "Zz9");  // the surplus line became block 2's chelator line
-    EXPECT_DOUBLE_EQ(r.Constants[2].H[4], 4.0);
-    EXPECT_EQ(r.Constants[2].dH[1], 0.0);  // "extra" is no number
-    EXPECT_EQ(r.Constants[2].MetalName[1], "BAP");
-    EXPECT_EQ(r.Constants[3].Name, "Ni2");
+    EXPECT_EQ(r.status, FileStatus::Success);
+    EXPECT_DOUBLE_EQ(r.Constants[2].ML[1], 1.77);  // the values go by their place, as they always did
+    ASSERT_EQ(messages.messages.size(), 1U);
+    EXPECT_EQ(messages.messages[0].second, "WARNING");
+    EXPECT_EQ(messages.messages[0].first,
+              "Metal names differ from those of the first block in " + dir / "in.TCM" +
+                  ":\rline 19 has Mg2 where the first block has Ca2,\rline 20 has Ca2 where the first block "
+                  "has Mg2\rEach line's values are read as those of the first block's metal at its place");
 }
 
 TEST_F(ConstantsFileTest, LinesWithoutCommasAndOverlongLines) {
@@ -182,21 +232,14 @@ TEST_F(ConstantsFileTest, LinesWithoutCommasAndOverlongLines) {
     EXPECT_EQ(ReadText(test::JoinLines(lines, "\r\n")).Constants[3].Name, "EDTA");  // line count intact
 }
 
-TEST_F(ConstantsFileTest, ATruncatedFileLeavesTheRestEmpty) {
+TEST_F(ConstantsFileTest, AFileEndingAfterAWholeBlockLeavesTheRestEmpty) {
     auto lines = SampleLines();
-    lines.resize(7 + 10 + 5);  // block 2: its chelator line and four metals
+    lines.resize(7 + 10 + 10);              // blocks 1 and 2
+    lines.insert(lines.end(), {"", "  "});  // blank lines at the end are no block
     TestState r = ReadText(test::JoinLines(lines, "\r\n"));
     EXPECT_EQ(r.status, FileStatus::Success);
     EXPECT_DOUBLE_EQ(r.Constants[2].ML[1], 6.97);
-    EXPECT_EQ(r.Constants[2].MetalName[4], "Sr2");
-    TChelatorRec partial = empty.Constants[1];
-    for (int m = 1; m <= 4; ++m) {
-        partial.MetalName[m] = r.Constants[2].MetalName[m];
-        partial.ML[m] = r.Constants[2].ML[m];
-    }
-    partial.Name = r.Constants[2].Name;
-    partial.H = r.Constants[2].H;
-    EXPECT_TRUE(test::SameRecord(r.Constants[2], partial));
+    EXPECT_EQ(r.Constants[2].MetalName[9], "Ni2");
     for (int c = 3; c <= 12; ++c) EXPECT_TRUE(test::SameRecord(r.Constants[c], empty.Constants[1])) << c;
 }
 

@@ -225,12 +225,13 @@ void Raise(const Outcome& outcome) {
         case Status::Refused:
             throw py::value_error(ExportText(outcome.Message()));
         case Status::Stopped:
+            throw StoppedError(shownError(false).value_or(ExportText(outcome.Message())));
         case Status::CannotBeMade:
-            throw py::value_error(shownError(false).value_or(ExportText(outcome.Message())));
+            throw CannotBeMadeError(shownError(false).value_or(ExportText(outcome.Message())));
         case Status::Fault:
             throw FaultError(shownError(true).value_or("FLOATING POINT ERROR"));
         case Status::FileError: {
-            if (outcome.error == 0) throw py::value_error(ExportText(outcome.Message()));
+            if (outcome.error == 0) throw FileFormatError(ExportText(outcome.Message()));
             // OSError(errno, text, filename) becomes FileNotFoundError, PermissionError, ... by its errno.
             const py::object error = py::reinterpret_borrow<py::object>(PyExc_OSError)(
                 outcome.error, ExportText(outcome.reason), ExportText(outcome.path));

@@ -35,6 +35,27 @@ class FaultError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The calculation's own checks stopped it (constants missing, total metal below free metal):
+// dedodiz.StoppedError, a ValueError carrying the program's "ERROR" text.
+class StoppedError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// A recipe that cannot be made (the stocks too dilute, a level out of reach): dedodiz.CannotBeMadeError,
+// a ValueError.
+class CannotBeMadeError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file that was read but is not what it should be (not a constants file name, a broken table):
+// dedodiz.FileFormatError, a ValueError carrying the reader's reason.
+class FileFormatError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
 // A constants table as loaded; never changed afterwards, so results and calls may share it.
 struct Table {
     std::shared_ptr<const ConstantsTable> data;
@@ -95,10 +116,11 @@ std::string MessageText(std::string_view text);
 // The messages a calculation showed, as a list of (caption, text).
 py::list MessageList(const ShownMessages& shown);
 
-// Raises the exception of an outcome that did not run: ValueError for refused input, a stopped
-// calculation or a recipe that cannot be made (the Session's message), FaultError for a floating-point
-// fault, OSError (FileNotFoundError, PermissionError, ... by its errno) with the file name for a file the
-// system could not read, ValueError for a file that was read but refused.
+// Raises the exception of an outcome that did not run, chosen by its status: ValueError for refused
+// input, StoppedError for a stopped calculation, CannotBeMadeError for a recipe that cannot be made (both
+// ValueErrors), FaultError for a floating-point fault, OSError (FileNotFoundError, PermissionError, ... by
+// its errno) with the file name for a file the system could not read, FileFormatError (a ValueError)
+// for a file that was read but refused.
 [[noreturn]] void Raise(const Outcome& outcome);
 inline void RaiseUnlessRan(const Outcome& outcome) {
     if (!outcome.Ran()) Raise(outcome);

@@ -112,6 +112,19 @@ floating-point fault FloatingPointError.)";
     fault.attr("__doc__") =
         "A floating-point fault (division by zero, overflow, invalid operation) stopped the calculation; the "
         "text is the program's \"ERROR\" message. A subclass of the built-in FloatingPointError.";
+    const auto valueError = [&](auto tag, const char* name, const char* doc) {
+        auto& error = py::register_exception<decltype(tag)>(m, name, PyExc_ValueError);
+        error.attr("__doc__") = doc;
+    };
+    valueError(StoppedError(""), "StoppedError",
+               "The calculation's own checks stopped it (constants missing for the chosen pair, total metal "
+               "below free metal); the text is the program's \"ERROR\" message. A ValueError.");
+    valueError(CannotBeMadeError(""), "CannotBeMadeError",
+               "The recipe cannot be made as asked (the stocks too dilute for the volume, a level out of "
+               "reach); the text says why. A ValueError.");
+    valueError(FileFormatError(""), "FileFormatError",
+               "A file was read but refused (not a constants file name, a table whose structure is broken); "
+               "the text is the reader's reason. A ValueError.");
     BindTables(m);
     BindSolve(m);
     BindSolveMany(m);

@@ -25,6 +25,15 @@ Pair = tuple[str, str]
 class FloatingPointError(builtins.FloatingPointError):
     """A floating-point fault stopped the calculation; the text is the program's "ERROR" message."""
 
+class StoppedError(ValueError):
+    """The calculation's own checks stopped it (constants missing, total metal below free metal)."""
+
+class CannotBeMadeError(ValueError):
+    """The recipe cannot be made as asked; the text says why."""
+
+class FileFormatError(ValueError):
+    """A file was read but refused (not a constants file name, a broken table)."""
+
 class Table:
     """A constants table: twelve chelators and nine metals at 20 C and 0.1 N."""
 

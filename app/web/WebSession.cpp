@@ -4,10 +4,24 @@
 #include "web/WebSession.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "engine/CalcTypes.h"
 
 namespace dedodiz::web {
+
+double JsonNumber(const Json& value, const std::string& what) {
+    // JSON has no words for the numbers that are not finite; the page sends them as JavaScript writes
+    // them, so that the Session judges them rather than a default taking their place.
+    if (value.is_string()) {
+        const std::string& text = value.get_ref<const std::string&>();
+        if (text == "NaN") return std::numeric_limits<double>::quiet_NaN();
+        if (text == "Infinity") return std::numeric_limits<double>::infinity();
+        if (text == "-Infinity") return -std::numeric_limits<double>::infinity();
+    }
+    if (!value.is_number()) throw RequestError(what + " must be a number");
+    return value.get<double>();
+}
 
 namespace {
 
@@ -15,8 +29,7 @@ namespace {
 double NumberOf(const Json& object, const char* key, double fallback) {
     const auto found = object.find(key);
     if (found == object.end() || found->is_null()) return fallback;
-    if (!found->is_number()) throw RequestError(std::string(key) + " must be a number");
-    return found->get<double>();
+    return JsonNumber(*found, key);
 }
 
 std::string NameOf(const Json& entry) {

@@ -57,6 +57,10 @@ Json Reply(bool ok, const ShownMessages& shown);
 // field.
 Json Answer(const Outcome& outcome);
 
+// A number of a request: a JSON number, or "NaN", "Infinity", "-Infinity" as JavaScript writes the
+// numbers JSON cannot hold; anything else is a RequestError naming what.
+double JsonNumber(const Json& value, const std::string& what);
+
 // Report lines (bytes) as UTF-8 texts.
 Json Lines(const std::vector<std::string>& lines);
 

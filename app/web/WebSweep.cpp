@@ -30,10 +30,10 @@ TAxisRange AxisOf(const Json& request, const char* key) {
     }
     const auto low = axis->find("low");
     const auto high = axis->find("high");
-    if (low == axis->end() || high == axis->end() || !low->is_number() || !high->is_number())
+    if (low == axis->end() || high == axis->end())
         throw RequestError(std::string("the axis ") + key + " needs the numbers low and high");
-    range.Low = low->get<double>();
-    range.High = high->get<double>();
+    range.Low = JsonNumber(*low, std::string("the axis ") + key + " low");
+    range.High = JsonNumber(*high, std::string("the axis ") + key + " high");
     return range;
 }
 

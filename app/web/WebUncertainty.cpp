@@ -23,8 +23,7 @@ namespace {
 void ReadSd(const Json& request, const char* key, double& into) {
     const auto found = request.find(key);
     if (found == request.end() || found->is_null()) return;
-    if (!found->is_number()) throw RequestError(std::string(key) + " needs a number");
-    into = found->get<double>();
+    into = JsonNumber(*found, key);
 }
 
 std::uint64_t SeedOf(const Json& request) {

@@ -17,7 +17,10 @@ const Dedodiz = (() => {
 
   // A command of the calculator (app/web/WebCommands.cpp): the request object in, the reply object out.
   function call(command, request) {
-    return JSON.parse(session.call(command, JSON.stringify(request || {})));
+    // A number JSON cannot hold goes as JavaScript writes it ("NaN", "Infinity"), for the calculator to
+    // refuse by name rather than read as a default.
+    const keep = (key, value) => (typeof value === 'number' && !Number.isFinite(value) ? String(value) : value);
+    return JSON.parse(session.call(command, JSON.stringify(request || {}, keep)));
   }
 
   // A file the user chose, by its name and bytes (a Uint8Array): the reply of the load.

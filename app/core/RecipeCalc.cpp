@@ -381,8 +381,8 @@ void Maker::Pipette(Recipe& recipe) {
         for (int j = 1; j <= kSlots; ++j)
             if (contamination_[j] > 0 && rows[k].metalTotal[j] < contamination_[j] * (1 - Tolerance()))
                 throw CannotMake{"The contamination alone exceeds what " + label(k) + " holds:\r" +
-                                 FormatSci(contamination_[j]) + " M " + base_.MetalName[j].str() +
-                                 " against " + FormatSci(rows[k].metalTotal[j]) + " M in all"};
+                                 ScientificText(contamination_[j], 2) + " M " + base_.MetalName[j].str() +
+                                 " against " + ScientificText(rows[k].metalTotal[j], 2) + " M in all"};
     AddIngredients(recipe, rows);
     const double total = request_.volume * 1e6;  // [uL]
     bool tiny = false;

@@ -21,7 +21,7 @@ struct RecipeOptions {
     std::string bufferForm = "free";
     std::string bufferFile;
     std::string ionicTarget;
-    std::string topup;   // SALT=CONC or CONC (KCl)
+    std::string topup;  // SALT=CONC or CONC (KCl)
     std::string ionicStrengthTarget;
     std::vector<std::string> forms;          // NAME=FORM
     std::vector<std::string> contamination;  // METAL=CONC
@@ -123,13 +123,36 @@ void MakeRecipeCommand(Context& c, const RecipeOptions& o) {
                   [&] { return RecipeJson(recipe, constants, c.messages.Shown()); });
 }
 
+// The options of how the stocks are added and what the tube is made to besides its free levels.
+void AddChemistryOptions(CLI::App* cmd, RecipeOptions& o) {
+    cmd->add_option("--ionic-strength-target", o.ionicStrengthTarget,
+                    "ionic strength 1/2 sum c z^2 to reach with the top-up salt [M], instead of the ionic "
+                    "equivalents of --ionic-target");
+    cmd->add_option("--form", o.forms,
+                    "NAME=FORM: how a chelator, metal or the pH buffer is added: EGTA=K2H2EGTA, ATP=Na2ATP, "
+                    "Ca2=CaCl2, HEPES=NaHEPES (free acids, Na2 salts of ATP, ADP and EDTA, and chlorides "
+                    "when left out)")
+        ->allow_extra_args(false);
+    cmd->add_option("--base", o.base, "NAME=CONC: the base that sets the pH: KOH, NaOH, CsOH, LiOH (KOH=1M)");
+    cmd->add_option("--acid", o.acid, "NAME=CONC: the acid where one is needed (HCl=1M)");
+    cmd->add_option("--contamination", o.contamination,
+                    "METAL=CONC: what the water and salts bring of a metal (Ca2=2uM), part of every total")
+        ->allow_extra_args(false);
+    cmd->add_option("--osmolyte", o.osmolyte,
+                    "NAME=CONC: a neutral osmolyte stock that makes up the osmolarity: sucrose, mannitol, "
+                    "glucose (sucrose=1M)");
+    cmd->add_option("--osmolarity-target", o.osmolarityTarget,
+                    "osmolarity to reach with the osmolyte: 290mOsm (a bare number is mOsm/L)");
+}
+
 }  // namespace
 
 void AddRecipeCommand(CLI::App& app, Context& context) {
     static RecipeOptions o;
     CLI::App* cmd = app.add_subcommand(
         "recipe",
-        "What to pipette for the solution of a work file (or given here): the volume of every stock, the top-up salt for the "
+        "What to pipette for the solution of a work file (or given here): the volume of every stock, the "
+        "top-up salt for the "
         "ionic strength and the water, for one solution or a series of wanted free levels of one metal "
         "(type Total: the chelator totals and the wanted free metals; type Free: every total)");
     AddSolutionOptions(*cmd, o.solution);
@@ -154,24 +177,7 @@ void AddRecipeCommand(CLI::App& app, Context& context) {
         "--topup", o.topup,
         "SALT=CONC or CONC: the stock of a 1:1 top-up salt (KCl when no name is given); without it "
         "no salt is added and the ionic strength is what the solution brings");
-    cmd->add_option("--ionic-strength-target", o.ionicStrengthTarget,
-                    "ionic strength 1/2 sum c z^2 to reach with the top-up salt [M], instead of the ionic "
-                    "equivalents of --ionic-target");
-    cmd->add_option("--form", o.forms,
-                    "NAME=FORM: how a chelator, metal or the pH buffer is added: EGTA=K2H2EGTA, ATP=Na2ATP, "
-                    "Ca2=CaCl2, HEPES=NaHEPES (free acids, Na2 salts of ATP, ADP and EDTA, and chlorides "
-                    "when left out)")
-        ->allow_extra_args(false);
-    cmd->add_option("--base", o.base, "NAME=CONC: the base that sets the pH: KOH, NaOH, CsOH, LiOH (KOH=1M)");
-    cmd->add_option("--acid", o.acid, "NAME=CONC: the acid where one is needed (HCl=1M)");
-    cmd->add_option("--contamination", o.contamination,
-                    "METAL=CONC: what the water and salts bring of a metal (Ca2=2uM), part of every total")
-        ->allow_extra_args(false);
-    cmd->add_option("--osmolyte", o.osmolyte,
-                    "NAME=CONC: a neutral osmolyte stock that makes up the osmolarity: sucrose, mannitol, "
-                    "glucose (sucrose=1M)");
-    cmd->add_option("--osmolarity-target", o.osmolarityTarget,
-                    "osmolarity to reach with the osmolyte: 290mOsm (a bare number is mOsm/L)");
+    AddChemistryOptions(cmd, o);
     cmd->add_option(
         "--series", o.series,
         "METAL=pX:FROM:TO:STEP, METAL=pX:V1,V2,... or METAL=C1,C2,...: the wanted free levels of one "

@@ -113,7 +113,8 @@ void Maker::Check() {
             throw CannotMake{"The stock of " + r.topup->name + " must be above 0 M"};
         topup_ = true;
         if (r.ionicTarget && r.ionicStrengthTarget)
-            throw CannotMake{"The top-up salt aims at one target: the ionic equivalents or the ionic strength"};
+            throw CannotMake{
+                "The top-up salt aims at one target: the ionic equivalents or the ionic strength"};
         strengthTarget_ = r.ionicStrengthTarget.has_value();
         target_ = strengthTarget_ ? *r.ionicStrengthTarget : r.ionicTarget.value_or(base_.IonicEquiv);
         if (!Positive(target_))
@@ -122,6 +123,20 @@ void Maker::Check() {
     } else if (r.ionicTarget || r.ionicStrengthTarget) {
         throw CannotMake{"No top-up salt stock is given to bring the ionic strength to the target"};
     }
+    CheckAdditions();
+    ResolveForms();
+    CheckSeries();
+    // The run's own checks (constants and enthalpies present, type Chelator's totals above the free levels).
+    if (!CheckRunInputs(WithLevel(r.seriesFree.empty() ? std::nullopt : std::optional(r.seriesFree[0])),
+                        type_, messages_))
+        throw CannotMake{};
+    if (bufferSlot_ != 0) CheckBuffer();
+    if (base_.PH < 4.0 || base_.PH > 10.0)
+        messages_.Message("pH out of range, results probably not valid", "WARNING");
+}
+
+void Maker::CheckAdditions() {
+    const RecipeRequest& r = request_;
     if (r.osmolarityTarget && !r.osmolyte)
         throw CannotMake{"No osmolyte stock is given to bring the osmolarity to the target"};
     if (r.osmolyte && !(r.osmolarityTarget && Positive(*r.osmolarityTarget)))
@@ -134,15 +149,6 @@ void Maker::Check() {
     for (const NamedValue& c : r.contamination)
         if (!(c.value >= 0 && std::isfinite(c.value)))
             throw CannotMake{"The contamination by " + c.name + " must be 0 M or more"};
-    ResolveForms();
-    CheckSeries();
-    // The run's own checks (constants and enthalpies present, type Chelator's totals above the free levels).
-    if (!CheckRunInputs(WithLevel(r.seriesFree.empty() ? std::nullopt : std::optional(r.seriesFree[0])),
-                        type_, messages_))
-        throw CannotMake{};
-    if (bufferSlot_ != 0) CheckBuffer();
-    if (base_.PH < 4.0 || base_.PH > 10.0)
-        messages_.Message("pH out of range, results probably not valid", "WARNING");
 }
 
 void Maker::CheckSeries() {
@@ -321,12 +327,14 @@ void Maker::AddIngredients(Recipe& recipe, const std::vector<RecipeSolution>& ro
     for (int j = 1; j <= kSlots; ++j) {
         if (base_.MetalName[j] == kEmptyMetal) continue;
         double largest = 0;
-        for (const RecipeSolution& row : rows) largest = std::max(largest, row.metalTotal[j] - contamination_[j]);
+        for (const RecipeSolution& row : rows)
+            largest = std::max(largest, row.metalTotal[j] - contamination_[j]);
         add(IngredientKind::Metal, base_.MetalName[j].str(), j, largest, metalForm_[j].text);
     }
     if (bufferSlot_ != 0) {
         const std::optional<double> given = stock(request_.buffer, "the pH buffer " + request_.buffer);
-        recipe.ingredients.push_back({IngredientKind::Buffer, request_.buffer, 0, *given, 1.0, bufferForm_.text});
+        recipe.ingredients.push_back(
+            {IngredientKind::Buffer, request_.buffer, 0, *given, 1.0, bufferForm_.text});
     }
     if (topup_)
         recipe.ingredients.push_back(
@@ -339,11 +347,11 @@ void Maker::AddIngredients(Recipe& recipe, const std::vector<RecipeSolution>& ro
         acid = acid || row.base < -kNone;
     }
     if (base)
-        recipe.ingredients.push_back({IngredientKind::Base, baseForm_.text, 0,
-                                      request_.base ? request_.base->value : 1.0, 1.0, {}});
+        recipe.ingredients.push_back(
+            {IngredientKind::Base, baseForm_.text, 0, request_.base ? request_.base->value : 1.0, 1.0, {}});
     if (acid)
-        recipe.ingredients.push_back({IngredientKind::Acid, acidForm_.text, 0,
-                                      request_.acid ? request_.acid->value : 1.0, 1.0, {}});
+        recipe.ingredients.push_back(
+            {IngredientKind::Acid, acidForm_.text, 0, request_.acid ? request_.acid->value : 1.0, 1.0, {}});
     if (osmTarget_ > 0)
         recipe.ingredients.push_back(
             {IngredientKind::Osmolyte, osmolyte_, 0, request_.osmolyte->value, 1.0, {}});
@@ -401,8 +409,8 @@ void Maker::Pipette(Recipe& recipe) {
         }
         row.water = total - used;
         if (row.water < -1e-9 * total)
-            throw CannotMake{"The stocks are too dilute for " + VolumeText(request_.volume) + ":\r" + label(k) +
-                             " needs " + VolumeText(used * 1e-6) + " of them"};
+            throw CannotMake{"The stocks are too dilute for " + VolumeText(request_.volume) + ":\r" +
+                             label(k) + " needs " + VolumeText(used * 1e-6) + " of them"};
         row.water = std::max(row.water, 0.0);
     }
     if (recipe.mixing)

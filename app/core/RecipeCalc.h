@@ -73,13 +73,13 @@ struct RecipeRequest {
     std::vector<NamedValue> contamination;      // [mol/L] by metal, in the totals of every solution
     std::optional<NamedValue> osmolyte;         // a neutral osmolyte and its stock [mol/L]
     std::optional<double> osmolarityTarget;     // [Osm/L] reached with the osmolyte
-    std::string seriesMetal;            // empty: the one solution as set up
-    std::vector<double> seriesFree;     // [mol/L] the wanted free levels of seriesMetal
-    bool seriesAsPX = false;            // the series was given as pX values (the reports show pX)
-    std::vector<double> seriesPX;       // given as pX: the values as typed, which the Session checks
-                                        // (0 .. 30) and turns into seriesFree
-    bool mixing = false;                // the two-end-solution method (needs a series)
-    double mixVolume = 0;               // [L] of each mix; 0: volume divided by the number of mixes
+    std::string seriesMetal;                    // empty: the one solution as set up
+    std::vector<double> seriesFree;             // [mol/L] the wanted free levels of seriesMetal
+    bool seriesAsPX = false;                    // the series was given as pX values (the reports show pX)
+    std::vector<double> seriesPX;               // given as pX: the values as typed, which the Session checks
+                                                // (0 .. 30) and turns into seriesFree
+    bool mixing = false;                        // the two-end-solution method (needs a series)
+    double mixVolume = 0;                       // [L] of each mix; 0: volume divided by the number of mixes
     Precision precision = Precision::Described;
 };
 
@@ -100,7 +100,7 @@ struct RecipeIngredient {
 struct RecipeIon {
     std::string name;
     int charge = 0;
-    double conc = 0;         // [mol/L]
+    double conc = 0;       // [mol/L]
     bool counter = false;  // an ion a stock is added with (K+, Na+, Cl-, ...), the top-up's, the base's
 };
 
@@ -145,12 +145,12 @@ struct Recipe {
     RecipeEnd end = RecipeEnd::Stopped;
     std::string cannotReason;  // CannotBeMade: why, as the message gives it after "CANNOT BE MADE"
     CalculationType type = CalculationType::Total;
-    TSolution base;          // the solution as set up: names, conditions, given values
-    double volume = 0;       // [L]
-    bool topup = false;      // a top-up salt reaches ionicTarget
-    double ionicTarget = 0;  // [N] with a top-up salt; [M] when strengthTarget
-    bool strengthTarget = false;    // the top-up aims at 1/2 sum c z^2, not at the equivalents
-    double osmolarityTarget = 0;    // [Osm/L]; 0 without an osmolyte
+    TSolution base;                     // the solution as set up: names, conditions, given values
+    double volume = 0;                  // [L]
+    bool topup = false;                 // a top-up salt reaches ionicTarget
+    double ionicTarget = 0;             // [N] with a top-up salt; [M] when strengthTarget
+    bool strengthTarget = false;        // the top-up aims at 1/2 sum c z^2, not at the equivalents
+    double osmolarityTarget = 0;        // [Osm/L]; 0 without an osmolyte
     OneBased<double, 6> contamination;  // [mol/L] by metal slot
     std::string baseName, acidName;     // the reagents that set the pH
     bool refined = false;

@@ -119,11 +119,28 @@ json SolutionJson(const Recipe& r, const Labelled& e) {
     j["charge_balance_M"] = Number(s.chargeBalance);
     json ions = json::array();
     for (const RecipeIon& ion : s.ions)
-        ions.push_back({{"name", ExportText(ion.name)}, {"charge", ion.charge}, {"conc_M", Number(ion.conc)}});
+        ions.push_back(
+            {{"name", ExportText(ion.name)}, {"charge", ion.charge}, {"conc_M", Number(ion.conc)}});
     j["species"] = std::move(ions);
     j["ionic_passes"] = s.ionicPasses;
     j["converged"] = s.converged;
     return j;
+}
+
+// A column per ion that some solution holds, by name, 0 where a solution has none.
+template <typename Number>
+void AddIonColumns(const Recipe& r, Number number) {
+    std::vector<std::pair<std::string, int>> names;
+    for (const Labelled& e : Rows(r))
+        for (const RecipeIon& ion : e.row->ions)
+            if (std::find(names.begin(), names.end(), std::pair(ion.name, ion.charge)) == names.end())
+                names.emplace_back(ion.name, ion.charge);
+    for (const std::pair<std::string, int>& which : names)
+        number(Key("ion", which.first, "M"), [which](const Labelled& e) {
+            for (const RecipeIon& ion : e.row->ions)
+                if (ion.name == which.first && ion.charge == which.second) return ion.conc;
+            return 0.0;
+        });
 }
 
 }  // namespace
@@ -229,18 +246,7 @@ std::string RecipeCsv(const Recipe& r) {
     number("ionic_strength_N", [](const Labelled& e) { return e.row->ionic; });
     number("true_ionic_strength_M", [](const Labelled& e) { return e.row->ionicStrength; });
     number("osmolarity_mOsm", [](const Labelled& e) { return e.row->osmolarity * 1e3; });
-    // Every ion that some solution holds, by name, 0 where a solution has none.
-    std::vector<std::pair<std::string, int>> names;
-    for (const Labelled& e : Rows(r))
-        for (const RecipeIon& ion : e.row->ions)
-            if (std::find(names.begin(), names.end(), std::pair(ion.name, ion.charge)) == names.end())
-                names.emplace_back(ion.name, ion.charge);
-    for (const std::pair<std::string, int>& which : names)
-        number(Key("ion", which.first, "M"), [which](const Labelled& e) {
-            for (const RecipeIon& ion : e.row->ions)
-                if (ion.name == which.first && ion.charge == which.second) return ion.conc;
-            return 0.0;
-        });
+    AddIonColumns(r, number);
     columns.emplace_back("converged", [](Csv& csv, const Labelled& e) { csv.Flag(e.row->converged); });
 
     Csv csv;

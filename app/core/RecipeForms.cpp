@@ -11,8 +11,8 @@ namespace {
 // The monovalent cations a salt may carry, as the program writes them.
 constexpr std::array<std::string_view, 8> kCations = {"K", "Na", "Cs", "Li", "Rb", "NH4", "NMDG", "TEA"};
 // The monovalent anions a metal salt may carry.
-constexpr std::array<std::string_view, 9> kAnions = {"Cl",    "Br",        "I",         "NO3",    "MeSO3",
-                                                     "Ac",    "Gluconate", "Aspartate", "Glutamate"};
+constexpr std::array<std::string_view, 9> kAnions = {"Cl", "Br",        "I",         "NO3",      "MeSO3",
+                                                     "Ac", "Gluconate", "Aspartate", "Glutamate"};
 constexpr std::array<std::string_view, 5> kReagents = {"KOH", "NaOH", "CsOH", "LiOH", "HCl"};
 constexpr std::array<std::string_view, 3> kOsmolytes = {"sucrose", "mannitol", "glucose"};
 
@@ -156,7 +156,8 @@ std::string MetalFormsText(std::string_view metal, int valence) {
     return stem + "Cl" + n + " or another salt of " + Joined(kAnions) + " such as " + stem + "(MeSO3)" + n;
 }
 
-std::optional<AddedForm> BufferForm(std::string_view typed, std::string_view buffer, int steps, bool anionic) {
+std::optional<AddedForm> BufferForm(std::string_view typed, std::string_view buffer, int steps,
+                                    bool anionic) {
     const std::string key = Key(typed);
     const std::string name = Key(buffer);
     if (key == "free" || key == (anionic ? "freeacid" : "freebase") || key == (anionic ? "acid" : "base") ||
@@ -190,9 +191,11 @@ std::optional<SaltIons> OneToOneSalt(std::string_view typed) {
     const std::string key = Key(typed);
     std::string_view rest = key;
     const std::optional<std::string_view> cation = LeadingCation(rest);
-    if (!cation || rest.empty() || std::isdigit(static_cast<unsigned char>(rest.front()))) return std::nullopt;
+    if (!cation || rest.empty() || std::isdigit(static_cast<unsigned char>(rest.front())))
+        return std::nullopt;
     for (const char c : rest)
-        if (std::isdigit(static_cast<unsigned char>(c)) && rest != "meso3" && rest != "no3") return std::nullopt;
+        if (std::isdigit(static_cast<unsigned char>(c)) && rest != "meso3" && rest != "no3")
+            return std::nullopt;
     for (const std::string_view anion : kAnions)
         if (rest == Key(anion)) return SaltIons{std::string(*cation), std::string(anion)};
     // Any other anion keeps the name it was typed with, after the cation.

@@ -76,7 +76,7 @@ void Maker::ResolveForms() {
         return found;
     };
     for (int i = 1; i <= kSlots; ++i) {
-        if (!(base_.ChelName[i] != kEmptyChelator)) continue;
+        if (base_.ChelName[i] == kEmptyChelator) continue;
         const std::string name = base_.ChelName[i].str();
         const int n = base_.ChelCharge[i];
         const bool cationic = base_.PlusName[i];
@@ -90,7 +90,7 @@ void Maker::ResolveForms() {
         }
     }
     for (int j = 1; j <= kSlots; ++j) {
-        if (!(base_.MetalName[j] != kEmptyMetal)) continue;
+        if (base_.MetalName[j] == kEmptyMetal) continue;
         const std::string name = base_.MetalName[j].str();
         const int z = base_.MetalValence[j];
         metalForm_[j] = DefaultMetalForm(name, z);
@@ -114,12 +114,17 @@ void Maker::ResolveForms() {
             bufferForm_ = *form;
         }
     }
+    ResolveReagents();
+}
+
+void Maker::ResolveReagents() {
+    const RecipeRequest& r = request_;
     const auto reagent = [&](const std::optional<NamedValue>& given, const char* fallback, bool acid) {
         const std::string name = given ? given->name : fallback;
         const std::optional<AddedForm> form = PHReagent(name);
         if (!form || IsAcid(*form) != acid)
-            throw CannotMake{"No " + std::string(acid ? "acid " : "base ") + name + " is known: " +
-                             PHReagentNames()};
+            throw CannotMake{"No " + std::string(acid ? "acid " : "base ") + name +
+                             " is known: " + PHReagentNames()};
         return *form;
     };
     baseForm_ = reagent(r.base, "KOH", false);
@@ -139,9 +144,67 @@ void Maker::ResolveForms() {
     }
     for (const NamedValue& c : r.contamination) {
         const int j = SolutionMetalSlot(base_, c.name);
-        if (j == 0) throw CannotMake{"A contamination is given for " + c.name + ", which is no metal of this solution"};
+        if (j == 0)
+            throw CannotMake{"A contamination is given for " + c.name +
+                             ", which is no metal of this solution"};
         contamination_[j] = c.value;
     }
+}
+
+void Maker::CountChelators(const Point& p, std::vector<RecipeIon>& ions, double& brought,
+                           double& held) const {
+    Tally tally(ions);
+    for (int i = 1; i <= kSlots; ++i) {
+        if (base_.ChelName[i] == kEmptyChelator || !(p.chelTotal[i] > 0)) continue;
+        const std::string stem = Letters(base_.ChelName[i].view());
+        const int zL = base_.PlusName[i] ? 0 : -static_cast<int>(base_.ChelCharge[i]);
+        for (int k = 0; k <= 4; ++k) {
+            const double c = p.chelFree[i] * p.fraction[i][k];
+            if (c == 0) continue;
+            tally.Add(IonLabel(Protonated(k, stem), zL + k), zL + k, c);
+            held += k * c;
+        }
+        for (int j = 1; j <= kSlots; ++j) {
+            if (base_.MetalName[j] == kEmptyMetal) continue;
+            const int z = base_.MetalValence[j];
+            const std::string metal = Letters(base_.MetalName[j].view());
+            tally.Add(IonLabel(metal + stem, zL + z), zL + z, p.ml[i][j]);
+            tally.Add(IonLabel(metal + "H" + stem, zL + z + 1), zL + z + 1, p.mhl[i][j]);
+            held += p.mhl[i][j];
+        }
+        brought += chelForm_[i].protons * p.chelTotal[i];
+        tally.AddCounterIons(chelForm_[i], p.chelTotal[i]);
+    }
+}
+
+void Maker::CountBuffer(const Point& p, double I, std::vector<RecipeIon>& ions, double& brought,
+                        double& held) const {
+    if (bufferSlot_ == 0) return;
+    Tally tally(ions);
+    const double T = base_.Temperature;
+    // The buffer's forms from its pKa at I, highest first: step k binds the k-th proton to the fully
+    // dissociated form, against the concentration of H+ as the buffer calculator takes it.
+    const TBufferSlot& slot = buffers_.BufferSlots[bufferSlot_];
+    const OneBased<double, 3> pKa = CorrectBufferPKa(buffers_, bufferSlot_, slot.anionic ? 0 : 1, T, I);
+    int steps = 0;
+    while (steps < 3 && pKa[steps + 1] > 0) ++steps;
+    const double pHc = -std::log10(p.hydrogen);
+    FixedArray<double, 0, 3> term{};
+    double sum = 0, logTerm = 0;
+    for (int k = 0; k <= steps; ++k) {
+        if (k > 0) logTerm += pKa[k] - pHc;
+        term[k] = k == 0 ? 1 : checked::Pow10(logTerm);
+        sum += term[k];
+    }
+    const double B = request_.bufferConc;
+    for (int k = 0; k <= steps; ++k) {
+        const double c = B * term[k] / sum;
+        const int z = slot.anionic ? k - steps : k;
+        tally.Add(IonLabel(request_.buffer, z), z, c);
+        held += k * c;
+    }
+    brought += bufferForm_.protons * B;
+    tally.AddCounterIons(bufferForm_, B);
 }
 
 Count Maker::CountIons(const Point& p, double I, const Additions& added) const {
@@ -153,63 +216,19 @@ Count Maker::CountIons(const Point& p, double I, const Additions& added) const {
     double held = 0;
 
     for (int j = 1; j <= kSlots; ++j) {
-        if (!(base_.MetalName[j] != kEmptyMetal)) continue;
+        if (base_.MetalName[j] == kEmptyMetal) continue;
         const int z = base_.MetalValence[j];
         tally.Add(IonLabel(Letters(base_.MetalName[j].view()), z), z, p.metalFree[j]);
     }
-    for (int i = 1; i <= kSlots; ++i) {
-        if (!(base_.ChelName[i] != kEmptyChelator) || !(p.chelTotal[i] > 0)) continue;
-        const std::string stem = Letters(base_.ChelName[i].view());
-        const int zL = base_.PlusName[i] ? 0 : -static_cast<int>(base_.ChelCharge[i]);
-        for (int k = 0; k <= 4; ++k) {
-            const double c = p.chelFree[i] * p.fraction[i][k];
-            if (c == 0) continue;
-            tally.Add(IonLabel(Protonated(k, stem), zL + k), zL + k, c);
-            held += k * c;
-        }
-        for (int j = 1; j <= kSlots; ++j) {
-            if (!(base_.MetalName[j] != kEmptyMetal)) continue;
-            const int z = base_.MetalValence[j];
-            const std::string metal = Letters(base_.MetalName[j].view());
-            tally.Add(IonLabel(metal + stem, zL + z), zL + z, p.ml[i][j]);
-            tally.Add(IonLabel(metal + "H" + stem, zL + z + 1), zL + z + 1, p.mhl[i][j]);
-            held += p.mhl[i][j];
-        }
-        brought += chelForm_[i].protons * p.chelTotal[i];
-        tally.AddCounterIons(chelForm_[i], p.chelTotal[i]);
-    }
+    CountChelators(p, count.ions, brought, held);
     for (int j = 1; j <= kSlots; ++j) {
-        if (!(base_.MetalName[j] != kEmptyMetal)) continue;
+        if (base_.MetalName[j] == kEmptyMetal) continue;
         // The contamination came in with the water and the salts, counted as its chloride.
         tally.AddCounterIons(metalForm_[j], p.metalTotal[j] - contamination_[j]);
         tally.AddCounterIons(DefaultMetalForm(base_.MetalName[j].view(), base_.MetalValence[j]),
                              contamination_[j]);
     }
-    if (bufferSlot_ != 0) {
-        // The buffer's forms from its pKa at I, highest first: step k binds the k-th proton to the fully
-        // dissociated form, against the concentration of H+ as the buffer calculator takes it.
-        const TBufferSlot& slot = buffers_.BufferSlots[bufferSlot_];
-        const OneBased<double, 3> pKa = CorrectBufferPKa(buffers_, bufferSlot_, slot.anionic ? 0 : 1, T, I);
-        int steps = 0;
-        while (steps < 3 && pKa[steps + 1] > 0) ++steps;
-        const double pHc = -std::log10(p.hydrogen);
-        FixedArray<double, 0, 3> term{};
-        double sum = 0, logTerm = 0;
-        for (int k = 0; k <= steps; ++k) {
-            if (k > 0) logTerm += pKa[k] - pHc;
-            term[k] = k == 0 ? 1 : checked::Pow10(logTerm);
-            sum += term[k];
-        }
-        const double B = request_.bufferConc;
-        for (int k = 0; k <= steps; ++k) {
-            const double c = B * term[k] / sum;
-            const int z = slot.anionic ? k - steps : k;
-            tally.Add(IonLabel(request_.buffer, z), z, c);
-            held += k * c;
-        }
-        brought += bufferForm_.protons * B;
-        tally.AddCounterIons(bufferForm_, B);
-    }
+    CountBuffer(p, I, count.ions, brought, held);
     // Water: [OH-] from Kw and the activities of H+ and OH- (the same factor for both).
     const double gamma = HydrogenActivityFactor(T, I);
     const double hydroxide = checked::Pow10(LogKw(T) + base_.PH) / gamma;

@@ -50,9 +50,9 @@ struct Additions {
 // A solution solved at the ionic strength it has.
 struct Settled {
     Point point;
-    Count count;        // with the salt and the osmolyte
-    double ionic = 0;   // [N] the tube's ionic equivalents, the strength of the last solve
-    double salt = 0;    // [mol/L] of the top-up salt
+    Count count;          // with the salt and the osmolyte
+    double ionic = 0;     // [N] the tube's ionic equivalents, the strength of the last solve
+    double salt = 0;      // [mol/L] of the top-up salt
     double osmolyte = 0;  // [mol/L]
     int passes = 0;
     bool settled = true;  // the solve's strength and the tube's agreed
@@ -94,6 +94,7 @@ class Maker {
     // The checks of the request before anything is solved.
     void Check();
     void CheckSeries();
+    void CheckAdditions();  // the reagents, the osmolyte and the contamination
     void CheckBuffer();
 
     // The solution with the wanted level of the series metal set, as the type takes it (for type Free
@@ -112,10 +113,16 @@ class Maker {
 
     // The forms of the stocks, the reagents and the contamination, from the request (Check).
     void ResolveForms();
+    void ResolveReagents();
 
     // Every species of the tube of solution p, solved at I [N], with salt [mol/L] of the top-up salt
     // and osmolyte [mol/L]; the base from the proton balance (RecipeIons.cpp).
     [[nodiscard]] Count CountIons(const Point& p, double I, const Additions& added) const;
+    // Its parts: the chelators' forms and complexes, and the pH buffer's forms; each adds the protons
+    // its stock brought to brought and those its forms hold to held [mol/L].
+    void CountChelators(const Point& p, std::vector<RecipeIon>& ions, double& brought, double& held) const;
+    void CountBuffer(const Point& p, double I, std::vector<RecipeIon>& ions, double& brought,
+                     double& held) const;
 
     // Solves by solve(I) at the strength the tube has: with the top-up salt (fixed not given) at the
     // target, the salt then making up the rest, and the osmolyte making up the osmolarity; otherwise
@@ -168,8 +175,8 @@ class Maker {
     SaltIons salt_;
     std::string osmolyte_;
     OneBased<double, 6> contamination_;  // [mol/L]
-    double lastIonic_ = 0;  // [N] where the last settled solve ended, the start of the next
-    Calculation scratch_;   // every solve's working copy and results
+    double lastIonic_ = 0;               // [N] where the last settled solve ended, the start of the next
+    Calculation scratch_;                // every solve's working copy and results
 };
 
 template <typename Solve>

@@ -61,7 +61,8 @@ std::string Right(std::string_view text, std::size_t width) {
 // How the pH buffer is added: "the free acid", "NaHEPES".
 std::string BufferAddedAs(const Recipe& r) {
     for (const RecipeIngredient& in : r.ingredients)
-        if (in.kind == IngredientKind::Buffer) return in.form.starts_with("free") ? "the " + in.form : in.form;
+        if (in.kind == IngredientKind::Buffer)
+            return in.form.starts_with("free") ? "the " + in.form : in.form;
     return {};
 }
 
@@ -223,8 +224,8 @@ void AddPipetting(const Recipe& r, std::vector<std::string>& lines) {
     const bool microlitres =
         std::all_of(units.begin(), units.end(), [](const VolumeUnit& u) { return u.perMicrolitre == 1; });
     const std::string unit = microlitres ? ", uL" : "";
-    lines.push_back(r.mixing ? "End solutions" + unit + " into " + VolumeText(r.volume) + " each:  A without " +
-                                   SeriesMetal(r) + ",  B with " + SeriesMetal(r) +
+    lines.push_back(r.mixing ? "End solutions" + unit + " into " + VolumeText(r.volume) +
+                                   " each:  A without " + SeriesMetal(r) + ",  B with " + SeriesMetal(r) +
                                    " total = " + r.base.ChelName[1].str() + " total"
                              : "Pipetting" + unit + " into " + VolumeText(r.volume) + " each");
     std::string head = Right(r.mixing ? "end " : "# ", 4);
@@ -253,9 +254,10 @@ void AddPipetting(const Recipe& r, std::vector<std::string>& lines) {
     lines.push_back(mixHead);
     for (const Entry& e : Entries(r)) {
         if (e.end) continue;
-        std::string line = RowStart(r, e) + Right(FixedText(e.row->fraction, 4), kCell) +
-                           Right(VolumeCell(e.row->unloadedVolume, ColumnUnit(e.row->unloadedVolume)), kCell) +
-                           Right(VolumeCell(e.row->loadedVolume, ColumnUnit(e.row->loadedVolume)), kCell);
+        std::string line =
+            RowStart(r, e) + Right(FixedText(e.row->fraction, 4), kCell) +
+            Right(VolumeCell(e.row->unloadedVolume, ColumnUnit(e.row->unloadedVolume)), kCell) +
+            Right(VolumeCell(e.row->loadedVolume, ColumnUnit(e.row->loadedVolume)), kCell);
         ForMetals(r, [&](int j, const std::string&) { line += " " + FormatSci(e.row->metalFree[j]) + "M"; });
         lines.push_back(line);
     }
@@ -263,7 +265,8 @@ void AddPipetting(const Recipe& r, std::vector<std::string>& lines) {
 }
 
 void AddMade(const Recipe& r, std::vector<std::string>& lines) {
-    lines.emplace_back("The solutions as made, M; ionic equivalents, N; ionic strength, M; osmolarity, mOsm/L");
+    lines.emplace_back(
+        "The solutions as made, M; ionic equivalents, N; ionic strength, M; osmolarity, mOsm/L");
     std::string head = HeadStart(r, "#");
     ForMetals(r, [&](int, const std::string& name) { head += Right("Free " + name, 11); });
     ForMetals(r, [&](int, const std::string& name) { head += Right("Total " + name, 11); });
@@ -289,7 +292,8 @@ void AddIons(const Recipe& r, std::vector<std::string>& lines) {
     std::vector<std::pair<std::string, int>> names;
     for (const Entry& e : Entries(r))
         for (const RecipeIon& ion : e.row->ions)
-            if (ion.counter && std::find(names.begin(), names.end(), std::pair(ion.name, ion.charge)) == names.end())
+            if (ion.counter &&
+                std::find(names.begin(), names.end(), std::pair(ion.name, ion.charge)) == names.end())
                 names.emplace_back(ion.name, ion.charge);
     lines.emplace_back("The pH set with, and the counter-ions of the stocks, mM");
     std::string head = HeadStart(r, "#");
@@ -326,7 +330,8 @@ std::vector<std::string> RecipeReport(const Recipe& r, std::string_view constant
     bool failed = false;
     for (const Entry& e : Entries(r)) failed = failed || !e.row->converged;
     if (failed) lines.emplace_back("* CONVERGENCE NOT REACHED: the values of this solution are not valid");
-    lines.emplace_back("I N: ionic equivalents 1/2 sum c|z| of every ion, to which the constants are corrected");
+    lines.emplace_back(
+        "I N: ionic equivalents 1/2 sum c|z| of every ion, to which the constants are corrected");
     lines.emplace_back("I M: ionic strength 1/2 sum c z^2; mOsm: ideal osmolarity, every dissolved species");
     lines.emplace_back("");
     lines.push_back(

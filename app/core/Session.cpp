@@ -627,14 +627,14 @@ std::optional<double> Session::Value(std::string_view key) const {
 
 namespace {
 
-// The forms, reagents, contamination, the ionic strength and osmolarity targets of a recipe.
-void CheckRecipeAdditions(const TSolution& sol, const RecipeRequest& r, Refusals& refusals) {
-    constexpr double kMaxOsmolarity = 10;  // [Osm/L]
+// The forms that chelators, metals and the pH buffer are added in: each named once, each known.
+void CheckRecipeForms(const TSolution& sol, const RecipeRequest& r, Refusals& refusals) {
     for (std::size_t k = 0; k < r.forms.size(); ++k) {
         const NamedForm& f = r.forms[k];
         const Field field = Option("form " + f.name);
         bool twice = false;
-        for (std::size_t before = 0; before < k; ++before) twice = twice || SameName(r.forms[before].name, f.name);
+        for (std::size_t before = 0; before < k; ++before)
+            twice = twice || SameName(r.forms[before].name, f.name);
         if (twice) {
             Refuse(refusals, field, "given twice");
             continue;
@@ -657,12 +657,19 @@ void CheckRecipeAdditions(const TSolution& sol, const RecipeRequest& r, Refusals
             Refuse(refusals, field, "the pH buffer's salt form is given twice (buffer form)");
         }
     }
+}
+
+// The forms, reagents, contamination, the ionic strength and osmolarity targets of a recipe.
+void CheckRecipeAdditions(const TSolution& sol, const RecipeRequest& r, Refusals& refusals) {
+    constexpr double kMaxOsmolarity = 10;  // [Osm/L]
+    CheckRecipeForms(sol, r, refusals);
     const auto reagent = [&](const std::optional<NamedValue>& given, const char* what, bool acid) {
         if (!given) return;
         const Field field = Option(std::string(what) + " " + given->name);
         const std::optional<AddedForm> form = PHReagent(given->name);
         if (!form || IsAcid(*form) != acid)
-            Refuse(refusals, field, std::string("not a known ") + what + "; those known are " + PHReagentNames());
+            Refuse(refusals, field,
+                   std::string("not a known ") + what + "; those known are " + PHReagentNames());
         CheckPositive(field, given->value, kMaxConcentration, "M", refusals);
     };
     reagent(r.base, "base", false);

@@ -221,9 +221,10 @@ void BindRecipeRow(py::module_& m) {
         .def_readonly("volumes", &RecipeRow::volumes,
                       "{name: volume [uL]} of every stock to pipette and \"water\" to make up the volume; "
                       "for a mix {\"A\": uL, \"B\": uL, \"water\": 0}.")
-        .def_readonly("ionic_strength", &RecipeRow::ionic,
-                      "The ionic equivalents [N] of the tube, 1/2 sum c |z| over every ion: the model's ionic "
-                      "strength, to which the constants are corrected.")
+        .def_readonly(
+            "ionic_strength", &RecipeRow::ionic,
+            "The ionic equivalents [N] of the tube, 1/2 sum c |z| over every ion: the model's ionic "
+            "strength, to which the constants are corrected.")
         .def_readonly("true_ionic_strength", &RecipeRow::strength,
                       "The ionic strength [M] of the tube, 1/2 sum c z^2 over every ion.")
         .def_readonly("osmolarity", &RecipeRow::osmolarity,
@@ -231,8 +232,9 @@ void BindRecipeRow(py::module_& m) {
         .def_readonly("base", &RecipeRow::base,
                       "The base [mol/L] that brings the tube to its pH, from the proton balance; below 0: "
                       "the acid.")
-        .def_readonly("species", &RecipeRow::species,
-                      "Every species counted: [{\"name\": \"H2EGTA2-\", \"charge\": -2, \"conc_M\": ...}, ...].")
+        .def_readonly(
+            "species", &RecipeRow::species,
+            "Every species counted: [{\"name\": \"H2EGTA2-\", \"charge\": -2, \"conc_M\": ...}, ...].")
         .def_readonly("ionic_passes", &RecipeRow::passes,
                       "Solves at successive ionic strengths until the solve's and the tube's agreed.")
         .def_readonly("converged", &RecipeRow::converged, "Every solve of this solution converged.")
@@ -244,8 +246,9 @@ void BindRecipeRow(py::module_& m) {
         .def_readonly("kind", &IngredientRow::kind,
                       "\"chelator\", \"metal\", \"pH_buffer\", \"topup_salt\", \"base\", \"acid\" or "
                       "\"osmolyte\".")
-        .def_readonly("form", &IngredientRow::form,
-                      "How it is added (\"free acid\", \"K2H2EGTA\", \"CaCl2\"); None for the salt and reagents.")
+        .def_readonly(
+            "form", &IngredientRow::form,
+            "How it is added (\"free acid\", \"K2H2EGTA\", \"CaCl2\"); None for the salt and reagents.")
         .def_readonly("stock", &IngredientRow::stock, "The stock's concentration [mol/L] as labelled.")
         .def_readonly("purity", &IngredientRow::purity, "The real stock is stock x purity.")
         .def("__repr__", [](const IngredientRow& i) { return "<dedodiz.Ingredient " + i.name + ">"; });

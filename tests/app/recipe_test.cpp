@@ -132,8 +132,9 @@ TEST(Recipe, OneChelatorVolumesAreTheTotalsTimesTheVolumeOverTheStocks) {
     EXPECT_NEAR(Ion(row, "Cl-"), 2 * row.metalTotal[1] + row.saltConc, 1e-15);
     EXPECT_NEAR(Ion(row, "K+"), row.base + row.saltConc, 1e-15);
     EXPECT_DOUBLE_EQ(Ion(row, "Ca2+"), 1e-7);
-    const double egta = Ion(row, "EGTA4-") + Ion(row, "HEGTA3-") + Ion(row, "H2EGTA2-") + Ion(row, "H3EGTA-") +
-                        Ion(row, "H4EGTA") + Ion(row, "CaEGTA2-") + Ion(row, "CaHEGTA-");
+    const double egta = Ion(row, "EGTA4-") + Ion(row, "HEGTA3-") + Ion(row, "H2EGTA2-") +
+                        Ion(row, "H3EGTA-") + Ion(row, "H4EGTA") + Ion(row, "CaEGTA2-") +
+                        Ion(row, "CaHEGTA-");
     EXPECT_NEAR(egta, 2e-3, 1e-15);
     const IonSums sums = Sums(row);
     EXPECT_NEAR(sums.charge, 0, 1e-12);
@@ -295,11 +296,17 @@ TEST(Recipe, WhatCannotBeMadeIsRefusedWithItsReason) {
     } cases[] = {
         {[](RecipeRequest& r, Calculation&) { r.ionicTarget = 0.01; },
          "CANNOT BE MADE\rThe ionic strength target 0.0100 N is already exceeded:\rthe solution brings 0.0"},
-        {[](RecipeRequest& r, Calculation&) { r.contamination = {{"Ca2", 50e-3}}; },
+        {[](RecipeRequest& r, Calculation&) {
+             r.contamination = {{"Ca2", 50e-3}};
+         },
          "CANNOT BE MADE\rThe contamination alone exceeds what the solution holds:\r5.00e-02 M Ca2"},
-        {[](RecipeRequest& r, Calculation&) { r.osmolyte = NamedValue{"sucrose", 1}, r.osmolarityTarget = 0.1; },
+        {[](RecipeRequest& r, Calculation&) {
+             r.osmolyte = NamedValue{"sucrose", 1}, r.osmolarityTarget = 0.1;
+         },
          "CANNOT BE MADE\rThe osmolarity target 100.0 mOsm/L is already exceeded:\rthe solution brings"},
-        {[](RecipeRequest& r, Calculation&) { r.base = NamedValue{"KOH", 1e-6}; },
+        {[](RecipeRequest& r, Calculation&) {
+             r.base = NamedValue{"KOH", 1e-6};
+         },
          "CANNOT BE MADE\rThe KOH that sets the pH exceeds the volume:\rthe solution needs"},
         {[](RecipeRequest& r, Calculation&) { r.stocks[0].value = 1e-3; },
          "CANNOT BE MADE\rThe stocks are too dilute for 10.000 mL:\rthe solution needs"},
@@ -409,8 +416,8 @@ TEST(RecipeInput, AmountsPuritiesAndSeriesAsTyped) {
     const SeriesInput list = ParseSeries("Mg2=1mM,500uM");
     ASSERT_TRUE(list.ok());
     EXPECT_EQ(list.free, (std::vector<double>{1e-3, 500e-6}));
-    for (const char* bad : {"Ca2", "=1mM", "Ca2=pX:9:4.5", "Ca2=pX:9:4.5:0", "Ca2=1mM,x",
-                            "Ca2=pX:9:4.5:0.0001"})
+    for (const char* bad :
+         {"Ca2", "=1mM", "Ca2=pX:9:4.5", "Ca2=pX:9:4.5:0", "Ca2=1mM,x", "Ca2=pX:9:4.5:0.0001"})
         EXPECT_FALSE(ParseSeries(bad).ok()) << bad;
     EXPECT_EQ(PXName("Ca2"), "pCa");
 }

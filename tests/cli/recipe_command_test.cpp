@@ -68,9 +68,11 @@ TEST(RecipeCommand, ExitStatusesAndMessages) {
         "recipe examples/pca-egta-atp-total.STG --volume 10mL --stock EGTA=100mM --stock ATP=100mM "
         "--stock Ca2=100mM --stock Mg2=1M";
     const auto made = dedodiz::test::RunCli(base + " --topup 3M");  // KCl without a name
-    const auto bare = dedodiz::test::RunCli("recipe examples/pca-egta-atp-total.STG --volume 10 --stock EGTA=100mM");
+    const auto bare =
+        dedodiz::test::RunCli("recipe examples/pca-egta-atp-total.STG --volume 10 --stock EGTA=100mM");
     EXPECT_EQ(bare.status, 2);
-    EXPECT_NE(bare.err.find("a volume needs its unit (L, mL, uL), as in \"10mL\""), std::string::npos) << bare.err;
+    EXPECT_NE(bare.err.find("a volume needs its unit (L, mL, uL), as in \"10mL\""), std::string::npos)
+        << bare.err;
     EXPECT_EQ(made.status, 0) << made.err;
     EXPECT_EQ(made.out.rfind("RECIPE: 10.000 mL of each solution", 0), 0U);
 
@@ -83,9 +85,8 @@ TEST(RecipeCommand, ExitStatusesAndMessages) {
         << exceeded.err;
 
     for (const char* usage : {" --volume 10mg", " --stock XYZ=1M", " --series Ca2=pX:9:4.5",
-                              " --purity EGTA=2", " --mix-volume 1mL", " --topup KCl=3",
-                              " --base NaCl=1M", " --osmolyte urea=1M --osmolarity-target 300",
-                              " --form EGTA=K5EGTA"}) {
+                              " --purity EGTA=2", " --mix-volume 1mL", " --topup KCl=3", " --base NaCl=1M",
+                              " --osmolyte urea=1M --osmolarity-target 300", " --form EGTA=K5EGTA"}) {
         const auto r = dedodiz::test::RunCli(base + usage);
         EXPECT_EQ(r.status, 2) << usage << ": " << r.err;
         EXPECT_TRUE(r.out.empty());

@@ -21,7 +21,12 @@ struct RecipeOptions {
     std::string bufferForm = "free";
     std::string bufferFile;
     std::string ionicTarget;
-    std::string topup;   // SALT=CONC or CONC (KCl)
+    std::string topup;  // SALT=CONC or CONC (KCl)
+    std::string ionicStrengthTarget;
+    std::vector<std::string> forms;          // NAME=FORM
+    std::vector<std::string> contamination;  // METAL=CONC
+    std::string base, acid, osmolyte;        // NAME=CONC
+    std::string osmolarityTarget;
     std::string series;  // METAL=pX:FROM:TO:STEP, METAL=pX:V1,V2,..., METAL=C1,C2,...
     bool mix = false;
     std::string mixVolume;
@@ -34,7 +39,10 @@ std::pair<std::string, std::string> Split(const std::string& text, const std::st
     return {text.substr(0, eq), text.substr(eq + 1)};
 }
 
-double Amount(const std::string& text, AmountKind kind, const std::string& what) {
+double Amount(const std::string& text, AmountKind kind, const std::string& what, bool bare = false) {
+    if (!bare)
+        if (const std::optional<std::string> missing = MissingUnit(text, kind))
+            UsageError(what + ": " + *missing + ", got \"" + text + "\"");
     const std::optional<double> value = ParseAmount(text, kind);
     if (!value) {
         UsageError(what + ": not an amount in " + AmountUnits(kind) + ": \"" + text + "\"");
@@ -79,6 +87,24 @@ RecipeRequest Request(const RecipeOptions& o) {
         r.seriesPX = std::move(series.px);
         r.seriesAsPX = series.asPX;
     }
+    if (!o.ionicStrengthTarget.empty())
+        r.ionicStrengthTarget =
+            Amount(o.ionicStrengthTarget, AmountKind::Concentration, "--ionic-strength-target", true);
+    for (const std::string& f : o.forms) {
+        const auto [name, form] = Split(f, "--form");
+        r.forms.push_back({name, form});
+    }
+    for (const std::string& c : o.contamination) r.contamination.push_back(Stock(c, "--contamination"));
+    if (!o.base.empty()) r.base = Stock(o.base, "--base");
+    if (!o.acid.empty()) r.acid = Stock(o.acid, "--acid");
+    if (!o.osmolyte.empty()) r.osmolyte = Stock(o.osmolyte, "--osmolyte");
+    if (!o.osmolarityTarget.empty()) {
+        const std::optional<double> osm = ParseOsmolarity(o.osmolarityTarget);
+        if (!osm)
+            UsageError("--osmolarity-target: not an osmolarity in mOsm or Osm (a bare number is mOsm/L): \"" +
+                       o.osmolarityTarget + "\"");
+        r.osmolarityTarget = *osm;
+    }
     r.mixing = o.mix;
     if (!o.mixVolume.empty()) r.mixVolume = Amount(o.mixVolume, AmountKind::Volume, "--mix-volume");
     return r;
@@ -97,13 +123,36 @@ void MakeRecipeCommand(Context& c, const RecipeOptions& o) {
                   [&] { return RecipeJson(recipe, constants, c.messages.Shown()); });
 }
 
+// The options of how the stocks are added and what the tube is made to besides its free levels.
+void AddChemistryOptions(CLI::App* cmd, RecipeOptions& o) {
+    cmd->add_option("--ionic-strength-target", o.ionicStrengthTarget,
+                    "ionic strength 1/2 sum c z^2 to reach with the top-up salt [M], instead of the ionic "
+                    "equivalents of --ionic-target");
+    cmd->add_option("--form", o.forms,
+                    "NAME=FORM: how a chelator, metal or the pH buffer is added: EGTA=K2H2EGTA, ATP=Na2ATP, "
+                    "Ca2=CaCl2, HEPES=NaHEPES (free acids, Na2 salts of ATP, ADP and EDTA, and chlorides "
+                    "when left out)")
+        ->allow_extra_args(false);
+    cmd->add_option("--base", o.base, "NAME=CONC: the base that sets the pH: KOH, NaOH, CsOH, LiOH (KOH=1M)");
+    cmd->add_option("--acid", o.acid, "NAME=CONC: the acid where one is needed (HCl=1M)");
+    cmd->add_option("--contamination", o.contamination,
+                    "METAL=CONC: what the water and salts bring of a metal (Ca2=2uM), part of every total")
+        ->allow_extra_args(false);
+    cmd->add_option("--osmolyte", o.osmolyte,
+                    "NAME=CONC: a neutral osmolyte stock that makes up the osmolarity: sucrose, mannitol, "
+                    "glucose (sucrose=1M)");
+    cmd->add_option("--osmolarity-target", o.osmolarityTarget,
+                    "osmolarity to reach with the osmolyte: 290mOsm (a bare number is mOsm/L)");
+}
+
 }  // namespace
 
 void AddRecipeCommand(CLI::App& app, Context& context) {
     static RecipeOptions o;
     CLI::App* cmd = app.add_subcommand(
         "recipe",
-        "What to pipette for the solution of a work file (or given here): the volume of every stock, the top-up salt for the "
+        "What to pipette for the solution of a work file (or given here): the volume of every stock, the "
+        "top-up salt for the "
         "ionic strength and the water, for one solution or a series of wanted free levels of one metal "
         "(type Total: the chelator totals and the wanted free metals; type Free: every total)");
     AddSolutionOptions(*cmd, o.solution);
@@ -128,6 +177,7 @@ void AddRecipeCommand(CLI::App& app, Context& context) {
         "--topup", o.topup,
         "SALT=CONC or CONC: the stock of a 1:1 top-up salt (KCl when no name is given); without it "
         "no salt is added and the ionic strength is what the solution brings");
+    AddChemistryOptions(cmd, o);
     cmd->add_option(
         "--series", o.series,
         "METAL=pX:FROM:TO:STEP, METAL=pX:V1,V2,... or METAL=C1,C2,...: the wanted free levels of one "

@@ -112,11 +112,19 @@ void Maker::Check() {
         if (!Positive(r.topup->value))
             throw CannotMake{"The stock of " + r.topup->name + " must be above 0 M"};
         topup_ = true;
-        target_ = r.ionicTarget.value_or(base_.IonicEquiv);
-        if (!Positive(target_)) throw CannotMake{"The ionic strength target must be above 0 N"};
-    } else if (r.ionicTarget) {
+        if (r.ionicTarget && r.ionicStrengthTarget)
+            throw CannotMake{
+                "The top-up salt aims at one target: the ionic equivalents or the ionic strength"};
+        strengthTarget_ = r.ionicStrengthTarget.has_value();
+        target_ = strengthTarget_ ? *r.ionicStrengthTarget : r.ionicTarget.value_or(base_.IonicEquiv);
+        if (!Positive(target_))
+            throw CannotMake{std::string("The ionic strength target must be above 0 ") +
+                             (strengthTarget_ ? "M" : "N")};
+    } else if (r.ionicTarget || r.ionicStrengthTarget) {
         throw CannotMake{"No top-up salt stock is given to bring the ionic strength to the target"};
     }
+    CheckAdditions();
+    ResolveForms();
     CheckSeries();
     // The run's own checks (constants and enthalpies present, type Chelator's totals above the free levels).
     if (!CheckRunInputs(WithLevel(r.seriesFree.empty() ? std::nullopt : std::optional(r.seriesFree[0])),
@@ -125,6 +133,22 @@ void Maker::Check() {
     if (bufferSlot_ != 0) CheckBuffer();
     if (base_.PH < 4.0 || base_.PH > 10.0)
         messages_.Message("pH out of range, results probably not valid", "WARNING");
+}
+
+void Maker::CheckAdditions() {
+    const RecipeRequest& r = request_;
+    if (r.osmolarityTarget && !r.osmolyte)
+        throw CannotMake{"No osmolyte stock is given to bring the osmolarity to the target"};
+    if (r.osmolyte && !(r.osmolarityTarget && Positive(*r.osmolarityTarget)))
+        throw CannotMake{"The osmolyte " + r.osmolyte->name + " needs an osmolarity target above 0"};
+    if (r.osmolyte && !Positive(r.osmolyte->value))
+        throw CannotMake{"The stock of " + r.osmolyte->name + " must be above 0 M"};
+    for (const std::optional<NamedValue>* reagent : {&r.base, &r.acid})
+        if (*reagent && !Positive((*reagent)->value))
+            throw CannotMake{"The stock of " + (*reagent)->name + " must be above 0 M"};
+    for (const NamedValue& c : r.contamination)
+        if (!(c.value >= 0 && std::isfinite(c.value)))
+            throw CannotMake{"The contamination by " + c.name + " must be 0 M or more"};
 }
 
 void Maker::CheckSeries() {
@@ -189,6 +213,10 @@ Point Maker::SolveAt(const TSolution& sol, CalculationType type, double I) {
     p.chelFree = w.ChelFree;
     p.metalTotal = w.MetalTotal;
     p.metalFree = w.MetalFree;
+    p.fraction = c.Results.ProtFraction;
+    p.ml = c.Results.MLConc;
+    p.mhl = c.Results.MHLConc;
+    p.hydrogen = c.Results.HydrogenConc;
     p.charge = c.Results.SolutionCharge;
     p.ionicM = c.Results.SolutionIonic;
     p.converged = c.Results.Converged;
@@ -232,15 +260,6 @@ Point Maker::SearchTotal(const TSolution& sol, double I, double wanted) {
     return solve(FindRoot(f, lo, f(lo), hi, f(hi), Tolerance(), 1e-13));
 }
 
-double Maker::BufferIonic(double I) {
-    if (bufferSlot_ == 0) return 0;
-    buffers_.BufferRecord.Ionic = I;
-    MessageKeeper quiet;  // CheckBuffer has shown what it says
-    const BufferIonicResult result = CalcBufferIonic(buffers_, bufferSlot_, quiet);
-    if (!result.ok) throw CannotMake{};  // a fault, which the guard reports
-    return result.contribution;
-}
-
 RecipeSolution Maker::Row(const Settled& s, double wanted) const {
     RecipeSolution row;
     row.wanted = wanted;
@@ -250,9 +269,14 @@ RecipeSolution Maker::Row(const Settled& s, double wanted) const {
     row.metalFree = s.point.metalFree;
     row.bufferConc = bufferSlot_ != 0 ? request_.bufferConc : 0;
     row.saltConc = s.salt;
+    row.base = s.count.base;
+    row.osmolyteConc = s.osmolyte;
+    row.ions = s.count.ions;
+    row.ionicStrength = s.count.strength;
+    row.osmolarity = s.count.osmolarity;
+    row.chargeBalance = s.count.chargeBalance;
     row.ionicComplexes = s.point.charge;
     row.ionicComplexesM = s.point.ionicM;
-    row.ionicBuffer = s.buffer;
     row.ionic = s.ionic;
     row.ionicPasses = s.passes;
     row.converged = s.point.converged && s.settled;
@@ -276,8 +300,7 @@ void Maker::Direct(Recipe& recipe) {
         const TSolution sol = WithLevel(wanted);
         if (type_ == CalculationType::Chelator && sol.MetalTotal[1] < sol.MetalFree[1])
             throw CannotMake{"Total metal cannot be < free metal:\r" + Label(k)};
-        const Settled s = Settle([&](double I) { return SolveMade(sol, I, wanted); },
-                                 topup_ ? std::nullopt : std::optional(0.0), Label(k));
+        const Settled s = Settle([&](double I) { return SolveMade(sol, I, wanted); }, std::nullopt, Label(k));
         recipe.solutions.push_back(Row(s, wanted.value_or(0)));
     }
 }
@@ -288,36 +311,86 @@ void Maker::AddIngredients(Recipe& recipe, const std::vector<RecipeSolution>& ro
         if (!given && !what.empty()) throw CannotMake{"No stock is given for " + std::string(what)};
         return given;
     };
-    const auto add = [&](IngredientKind kind, std::string name, int slot, double largest) {
+    const auto add = [&](IngredientKind kind, std::string name, int slot, double largest, std::string form) {
         const std::optional<double> given = stock(name, largest > 0 ? name : "");
         if (!given) return;
         const double purity =
             kind == IngredientKind::Chelator ? ValueOf(request_.purity, name).value_or(1.0) : 1.0;
-        recipe.ingredients.push_back({kind, std::move(name), slot, *given, purity});
+        recipe.ingredients.push_back({kind, std::move(name), slot, *given, purity, std::move(form)});
     };
     for (int i = 1; i <= kSlots; ++i) {
         if (base_.ChelName[i] == kEmptyChelator) continue;
         double largest = 0;
         for (const RecipeSolution& row : rows) largest = std::max(largest, row.chelTotal[i]);
-        add(IngredientKind::Chelator, base_.ChelName[i].str(), i, largest);
+        add(IngredientKind::Chelator, base_.ChelName[i].str(), i, largest, chelForm_[i].text);
     }
     for (int j = 1; j <= kSlots; ++j) {
         if (base_.MetalName[j] == kEmptyMetal) continue;
         double largest = 0;
-        for (const RecipeSolution& row : rows) largest = std::max(largest, row.metalTotal[j]);
-        add(IngredientKind::Metal, base_.MetalName[j].str(), j, largest);
+        for (const RecipeSolution& row : rows)
+            largest = std::max(largest, row.metalTotal[j] - contamination_[j]);
+        add(IngredientKind::Metal, base_.MetalName[j].str(), j, largest, metalForm_[j].text);
     }
     if (bufferSlot_ != 0) {
         const std::optional<double> given = stock(request_.buffer, "the pH buffer " + request_.buffer);
-        recipe.ingredients.push_back({IngredientKind::Buffer, request_.buffer, 0, *given, 1.0});
+        recipe.ingredients.push_back(
+            {IngredientKind::Buffer, request_.buffer, 0, *given, 1.0, bufferForm_.text});
     }
     if (topup_)
         recipe.ingredients.push_back(
-            {IngredientKind::Salt, request_.topup->name, 0, request_.topup->value, 1.0});
+            {IngredientKind::Salt, request_.topup->name, 0, request_.topup->value, 1.0, {}});
+    // The base and the acid where a solution needs them; below a picomolar the pH is as good as set.
+    constexpr double kNone = 1e-12;  // [mol/L]
+    bool base = false, acid = false;
+    for (const RecipeSolution& row : rows) {
+        base = base || row.base > kNone;
+        acid = acid || row.base < -kNone;
+    }
+    if (base)
+        recipe.ingredients.push_back(
+            {IngredientKind::Base, baseForm_.text, 0, request_.base ? request_.base->value : 1.0, 1.0, {}});
+    if (acid)
+        recipe.ingredients.push_back(
+            {IngredientKind::Acid, acidForm_.text, 0, request_.acid ? request_.acid->value : 1.0, 1.0, {}});
+    if (osmTarget_ > 0)
+        recipe.ingredients.push_back(
+            {IngredientKind::Osmolyte, osmolyte_, 0, request_.osmolyte->value, 1.0, {}});
+}
+
+double Maker::Pipetted(const RecipeIngredient& in, const RecipeSolution& row) const {
+    switch (in.kind) {
+        case IngredientKind::Chelator:
+            return row.chelTotal[in.slot];
+        case IngredientKind::Metal:
+            return row.metalTotal[in.slot] - contamination_[in.slot];
+        case IngredientKind::Buffer:
+            return row.bufferConc;
+        case IngredientKind::Salt:
+            return row.saltConc;
+        case IngredientKind::Base:
+            return std::max(row.base, 0.0);
+        case IngredientKind::Acid:
+            return std::max(-row.base, 0.0);
+        case IngredientKind::Osmolyte:
+            break;
+    }
+    return row.osmolyteConc;
 }
 
 void Maker::Pipette(Recipe& recipe) {
     std::vector<RecipeSolution>& rows = recipe.mixing ? recipe.ends : recipe.solutions;
+    const auto label = [&](std::size_t k) {
+        return !recipe.mixing ? Label(k)
+               : k == 0       ? "the end solution without " + base_.MetalName[seriesSlot_].str()
+                              : std::string("the loaded end solution");
+    };
+    // A tube that needs less of a metal than the contamination brings cannot be made.
+    for (std::size_t k = 0; k < rows.size(); ++k)
+        for (int j = 1; j <= kSlots; ++j)
+            if (contamination_[j] > 0 && rows[k].metalTotal[j] < contamination_[j] * (1 - Tolerance()))
+                throw CannotMake{"The contamination alone exceeds what " + label(k) + " holds:\r" +
+                                 ScientificText(contamination_[j], 2) + " M " + base_.MetalName[j].str() +
+                                 " against " + ScientificText(rows[k].metalTotal[j], 2) + " M in all"};
     AddIngredients(recipe, rows);
     const double total = request_.volume * 1e6;  // [uL]
     bool tiny = false;
@@ -325,35 +398,19 @@ void Maker::Pipette(Recipe& recipe) {
         RecipeSolution& row = rows[k];
         double used = 0;
         for (const RecipeIngredient& in : recipe.ingredients) {
-            double conc = 0;
-            switch (in.kind) {
-                case IngredientKind::Chelator:
-                    conc = row.chelTotal[in.slot];
-                    break;
-                case IngredientKind::Metal:
-                    conc = row.metalTotal[in.slot];
-                    break;
-                case IngredientKind::Buffer:
-                    conc = row.bufferConc;
-                    break;
-                case IngredientKind::Salt:
-                    conc = row.saltConc;
-                    break;
-            }
-            const double v = conc * total / (in.stock * in.purity);
+            const double v = std::max(Pipetted(in, row), 0.0) * total / (in.stock * in.purity);
             if (v > 0 && v < 1) tiny = true;
+            if ((in.kind == IngredientKind::Base || in.kind == IngredientKind::Acid) && v > total)
+                throw CannotMake{"The " + in.name + " that sets the pH exceeds the volume:\r" + label(k) +
+                                 " needs " + VolumeText(v * 1e-6) + " of " + in.name + " " +
+                                 ScientificText(in.stock, 2) + " M"};
             row.volumes.push_back(v);
             used += v;
         }
         row.water = total - used;
-        if (row.water < -1e-9 * total) {
-            const std::string label = !recipe.mixing ? Label(k)
-                                      : k == 0
-                                          ? "the end solution without " + base_.MetalName[seriesSlot_].str()
-                                          : std::string("the loaded end solution");
-            throw CannotMake{"The stocks are too dilute for " + VolumeText(request_.volume) + ":\r" + label +
-                             " needs " + VolumeText(used * 1e-6) + " of them"};
-        }
+        if (row.water < -1e-9 * total)
+            throw CannotMake{"The stocks are too dilute for " + VolumeText(request_.volume) + ":\r" +
+                             label(k) + " needs " + VolumeText(used * 1e-6) + " of them"};
         row.water = std::max(row.water, 0.0);
     }
     if (recipe.mixing)
@@ -384,6 +441,11 @@ Recipe MakeRecipe(const Calculation& calc, const BufferTool* buffers, const Reci
             maker.Check();
             recipe.topup = maker.topup_;
             recipe.ionicTarget = maker.target_;
+            recipe.strengthTarget = maker.strengthTarget_;
+            recipe.osmolarityTarget = maker.osmTarget_;
+            recipe.contamination = maker.contamination_;
+            recipe.baseName = maker.baseForm_.text;
+            recipe.acidName = maker.acidForm_.text;
             recipe.seriesSlot = maker.seriesSlot_;
             if (request.mixing) {
                 maker.Mix(recipe);

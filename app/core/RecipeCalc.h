@@ -5,20 +5,23 @@
 // that brings the ionic strength to the value the calculation assumed, and the water that makes up the
 // volume; or, by the mixing method, two end solutions and the fraction of each in every mix.
 //
-// How the ionic strength of a tube is counted [N]:
-//   I = CM-E + buffer + salt
-//   - CM-E: the ionic equivalents of the solved solution (SolutionCharge), the sum a run compares with
-//     its ionic strength before it asks to raise it: every charged chelator form, free metal ion and
-//     complex with its monovalent counter-ions, which is also what the pH adjustment (KOH, HCl) and the
-//     metal salts (chlorides) bring in;
-//   - buffer: the pH buffer's own contribution at its concentration and salt form, as the buffer
-//     calculator works it out (CalcBufferIonic);
-//   - salt: the top-up salt, a 1:1 salt (KCl, NaCl, K methanesulfonate ...), at c brings c.
-// Every solve is done at the ionic strength the tube really has. With a top-up salt that is the target:
-// the solution is solved there, and the salt is what the target leaves over (none left over: the target
-// is exceeded and the solution cannot be made). Without one, and in every mix of the mixing method, the
-// tube's ionic strength depends on the solve: the solve is repeated at the strength the last one gave
-// until the two agree.
+// Every ion of a tube is counted (RecipeIons.cpp): the free metal ions, every protonation form of the
+// chelators and of the pH buffer, the metal complexes, the counter-ions each stock is added with (the
+// anions of the metal salts, the cations of the chelator and buffer salts, RecipeForms.h), the top-up
+// salt, H+ and OH-, and the base (or acid) that brings the tube to its pH, which the proton balance gives:
+// the protons the stocks carry in less those the solved tube holds. From that one count follow
+//   - the ionic equivalents 1/2 sum c |z| [N], the model's ionic strength: the constants are corrected
+//     to it and the top-up salt aims at it unless told otherwise;
+//   - the ionic strength 1/2 sum c z^2 [M], which the top-up may aim at instead;
+//   - the ideal osmolarity sum c [Osm/L], which a neutral osmolyte may bring to a target.
+// Every solve is done at the ionic equivalents the tube really has. With a top-up salt aiming at the
+// equivalents, the solution is solved at the target and the salt is what the target leaves over (none
+// left over: the target is exceeded and the solution cannot be made). Otherwise the solve is repeated at
+// the equivalents the last count gave until the two agree.
+//
+// A contaminating metal (what the water and the salts bring, entered per metal) is part of the totals
+// the tube holds: the metal's stock brings only the rest, and a tube that needs less than the
+// contamination alone cannot be made. It is counted as the chloride.
 //
 // By the calculation type of the solution: Total (chelator totals and wanted free metals given: the
 // metal totals follow directly), Free (every total given: the free levels follow; a series metal's total
@@ -46,6 +49,12 @@ struct NamedValue {
     double value = 0;
 };
 
+// The form a stock is added in, by the name of its chelator, metal or pH buffer: "EGTA" "K2H2EGTA".
+struct NamedForm {
+    std::string name;
+    std::string form;
+};
+
 // What the user asks for.
 struct RecipeRequest {
     double volume = 0;                  // [L] of each solution (each end solution for the mixing method)
@@ -56,18 +65,26 @@ struct RecipeRequest {
     std::uint16_t bufferSaltForm = 0;   // 0 added as the free acid or base, 1..3 as a mono-, di-, tri- salt
     std::optional<double> ionicTarget;  // [N]; with a top-up salt, the solution's own strength if not given
     std::optional<NamedValue> topup;    // the top-up salt and its stock [mol/L]; none: no salt
-    std::string seriesMetal;            // empty: the one solution as set up
-    std::vector<double> seriesFree;     // [mol/L] the wanted free levels of seriesMetal
-    bool seriesAsPX = false;            // the series was given as pX values (the reports show pX)
-    std::vector<double> seriesPX;       // given as pX: the values as typed, which the Session checks
-                                        // (0 .. 30) and turns into seriesFree
-    bool mixing = false;                // the two-end-solution method (needs a series)
-    double mixVolume = 0;               // [L] of each mix; 0: volume divided by the number of mixes
+    std::optional<double> ionicStrengthTarget;  // [M] 1/2 sum c z^2 for the top-up instead of ionicTarget
+    std::vector<NamedForm> forms;               // how chelators, metals and the pH buffer are added;
+                                                // RecipeForms.h's defaults for the others
+    std::optional<NamedValue> base;             // the base that sets the pH and its stock; KOH 1 M if none
+    std::optional<NamedValue> acid;             // the acid where one is needed; HCl 1 M if none
+    std::vector<NamedValue> contamination;      // [mol/L] by metal, in the totals of every solution
+    std::optional<NamedValue> osmolyte;         // a neutral osmolyte and its stock [mol/L]
+    std::optional<double> osmolarityTarget;     // [Osm/L] reached with the osmolyte
+    std::string seriesMetal;                    // empty: the one solution as set up
+    std::vector<double> seriesFree;             // [mol/L] the wanted free levels of seriesMetal
+    bool seriesAsPX = false;                    // the series was given as pX values (the reports show pX)
+    std::vector<double> seriesPX;               // given as pX: the values as typed, which the Session checks
+                                                // (0 .. 30) and turns into seriesFree
+    bool mixing = false;                        // the two-end-solution method (needs a series)
+    double mixVolume = 0;                       // [L] of each mix; 0: volume divided by the number of mixes
     Precision precision = Precision::Described;
 };
 
 // What an ingredient is.
-enum class IngredientKind : std::uint8_t { Chelator, Metal, Buffer, Salt };
+enum class IngredientKind : std::uint8_t { Chelator, Metal, Buffer, Salt, Base, Acid, Osmolyte };
 
 // One stock that is pipetted.
 struct RecipeIngredient {
@@ -76,6 +93,15 @@ struct RecipeIngredient {
     int slot = 0;       // chelator or metal slot 1..6; 0 for the buffer and the salt
     double stock = 0;   // [mol/L] as labelled
     double purity = 1;  // the real stock is stock x purity
+    std::string form;   // as it is added: "free acid", "K2H2EGTA", "CaCl2", "NaHEPES"; empty for the rest
+};
+
+// One dissolved species of a tube: "Ca2+", "H2EGTA2-", "CaEGTA2-", "HEPES-", "K+", "sucrose".
+struct RecipeIon {
+    std::string name;
+    int charge = 0;
+    double conc = 0;       // [mol/L]
+    bool counter = false;  // an ion a stock is added with (K+, Na+, Cl-, ...), the top-up's, the base's
 };
 
 // One solution of a recipe (or one mix).
@@ -87,12 +113,17 @@ struct RecipeSolution {
     OneBased<double, 6> metalFree;   // [mol/L] of the solution as made
     double bufferConc = 0;           // [mol/L]
     double saltConc = 0;             // [mol/L] of the top-up salt
+    double base = 0;                 // [mol/L] of the base that sets the pH; below 0: of the acid
+    double osmolyteConc = 0;         // [mol/L]
+    std::vector<RecipeIon> ions;     // every species counted: the ions, then the neutral ones
+    double ionicStrength = 0;        // [M] 1/2 sum c z^2 over ions
+    double osmolarity = 0;           // [Osm/L] sum c over ions, ideal
+    double chargeBalance = 0;        // [M] sum c z over ions: 0 but for rounding
     std::vector<double> volumes;     // [uL] one per ingredient of the recipe (0 for a mix)
     double water = 0;                // [uL]
     double ionicComplexes = 0;       // [N] CM-E, the ionic equivalents of the solved solution
     double ionicComplexesM = 0;      // [M] CM-I, its ionic strength
-    double ionicBuffer = 0;          // [N]
-    double ionic = 0;                // [N] the whole: CM-E + buffer + salt, the strength it was solved at
+    double ionic = 0;                // [N] the ionic equivalents 1/2 sum c |z|, the strength it was solved at
     int ionicPasses = 0;             // solves at successive ionic strengths until they agreed
     bool converged = true;           // every solve of it converged
     double fraction = -1;            // mixing: the fraction of the loaded end in the mix; < 0 otherwise
@@ -114,10 +145,14 @@ struct Recipe {
     RecipeEnd end = RecipeEnd::Stopped;
     std::string cannotReason;  // CannotBeMade: why, as the message gives it after "CANNOT BE MADE"
     CalculationType type = CalculationType::Total;
-    TSolution base;          // the solution as set up: names, conditions, given values
-    double volume = 0;       // [L]
-    bool topup = false;      // a top-up salt reaches ionicTarget
-    double ionicTarget = 0;  // [N] with a top-up salt
+    TSolution base;                     // the solution as set up: names, conditions, given values
+    double volume = 0;                  // [L]
+    bool topup = false;                 // a top-up salt reaches ionicTarget
+    double ionicTarget = 0;             // [N] with a top-up salt; [M] when strengthTarget
+    bool strengthTarget = false;        // the top-up aims at 1/2 sum c z^2, not at the equivalents
+    double osmolarityTarget = 0;        // [Osm/L]; 0 without an osmolyte
+    OneBased<double, 6> contamination;  // [mol/L] by metal slot
+    std::string baseName, acidName;     // the reagents that set the pH
     bool refined = false;
     std::vector<RecipeIngredient> ingredients;  // chelators, metals (slot order), buffer, salt
     std::string bufferName;                     // the pH buffer, empty for none

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // A recipe as data: the CSV table and the JSON document, every number at full precision.
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -23,9 +24,15 @@ std::string_view KindWord(IngredientKind kind) {
         case IngredientKind::Buffer:
             return "pH_buffer";
         case IngredientKind::Salt:
+            return "topup_salt";
+        case IngredientKind::Base:
+            return "base";
+        case IngredientKind::Acid:
+            return "acid";
+        case IngredientKind::Osmolyte:
             break;
     }
-    return "topup_salt";
+    return "osmolyte";
 }
 
 std::string_view SaltFormWord(std::uint16_t form) {
@@ -43,9 +50,15 @@ double Concentration(const RecipeIngredient& in, const RecipeSolution& s) {
         case IngredientKind::Buffer:
             return s.bufferConc;
         case IngredientKind::Salt:
+            return s.saltConc;
+        case IngredientKind::Base:
+            return std::max(s.base, 0.0);
+        case IngredientKind::Acid:
+            return std::max(-s.base, 0.0);
+        case IngredientKind::Osmolyte:
             break;
     }
-    return s.saltConc;
+    return s.osmolyteConc;
 }
 
 struct Labelled {
@@ -80,7 +93,7 @@ json SolutionJson(const Recipe& r, const Labelled& e) {
     for (int m = 1; m <= kSlots; ++m)
         if (MetalPresent(r.base, m)) totals[ExportText(r.base.MetalName[m].view())] = Number(s.metalTotal[m]);
     for (const RecipeIngredient& in : r.ingredients)
-        if (in.kind == IngredientKind::Buffer || in.kind == IngredientKind::Salt)
+        if (in.kind != IngredientKind::Chelator && in.kind != IngredientKind::Metal)
             totals[ExportText(in.name)] = Number(Concentration(in, s));
     j["total_M"] = std::move(totals);
     json free = json::object();
@@ -99,13 +112,35 @@ json SolutionJson(const Recipe& r, const Labelled& e) {
     }
     j["volumes_uL"] = std::move(volumes);
     j["ionic_strength_N"] = Number(s.ionic);
-    j["ionic_parts_N"] = {{"complexes", Number(s.ionicComplexes)},
-                          {"buffer", Number(s.ionicBuffer)},
-                          {"topup", Number(s.saltConc)}};
-    j["solution_ionic_strength_M"] = Number(s.ionicComplexesM);
+    j["true_ionic_strength_M"] = Number(s.ionicStrength);
+    j["osmolarity_mOsm"] = Number(s.osmolarity * 1e3);
+    j["base_M"] = Number(s.base);
+    j["topup_M"] = Number(s.saltConc);
+    j["charge_balance_M"] = Number(s.chargeBalance);
+    json ions = json::array();
+    for (const RecipeIon& ion : s.ions)
+        ions.push_back(
+            {{"name", ExportText(ion.name)}, {"charge", ion.charge}, {"conc_M", Number(ion.conc)}});
+    j["species"] = std::move(ions);
     j["ionic_passes"] = s.ionicPasses;
     j["converged"] = s.converged;
     return j;
+}
+
+// A column per ion that some solution holds, by name, 0 where a solution has none.
+template <typename Number>
+void AddIonColumns(const Recipe& r, Number number) {
+    std::vector<std::pair<std::string, int>> names;
+    for (const Labelled& e : Rows(r))
+        for (const RecipeIon& ion : e.row->ions)
+            if (std::find(names.begin(), names.end(), std::pair(ion.name, ion.charge)) == names.end())
+                names.emplace_back(ion.name, ion.charge);
+    for (const std::pair<std::string, int>& which : names)
+        number(Key("ion", which.first, "M"), [which](const Labelled& e) {
+            for (const RecipeIon& ion : e.row->ions)
+                if (ion.name == which.first && ion.charge == which.second) return ion.conc;
+            return 0.0;
+        });
 }
 
 }  // namespace
@@ -118,13 +153,23 @@ JsonValue RecipeJson(const Recipe& r, std::string_view constantsFileName, const 
     if (r.refined) j["refined"] = true;
     j["volume_L"] = Number(r.volume);
     j["method"] = r.mixing ? "mixing" : "direct";
-    j["ionic_target_N"] = r.topup ? Number(r.ionicTarget) : json(nullptr);
+    j["ionic_target_N"] = r.topup && !r.strengthTarget ? Number(r.ionicTarget) : json(nullptr);
+    j["ionic_strength_target_M"] = r.topup && r.strengthTarget ? Number(r.ionicTarget) : json(nullptr);
+    j["osmolarity_target_mOsm"] = r.osmolarityTarget > 0 ? Number(r.osmolarityTarget * 1e3) : json(nullptr);
+    j["base"] = ExportText(r.baseName);
+    j["acid"] = ExportText(r.acidName);
+    json contamination = json::object();
+    for (int m = 1; m <= kSlots; ++m)
+        if (MetalPresent(r.base, m) && r.contamination[m] > 0)
+            contamination[ExportText(r.base.MetalName[m].view())] = Number(r.contamination[m]);
+    j["contamination_M"] = std::move(contamination);
     json ingredients = json::array();
     for (const RecipeIngredient& in : r.ingredients)
         ingredients.push_back({{"name", ExportText(in.name)},
                                {"kind", KindWord(in.kind)},
                                {"stock_M", Number(in.stock)},
-                               {"purity", Number(in.purity)}});
+                               {"purity", Number(in.purity)},
+                               {"form", in.form.empty() ? json(nullptr) : json(ExportText(in.form))}});
     j["ingredients"] = std::move(ingredients);
     j["buffer"] = r.bufferName.empty() || r.solutions.empty()
                       ? json(nullptr)
@@ -197,11 +242,11 @@ std::string RecipeCsv(const Recipe& r) {
         number(Key("volume", r.ingredients[k].name, "uL"),
                [k](const Labelled& e) { return e.row->volumes[k]; });
     number("water_uL", [](const Labelled& e) { return e.row->water; });
-    number("ionic_complexes_N", [](const Labelled& e) { return e.row->ionicComplexes; });
-    number("ionic_buffer_N", [](const Labelled& e) { return e.row->ionicBuffer; });
-    number("ionic_topup_N", [](const Labelled& e) { return e.row->saltConc; });
+    number("base_M", [](const Labelled& e) { return e.row->base; });
     number("ionic_strength_N", [](const Labelled& e) { return e.row->ionic; });
-    number("solution_ionic_strength_M", [](const Labelled& e) { return e.row->ionicComplexesM; });
+    number("true_ionic_strength_M", [](const Labelled& e) { return e.row->ionicStrength; });
+    number("osmolarity_mOsm", [](const Labelled& e) { return e.row->osmolarity * 1e3; });
+    AddIonColumns(r, number);
     columns.emplace_back("converged", [](Csv& csv, const Labelled& e) { csv.Flag(e.row->converged); });
 
     Csv csv;

@@ -20,6 +20,7 @@ constexpr Unit kConcentrationUnits[] = {
 constexpr Unit kVolumeUnits[] = {
     {"l", 1}, {"ml", 1e-3}, {"ul", 1e-6}, {"\xc2\xb5l", 1e-6}, {"\xce\xbcl", 1e-6}};
 constexpr Unit kIonicUnits[] = {{"n", 1}, {"mn", 1e-3}};
+constexpr Unit kOsmUnits[] = {{"osm", 1}, {"mosm", 1e-3}};
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
@@ -77,6 +78,30 @@ std::optional<double> ParseAmount(std::string_view text, AmountKind kind, bool d
             return WithUnit(text, kVolumeUnits, decimalComma);
         case AmountKind::Ionic:
             return WithUnit(text, kIonicUnits, decimalComma);
+    }
+    return std::nullopt;
+}
+
+std::optional<double> ParseOsmolarity(std::string_view text, bool decimalComma) {
+    text = Trim(text);
+    if (Lower(text.substr(text.size() >= 2 ? text.size() - 2 : 0)) == "/l") text.remove_suffix(2);
+    if (const std::optional<std::string> bare = MissingUnit(text, AmountKind::Volume)) {
+        const std::optional<double> mOsm = Number(text, decimalComma);
+        return mOsm ? std::optional(*mOsm * 1e-3) : std::nullopt;
+    }
+    return WithUnit(text, kOsmUnits, decimalComma);
+}
+
+std::optional<std::string> MissingUnit(std::string_view text, AmountKind kind) {
+    const std::string_view t = Trim(text);
+    if (t.empty() || !ParseReal(std::string(t))) return std::nullopt;  // not bare: read or refused as it is
+    switch (kind) {
+        case AmountKind::Volume:
+            return "a volume needs its unit (L, mL, uL), as in \"10mL\"";
+        case AmountKind::Concentration:
+            return "a concentration needs its unit (M, mM, uM, nM), as in \"100mM\"";
+        case AmountKind::Ionic:
+            break;
     }
     return std::nullopt;
 }

@@ -23,6 +23,14 @@ enum class AmountKind {
 // for anything else, a number beyond the double range included.
 std::optional<double> ParseAmount(std::string_view text, AmountKind kind, bool decimalComma = false);
 
+// A volume or a stock typed as a bare number is refused: "10" could be litres or microlitres. nullopt for
+// an amount with its unit; else the refusal's reason, with the form expected: a volume as in "10mL".
+std::optional<std::string> MissingUnit(std::string_view text, AmountKind kind);
+
+// An osmolarity as typed: "290", "290 mOsm", "290mOsm/L", "0.29 Osm" [Osm/L]; a bare number is mOsm/L,
+// as osmolarities are spoken of.
+std::optional<double> ParseOsmolarity(std::string_view text, bool decimalComma = false);
+
 // The units an amount of kind may carry, for messages: "M, mM, uM, nM".
 const char* AmountUnits(AmountKind kind);
 

@@ -27,7 +27,7 @@ std::string VolumeText(double litres) {
 
 }  // namespace
 
-Settled Maker::LoadedEnd(std::optional<double> noSalt) {
+Settled Maker::LoadedEnd(std::optional<Additions> fixed) {
     const int x = seriesSlot_;
     const double load = base_.ChelTotal[1];
     TSolution loaded = base_;
@@ -45,7 +45,7 @@ Settled Maker::LoadedEnd(std::optional<double> noSalt) {
         const double lo = hi - 46;         // 1e-20 of it: bound almost wholly
         return solve(FindRoot(f, lo, f(lo), hi, f(hi), Tolerance(), 1e-13));
     };
-    return Settle(solveLoaded, noSalt, "the loaded end solution");
+    return Settle(solveLoaded, fixed, "the loaded end solution");
 }
 
 RecipeSolution Maker::MixLevel(std::size_t k, const Settled& a, const Settled& b, double mixVolume) {
@@ -61,8 +61,8 @@ RecipeSolution Maker::MixLevel(std::size_t k, const Settled& a, const Settled& b
             mix.ChelTotal[i] = (1 - f) * a.point.chelTotal[i] + f * b.point.chelTotal[i];
         for (int j = 1; j <= kSlots; ++j)
             mix.MetalTotal[j] = (1 - f) * a.point.metalTotal[j] + f * b.point.metalTotal[j];
-        return Settle([&](double I) { return SolveAt(mix, CalculationType::Free, I); },
-                      (1 - f) * a.salt + f * b.salt, Label(k));
+        const Additions mixed{(1 - f) * a.salt + f * b.salt, (1 - f) * a.osmolyte + f * b.osmolyte};
+        return Settle([&](double I) { return SolveAt(mix, CalculationType::Free, I); }, mixed, Label(k));
     };
     const auto g = [&](double f) { return LogRatio(mixAt(f).point.metalFree[x], wanted); };
     const double fraction = FindRoot(g, 0, -std::numeric_limits<double>::infinity(), 1, LogRatio(top, wanted),
@@ -77,14 +77,13 @@ RecipeSolution Maker::MixLevel(std::size_t k, const Settled& a, const Settled& b
 void Maker::Mix(Recipe& recipe) {
     const int x = seriesSlot_;
     const std::string metal = base_.MetalName[x].str();
-    const std::optional<double> noSalt = topup_ ? std::nullopt : std::optional(0.0);
 
     TSolution without = base_;
     without.MetalFree[x] = 0;
     without.MetalTotal[x] = 0;
-    const Settled a = Settle([&](double I) { return SolveMade(without, I, std::nullopt); }, noSalt,
+    const Settled a = Settle([&](double I) { return SolveMade(without, I, std::nullopt); }, std::nullopt,
                              "the end solution without " + metal);
-    const Settled b = LoadedEnd(noSalt);
+    const Settled b = LoadedEnd(std::nullopt);
     recipe.ends = {Row(a, 0), Row(b, 0)};
 
     const std::vector<double>& levels = request_.seriesFree;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "core/RecipeReport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -57,10 +58,12 @@ std::string Right(std::string_view text, std::size_t width) {
     return std::string(width > cell.size() ? width - cell.size() : 1, ' ') + cell;
 }
 
-std::string_view SaltFormText(std::uint16_t form) {
-    static constexpr std::string_view kForms[] = {"as the free form", "as a mono-salt", "as a di-salt",
-                                                  "as a tri-salt"};
-    return kForms[form <= 3 ? form : 0];
+// How the pH buffer is added: "the free acid", "NaHEPES".
+std::string BufferAddedAs(const Recipe& r) {
+    for (const RecipeIngredient& in : r.ingredients)
+        if (in.kind == IngredientKind::Buffer)
+            return in.form.starts_with("free") ? "the " + in.form : in.form;
+    return {};
 }
 
 std::string SeriesMetal(const Recipe& r) {
@@ -91,11 +94,6 @@ std::vector<Entry> Entries(const Recipe& r) {
     return entries;
 }
 
-bool HasSalt(const Recipe& r) {
-    for (const RecipeIngredient& in : r.ingredients)
-        if (in.kind == IngredientKind::Salt) return true;
-    return false;
-}
 std::string SaltName(const Recipe& r) {
     for (const RecipeIngredient& in : r.ingredients)
         if (in.kind == IngredientKind::Salt) return in.name;
@@ -113,6 +111,24 @@ void ForChelators(const Recipe& r, Each each) {
         if (ChelatorPresent(r.base, i)) each(i, r.base.ChelName[i].str());
 }
 
+// The items after a prefix, joined by ", " and wrapped before kRule characters.
+void AddWrapped(std::string prefix, const std::vector<std::string>& items, std::vector<std::string>& lines) {
+    std::string line = std::move(prefix) + " ";
+    const std::size_t start = line.size();
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const std::string item = items[k] + (k + 1 < items.size() ? "," : "");
+        if (line.size() > start && line.size() + 1 + item.size() > kRule) {
+            lines.push_back(line);
+            line = std::string(start, ' ');
+        } else if (line.size() > start) {
+            line += ' ';
+        }
+
+        line += item;
+    }
+    lines.push_back(line);
+}
+
 void AddHeading(const Recipe& r, std::vector<std::string>& lines) {
     const std::string conditions = "   pH " + FormatFixed(r.base.PH, 5, 2) + "   Temp. " +
                                    FormatFixed(r.base.Temperature, 5, 1) + " C   Type " +
@@ -126,20 +142,36 @@ void AddHeading(const Recipe& r, std::vector<std::string>& lines) {
     if (r.refined) lines.emplace_back("Every solve refined to machine precision (exact results)");
     if (!r.bufferName.empty())
         lines.push_back("pH buffer " + r.bufferName + " " + AmountText(r.solutions.front().bufferConc) +
-                        ", added " + std::string(SaltFormText(r.bufferSaltForm)));
-    std::string stocks = "Stocks:";
+                        ", added as " + BufferAddedAs(r));
+    std::vector<std::string> stocks, forms;
     for (const RecipeIngredient& in : r.ingredients) {
-        stocks += (stocks.size() > 7 ? ", " : " ") + in.name + " " + AmountText(in.stock);
-        if (in.purity != 1) stocks += " x purity " + Plain(in.purity, 4);
+        std::string stock = in.name + " " + AmountText(in.stock);
+        if (in.purity != 1) stock += " x purity " + Plain(in.purity, 4);
+        stocks.push_back(stock);
+        if (!in.form.empty() && in.kind != IngredientKind::Buffer) forms.push_back(in.name + " " + in.form);
     }
-    lines.push_back(stocks);
+    AddWrapped("Stocks:", stocks, lines);
+    forms.push_back("the pH set with " + r.baseName + " (" + r.acidName + " where acid is needed)");
+    AddWrapped("Added as:", forms, lines);
+    std::vector<std::string> contamination;
+    ForMetals(r, [&](int j, const std::string& name) {
+        if (r.contamination[j] > 0) contamination.push_back(name + " " + AmountText(r.contamination[j]));
+    });
+    if (!contamination.empty())
+        AddWrapped("Contamination in every solution, part of its totals:", contamination, lines);
     if (r.topup) {
         lines.push_back("Ionic strength " + FixedText(r.ionicTarget, 3) +
-                        " N in every solution: CM-E + pH buffer + " + SaltName(r) +
+                        (r.strengthTarget ? " M (1/2 sum c z^2)" : " N") +
+                        " in every solution: every ion counted, " + SaltName(r) +
                         (r.mixing ? " top-up in the end solutions" : " top-up"));
     } else {
-        lines.emplace_back("No top-up salt: the ionic strength is what CM-E and the pH buffer bring");
+        lines.emplace_back("No top-up salt: the ionic strength is what the stocks and the base bring");
     }
+    for (const RecipeIngredient& in : r.ingredients)
+        if (in.kind == IngredientKind::Osmolyte)
+            lines.push_back("Osmolarity " + FixedText(r.osmolarityTarget * 1e3, 1) +
+                            " mOsm/L in every solution" + (r.mixing ? " made from the stocks: " : ": ") +
+                            in.name + " to make it up");
     lines.emplace_back(kRule, '-');
 }
 
@@ -155,20 +187,63 @@ std::string HeadStart(const Recipe& r, std::string_view first) {
            (r.seriesSlot != 0 ? Right(LevelHeader(r), r.seriesAsPX ? kCell : 11) : std::string());
 }
 
+// The unit a column of volumes is printed in: microlitres unless its largest value would not fit in a
+// cell, then millilitres, then litres.
+struct VolumeUnit {
+    const char* name;
+    double perMicrolitre;
+};
+VolumeUnit ColumnUnit(double largest) {
+    constexpr double kFits = 999999.995;  // the largest value "%.2f" prints in kCell - 1 characters
+    if (largest < kFits) return {"uL", 1};
+    if (largest < kFits * 1e3) return {"mL", 1e-3};
+    return {"L", 1e-6};
+}
+// A volume [uL] in its column's unit: to two decimals, in scientific notation where even litres overflow.
+std::string VolumeCell(double microlitres, const VolumeUnit& unit) {
+    const double v = microlitres * unit.perMicrolitre;
+    return std::abs(v) < 999999.995 ? FixedText(v, 2) : ScientificText(v, 3);
+}
+
+// The units of the pipetting columns (the ingredients, then the water) over every tube made.
+std::vector<VolumeUnit> PipettingUnits(const Recipe& r) {
+    std::vector<double> largest(r.ingredients.size() + 1, 0.0);
+    for (const Entry& e : Entries(r)) {
+        if (r.mixing && !e.end) continue;
+        for (std::size_t k = 0; k < e.row->volumes.size(); ++k)
+            largest[k] = std::max(largest[k], e.row->volumes[k]);
+        largest.back() = std::max(largest.back(), e.row->water);
+    }
+    std::vector<VolumeUnit> units;
+    for (const double v : largest) units.push_back(ColumnUnit(v));
+    return units;
+}
+
 void AddPipetting(const Recipe& r, std::vector<std::string>& lines) {
-    lines.push_back(r.mixing ? "End solutions, uL into " + VolumeText(r.volume) + " each:  A without " +
-                                   SeriesMetal(r) + ",  B with " + SeriesMetal(r) +
+    const std::vector<VolumeUnit> units = PipettingUnits(r);
+    const bool microlitres =
+        std::all_of(units.begin(), units.end(), [](const VolumeUnit& u) { return u.perMicrolitre == 1; });
+    const std::string unit = microlitres ? ", uL" : "";
+    lines.push_back(r.mixing ? "End solutions" + unit + " into " + VolumeText(r.volume) +
+                                   " each:  A without " + SeriesMetal(r) + ",  B with " + SeriesMetal(r) +
                                    " total = " + r.base.ChelName[1].str() + " total"
-                             : "Pipetting, uL into " + VolumeText(r.volume) + " each");
+                             : "Pipetting" + unit + " into " + VolumeText(r.volume) + " each");
     std::string head = Right(r.mixing ? "end " : "# ", 4);
     if (r.seriesSlot != 0 && !r.mixing) head += Right(LevelHeader(r), r.seriesAsPX ? kCell : 11);
     for (const RecipeIngredient& in : r.ingredients) head += Right(in.name, kCell);
     lines.push_back(head + Right("water", kCell));
+    if (!microlitres) {
+        // The units under the names, where a column leaves microlitres.
+        std::string under(head.size() - r.ingredients.size() * kCell, ' ');
+        for (const VolumeUnit& u : units) under += Right(u.name, kCell);
+        lines.push_back(under);
+    }
     for (const Entry& e : Entries(r)) {
         if (r.mixing && !e.end) continue;
         std::string line = r.mixing ? Right(e.label + (e.row->converged ? " " : "*"), 4) : RowStart(r, e);
-        for (double v : e.row->volumes) line += Right(FixedText(v, 2), kCell);
-        lines.push_back(line + Right(FixedText(e.row->water, 2), kCell));
+        for (std::size_t k = 0; k < e.row->volumes.size(); ++k)
+            line += Right(VolumeCell(e.row->volumes[k], units[k]), kCell);
+        lines.push_back(line + Right(VolumeCell(e.row->water, units.back()), kCell));
     }
     lines.emplace_back(kRule, '-');
     if (!r.mixing) return;
@@ -179,9 +254,10 @@ void AddPipetting(const Recipe& r, std::vector<std::string>& lines) {
     lines.push_back(mixHead);
     for (const Entry& e : Entries(r)) {
         if (e.end) continue;
-        std::string line = RowStart(r, e) + Right(FixedText(e.row->fraction, 4), kCell) +
-                           Right(FixedText(e.row->unloadedVolume, 2), kCell) +
-                           Right(FixedText(e.row->loadedVolume, 2), kCell);
+        std::string line =
+            RowStart(r, e) + Right(FixedText(e.row->fraction, 4), kCell) +
+            Right(VolumeCell(e.row->unloadedVolume, ColumnUnit(e.row->unloadedVolume)), kCell) +
+            Right(VolumeCell(e.row->loadedVolume, ColumnUnit(e.row->loadedVolume)), kCell);
         ForMetals(r, [&](int j, const std::string&) { line += " " + FormatSci(e.row->metalFree[j]) + "M"; });
         lines.push_back(line);
     }
@@ -189,16 +265,14 @@ void AddPipetting(const Recipe& r, std::vector<std::string>& lines) {
 }
 
 void AddMade(const Recipe& r, std::vector<std::string>& lines) {
-    lines.emplace_back("The solutions as made, M; their ionic strength, N");
+    lines.emplace_back(
+        "The solutions as made, M; ionic equivalents, N; ionic strength, M; osmolarity, mOsm/L");
     std::string head = HeadStart(r, "#");
     ForMetals(r, [&](int, const std::string& name) { head += Right("Free " + name, 11); });
     ForMetals(r, [&](int, const std::string& name) { head += Right("Total " + name, 11); });
     if (r.type == CalculationType::Chelator)
         ForChelators(r, [&](int, const std::string& name) { head += Right("Total " + name, 11); });
-    head += Right("CM-E", 7);
-    if (!r.bufferName.empty()) head += Right("Buffer", 7);
-    if (HasSalt(r)) head += Right(SaltName(r), 7);
-    lines.push_back(head + Right("I", 7));
+    lines.push_back(head + Right("I N", 7) + Right("I M", 7) + Right("mOsm", 7));
     for (const Entry& e : Entries(r)) {
         const RecipeSolution& s = *e.row;
         std::string line = RowStart(r, e);
@@ -207,10 +281,39 @@ void AddMade(const Recipe& r, std::vector<std::string>& lines) {
         ForMetals(r, [&](int j, const std::string&) { conc(s.metalTotal[j]); });
         if (r.type == CalculationType::Chelator)
             ForChelators(r, [&](int i, const std::string&) { conc(s.chelTotal[i]); });
-        line += FormatFixed(s.ionicComplexes, 7, 4);
-        if (!r.bufferName.empty()) line += FormatFixed(s.ionicBuffer, 7, 4);
-        if (HasSalt(r)) line += FormatFixed(s.saltConc, 7, 4);
-        lines.push_back(line + FormatFixed(s.ionic, 7, 4));
+        lines.push_back(line + FormatFixed(s.ionic, 7, 4) + FormatFixed(s.ionicStrength, 7, 4) +
+                        FormatFixed(s.osmolarity * 1e3, 7, 1));
+    }
+    lines.emplace_back(kRule, '-');
+}
+
+// The base or acid and the counter-ions of every solution, mM.
+void AddIons(const Recipe& r, std::vector<std::string>& lines) {
+    std::vector<std::pair<std::string, int>> names;
+    for (const Entry& e : Entries(r))
+        for (const RecipeIon& ion : e.row->ions)
+            if (ion.counter &&
+                std::find(names.begin(), names.end(), std::pair(ion.name, ion.charge)) == names.end())
+                names.emplace_back(ion.name, ion.charge);
+    lines.emplace_back("The pH set with, and the counter-ions of the stocks, mM");
+    std::string head = HeadStart(r, "#");
+    const bool acid = std::any_of(r.ingredients.begin(), r.ingredients.end(),
+                                  [](const RecipeIngredient& in) { return in.kind == IngredientKind::Acid; });
+    head += Right(r.baseName, kCell);
+    if (acid) head += Right(r.acidName, kCell);
+    for (const auto& name : names) head += Right(name.first, kCell);
+    lines.push_back(head);
+    for (const Entry& e : Entries(r)) {
+        const RecipeSolution& s = *e.row;
+        std::string line = RowStart(r, e) + Right(FixedText(std::max(s.base, 0.0) * 1e3, 3), kCell);
+        if (acid) line += Right(FixedText(std::max(-s.base, 0.0) * 1e3, 3), kCell);
+        for (const auto& [name, charge] : names) {
+            double c = 0;
+            for (const RecipeIon& ion : s.ions)
+                if (ion.name == name && ion.charge == charge) c = ion.conc;
+            line += Right(FixedText(c * 1e3, 3), kCell);
+        }
+        lines.push_back(line);
     }
     lines.emplace_back(kRule, '-');
 }
@@ -223,10 +326,13 @@ std::vector<std::string> RecipeReport(const Recipe& r, std::string_view constant
     AddHeading(r, lines);
     AddPipetting(r, lines);
     AddMade(r, lines);
+    AddIons(r, lines);
     bool failed = false;
     for (const Entry& e : Entries(r)) failed = failed || !e.row->converged;
     if (failed) lines.emplace_back("* CONVERGENCE NOT REACHED: the values of this solution are not valid");
-    lines.emplace_back("CM-E: the chelators, metals and their complexes with their counter-ions");
+    lines.emplace_back(
+        "I N: ionic equivalents 1/2 sum c|z| of every ion, to which the constants are corrected");
+    lines.emplace_back("I M: ionic strength 1/2 sum c z^2; mOsm: ideal osmolarity, every dissolved species");
     lines.emplace_back("");
     lines.push_back(
         CutToChars("DEDODIZ32 v" + std::string(kVersion) + " using " + std::string(constantsFileName), 80));
@@ -242,22 +348,27 @@ void WriteRecipeReport(const Recipe& recipe, std::string_view constantsFileName,
 RecipeTable PipettingTable(const Recipe& r) {
     RecipeTable table;
     if (!r.ok) return table;
+    const std::vector<VolumeUnit> units = PipettingUnits(r);
     table.header.emplace_back("Solution");
     if (r.seriesSlot != 0) table.header.push_back(r.seriesAsPX ? LevelHeader(r) : LevelHeader(r) + " [M]");
-    for (const RecipeIngredient& in : r.ingredients) table.header.push_back(in.name + " [uL]");
-    table.header.emplace_back("water [uL]");
+    for (std::size_t k = 0; k < r.ingredients.size(); ++k)
+        table.header.push_back(r.ingredients[k].name + " [" + units[k].name + "]");
+    table.header.push_back(std::string("water [") + units.back().name + "]");
     if (r.mixing) {
         for (const char* h : {"B part", "A [uL]", "B [uL]"}) table.header.emplace_back(h);
     }
     ForMetals(r, [&](int, const std::string& name) { table.header.push_back("Free " + name + " [M]"); });
     table.header.emplace_back("I [N]");
+    table.header.emplace_back("I [M]");
+    table.header.emplace_back("mOsm/L");
     for (const Entry& e : Entries(r)) {
         const RecipeSolution& s = *e.row;
         std::vector<std::string> row{e.label + (s.converged ? "" : " *")};
         if (r.seriesSlot != 0) row.push_back(e.end ? "" : LevelText(r, s.wanted, false));
         const bool pipetted = !r.mixing || e.end;
-        for (double v : s.volumes) row.push_back(pipetted ? FixedText(v, 2) : "");
-        row.push_back(pipetted ? FixedText(s.water, 2) : "");
+        for (std::size_t k = 0; k < s.volumes.size(); ++k)
+            row.push_back(pipetted ? VolumeCell(s.volumes[k], units[k]) : "");
+        row.push_back(pipetted ? VolumeCell(s.water, units.back()) : "");
         if (r.mixing) {
             row.push_back(e.end ? "" : FixedText(s.fraction, 4));
             row.push_back(e.end ? "" : FixedText(s.unloadedVolume, 2));
@@ -265,6 +376,8 @@ RecipeTable PipettingTable(const Recipe& r) {
         }
         ForMetals(r, [&](int j, const std::string&) { row.push_back(ScientificText(s.metalFree[j], 2)); });
         row.push_back(FixedText(s.ionic, 4));
+        row.push_back(FixedText(s.ionicStrength, 4));
+        row.push_back(FixedText(s.osmolarity * 1e3, 1));
         table.rows.push_back(std::move(row));
     }
     return table;

@@ -11,6 +11,7 @@
 #include "core/Export.h"
 #include "core/Listing.h"
 #include "core/OutputText.h"
+#include "core/RecipeForms.h"
 #include "core/RecipeInput.h"
 #include "core/RecipeReport.h"
 #include "core/SweepTable.h"
@@ -534,6 +535,15 @@ Outcome Session::MakeRecipe(RecipeRequest request, ReportPlacement placement, co
         const std::string file =
             table.BufferFileName.empty() ? std::string("no pH buffer file") : table.BufferFileName.str();
         Refuse(refusals, Option("buffer " + request.buffer), "not in " + file);
+    } else if (!request.buffer.empty()) {
+        const int slot = FindBufferSlot(table, request.buffer);
+        const bool anionic = table.BufferSlots[slot].anionic;
+        for (const NamedForm& f : request.forms)
+            if (SameName(f.name, request.buffer) &&
+                !BufferForm(f.form, request.buffer, SlotValence(table, slot), anionic))
+                Refuse(refusals, Option("form " + f.name),
+                       "no form " + f.form + " is known; " + request.buffer + " is added as the " +
+                           BufferFormsText(request.buffer, anionic));
     }
     if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
     request.precision = precision;
@@ -615,6 +625,88 @@ std::optional<double> Session::Value(std::string_view key) const {
 
 // ---- The rules of the added computations ----
 
+namespace {
+
+// The forms that chelators, metals and the pH buffer are added in: each named once, each known.
+void CheckRecipeForms(const TSolution& sol, const RecipeRequest& r, Refusals& refusals) {
+    for (std::size_t k = 0; k < r.forms.size(); ++k) {
+        const NamedForm& f = r.forms[k];
+        const Field field = Option("form " + f.name);
+        bool twice = false;
+        for (std::size_t before = 0; before < k; ++before)
+            twice = twice || SameName(r.forms[before].name, f.name);
+        if (twice) {
+            Refuse(refusals, field, "given twice");
+            continue;
+        }
+        if (const int i = SolutionChelatorSlot(sol, f.name); i != 0) {
+            const std::string name = sol.ChelName[i].str();
+            if (!ChelatorForm(f.form, name, sol.ChelCharge[i], sol.PlusName[i]))
+                Refuse(refusals, field,
+                       "no form " + f.form + " is known; " + name + " is added as the " +
+                           ChelatorFormsText(name, sol.ChelCharge[i], sol.PlusName[i]));
+        } else if (const int j = SolutionMetalSlot(sol, f.name); j != 0) {
+            const std::string name = sol.MetalName[j].str();
+            if (!MetalForm(f.form, name, sol.MetalValence[j]))
+                Refuse(refusals, field,
+                       "no form " + f.form + " is known; " + name + " is added as " +
+                           MetalFormsText(name, sol.MetalValence[j]));
+        } else if (r.buffer.empty() || !SameName(r.buffer, f.name)) {
+            Refuse(refusals, field, "no chelator, metal or pH buffer of that name in this solution");
+        } else if (r.bufferSaltForm != 0) {
+            Refuse(refusals, field, "the pH buffer's salt form is given twice (buffer form)");
+        }
+    }
+}
+
+// The forms, reagents, contamination, the ionic strength and osmolarity targets of a recipe.
+void CheckRecipeAdditions(const TSolution& sol, const RecipeRequest& r, Refusals& refusals) {
+    constexpr double kMaxOsmolarity = 10;  // [Osm/L]
+    CheckRecipeForms(sol, r, refusals);
+    const auto reagent = [&](const std::optional<NamedValue>& given, const char* what, bool acid) {
+        if (!given) return;
+        const Field field = Option(std::string(what) + " " + given->name);
+        const std::optional<AddedForm> form = PHReagent(given->name);
+        if (!form || IsAcid(*form) != acid)
+            Refuse(refusals, field,
+                   std::string("not a known ") + what + "; those known are " + PHReagentNames());
+        CheckPositive(field, given->value, kMaxConcentration, "M", refusals);
+    };
+    reagent(r.base, "base", false);
+    reagent(r.acid, "acid", true);
+    if (r.topup && !OneToOneSalt(r.topup->name))
+        Refuse(refusals, Option("topup " + r.topup->name),
+               "not a 1:1 salt of a known cation; the cations known are " + CationNames());
+    if (r.ionicStrengthTarget) {
+        CheckPositive(Option("ionic strength target"), *r.ionicStrengthTarget, kMaxIonic, "M", refusals);
+        if (!r.topup) Refuse(refusals, Option("ionic strength target"), "needs a top-up salt (topup)");
+        if (r.ionicTarget)
+            Refuse(refusals, Option("ionic strength target"),
+                   "the top-up aims at one target: give the ionic target or the ionic strength target");
+    }
+    if (r.osmolyte) {
+        const Field field = Option("osmolyte " + r.osmolyte->name);
+        if (!Osmolyte(r.osmolyte->name))
+            Refuse(refusals, field, "not a known osmolyte; those known are " + OsmolyteNames());
+        CheckPositive(field, r.osmolyte->value, kMaxConcentration, "M", refusals);
+        if (!r.osmolarityTarget) Refuse(refusals, field, "needs an osmolarity target");
+    }
+    if (r.osmolarityTarget) {
+        CheckPositive(Option("osmolarity target"), *r.osmolarityTarget, kMaxOsmolarity, "Osm/L", refusals);
+        if (!r.osmolyte) Refuse(refusals, Option("osmolarity target"), "needs an osmolyte stock (osmolyte)");
+    }
+    NamedOnce(r.contamination, "contamination", refusals);
+    for (const NamedValue& c : r.contamination) {
+        const Field field = Option("contamination " + c.name);
+        if (SolutionMetalSlot(sol, c.name) == 0)
+            Refuse(refusals, field, "no metal of that name in this solution");
+        else
+            CheckConcentration(field, c.value, refusals);
+    }
+}
+
+}  // namespace
+
 void CheckRecipeRequest(const TSolution& sol, const RecipeRequest& r, Refusals& refusals) {
     constexpr double kMaxVolume = 1000;  // [L]
     CheckPositive(Option("volume"), r.volume, kMaxVolume, "L", refusals);
@@ -634,6 +726,7 @@ void CheckRecipeRequest(const TSolution& sol, const RecipeRequest& r, Refusals& 
         CheckPositive(Option("topup " + r.topup->name), r.topup->value, kMaxConcentration, "M", refusals);
     if (r.ionicTarget) CheckPositive(Option("ionic target"), *r.ionicTarget, kMaxIonic, "N", refusals);
     if (r.ionicTarget && !r.topup) Refuse(refusals, Option("ionic target"), "needs a top-up salt (topup)");
+    CheckRecipeAdditions(sol, r, refusals);
     for (const double px : r.seriesPX)
         if (!(px >= 0 && px <= kMaxPX)) {
             Refuse(refusals, Option("series"),

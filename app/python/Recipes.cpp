@@ -23,14 +23,16 @@ namespace {
 struct RecipeRow {
     std::string label;  // "1", "2", ...; "A" and "B" for the end solutions
     py::object wanted, px, fraction;
-    py::dict total, free, volumes, ionicParts;
-    double ionic = 0, solutionIonic = 0;
+    py::dict total, free, volumes;
+    py::list species;
+    double ionic = 0, strength = 0, osmolarity = 0, base = 0;
     int passes = 0;
     bool converged = true;
 };
 
 struct IngredientRow {
     std::string name, kind;
+    py::object form;
     double stock = 0, purity = 1;
 };
 
@@ -96,6 +98,7 @@ std::uint16_t SaltForm(const std::string& word) {
 struct RecipeArguments {
     py::object volume, stocks, purity, buffer, ionicTarget, topup, series, mixVolume;
     std::string bufferForm;
+    py::object forms, base, acid, contamination, ionicStrengthTarget, osmolyte, osmolarityTarget;
     bool seriesPX = false, mixing = false;
     Precision precision = kDefaultPrecision;
 };
@@ -116,6 +119,20 @@ RecipeRequest Request(const RecipeArguments& a) {
         r.topup = IsPair(a.topup) ? NamedNumber(a.topup, "topup", "mol/L")
                                   : NamedValue{"KCl", ReadNumber(a.topup, "topup KCl", "mol/L")};
     ReadSeries(a.series, a.seriesPX, r);
+    if (Given(a.forms)) {
+        if (!py::isinstance<py::dict>(a.forms))
+            throw py::type_error("forms must be a dict {name: form}, such as {\"EGTA\": \"K2H2EGTA\"}");
+        for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(a.forms))
+            r.forms.push_back({KeyName(key, "forms"), KeyName(value, "form")});
+    }
+    if (Given(a.base)) r.base = NamedNumber(a.base, "base", "mol/L");
+    if (Given(a.acid)) r.acid = NamedNumber(a.acid, "acid", "mol/L");
+    r.contamination = NamedNumbers(a.contamination, "contamination", "mol/L");
+    if (Given(a.ionicStrengthTarget))
+        r.ionicStrengthTarget = ReadNumber(a.ionicStrengthTarget, "ionic_strength_target", "mol/L");
+    if (Given(a.osmolyte)) r.osmolyte = NamedNumber(a.osmolyte, "osmolyte", "mol/L");
+    if (Given(a.osmolarityTarget))
+        r.osmolarityTarget = ReadNumber(a.osmolarityTarget, "osmolarity_target", "Osm/L");
     r.mixing = a.mixing;
     if (Given(a.mixVolume)) r.mixVolume = ReadNumber(a.mixVolume, "mix_volume", "L");
     return r;
@@ -133,9 +150,11 @@ RecipeRow Row(const JsonValue& entry) {
     row.total = ToPython(entry.at("total_M"));
     row.free = ToPython(entry.at("free_M"));
     row.volumes = ToPython(entry.at("volumes_uL"));
-    row.ionicParts = ToPython(entry.at("ionic_parts_N"));
+    row.species = ToPython(entry.at("species"));
     row.ionic = entry.at("ionic_strength_N").get<double>();
-    row.solutionIonic = entry.at("solution_ionic_strength_M").get<double>();
+    row.strength = entry.at("true_ionic_strength_M").get<double>();
+    row.osmolarity = entry.at("osmolarity_mOsm").get<double>();
+    row.base = entry.at("base_M").get<double>();
     row.passes = entry.at("ionic_passes").get<int>();
     row.converged = entry.at("converged").get<bool>();
     return row;
@@ -153,7 +172,8 @@ RecipeResult Collect(const Recipe& recipe, const std::string& constantsFile, Sho
     r.mixVolume = j.contains("mixing") ? ToPython(j.at("mixing").at("mix_volume_L")) : py::none();
     for (const JsonValue& in : j.at("ingredients"))
         r.ingredients.push_back({in.at("name").get<std::string>(), in.at("kind").get<std::string>(),
-                                 in.at("stock_M").get<double>(), in.at("purity").get<double>()});
+                                 ToPython(in.at("form")), in.at("stock_M").get<double>(),
+                                 in.at("purity").get<double>()});
     for (const JsonValue& entry : j.at("solutions")) r.solutions.push_back(Row(entry));
     if (j.contains("mixing"))
         for (const JsonValue& entry : j.at("mixing").at("ends")) r.ends.push_back(Row(entry));
@@ -201,13 +221,20 @@ void BindRecipeRow(py::module_& m) {
         .def_readonly("volumes", &RecipeRow::volumes,
                       "{name: volume [uL]} of every stock to pipette and \"water\" to make up the volume; "
                       "for a mix {\"A\": uL, \"B\": uL, \"water\": 0}.")
-        .def_readonly("ionic_strength", &RecipeRow::ionic,
-                      "The ionic strength [N] of the tube: CM-E + pH buffer + top-up salt.")
         .def_readonly(
-            "ionic_parts", &RecipeRow::ionicParts,
-            "{\"complexes\": CM-E, \"buffer\": ..., \"topup\": ...}: the ionic strength's parts [N].")
-        .def_readonly("solution_ionic_strength", &RecipeRow::solutionIonic,
-                      "The ionic strength [M] of the chelator and metal species (CM-I).")
+            "ionic_strength", &RecipeRow::ionic,
+            "The ionic equivalents [N] of the tube, 1/2 sum c |z| over every ion: the model's ionic "
+            "strength, to which the constants are corrected.")
+        .def_readonly("true_ionic_strength", &RecipeRow::strength,
+                      "The ionic strength [M] of the tube, 1/2 sum c z^2 over every ion.")
+        .def_readonly("osmolarity", &RecipeRow::osmolarity,
+                      "The ideal osmolarity [mOsm/L]: every dissolved species counted.")
+        .def_readonly("base", &RecipeRow::base,
+                      "The base [mol/L] that brings the tube to its pH, from the proton balance; below 0: "
+                      "the acid.")
+        .def_readonly(
+            "species", &RecipeRow::species,
+            "Every species counted: [{\"name\": \"H2EGTA2-\", \"charge\": -2, \"conc_M\": ...}, ...].")
         .def_readonly("ionic_passes", &RecipeRow::passes,
                       "Solves at successive ionic strengths until the solve's and the tube's agreed.")
         .def_readonly("converged", &RecipeRow::converged, "Every solve of this solution converged.")
@@ -217,7 +244,11 @@ void BindRecipeRow(py::module_& m) {
     py::class_<IngredientRow>(m, "Ingredient", "One stock that is pipetted.")
         .def_readonly("name", &IngredientRow::name)
         .def_readonly("kind", &IngredientRow::kind,
-                      "\"chelator\", \"metal\", \"pH_buffer\" or \"topup_salt\".")
+                      "\"chelator\", \"metal\", \"pH_buffer\", \"topup_salt\", \"base\", \"acid\" or "
+                      "\"osmolyte\".")
+        .def_readonly(
+            "form", &IngredientRow::form,
+            "How it is added (\"free acid\", \"K2H2EGTA\", \"CaCl2\"); None for the salt and reagents.")
         .def_readonly("stock", &IngredientRow::stock, "The stock's concentration [mol/L] as labelled.")
         .def_readonly("purity", &IngredientRow::purity, "The real stock is stock x purity.")
         .def("__repr__", [](const IngredientRow& i) { return "<dedodiz.Ingredient " + i.name + ">"; });
@@ -271,10 +302,18 @@ void BindRecipe(py::module_& m) {
            const py::object& stocks, const py::object& purity, const py::object& buffer,
            const std::string& bufferForm, const BufferTable* buffers, const py::object& ionicTarget,
            const py::object& topup, const py::object& series, bool seriesPX, bool mixing,
-           const py::object& mixVolume, bool refine, const std::string& precision) {
-            const RecipeArguments a{volume,      stocks,   purity, buffer,
-                                    ionicTarget, topup,    series, mixVolume,
-                                    bufferForm,  seriesPX, mixing, PrecisionOf(precision, refine)};
+           const py::object& mixVolume, bool refine, const std::string& precision, const py::object& forms,
+           const py::object& base, const py::object& acid, const py::object& contamination,
+           const py::object& ionicStrengthTarget, const py::object& osmolyte,
+           const py::object& osmolarityTarget) {
+            RecipeArguments a;
+            a.volume = volume, a.stocks = stocks, a.purity = purity, a.buffer = buffer;
+            a.ionicTarget = ionicTarget, a.topup = topup, a.series = series, a.mixVolume = mixVolume;
+            a.bufferForm = bufferForm, a.seriesPX = seriesPX, a.mixing = mixing;
+            a.precision = PrecisionOf(precision, refine);
+            a.forms = forms, a.base = base, a.acid = acid, a.contamination = contamination;
+            a.ionicStrengthTarget = ionicStrengthTarget, a.osmolyte = osmolyte;
+            a.osmolarityTarget = osmolarityTarget;
             return MakeOne(table, chelators, metals, pH, temperature, ionic, type, buffers, a);
         },
         py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
@@ -283,7 +322,10 @@ void BindRecipe(py::module_& m) {
         py::arg("buffer") = py::none(), py::arg("buffer_form") = "free", py::arg("buffers") = py::none(),
         py::arg("ionic_target") = py::none(), py::arg("topup") = py::none(), py::arg("series") = py::none(),
         py::arg("series_px") = false, py::arg("mixing") = false, py::arg("mix_volume") = py::none(),
-        py::arg("refine") = false, py::arg("precision") = "checked",
+        py::arg("refine") = false, py::arg("precision") = "checked", py::arg("forms") = py::none(),
+        py::arg("base") = py::none(), py::arg("acid") = py::none(), py::arg("contamination") = py::none(),
+        py::arg("ionic_strength_target") = py::none(), py::arg("osmolyte") = py::none(),
+        py::arg("osmolarity_target") = py::none(),
         R"(What to pipette for a solution, or for a series of wanted free levels of one metal, as
 dedodiz32-cli recipe computes it, and returns the Recipe.
 
@@ -305,6 +347,15 @@ mixing        the mixing method: two end solutions, A without the series metal a
               first chelator loaded by it, and the fraction of B in every mix (needs a series)
 mix_volume    the volume [L] of each mix; None: the volume divided by the number of mixes
 precision     "checked" (the default), "described" or "exact", as for solve(); refine=True is "exact"
+forms         {name: form} of chelators, metals and the pH buffer: {"EGTA": "K2H2EGTA", "Ca2": "CaCl2",
+              "HEPES": "NaHEPES"}; free acids (Na2 salts of ATP, ADP, EDTA) and chlorides if left out
+base, acid    (name, stock [mol/L]) of the base that sets the pH (KOH, NaOH, CsOH, LiOH; ("KOH", 1.0)
+              if left out) and of the acid where one is needed (("HCl", 1.0))
+contamination {metal: [mol/L]} that the water and salts bring, part of every total
+ionic_strength_target  the ionic strength 1/2 sum c z^2 [mol/L] the top-up reaches, instead of
+              ionic_target's equivalents
+osmolyte      (name, stock [mol/L]) of sucrose, mannitol or glucose that makes up osmolarity_target
+              [Osm/L]
 
 A recipe that cannot be made (a stock missing, stocks too dilute for the volume, the target ionic
 strength already exceeded, ...) raises ValueError with the program's message, "CANNOT BE MADE" and

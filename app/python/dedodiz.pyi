@@ -247,7 +247,9 @@ class Ingredient:
     """One stock that is pipetted."""
 
     name: str
-    kind: Literal["chelator", "metal", "pH_buffer", "topup_salt"]
+    kind: Literal["chelator", "metal", "pH_buffer", "topup_salt", "base", "acid", "osmolyte"]
+    form: str | None
+    """How it is added: "free acid", "K2H2EGTA", "CaCl2"; None for the top-up, the reagents, the osmolyte."""
     stock: float
     """The stock's concentration [mol/L] as labelled."""
     purity: float
@@ -270,11 +272,15 @@ class RecipeSolution:
     volumes: dict[str, float]
     """Volume [uL] of every stock and of "water"; for a mix {"A": ..., "B": ..., "water": 0}."""
     ionic_strength: float
-    """[N]: CM-E + pH buffer + top-up salt."""
-    ionic_parts: dict[str, float]
-    """{"complexes", "buffer", "topup"} [N]."""
-    solution_ionic_strength: float
-    """CM-I [M]."""
+    """[N]: the ionic equivalents 1/2 sum c |z| of every ion, to which the constants are corrected."""
+    true_ionic_strength: float
+    """[M]: 1/2 sum c z^2 of every ion."""
+    osmolarity: float
+    """[mOsm/L], ideal: every dissolved species."""
+    base: float
+    """[mol/L] of the base that sets the pH; below 0: of the acid."""
+    species: list[dict]
+    """Every species counted: {"name": "H2EGTA2-", "charge": -2, "conc_M": ...}."""
     ionic_passes: int
     converged: bool
 
@@ -448,10 +454,18 @@ def recipe(
     mix_volume: Number | None = None,
     refine: bool = False,
     precision: str = "checked",
+    forms: Mapping[str, str] | None = None,
+    base: tuple[str, Number] | None = None,
+    acid: tuple[str, Number] | None = None,
+    contamination: Mapping[str, Number] | None = None,
+    ionic_strength_target: Number | None = None,
+    osmolyte: tuple[str, Number] | None = None,
+    osmolarity_target: Number | None = None,
 ) -> Recipe:
     """What to pipette: volume [L], stocks [mol/L], purity (fractions), buffer (name, mol/L), ionic_target [N],
-    topup (salt, mol/L), series (metal, levels [mol/L], or pX values with series_px). ValueError when it cannot
-    be made."""
+    topup (salt, mol/L), series (metal, levels [mol/L], or pX values with series_px), forms {name: form},
+    base and acid (name, mol/L), contamination {metal: mol/L}, ionic_strength_target [M], osmolyte (name,
+    mol/L) and osmolarity_target [Osm/L]. ValueError when it cannot be made."""
 
 def uncertainty(
     table: Table | None = None,

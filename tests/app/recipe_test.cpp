@@ -81,12 +81,23 @@ TSolution SolveTotals(const Setup& s, const RecipeSolution& row, double I, doubl
     return c.WorkSolution;
 }
 
-double BufferAt(Setup& s, const TSolution& sol, double conc, double I) {
-    TBufferRecord& rec = s.buffers.BufferRecord;
-    rec.Temperature = sol.Temperature, rec.PH = sol.PH, rec.Ionic = I, rec.BufferAmount = conc,
-    rec.SaltForm = 0;
-    test::MessageRecorder quiet;
-    return CalcBufferIonic(s.buffers, 1, quiet).contribution;
+// The sums over the species a row reports: 1/2 sum c |z| [N], 1/2 sum c z^2 [M], sum c z [M].
+struct IonSums {
+    double equivalents = 0, strength = 0, charge = 0;
+};
+IonSums Sums(const RecipeSolution& row) {
+    IonSums sums;
+    for (const RecipeIon& ion : row.ions) {
+        sums.equivalents += 0.5 * ion.conc * std::abs(ion.charge);
+        sums.strength += 0.5 * ion.conc * ion.charge * ion.charge;
+        sums.charge += ion.conc * ion.charge;
+    }
+    return sums;
+}
+double Ion(const RecipeSolution& row, const std::string& name) {
+    for (const RecipeIon& ion : row.ions)
+        if (ion.name == name) return ion.conc;
+    return 0;
 }
 
 TEST(Recipe, OneChelatorVolumesAreTheTotalsTimesTheVolumeOverTheStocks) {
@@ -103,19 +114,90 @@ TEST(Recipe, OneChelatorVolumesAreTheTotalsTimesTheVolumeOverTheStocks) {
     test::MessageRecorder messages;
     const Recipe recipe = MakeRecipe(s->calc, nullptr, r, messages);
     ASSERT_TRUE(recipe.ok);
-    ASSERT_EQ(recipe.ingredients.size(), 3U);  // EGTA, Ca2, KCl
+    ASSERT_EQ(recipe.ingredients.size(), 4U);  // EGTA, Ca2, KCl, KOH
     const RecipeSolution& row = recipe.solutions.at(0);
     // By hand: 2 mM x 10 mL / (100 mM x 0.97) = 206.1856 uL of the EGTA stock.
     EXPECT_NEAR(row.volumes[0], 206.18556701, 1e-8);
     // Every total is stock x purity x volume / final volume, and the water makes up the rest.
     EXPECT_NEAR(0.05 * row.volumes[1] / 10e3, row.metalTotal[1], 1e-15);
     EXPECT_NEAR(2.0 * row.volumes[2] / 10e3, row.saltConc, 1e-15);
-    EXPECT_NEAR(row.volumes[0] + row.volumes[1] + row.volumes[2] + row.water, 10e3, 1e-9);
+    EXPECT_NEAR(1.0 * row.volumes[3] / 10e3, row.base, 1e-15);  // KOH 1 M unless named
+    EXPECT_NEAR(row.volumes[0] + row.volumes[1] + row.volumes[2] + row.volumes[3] + row.water, 10e3, 1e-9);
     // The same total as the single-point run gives at the target (0.1 N, the solution's own).
     const test::Solved run = test::Solve(s->table, entered);
     EXPECT_DOUBLE_EQ(row.metalTotal[1], run.calc.WorkSolution.MetalTotal[1]);
     EXPECT_DOUBLE_EQ(row.ionic, 0.1);
-    EXPECT_DOUBLE_EQ(row.saltConc, 0.1 - run.calc.Results.SolutionCharge);
+    // The ions counted by hand: CaCl2 and KCl bring the chloride, KOH and KCl the potassium, every EGTA
+    // form and complex adds up to the EGTA total, and the tube is neutral.
+    EXPECT_NEAR(Ion(row, "Cl-"), 2 * row.metalTotal[1] + row.saltConc, 1e-15);
+    EXPECT_NEAR(Ion(row, "K+"), row.base + row.saltConc, 1e-15);
+    EXPECT_DOUBLE_EQ(Ion(row, "Ca2+"), 1e-7);
+    const double egta = Ion(row, "EGTA4-") + Ion(row, "HEGTA3-") + Ion(row, "H2EGTA2-") +
+                        Ion(row, "H3EGTA-") + Ion(row, "H4EGTA") + Ion(row, "CaEGTA2-") +
+                        Ion(row, "CaHEGTA-");
+    EXPECT_NEAR(egta, 2e-3, 1e-15);
+    const IonSums sums = Sums(row);
+    EXPECT_NEAR(sums.charge, 0, 1e-12);
+    EXPECT_NEAR(sums.equivalents, 0.1, 1e-15);
+    EXPECT_NEAR(sums.strength, row.ionicStrength, 1e-15);
+    EXPECT_GT(row.ionicStrength, row.ionic);  // H2EGTA2- counts twice more in 1/2 sum c z^2
+}
+
+// EGTA free acid and CaCl2 at pH 7.0, 20 C, 0.1 N (the constants as stored) with 1 uM free Ca2: the base,
+// worked by hand. [H+] = 10^-7 / 0.7841996 = 1.2751855e-7 M; the free EGTA's protonation polynomial
+// P = 1 + 10^9.47 h + 10^18.32 h^2 + ... = 34353.32 with 1.9890446 protons bound on average; free L
+// = 10 mM / (P + 10^10.97 x 1e-6 + 10^5.30 x 10^9.47 h x 1e-6) = 7.8275536e-8 M, so CaEGTA 7.3050980 mM,
+// CaHEGTA 5.8775917 uM; [OH-] = 10^(log Kw + 7) / 0.7841996 = 8.7174766e-8 M (log Kw -14.165183 at 20 C).
+// Base = 4 x 10 mM - (protons on free EGTA + CaHEGTA + [H+] - [OH-]) = 34.645493 mM: 346.455 uL of 1 M KOH.
+TEST(Recipe, TheBaseForEgtaFreeAcidAndCalciumChlorideIsTheHandWorkedOne) {
+    SolutionInput entered;
+    entered.type = CalculationType::Total;
+    entered.chelators = {{"EGTA", 10e-3}};
+    entered.metals = {{"Ca2", 0, 1e-6}};
+    auto s = Describe(entered);
+    RecipeRequest r;
+    r.volume = 10e-3;
+    r.stocks = {{"EGTA", 0.1}, {"Ca2", 0.1}};
+    r.topup = NamedValue{"KCl", 3.0};
+    r.precision = Precision::Exact;
+    test::MessageRecorder messages;
+    const Recipe recipe = MakeRecipe(s->calc, nullptr, r, messages);
+    ASSERT_TRUE(recipe.ok);
+    const RecipeSolution& row = recipe.solutions.at(0);
+    EXPECT_NEAR(row.metalTotal[1], 7.31197561288707e-3, 1e-12);
+    EXPECT_NEAR(row.base, 34.6454925715786e-3, 1e-11);
+    ASSERT_EQ(recipe.ingredients.back().kind, IngredientKind::Base);
+    EXPECT_EQ(recipe.ingredients.back().name, "KOH");
+    EXPECT_NEAR(row.volumes.back(), 346.454925715786, 1e-7);
+    EXPECT_NEAR(Sums(row).charge, 0, 1e-12);
+}
+
+// Along a pCa series each step's CaCl2 binds EGTA and frees two protons that the KOH takes: the tube
+// gains two chloride and two potassium per calcium, 2 N per M, and the top-up falls by as much.
+TEST(Recipe, TheTopUpFallsAlongAPCaSeriesByWhatTheBoundCalciumBrings) {
+    SolutionInput entered;
+    entered.type = CalculationType::Total;
+    entered.ionic = 0.18;
+    entered.chelators = {{"EGTA", 7e-3}};
+    entered.metals = {{"Ca2", 0, 1e-7}};
+    auto s = Describe(entered);
+    RecipeRequest r;
+    r.volume = 10e-3;
+    r.stocks = {{"EGTA", 0.1}, {"Ca2", 0.1}};
+    r.topup = NamedValue{"KCl", 3.0};
+    r.seriesMetal = "Ca2";
+    r.seriesFree = {1e-9, 1e-8, 1e-7, 1e-6, 1e-5};
+    test::MessageRecorder messages;
+    const Recipe recipe = MakeRecipe(s->calc, nullptr, r, messages);
+    ASSERT_TRUE(recipe.ok);
+    const std::vector<RecipeSolution>& rows = recipe.solutions;
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        const double fall = rows[k - 1].saltConc - rows[k].saltConc;
+        const double calcium = rows[k].metalTotal[1] - rows[k - 1].metalTotal[1];
+        EXPECT_GT(fall, 0);
+        EXPECT_NEAR(fall / (2 * calcium), 1, 0.03) << k;
+    }
+    EXPECT_GT(rows.front().saltConc - rows.back().saltConc, 2 * 6.5e-3);
 }
 
 // Type Total and type Free (whose series total is searched): the totals pipetted, solved again, give the
@@ -138,10 +220,13 @@ TEST(Recipe, TheTotalsSolvedAgainGiveTheWantedFreeLevelsAtTheTargetIonicStrength
                 EXPECT_NEAR(made.MetalFree[2] / 1e-3, 1, 1e-9);
             }
             EXPECT_NEAR(made.MetalFree[2], row.metalFree[2], 1e-12);
-            const double ionic = charge + BufferAt(*s, made, 20e-3, 0.18) + row.saltConc;
-            EXPECT_NEAR(ionic, 0.18, 1e-12);
+            // Every tube is neutral, and both ionic figures are the sums over the species it reports.
+            const IonSums sums = Sums(row);
+            EXPECT_NEAR(sums.charge, 0, 1e-9);
+            EXPECT_NEAR(sums.equivalents, 0.18, 1e-12);
+            EXPECT_NEAR(sums.strength, row.ionicStrength, 1e-15);
             EXPECT_NEAR(row.ionic, 0.18, 1e-15);
-            EXPECT_GT(row.ionicBuffer, 0);
+            EXPECT_GT(row.base, 0);  // the free acids take base to reach pH 7.2
         }
     }
 }
@@ -161,7 +246,9 @@ TEST(Recipe, WithoutTopUpTheStrengthIsFoundWhereTheSolveGivesItBack) {
         EXPECT_LT(row.ionic, 0.05);  // far below the 0.15 N the work file assumed
         double charge = 0;
         const TSolution made = SolveTotals(*s, row, row.ionic, charge);
-        EXPECT_NEAR(charge + BufferAt(*s, made, 20e-3, row.ionic), row.ionic, 1e-10 * row.ionic);
+        EXPECT_NEAR(made.MetalFree[1] / row.wanted, 1, 1e-9);
+        EXPECT_NEAR(Sums(row).equivalents, row.ionic, 1e-7 * row.ionic);
+        EXPECT_NEAR(Sums(row).charge, 0, 1e-9);
         EXPECT_EQ(row.saltConc, 0);
     }
 }
@@ -194,8 +281,8 @@ TEST(Recipe, EveryMixHasTheWantedFreeLevelWhenSolved) {
             double charge = 0;
             const TSolution made = SolveTotals(*s, mixed, mix.ionic, charge);
             EXPECT_NEAR(made.MetalFree[1] / mix.wanted, 1, 1e-9);
-            const double salt = (1 - f) * a.saltConc + f * b.saltConc;
-            EXPECT_NEAR(charge + BufferAt(*s, made, 20e-3, mix.ionic) + salt, mix.ionic, 1e-10);
+            EXPECT_NEAR(mix.saltConc, (1 - f) * a.saltConc + f * b.saltConc, 1e-15);
+            EXPECT_NEAR(Sums(mix).equivalents, mix.ionic, 1e-7 * mix.ionic);
             EXPECT_NEAR(mix.loadedVolume + mix.unloadedVolume, recipe.mixVolume * 1e6, 1e-9);
         }
     }
@@ -208,9 +295,19 @@ TEST(Recipe, WhatCannotBeMadeIsRefusedWithItsReason) {
         const char* text;
     } cases[] = {
         {[](RecipeRequest& r, Calculation&) { r.ionicTarget = 0.01; },
-         "CANNOT BE MADE\rThe ionic strength target 0.0100 N is already exceeded:\rthe chelators, metals and "
-         "pH "
-         "buffer of the solution bring 0.0"},
+         "CANNOT BE MADE\rThe ionic strength target 0.0100 N is already exceeded:\rthe solution brings 0.0"},
+        {[](RecipeRequest& r, Calculation&) {
+             r.contamination = {{"Ca2", 50e-3}};
+         },
+         "CANNOT BE MADE\rThe contamination alone exceeds what the solution holds:\r5.00e-02 M Ca2"},
+        {[](RecipeRequest& r, Calculation&) {
+             r.osmolyte = NamedValue{"sucrose", 1}, r.osmolarityTarget = 0.1;
+         },
+         "CANNOT BE MADE\rThe osmolarity target 100.0 mOsm/L is already exceeded:\rthe solution brings"},
+        {[](RecipeRequest& r, Calculation&) {
+             r.base = NamedValue{"KOH", 1e-6};
+         },
+         "CANNOT BE MADE\rThe KOH that sets the pH exceeds the volume:\rthe solution needs"},
         {[](RecipeRequest& r, Calculation&) { r.stocks[0].value = 1e-3; },
          "CANNOT BE MADE\rThe stocks are too dilute for 10.000 mL:\rthe solution needs"},
         {[](RecipeRequest& r, Calculation&) { r.stocks.erase(r.stocks.begin() + 2); },
@@ -297,6 +394,13 @@ TEST(RecipeInput, AmountsPuritiesAndSeriesAsTyped) {
             EXPECT_NEAR(*v, *a.value, 1e-15 * *a.value) << a.text;
         }
     }
+    // A volume or stock typed without its unit is refused by the faces that read text.
+    EXPECT_TRUE(MissingUnit("10", AmountKind::Volume));
+    EXPECT_TRUE(MissingUnit(" 100 ", AmountKind::Concentration));
+    EXPECT_FALSE(MissingUnit("10mL", AmountKind::Volume));
+    EXPECT_FALSE(MissingUnit("0.18", AmountKind::Ionic));
+    EXPECT_NEAR(*ParseOsmolarity("290"), 0.29, 1e-15);
+    EXPECT_NEAR(*ParseOsmolarity("0,3 Osm/L", true), 0.3, 1e-15);
     EXPECT_EQ(ParseFraction("97%"), 0.97);
     EXPECT_EQ(ParseFraction("0,5", true), 0.5);
     EXPECT_FALSE(ParseFraction("97 %%"));
@@ -312,8 +416,8 @@ TEST(RecipeInput, AmountsPuritiesAndSeriesAsTyped) {
     const SeriesInput list = ParseSeries("Mg2=1mM,500uM");
     ASSERT_TRUE(list.ok());
     EXPECT_EQ(list.free, (std::vector<double>{1e-3, 500e-6}));
-    for (const char* bad : {"Ca2", "=1mM", "Ca2=pX:9:4.5", "Ca2=pX:9:4.5:0", "Ca2=1mM,x",
-                            "Ca2=pX:9:4.5:0.0001"})
+    for (const char* bad :
+         {"Ca2", "=1mM", "Ca2=pX:9:4.5", "Ca2=pX:9:4.5:0", "Ca2=1mM,x", "Ca2=pX:9:4.5:0.0001"})
         EXPECT_FALSE(ParseSeries(bad).ok()) << bad;
     EXPECT_EQ(PXName("Ca2"), "pCa");
 }

@@ -114,6 +114,17 @@ def test_recipe_of_the_readme_is_the_cli_s(table):
         dedodiz.recipe(table, chelators={"EGTA": 7e-3}, metals={"Ca2": 1e-7}, type="total", volume=10e-3,
                        stocks={"EGTA": 0.1}, topup=3.0)
     assert str(raised.value) == "CANNOT BE MADE\nNo stock is given for Ca2"
+    # The new keywords reach the same rules as the command's options.
+    made = dedodiz.recipe(table, chelators={"EGTA": 7e-3}, metals={"Ca2": 1e-7}, type="total", volume=10e-3,
+                          stocks={"EGTA": 0.1, "Ca2": 0.1}, topup=3.0, forms={"EGTA": "K2H2EGTA"},
+                          base=("NaOH", 1.0), contamination={"Ca2": 2e-6}, ionic_strength_target=0.18,
+                          osmolyte=("sucrose", 1.0), osmolarity_target=0.4)
+    s = made.solutions[0]
+    assert s.true_ionic_strength == pytest.approx(0.18) and s.osmolarity == pytest.approx(400)
+    assert sum(i["charge"] * i["conc_M"] for i in s.species) == pytest.approx(0, abs=1e-9)
+    with pytest.raises(ValueError, match="form EGTA: no form K9EGTA is known"):
+        dedodiz.recipe(table, chelators={"EGTA": 7e-3}, metals={"Ca2": 1e-7}, type="total", volume=10e-3,
+                       stocks={"EGTA": 0.1, "Ca2": 0.1}, forms={"EGTA": "K9EGTA"})
 
 
 # The README's example with the module's keywords and the command's options; the command uses every core.

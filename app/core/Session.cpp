@@ -579,6 +579,12 @@ Outcome Session::Uncertainty(UncertaintyOptions options, ReportPlacement placeme
     uncertaintyOptions_ = options;
     Recorder rec(*this, o);
     auto outcome = std::make_shared<UncertaintyOutcome>(RunUncertainty(calc(), options, rec));
+    if (outcome->interrupted) {
+        // Stopped by the user: no report and nothing kept, as if it had not been asked for.
+        o.status = Status::Stopped;
+        o.reason = "interrupted";
+        return o;
+    }
     uncertainty_ = outcome;
     switch (outcome->status) {
         case RunStatus::Ran:

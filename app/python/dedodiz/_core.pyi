@@ -1,13 +1,12 @@
 # SPDX-License-Identifier: BSD-3-Clause
-"""DEDODIZ32 for Python: free metal, total metal and chelator in metal buffer solutions.
-
-Concentrations in mol/L, temperatures in C, ionic strength in N (equivalents per litre), constants
+"""The compiled core of dedodiz: its classes, and the functions that the package's own (dedodiz.solve, ...)
+call. Concentrations in mol/L, temperatures in C, ionic strength in N (equivalents per litre), constants
 as log10 values.
 """
 
 import builtins
 import os
-from typing import Literal, Mapping, Sequence, Union
+from typing import Any, Literal, Mapping, Sequence, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -124,6 +123,8 @@ class Result:
         """The text report, exactly as dedodiz32-cli run prints it."""
     def to_dict(self) -> dict:
         """The JSON document of dedodiz32-cli run --format json."""
+    def to_dataframe(self) -> Any:
+        """One row per species, value_M [mol/L] (pandas.DataFrame)."""
 
 class Solutions:
     """The outcome of solve_many(): arrays of the common shape."""
@@ -150,6 +151,10 @@ class Solutions:
     ionic_equivalents: FloatArray
     def to_dict(self) -> dict[str, np.ndarray]:
         """The arrays under the CSV export's column names, for pandas.DataFrame."""
+    def to_dataframe(self) -> Any:
+        """Long format: one row per solution and species (pandas.DataFrame)."""
+    def to_xarray(self) -> Any:
+        """An xarray.Dataset over the common shape."""
 
 class Sweep:
     """The outcome of sweep()."""
@@ -184,6 +189,8 @@ class Sweep:
     def report(self) -> str:
         """The sweep table, as dedodiz32-cli sweep prints it."""
     def to_dict(self) -> dict: ...
+    def to_dataframe(self) -> Any: ...
+    def to_xarray(self) -> Any: ...
 
 class EvaluationRow:
     metal: str
@@ -211,6 +218,7 @@ class Evaluation:
     @property
     def report(self) -> str: ...
     def to_dict(self) -> dict: ...
+    def to_dataframe(self) -> Any: ...
 
 class BufferRange:
     buffer: str
@@ -233,6 +241,7 @@ class BufferRanges:
     @property
     def report(self) -> str: ...
     def to_dict(self) -> dict: ...
+    def to_dataframe(self) -> Any: ...
 
 class Ingredient:
     """One stock that is pipetted."""
@@ -294,6 +303,7 @@ class Recipe:
     """The pipetting table, tab-separated, for a spreadsheet."""
     def to_dict(self) -> dict:
         """The JSON document of dedodiz32-cli recipe --format json."""
+    def to_dataframe(self) -> Any: ...
 
 class Estimate:
     """One result's single-point value and the spread of its samples [mol/L]."""
@@ -347,6 +357,7 @@ class Uncertainty:
         """The text block, as dedodiz32-cli uncertainty prints it."""
     def to_dict(self) -> dict:
         """The JSON document of dedodiz32-cli uncertainty --format json."""
+    def to_dataframe(self) -> Any: ...
 
 MetalValue = Union[Number, tuple[Number, Number]]
 MetalArray = Union[ArrayLike, tuple[ArrayLike, ArrayLike]]
@@ -472,3 +483,6 @@ def uncertainty(
     """Monte Carlo over the inputs' standard uncertainties (temp_sd [C], log K in log10 units, *_rsd relative;
     0 switches one off), purity {chelator: (fraction, sd)}; threads 0: all of the machine's, the same numbers
     whatever the number."""
+
+def _set_data_folder(folder: Union[str, os.PathLike[str]]) -> None:
+    """The package's data folder (dedodiz/data), named by the package when it is imported."""

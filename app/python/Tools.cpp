@@ -141,6 +141,11 @@ void BindEvaluation(py::module_& m) {
         .def(
             "to_dict", [](const EvaluationResult& r) { return ToPython(*r.json); },
             "Everything as the JSON document of dedodiz32-cli evaluate --format json.")
+        .def("__repr__",
+             [](const EvaluationResult& r) {
+                 return "<dedodiz.Evaluation pH " + ShortestText(r.evaluation.pH) + " " +
+                        ShortestText(r.evaluation.temperature) + " C " + std::to_string(r.rows.size()) + " rows>";
+             })
         .def(py::pickle(
             [](const EvaluationResult& r) {
                 const ChelatorEvaluation& e = r.evaluation;
@@ -205,6 +210,11 @@ void BindBufferRanges(py::module_& m) {
         .def(
             "to_dict", [](const BufferRangesResult& r) { return ToPython(*r.json); },
             "Everything as the JSON document of dedodiz32-cli buffers --format json.")
+        .def("__repr__",
+             [](const BufferRangesResult& r) {
+                 return "<dedodiz.BufferRanges " + ShortestText(r.ranges.temperature) + " C " +
+                        ShortestText(r.ranges.ionic) + " N " + std::to_string(r.rows.size()) + " rows>";
+             })
         .def(py::pickle(
             [](const BufferRangesResult& r) {
                 Outcome shown;

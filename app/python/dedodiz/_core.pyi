@@ -13,12 +13,12 @@ import numpy.typing as npt
 
 __version__: str
 
-CalculationType = Literal["total", "free", "chelator"]
-Number = Union[float, int]
-ArrayLike = npt.ArrayLike
-FloatArray = npt.NDArray[np.float64]
-BoolArray = npt.NDArray[np.bool_]
-Pair = tuple[str, str]
+_CalculationType = Literal["total", "free", "chelator"]
+_Number = Union[float, int]
+_ArrayLike = npt.ArrayLike
+_FloatArray = npt.NDArray[np.float64]
+_BoolArray = npt.NDArray[np.bool_]
+_Pair = tuple[str, str]
 """A (chelator, metal) pair of names."""
 
 class FloatingPointError(builtins.FloatingPointError):
@@ -61,7 +61,7 @@ class Result:
     """The outcome of solve(): every number of the report."""
 
     @property
-    def type(self) -> CalculationType: ...
+    def type(self) -> _CalculationType: ...
     @property
     def temp(self) -> float:
         """Temperature [C]."""
@@ -95,25 +95,25 @@ class Result:
     def total(self) -> dict[str, float]:
         """Total concentration [mol/L] of every chelator and metal, by name."""
     @property
-    def ml(self) -> dict[Pair, float]:
+    def ml(self) -> dict[_Pair, float]:
         """Complex ML [mol/L] of every (chelator, metal) pair."""
     @property
-    def mhl(self) -> dict[Pair, float]:
+    def mhl(self) -> dict[_Pair, float]:
         """Protonated complex MHL [mol/L] of every (chelator, metal) pair."""
     @property
     def log_k_h(self) -> dict[str, tuple[float | None, float | None, float | None, float | None]]:
         """Corrected protonation constants log10 H1..H4 of every chelator."""
     @property
-    def log_kc_ml(self) -> dict[Pair, float | None]:
+    def log_kc_ml(self) -> dict[_Pair, float | None]:
         """log10 conditional constant of ML."""
     @property
-    def log_kc_mhl(self) -> dict[Pair, float | None]:
+    def log_kc_mhl(self) -> dict[_Pair, float | None]:
         """log10 conditional constant of MHL."""
     @property
-    def kd(self) -> dict[Pair, float | None]:
+    def kd(self) -> dict[_Pair, float | None]:
         """Apparent dissociation constant Kd [mol/L]."""
     @property
-    def range(self) -> dict[Pair, str | None]:
+    def range(self) -> dict[_Pair, str | None]:
         """"GOOD", "< RANGE", "<<RANGE", "> RANGE" or ">>RANGE"."""
     @property
     def warnings(self) -> list[tuple[str, str]]:
@@ -129,26 +129,43 @@ class Result:
 class Solutions:
     """The outcome of solve_many(): arrays of the common shape."""
 
-    type: CalculationType
-    shape: tuple[int, ...]
-    ph: FloatArray
-    temp: FloatArray
-    ionic: FloatArray
-    free: dict[str, FloatArray]
-    total: dict[str, FloatArray]
-    ml: dict[Pair, FloatArray]
-    mhl: dict[Pair, FloatArray]
-    kd: dict[Pair, FloatArray]
-    converged: BoolArray
-    refined: BoolArray
-    """The refinement solved the solution again."""
-    residual: FloatArray
-    """Relative mass-balance residual of every refined solution; NaN where not refined."""
-    warnings: npt.NDArray[np.uint8]
-    """The run's warnings as bits: 1 raise ionic strength, 2 buffering out of range, 4 not converged, 8 pH."""
-    ok: BoolArray
-    ionic_strength: FloatArray
-    ionic_equivalents: FloatArray
+    @property
+    def type(self) -> _CalculationType: ...
+    @property
+    def shape(self) -> tuple[int, ...]: ...
+    @property
+    def ph(self) -> _FloatArray: ...
+    @property
+    def temp(self) -> _FloatArray: ...
+    @property
+    def ionic(self) -> _FloatArray: ...
+    @property
+    def free(self) -> dict[str, _FloatArray]: ...
+    @property
+    def total(self) -> dict[str, _FloatArray]: ...
+    @property
+    def ml(self) -> dict[_Pair, _FloatArray]: ...
+    @property
+    def mhl(self) -> dict[_Pair, _FloatArray]: ...
+    @property
+    def kd(self) -> dict[_Pair, _FloatArray]: ...
+    @property
+    def converged(self) -> _BoolArray: ...
+    @property
+    def refined(self) -> _BoolArray:
+        """The refinement solved the solution again."""
+    @property
+    def residual(self) -> _FloatArray:
+        """Relative mass-balance residual of every refined solution; NaN where not refined."""
+    @property
+    def warnings(self) -> npt.NDArray[np.uint8]:
+        """The run's warnings as bits: 1 raise ionic strength, 2 buffering out of range, 4 not converged, 8 pH."""
+    @property
+    def ok(self) -> _BoolArray: ...
+    @property
+    def ionic_strength(self) -> _FloatArray: ...
+    @property
+    def ionic_equivalents(self) -> _FloatArray: ...
     def to_dict(self) -> dict[str, np.ndarray]:
         """The arrays under the CSV export's column names, for pandas.DataFrame."""
     def to_dataframe(self) -> Any:
@@ -160,22 +177,22 @@ class Sweep:
     """The outcome of sweep()."""
 
     @property
-    def type(self) -> CalculationType: ...
+    def type(self) -> _CalculationType: ...
     @property
     def three_d(self) -> bool: ...
     @property
-    def x(self) -> FloatArray: ...
+    def x(self) -> _FloatArray: ...
     @property
-    def z(self) -> FloatArray | None: ...
+    def z(self) -> _FloatArray | None: ...
     @property
     def x_key(self) -> str: ...
     @property
     def z_key(self) -> str | None: ...
     @property
-    def series(self) -> dict[str, FloatArray]:
+    def series(self) -> dict[str, _FloatArray]:
         """41 values in 2D, 11 x 11 in 3D (indexed [x, z]) [mol/L]."""
     @property
-    def converged(self) -> BoolArray: ...
+    def converged(self) -> _BoolArray: ...
     @property
     def refined(self) -> bool: ...
     @property
@@ -193,15 +210,21 @@ class Sweep:
     def to_xarray(self) -> Any: ...
 
 class EvaluationRow:
-    metal: str
-    chelator: str
-    kd: float
-    """[mol/L]"""
-    low: float
-    """Kd/sqrt(10) [mol/L]"""
-    high: float
-    """Kd*sqrt(10) [mol/L]"""
-    comment: str
+    @property
+    def metal(self) -> str: ...
+    @property
+    def chelator(self) -> str: ...
+    @property
+    def kd(self) -> float:
+        """[mol/L]"""
+    @property
+    def low(self) -> float:
+        """Kd/sqrt(10) [mol/L]"""
+    @property
+    def high(self) -> float:
+        """Kd*sqrt(10) [mol/L]"""
+    @property
+    def comment(self) -> str: ...
 
 class Evaluation:
     @property
@@ -212,23 +235,32 @@ class Evaluation:
     def ionic(self) -> float: ...
     @property
     def hydrogen(self) -> float: ...
-    rows: list[EvaluationRow]
     @property
-    def kd(self) -> dict[Pair, float]: ...
+    def rows(self) -> list[EvaluationRow]: ...
+    @property
+    def kd(self) -> dict[_Pair, float]: ...
     @property
     def report(self) -> str: ...
     def to_dict(self) -> dict: ...
     def to_dataframe(self) -> Any: ...
 
 class BufferRange:
-    buffer: str
-    slot: int
-    step: int
-    pka: float
-    low: float
-    high: float
-    anionic: bool
-    comment: str
+    @property
+    def buffer(self) -> str: ...
+    @property
+    def slot(self) -> int: ...
+    @property
+    def step(self) -> int: ...
+    @property
+    def pka(self) -> float: ...
+    @property
+    def low(self) -> float: ...
+    @property
+    def high(self) -> float: ...
+    @property
+    def anionic(self) -> bool: ...
+    @property
+    def comment(self) -> str: ...
 
 class BufferRanges:
     @property
@@ -237,7 +269,8 @@ class BufferRanges:
     def ph(self) -> float: ...
     @property
     def ionic(self) -> float: ...
-    rows: list[BufferRange]
+    @property
+    def rows(self) -> list[BufferRange]: ...
     @property
     def report(self) -> str: ...
     def to_dict(self) -> dict: ...
@@ -246,61 +279,87 @@ class BufferRanges:
 class Ingredient:
     """One stock that is pipetted."""
 
-    name: str
-    kind: Literal["chelator", "metal", "pH_buffer", "topup_salt"]
-    stock: float
-    """The stock's concentration [mol/L] as labelled."""
-    purity: float
-    """The real stock is stock x purity."""
+    @property
+    def name(self) -> str: ...
+    @property
+    def kind(self) -> Literal["chelator", "metal", "pH_buffer", "topup_salt"]: ...
+    @property
+    def stock(self) -> float:
+        """The stock's concentration [mol/L] as labelled."""
+    @property
+    def purity(self) -> float:
+        """The real stock is stock x purity."""
 
 class RecipeSolution:
     """One solution of a recipe (or an end solution of the mixing method)."""
 
-    label: str
-    """"1", "2", ...; "A" and "B" for the end solutions."""
-    wanted: float | None
-    """The wanted free level [mol/L] of the series."""
-    px: float | None
-    fraction: float | None
-    """Mixing: the fraction of the loaded end solution B in the mix."""
-    total: dict[str, float]
-    """Total [mol/L] of every chelator and metal, the pH buffer and the top-up salt."""
-    free: dict[str, float]
-    """Free metal [mol/L] of the solution as made."""
-    volumes: dict[str, float]
-    """Volume [uL] of every stock and of "water"; for a mix {"A": ..., "B": ..., "water": 0}."""
-    ionic_strength: float
-    """[N]: CM-E + pH buffer + top-up salt."""
-    ionic_parts: dict[str, float]
-    """{"complexes", "buffer", "topup"} [N]."""
-    solution_ionic_strength: float
-    """CM-I [M]."""
-    ionic_passes: int
-    converged: bool
+    @property
+    def label(self) -> str:
+        """"1", "2", ...; "A" and "B" for the end solutions."""
+    @property
+    def wanted(self) -> float | None:
+        """The wanted free level [mol/L] of the series."""
+    @property
+    def px(self) -> float | None: ...
+    @property
+    def fraction(self) -> float | None:
+        """Mixing: the fraction of the loaded end solution B in the mix."""
+    @property
+    def total(self) -> dict[str, float]:
+        """Total [mol/L] of every chelator and metal, the pH buffer and the top-up salt."""
+    @property
+    def free(self) -> dict[str, float]:
+        """Free metal [mol/L] of the solution as made."""
+    @property
+    def volumes(self) -> dict[str, float]:
+        """Volume [uL] of every stock and of "water"; for a mix {"A": ..., "B": ..., "water": 0}."""
+    @property
+    def ionic_strength(self) -> float:
+        """[N]: CM-E + pH buffer + top-up salt."""
+    @property
+    def ionic_parts(self) -> dict[str, float]:
+        """{"complexes", "buffer", "topup"} [N]."""
+    @property
+    def solution_ionic_strength(self) -> float:
+        """CM-I [M]."""
+    @property
+    def ionic_passes(self) -> int: ...
+    @property
+    def converged(self) -> bool: ...
 
 class Recipe:
     """The outcome of recipe(): what to pipette into every tube."""
 
-    type: CalculationType
-    method: Literal["direct", "mixing"]
-    volume: float
-    """[L] of each solution."""
-    ionic_target: float | None
-    """[N] reached by the top-up salt."""
-    mix_volume: float | None
-    """[L] of each mix."""
-    refined: bool
-    ingredients: list[Ingredient]
-    solutions: list[RecipeSolution]
-    ends: list[RecipeSolution]
-    """Mixing: the end solutions A and B."""
+    @property
+    def type(self) -> _CalculationType: ...
+    @property
+    def method(self) -> Literal["direct", "mixing"]: ...
+    @property
+    def volume(self) -> float:
+        """[L] of each solution."""
+    @property
+    def ionic_target(self) -> float | None:
+        """[N] reached by the top-up salt."""
+    @property
+    def mix_volume(self) -> float | None:
+        """[L] of each mix."""
+    @property
+    def refined(self) -> bool: ...
+    @property
+    def ingredients(self) -> list[Ingredient]: ...
+    @property
+    def solutions(self) -> list[RecipeSolution]: ...
+    @property
+    def ends(self) -> list[RecipeSolution]:
+        """Mixing: the end solutions A and B."""
     @property
     def warnings(self) -> list[tuple[str, str]]: ...
     @property
     def report(self) -> str:
         """The report, as dedodiz32-cli recipe prints it."""
-    pipetting: str
-    """The pipetting table, tab-separated, for a spreadsheet."""
+    @property
+    def pipetting(self) -> str:
+        """The pipetting table, tab-separated, for a spreadsheet."""
     def to_dict(self) -> dict:
         """The JSON document of dedodiz32-cli recipe --format json."""
     def to_dataframe(self) -> Any: ...
@@ -308,20 +367,27 @@ class Recipe:
 class Estimate:
     """One result's single-point value and the spread of its samples [mol/L]."""
 
-    key: str
-    """As the exports name it: "free_Ca2_M", "total_EGTA_M"."""
-    name: str
-    kind: Literal["free", "total"]
-    value: float
-    median: float
-    q025: float
-    q975: float
+    @property
+    def key(self) -> str:
+        """As the exports name it: "free_Ca2_M", "total_EGTA_M"."""
+    @property
+    def name(self) -> str: ...
+    @property
+    def kind(self) -> Literal["free", "total"]: ...
+    @property
+    def value(self) -> float: ...
+    @property
+    def median(self) -> float: ...
+    @property
+    def q025(self) -> float: ...
+    @property
+    def q975(self) -> float: ...
 
 class Uncertainty:
     """The outcome of uncertainty()."""
 
     @property
-    def type(self) -> CalculationType: ...
+    def type(self) -> _CalculationType: ...
     @property
     def samples(self) -> int: ...
     @property
@@ -336,7 +402,8 @@ class Uncertainty:
         """The number of inputs varied."""
     @property
     def seed(self) -> int: ...
-    threads: int
+    @property
+    def threads(self) -> int: ...
     @property
     def converged(self) -> bool:
         """The single point converged."""
@@ -344,12 +411,16 @@ class Uncertainty:
     def refined(self) -> bool: ...
     @property
     def enthalpy_missing(self) -> bool: ...
-    results: dict[str, Estimate]
-    contributions: dict[str, list[tuple[str, float]]]
-    """Every input varied with its share (0..1) of the spread, largest first."""
-    all_samples: dict[str, FloatArray] | None
-    """Every sample [mol/L], NaN where left out; None unless all_samples=True."""
-    sample_converged: BoolArray | None
+    @property
+    def results(self) -> dict[str, Estimate]: ...
+    @property
+    def contributions(self) -> dict[str, list[tuple[str, float]]]:
+        """Every input varied with its share (0..1) of the spread, largest first."""
+    @property
+    def all_samples(self) -> dict[str, _FloatArray] | None:
+        """Every sample [mol/L], NaN where left out; None unless all_samples=True."""
+    @property
+    def sample_converged(self) -> _BoolArray | None: ...
     @property
     def warnings(self) -> list[tuple[str, str]]: ...
     @property
@@ -359,19 +430,19 @@ class Uncertainty:
         """The JSON document of dedodiz32-cli uncertainty --format json."""
     def to_dataframe(self) -> Any: ...
 
-MetalValue = Union[Number, tuple[Number, Number]]
-MetalArray = Union[ArrayLike, tuple[ArrayLike, ArrayLike]]
-Axis = tuple[str, Number, Number]
+_MetalValue = Union[_Number, tuple[_Number, _Number]]
+_MetalArray = Union[_ArrayLike, tuple[_ArrayLike, _ArrayLike]]
+_Axis = tuple[str, _Number, _Number]
 
 def solve(
     table: Table | None = None,
     *,
-    chelators: Mapping[str, Number | None] | Sequence[str],
-    metals: Mapping[str, MetalValue],
-    ph: Number = 7.0,
-    temp: Number = 20.0,
-    ionic: Number = 0.1,
-    type: CalculationType = "free",
+    chelators: Mapping[str, _Number | None] | Sequence[str],
+    metals: Mapping[str, _MetalValue],
+    ph: _Number = 7.0,
+    temp: _Number = 20.0,
+    ionic: _Number = 0.1,
+    type: _CalculationType = "free",
     refine: bool = False,
     precision: str = "checked",
 ) -> Result:
@@ -380,12 +451,12 @@ def solve(
 def solve_many(
     table: Table | None = None,
     *,
-    chelators: Mapping[str, ArrayLike | None] | Sequence[str],
-    metals: Mapping[str, MetalArray],
-    ph: ArrayLike = 7.0,
-    temp: ArrayLike = 20.0,
-    ionic: ArrayLike = 0.1,
-    type: CalculationType = "free",
+    chelators: Mapping[str, _ArrayLike | None] | Sequence[str],
+    metals: Mapping[str, _MetalArray],
+    ph: _ArrayLike = 7.0,
+    temp: _ArrayLike = 20.0,
+    ionic: _ArrayLike = 0.1,
+    type: _CalculationType = "free",
     errors: Literal["raise", "nan"] = "raise",
     refine: bool = False,
     precision: str = "checked",
@@ -395,14 +466,14 @@ def solve_many(
 def sweep(
     table: Table | None = None,
     *,
-    chelators: Mapping[str, Number | None] | Sequence[str],
-    metals: Mapping[str, MetalValue],
-    ph: Number = 7.0,
-    temp: Number = 20.0,
-    ionic: Number = 0.1,
-    type: CalculationType = "free",
-    x: Axis,
-    z: Axis | None = None,
+    chelators: Mapping[str, _Number | None] | Sequence[str],
+    metals: Mapping[str, _MetalValue],
+    ph: _Number = 7.0,
+    temp: _Number = 20.0,
+    ionic: _Number = 0.1,
+    type: _CalculationType = "free",
+    x: _Axis,
+    z: _Axis | None = None,
     refine: bool = False,
     precision: str = "checked",
 ) -> Sweep:
@@ -411,43 +482,43 @@ def sweep(
 def evaluate(
     table: Table | None = None,
     *,
-    metals: Sequence[str],
-    ph: Number = 7.0,
-    temp: Number = 20.0,
-    ionic: Number = 0.1,
+    metals: Sequence[str] | Mapping[str, object],
+    ph: _Number = 7.0,
+    temp: _Number = 20.0,
+    ionic: _Number = 0.1,
 ) -> Evaluation:
     """Kd [mol/L] and buffering range of every chelator of the table for the metals given."""
 
 def buffer_ranges(
     buffers: BufferTable | None = None,
     *,
-    ph: Number = 7.0,
-    temp: Number = 20.0,
-    ionic: Number = 0.1,
+    ph: _Number = 7.0,
+    temp: _Number = 20.0,
+    ionic: _Number = 0.1,
 ) -> BufferRanges:
     """The useful pH range (pKa' +- 0.5) of every buffer."""
 
 def recipe(
     table: Table | None = None,
     *,
-    chelators: Mapping[str, Number | None] | Sequence[str],
-    metals: Mapping[str, MetalValue],
-    ph: Number = 7.0,
-    temp: Number = 20.0,
-    ionic: Number = 0.1,
-    type: CalculationType = "free",
-    volume: Number,
-    stocks: Mapping[str, Number],
-    purity: Mapping[str, Number] | None = None,
-    buffer: tuple[str, Number] | None = None,
+    chelators: Mapping[str, _Number | None] | Sequence[str],
+    metals: Mapping[str, _MetalValue],
+    ph: _Number = 7.0,
+    temp: _Number = 20.0,
+    ionic: _Number = 0.1,
+    type: _CalculationType = "free",
+    volume: _Number,
+    stocks: Mapping[str, _Number],
+    purity: Mapping[str, _Number] | None = None,
+    buffer: tuple[str, _Number] | None = None,
     buffer_form: Literal["free", "mono", "di", "tri"] = "free",
     buffers: BufferTable | None = None,
-    ionic_target: Number | None = None,
-    topup: tuple[str, Number] | Number | None = None,
-    series: tuple[str, ArrayLike] | None = None,
+    ionic_target: _Number | None = None,
+    topup: tuple[str, _Number] | _Number | None = None,
+    series: tuple[str, _ArrayLike] | None = None,
     series_px: bool = False,
     mixing: bool = False,
-    mix_volume: Number | None = None,
+    mix_volume: _Number | None = None,
     refine: bool = False,
     precision: str = "checked",
 ) -> Recipe:
@@ -458,21 +529,21 @@ def recipe(
 def uncertainty(
     table: Table | None = None,
     *,
-    chelators: Mapping[str, Number | None] | Sequence[str],
-    metals: Mapping[str, MetalValue],
-    ph: Number = 7.0,
-    temp: Number = 20.0,
-    ionic: Number = 0.1,
-    type: CalculationType = "free",
-    ph_sd: Number = 0.02,
-    temp_sd: Number = 0.5,
-    ionic_rsd: Number = 0.05,
-    logk_h_sd: Number = 0.05,
-    logk_ml_sd: Number = 0.05,
-    logk_mhl_sd: Number = 0.1,
-    dh_rsd: Number = 0.1,
-    total_rsd: Number = 0.01,
-    purity: Mapping[str, Number | tuple[Number, Number]] | None = None,
+    chelators: Mapping[str, _Number | None] | Sequence[str],
+    metals: Mapping[str, _MetalValue],
+    ph: _Number = 7.0,
+    temp: _Number = 20.0,
+    ionic: _Number = 0.1,
+    type: _CalculationType = "free",
+    ph_sd: _Number = 0.02,
+    temp_sd: _Number = 0.5,
+    ionic_rsd: _Number = 0.05,
+    logk_h_sd: _Number = 0.05,
+    logk_ml_sd: _Number = 0.05,
+    logk_mhl_sd: _Number = 0.1,
+    dh_rsd: _Number = 0.1,
+    total_rsd: _Number = 0.01,
+    purity: Mapping[str, _Number | tuple[_Number, _Number]] | None = None,
     samples: int = 2000,
     seed: int = 1,
     threads: int = 0,

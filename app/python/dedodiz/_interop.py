@@ -5,6 +5,7 @@ a call without them raises ImportError naming the Debian package."""
 
 from __future__ import annotations
 
+import importlib
 from typing import Any
 
 import numpy as np
@@ -14,18 +15,16 @@ from dedodiz import _core
 
 def _pandas() -> Any:
     try:
-        import pandas
+        return importlib.import_module("pandas")
     except ImportError as error:
         raise ImportError("to_dataframe() needs pandas (Debian: python3-pandas)") from error
-    return pandas
 
 
 def _xarray() -> Any:
     try:
-        import xarray
+        return importlib.import_module("xarray")
     except ImportError as error:
         raise ImportError("to_xarray() needs xarray (Debian: python3-xarray)") from error
-    return xarray
 
 
 def _species(free: dict, total: dict, ml: dict, mhl: dict, kd: dict) -> list[tuple[str, str, Any]]:
@@ -88,7 +87,7 @@ def _sweep_frame(r: _core.Sweep) -> Any:
     grids = np.meshgrid(*axes, indexing="ij")
     frames = []
     for species, values in r.series.items():
-        frame = {name: grid.ravel() for name, grid in zip(names, grids)}
+        frame: dict[str, Any] = {name: grid.ravel() for name, grid in zip(names, grids)}
         frame.update(species=species, form=r.type if r.type != "chelator" else "total",
                      value_M=values.ravel(), converged=r.converged.ravel())
         frames.append(pd.DataFrame(frame))
@@ -99,7 +98,7 @@ def _sweep_xarray(r: _core.Sweep) -> Any:
     xr = _xarray()
     names, axes = _sweep_axes(r)
     form = r.type if r.type != "chelator" else "total"
-    data = {f"{form}_{species}_M": (names, values) for species, values in r.series.items()}
+    data: dict[str, Any] = {f"{form}_{species}_M": (names, values) for species, values in r.series.items()}
     data["converged"] = (names, r.converged)
     return xr.Dataset(data, coords=dict(zip(names, axes)))
 

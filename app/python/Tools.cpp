@@ -144,7 +144,8 @@ void BindEvaluation(py::module_& m) {
         .def("__repr__",
              [](const EvaluationResult& r) {
                  return "<dedodiz.Evaluation pH " + ShortestText(r.evaluation.pH) + " " +
-                        ShortestText(r.evaluation.temperature) + " C " + std::to_string(r.rows.size()) + " rows>";
+                        ShortestText(r.evaluation.temperature) + " C " + std::to_string(r.rows.size()) +
+                        " rows>";
              })
         .def(py::pickle(
             [](const EvaluationResult& r) {

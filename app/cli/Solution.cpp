@@ -53,9 +53,10 @@ SolutionInput InputFromCommandLine(const SolutionOptions& o, CalculationType typ
 }  // namespace
 
 void AddSolutionOptions(CLI::App& command, SolutionOptions& o) {
-    command.add_option("WORK", o.workFile,
-                       "work settings file (.STG); the constants file it names is found as given, beside the "
-                       "work file, or in the bundled data folder. Or give the solution with the options below");
+    command.add_option(
+        "WORK", o.workFile,
+        "work settings file (.STG); the constants file it names is found as given, beside the "
+        "work file, or in the bundled data folder. Or give the solution with the options below");
     command.add_option("--constants", o.constants,
                        "constants file (.TCM or .CCM); the bundled table of twelve chelators and nine metals "
                        "when left out");
@@ -73,8 +74,9 @@ void AddSolutionOptions(CLI::App& command, SolutionOptions& o) {
                     "concentrations are not negative; every option but --chelator and --metal is given once")
         ->allow_extra_args(false);
     command
-        .add_option("--metal", o.metals,
-                    "NAME=VALUE [mol/L]: free for type total, total for type free, TOTAL:FREE for type chelator")
+        .add_option(
+            "--metal", o.metals,
+            "NAME=VALUE [mol/L]: free for type total, total for type free, TOTAL:FREE for type chelator")
         ->allow_extra_args(false);
 }
 
@@ -83,17 +85,20 @@ bool LoadSolution(Context& c, const SolutionOptions& o) {
     if (fromWorkFile && !o.constants.empty())
         UsageError("give either a work file or --constants with --chelator and --metal");
     if (!fromWorkFile && o.chelators.empty() && o.metals.empty())
-        UsageError("give either a work file or --chelator and --metal (with --constants, or the bundled table)");
+        UsageError(
+            "give either a work file or --chelator and --metal (with --constants, or the bundled table)");
     if (fromWorkFile) {
         if (!o.chelators.empty() || !o.metals.empty() || o.temperature || o.pH || o.ionic)
-            UsageError("a work file brings its own solution; leave out --chelator, --metal, --temp, --ph, --ionic");
+            UsageError(
+                "a work file brings its own solution; leave out --chelator, --metal, --temp, --ph, --ionic");
         return c.Ran(c.session.LoadWork(o.workFile));
     }
     Refusals refusals;
     const std::optional<CalculationType> type = TypeOrRefuse(o.type, refusals);
     if (!type) UsageError(refusals.front().Message());
     // The table first: the names are checked against it. Without --constants it is the bundled one.
-    const Outcome loaded = o.constants.empty() ? c.session.LoadBundledConstants() : c.session.LoadConstants(o.constants);
+    const Outcome loaded =
+        o.constants.empty() ? c.session.LoadBundledConstants() : c.session.LoadConstants(o.constants);
     if (!c.Ran(loaded)) return false;
     return c.Ran(c.session.Describe(InputFromCommandLine(o, *type)));
 }

@@ -85,7 +85,8 @@ void AddSweepCommand(CLI::App& app, Context& context) {
     static SweepOptions o;
     CLI::App* cmd = app.add_subcommand(
         "sweep",
-        "The calculation of a work file (or of a solution given here) repeated over a range of one condition (41 points) or two "
+        "The calculation of a work file (or of a solution given here) repeated over a range of one condition "
+        "(41 points) or two "
         "(--z: 11 x 11 points); prints the sweep table and can save the graph as a bitmap");
     AddSolutionOptions(*cmd, o.solution);
     cmd->add_option("--x", o.x,

@@ -78,7 +78,8 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
     static UncertaintyCommandOptions o;
     CLI::App* cmd = app.add_subcommand(
         "uncertainty",
-        "How far to trust the results of a work file (or of a solution given here): the inputs varied at random within their standard "
+        "How far to trust the results of a work file (or of a solution given here): the inputs varied at "
+        "random within their standard "
         "uncertainties, the 95 % range of every result and the share of its spread that each input causes");
     AddSolutionOptions(*cmd, o.solution);
     cmd->add_option("--samples", o.samples, "number of random samples (1 to 1000000)")->capture_default_str();

@@ -254,7 +254,9 @@ Outcome Session::LoadConstants(const std::string& path) {
         failed.messages = o.messages;
         return failed;
     }
-    read.ConstantsFileName = path;
+    // A path too long for the table's name field is kept as the file's own name, never cut short.
+    read.ConstantsFileName =
+        path.size() <= FileName::max_length ? path : std::filesystem::path(path).filename().string();
     table() = read;
     return o;
 }
@@ -589,6 +591,12 @@ Outcome Session::Uncertainty(UncertaintyOptions options, ReportPlacement placeme
     uncertaintyOptions_ = options;
     Recorder rec(*this, o);
     auto outcome = std::make_shared<UncertaintyOutcome>(RunUncertainty(calc(), options, rec));
+    if (outcome->interrupted) {
+        // Stopped by the user: no report and nothing kept, as if it had not been asked for.
+        o.status = Status::Stopped;
+        o.reason = "interrupted";
+        return o;
+    }
     uncertainty_ = outcome;
     switch (outcome->status) {
         case RunStatus::Ran:

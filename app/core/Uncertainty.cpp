@@ -302,30 +302,39 @@ SampleStatus Evaluate(const Plan& plan, const Deviates& z, double* values) {
 }
 
 // Runs job(0) .. job(count - 1) on up to `threads` threads, the caller's among them. Each job writes
-// only its own results, so the order in which they run does not matter.
+// only its own results, so the order in which they run does not matter. The caller's thread asks stop
+// between its blocks; once it said true no thread starts another block, and RunJobs returns false.
 template <typename Job>
-void RunJobs(int count, int threads, const Job& job) {
+bool RunJobs(int count, int threads, const std::function<bool()>& stop, const Job& job) {
     std::atomic<int> next{0};
-    const auto work = [&] {
+    std::atomic<bool> stopped{false};
+    const auto work = [&](bool caller) {
         constexpr int kBlock = 16;
-        for (int start = next.fetch_add(kBlock); start < count; start = next.fetch_add(kBlock))
+        for (int start = next.fetch_add(kBlock); start < count; start = next.fetch_add(kBlock)) {
+            if (stopped.load(std::memory_order_relaxed)) return;
             for (int i = start; i < std::min(count, start + kBlock); ++i) job(i);
+            if (caller && stop && stop()) {
+                stopped = true;
+                return;
+            }
+        }
     };
 #if DEDODIZ_HAVE_THREADS
     std::vector<std::thread> pool;
     for (int t = 1; t < threads && t * 64 < count; ++t) {
         try {
-            pool.emplace_back(work);
+            pool.emplace_back(work, false);
         } catch (const std::system_error&) {
             break;  // fewer threads: the caller's thread takes on the rest
         }
     }
-    work();
+    work(true);
     for (std::thread& thread : pool) thread.join();
 #else
     (void)threads;
-    work();
+    work(true);
 #endif
+    return !stopped;
 }
 
 double Quantile(const std::vector<double>& sorted, double p) {
@@ -379,8 +388,9 @@ void ComputeShares(const Plan& plan, const std::vector<double>& values,
     }
 }
 
-// The samples, then the centre and the two solves of every input, on the threads.
-void RunSamples(const Plan& plan, const UncertaintyOptions& options, UncertaintyOutcome& outcome) {
+// The samples, then the centre and the two solves of every input, on the threads; false when
+// options.stop ended them early.
+bool RunSamples(const Plan& plan, const UncertaintyOptions& options, UncertaintyOutcome& outcome) {
     const int samples = outcome.samples;
     const std::size_t n = plan.targets.size();
     const int shareJobs = 1 + 2 * static_cast<int>(plan.inputs.size());
@@ -389,19 +399,21 @@ void RunSamples(const Plan& plan, const UncertaintyOptions& options, Uncertainty
     std::vector<std::uint64_t> streams;
     for (const Input& in : plan.inputs) streams.push_back(in.Stream());
 
-    RunJobs(samples + shareJobs, UncertaintyThreads(options.threads), [&](int job) {
-        double* out = values.data() + static_cast<std::size_t>(job) * n;
-        if (job < samples) {
+    const bool complete =
+        RunJobs(samples + shareJobs, UncertaintyThreads(options.threads), options.stop, [&](int job) {
+            double* out = values.data() + static_cast<std::size_t>(job) * n;
+            if (job < samples) {
+                status[job] = Evaluate(
+                    plan, [&](std::size_t k) { return Deviate(options.seed, job, streams[k]); }, out);
+                return;
+            }
+            const int j = job - samples;  // 0 the centre, then input (j - 1) / 2 up and down
+            const std::size_t input = j == 0 ? plan.inputs.size() : static_cast<std::size_t>(j - 1) / 2;
+            const double z = j % 2 == 1 ? 1.0 : -1.0;
             status[job] = Evaluate(
-                plan, [&](std::size_t k) { return Deviate(options.seed, job, streams[k]); }, out);
-            return;
-        }
-        const int j = job - samples;  // 0 the centre, then input (j - 1) / 2 up and down
-        const std::size_t input = j == 0 ? plan.inputs.size() : static_cast<std::size_t>(j - 1) / 2;
-        const double z = j % 2 == 1 ? 1.0 : -1.0;
-        status[job] = Evaluate(
-            plan, [&](std::size_t k) { return k == input ? z : 0.0; }, out);
-    });
+                plan, [&](std::size_t k) { return k == input ? z : 0.0; }, out);
+        });
+    if (!complete) return false;
 
     for (int k = 0; k < samples; ++k) {
         outcome.notConverged += status[k] == kSampleNotConverged ? 1 : 0;
@@ -419,6 +431,7 @@ void RunSamples(const Plan& plan, const UncertaintyOptions& options, Uncertainty
                                           values.end());
     const std::vector<std::uint8_t> shareStatus(status.begin() + samples, status.end());
     ComputeShares(plan, shareValues, shareStatus, outcome.results);
+    return true;
 }
 
 }  // namespace
@@ -475,7 +488,7 @@ UncertaintyOutcome RunUncertainty(const Calculation& calc, const UncertaintyOpti
         if (ChelatorIn(calc.Solution, i) && (p.sd > 0 || p.fraction != 1))
             outcome.purities.emplace_back(calc.Solution.ChelName[i].str(), p);
     }
-    RunSamples(*plan, options, outcome);
+    outcome.interrupted = !RunSamples(*plan, options, outcome);
     return finish(RunStatus::Ran);
 }
 

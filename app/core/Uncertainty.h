@@ -13,6 +13,7 @@
 // without them (WebAssembly) runs every sample in the calling thread.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,6 +61,10 @@ struct UncertaintyOptions {
     std::uint64_t seed = 1;
     int threads = 0;  // 0: as many as the machine has; 1: none besides the caller's; never more than it has
     Precision precision = Precision::Described;
+    // Asked in the calling thread between blocks of samples (a few milliseconds apart at most); true
+    // ends the computation early, without a result (UncertaintyOutcome::interrupted). A front end whose
+    // user may stop a long computation (Ctrl-C in Python) answers it; empty: never stopped.
+    std::function<bool()> stop;
 };
 
 // The share of one input in the spread of one result.
@@ -93,6 +98,7 @@ struct UncertaintyOutcome {
     int faulted = 0;               // samples stopped by a floating-point fault
     int inputs = 0;                // inputs varied
     bool enthalpyMissing = false;  // a constant without enthalpy where the temperature is varied
+    bool interrupted = false;      // options.stop ended it: the samples are incomplete, nothing to report
     std::vector<std::pair<std::string, PurityInput>> purities;  // every chelator given a purity, by name
     std::vector<UncertaintyResult> results;
     std::vector<bool> sampleConverged;  // by sample: its values count

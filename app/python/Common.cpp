@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "python/Common.h"
 
-#include <dlfcn.h>
-
 #include <system_error>
 #include <vector>
 
@@ -17,15 +15,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The folder of this module's own file, found through an object that lives in it; empty when the
-// system does not tell.
-fs::path ModuleFolder() {
-    static const char marker = 0;
-    Dl_info info{};
-    if (dladdr(&marker, &info) == 0 || info.dli_fname == nullptr) return {};
-    std::error_code ec;
-    const fs::path file = fs::canonical(info.dli_fname, ec);
-    return ec ? fs::path() : file.parent_path();
+// The package's data folder, dedodiz/data, as the package found it with importlib.resources.
+fs::path& PackageDataFolder() {
+    static fs::path folder;
+    return folder;
 }
 
 bool IsRegularFile(const fs::path& path) {
@@ -33,14 +26,11 @@ bool IsRegularFile(const fs::path& path) {
     return fs::is_regular_file(path, ec);
 }
 
-// The folders that may hold the bundled data, in the order they are searched. A module run from its
-// build folder is a developer's: it takes the data of its own source tree before an installed copy.
+// The folders that may hold the bundled data, in the order they are searched: the package's own, then
+// those of an installed program.
 std::vector<fs::path> DataFolders() {
     std::vector<fs::path> folders;
-    const fs::path module = ModuleFolder();
-    const fs::path source = module.empty() ? fs::path() : SourceTreeOfBuild(module);
-    if (!source.empty()) folders.push_back(source / "data");
-    if (!module.empty()) folders.push_back((module / DEDODIZ_PYTHON_DATA_RELATIVE_DIR).lexically_normal());
+    if (!PackageDataFolder().empty()) folders.push_back(PackageDataFolder());
     for (const fs::path& folder : BundledDataFolders()) folders.push_back(folder);
     return folders;
 }
@@ -102,12 +92,25 @@ void AddMetals(const py::handle& metals, CalculationType type, SolutionInput& en
 
 }  // namespace
 
+// A complex number that some types would turn into a float by dropping its imaginary part (numpy's
+// complex scalars do): it is refused as no number.
+bool IsComplex(const py::handle& value) {
+    if (PyComplex_Check(value.ptr()) != 0) return true;
+    // Kept for the life of the process: released at its end, after the interpreter, they would crash.
+    static const auto* const complexType = new py::object(py::module_::import("numbers").attr("Complex"));
+    static const auto* const realType = new py::object(py::module_::import("numbers").attr("Real"));
+    return py::isinstance(value, *complexType) && !py::isinstance(value, *realType);
+}
+
 double ReadNumber(const py::handle& value, const std::string& what, std::string_view unit) {
-    const double x = PyFloat_AsDouble(value.ptr());
-    if (x == -1.0 && PyErr_Occurred() != nullptr) {
+    if (PyFloat_CheckExact(value.ptr()) != 0) return PyFloat_AS_DOUBLE(value.ptr());
+    const bool complex = PyLong_CheckExact(value.ptr()) == 0 && IsComplex(value);
+    const double x = complex ? -1.0 : PyFloat_AsDouble(value.ptr());
+    if (complex || (x == -1.0 && PyErr_Occurred() != nullptr)) {
         PyErr_Clear();
-        throw py::type_error(what + " needs a number" + (unit.empty() ? "" : " [" + std::string(unit) + "]") +
-                             ", not " + std::string(py::str(py::type::of(value).attr("__name__"))));
+        throw py::type_error(what + " needs a" + (complex ? " real" : "") + " number" +
+                             (unit.empty() ? "" : " [" + std::string(unit) + "]") + ", not " +
+                             std::string(py::str(py::type::of(value).attr("__name__"))));
     }
     return x;
 }
@@ -121,6 +124,10 @@ std::string KeyName(const py::handle& key, std::string_view kind) {
 
 bool IsPair(const py::handle& value) {
     return (py::isinstance<py::tuple>(value) || py::isinstance<py::list>(value)) && py::len(value) == 2;
+}
+
+void SetPackageDataFolder(const fs::path& folder) {
+    PackageDataFolder() = folder;
 }
 
 std::string BundledFile(std::string_view name) {
@@ -179,16 +186,60 @@ std::string_view TypeWord(CalculationType type) {
     return TypeInfo(type).word;
 }
 
-SolutionInput InputFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
-                                 double temperature, double ionic, CalculationType type) {
+SolutionInput InputFromArguments(const py::handle& chelators, const py::handle& metals, const py::handle& pH,
+                                 const py::handle& temperature, const py::handle& ionic,
+                                 CalculationType type) {
     SolutionInput entered;
     entered.type = type;
-    entered.pH = pH;
-    entered.temperature = temperature;
-    entered.ionic = ionic;
+    const Conditions conditions = ConditionsFromArguments(pH, temperature, ionic);
+    entered.pH = conditions.pH;
+    entered.temperature = conditions.temperature;
+    entered.ionic = conditions.ionic;
     AddChelators(chelators, type, entered);
     AddMetals(metals, type, entered);
     return entered;
+}
+
+Conditions ConditionsFromArguments(const py::handle& pH, const py::handle& temperature,
+                                   const py::handle& ionic) {
+    return {ReadNumber(temperature, "temp", "C"), ReadNumber(pH, "ph", ""), ReadNumber(ionic, "ionic", "N")};
+}
+
+py::tuple OutcomeState(const Outcome& outcome) {
+    py::list messages, report;
+    for (const ShownMessage& m : outcome.messages)
+        messages.append(py::make_tuple(py::bytes(m.caption), py::bytes(m.text)));
+    for (const std::string& line : outcome.report) report.append(py::bytes(line));
+    return py::make_tuple(static_cast<int>(outcome.status), messages, report, outcome.converged,
+                          outcome.refined, outcome.residual);
+}
+
+Outcome OutcomeFromState(const py::handle& state) {
+    const auto t = py::reinterpret_borrow<py::tuple>(state);
+    StateOfLength(t, 6);
+    Outcome outcome;
+    outcome.status = static_cast<Status>(t[0].cast<int>());
+    for (const py::handle& m : t[1])
+        outcome.messages.push_back({m[py::int_(0)].cast<std::string>(), m[py::int_(1)].cast<std::string>()});
+    for (const py::handle& line : t[2]) outcome.report.push_back(line.cast<std::string>());
+    outcome.converged = t[3].cast<bool>();
+    outcome.refined = t[4].cast<bool>();
+    outcome.residual = t[5].cast<double>();
+    return outcome;
+}
+
+py::bytes JsonState(const std::shared_ptr<const JsonValue>& json) {
+    return {json->dump()};
+}
+
+std::shared_ptr<const JsonValue> JsonFromState(const py::handle& state) {
+    return std::make_shared<const JsonValue>(JsonValue::parse(state.cast<std::string>()));
+}
+
+const py::tuple& StateOfLength(const py::tuple& state, std::size_t length) {
+    if (py::len(state) != length)
+        throw py::value_error("the pickled state is not one of this version of dedodiz");
+    return state;
 }
 
 py::str NameText(std::string_view name) {

@@ -11,11 +11,14 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>  // in every part alike, so that the conversions agree
 
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "buffers/BufferModel.h"
 #include "core/Export.h"
@@ -79,25 +82,91 @@ const ConstantsTable& TableOrStandard(const Table* table);
 BufferTable ReadBufferTable(const std::filesystem::path& path);
 BufferTable StandardBufferTable();
 
-// The path of a bundled data file (standard.TCM, buffers.bcm), or empty. Besides the folders every
-// program searches, the module looks where it lies itself: the source tree's data/ while it is loaded
-// from its build folder, and the installed data folder beside an installed module.
+// The path of a bundled data file (standard.TCM, buffers.bcm), or empty. The package's own data folder
+// (dedodiz/data, which the package names when it is imported: SetPackageDataFolder) comes before the
+// folders every program searches.
 std::string BundledFile(std::string_view name);
+void SetPackageDataFolder(const std::filesystem::path& folder);
 
 // "total", "free" or "chelator" (the Session's words); anything else raises ValueError.
 CalculationType ParseType(std::string_view word);
 std::string_view TypeWord(CalculationType type);
+
+// Whether Ctrl-C (or another signal with a Python handler) came during work done without the
+// interpreter. Interrupted() may be called as often as wished from the thread that released the
+// interpreter: it takes the interpreter back only every kInterval to ask it, so a long call notices a
+// signal within that time and costs the check a clock reading otherwise. When it says true the
+// handler's exception (KeyboardInterrupt) is set: the work stops and the caller, holding the
+// interpreter again, throws py::error_already_set.
+class SignalCheck {
+  public:
+    static constexpr std::chrono::milliseconds kInterval{20};
+    bool Interrupted() {
+        if (interrupted_) return true;
+        const auto now = std::chrono::steady_clock::now();
+        if (now < next_) return false;
+        next_ = now + kInterval;
+        const py::gil_scoped_acquire held;
+        interrupted_ = PyErr_CheckSignals() != 0;
+        return interrupted_;
+    }
+    // Whether Interrupted() said true, without asking again.
+    [[nodiscard]] bool WasInterrupted() const { return interrupted_; }
+
+  private:
+    std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now() + kInterval;
+    bool interrupted_ = false;
+};
+
+// The plain bytes of one of the program's records (a table, a calculation, a sweep: records of numbers
+// and fixed-size texts, as the program's binary files hold them), for pickling; and the record back.
+// Bytes of another size (a pickle of another build) raise ValueError.
+template <typename Record>
+py::bytes RecordBytes(const Record& record) {
+    static_assert(std::is_trivially_copyable_v<Record>);
+    return {reinterpret_cast<const char*>(&record), sizeof record};
+}
+template <typename Record>
+void RecordFromBytes(const py::bytes& bytes, Record& record) {
+    static_assert(std::is_trivially_copyable_v<Record>);
+    const std::string_view data = bytes;
+    if (data.size() != sizeof record)
+        throw py::value_error("the pickled state is not one of this version of dedodiz");
+    std::memcpy(&record, data.data(), sizeof record);
+}
+
+// An outcome's messages, report lines and flags as plain Python data (tuples of bytes and numbers), and
+// back: what a pickled result keeps of the run that made it.
+py::tuple OutcomeState(const Outcome& outcome);
+Outcome OutcomeFromState(const py::handle& state);
+// A JSON document as its text, and back (doubles keep every digit).
+py::bytes JsonState(const std::shared_ptr<const JsonValue>& json);
+std::shared_ptr<const JsonValue> JsonFromState(const py::handle& state);
+// Checks a pickled state's length; ValueError for another.
+const py::tuple& StateOfLength(const py::tuple& state, std::size_t length);
+
+// The stack level of a RuntimeWarning that names the user's line: the package's function (1) is called
+// through its keyword check (2) by the user's code (3).
+inline constexpr int kCallerFrame = 3;
 
 // The solution that the keywords chelators, metals, ph, temp, ionic and type describe. chelators maps
 // names to totals [mol/L] (for type "chelator", which computes the totals, a list of names will do);
 // metals maps names to the free concentration (type "total"), the total (type "free") or a pair
 // (total, free) (type "chelator"), all in mol/L. A value of the wrong kind raises TypeError; the names
 // and values are the Session's to check.
-SolutionInput InputFromArguments(const py::handle& chelators, const py::handle& metals, double pH,
-                                 double temperature, double ionic, CalculationType type);
+// ph, temp and ionic are read as ReadNumber reads them (TypeError naming the keyword); whether they are
+// finite and in range is the Session's to say.
+SolutionInput InputFromArguments(const py::handle& chelators, const py::handle& metals, const py::handle& pH,
+                                 const py::handle& temperature, const py::handle& ionic,
+                                 CalculationType type);
+
+// The conditions ph, temp [C] and ionic [N] as given to evaluate() and buffer_ranges().
+Conditions ConditionsFromArguments(const py::handle& pH, const py::handle& temperature,
+                                   const py::handle& ionic);
 
 // A number given for what ("metal Ca2", "volume") in unit ("mol/L", "L", or empty for a plain number);
-// TypeError ("volume needs a number [L], not str") for anything that is not a number.
+// TypeError ("volume needs a number [L], not str") for anything that is not a real number (None and
+// complex numbers included).
 double ReadNumber(const py::handle& value, const std::string& what, std::string_view unit);
 
 // A name given as a key (kind "chelator" or "metal"); TypeError when it is not text.

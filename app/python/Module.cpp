@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
-// The Python module dedodiz: the calculator's computations for scripts and notebooks, as numbers.
-// A front end like the others: it turns Python arguments into the library's descriptions, calls the
-// library, and turns what comes back into Python values; it computes nothing of its own.
+// dedodiz._core, the compiled core of the Python package dedodiz: the calculator's computations for
+// scripts and notebooks, as numbers. A front end like the others: it turns Python arguments into the
+// library's descriptions, calls the library, and turns what comes back into Python values; it computes
+// nothing of its own. The package (dedodiz/__init__.py) adds the signatures, the checks of keywords and
+// the conversions to pandas and xarray.
 
 #include <pybind11/stl/filesystem.h>
 
@@ -65,9 +67,16 @@ void BindTables(py::module_& m) {
         .def(
             "to_dict", [](const Table& t) { return ToPython(ConstantsJson(*t.data, {})); },
             "The table as stored (20 C, 0.1 N), as the JSON document of dedodiz32-cli list --format json.")
-        .def("__repr__", [](const Table& t) {
-            return "<dedodiz.Table " + ExportText(t.data->ConstantsFileName.view()) + ">";
-        });
+        .def("__repr__",
+             [](const Table& t) {
+                 return "<dedodiz.Table " + ExportText(t.data->ConstantsFileName.view()) + ">";
+             })
+        .def(py::pickle([](const Table& t) { return py::make_tuple(RecordBytes(*t.data)); },
+                        [](const py::tuple& state) {
+                            auto table = std::make_shared<ConstantsTable>();
+                            RecordFromBytes(state[0].cast<py::bytes>(), *table);
+                            return Table{std::move(table)};
+                        }));
 
     py::class_<BufferTable>(m, "BufferTable",
                             "A pH buffer file (.bcm): up to twelve buffers with their pKa values.")
@@ -88,17 +97,25 @@ void BindTables(py::module_& m) {
                 return names;
             },
             "The names of its buffers.")
-        .def("__repr__", [](const BufferTable& b) {
-            return "<dedodiz.BufferTable " + ExportText(b.data->BufferFileName.view()) + ">";
-        });
+        .def("__repr__",
+             [](const BufferTable& b) {
+                 return "<dedodiz.BufferTable " + ExportText(b.data->BufferFileName.view()) + ">";
+             })
+        .def(py::pickle([](const BufferTable& b) { return py::make_tuple(RecordBytes(*b.data)); },
+                        [](const py::tuple& state) {
+                            auto buffers = std::make_shared<BufferTool>();
+                            RecordFromBytes(state[0].cast<py::bytes>(), *buffers);
+                            return BufferTable{std::move(buffers)};
+                        }));
 }
 
 }  // namespace dedodiz::python
 
-PYBIND11_MODULE(dedodiz, m) {
+PYBIND11_MODULE(_core, m) {
     namespace py = pybind11;
     using namespace dedodiz::python;
-    m.doc() = R"(DEDODIZ32 for Python: free metal, total metal and chelator in metal buffer solutions.
+    m.doc() =
+        R"(The compiled core of dedodiz. DEDODIZ32 for Python: free metal, total metal and chelator in metal buffer solutions.
 
 Concentrations in mol/L, temperatures in C, ionic strength in N (equivalents per litre), constants
 as log10 values. The constants table is bundled (Table.standard()); solve() gives one solution with
@@ -132,4 +149,11 @@ floating-point fault FloatingPointError.)";
     BindTools(m);
     BindRecipe(m);
     BindUncertainty(m);
+    m.def(
+        "_set_data_folder", [](const std::filesystem::path& folder) { SetPackageDataFolder(folder); },
+        py::arg("folder"),
+        "The package's data folder (dedodiz/data), named by the package when it is imported.");
+    // The classes are the package's: dedodiz.Result, as help() and pickle name them.
+    for (const auto& [name, value] : m.attr("__dict__").cast<py::dict>())
+        if (py::isinstance<py::type>(value)) value.attr("__module__") = "dedodiz";
 }

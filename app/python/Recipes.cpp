@@ -183,9 +183,9 @@ RecipeResult Collect(const Recipe& recipe, const std::string& constantsFile, Sho
     return r;
 }
 
-RecipeResult MakeOne(const Table* table, const py::object& chelators, const py::object& metals, double pH,
-                     double temperature, double ionic, const std::string& type, const BufferTable* buffers,
-                     const RecipeArguments& arguments) {
+RecipeResult MakeOne(const Table* table, const py::object& chelators, const py::object& metals,
+                     const py::object& pH, const py::object& temperature, const py::object& ionic,
+                     const std::string& type, const BufferTable* buffers, const RecipeArguments& arguments) {
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
@@ -238,9 +238,30 @@ void BindRecipeRow(py::module_& m) {
         .def_readonly("ionic_passes", &RecipeRow::passes,
                       "Solves at successive ionic strengths until the solve's and the tube's agreed.")
         .def_readonly("converged", &RecipeRow::converged, "Every solve of this solution converged.")
-        .def("__repr__", [](const RecipeRow& r) {
-            return "<dedodiz.RecipeSolution " + r.label + (r.converged ? "" : " NOT CONVERGED") + ">";
-        });
+        .def("__repr__",
+             [](const RecipeRow& r) {
+                 return "<dedodiz.RecipeSolution " + r.label + (r.converged ? "" : " NOT CONVERGED") + ">";
+             })
+        .def(py::pickle(
+            [](const RecipeRow& r) {
+                return py::make_tuple(r.label, r.wanted, r.px, r.fraction, r.total, r.free, r.volumes,
+                                      r.species, r.ionic, r.strength, r.osmolarity, r.base, r.passes,
+                                      r.converged);
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 14);
+                RecipeRow r;
+                r.label = t[0].cast<std::string>();
+                r.wanted = t[1], r.px = t[2], r.fraction = t[3];
+                r.total = t[4], r.free = t[5], r.volumes = t[6], r.species = t[7];
+                r.ionic = t[8].cast<double>();
+                r.strength = t[9].cast<double>();
+                r.osmolarity = t[10].cast<double>();
+                r.base = t[11].cast<double>();
+                r.passes = t[12].cast<int>();
+                r.converged = t[13].cast<bool>();
+                return r;
+            }));
     py::class_<IngredientRow>(m, "Ingredient", "One stock that is pipetted.")
         .def_readonly("name", &IngredientRow::name)
         .def_readonly("kind", &IngredientRow::kind,
@@ -251,7 +272,14 @@ void BindRecipeRow(py::module_& m) {
             "How it is added (\"free acid\", \"K2H2EGTA\", \"CaCl2\"); None for the salt and reagents.")
         .def_readonly("stock", &IngredientRow::stock, "The stock's concentration [mol/L] as labelled.")
         .def_readonly("purity", &IngredientRow::purity, "The real stock is stock x purity.")
-        .def("__repr__", [](const IngredientRow& i) { return "<dedodiz.Ingredient " + i.name + ">"; });
+        .def("__repr__", [](const IngredientRow& i) { return "<dedodiz.Ingredient " + i.name + ">"; })
+        .def(py::pickle(
+            [](const IngredientRow& i) { return py::make_tuple(i.name, i.kind, i.form, i.stock, i.purity); },
+            [](const py::tuple& t) {
+                StateOfLength(t, 5);
+                return IngredientRow{t[0].cast<std::string>(), t[1].cast<std::string>(), t[2],
+                                     t[3].cast<double>(), t[4].cast<double>()};
+            }));
 }
 
 void BindRecipeResult(py::module_& m) {
@@ -284,10 +312,38 @@ void BindRecipeResult(py::module_& m) {
         .def(
             "to_dict", [](const RecipeResult& r) { return ToPython(*r.json); },
             "Everything as the JSON document of dedodiz32-cli recipe --format json.")
-        .def("__repr__", [](const RecipeResult& r) {
-            return "<dedodiz.Recipe " + r.method + " " + std::to_string(r.solutions.size()) + " solution" +
-                   (r.solutions.size() == 1 ? "" : "s") + ">";
-        });
+        .def("__repr__",
+             [](const RecipeResult& r) {
+                 return "<dedodiz.Recipe " + r.method + " " + std::to_string(r.solutions.size()) +
+                        " solution" + (r.solutions.size() == 1 ? "" : "s") + ">";
+             })
+        .def(py::pickle(
+            [](const RecipeResult& r) {
+                Outcome shown;
+                shown.messages = r.messages;
+                shown.report = r.report;
+                return py::make_tuple(r.type, r.method, r.volume, r.ionicTarget, r.mixVolume, r.refined,
+                                      r.ingredients, r.solutions, r.ends, OutcomeState(shown), r.pipetting,
+                                      JsonState(r.json));
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 12);
+                RecipeResult r;
+                r.type = t[0].cast<std::string>();
+                r.method = t[1].cast<std::string>();
+                r.volume = t[2].cast<double>();
+                r.ionicTarget = t[3], r.mixVolume = t[4];
+                r.refined = t[5].cast<bool>();
+                r.ingredients = t[6].cast<std::vector<IngredientRow>>();
+                r.solutions = t[7].cast<std::vector<RecipeRow>>();
+                r.ends = t[8].cast<std::vector<RecipeRow>>();
+                Outcome shown = OutcomeFromState(t[9]);
+                r.messages = std::move(shown.messages);
+                r.report = std::move(shown.report);
+                r.pipetting = t[10].cast<std::string>();
+                r.json = JsonFromState(t[11]);
+                return r;
+            }));
 }
 
 }  // namespace
@@ -297,14 +353,14 @@ void BindRecipe(py::module_& m) {
     BindRecipeResult(m);
     m.def(
         "recipe",
-        [](const Table* table, const py::object& chelators, const py::object& metals, double pH,
-           double temperature, double ionic, const std::string& type, const py::object& volume,
-           const py::object& stocks, const py::object& purity, const py::object& buffer,
-           const std::string& bufferForm, const BufferTable* buffers, const py::object& ionicTarget,
-           const py::object& topup, const py::object& series, bool seriesPX, bool mixing,
-           const py::object& mixVolume, bool refine, const std::string& precision, const py::object& forms,
-           const py::object& base, const py::object& acid, const py::object& contamination,
-           const py::object& ionicStrengthTarget, const py::object& osmolyte,
+        [](const Table* table, const py::object& chelators, const py::object& metals, const py::object& pH,
+           const py::object& temperature, const py::object& ionic, const std::string& type,
+           const py::object& volume, const py::object& stocks, const py::object& purity,
+           const py::object& buffer, const std::string& bufferForm, const BufferTable* buffers,
+           const py::object& ionicTarget, const py::object& topup, const py::object& series, bool seriesPX,
+           bool mixing, const py::object& mixVolume, bool refine, const std::string& precision,
+           const py::object& forms, const py::object& base, const py::object& acid,
+           const py::object& contamination, const py::object& ionicStrengthTarget, const py::object& osmolyte,
            const py::object& osmolarityTarget) {
             RecipeArguments a;
             a.volume = volume, a.stocks = stocks, a.purity = purity, a.buffer = buffer;

@@ -2,6 +2,7 @@
 // dedodiz.solve and its result: one single-point run as "Free Metal" performs it, with every number of
 // its report.
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,8 +64,11 @@ py::dict ByPair(const TSolution& w, PairValue value) {
     return d;
 }
 
+void WarnOfDoubtful(const SolveResult& r);
+
 std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::object& chelators,
-                                      const py::object& metals, double pH, double temperature, double ionic,
+                                      const py::object& metals, const py::object& pH,
+                                      const py::object& temperature, const py::object& ionic,
                                       const std::string& type, bool refine, const std::string& precision) {
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
@@ -72,7 +76,24 @@ std::unique_ptr<SolveResult> SolveOne(const Table* table, const py::object& chel
     result->session = DescribeOrRaise(TableOrStandard(table), entered, PrecisionOf(precision, refine));
     result->outcome = result->session->Run();
     RaiseUnlessRan(result->outcome);
+    WarnOfDoubtful(*result);
     return result;
+}
+
+// A result that is not valid, or that the program says is probably not valid, is never passed on
+// silently: a RuntimeWarning with the program's message (the result keeps it in warnings).
+void WarnOfDoubtful(const SolveResult& r) {
+    std::string text;
+    if (!r.Results().Converged)
+        text = "the solution did not converge: its numbers are not valid (converged is False)";
+    for (const ShownMessage& m : r.outcome.messages) {
+        if (m.caption != "WARNING" && m.caption != "RAISE IONIC STRENGTH") continue;
+        std::string line = MessageText(m.text);
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        text += (text.empty() ? "" : "; ") + m.caption + ": " + line;
+    }
+    if (!text.empty() && PyErr_WarnEx(PyExc_RuntimeWarning, text.c_str(), kCallerFrame) != 0)
+        throw py::error_already_set();
 }
 
 std::string Repr(const SolveResult& r) {
@@ -225,7 +246,22 @@ void BindRun(py::class_<SolveResult>& cls) {
             },
             "Everything as the JSON document of dedodiz32-cli run --format json (with refine=True: run "
             "--refine --format json; see docs/export-formats.md): a dict of plain Python values.")
-        .def("__repr__", &Repr);
+        .def("__repr__", &Repr)
+        .def(py::pickle(
+            [](const SolveResult& r) {
+                return py::make_tuple(RecordBytes(r.Calc()), py::bytes(r.ConstantsFile()),
+                                      OutcomeState(r.outcome));
+            },
+            [](const py::tuple& t) {
+                if (py::len(t) != 3)
+                    throw py::value_error("the pickled state is not one of this version of dedodiz");
+                auto r = std::make_unique<SolveResult>();
+                r->session = std::make_unique<Session>();
+                RecordFromBytes(t[0].cast<py::bytes>(), r->session->calc());
+                r->session->ConstantsFileName = t[1].cast<std::string>();
+                r->outcome = OutcomeFromState(t[2]);
+                return r;
+            }));
 }
 
 }  // namespace

@@ -120,9 +120,9 @@ Composition Describe(const ConstantsTable& table, const py::handle& chelators, c
             if (!IsPair(value))
                 throw py::type_error("type \"chelator\" needs (total, free) [mol/L] for metal " + name);
             c.columns.push_back(
-                {Target::MetalTotal, slot, "metal " + name + " [mol/L]", given[py::int_(0)], {}});
+                {Target::MetalTotal, slot, "metal " + name + " total [mol/L]", given[py::int_(0)], {}});
             c.columns.push_back(
-                {Target::MetalFree, slot, "metal " + name + " [mol/L]", given[py::int_(1)], {}});
+                {Target::MetalFree, slot, "metal " + name + " free [mol/L]", given[py::int_(1)], {}});
         } else {
             c.columns.push_back({type == CalculationType::Total ? Target::MetalFree : Target::MetalTotal,
                                  slot,
@@ -134,25 +134,82 @@ Composition Describe(const ConstantsTable& table, const py::handle& chelators, c
     return c;
 }
 
-// Brings every column to the shape they broadcast to (numpy's rules) and returns that shape.
+// "metal Ca2 [mol/L]" -> "metal Ca2", the argument as the messages name it.
+std::string ArgumentName(const Column& c) {
+    return c.what.substr(0, c.what.find(" ["));
+}
+
+// The values of one argument as an array of doubles. Masked arrays (whose mask would be lost), complex
+// values (whose imaginary part would be) and anything that is no number, None included, raise TypeError
+// naming the argument and, in an array, the first bad element.
+py::object ValuesOf(const py::module_& np, const Column& c) {
+    const std::string& w = c.what;
+    const std::size_t unit = w.find(" [");
+    const std::string name = ArgumentName(c);
+    const std::string units = unit == std::string::npos ? "" : w.substr(unit);
+    if (py::isinstance(c.given, np.attr("ma").attr("MaskedArray")))
+        throw py::type_error(name +
+                             ": a masked array is not taken, as its mask would be lost; fill or drop the "
+                             "masked values first (numpy.ma.filled, .compressed())");
+    py::object array;
+    try {
+        array = np.attr("asarray")(c.given);
+    } catch (const py::error_already_set&) {
+        array = py::none();
+    }
+    const std::string kind = array.is_none() ? "O" : array.attr("dtype").attr("kind").cast<std::string>();
+    if (kind == "c") throw py::type_error(name + " needs real numbers" + units + ", not complex ones");
+    if (kind == "b" || kind == "i" || kind == "u" || kind == "f")
+        return np.attr("asarray")(array, py::arg("dtype") = "float64");
+    // Objects, texts: the first element that is no number is named with its index.
+    if (!array.is_none() && kind == "O" && py::len(array.attr("shape")) > 0) {
+        py::ssize_t flat = 0;
+        for (const py::handle& item : array.attr("flat")) {
+            if (PyFloat_Check(item.ptr()) == 0 && PyLong_Check(item.ptr()) == 0 &&
+                !py::isinstance(item, np.attr("number"))) {
+                const py::tuple index = np.attr("unravel_index")(flat, array.attr("shape"));
+                throw py::type_error(name + " needs numbers" + units + ", not " +
+                                     py::type::of(item).attr("__name__").cast<std::string>() + " at index " +
+                                     py::repr(index).cast<std::string>());
+            }
+            ++flat;
+        }
+        return np.attr("asarray")(array, py::arg("dtype") = "float64");
+    }
+    // "metal Ca2 [mol/L]" becomes "metal Ca2 needs a number [mol/L], not str", as solve() says it.
+    throw py::type_error(name + " needs a number" + units + ", not " +
+                         py::type::of(c.given).attr("__name__").cast<std::string>());
+}
+
+// Brings every column to the shape they broadcast to (numpy's rules) and returns that shape. Shapes that
+// do not broadcast raise ValueError naming the first two arguments that disagree.
 py::tuple Broadcast(std::vector<Column>& columns) {
     const py::module_ np = py::module_::import("numpy");
     py::list shapes;
     std::vector<py::object> arrays;
     for (const Column& c : columns) {
-        try {
-            arrays.push_back(np.attr("asarray")(c.given, py::arg("dtype") = "float64"));
-        } catch (const py::error_already_set&) {
-            // "metal Ca2 [mol/L]" becomes "metal Ca2 needs a number [mol/L], not str", as solve() says it.
-            const std::string& w = c.what;
-            const std::size_t unit = w.find(" [");
-            throw py::type_error(w.substr(0, unit) + " needs a number" +
-                                 (unit == std::string::npos ? "" : w.substr(unit)) + ", not " +
-                                 py::type::of(c.given).attr("__name__").cast<std::string>());
-        }
+        arrays.push_back(ValuesOf(np, c));
         shapes.append(arrays.back().attr("shape"));
     }
-    const py::tuple shape = np.attr("broadcast_shapes")(*shapes);
+    py::tuple shape;
+    try {
+        shape = np.attr("broadcast_shapes")(*shapes);
+    } catch (const py::error_already_set&) {
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            for (std::size_t l = k + 1; l < columns.size(); ++l) {
+                try {
+                    np.attr("broadcast_shapes")(shapes[k], shapes[l]);
+                } catch (const py::error_already_set&) {
+                    throw py::value_error(
+                        ArgumentName(columns[k]) + " of shape " + py::repr(shapes[k]).cast<std::string>() +
+                        " and " + ArgumentName(columns[l]) + " of shape " +
+                        py::repr(shapes[l]).cast<std::string>() +
+                        " do not broadcast together (numpy's rules: each dimension equal, or 1)");
+                }
+            }
+        }
+        throw;
+    }
     for (std::size_t k = 0; k < columns.size(); ++k) {
         columns[k].values =
             Doubles::ensure(np.attr("ascontiguousarray")(np.attr("broadcast_to")(arrays[k], shape)));
@@ -284,13 +341,20 @@ struct Failure {
 };
 
 // Every solution, without the interpreter, each by the rules, checks and solve of a run. With
-// stopAtFailure the loop ends at the first failure.
-Failure SolveAll(Composition& c, py::ssize_t count, const Outputs& out, bool stopAtFailure) {
+// stopAtFailure the loop ends at the first failure; a signal (Ctrl-C) ends it at once, with
+// interrupted set.
+Failure SolveAll(Composition& c, py::ssize_t count, const Outputs& out, bool stopAtFailure,
+                 bool& interrupted) {
     Failure failure;
+    SignalCheck signals;
     Calculation& calc = c.session->calc();
     const Precision precision = c.session->precision;
     Refusals refusals;
     for (py::ssize_t i = 0; i < count; ++i) {
+        if (signals.Interrupted()) {
+            interrupted = true;
+            break;
+        }
         for (const Column& column : c.columns) Write(column, i, calc.Solution);
         refusals.clear();
         CheckSolutionValues(calc.Solution, calc.CalcType, refusals);
@@ -377,6 +441,36 @@ ManyResult Collect(const Composition& c, const py::tuple& shape, Outputs& out) {
     return r;
 }
 
+// A number that is not valid is never passed on silently: one RuntimeWarning counts the solutions that
+// did not converge and those whose run warned that its results are probably not valid (the pH outside
+// 4 .. 10, the solution's own ionic equivalents above the ionic strength given).
+void WarnOfDoubtful(const Outputs& out, py::ssize_t count) {
+    py::ssize_t notConverged = 0, pH = 0, ionic = 0;
+    for (py::ssize_t i = 0; i < count; ++i) {
+        if (!out.okData[i]) continue;
+        notConverged += out.convergedData[i] ? 0 : 1;
+        pH += (out.warningsData[i] & kWarnPH) != 0 ? 1 : 0;
+        ionic += (out.warningsData[i] & kWarnRaiseIonic) != 0 ? 1 : 0;
+    }
+    std::vector<std::string> parts;
+    const auto of = [&](py::ssize_t n) {
+        return std::to_string(n) + " of " + std::to_string(count) + " solutions ";
+    };
+    if (notConverged > 0)
+        parts.push_back(of(notConverged) +
+                        "did not converge: their numbers are not valid (converged is False)");
+    if (pH > 0)
+        parts.push_back(of(pH) + "have a pH outside 4 .. 10: results probably not valid (warnings & 8)");
+    if (ionic > 0)
+        parts.push_back(
+            of(ionic) +
+            "bring more ionic equivalents than the ionic strength given: raise it (warnings & 1)");
+    if (parts.empty()) return;
+    std::string text = parts.front();
+    for (std::size_t k = 1; k < parts.size(); ++k) text += "; " + parts[k];
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, text.c_str(), kCallerFrame) != 0) throw py::error_already_set();
+}
+
 ManyResult SolveMany(const Table* table, const py::object& chelators, const py::object& metals,
                      const py::object& pH, const py::object& temperature, const py::object& ionic,
                      const std::string& type, const std::string& errors, bool refine,
@@ -395,24 +489,18 @@ ManyResult SolveMany(const Table* table, const py::object& chelators, const py::
 
     Outputs out(c.session->Solution, dims);
     Failure failure;
+    bool interrupted = false;
     {
         const py::gil_scoped_release released;
-        failure = SolveAll(c, count, out, errors == "raise");
+        failure = SolveAll(c, count, out, errors == "raise", interrupted);
     }
+    if (interrupted) throw py::error_already_set();
     if (failure.index >= 0 && errors == "raise") {
         const std::string where = " [solution at index " + IndexText(failure.index, dims) + "]";
         if (failure.fault) throw FaultError(failure.message + where);
         throw py::value_error(failure.message + where);
     }
-    // A number that is not valid is never passed on silently: one warning says how many there are.
-    py::ssize_t notConverged = 0;
-    for (py::ssize_t i = 0; i < count; ++i) notConverged += out.okData[i] && !out.convergedData[i] ? 1 : 0;
-    if (notConverged > 0) {
-        const std::string text =
-            std::to_string(notConverged) + " of " + std::to_string(count) +
-            " solutions did not converge: their numbers are not valid (converged is False)";
-        if (PyErr_WarnEx(PyExc_RuntimeWarning, text.c_str(), 1) != 0) throw py::error_already_set();
-    }
+    WarnOfDoubtful(out, count);
     return Collect(c, shape, out);
 }
 
@@ -464,10 +552,30 @@ void BindSolveMany(py::module_& m) {
             "to_dict", [](const ManyResult& r) { return py::dict(r.columns); },
             "Every array under the column names of the CSV export (\"pH\", \"free_Ca2_M\", "
             "\"Kd_EGTA_Ca2_M\", ..., \"refined\", \"residual\", \"warnings\"), ready for pandas.DataFrame.")
-        .def("__repr__", [](const ManyResult& r) -> std::string {
-            return "<dedodiz.Solutions type=" + r.type + " shape=" + py::repr(r.shape).cast<std::string>() +
-                   ">";
-        });
+        .def("__repr__",
+             [](const ManyResult& r) -> std::string {
+                 return "<dedodiz.Solutions type=" + r.type +
+                        " shape=" + py::repr(r.shape).cast<std::string>() + ">";
+             })
+        .def(py::pickle(
+            [](const ManyResult& r) {
+                return py::make_tuple(r.type, r.shape, r.ph, r.temp, r.ionic, r.free, r.total, r.ml, r.mhl,
+                                      r.kd, r.converged, r.ok, r.ionicStrength, r.ionicEquivalents, r.refined,
+                                      r.residual, r.warnings, r.columns);
+            },
+            [](const py::tuple& t) {
+                if (py::len(t) != 18)
+                    throw py::value_error("the pickled state is not one of this version of dedodiz");
+                ManyResult r;
+                r.type = t[0].cast<std::string>();
+                r.shape = t[1];
+                r.ph = t[2], r.temp = t[3], r.ionic = t[4];
+                r.free = t[5], r.total = t[6], r.ml = t[7], r.mhl = t[8], r.kd = t[9];
+                r.converged = t[10], r.ok = t[11], r.ionicStrength = t[12], r.ionicEquivalents = t[13];
+                r.refined = t[14], r.residual = t[15], r.warnings = t[16];
+                r.columns = t[17];
+                return r;
+            }));
 
     m.def("solve_many", &SolveMany, py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"),
           py::arg("metals"), py::arg("ph") = 7.0, py::arg("temp") = kReferenceTemperature,

@@ -111,7 +111,8 @@ py::array Converged(const SweepResult& r) {
 }
 
 std::unique_ptr<SweepResult> RunSweep(const Table* table, const py::object& chelators,
-                                      const py::object& metals, double pH, double temperature, double ionic,
+                                      const py::object& metals, const py::object& pH,
+                                      const py::object& temperature, const py::object& ionic,
                                       const std::string& type, const py::object& x, const py::object& z,
                                       bool refine, const std::string& precision) {
     const ConstantsTable& t = TableOrStandard(table);
@@ -202,11 +203,28 @@ void BindSweepSeries(py::class_<SweepResult>& cls) {
         .def(
             "to_dict", [](const SweepResult& r) { return ToPython(SweepJson(r.state, r.messages)); },
             "Everything as the JSON document of dedodiz32-cli sweep --format json.")
-        .def("__repr__", [](const SweepResult& r) {
-            return "<dedodiz.Sweep " + std::string(r.ThreeD() ? "3D" : "2D") +
-                   " type=" + std::string(TypeWord(SweepCalcType(r.state))) +
-                   " x=" + SweepVariableKey(r.state, r.state.XVariable) + ">";
-        });
+        .def("__repr__",
+             [](const SweepResult& r) {
+                 return "<dedodiz.Sweep " + std::string(r.ThreeD() ? "3D" : "2D") +
+                        " type=" + std::string(TypeWord(SweepCalcType(r.state))) +
+                        " x=" + SweepVariableKey(r.state, r.state.XVariable) + ">";
+             })
+        .def(py::pickle(
+            [](const SweepResult& r) {
+                Outcome shown;
+                shown.messages = r.messages;
+                shown.report = r.report;
+                return py::make_tuple(RecordBytes(r.state), OutcomeState(shown));
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 2);
+                auto r = std::make_unique<SweepResult>();
+                RecordFromBytes(t[0].cast<py::bytes>(), r->state);
+                Outcome shown = OutcomeFromState(t[1]);
+                r->messages = std::move(shown.messages);
+                r->report = std::move(shown.report);
+                return r;
+            }));
 }
 
 }  // namespace

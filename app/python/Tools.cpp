@@ -42,14 +42,15 @@ struct BufferRangesResult {
     std::shared_ptr<const JsonValue> json;  // to_dict(), made while the table is at hand
 };
 
-EvaluationResult Evaluate(const Table* table, const py::object& metals, double pH, double temperature,
-                          double ionic) {
+EvaluationResult Evaluate(const Table* table, const py::object& metals, const py::object& pH,
+                          const py::object& temperature, const py::object& ionic) {
     const ConstantsTable& t = TableOrStandard(table);
     // The metals and conditions as a solution: the Session checks the names and the conditions.
     SolutionInput entered;
-    entered.pH = pH;
-    entered.temperature = temperature;
-    entered.ionic = ionic;
+    const Conditions conditions = ConditionsFromArguments(pH, temperature, ionic);
+    entered.pH = conditions.pH;
+    entered.temperature = conditions.temperature;
+    entered.ionic = conditions.ionic;
     for (const py::handle& key : metals) entered.metals.push_back({KeyName(key, "metal"), 0.0, 0.0});
     const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, kDefaultPrecision);
     const Outcome outcome = session->Evaluate();
@@ -67,11 +68,12 @@ EvaluationResult Evaluate(const Table* table, const py::object& metals, double p
     return r;
 }
 
-BufferRangesResult Ranges(const BufferTable* buffers, double pH, double temperature, double ionic) {
+BufferRangesResult Ranges(const BufferTable* buffers, const py::object& pH, const py::object& temperature,
+                          const py::object& ionic) {
     const BufferTable tool = buffers != nullptr ? *buffers : StandardBufferTable();
     Session session;
     session.buffers() = *tool.data;
-    const Outcome outcome = session.BufferRanges({temperature, pH, ionic});
+    const Outcome outcome = session.BufferRanges(ConditionsFromArguments(pH, temperature, ionic));
     RaiseUnlessRan(outcome);
 
     BufferRangesResult r;
@@ -97,10 +99,21 @@ void BindEvaluation(py::module_& m) {
         .def_readonly("high", &EvaluationEntry::high,
                       "Kd*sqrt(10) [mol/L], the highest free metal it buffers.")
         .def_readonly("comment", &EvaluationEntry::comment, "The table's comment on the pair (its source).")
-        .def("__repr__", [](const EvaluationEntry& e) {
-            return "<dedodiz.EvaluationRow " + e.metal + "-" + e.chelator + " Kd=" + ShortestText(e.kd) +
-                   " M>";
-        });
+        .def("__repr__",
+             [](const EvaluationEntry& e) {
+                 return "<dedodiz.EvaluationRow " + e.metal + "-" + e.chelator + " Kd=" + ShortestText(e.kd) +
+                        " M>";
+             })
+        .def(py::pickle(
+            [](const EvaluationEntry& e) {
+                return py::make_tuple(e.metal, e.chelator, e.comment, e.kd, e.low, e.high);
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 6);
+                return EvaluationEntry{t[0].cast<std::string>(), t[1].cast<std::string>(),
+                                       t[2].cast<std::string>(), t[3].cast<double>(),
+                                       t[4].cast<double>(),      t[5].cast<double>()};
+            }));
 
     py::class_<EvaluationResult>(m, "Evaluation", "The outcome of evaluate().")
         .def_property_readonly(
@@ -127,7 +140,34 @@ void BindEvaluation(py::module_& m) {
             "The text, exactly as dedodiz32-cli evaluate prints it.")
         .def(
             "to_dict", [](const EvaluationResult& r) { return ToPython(*r.json); },
-            "Everything as the JSON document of dedodiz32-cli evaluate --format json.");
+            "Everything as the JSON document of dedodiz32-cli evaluate --format json.")
+        .def("__repr__",
+             [](const EvaluationResult& r) {
+                 return "<dedodiz.Evaluation pH " + ShortestText(r.evaluation.pH) + " " +
+                        ShortestText(r.evaluation.temperature) + " C " + std::to_string(r.rows.size()) +
+                        " rows>";
+             })
+        .def(py::pickle(
+            [](const EvaluationResult& r) {
+                const ChelatorEvaluation& e = r.evaluation;
+                Outcome shown;
+                shown.report = r.report;
+                return py::make_tuple(e.temperature, e.pH, e.ionic, e.hydrogen, r.rows, OutcomeState(shown),
+                                      JsonState(r.json));
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 7);
+                EvaluationResult r;
+                r.evaluation.ok = true;
+                r.evaluation.temperature = t[0].cast<double>();
+                r.evaluation.pH = t[1].cast<double>();
+                r.evaluation.ionic = t[2].cast<double>();
+                r.evaluation.hydrogen = t[3].cast<double>();
+                r.rows = t[4].cast<std::vector<EvaluationEntry>>();
+                r.report = OutcomeFromState(t[5]).report;
+                r.json = JsonFromState(t[6]);
+                return r;
+            }));
 }
 
 void BindBufferRanges(py::module_& m) {
@@ -140,10 +180,22 @@ void BindBufferRanges(py::module_& m) {
         .def_readonly("high", &BufferRangeEntry::high, "pKa' + 0.5, the highest pH it holds.")
         .def_readonly("anionic", &BufferRangeEntry::anionic, "False for a cationic buffer.")
         .def_readonly("comment", &BufferRangeEntry::comment)
-        .def("__repr__", [](const BufferRangeEntry& e) {
-            return "<dedodiz.BufferRange " + e.buffer + " step " + std::to_string(e.step) +
-                   " pKa'=" + ShortestText(e.pKa) + ">";
-        });
+        .def("__repr__",
+             [](const BufferRangeEntry& e) {
+                 return "<dedodiz.BufferRange " + e.buffer + " step " + std::to_string(e.step) +
+                        " pKa'=" + ShortestText(e.pKa) + ">";
+             })
+        .def(py::pickle(
+            [](const BufferRangeEntry& e) {
+                return py::make_tuple(e.buffer, e.comment, e.slot, e.step, e.pKa, e.low, e.high, e.anionic);
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 8);
+                return BufferRangeEntry{t[0].cast<std::string>(), t[1].cast<std::string>(),
+                                        t[2].cast<int>(),         t[3].cast<int>(),
+                                        t[4].cast<double>(),      t[5].cast<double>(),
+                                        t[6].cast<double>(),      t[7].cast<bool>()};
+            }));
 
     py::class_<BufferRangesResult>(m, "BufferRanges", "The outcome of buffer_ranges().")
         .def_property_readonly(
@@ -158,7 +210,31 @@ void BindBufferRanges(py::module_& m) {
             "The text, exactly as dedodiz32-cli buffers prints it.")
         .def(
             "to_dict", [](const BufferRangesResult& r) { return ToPython(*r.json); },
-            "Everything as the JSON document of dedodiz32-cli buffers --format json.");
+            "Everything as the JSON document of dedodiz32-cli buffers --format json.")
+        .def("__repr__",
+             [](const BufferRangesResult& r) {
+                 return "<dedodiz.BufferRanges " + ShortestText(r.ranges.temperature) + " C " +
+                        ShortestText(r.ranges.ionic) + " N " + std::to_string(r.rows.size()) + " rows>";
+             })
+        .def(py::pickle(
+            [](const BufferRangesResult& r) {
+                Outcome shown;
+                shown.report = r.report;
+                return py::make_tuple(r.ranges.temperature, r.ranges.pH, r.ranges.ionic, r.rows,
+                                      OutcomeState(shown), JsonState(r.json));
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 6);
+                BufferRangesResult r;
+                r.ranges.ok = true;
+                r.ranges.temperature = t[0].cast<double>();
+                r.ranges.pH = t[1].cast<double>();
+                r.ranges.ionic = t[2].cast<double>();
+                r.rows = t[3].cast<std::vector<BufferRangeEntry>>();
+                r.report = OutcomeFromState(t[4]).report;
+                r.json = JsonFromState(t[5]);
+                return r;
+            }));
 }
 
 }  // namespace

@@ -126,6 +126,8 @@ std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionInput
 
     auto r = std::make_unique<UncertaintyResultPy>();
     Outcome outcome;
+    SignalCheck signals;
+    options.stop = [&signals] { return signals.Interrupted(); };
     {
         const py::gil_scoped_release released;
         outcome = session->Uncertainty(options);
@@ -136,7 +138,9 @@ std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionInput
                 session->calc(), t.ConstantsFileName.view(), r->outcome, outcome.messages, allSamples));
         }
     }
+    if (signals.WasInterrupted()) throw py::error_already_set();
     RaiseUnlessRan(outcome);
+    r->outcome.options.stop = nullptr;  // it refers to this call's signal check
     r->messages = outcome.messages;
     r->threads = UncertaintyThreads(threads);
     Collect(*r, allSamples);
@@ -153,10 +157,21 @@ void BindEstimate(py::module_& m) {
         .def_readonly("median", &Estimate::median, "The median of the samples that converged [mol/L].")
         .def_readonly("q025", &Estimate::q025, "The 2.5 % quantile [mol/L].")
         .def_readonly("q975", &Estimate::q975, "The 97.5 % quantile [mol/L].")
-        .def("__repr__", [](const Estimate& e) {
-            return "<dedodiz.Estimate " + e.key + " " + ShortestText(e.value) +
-                   " (95 %: " + ShortestText(e.q025) + " .. " + ShortestText(e.q975) + ")>";
-        });
+        .def("__repr__",
+             [](const Estimate& e) {
+                 return "<dedodiz.Estimate " + e.key + " " + ShortestText(e.value) +
+                        " (95 %: " + ShortestText(e.q025) + " .. " + ShortestText(e.q975) + ")>";
+             })
+        .def(py::pickle(
+            [](const Estimate& e) {
+                return py::make_tuple(e.key, e.name, e.kind, e.value, e.median, e.q025, e.q975);
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 7);
+                return Estimate{t[0].cast<std::string>(), t[1].cast<std::string>(), t[2].cast<std::string>(),
+                                t[3].cast<double>(),      t[4].cast<double>(),      t[5].cast<double>(),
+                                t[6].cast<double>()};
+            }));
 }
 
 void BindUncertaintyResult(py::module_& m) {
@@ -207,11 +222,47 @@ void BindUncertaintyResult(py::module_& m) {
             "to_dict", [](const R& r) { return ToPython(*r.json); },
             "Everything as the JSON document of dedodiz32-cli uncertainty --format json (with all_samples: "
             "--all-samples).")
-        .def("__repr__", [](const R& r) {
-            return "<dedodiz.Uncertainty type=" + std::string(TypeWord(r.outcome.type)) +
-                   " samples=" + std::to_string(r.outcome.samples) +
-                   " failed=" + std::to_string(r.outcome.Failed()) + ">";
-        });
+        .def("__repr__",
+             [](const R& r) {
+                 return "<dedodiz.Uncertainty type=" + std::string(TypeWord(r.outcome.type)) +
+                        " samples=" + std::to_string(r.outcome.samples) +
+                        " failed=" + std::to_string(r.outcome.Failed()) + ">";
+             })
+        .def(py::pickle(
+            [](const R& r) {
+                const UncertaintyOutcome& o = r.outcome;
+                Outcome shown;
+                shown.messages = r.messages;
+                shown.report = r.report;
+                return py::make_tuple(static_cast<int>(o.type), o.samples, o.notConverged, o.faulted,
+                                      o.inputs, o.options.seed, o.converged,
+                                      static_cast<int>(o.options.precision), o.enthalpyMissing, r.results,
+                                      r.contributions, r.allSamples, r.sampleConverged, r.threads,
+                                      OutcomeState(shown), JsonState(r.json));
+            },
+            [](const py::tuple& t) {
+                StateOfLength(t, 16);
+                auto r = std::make_unique<R>();
+                UncertaintyOutcome& o = r->outcome;
+                o.status = RunStatus::Ran;
+                o.type = static_cast<CalculationType>(t[0].cast<int>());
+                o.samples = t[1].cast<int>();
+                o.notConverged = t[2].cast<int>();
+                o.faulted = t[3].cast<int>();
+                o.inputs = t[4].cast<int>();
+                o.options.seed = t[5].cast<std::uint64_t>();
+                o.converged = t[6].cast<bool>();
+                o.options.precision = static_cast<Precision>(t[7].cast<int>());
+                o.enthalpyMissing = t[8].cast<bool>();
+                r->results = t[9], r->contributions = t[10];
+                r->allSamples = t[11], r->sampleConverged = t[12];
+                r->threads = t[13].cast<int>();
+                Outcome shown = OutcomeFromState(t[14]);
+                r->messages = std::move(shown.messages);
+                r->report = std::move(shown.report);
+                r->json = JsonFromState(t[15]);
+                return r;
+            }));
 }
 
 }  // namespace
@@ -222,11 +273,11 @@ void BindUncertainty(py::module_& m) {
     const UncertaintyInputs defaults;
     m.def(
         "uncertainty",
-        [](const Table* table, const py::object& chelators, const py::object& metals, double pH,
-           double temperature, double ionic, const std::string& type, double phSd, double tempSd,
-           double ionicRsd, double logKHSd, double logKMLSd, double logKMHLSd, double dhRsd, double totalRsd,
-           const py::object& purity, int samples, const py::int_& seed, int threads, bool refine,
-           const std::string& precision, bool allSamples) {
+        [](const Table* table, const py::object& chelators, const py::object& metals, const py::object& pH,
+           const py::object& temperature, const py::object& ionic, const std::string& type, double phSd,
+           double tempSd, double ionicRsd, double logKHSd, double logKMLSd, double logKMHLSd, double dhRsd,
+           double totalRsd, const py::object& purity, int samples, const py::int_& seed, int threads,
+           bool refine, const std::string& precision, bool allSamples) {
             const SolutionInput entered =
                 InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
             const Sds sds{phSd, tempSd, ionicRsd, logKHSd, logKMLSd, logKMHLSd, dhRsd, totalRsd};

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: BSD-3-Clause
 """The Python module against the command-line tool of the same build, and the examples of docs/python.md."""
 
+import inspect
 import json
 import os
 import re
@@ -216,3 +217,105 @@ def test_the_examples_of_the_python_page_run(plot, tmp_path, monkeypatch, capsys
     for free in namespace["free_ca"].values():
         assert (np.diff(free) < 0).all()
     assert (tmp_path / "free-ca-vs-ph.png").exists() == plot
+
+
+def test_the_installed_package_is_whole():
+    # Against the wheel (installed.sh) the package is the installed one, with its metadata, stub and data.
+    folder = os.path.dirname(dedodiz.__file__)
+    if os.environ.get("DEDODIZ_INSTALLED"):
+        import importlib.metadata
+        assert "site-packages" in folder and importlib.metadata.version("dedodiz") == dedodiz.__version__
+    for name in ("py.typed", "_core.pyi"):
+        assert os.path.isfile(os.path.join(folder, name))
+    assert dedodiz.data_file("standard.TCM").read_bytes() == open(os.path.join(SOURCE, "data", "standard.TCM"), "rb").read()
+    assert dedodiz.Table.standard().chelators[0] == "EGTA"
+    assert list(inspect.signature(dedodiz.solve_many).parameters)[:4] == ["table", "chelators", "metals", "ph"]
+
+
+# arguments of solve_many, exception, message: each names the argument, and in an array the element.
+BAD = [
+    (dict(pH=8), TypeError, "solve_many(): unexpected keyword 'pH'; did you mean 'ph'?"),
+    (dict(ph=None), TypeError, "ph needs a number, not NoneType"),
+    (dict(ph=[7.0, None]), TypeError, "ph needs numbers, not NoneType at index (1,)"),
+    (dict(temp=[20, np.inf]), ValueError, "temperature: not a finite number (inf) [solution at index (1,)]"),
+    (dict(ph=np.ma.masked_array([7.0, 7.2], mask=[0, 1])), TypeError,
+     "ph: a masked array is not taken, as its mask would be lost; fill or drop the masked values first "
+     "(numpy.ma.filled, .compressed())"),
+    (dict(ph=np.array([7 + 1j])), TypeError, "ph needs real numbers, not complex ones"),
+    (dict(ph=np.ones(3), temp=np.ones(4)), ValueError,
+     "ph of shape (3,) and temp of shape (4,) do not broadcast together (numpy's rules: each dimension equal, or 1)"),
+]
+
+
+@pytest.mark.parametrize("arguments,error,message", BAD)
+def test_bad_input_names_the_argument(arguments, error, message):
+    with pytest.raises(error) as raised:
+        dedodiz.solve_many(**{**README, **arguments})
+    assert str(raised.value) == message
+    with pytest.raises(TypeError, match=r"^solve\(\): unexpected keyword 'Metals'; did you mean 'metals'\?$"):
+        dedodiz.solve(chelators={"EGTA": 1e-3}, Metals={"Ca2": 1e-3})
+
+
+def test_doubtful_results_warn_and_tpen_is_found():
+    with pytest.warns(RuntimeWarning, match=r"^1 of 2 solutions have a pH outside 4 \.\. 10") as warned:
+        many = dedodiz.solve_many(**{**README, "ph": [7.2, 11.0]})
+    assert len(warned) == 1 and many.warnings.tolist() == [2, 2 + 8]  # Mg2 is buffered by no chelator in both
+    with pytest.warns(RuntimeWarning, match="pH out of range"):
+        dedodiz.solve(**{**README, "ph": 11.0})
+    assert "TPEN  +" in dedodiz.solve(chelators={"tpen": 1e-3}, metals={"Zn2": 1e-4}).free
+
+
+def test_every_result_pickles_and_converts(table):
+    import copy
+    import pickle
+    results = [
+        dedodiz.solve(table, **README), dedodiz.solve_many(table, **{**README, "ph": np.linspace(6, 8, 6).reshape(2, 3)}),
+        dedodiz.sweep(table, **README, x=("ph", 6, 8), z=("temp", 10, 30)), dedodiz.evaluate(table, metals=["Ca2"]),
+        dedodiz.buffer_ranges(), dedodiz.uncertainty(table, **README, samples=50, all_samples=True),
+        dedodiz.recipe(table, chelators={"EGTA": 7e-3}, metals={"Ca2": 1e-7}, type="total", volume=10e-3,
+                       stocks={"EGTA": 0.1, "Ca2": 0.1}, series=("Ca2", [1e-7, 1e-6]), mixing=True),
+    ]
+    for r in [table, dedodiz.BufferTable.standard(), *results]:
+        for copied in (pickle.loads(pickle.dumps(r)), copy.deepcopy(r)):
+            assert type(copied) is type(r) and repr(copied) == repr(r)
+            if hasattr(r, "report"):
+                assert copied.report == r.report and copied.to_dict() == r.to_dict()
+    assert pickle.loads(pickle.dumps(table)).listing == table.listing
+    pytest.importorskip("pandas")
+    for r in results:
+        assert len(r.to_dataframe()) > 0
+    one, many, sweep = results[:3]
+    frame = many.to_dataframe()
+    # Long format: one row per solution and species; every calcium is free or bound, within the mass balance.
+    assert len(frame) == 6 * (3 * 2 + 2 * 3)  # EGTA, Ca2, Mg2 free and total; two pairs ML, MHL, Kd
+    ca = frame[frame.species.isin(["Ca2", "EGTA-Ca2"])].pivot_table(index="solution", columns="form", values="value_M")
+    np.testing.assert_allclose(ca["free"] + ca["ML"] + ca["MHL"], ca["total"], rtol=1e-4)
+    row = one.to_dataframe().set_index(["species", "form"]).value_M
+    assert row["Ca2", "free"] == one.free["Ca2"] and row["EGTA-Ca2", "Kd"] == one.kd["EGTA", "Ca2"]
+    pytest.importorskip("xarray")
+    assert many.to_xarray()["free_Ca2_M"].shape == (2, 3)
+    assert sweep.to_xarray()["free_Ca2_M"].dims == ("pH", "temperature_C")
+
+
+# A long call in a child process, and the call that ends it: Ctrl-C must end it with KeyboardInterrupt
+# within a few seconds of the signal, not when the work is done (minutes).
+LONG = [
+    "dedodiz.solve_many(chelators={'EGTA': 2e-3}, metals={'Ca2': 1e-3}, ph=np.linspace(6, 8, 10**8), precision='exact')",
+    "dedodiz.uncertainty(chelators={'EGTA': 2e-3}, metals={'Ca2': 1e-3}, samples=1000000, threads=2, precision='exact')",
+]
+
+
+@pytest.mark.parametrize("call", LONG, ids=["solve_many", "uncertainty"])
+def test_ctrl_c_interrupts_a_long_call(call):
+    import signal
+    import time
+    child = subprocess.Popen(
+        [sys.executable, "-c", f"import sys, numpy as np, dedodiz\nprint('go', flush=True)\n{call}\nprint('finished')"],
+        stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    assert child.stdout.readline() == "go\n"
+    time.sleep(1.0)  # well into the call
+    child.send_signal(signal.SIGINT)
+    sent = time.monotonic()
+    out, err = child.communicate(timeout=60)
+    assert time.monotonic() - sent < 5
+    assert "KeyboardInterrupt" in err and "finished" not in out and child.returncode != 0

@@ -50,20 +50,33 @@ class Lines {
     std::string_view rest_;
 };
 
-void ParseRecord(std::string line, TBufferSlot& b) {
+// Reads one record; the first value beyond the range of a double, as typed, or empty when there is none
+// (such a value would be read as 0 and its buffer's range lost without a word).
+std::string ParseRecord(std::string line, TBufferSlot& b) {
     // No comma at all: the whole line is the name and the rest of the record is empty.
     // Names and comments go into reports: their control bytes (a NUL, a lone CR, a tab) become blanks.
     const std::size_t comma = line.find(',');
     b.Name = WithoutControlBytes(std::string_view(line).substr(0, comma));
     line.erase(0, comma == std::string::npos ? line.size() : comma + 1);
 
+    std::string beyondRange;
     for (auto* values : {&b.pKa, &b.dpKa, &b.ipKa, &b.dipKa, &b.temperature})
-        for (int k = 1; k <= 3; ++k) (*values)[k] = ParseNextValue(line);
+        for (int k = 1; k <= 3; ++k) {
+            const std::string token(CutTo(std::string_view(line).substr(0, line.find(',')), 20));
+            bool beyond = false;
+            (*values)[k] = ParseNextValue(line, &beyond);
+            if (beyond && beyondRange.empty()) {
+                const std::size_t first = token.find_first_not_of(' ');
+                const std::size_t last = token.find_last_not_of(' ');
+                beyondRange = WithoutControlBytes(token.substr(first, last - first + 1));
+            }
+        }
 
     // Only an upper-case T marks an anionic buffer; the letter and its comma are removed.
     b.anionic = !line.empty() && line.front() == 'T';
     line.erase(0, std::min<std::size_t>(2, line.size()));
     b.comments = WithoutControlBytes(line);
+    return beyondRange;
 }
 
 }  // namespace
@@ -116,7 +129,13 @@ BufferReadResult ReadBufferFile(BufferTool& s, const std::string& name, MessageS
 
     // An empty line ends the records; lines after the twelfth record are not read.
     for (int slot = 1; slot <= kBufferSlots && !line.empty(); ++slot) {
-        ParseRecord(line, s.BufferSlots[slot]);
+        if (const std::string beyond = ParseRecord(line, s.BufferSlots[slot]); !beyond.empty()) {
+            ResetBufferSlotsForLoad(s);
+            const std::string reason = "record " + std::to_string(slot) + ": the value \"" + beyond +
+                                       "\" lies beyond the range of a number";
+            messages.Message(WithReason("Could not open pH buffer file", reason), "ERROR");
+            return {false, {FileStatus::LoadFailed, reason, 0}};
+        }
         if (slot < kBufferSlots) lines.Next(line);
     }
     s.BufferLoaded = true;

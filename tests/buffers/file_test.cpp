@@ -168,6 +168,13 @@ TEST_F(BufferFileTest, FieldRules) {
                 !slot[6].anionic);
     EXPECT_EQ(slot[7].pKa[1], 7.25);
     EXPECT_EQ(slot[7].ipKa[1], 0.0);  // missing values at the end of a short line read 0
+
+    // A value beyond any double would read as 0 and lose its buffer's range silently: the file is refused.
+    EXPECT_FALSE(Read(kHeader + Record("MOPS", 7.2) + "HEPES,1e999,0,0,0,0,0,0,0,0,0,0,0,25,25,25,T,x\r\n"));
+    EXPECT_TRUE(s.BufferSlots[1].Name.empty());
+    EXPECT_EQ(
+        messages.messages.back().first,
+        "Could not open pH buffer file\rrecord 2: the value \"1e999\" lies beyond the range of a number");
 }
 
 TEST_F(BufferFileTest, HostileBytesNeverCrash) {

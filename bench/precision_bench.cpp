@@ -36,19 +36,6 @@ const std::vector<Calculation>& Solutions() {
     return solutions;
 }
 
-double Difference(const TSolution& a, const TSolution& b) {
-    const auto relative = [](double x, double y) {
-        const double scale = std::max(std::abs(x), std::abs(y));
-        return scale > 0 ? std::abs(x - y) / scale : 0.0;
-    };
-    double worst = 0;
-    for (int k = 1; k <= kSlots; ++k)
-        worst =
-            std::max({worst, relative(a.ChelTotal[k], b.ChelTotal[k]), relative(a.ChelFree[k], b.ChelFree[k]),
-                      relative(a.MetalTotal[k], b.MetalTotal[k]), relative(a.MetalFree[k], b.MetalFree[k])});
-    return worst;
-}
-
 QuietRun Solve(Calculation& calc, Precision precision, MessageSink& messages) {
     Refusals refusals;
     CheckSolutionValues(calc.Solution, calc.CalcType, refusals);
@@ -76,7 +63,7 @@ void BM_LabSolutions(benchmark::State& bench) {
             ++notConverged;
             continue;
         }
-        const double error = Difference(solutions[n].WorkSolution, exact[n].WorkSolution);
+        const double error = test::Difference(solutions[n].WorkSolution, exact[n].WorkSolution);
         worst = std::max(worst, error);
         above1e4 += error > 1e-4 ? 1 : 0;
         above1e2 += error > 1e-2 ? 1 : 0;

@@ -22,20 +22,6 @@ std::unique_ptr<Session> Bundled(Precision precision) {
     return s;
 }
 
-// The largest relative difference of the four concentration arrays of two solved solutions.
-double Difference(const TSolution& a, const TSolution& b) {
-    const auto relative = [](double x, double y) {
-        const double scale = std::max(std::abs(x), std::abs(y));
-        return scale > 0 ? std::abs(x - y) / scale : 0.0;
-    };
-    double worst = 0;
-    for (int k = 1; k <= kSlots; ++k)
-        worst =
-            std::max({worst, relative(a.ChelTotal[k], b.ChelTotal[k]), relative(a.ChelFree[k], b.ChelFree[k]),
-                      relative(a.MetalTotal[k], b.MetalTotal[k]), relative(a.MetalFree[k], b.MetalFree[k])});
-    return worst;
-}
-
 TEST(Precision, TheCasesTheIterationGetsWrongAreExactByDefaultAndSaySo) {
     auto checked = Bundled(Precision::Checked);
     auto described = Bundled(Precision::Described);
@@ -97,12 +83,12 @@ TEST(Precision, EveryCheckedAnswerOfLabSolutionsIsWithinATenThousandthOfTheExact
                     described->Describe(entered).Ran());
         const Outcome c = checked->Run(), e = exact->Run(), d = described->Run();
         ASSERT_TRUE(c.Ran() && e.Ran() && d.Ran());
-        if (Difference(d.converged ? described->WorkSolution : checked->WorkSolution, exact->WorkSolution) >
-            1e-4)
+        if (test::Difference(d.converged ? described->WorkSolution : checked->WorkSolution,
+                             exact->WorkSolution) > 1e-4)
             ++offByMore;
         refined += c.refined ? 1 : 0;
         if (!c.converged) continue;  // marked not converged: never shown as valid
-        EXPECT_LE(Difference(checked->WorkSolution, exact->WorkSolution), 1e-4) << "solution " << n;
+        EXPECT_LE(test::Difference(checked->WorkSolution, exact->WorkSolution), 1e-4) << "solution " << n;
     }
     // The iteration alone leaves a good share of them further off than that; checked refines at least those.
     EXPECT_GT(offByMore, 100);

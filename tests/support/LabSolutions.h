@@ -4,6 +4,8 @@
 // 0.5-10 mM, ATP 0-5 mM, Ca 0.01-5 mM, Mg 0-5 mM, pH 6.5-7.8, 18-37 C, 0.05-0.25 N, type Free. The same
 // seed gives the same solutions on every machine (the standard engine and a uniform draw of its own).
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <random>
 
@@ -34,5 +36,19 @@ class LabSolutions {
     }
     std::mt19937_64 engine_;
 };
+
+// The largest relative difference of the four concentration arrays of two solved solutions.
+inline double Difference(const TSolution& a, const TSolution& b) {
+    const auto relative = [](double x, double y) {
+        const double scale = std::max(std::abs(x), std::abs(y));
+        return scale > 0 ? std::abs(x - y) / scale : 0.0;
+    };
+    double worst = 0;
+    for (int k = 1; k <= kSlots; ++k)
+        worst =
+            std::max({worst, relative(a.ChelTotal[k], b.ChelTotal[k]), relative(a.ChelFree[k], b.ChelFree[k]),
+                      relative(a.MetalTotal[k], b.MetalTotal[k]), relative(a.MetalFree[k], b.MetalFree[k])});
+    return worst;
+}
 
 }  // namespace dedodiz::test

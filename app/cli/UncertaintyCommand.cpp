@@ -3,6 +3,8 @@
 // random around the solution of the work file, and the spread of each result is printed with the
 // share of it that each input causes.
 
+#include <charconv>
+
 #include "cli/Commands.h"
 #include "core/Session.h"
 #include "core/Uncertainty.h"
@@ -15,12 +17,22 @@ namespace {
 struct UncertaintyCommandOptions {
     SolutionOptions solution;
     int samples = kDefaultUncertaintySamples;
-    std::uint64_t seed = 1;
+    std::string seed = "1";
     int threads = 0;
     std::string pH, temperature, ionic, logK, enthalpy, total;
     std::vector<std::string> purity;  // NAME=FRACTION:SD
     bool allSamples = false;
 };
+
+// The seed as written: a whole number that 64 bits without a sign hold, never wrapped or rounded.
+std::uint64_t SeedOrUsage(const std::string& text) {
+    std::uint64_t seed = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, seed);
+    if (text.empty() || error != std::errc() || stop != end)
+        UsageError("--seed must be a whole number from 0 to 18446744073709551615, got \"" + text + "\"");
+    return seed;
+}
 
 // A standard uncertainty given on the command line, as a number; its rule (0 or more) is the Session's.
 void ReadSd(const std::string& text, const std::string& option, double& into) {
@@ -42,7 +54,7 @@ NamedPurity ReadPurity(const std::string& text) {
 UncertaintyOptions ReadOptions(const UncertaintyCommandOptions& o) {
     UncertaintyOptions options;
     options.samples = o.samples;
-    options.seed = o.seed;
+    options.seed = SeedOrUsage(o.seed);
     options.threads = o.threads;
     UncertaintyInputs& u = options.inputs;
     ReadSd(o.pH, "--ph-sd", u.pHSd);
@@ -84,6 +96,7 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
     AddSolutionOptions(*cmd, o.solution);
     cmd->add_option("--samples", o.samples, "number of random samples (1 to 1000000)")->capture_default_str();
     cmd->add_option("--seed", o.seed, "seed of the random numbers: the same seed gives the same numbers")
+        ->type_name("N")
         ->capture_default_str();
     cmd->add_option("--threads", o.threads, "threads to use, at most the machine's (0: all of them)")
         ->check(CLI::NonNegativeNumber)

@@ -579,6 +579,20 @@ Outcome Session::MakeRecipe(RecipeRequest request, ReportPlacement placement, co
     return o;
 }
 
+namespace {
+
+std::string NoSampleConverged(const UncertaintyOutcome& outcome) {
+    std::string why;
+    if (outcome.notConverged > 0) why += std::to_string(outcome.notConverged) + " did not converge";
+    if (outcome.faulted > 0)
+        why += (why.empty() ? "" : ", ") + std::to_string(outcome.faulted) +
+               " were stopped by a floating-point fault";
+    return "NO SAMPLE CONVERGED\rOf " + std::to_string(outcome.samples) + " samples, " + why +
+           ": there is no spread to report. Make the standard uncertainties smaller.";
+}
+
+}  // namespace
+
 Outcome Session::Uncertainty(UncertaintyOptions options, ReportPlacement placement) {
     Outcome o = CheckSolution();
     if (!o.Ran()) return o;
@@ -595,6 +609,13 @@ Outcome Session::Uncertainty(UncertaintyOptions options, ReportPlacement placeme
         // Stopped by the user: no report and nothing kept, as if it had not been asked for.
         o.status = Status::Stopped;
         o.reason = "interrupted";
+        return o;
+    }
+    if (outcome->Ran() && outcome->samples > 0 && outcome->Failed() == outcome->samples) {
+        // Nothing to report: a spread of no samples is no result, and the shares would be of nothing.
+        rec.Message(NoSampleConverged(*outcome), "ERROR");
+        o.status = Status::Stopped;
+        o.reason = "no sample converged";
         return o;
     }
     uncertainty_ = outcome;

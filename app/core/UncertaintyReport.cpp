@@ -124,6 +124,13 @@ void AddResult(std::vector<std::string>& lines, const UncertaintyResult& r, bool
         return;
     }
     head += " (95 %: " + Sci(r.q025) + " .. " + Sci(r.q975) + ")";
+    if (r.q025 == r.q975 && !r.shares.empty() && r.q025 != r.value) {
+        // A range of no width that misses the result is no spread: say so rather than show 0 .. 0.
+        AddList(lines, head + ";",
+                {"no width: every sample that converged gave " + Sci(r.q025) + " M",
+                 "not the result: the uncertainties are larger than the model can follow"});
+        return;
+    }
     std::vector<std::string> items = ShareItems(r);
     if (items.empty()) {
         lines.push_back(head + (r.shares.empty() ? "; no input varied" : "; no spread"));

@@ -65,6 +65,9 @@ TEST(UncertaintyCommandTest, BadOptionsAreUsageErrors) {
         "--purity EGTA=0.9",
         "--samples 0",
         "--all-samples",  // needs csv or json
+        "--seed -1",      // never wrapped to 2^64 - 1
+        "--seed 1e23",    // never rounded
+        "--seed 18446744073709551616",
     };
     for (const char* options : cases) {
         const auto r = RunCli(std::string("uncertainty examples/ca-egta-free.STG ") + options);

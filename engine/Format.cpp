@@ -61,6 +61,28 @@ std::string ScientificText(double x, int decimals) {
 #endif
 }
 
+namespace {
+
+// A text of zero with a sign ("-0.000", "-0.00e+00") loses it: the figure is not negative.
+std::string UnsignedZero(std::string text) {
+    const std::string_view mantissa = std::string_view(text).substr(0, text.find_first_of("eE"));
+    if (!text.empty() && text.front() == '-' && mantissa.find_first_of("123456789") == std::string_view::npos)
+        text.erase(0, 1);
+    return text;
+}
+
+}  // namespace
+
+std::string FigureText(double x, int decimals) {
+    if (!std::isfinite(x)) return "not finite";
+    if (std::abs(x) < 999999999.5) return UnsignedZero(FixedText(x, decimals));
+    return ScientificText(x, decimals);
+}
+
+double PXOf(double molar) {
+    return 0.0 - std::log10(molar);
+}
+
 std::optional<double> ReadDouble(std::string_view text) {
 #if DEDODIZ_STD_CHARCONV
     double value = 0;

@@ -19,6 +19,15 @@ std::string ScientificText(double x, int decimals);
 std::string ShortestText(double x);
 std::optional<double> ReadDouble(std::string_view text);
 
+// A figure shown to a person (reports, messages, tables, exports meant for reading): x to the given
+// decimals while its integer part fits in nine digits, else in scientific notation with as many
+// decimals (1.235e+12); a zero is never signed ("-0.00" is "0.00"); a number that is not finite is
+// "not finite", never "inf" or "nan" (callers refuse such values before they reach a report).
+std::string FigureText(double x, int decimals);
+
+// The pX of a concentration: -log10, and a pX of 0 is 0, never -0.
+double PXOf(double molar);
+
 // x rounded to d decimals, right-aligned with leading blanks in w characters; a number needing
 // more than w characters gives a longer text.
 std::string FormatFixed(double x, int w, int d);

@@ -32,7 +32,7 @@ bool Positive(double x) {
 }
 
 std::string VolumeText(double litres) {
-    return FixedText(litres * 1e3, 3) + " mL";
+    return FigureText(litres * 1e3, 3) + " mL";
 }
 
 }  // namespace
@@ -175,7 +175,7 @@ void Maker::CheckSeries() {
     if (!Positive(base_.ChelTotal[1]))
         throw CannotMake{"The mixing method loads the first chelator with " + r.seriesMetal +
                          ":\rits total must be above 0 M"};
-    if (!(r.mixVolume >= 0 && std::isfinite(r.mixVolume)))
+    if (r.mixVolume && !(*r.mixVolume > 0 && std::isfinite(*r.mixVolume)))
         throw CannotMake{"The volume of a mix must be above 0"};
 }
 
@@ -287,7 +287,7 @@ std::string Maker::Label(std::size_t index) const {
     if (request_.seriesFree.empty()) return "the solution";
     const double wanted = request_.seriesFree[index];
     const std::string metal = base_.MetalName[seriesSlot_].str();
-    const std::string level = request_.seriesAsPX ? PXName(metal) + " " + FixedText(-std::log10(wanted), 2)
+    const std::string level = request_.seriesAsPX ? PXName(metal) + " " + FigureText(PXOf(wanted), 2)
                                                   : ScientificText(wanted, 2) + " M free " + metal;
     return "solution " + std::to_string(index + 1) + " (" + level + ")";
 }
@@ -413,8 +413,12 @@ void Maker::Pipette(Recipe& recipe) {
                              label(k) + " needs " + VolumeText(used * 1e-6) + " of them"};
         row.water = std::max(row.water, 0.0);
     }
+    const auto small = [](double microlitres) { return microlitres > 0 && microlitres < 1; };
     if (recipe.mixing)
-        for (RecipeSolution& mix : recipe.solutions) mix.volumes.assign(recipe.ingredients.size(), 0.0);
+        for (RecipeSolution& mix : recipe.solutions) {
+            mix.volumes.assign(recipe.ingredients.size(), 0.0);
+            tiny = tiny || small(mix.loadedVolume) || small(mix.unloadedVolume);
+        }
     if (tiny)
         messages_.Message("Some volumes are below 1 uL:\ra more dilute stock is pipetted more accurately",
                           "INFORMATION");

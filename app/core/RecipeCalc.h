@@ -79,7 +79,7 @@ struct RecipeRequest {
     std::vector<double> seriesPX;               // given as pX: the values as typed, which the Session checks
                                                 // (0 .. 30) and turns into seriesFree
     bool mixing = false;                        // the two-end-solution method (needs a series)
-    double mixVolume = 0;                       // [L] of each mix; 0: volume divided by the number of mixes
+    std::optional<double> mixVolume;  // [L] of each mix; none: volume divided by the number of mixes
     Precision precision = Precision::Described;
 };
 

@@ -8,6 +8,7 @@
 #include "core/ExportSupport.h"
 #include "core/RecipeInput.h"
 #include "core/RecipeReport.h"
+#include "engine/Format.h"
 
 namespace dedodiz {
 
@@ -83,7 +84,7 @@ json SolutionJson(const Recipe& r, const Labelled& e) {
     json j = {{"solution", e.label}};
     if (r.seriesSlot != 0 && !e.end) {
         j["wanted_free_M"] = Number(s.wanted);
-        if (r.seriesAsPX) j["pX"] = Number(-std::log10(s.wanted));
+        if (r.seriesAsPX) j["pX"] = Number(PXOf(s.wanted));
     }
     if (r.mixing && !e.end) j["fraction_B"] = Number(s.fraction);
     json totals = json::object();
@@ -222,7 +223,7 @@ std::string RecipeCsv(const Recipe& r) {
             Key("wanted_free", metal, "M"), [](const Labelled& e) { return e.row->wanted; }, true);
         if (r.seriesAsPX)
             number(
-                PXName(metal), [](const Labelled& e) { return -std::log10(e.row->wanted); }, true);
+                PXName(metal), [](const Labelled& e) { return PXOf(e.row->wanted); }, true);
     }
     if (r.mixing) {
         number(

@@ -22,7 +22,7 @@ double LogRatio(double free, double wanted) {
 }
 
 std::string VolumeText(double litres) {
-    return FixedText(litres * 1e3, 3) + " mL";
+    return FigureText(litres * 1e3, 3) + " mL";
 }
 
 }  // namespace
@@ -87,8 +87,7 @@ void Maker::Mix(Recipe& recipe) {
     recipe.ends = {Row(a, 0), Row(b, 0)};
 
     const std::vector<double>& levels = request_.seriesFree;
-    recipe.mixVolume =
-        request_.mixVolume > 0 ? request_.mixVolume : request_.volume / static_cast<double>(levels.size());
+    recipe.mixVolume = request_.mixVolume.value_or(request_.volume / static_cast<double>(levels.size()));
     double usedA = 0, usedB = 0;  // [L]
     for (std::size_t k = 0; k < levels.size(); ++k) {
         const RecipeSolution row = MixLevel(k, a, b, recipe.mixVolume);

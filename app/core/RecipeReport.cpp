@@ -33,8 +33,8 @@ std::string_view TypeCaption(CalculationType type) {
 
 // A number to at most `decimals` decimals, without trailing zeros.
 std::string Plain(double x, int decimals) {
-    std::string text = FixedText(x, decimals);
-    if (text.find('.') != std::string::npos) {
+    std::string text = FigureText(x, decimals);
+    if (text.find('.') != std::string::npos && text.find('e') == std::string::npos) {
         while (text.back() == '0') text.pop_back();
         if (text.back() == '.') text.pop_back();
     }
@@ -50,7 +50,7 @@ std::string AmountText(double c) {
 }
 
 std::string VolumeText(double litres) {
-    return FixedText(litres * 1e3, 3) + " mL";
+    return FigureText(litres * 1e3, 3) + " mL";
 }
 
 std::string Right(std::string_view text, std::size_t width) {
@@ -76,7 +76,7 @@ std::string LevelHeader(const Recipe& r) {
 }
 // In a report the wanted level reads as the report's concentrations do; in the table as a plain number.
 std::string LevelText(const Recipe& r, double wanted, bool report = true) {
-    if (r.seriesAsPX) return FixedText(-std::log10(wanted), 2);
+    if (r.seriesAsPX) return FigureText(PXOf(wanted), 2);
     return report ? FormatSci(wanted) + "M" : ScientificText(wanted, 2);
 }
 
@@ -160,7 +160,7 @@ void AddHeading(const Recipe& r, std::vector<std::string>& lines) {
     if (!contamination.empty())
         AddWrapped("Contamination in every solution, part of its totals:", contamination, lines);
     if (r.topup) {
-        lines.push_back("Ionic strength " + FixedText(r.ionicTarget, 3) +
+        lines.push_back("Ionic strength " + FigureText(r.ionicTarget, 3) +
                         (r.strengthTarget ? " M (1/2 sum c z^2)" : " N") +
                         " in every solution: every ion counted, " + SaltName(r) +
                         (r.mixing ? " top-up in the end solutions" : " top-up"));
@@ -169,7 +169,7 @@ void AddHeading(const Recipe& r, std::vector<std::string>& lines) {
     }
     for (const RecipeIngredient& in : r.ingredients)
         if (in.kind == IngredientKind::Osmolyte)
-            lines.push_back("Osmolarity " + FixedText(r.osmolarityTarget * 1e3, 1) +
+            lines.push_back("Osmolarity " + FigureText(r.osmolarityTarget * 1e3, 1) +
                             " mOsm/L in every solution" + (r.mixing ? " made from the stocks: " : ": ") +
                             in.name + " to make it up");
     lines.emplace_back(kRule, '-');

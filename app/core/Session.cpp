@@ -736,15 +736,29 @@ void CheckRecipeAdditions(const TSolution& sol, const RecipeRequest& r, Refusals
 
 }  // namespace
 
+// A positive amount that also must not lie below what can be handled at the bench.
+void CheckBenchAmount(const Field& field, double value, double min, double max, std::string_view unit,
+                      std::string_view why, Refusals& refusals) {
+    const std::size_t before = refusals.size();
+    CheckPositive(field, value, max, unit, refusals);
+    if (refusals.size() == before && value < min)
+        Refuse(refusals, field,
+               "below " + ValueText(min) + " " + std::string(unit) + " (" + ValueText(value) + " " +
+                   std::string(unit) + "): " + std::string(why));
+}
+
 void CheckRecipeRequest(const TSolution& sol, const RecipeRequest& r, Refusals& refusals) {
     constexpr double kMaxVolume = 1000;  // [L]
-    CheckPositive(Option("volume"), r.volume, kMaxVolume, "L", refusals);
+    constexpr double kMinVolume = 1e-9;  // [L] a nanolitre
+    constexpr double kMinStock = 1e-12;  // [mol/L] a picomolar stock
+    CheckBenchAmount(Option("volume"), r.volume, kMinVolume, kMaxVolume, "L", "too little to make", refusals);
     if (const std::optional<UnknownRecipeName> unknown = FindUnknownName(sol, r))
         Refuse(refusals, Option(unknown->list + " " + unknown->name), unknown->reason);
     NamedOnce(r.stocks, "stock", refusals);
     NamedOnce(r.purity, "purity", refusals);
     for (const NamedValue& stock : r.stocks)
-        CheckPositive(Option("stock " + stock.name), stock.value, kMaxConcentration, "M", refusals);
+        CheckBenchAmount(Option("stock " + stock.name), stock.value, kMinStock, kMaxConcentration, "M",
+                         "too dilute for any volume", refusals);
     for (const NamedValue& p : r.purity)
         if (!(p.value > 0 && p.value <= 1))
             Refuse(refusals, Option("purity " + p.name),
@@ -770,10 +784,8 @@ void CheckRecipeRequest(const TSolution& sol, const RecipeRequest& r, Refusals& 
     if (r.seriesFree.size() + r.seriesPX.size() > kMaxSeries)
         Refuse(refusals, Option("series"), "at most " + std::to_string(kMaxSeries) + " solutions");
     if (r.mixing && r.seriesMetal.empty()) Refuse(refusals, Option("mix"), "needs a series");
-    if (r.mixVolume != 0 && !r.mixing)
-        Refuse(refusals, Option("mix volume"), "needs the mixing method (mix)");
-    if (r.mixing && r.mixVolume != 0)
-        CheckPositive(Option("mix volume"), r.mixVolume, kMaxVolume, "L", refusals);
+    if (r.mixVolume && !r.mixing) Refuse(refusals, Option("mix volume"), "needs the mixing method (mix)");
+    if (r.mixing && r.mixVolume) CheckPositive(Option("mix volume"), *r.mixVolume, kMaxVolume, "L", refusals);
 }
 
 void CheckUncertaintyOptions(const TSolution& sol, const UncertaintyOptions& options, Refusals& refusals) {

@@ -17,8 +17,8 @@ constexpr int kMostShares = 5;  // shares named one by one; the rest are summed
 
 // A number as written in the head: at most six decimals, trailing zeros dropped ("0.02", "5", "0.5").
 std::string Plain(double x) {
-    std::string text = FixedText(x, 6);
-    if (text.find('.') != std::string::npos) {
+    std::string text = FigureText(x, 6);
+    if (text.find('.') != std::string::npos && text.find('e') == std::string::npos) {
         text.erase(text.find_last_not_of('0') + 1);
         if (text.back() == '.') text.pop_back();
     }

@@ -72,7 +72,7 @@ void SetUnit(QComboBox* unitBox, ConcUnit unit) {
 
 // A level for a pX field: four decimals, without the zeros at the end ("6.8094", "7").
 QString LevelText(double value) {
-    std::string text = FixedText(-std::log10(value), 4);
+    std::string text = FigureText(PXOf(value), 4);
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.') text.pop_back();
     return ToQ(text);

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <string>
+
 #include "engine/Format.h"
 
 namespace dedodiz {
@@ -48,6 +52,40 @@ TEST(FormatSciTest, Cases) {
         EXPECT_EQ(FormatSci(c.x), c.shortText) << c.x;
         EXPECT_EQ(FormatSciLong(c.x), c.longText) << c.x;
     }
+}
+
+TEST(FigureTextTest, ExtremeDoublesNeverShowASignedZeroInfinityOrALongNumber) {
+    const double extremes[] = {0.0,
+                               -0.0,
+                               -1e-300,
+                               -4.9e-324,
+                               4.9e-324,
+                               1e-9,
+                               -0.0004,
+                               0.9995,
+                               999999999.4,
+                               999999999.6,
+                               -1e15,
+                               1e308,
+                               -1.7976931348623157e308,
+                               std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN()};
+    for (const double x : extremes)
+        for (const int decimals : {0, 2, 3, 6}) {
+            const std::string text = FigureText(x, decimals);
+            SCOPED_TRACE(text);
+            EXPECT_EQ(text.find("inf"), std::string::npos);
+            EXPECT_EQ(text.find("nan"), std::string::npos);
+            EXPECT_LE(text.size(), 20U);  // never hundreds of digits
+            if (std::isfinite(x) && text.find('e') == std::string::npos) {
+                EXPECT_FALSE(text[0] == '-' && text.find_first_of("123456789") == std::string::npos);
+                EXPECT_NEAR(std::stod(text), x, 0.5 * std::pow(10.0, -decimals));  // what it shows is x
+            }
+        }
+    EXPECT_EQ(FigureText(PXOf(1), 2), "0.00");
+    EXPECT_EQ(FigureText(-0.0004, 3), "0.000");
+    EXPECT_EQ(FigureText(2e300, 3), "2.000e+300");
 }
 
 TEST(ParseRealTest, Cases) {

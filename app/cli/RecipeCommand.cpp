@@ -20,6 +20,7 @@ struct RecipeOptions {
     std::string buffer;               // NAME=CONC
     std::string bufferForm = "free";
     std::string bufferFile;
+    const CLI::Option* bufferFormOption = nullptr;  // told whether --buffer-form was given
     std::string ionicTarget;
     std::string topup;  // SALT=CONC or CONC (KCl)
     std::string ionicStrengthTarget;
@@ -66,6 +67,11 @@ RecipeRequest Request(const RecipeOptions& o) {
             UsageError("--purity " + name + ": not a fraction in (0, 1] or a percentage: \"" + value + "\"");
         r.purity.push_back({name, *fraction});
     }
+    // Options that only mean something with a pH buffer are refused without one, as the mix volume is
+    // without the mixing method.
+    if (o.buffer.empty() && !o.bufferFile.empty()) UsageError("buffers: needs a pH buffer (buffer)");
+    if (o.buffer.empty() && o.bufferFormOption->count() > 0)
+        UsageError("buffer form: needs a pH buffer (buffer)");
     if (!o.buffer.empty()) {
         const NamedValue buffer = Stock(o.buffer, "--buffer");
         r.buffer = buffer.name;
@@ -164,11 +170,11 @@ void AddRecipeCommand(CLI::App& app, Context& context) {
     cmd->add_option("--purity", o.purity, "NAME=FRACTION: the purity of a chelator, 0.97 or 97%")
         ->allow_extra_args(false);
     cmd->add_option("--buffer", o.buffer, "NAME=CONC: a pH buffer of the buffer table and its concentration");
-    cmd->add_option("--buffer-form", o.bufferForm,
-                    "the pH buffer is added as the free form, or as a mono-, di- or "
-                    "tri- salt")
-        ->check(CLI::IsMember({"free", "mono", "di", "tri"}))
-        ->capture_default_str();
+    o.bufferFormOption = cmd->add_option("--buffer-form", o.bufferForm,
+                                         "the pH buffer is added as the free form, or as a mono-, di- or "
+                                         "tri- salt")
+                             ->check(CLI::IsMember({"free", "mono", "di", "tri"}))
+                             ->capture_default_str();
     cmd->add_option("--buffers", o.bufferFile,
                     "pH buffer file (.bcm); the bundled buffers.bcm when left out");
     cmd->add_option("--ionic-target", o.ionicTarget,

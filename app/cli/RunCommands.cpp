@@ -2,6 +2,8 @@
 // run and convert: the single-point run from a work file or from the command line, and the
 // conversion of a constants file between its text and binary kinds.
 
+#include <algorithm>
+#include <iostream>
 #include <optional>
 
 #include "cli/Commands.h"
@@ -44,7 +46,13 @@ void AddConvertCommand(CLI::App& app, Context& context) {
     convert->add_option("OUT", out, "constants file to write")->required();
     convert->callback([&context] {
         if (!context.Ran(context.session.LoadConstants(in))) return;
-        context.Ran(context.session.SaveConstants(out));
+        const Outcome saved = context.session.SaveConstants(out);
+        // The writer's "Did not save file" does not say why; the tool adds the reason.
+        if (!context.Ran(saved) && saved.status == Status::FileError && !saved.reason.empty() &&
+            std::none_of(saved.messages.begin(), saved.messages.end(), [&](const ShownMessage& m) {
+                return m.text.find(saved.reason) != std::string::npos;
+            }))
+            std::cerr << "dedodiz32-cli: " << saved.reason << '\n';
     });
 }
 

@@ -783,6 +783,13 @@ void CheckRecipeRequest(const TSolution& sol, const RecipeRequest& r, Refusals& 
     }
     if (r.seriesFree.size() + r.seriesPX.size() > kMaxSeries)
         Refuse(refusals, Option("series"), "at most " + std::to_string(kMaxSeries) + " solutions");
+    if (!r.seriesMetal.empty() && SolutionMetalSlot(sol, r.seriesMetal) == 0)
+        Refuse(refusals, Option("series " + r.seriesMetal),
+               SolutionChelatorSlot(sol, r.seriesMetal) != 0
+                   ? "a chelator: the series is of wanted free levels of a metal of this solution"
+                   : "no metal of that name in this solution");
+    if (r.buffer.empty() && r.bufferSaltForm != 0)
+        Refuse(refusals, Option("buffer form"), "needs a pH buffer (buffer)");
     if (r.mixing && r.seriesMetal.empty()) Refuse(refusals, Option("mix"), "needs a series");
     if (r.mixVolume && !r.mixing) Refuse(refusals, Option("mix volume"), "needs the mixing method (mix)");
     if (r.mixing && r.mixVolume) CheckPositive(Option("mix volume"), *r.mixVolume, kMaxVolume, "L", refusals);

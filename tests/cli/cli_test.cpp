@@ -94,7 +94,8 @@ TEST(CliTest, ConvertRoundTrip) {
 
     const Result r = Cli("convert data/standard.TCM " + dir + "converted.XYZ");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "INFORMATION: Did not save file\n");
+    EXPECT_EQ(r.err, "INFORMATION: Did not save file\ndedodiz32-cli: the name must end in .TCM or .CCM: " +
+                         dir + "converted.XYZ\n");
     EXPECT_FALSE(std::filesystem::exists(dir + "converted.XYZ"));
 }
 

@@ -78,8 +78,9 @@ Answer PlayOnCli(const Case& c, const std::string& tmp) {
     a.status = CliStatus(r);
     for (const std::string& line : Lines(r.err)) {
         const std::string prefix = "dedodiz32-cli: ";
-        if (a.status == "refused" && line.rfind(prefix, 0) == 0) {
-            if (a.refusal.empty()) a.refusal = line.substr(prefix.size());
+        if (line.rfind(prefix, 0) == 0) {
+            // The tool's own line: the refusal, or the reason it adds to a failure's message.
+            if (a.status == "refused" && a.refusal.empty()) a.refusal = line.substr(prefix.size());
         } else {
             a.messages.push_back(line);
         }

@@ -46,7 +46,7 @@ double Amount(const std::string& text, AmountKind kind, const std::string& what,
             UsageError(what + ": " + *missing + ", got \"" + text + "\"");
     const std::optional<double> value = ParseAmount(text, kind);
     if (!value) {
-        UsageError(what + ": not an amount in " + AmountUnits(kind) + ": \"" + text + "\"");
+        UsageError(what + ": " + AmountProblem(text, kind));
     }
     return *value;
 }

@@ -136,6 +136,8 @@ double NumberOrUsage(std::string_view text, const std::string& what) {
     if (word == "nan") return std::numeric_limits<double>::quiet_NaN();
     if (word == "inf" || word == "+inf" || word == "infinity") return std::numeric_limits<double>::infinity();
     if (word == "-inf" || word == "-infinity") return -std::numeric_limits<double>::infinity();
+    if (BeyondRange(text))
+        UsageError(what + ": \"" + std::string(text) + "\" lies beyond the range of numbers (about 1.8e308)");
     UsageError("not a number in " + what + ": \"" + std::string(text) + "\"");
 }
 

@@ -82,6 +82,14 @@ std::optional<double> ParseAmount(std::string_view text, AmountKind kind, bool d
     return std::nullopt;
 }
 
+std::string AmountProblem(std::string_view text, AmountKind kind) {
+    const std::string_view t = Trim(text);
+    const std::string_view number = Trim(t.substr(0, t.find_first_not_of("0123456789+-.eE")));
+    if (!number.empty() && BeyondRange(number))
+        return "\"" + std::string(text) + "\" lies beyond the range of numbers (about 1.8e308)";
+    return "not an amount in " + std::string(AmountUnits(kind)) + ": \"" + std::string(text) + "\"";
+}
+
 std::optional<double> ParseOsmolarity(std::string_view text, bool decimalComma) {
     text = Trim(text);
     if (Lower(text.substr(text.size() >= 2 ? text.size() - 2 : 0)) == "/l") text.remove_suffix(2);

@@ -31,6 +31,10 @@ std::optional<std::string> MissingUnit(std::string_view text, AmountKind kind);
 // as osmolarities are spoken of.
 std::optional<double> ParseOsmolarity(std::string_view text, bool decimalComma = false);
 
+// Why text is not an amount of kind, for a refusal: its number lies beyond the double range ("\"1e999mM\"
+// lies beyond the range of numbers"), or it is no amount ("not an amount in M, mM, uM, nM: \"abc\"").
+std::string AmountProblem(std::string_view text, AmountKind kind);
+
 // The units an amount of kind may carry, for messages: "M, mM, uM, nM".
 const char* AmountUnits(AmountKind kind);
 

@@ -33,7 +33,7 @@ std::optional<std::string> TextOf(const Json& object, const char* key) {
 double Amount(const std::string& text, AmountKind kind, const std::string& what) {
     const std::optional<double> value = ParseAmount(text, kind, true);
     if (!value) {
-        throw RequestError(what + ": not an amount in " + AmountUnits(kind) + ": \"" + text + "\"");
+        throw RequestError(what + ": " + AmountProblem(text, kind));
     }
     return *value;
 }

@@ -70,7 +70,9 @@ TRecipe::TRecipe(ProgramState& s, MessageSink& messages, OutputSink& output, QWi
     stockGrid_ = new QGridLayout(stocks);
     stockGrid_->addWidget(new QLabel(QStringLiteral("stock"), stocks), 0, 1);
     stockGrid_->addWidget(new QLabel(QStringLiteral("purity (chelators)"), stocks), 0, 2);
-    stockGrid_->setColumnStretch(3, 1);
+    stockGrid_->addWidget(new QLabel(QStringLiteral("added as"), stocks), 0, 3);
+    stockGrid_->addWidget(new QLabel(QStringLiteral("contamination (metals)"), stocks), 0, 4);
+    stockGrid_->setColumnStretch(5, 1);
 
     Volume = EditField(this, "Volume", QStringLiteral("10 mL"), "0000.000 mL");
     Buffer = Choice(this, "Buffer", {QStringLiteral("none")});
@@ -83,6 +85,9 @@ TRecipe::TRecipe(ProgramState& s, MessageSink& messages, OutputSink& output, QWi
     TopUp->setObjectName(QStringLiteral("TopUp"));
     TopUp->setChecked(true);
     Target = EditField(this, "Target", QString(), "0.0000");
+    TargetKind = Choice(
+        this, "TargetKind",
+        {QStringLiteral("N (ionic equivalents)"), QStringLiteral("M (ionic strength, 1/2 sum c z\u00B2)")});
     SaltName = EditField(this, "SaltName", QStringLiteral("KCl"), "KCl00000");
     SaltStock = EditField(this, "SaltStock", QStringLiteral("3 M"), "000.00 mM");
     SeriesMetal = Choice(this, "SeriesMetal", {QStringLiteral("none")});
@@ -109,8 +114,8 @@ TRecipe::TRecipe(ProgramState& s, MessageSink& messages, OutputSink& output, QWi
     form->addRow(Buddy(QStringLiteral("pH &buffer:"), Buffer, this), buffer);
     auto* topup = new QHBoxLayout;
     for (QWidget* w :
-         std::initializer_list<QWidget*>{Target, new QLabel(QStringLiteral("N with"), this), SaltName,
-                                         new QLabel(QStringLiteral("stock"), this), SaltStock})
+         std::initializer_list<QWidget*>{Target, TargetKind, new QLabel(QStringLiteral("with"), this),
+                                         SaltName, new QLabel(QStringLiteral("stock"), this), SaltStock})
         topup->addWidget(w);
     form->addRow(TopUp, topup);
     auto* series = new QHBoxLayout;
@@ -121,6 +126,7 @@ TRecipe::TRecipe(ProgramState& s, MessageSink& messages, OutputSink& output, QWi
              Buddy(QStringLiteral("&List"), SeriesList, this), SeriesList})
         series->addWidget(w);
     form->addRow(Buddy(QStringLiteral("&Series of free levels:"), SeriesMetal, this), series);
+    BuildChemistry(form);
     auto* method = new QHBoxLayout;
     method->addWidget(Method);
     method->addWidget(Buddy(QStringLiteral("M&ix volume:"), MixVolume, this));
@@ -206,9 +212,13 @@ void TRecipe::BuildStockRows() {
     for (StockRow& row : Stocks) {
         typedStocks_[row.name] = row.stock->text();
         if (row.purity != nullptr) typedPurity_[row.name] = row.purity->text();
+        typedForm_[row.name] = row.form->text();
+        if (row.contamination != nullptr) typedContamination_[row.name] = row.contamination->text();
         delete row.label;
         delete row.stock;
         delete row.purity;
+        delete row.form;
+        delete row.contamination;
     }
     Stocks.clear();
     auto* parent = stockGrid_->parentWidget();
@@ -228,6 +238,7 @@ void TRecipe::BuildStockRows() {
             row.purity->setObjectName(QStringLiteral("Purity_") + row.name);
             stockGrid_->addWidget(row.purity, line, 2);
         }
+        AddChemistryFields(row, line, chelator);
         Stocks.push_back(row);
     };
     for (int i = 1; i <= kSlots; ++i)

@@ -24,6 +24,7 @@
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
+class QFormLayout;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -59,12 +60,15 @@ class TRecipe : public QDialog {
 
     [[nodiscard]] const Recipe& LastRecipe() const { return recipe_; }
 
-    // One stock field per chelator and metal of the solution (with the purity for a chelator).
+    // One stock field per chelator and metal of the solution (with the purity for a chelator), the form
+    // it is added in (empty: the usual one) and, for a metal, what the water and salts bring of it.
     struct StockRow {
         QString name;
         QLabel* label = nullptr;
         QLineEdit* stock = nullptr;
         QLineEdit* purity = nullptr;  // chelators only
+        QLineEdit* form = nullptr;
+        QLineEdit* contamination = nullptr;  // metals only; empty for none
     };
     std::vector<StockRow> Stocks;
 
@@ -75,7 +79,8 @@ class TRecipe : public QDialog {
     QLineEdit* BufferStock;
     QComboBox* BufferForm;  // free, mono, di, tri
     QCheckBox* TopUp;
-    QLineEdit* Target;  // [N]
+    QLineEdit* Target;      // [N] or [M], as TargetKind says
+    QComboBox* TargetKind;  // "N (ionic equivalents)", "M (ionic strength)"
     QLineEdit* SaltName;
     QLineEdit* SaltStock;
     QComboBox* SeriesMetal;  // "none", then the metals
@@ -84,6 +89,14 @@ class TRecipe : public QDialog {
     QLineEdit* SeriesTo;
     QLineEdit* SeriesStep;
     QLineEdit* SeriesList;
+    QLineEdit* BaseName;  // the base that sets the pH (KOH) and its stock
+    QLineEdit* BaseStock;
+    QLineEdit* AcidName;  // the acid where one is needed (HCl) and its stock
+    QLineEdit* AcidStock;
+    QCheckBox* Osmolarity;  // make up the osmolarity with a neutral osmolyte
+    QLineEdit* OsmolarityTarget;
+    QLineEdit* OsmolyteName;
+    QLineEdit* OsmolyteStock;
     QComboBox* Method;  // from the stocks, mixing two end solutions
     QLineEdit* MixVolume;
     QPushButton* Calculate;
@@ -103,6 +116,13 @@ class TRecipe : public QDialog {
     // The request the fields describe, or nullopt after an "ERROR" message.
     std::optional<RecipeRequest> ReadRequest();
     bool ReadSeries(RecipeRequest& request);
+    // The controls of what the tube is made of besides its stocks: the base or acid that sets the pH and
+    // the osmolarity, as rows of form; the form and contamination fields of the stock rows.
+    void BuildChemistry(QFormLayout* form);
+    void AddChemistryFields(StockRow& row, int line, bool chelator);
+    // The forms, contamination, base, acid, osmolarity and the kind of ionic target into request; false
+    // after an "ERROR" message.
+    bool ReadChemistry(RecipeRequest& request);
     const BufferTool& BufferTable();
 
     ProgramState& s_;
@@ -111,6 +131,8 @@ class TRecipe : public QDialog {
     QGridLayout* stockGrid_ = nullptr;
     QHash<QString, QString> typedStocks_;  // stock and purity texts by name, kept over solutions
     QHash<QString, QString> typedPurity_;
+    QHash<QString, QString> typedForm_;
+    QHash<QString, QString> typedContamination_;
     BufferTool bundled_;  // the bundled buffer table, when the program has read none
     bool bundledRead_ = false;
     Recipe recipe_;

@@ -28,19 +28,22 @@ namespace dedodiz {
 namespace {
 
 // The text of a field as an amount; after an "ERROR" message that names the field, nullopt.
+// A volume or a stock typed without its unit is refused, as everywhere: "10" could be litres or
+// microlitres.
 std::optional<double> ReadAmount(const QString& text, AmountKind kind, const QString& what,
-                                 MessageSink& messages) {
+                                 MessageSink& messages, bool bare = false) {
+    if (const std::optional<std::string> missing = bare ? std::nullopt : MissingUnit(ToStd(text), kind)) {
+        messages.Message(ToStd(what) + ": " + *missing + ", got \"" + ToStd(text) + "\"", "ERROR");
+        return std::nullopt;
+    }
     const std::optional<double> value = ParseAmount(ToStd(text), kind, true);
     if (value) return value;
-    const char* units = kind == AmountKind::Volume  ? "L, mL or uL"
-                        : kind == AmountKind::Ionic ? "N"
-                                                    : "M, mM, uM or nM";
-    messages.Message(ToStd(what) + " is not an amount in " + units + ": \"" + ToStd(text) + "\"", "ERROR");
+    messages.Message(ToStd(what) + ": " + AmountProblem(ToStd(text), kind), "ERROR");
     return std::nullopt;
 }
 std::optional<double> ReadAmount(const QLineEdit* field, AmountKind kind, const QString& what,
-                                 MessageSink& messages) {
-    return ReadAmount(field->text(), kind, what, messages);
+                                 MessageSink& messages, bool bare = false) {
+    return ReadAmount(field->text(), kind, what, messages, bare);
 }
 
 std::optional<double> ReadNumber(const QString& typed, const QString& what, MessageSink& messages) {
@@ -73,10 +76,10 @@ bool TRecipe::ReadSeries(RecipeRequest& r) {
     }
     static const QRegularExpression separators(QStringLiteral("[;\\s]+"));
     for (const QString& item : SeriesList->text().split(separators, Qt::SkipEmptyParts)) {
-        const std::optional<double> v = r.seriesAsPX
-                                            ? ReadNumber(item, QStringLiteral("A pX of the list"), messages_)
-                                            : ReadAmount(item, AmountKind::Concentration,
-                                                         QStringLiteral("A level of the list"), messages_);
+        const std::optional<double> v =
+            r.seriesAsPX ? ReadNumber(item, QStringLiteral("A pX of the list"), messages_)
+                         : ReadAmount(item, AmountKind::Concentration, QStringLiteral("A level of the list"),
+                                      messages_, true);
         if (!v) return false;
         (r.seriesAsPX ? r.seriesPX : r.seriesFree).push_back(*v);
     }
@@ -120,16 +123,18 @@ std::optional<RecipeRequest> TRecipe::ReadRequest() {
         r.bufferSaltForm = static_cast<std::uint16_t>(BufferForm->currentIndex());
     }
     if (TopUp->isChecked()) {
-        const auto target =
-            ReadAmount(Target, AmountKind::Ionic, QStringLiteral("The ionic strength"), messages_);
+        // In M the target is the ionic strength 1/2 sum c z^2, a concentration (a bare number is molar).
+        const bool strength = TargetKind->currentIndex() == 1;
+        const auto target = ReadAmount(Target, strength ? AmountKind::Concentration : AmountKind::Ionic,
+                                       QStringLiteral("The ionic strength"), messages_, true);
         const auto stock = target ? ReadAmount(SaltStock, AmountKind::Concentration,
                                                QStringLiteral("The salt stock"), messages_)
                                   : std::nullopt;
         if (!stock) return std::nullopt;
-        r.ionicTarget = *target;
+        (strength ? r.ionicStrengthTarget : r.ionicTarget) = *target;
         r.topup = NamedValue{ToStd(SaltName->text().trimmed()), *stock};
     }
-    if (!ReadSeries(r)) return std::nullopt;
+    if (!ReadChemistry(r) || !ReadSeries(r)) return std::nullopt;
     r.mixing = Method->currentIndex() == 1;
     if (r.mixing && !MixVolume->text().trimmed().isEmpty()) {
         const auto mix =

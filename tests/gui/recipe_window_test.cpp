@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -84,6 +86,28 @@ TEST_F(GuiTest, RecipeWindowMakesThePipettingTableOfTheCurrentSolution) {
     ASSERT_TRUE(w->CalculateClick());
     EXPECT_TRUE(w->LastRecipe().refined);
 
+    // The chemistry reaches the recipe: the chelator's salt, the base, the osmolarity made up.
+    w->Stocks[0].form->setText(QStringLiteral("K2H2EGTA"));
+    w->BaseName->setText(QStringLiteral("NaOH"));
+    w->Osmolarity->setChecked(true);
+    ASSERT_TRUE(w->CalculateClick());
+    const Recipe& made = w->LastRecipe();
+    EXPECT_EQ(made.ingredients[0].form, "K2H2EGTA");
+    EXPECT_TRUE(std::any_of(made.ingredients.begin(), made.ingredients.end(),
+                            [](const RecipeIngredient& in) { return in.name == "NaOH"; }));
+    for (const RecipeSolution& tube : made.solutions) EXPECT_NEAR(tube.osmolarity, 0.290, 1e-4);
+
+    // A volume without its unit could be litres or microlitres: refused, as everywhere.
+    w->Volume->setText(QStringLiteral("10"));
+    {
+        ModalScript script;
+        script.Message();
+        EXPECT_FALSE(w->CalculateClick());
+        ASSERT_EQ(script.messages.size(), 1U);
+        EXPECT_EQ(script.messages[0].text,
+                  "The volume: a volume needs its unit (L, mL, uL), as in \"10mL\", got \"10\"");
+    }
+
     // A field that is no amount is named, and nothing is left to copy.
     w->Volume->setText(QStringLiteral("10 mg"));
     ModalScript script;
@@ -91,7 +115,7 @@ TEST_F(GuiTest, RecipeWindowMakesThePipettingTableOfTheCurrentSolution) {
     EXPECT_FALSE(w->CalculateClick());
     ASSERT_EQ(script.messages.size(), 1U);
     EXPECT_EQ(script.messages[0].caption, "ERROR");
-    EXPECT_EQ(script.messages[0].text, "The volume is not an amount in L, mL or uL: \"10 mg\"");
+    EXPECT_EQ(script.messages[0].text, "The volume: not an amount in L, mL, uL: \"10 mg\"");
     EXPECT_EQ(w->Table->rowCount(), 0);
     EXPECT_FALSE(w->Copy->isEnabled());
 }

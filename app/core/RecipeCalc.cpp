@@ -296,6 +296,7 @@ void Maker::Direct(Recipe& recipe) {
     const std::vector<double>& levels = request_.seriesFree;
     const std::size_t count = levels.empty() ? 1 : levels.size();
     for (std::size_t k = 0; k < count; ++k) {
+        if (request_.stop && request_.stop()) throw CannotMake{};  // stopped by the user: no reason to show
         const std::optional<double> wanted = levels.empty() ? std::nullopt : std::optional(levels[k]);
         const TSolution sol = WithLevel(wanted);
         if (type_ == CalculationType::Chelator && sol.MetalTotal[1] < sol.MetalFree[1])

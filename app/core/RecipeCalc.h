@@ -31,6 +31,7 @@
 // solution as made: in type Chelator a second solve of the pipetted totals gives them.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,6 +82,9 @@ struct RecipeRequest {
     bool mixing = false;                        // the two-end-solution method (needs a series)
     std::optional<double> mixVolume;  // [L] of each mix; none: volume divided by the number of mixes
     Precision precision = Precision::Described;
+    // Asked between the solutions of a series; true ends the recipe early, without a result (stopped).
+    // A front end whose user may stop a long series (Ctrl-C in Python) answers it; empty: never stopped.
+    std::function<bool()> stop;
 };
 
 // What an ingredient is.

@@ -90,6 +90,7 @@ void Maker::Mix(Recipe& recipe) {
     recipe.mixVolume = request_.mixVolume.value_or(request_.volume / static_cast<double>(levels.size()));
     double usedA = 0, usedB = 0;  // [L]
     for (std::size_t k = 0; k < levels.size(); ++k) {
+        if (request_.stop && request_.stop()) throw CannotMake{};  // stopped by the user
         const RecipeSolution row = MixLevel(k, a, b, recipe.mixVolume);
         usedA += (1 - row.fraction) * recipe.mixVolume;
         usedB += row.fraction * recipe.mixVolume;

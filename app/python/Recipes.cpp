@@ -189,7 +189,9 @@ RecipeResult MakeOne(const Table* table, const py::object& chelators, const py::
     const ConstantsTable& t = TableOrStandard(table);
     const SolutionInput entered =
         InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
-    const RecipeRequest request = Request(arguments);
+    RecipeRequest request = Request(arguments);
+    SignalCheck signals;
+    request.stop = [&signals] { return signals.Interrupted(); };
     const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, arguments.precision);
     // The pH buffer's table is read only for a recipe with a pH buffer, as the command does.
     if (!request.buffer.empty())
@@ -199,6 +201,7 @@ RecipeResult MakeOne(const Table* table, const py::object& chelators, const py::
         const py::gil_scoped_release released;
         outcome = session->MakeRecipe(request);
     }
+    if (signals.WasInterrupted()) throw py::error_already_set();
     RaiseUnlessRan(outcome);
     return Collect(session->LastRecipe(), t.ConstantsFileName.str(), outcome.messages);
 }

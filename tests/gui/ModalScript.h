@@ -107,7 +107,17 @@ class ModalScript {
         handled_ = nullptr;
         waiting_ = 0;
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) return;
+        if (modal == nullptr || !modal->isVisible()) {
+            seen_ = nullptr;
+            return;
+        }
+        // A window must stay the active modal one over two ticks: a dialog that is closing (a file
+        // dialog between its own question and its end) is active for a moment and is no new dialog.
+        if (modal != seen_) {
+            seen_ = modal;
+            return;
+        }
+        seen_ = nullptr;
         handled_ = modal;
         if (next_ >= steps_.size()) {
             ADD_FAILURE() << "unexpected dialog " << modal->metaObject()->className() << " \""
@@ -132,6 +142,7 @@ class ModalScript {
     std::vector<Step> steps_;
     std::size_t next_ = 0;
     QPointer<QWidget> handled_;
+    QPointer<QWidget> seen_;  // the active modal window of the last tick, not yet handed to a step
     int waiting_ = 0;
     bool scheduled_ = false;
 };

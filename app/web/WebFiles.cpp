@@ -3,12 +3,16 @@
 // and read there by the readers of the desktop program; a work file to download is written there by its
 // writer and its bytes handed back.
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <iterator>
 #include <memory>
 
+#include "buffers/BufferFile.h"
 #include "engine/SafeFile.h"
+#include "files/ConstantsFile.h"
+#include "files/WorkFile.h"
 #include "web/WebSession.h"
 
 namespace dedodiz::web {
@@ -44,6 +48,13 @@ Json LoadConstants(WebSession& session, const std::string& base) {
     return WithTable(session, Answer(session.LoadConstants(base)));
 }
 
+// The constants file a work file names: its record begins with the name as a length byte and the text.
+std::string TableNamedBy(const std::string& bytes) {
+    if (bytes.empty()) return {};
+    const std::size_t length = static_cast<unsigned char>(bytes[0]);
+    return bytes.substr(1, std::min(length, bytes.size() - 1));
+}
+
 // Loads the work file and runs it, as File > Work Load does, at the session's precision. A work file that
 // cannot be loaded (or whose constants file cannot be found) changes nothing of the page's session.
 Json LoadWork(WebSession& session, const std::string& base) {
@@ -51,7 +62,15 @@ Json LoadWork(WebSession& session, const std::string& base) {
     const Outcome loaded = loading->LoadWork(base);
     if (!loaded.Ran()) {
         Json reply = WithTable(session, Answer(loaded));
-        reply["solution"] = SolutionJson(session);
+        // The page has only the files the user chose: a table that was not among them is asked for.
+        const std::string table = TableNamedBy(UserFileBytes(session, base));
+        const bool constantsFailed = std::any_of(loaded.messages.begin(), loaded.messages.end(), [](const ShownMessage& m) {
+            return m.text.rfind("Cannot Load Constants File", 0) == 0;
+        });
+        if (constantsFailed && !table.empty()) {
+            reply["needs_table"] = ExportText(std::filesystem::path(table).filename().string());
+            reply["hint"] = "the work file names " + ExportText(table) + ": open that table too";
+        }
         return reply;
     }
     session = *loading;
@@ -79,11 +98,23 @@ Json LoadUserFile(WebSession& session, std::string_view name, const std::string&
         return Refusal(
             "not a constants file (.TCM, .CCM), work file (.STG) or pH buffer file (.bcm): " + base, {});
     const std::string path = (session.folder / base).string();
+    // A file of the same name opened before stays as it was when the new one is refused, so that a work
+    // file that names it still finds the table the page shows.
+    std::error_code missing;
+    const bool had = std::filesystem::is_regular_file(path, missing);
+    const std::string before = had ? UserFileBytes(session, base) : std::string();
     std::string error;
     if (!WriteFileAtomically(path, bytes, &error)) return Refusal("cannot keep " + base + ": " + error, {});
     Json reply = constants      ? LoadConstants(session, base)
                  : ext == "STG" ? LoadWork(session, base)
                                 : LoadBuffers(session, base);
+    if (!reply.value("ok", false)) {
+        if (had) {
+            (void)WriteFileAtomically(path, before, &error);
+        } else {
+            std::filesystem::remove(path, missing);
+        }
+    }
     reply["kind"] = constants ? "constants" : ext == "STG" ? "work" : "buffers";
     reply["file"] = ExportText(base);
     return reply;
@@ -99,6 +130,15 @@ Json SaveWorkCommand(WebSession& session, const Json& request) {
     Json reply = Answer(session.SaveWork((session.folder / base).string()));
     reply["file"] = ExportText(base);
     return reply;
+}
+
+std::size_t FileLimit(std::string_view name) {
+    const std::string ext = ExtensionOf(FileNameOf(name));
+    if (ext == "STG") return 2 * kWorkRecordBytes - 1;
+    if (ext == "BCM") return kBufferFileBytes;
+    if (ext == "TCM" || ext == "CCM")
+        return ConstantsFileKind(name) == ConstantsKind::Text ? kConstantsTextBytes : kConstantsBinaryBytes;
+    return 0;
 }
 
 std::string UserFileBytes(const WebSession& session, std::string_view name) {

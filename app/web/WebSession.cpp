@@ -169,6 +169,14 @@ Json SolutionJson(const WebSession& session) {
 Outcome DescribeRequest(WebSession& session, const Json& request) {
     const auto solution = request.find("solution");
     if (solution == request.end()) throw RequestError("the request needs a \"solution\" object");
+    // Without its table (the bundled one missing) every solution would run empty and look converged.
+    const ConstantsTable& table = session.table();
+    bool any = false;
+    for (int k = 1; k <= kTableChelators && !any; ++k) {
+        const std::string_view name = table.Constants[k].Name.view();
+        any = !name.empty() && name != kEmptyChelator && name.find_first_not_of(' ') != std::string_view::npos;
+    }
+    if (!any) throw RequestError("no constants table is loaded: open one on the Files tab");
     return session.Describe(InputFromJson(*solution));
 }
 

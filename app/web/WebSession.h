@@ -101,8 +101,13 @@ Json SaveWorkCommand(WebSession& session, const Json& request);     // a work fi
 
 // A file the user chose, by its name and bytes: a constants file (.TCM, .CCM), a work file (.STG, which
 // is then run at the session's precision) or a pH buffer file (.bcm), written into the session's folder
-// and read by the readers of the desktop program.
+// and read by the readers of the desktop program. A file that fails to load changes nothing; a work file
+// whose table is not among the user's files says so in "needs_table" (the name) and "hint".
 Json LoadUserFile(WebSession& session, std::string_view name, const std::string& bytes);
+
+// The most bytes the reader of a file of this name takes (0: no file the page opens), so that the page
+// refuses a larger file before reading it.
+std::size_t FileLimit(std::string_view name);
 
 // The bytes of a file of the session's folder (a work file just saved), empty when there is none.
 std::string UserFileBytes(const WebSession& session, std::string_view name);

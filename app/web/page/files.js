@@ -25,39 +25,94 @@
       messages);
   }
 
+  let notes = [];  // what the page adds to the readers' messages for the files of one choice
+
+  // A new table fills the name menus of every tab; the results shown go out of date, and a chosen
+  // chelator or metal that the table lacks is named.
   function tableChanged(reply) {
     if (!reply.chelators) return;
+    const before = Dedodiz.table && Dedodiz.table.constants_file;
     Dedodiz.table = reply;
     Dedodiz.emit('table', reply);
+    if (before === reply.constants_file && reply.kind !== 'constants') return;
+    Dedodiz.edited(null);
+    const dropped = Dedodiz.solution.dropped();
+    if (dropped.length)
+      notes.push(`${reply.constants_file} has no ${dropped.join(', ')}: ${dropped.length > 1 ? 'they were' : 'it was'} taken out of the solution.`);
   }
 
-  // Loads each chosen file in turn (constants before work files, so that a work file finds its table).
+  const limitOf = (name) => {
+    const ext = (name.match(/\.([^.]*)$/) || ['', ''])[1].toUpperCase();
+    return (Dedodiz.table.file_limits || {})[ext];
+  };
+
+  // The messages of the files of one choice, the page's notes after them.
+  function showAll(replies) {
+    Dedodiz.showMessages(messages, { messages: replies.flatMap((r) => r.messages || []),
+      error: replies.map((r) => r.error).filter(Boolean).join('\n') || undefined });
+    for (const note of notes)
+      messages.append(el('li', { class: 'error' }, el('span', { class: 'caption', text: 'NOTE:' }), ' ', note));
+    if (notes.length) Dedodiz.announce(notes.join(' '));
+    notes = [];
+  }
+
+  // Loads each chosen file in turn, constants tables before work files so that a work file finds its
+  // table; a work file whose table is missing waits for it and runs once the table is opened. A file
+  // larger than its reader takes is refused before it is read.
   async function chosen(e) {
     const files = [...e.target.files].sort((a, b) => (/\.stg$/i.test(a.name) ? 1 : 0) - (/\.stg$/i.test(b.name) ? 1 : 0));
-    for (const file of files) load(file.name, new Uint8Array(await file.arrayBuffer()));
     e.target.value = '';
+    const replies = [];
+    for (const file of files) {
+      const limit = limitOf(file.name);
+      if (limit && file.size > limit) {
+        replies.push(finish(file.name, { ok: false, status: 'file error', messages: [],
+          error: `File too large (more than ${limit} bytes): ${file.name}` }));
+        continue;
+      }
+      replies.push(load(file.name, new Uint8Array(await file.arrayBuffer()), true));
+    }
+    showAll(replies);
   }
 
-  function load(name, bytes) {
-    const reply = Dedodiz.loadFile(name, bytes, Dedodiz.solution.precision());
-    Dedodiz.showMessages(messages, reply);
-    tableChanged(reply);
+  const waiting = new Map();  // work files whose table is missing, by the table's name in capitals
+
+  function finish(name, reply) {
     loaded.append(el('li', {}, `${name}: ${reply.kind || 'not loaded'}${reply.ok ? '' : ' (failed)'}`));
-    if (reply.kind === 'work') {
-      Dedodiz.solution.fill(reply.solution);
-      if (reply.status) {
-        Dedodiz.solution.show(reply);
-        Dedodiz.showTab('solution');
-      }
+    return reply;
+  }
+
+  // One file: the reply of its load; quiet leaves the messages to the caller. A failed load changes
+  // nothing of the page.
+  function load(name, bytes, quiet) {
+    const reply = Dedodiz.loadFile(name, bytes, Dedodiz.solution.precision());
+    finish(name, reply);
+    if (reply.ok || reply.solution) tableChanged(reply);
+    if (reply.needs_table) {
+      waiting.set(reply.needs_table.toUpperCase(), { name, bytes });
+      notes.push(`${reply.hint}; both may be chosen at once.`);
     }
+    if (reply.kind === 'work' && reply.solution) {
+      Dedodiz.solution.fill(reply.solution);
+      Dedodiz.solution.show(reply);
+      Dedodiz.showTab('solution');
+    }
+    const work = reply.kind === 'constants' && reply.ok && waiting.get(name.toUpperCase());
+    if (work) {
+      waiting.delete(name.toUpperCase());
+      const ran = load(work.name, work.bytes, true);
+      reply.messages = [...(reply.messages || []), ...(ran.messages || [])];
+      if (ran.error) reply.error = ran.error;
+    }
+    if (!quiet) showAll([reply]);
     panel.dispatchEvent(new CustomEvent('loaded', { detail: reply }));
     return reply;
   }
 
   function bundled() {
     const reply = Dedodiz.call('bundled');
-    Dedodiz.showMessages(messages, reply);
-    tableChanged(reply);
+    tableChanged(Object.assign(reply, { kind: 'constants' }));
+    showAll([reply]);
   }
 
   function save() {

@@ -4,7 +4,7 @@
 // corrected to the temperature and ionic strength given.
 (() => {
   const { el, call, numbers } = Dedodiz;
-  let panel, messages, rows, report, exports, last = null;
+  let panel, messages, rows, report, exports, fresh, last = null;
 
   function build(p) {
     panel = p;
@@ -20,28 +20,33 @@
       el('p', {}, 'Buffer file: ', el('strong', { id: 'buffer-file-name' })),
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-buffers' }, 'Show buffer ranges')));
     p.append(el('p', { class: 'intro', text: 'A pH buffer holds the pH within about half a unit of its pKa\u2032. Load your own .bcm file in the Files tab.' }),
-      form, messages, rows, el('div', { class: 'actions' }, exports), el('h3', { text: 'Report' }), report);
+      form, el('div', { class: 'output', id: 'buffers-output' }, messages, rows, el('div', { class: 'actions' }, exports), el('h3', { text: 'Report' }), report));
+    fresh = Dedodiz.results(p, p.querySelector('#buffers-output'), exports, false);
     Dedodiz.on('table', (t) => { panel.querySelector('#buffer-file-name').textContent = t.buffer_file || '(none)'; });
   }
 
   function run() {
+    const errors = [];
     const read = (id, label) => {
-      const parsed = numbers.parse(panel.querySelector('#' + id).value);
-      if (parsed.error) throw new Error(`${label}: ${parsed.error}`);
+      const input = panel.querySelector('#' + id);
+      const parsed = numbers.parse(input.value);
+      input.setAttribute('aria-invalid', parsed.error ? 'true' : 'false');
+      if (parsed.error) errors.push({ input, text: `${label}: ${parsed.error}` });
       return parsed.value;
     };
-    let conditions;
-    try {
-      conditions = { temperature_C: read('buffers-temperature', 'Temperature'), pH: read('buffers-ph', 'pH'),
-        ionic_strength_N: read('buffers-ionic', 'Ionic strength') };
-    } catch (e) {
-      return Dedodiz.showMessages(messages, { error: e.message });
+    const conditions = { temperature_C: read('buffers-temperature', 'Temperature'), pH: read('buffers-ph', 'pH'),
+      ionic_strength_N: read('buffers-ionic', 'Ionic strength') };
+    if (errors.length) {
+      Dedodiz.showMessages(messages, { error: errors.map((e) => e.text).join('\n') });
+      errors[0].input.focus();
     }
-    const reply = call('buffers', { conditions });
+    const reply = errors.length ? { ok: false, keep: true } : call('buffers', { conditions });
     last = reply.ok ? reply : null;
-    Dedodiz.showMessages(messages, reply);
-    report.textContent = (reply.report || []).join('\n');
-    exports.forEach((b) => { b.disabled = !reply.ok; });
+    if (!reply.keep) Dedodiz.showMessages(messages, reply);
+    const field = { temperature: '#buffers-temperature', ph: '#buffers-ph', ionic: '#buffers-ionic' };
+    if (!reply.keep) Dedodiz.markRefusals(panel, reply, (r) => (field[r.kind] ? panel.querySelector(field[r.kind]) : null));
+    Dedodiz.showReport(report, reply.report);
+    fresh.shown(reply.ok);
     rows.replaceChildren();
     if (!reply.ok) return reply;
     const r = JSON.parse(reply.json);

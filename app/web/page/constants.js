@@ -18,7 +18,7 @@
     const reply = call('listing');
     last = reply.ok ? reply : null;
     Dedodiz.showMessages(messages, reply);
-    report.textContent = (reply.report || []).join('\n');
+    Dedodiz.showReport(report, reply.report);
     exports.forEach((b) => { b.disabled = !reply.ok; });
   }
 

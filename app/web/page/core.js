@@ -74,6 +74,25 @@ const Dedodiz = (() => {
   // The report text as the command-line tool prints it: every line ended by a line feed.
   function reportText(lines) { return lines.map((line) => line + '\n').join(''); }
 
+  // Report lines in a <pre>: one block per part of the report (up to a rule of dashes or an empty line),
+  // which print never splits, and the closing line's "Help > Contents" a link to the Help tab.
+  function showReport(pre, lines) {
+    const blocks = [[]];
+    (lines || []).forEach((line) => {
+      blocks[blocks.length - 1].push(line);
+      if (line === '' || /^-{5}/.test(line)) blocks.push([]);
+    });
+    const parts = blocks.filter((b) => b.length);
+    pre.replaceChildren(...parts.map((b, k) => el('span', { class: 'block' }, b.join('\n') + (k < parts.length - 1 ? '\n' : ''))));
+    const last = pre.lastChild && pre.lastChild.firstChild;
+    const at = last ? last.data.lastIndexOf('Help > Contents') : -1;
+    if (at < 0) return;
+    const after = last.splitText(at);
+    after.data = after.data.slice('Help > Contents'.length);
+    last.parentNode.insertBefore(el('a', { href: '#help', class: 'help-link',
+      onclick: (e) => { e.preventDefault(); Dedodiz.showTab('help', true); } }, 'Help > Contents'), after);
+  }
+
   // Said by screen readers without moving the focus.
   function announce(text) {
     const region = document.getElementById('announce');
@@ -113,9 +132,80 @@ const Dedodiz = (() => {
     }
   }
 
+  // ---- Results that go out of date ----
+  const outputs = [];  // {panel, area, buttons, solution, shown}
+
+  // The results of a tab: area holds them, buttons are their downloads. An edit in the tab (and, with
+  // solution, in the Solution tab, or a new table) greys them with a note and disables the downloads
+  // until the next run, so that an old answer never passes for the new inputs. shown(ok) after every
+  // run: ok false (refused, failed) leaves the downloads off.
+  function results(panel, area, buttons, solution = true) {
+    const entry = { panel, area, buttons, solution, shown: false };
+    outputs.push(entry);
+    return {
+      shown(ok) {
+        entry.shown = ok;
+        area.classList.remove('stale');
+        area.querySelectorAll(':scope > .stale-note').forEach((n) => n.remove());
+        buttons.forEach((b) => { b.disabled = !ok; });
+      },
+    };
+  }
+
+  function stale(entry) {
+    if (!entry.shown || entry.area.classList.contains('stale')) return;
+    entry.area.classList.add('stale');
+    entry.buttons.forEach((b) => { b.disabled = true; });
+    entry.area.prepend(el('p', { class: 'stale-note', text: 'Out of date: the inputs have changed since these results. Run again to update them.' }));
+  }
+
+  // Every result that depends on what changed in panel (null: the table) goes out of date.
+  function edited(panel) {
+    const fromSolution = !panel || panel.id === 'panel-solution';
+    outputs.forEach((o) => { if (o.panel === panel || (fromSolution && o.solution)) stale(o); });
+  }
+
+  // A unit typed after a number moves into the unit menu beside the field, so that the menu always shows
+  // the unit the number is read in.
+  function unitTyped(input) {
+    const menu = input.id && document.getElementById(input.id + '-unit');
+    if (!menu || menu.tagName !== 'SELECT') return;
+    const m = input.value.trim().match(/^(.*?\d\.?)\s*([a-zA-Zµμ]+)$/);
+    if (!m) return;
+    const typed = m[2].replace(/[µμ]/, 'u');
+    const options = [...menu.options].map((o) => o.value);
+    const unit = options.find((u) => u === typed) || options.filter((u) => u.toLowerCase() === typed.toLowerCase())[0];
+    if (!unit) return;
+    input.value = m[1];
+    menu.value = unit;
+  }
+
+  function listen(e) {
+    const target = e.target;
+    if (!(target instanceof Element) || target.closest('[data-view]')) return;  // a view of the results only
+    if (e.type === 'change' && target.tagName === 'INPUT') unitTyped(target);
+    const panel = target.closest('[role="tabpanel"]');
+    if (panel) edited(panel);
+  }
+  document.addEventListener('input', listen);
+  document.addEventListener('change', listen);
+
+  // The fields that a reply's refusals name, marked invalid (aria-invalid) in every tab, the first
+  // focused when it is on the shown tab. locate(refusal) gives the tab's own field or null; the
+  // Solution tab's fields are found by the Solution tab. The fields of scope lose their marks first.
+  function markRefusals(scope, reply, locate) {
+    scope.querySelectorAll('[aria-invalid="true"]').forEach((f) => f.setAttribute('aria-invalid', 'false'));
+    const fields = (reply.refusals || []).flatMap((r) => (locate && locate(r)) || (Dedodiz.solution && Dedodiz.solution.fieldFor(r)) || [])
+      .filter(Boolean);
+    fields.forEach((f) => f.setAttribute('aria-invalid', 'true'));
+    const visible = fields.find((f) => !f.closest('[hidden]'));
+    if (visible) visible.focus();
+    return fields;
+  }
+
   return {
     sections, addSection, on, emit, call, loadFile, fileBytes, el, showMessages, download, reportText, announce, exportButtons,
-    requestFor,
+    requestFor, results, edited, markRefusals, showReport,
     table: null,  // the reply of the table command: names of the chelators, metals and buffers
     start(module) { session = new module.Session(); },
   };

@@ -4,9 +4,10 @@
 // binds them and the free-metal range it buffers, at the form's temperature, pH and ionic strength.
 (() => {
   const { el, call, numbers } = Dedodiz;
-  let messages, rows, report, exports, last = null;
+  let panel, messages, rows, report, exports, fresh, last = null;
 
-  function build(panel) {
+  function build(p) {
+    panel = p;
     messages = el('ul', { class: 'messages', 'aria-live': 'polite' });
     rows = el('div', { id: 'evaluation' });
     report = el('pre', { class: 'report', id: 'evaluation-report', tabindex: 0, 'aria-label': 'Evaluation report' });
@@ -14,19 +15,20 @@
     panel.append(
       el('p', { class: 'intro', text: 'Which chelator buffers the metals of the Solution tab best at its conditions: a chelator buffers a metal whose free concentration lies between Kd/√10 and Kd·√10.' }),
       el('div', { class: 'actions' }, el('button', { type: 'button', class: 'primary', id: 'run-evaluation', onclick: run }, 'Evaluate chelators')),
-      messages, rows, el('div', { class: 'actions' }, exports), el('h3', { text: 'Report' }), report);
+      el('div', { class: 'output', id: 'evaluation-output' }, messages, rows, el('div', { class: 'actions' }, exports), el('h3', { text: 'Report' }), report));
+    fresh = Dedodiz.results(panel, panel.querySelector('#evaluation-output'), exports);
   }
 
   function run() {
     const request = Dedodiz.requestFor(messages, (solution) => ({ solution }));
-    if (!request) return null;
-    const reply = call('evaluate', request);
+    const reply = request ? call('evaluate', request) : { ok: false, keep: true };
     last = reply.ok ? reply : null;
-    Dedodiz.showMessages(messages, reply);
-    report.textContent = (reply.report || []).join('\n');
-    exports.forEach((b) => { b.disabled = !reply.ok; });
+    if (!reply.keep) Dedodiz.showMessages(messages, reply);
+    if (!reply.keep) Dedodiz.markRefusals(panel, reply);
+    Dedodiz.showReport(report, reply.report);
+    fresh.shown(reply.ok);
     rows.replaceChildren();
-    if (!reply.ok) return reply;
+    if (!reply.ok) return request ? reply : null;
     const r = JSON.parse(reply.json);
     const metals = [...new Set(r.rows.map((row) => row.metal))];
     rows.append(...metals.map((metal) => el('table', { class: 'results' },

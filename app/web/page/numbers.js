@@ -46,12 +46,12 @@
     return (negative ? '-' : '') + text;
   }
 
-  // The unit in which value reads as 1 to 999 (M for large values and 0).
+  // The unit in which value reads as 1 to 999 (M for 1 M and more, and for 0; nM below 1 nM).
   function unitFor(value) {
     const a = Math.abs(value);
-    if (a === 0 || a >= 0.1) return 'M';
-    if (a >= 1e-4) return 'mM';
-    if (a >= 1e-7) return 'uM';
+    if (a === 0 || a >= 1) return 'M';
+    if (a >= 1e-3) return 'mM';
+    if (a >= 1e-6) return 'uM';
     return 'nM';
   }
 
@@ -59,9 +59,11 @@
   function concentration(value) {
     if (value === null || value === undefined) return '—';
     if (value === 0) return '0';
-    const unit = Math.abs(value) < 1e-9 ? 'nM' : unitFor(value);
-    const scaled = value / Math.pow(10, UNITS[unit]);
-    const text = Math.abs(scaled) < 0.01 ? scaled.toExponential(2) : scaled.toPrecision(3);
+    // Rounded first, so that 999.7 uM reads as 1.00 mM rather than 1.00e+3 uM.
+    const rounded = Number(value.toPrecision(3));
+    const unit = unitFor(rounded);
+    const scaled = rounded / Math.pow(10, UNITS[unit]);
+    const text = Math.abs(scaled) < 0.01 || Math.abs(scaled) >= 1000 ? scaled.toExponential(2) : scaled.toPrecision(3);
     return `${text} ${UNIT_NAMES[unit]}`;
   }
 

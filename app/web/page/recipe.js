@@ -10,7 +10,7 @@
   const CONC_UNITS = Object.keys(numbers.UNITS);
   const VOLUME_UNITS = { L: 'L', mL: 'mL', uL: 'µL' };
   const kept = {};  // what was typed into the stock and purity fields, by id, kept while the solution changes
-  let panel, stockRows, messages, table, report, exports, last = null;
+  let panel, stockRows, messages, table, report, exports, fresh, last = null;
 
   const unitSelect = (id, label, units, names, selected) => el('select', { id, 'aria-label': label },
     units.map((u) => el('option', { value: u, selected: u === selected }, names[u])));
@@ -76,8 +76,9 @@
     report = el('pre', { class: 'report', id: 'recipe-report', tabindex: 0, 'aria-label': 'Recipe report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-recipe', () => last);
     p.append(el('p', { class: 'intro', text: 'What to pipette for the solution of the Solution tab: the volume of every stock, the salt that brings the ionic strength to its target and the water, for one solution or a series of free levels. Amounts take their unit (10 mL, 100 mM) and a decimal comma.' }),
-      el('div', { class: 'columns' }, form, el('div', {}, messages, table,
+      el('div', { class: 'columns' }, form, el('div', { class: 'output', id: 'recipe-output' }, messages, table,
         el('div', { class: 'actions', 'aria-label': 'Download the recipe' }, exports), el('h3', { text: 'Report' }), report)));
+    fresh = Dedodiz.results(p, p.querySelector('#recipe-output'), exports);
     Dedodiz.on('table', fillBuffers);
     bufferShown();
     seriesShown();
@@ -213,14 +214,35 @@
   // The recipe of the form; the reply of the recipe command, or null when a field is not valid.
   function run() {
     const r = Dedodiz.requestFor(messages, request);
-    if (!r) return null;
-    const reply = call('recipe', r);
+    const reply = r ? call('recipe', r) : { ok: false, keep: true };
     last = reply.ok ? reply : null;
-    Dedodiz.showMessages(messages, reply);
-    report.textContent = (reply.report || []).join('\n');
-    exports.forEach((b) => { b.disabled = !reply.ok; });
+    if (!reply.keep) Dedodiz.showMessages(messages, reply);
+    if (!reply.keep) Dedodiz.markRefusals(panel, reply, fieldOf);
+    Dedodiz.showReport(report, reply.report);
+    fresh.shown(reply.ok);
     table.replaceChildren(...(reply.ok ? [pipetting(reply.table)] : []));
-    return reply;
+    return r ? reply : null;
+  }
+
+  // The field of this tab that a refusal names ("volume", "stock EGTA", "purity EGTA", "series", ...).
+  function fieldOf(r) {
+    if (r.kind !== 'option') return null;
+    const [word, ...rest] = r.field.split(' ');
+    const name = rest.join(' ').toLowerCase();
+    const row = [...stockRows.querySelectorAll('tr')].find((tr) => tr.dataset.name.toLowerCase() === name);
+    const q = (id) => panel.querySelector('#' + id);
+    if (r.field === 'mix volume') return q('recipe-mix-volume');
+    if (r.field === 'ionic target' || r.field === 'ionic strength target') return q('recipe-target');
+    switch (word) {
+      case 'volume': return q('recipe-volume');
+      case 'stock': return row ? row.querySelector('.stock') : q('recipe-buffer').value.toLowerCase() === name ? q('recipe-buffer-stock') : null;
+      case 'purity': return row && row.querySelector('.purity');
+      case 'buffer': return q('recipe-buffer-conc');
+      case 'topup': return q('recipe-salt-stock');
+      case 'series': return [...panel.querySelectorAll('#recipe-series-fields input')].filter((i) => !i.closest('[hidden]'));
+      case 'mix': return q('recipe-mix');
+      default: return null;
+    }
   }
 
   function pipetting(t) {

@@ -24,7 +24,8 @@
     metals: [{ name: 'Ca2', total_M: 0.001, free_M: 0 }, { name: 'Mg2', total_M: 0.001, free_M: 0 }],
   };
 
-  let form, messages, results, report, exports, last = null;
+  let form, messages, results, report, exports, output, fresh, last = null;
+  let slots = { chelators: [], metals: [] };  // the slot of each entry of the last solution read
 
   function unitSelect(id, label) {
     return el('select', { id, 'aria-label': label },
@@ -44,7 +45,7 @@
     for (let i = 1; i <= count; i++) {
       const cells = [el('td', {}, el('select', { id: `${kind}-${i}`, 'aria-label': `${title} ${i}`, class: 'name' }))];
       for (const [key, label] of columns)
-        cells.push(el('td', {}, concField(`${kind}-${i}-${key}`, `${title} ${i} ${label}`)));
+        cells.push(el('td', { 'data-label': label[0].toUpperCase() + label.slice(1) }, concField(`${kind}-${i}-${key}`, `${title} ${i} ${label}`)));
       rows.push(el('tr', {}, cells));
     }
     return rows;
@@ -79,19 +80,24 @@
     results = el('div', { id: 'results' });
     report = el('pre', { class: 'report', id: 'report', tabindex: 0, 'aria-label': 'Report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-run', () => last);
-    const output = el('div', {}, el('h3', { text: 'Results' }), messages, results,
+    output = el('div', { class: 'output' }, el('h3', { text: 'Results' }), messages, results,
       el('h3', { text: 'Report' }), report, el('div', { class: 'actions', 'aria-label': 'Download the run' }, exports));
+    fresh = Dedodiz.results(panel, output, exports);
     panel.append(el('p', { class: 'intro', text: 'Describe the solution and press Calculate (or Enter in any field). The report is the one the desktop program and dedodiz32-cli write.' }),
       el('div', { class: 'columns' }, form, output));
     Dedodiz.on('table', fillNames);
     fill(EXAMPLE);
   }
 
+  // The names of the table in every row; a chosen name the table lacks is cleared and kept in dropped.
+  let dropped = [];
   function fillNames(table) {
+    dropped = [];
     const fillSelect = (select, names) => {
       const keep = select.value;
       select.replaceChildren(el('option', { value: '' }, '—'), ...names.map((n) => el('option', { value: n }, n)));
       select.value = names.includes(keep) ? keep : '';
+      if (keep && !names.includes(keep)) dropped.push(keep);
     };
     for (let i = 1; i <= SLOTS; i++) {
       fillSelect(form.querySelector(`#chelator-${i}`), table.chelators.map((c) => c.name));
@@ -148,6 +154,7 @@
       return parsed.value;
     };
     const reads = READS[type()];
+    slots = { chelators: [], metals: [] };
     const s = {
       calculation_type: type(), temperature_C: read('temperature', 'Temperature'), pH: read('ph', 'pH'),
       ionic_strength_N: read('ionic', 'Ionic strength'), chelators: [], metals: [],
@@ -155,8 +162,10 @@
     form.querySelectorAll('input[id$="-total"], input[id$="-free"]').forEach((i) => i.setAttribute('aria-invalid', 'false'));
     for (let i = 1; i <= SLOTS; i++) {
       const chel = form.querySelector(`#chelator-${i}`).value;
+      if (chel) slots.chelators.push(i);
       if (chel) s.chelators.push({ name: chel, total_M: reads.chelTotal ? read(`chelator-${i}-total`, `Chelator ${i} total`, true) : 0 });
       const metal = form.querySelector(`#metal-${i}`).value;
+      if (metal) slots.metals.push(i);
       if (metal) s.metals.push({
         name: metal,
         total_M: reads.metalTotal ? read(`metal-${i}-total`, `Metal ${i} total`, true) : 0,
@@ -171,10 +180,21 @@
     return s;
   }
 
+  // The field of this form that a refusal of the calculator names, or null.
+  function fieldFor(r) {
+    const single = { type: () => form.querySelector('input[name="calc-type"]:checked'), temperature: '#temperature', ph: '#ph', ionic: '#ionic',
+      chelators: '#chelator-1', metals: '#metal-1' }[r.kind];
+    if (single) return typeof single === 'string' ? form.querySelector(single) : single();
+    const m = r.kind.match(/^(chelator|metal)(?:_(total|free))?$/);
+    if (!m || r.entry < 0) return null;
+    const slot = slots[m[1] + 's'][r.entry];
+    return slot ? form.querySelector(`#${m[1]}-${slot}${m[2] ? '-' + m[2] : ''}`) : null;
+  }
+
   // The single-point run of the form; the reply of the run command, or null when the form is not valid.
   function run() {
     const s = entered();
-    if (!s) return null;
+    if (!s) { show({ ok: false, keep: true }); return null; }
     const reply = call('run', { solution: s, precision: precision() });
     show(reply);
     return reply;
@@ -185,10 +205,11 @@
 
   function show(reply) {
     last = reply.ok ? reply : null;
-    Dedodiz.showMessages(messages, reply);
-    report.textContent = (reply.report || []).join('\n');
+    if (!reply.keep) Dedodiz.showMessages(messages, reply);
+    if (!reply.keep) Dedodiz.markRefusals(form, reply);
+    Dedodiz.showReport(report, reply.report);
     results.replaceChildren(...(reply.ok ? resultTables(JSON.parse(reply.json)) : []));
-    exports.forEach((b) => { b.disabled = !reply.ok; });
+    fresh.shown(reply.ok);
   }
 
   function resultTables(r) {
@@ -214,6 +235,6 @@
           numbers.concentration(p.ML_M), numbers.concentration(p.MHL_M)]))];
   }
 
-  Dedodiz.solution = { entered, fill, run, show, precision, messages: () => messages };
+  Dedodiz.solution = { dropped: () => dropped, entered, fill, run, show, precision, fieldFor, EXAMPLE, messages: () => messages };
   Dedodiz.addSection({ id: 'solution', title: 'Solution', build });
 })();

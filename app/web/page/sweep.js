@@ -4,7 +4,7 @@
 // (3D, 11 x 11), with the chart, the sweep table and the downloads.
 (() => {
   const { el, call, numbers } = Dedodiz;
-  let panel, messages, chartBox, table, exports, last = null, lastData = null;
+  let panel, messages, chartBox, table, exports, fresh, last = null, lastData = null;
 
   // The axis variables of the command-line tool's --x and --z.
   function variables() {
@@ -53,7 +53,7 @@
     const mode = el('fieldset', { class: 'choices' }, el('legend', { text: 'Sweep' }),
       el('label', {}, el('input', { type: 'radio', name: 'sweep-mode', id: 'sweep-2d', checked: true, onchange: refreshVariables }), '2D: one condition, 41 points'),
       el('label', {}, el('input', { type: 'radio', name: 'sweep-mode', id: 'sweep-3d', onchange: refreshVariables }), '3D: two conditions, 11 × 11 points'));
-    const view = el('fieldset', {}, el('legend', { text: 'Chart' }),
+    const view = el('fieldset', { 'data-view': true }, el('legend', { text: 'Chart' }),
       el('label', { class: 'field' }, el('span', { text: 'Vertical axis' }),
         el('select', { id: 'sweep-scale', onchange: redraw },
           el('option', { value: 'log' }, 'log10 of the concentration'),
@@ -69,9 +69,11 @@
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } }, mode,
       axisFields('sweep-x', 'X axis', 'ph', '6', '8'), axisFields('sweep-z', 'Z axis (3D)', 'ionic', '0,05', '0,2'), view,
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-sweep' }, 'Run sweep')));
+    const output = el('div', { class: 'output' }, messages, chartBox, el('div', { class: 'actions' }, exports),
+      el('details', {}, el('summary', { text: 'Sweep table' }), table));
     p.append(el('p', { class: 'intro', text: 'The sweep takes the solution of the Solution tab, and its switch for exact results. In type Free it follows the free metals, in type Total the total metals, in type Chelator the chelator needed.' }),
-      el('div', { class: 'columns' }, form, el('div', {}, messages, chartBox, el('div', { class: 'actions' }, exports),
-        el('details', {}, el('summary', { text: 'Sweep table' }), table))));
+      el('div', { class: 'columns' }, form, output));
+    fresh = Dedodiz.results(p, output, exports);
   }
 
   function readAxis(id) {
@@ -79,7 +81,12 @@
     const unit = variable.startsWith('metal') ? panel.querySelector(`#${id}-unit`).value : undefined;
     const low = numbers.parse(panel.querySelector(`#${id}-low`).value, unit);
     const high = numbers.parse(panel.querySelector(`#${id}-high`).value, unit);
-    if (low.error || high.error) throw new Error(`${id === 'sweep-x' ? 'X' : 'Z'} axis: ${low.error || high.error}`);
+    panel.querySelector(`#${id}-low`).setAttribute('aria-invalid', low.error ? 'true' : 'false');
+    panel.querySelector(`#${id}-high`).setAttribute('aria-invalid', high.error ? 'true' : 'false');
+    if (low.error || high.error) {
+      panel.querySelector(`#${id}-${low.error ? 'low' : 'high'}`).focus();
+      throw new Error(`${id === 'sweep-x' ? 'X' : 'Z'} axis ${low.error ? 'low' : 'high'}: ${low.error || high.error}`);
+    }
     return { variable, low: low.value, high: high.value };
   }
 
@@ -90,19 +97,25 @@
       if (r.three_d) r.z = readAxis('sweep-z');
       return r;
     });
-    if (!request) return null;
-    const reply = call('sweep', request);
+    const reply = request ? call('sweep', request) : { ok: false, keep: true };
     last = reply.ok ? reply : null;
     lastData = reply.ok ? JSON.parse(reply.json) : null;
-    Dedodiz.showMessages(messages, reply);
+    if (!reply.keep) Dedodiz.showMessages(messages, reply);
+    if (!reply.keep) Dedodiz.markRefusals(panel, reply, axisField);
     table.textContent = (reply.table || []).join('\n');
-    exports.forEach((b) => { b.disabled = !reply.ok; });
+    fresh.shown(reply.ok);
     if (lastData && lastData.z) {
       const select = panel.querySelector('#sweep-series');
       select.replaceChildren(...lastData.series.map((s, k) => el('option', { value: k }, label(s.key))));
     }
     redraw();
-    return reply;
+    return request ? reply : null;
+  }
+
+  // The fields of the axis that a refusal names ("x axis", "z axis").
+  function axisField(r) {
+    const axis = (r.field || '').match(/^([xz]) axis/);
+    return axis ? [panel.querySelector(`#sweep-${axis[1]}-low`), panel.querySelector(`#sweep-${axis[1]}-high`)] : null;
   }
 
   function label(key) {

@@ -13,7 +13,7 @@
     ['dh_rsd', 'Enthalpies (relative)'], ['total_rsd', 'Totals (relative)'],
   ];
   const kept = {};  // purities typed, by chelator name
-  let panel, purityBox, status, messages, results, charts, report, exports, defaults, last = null;
+  let panel, purityBox, status, messages, results, charts, report, exports, defaults, fresh, last = null;
 
   const field = (id, label, value) => el('label', { class: 'field' }, el('span', { text: label }),
     el('input', { type: 'text', id, class: 'short', inputmode: 'decimal', autocomplete: 'off', value: String(value) }));
@@ -36,8 +36,9 @@
     report = el('pre', { class: 'report', id: 'uncertainty-report', tabindex: 0, 'aria-label': 'Uncertainty report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-uncertainty', () => last);
     p.append(el('p', { class: 'intro', text: 'How far to trust the results of the Solution tab: the inputs are varied at random within their standard uncertainties, every sample is solved, and each result gets the 95 % range of the samples and the share of its spread that each input causes. The same seed gives the same numbers.' }),
-      el('div', { class: 'columns' }, form, el('div', {}, messages, results, charts,
+      el('div', { class: 'columns' }, form, el('div', { class: 'output', id: 'uncertainty-output' }, messages, results, charts,
         el('div', { class: 'actions', 'aria-label': 'Download the uncertainty' }, exports), el('h3', { text: 'Report' }), report)));
+    fresh = Dedodiz.results(p, p.querySelector('#uncertainty-output'), exports);
   }
 
   // A purity row per chelator of the Solution tab, keeping what was typed by name.
@@ -90,7 +91,7 @@
   // says "Computing…" and is drawn once before the samples take the page's thread.
   async function run() {
     const r = Dedodiz.requestFor(messages, request);
-    if (!r) return null;
+    if (!r) { show({ ok: false, keep: true }); return null; }
     const button = panel.querySelector('#run-uncertainty');
     button.disabled = true;
     status.textContent = `Computing ${r.samples} samples…`;
@@ -106,15 +107,28 @@
 
   function show(reply) {
     last = reply.ok ? reply : null;
-    Dedodiz.showMessages(messages, reply);
-    report.textContent = (reply.report || []).join('\n');
-    exports.forEach((b) => { b.disabled = !reply.ok; });
+    if (!reply.keep) Dedodiz.showMessages(messages, reply);
+    if (!reply.keep) Dedodiz.markRefusals(panel, reply, fieldOf);
+    Dedodiz.showReport(report, reply.report);
+    fresh.shown(reply.ok);
     results.replaceChildren();
     charts.replaceChildren();
     if (!reply.ok) return;
     const d = JSON.parse(reply.json);
     results.append(...tables(d));
     charts.append(...d.results.map((res, k) => histogram(res, reply.histograms[k], d.samples - d.failed)));
+  }
+
+  // The field of this tab that a refusal names ("pH sd", "samples", "purity EGTA").
+  function fieldOf(r) {
+    if (r.kind !== 'option') return null;
+    const sd = { 'pH sd': 'ph_sd', 'temperature sd': 'temp_sd', 'ionic rsd': 'ionic_rsd', 'log K H sd': 'logk_h_sd',
+      'log K ML sd': 'logk_ml_sd', 'log K MHL sd': 'logk_mhl_sd', 'dH rsd': 'dh_rsd', 'total rsd': 'total_rsd' }[r.field];
+    if (sd) return panel.querySelector('#uncertainty-' + sd.replace(/_/g, '-'));
+    if (r.field === 'samples') return panel.querySelector('#uncertainty-samples');
+    const purity = r.field.match(/^purity (.*)$/);
+    const row = purity && [...purityBox.querySelectorAll('[data-name]')].find((d) => d.dataset.name.toLowerCase() === purity[1].toLowerCase());
+    return row ? [...row.querySelectorAll('input')] : null;
   }
 
   const label = (key) => key.replace(/^(free|total)_(.*)_M$/, (s, kind, name) => `${name} ${kind}`);

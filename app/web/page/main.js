@@ -15,6 +15,7 @@
       tab.tabIndex = on ? 0 : -1;
       panel.hidden = !on;
       if (on && section.show) section.show();
+      if (on && Dedodiz.state) Dedodiz.state.tabShown(id);
       if (on && focus) tab.focus();
     }
   };
@@ -49,6 +50,7 @@
     Dedodiz.on('table', (t) => { document.getElementById('table-name').textContent = t.constants_file; });
     Dedodiz.emit('table', table);
     Dedodiz.showTab(Dedodiz.sections[0].id);
+    Dedodiz.state.start();
     window.dedodizReady = performance.now();
     document.documentElement.dataset.ready = 'true';
   }).catch((e) => {

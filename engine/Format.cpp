@@ -113,18 +113,40 @@ std::string ShortestText(double x) {
     if (!std::isfinite(x)) return x != x ? "nan" : (x < 0 ? "-inf" : "inf");
     // The fewest significant digits that read back as x, then the shorter of the fixed and the
     // scientific form of those digits (the fixed one on a tie), as the exact writer chooses.
-    std::string mantissa;
-    int exponent = 0;
-    for (int digits = 1; digits <= 17; ++digits) {
-        const std::string sci = ScientificText(std::abs(x), digits - 1);
-        const auto back = ReadDouble(sci);
-        if (digits < 17 && !(back && *back == std::abs(x))) continue;
-        const std::size_t e = sci.find('e');
-        for (const char c : sci.substr(0, e))
-            if (c != '.') mantissa += c;
-        exponent = std::atoi(sci.c_str() + e + 1);
-        break;
+    const auto readsBack = [&](int digits) {
+        const auto back = ReadDouble(ScientificText(std::abs(x), digits - 1));
+        return back && *back == std::abs(x);
+    };
+    // The nearest decimal of d + 1 digits lies at least as near as that of d digits; where the gaps to
+    // both neighbours of x are equal (x not a power of two) every count above the fewest reads back as
+    // well, and a bisection finds the fewest in five tries instead of up to seventeen (each a slow
+    // format and read where there is no <charconv>). A power of two is searched digit by digit.
+    int fewest = 17;
+    int frexpExponent = 0;
+    if (x != 0 && std::frexp(std::abs(x), &frexpExponent) != 0.5) {
+        int low = 1;  // the fewest lies in [low, fewest]
+        while (low < fewest) {
+            const int mid = (low + fewest) / 2;
+            if (readsBack(mid)) {
+                fewest = mid;
+            } else {
+                low = mid + 1;
+            }
+        }
+    } else {
+        for (int digits = 1; digits < 17; ++digits) {
+            if (readsBack(digits)) {
+                fewest = digits;
+                break;
+            }
+        }
     }
+    const std::string digitsText = ScientificText(std::abs(x), fewest - 1);
+    std::string mantissa;
+    const std::size_t e = digitsText.find('e');
+    for (const char c : digitsText.substr(0, e))
+        if (c != '.') mantissa += c;
+    const int exponent = std::atoi(digitsText.c_str() + e + 1);
     while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
     const std::string sign = std::signbit(x) ? "-" : "";
     std::string sci = mantissa.substr(0, 1);

@@ -25,6 +25,18 @@ class Session {
         std::filesystem::create_directories(kFolder, ec);
         std::filesystem::current_path(kFolder, ec);
         dedodiz::web::StartSession(session_, kFolder);
+        // In the page's worker, every block of samples done is told to the page, which shows the
+        // progress; the page stops a computation by ending the worker.
+        session_.stop = [blocks = 0]() mutable {
+            ++blocks;
+            static const bool inWorker = val::global("document").isUndefined();
+            if (inWorker) {
+                val message = val::object();
+                message.set("blocks", blocks);
+                val::global("postMessage")(message);
+            }
+            return false;
+        };
     }
 
     // A command of WebCommands.cpp: request and reply are JSON texts.

@@ -15,6 +15,7 @@
 // its tables from; "report" holds the report's lines.
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,6 +37,9 @@ inline constexpr std::string_view kBundledBuffersName = "data/buffers.bcm";
 // What one page has loaded and computed: the Session, and the folder the user's files are kept in.
 struct WebSession : Session {
     std::filesystem::path folder{};  // where the user's files are written; the page's current folder
+    // Asked between blocks of samples of a long computation (the uncertainty): the page's worker counts
+    // the calls to show its progress; true would end the computation early. Empty: never asked.
+    std::function<bool()> stop{};
 };
 
 // A request that the page should not have sent: the reply says why.

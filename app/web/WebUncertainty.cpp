@@ -113,7 +113,8 @@ Json Histograms(const UncertaintyOutcome& outcome) {
 
 Json UncertaintyCommand(WebSession& session, const Json& request) {
     if (request.value("defaults", false)) return Defaults();
-    const UncertaintyOptions options = OptionsOf(request);
+    UncertaintyOptions options = OptionsOf(request);
+    options.stop = session.stop;
     ReadPrecision(session, request);
     const Outcome described = DescribeRequest(session, request);
     if (!described.Ran()) return Answer(described);

@@ -3,18 +3,21 @@
 // The constants table as stored (20 °C, 0.1 N), listed as the desktop program lists it.
 (() => {
   const { el, call } = Dedodiz;
-  let messages, report, exports, last = null;
+  let panel, messages, report, exports, listed = false, last = null;
 
-  function build(panel) {
+  function build(p) {
+    panel = p;
     messages = el('ul', { class: 'messages', 'aria-live': 'polite' });
     report = el('pre', { class: 'report', id: 'listing', tabindex: 0, 'aria-label': 'Constants listing' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-constants', () => last);
     panel.append(el('p', { class: 'intro', text: 'Every chelator of the table with its protonation constants and the metals it binds, uncorrected.' }),
       messages, el('div', { class: 'actions' }, exports), report);
-    Dedodiz.on('table', list);
+    // Listed when the tab is shown: the listing of a table is not needed before.
+    Dedodiz.on('table', () => { listed = false; if (document.getElementById('tab-constants')?.getAttribute('aria-selected') === 'true') list(); });
   }
 
   function list() {
+    listed = true;
     const reply = call('listing');
     last = reply.ok ? reply : null;
     Dedodiz.showMessages(messages, reply);
@@ -22,5 +25,5 @@
     exports.forEach((b) => { b.disabled = !reply.ok; });
   }
 
-  Dedodiz.addSection({ id: 'constants', title: 'Constants', build });
+  Dedodiz.addSection({ id: 'constants', title: 'Constants', build, show: () => { if (!listed) list(); } });
 })();

@@ -87,6 +87,7 @@
   function load(name, bytes, quiet) {
     const reply = Dedodiz.loadFile(name, bytes, Dedodiz.solution.precision());
     finish(name, reply);
+    if (reply.ok || reply.solution) Dedodiz.jobs.remember(name, bytes);
     if (reply.ok || reply.solution) tableChanged(reply);
     if (reply.needs_table) {
       waiting.set(reply.needs_table.toUpperCase(), { name, bytes });
@@ -111,6 +112,7 @@
 
   function bundled() {
     const reply = Dedodiz.call('bundled');
+    if (reply.ok) Dedodiz.jobs.bundled();
     tableChanged(Object.assign(reply, { kind: 'constants' }));
     showAll([reply]);
   }

@@ -42,14 +42,19 @@
     });
   }
 
+  const marks = window.dedodizMarks = { scripts: performance.now() };
   createDedodizModule().then((module) => {
+    marks.module = performance.now();
     Dedodiz.start(module);
+    marks.session = performance.now();
     buildTabs();
+    marks.tabs = performance.now();
     const table = Dedodiz.call('table');
     Dedodiz.table = table;
     Dedodiz.on('table', (t) => { document.getElementById('table-name').textContent = t.constants_file; });
     Dedodiz.emit('table', table);
     Dedodiz.showTab(Dedodiz.sections[0].id);
+    marks.shown = performance.now();
     Dedodiz.state.start();
     window.dedodizReady = performance.now();
     document.documentElement.dataset.ready = 'true';

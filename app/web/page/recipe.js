@@ -10,7 +10,7 @@
   const CONC_UNITS = Object.keys(numbers.UNITS);
   const VOLUME_UNITS = { L: 'L', mL: 'mL', uL: 'µL' };
   const kept = {};  // what was typed into the stock and purity fields, by id, kept while the solution changes
-  let panel, stockRows, messages, table, report, exports, fresh, last = null;
+  let panel, stockRows, messages, table, report, exports, fresh, bar, last = null;
 
   const unitSelect = (id, label, units, names, selected) => el('select', { id, 'aria-label': label },
     units.map((u) => el('option', { value: u, selected: u === selected }, names[u])));
@@ -70,7 +70,8 @@
           el('span', { id: 'recipe-mix-fields' }, amountField('recipe-mix-volume', 'Volume of each mix', '', Object.keys(VOLUME_UNITS), VOLUME_UNITS, 'mL')))));
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } },
       stocks, buffer, ionic, series,
-      el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-recipe' }, 'Make recipe')));
+      el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-recipe' }, 'Make recipe'),
+        (bar = Dedodiz.jobs.progressBar('Recipe series running')).box));
     messages = el('ul', { class: 'messages', id: 'recipe-messages', 'aria-live': 'polite' });
     table = el('div', { id: 'recipe-table' });
     report = el('pre', { class: 'report', id: 'recipe-report', tabindex: 0, 'aria-label': 'Recipe report' });
@@ -214,7 +215,22 @@
   // The recipe of the form; the reply of the recipe command, or null when a field is not valid.
   function run() {
     const r = Dedodiz.requestFor(messages, request);
-    const reply = r ? call('recipe', r) : { ok: false, keep: true };
+    if (r && r.series) return runLong(r);
+    return finish(r, r ? call('recipe', r) : { ok: false, keep: true });
+  }
+
+  // A series runs in the worker, with Stop: a promise of the reply.
+  async function runLong(r) {
+    const button = panel.querySelector('#run-recipe');
+    button.disabled = true;
+    bar.show(true);
+    const reply = await Dedodiz.jobs.run('recipe', r);
+    bar.show(false);
+    button.disabled = false;
+    return finish(r, reply);
+  }
+
+  function finish(r, reply) {
     last = reply.ok ? reply : null;
     if (!reply.keep) Dedodiz.showMessages(messages, reply);
     if (!reply.keep) Dedodiz.markRefusals(panel, reply, fieldOf);

@@ -4,7 +4,7 @@
 // (3D, 11 x 11), with the chart, the sweep table and the downloads.
 (() => {
   const { el, call, numbers } = Dedodiz;
-  let panel, messages, chartBox, table, exports, fresh, last = null, lastData = null;
+  let panel, messages, chartBox, table, exports, fresh, bar, last = null, lastData = null;
 
   // The axis variables of the command-line tool's --x and --z.
   function variables() {
@@ -68,7 +68,8 @@
       el('button', { type: 'button', disabled: true, onclick: () => Dedodiz.chart.png(chartBox.querySelector('svg'), (blob) => Dedodiz.download('dedodiz-sweep.png', blob)) }, 'Chart (.png)')];
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } }, mode,
       axisFields('sweep-x', 'X axis', 'ph', '6', '8'), axisFields('sweep-z', 'Z axis (3D)', 'ionic', '0,05', '0,2'), view,
-      el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-sweep' }, 'Run sweep')));
+      el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-sweep' }, 'Run sweep'),
+        (bar = Dedodiz.jobs.progressBar('Sweep running')).box));
     const output = el('div', { class: 'output' }, messages, chartBox, el('div', { class: 'actions' }, exports),
       el('details', {}, el('summary', { text: 'Sweep table' }), table));
     p.append(el('p', { class: 'intro', text: 'The sweep takes the solution of the Solution tab, and its switch for exact results. In type Free it follows the free metals, in type Total the total metals, in type Chelator the chelator needed.' }),
@@ -97,7 +98,22 @@
       if (r.three_d) r.z = readAxis('sweep-z');
       return r;
     });
-    const reply = request ? call('sweep', request) : { ok: false, keep: true };
+    if (request && request.three_d) return runLong(request);
+    return finish(request, request ? call('sweep', request) : { ok: false, keep: true });
+  }
+
+  // A 3D sweep runs in the worker, with Stop: a promise of the reply.
+  async function runLong(request) {
+    const button = panel.querySelector('#run-sweep');
+    button.disabled = true;
+    bar.show(true);
+    const reply = await Dedodiz.jobs.run('sweep', request);
+    bar.show(false);
+    button.disabled = false;
+    return finish(request, reply);
+  }
+
+  function finish(request, reply) {
     last = reply.ok ? reply : null;
     lastData = reply.ok ? JSON.parse(reply.json) : null;
     if (!reply.keep) Dedodiz.showMessages(messages, reply);

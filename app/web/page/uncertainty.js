@@ -13,7 +13,7 @@
     ['dh_rsd', 'Enthalpies (relative)'], ['total_rsd', 'Totals (relative)'],
   ];
   const kept = {};  // purities typed, by chelator name
-  let panel, purityBox, status, messages, results, charts, report, exports, defaults, fresh, last = null;
+  let panel, purityBox, status, bar, messages, results, charts, report, exports, defaults, fresh, last = null;
 
   const field = (id, label, value) => el('label', { class: 'field' }, el('span', { text: label }),
     el('input', { type: 'text', id, class: 'short', inputmode: 'decimal', autocomplete: 'off', value: String(value) }));
@@ -28,8 +28,9 @@
     const sampling = el('fieldset', {}, el('legend', { text: 'Samples' }),
       field('uncertainty-samples', 'Samples', defaults.samples), field('uncertainty-seed', 'Seed', defaults.seed));
     status = el('p', { id: 'uncertainty-status', role: 'status', class: 'status' });
+    bar = Dedodiz.jobs.progressBar('Samples computed');
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } }, sds, purity, sampling,
-      el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-uncertainty' }, 'Compute uncertainty'), status));
+      el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-uncertainty' }, 'Compute uncertainty'), bar.box, status));
     messages = el('ul', { class: 'messages', id: 'uncertainty-messages', 'aria-live': 'polite' });
     results = el('div', { id: 'uncertainty-results' });
     charts = el('div', { id: 'uncertainty-charts', class: 'histograms' });
@@ -87,18 +88,19 @@
     return r;
   }
 
-  // The computation of the form: a promise of the reply, or of null when a field is not valid. The page
-  // says "Computing…" and is drawn once before the samples take the page's thread.
+  // The computation of the form, in the worker with its progress and Stop: a promise of the reply, or of
+  // null when a field is not valid.
   async function run() {
     const r = Dedodiz.requestFor(messages, request);
     if (!r) { show({ ok: false, keep: true }); return null; }
     const button = panel.querySelector('#run-uncertainty');
     button.disabled = true;
     status.textContent = `Computing ${r.samples} samples…`;
-    await new Promise((done) => requestAnimationFrame(() => setTimeout(done, 0)));
+    bar.show(true);
     const t0 = performance.now();
-    const reply = call('uncertainty', r);
+    const reply = await Dedodiz.jobs.run('uncertainty', r, (f) => bar.progress(f), r.samples);
     const ms = performance.now() - t0;
+    bar.show(false);
     button.disabled = false;
     status.textContent = reply.ok ? `Done in ${(ms / 1000).toFixed(1)} s.` : '';
     show(reply);

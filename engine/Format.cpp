@@ -104,15 +104,11 @@ std::optional<double> ReadDouble(std::string_view text) {
 #endif
 }
 
-std::string ShortestText(double x) {
-#if DEDODIZ_STD_CHARCONV
-    std::array<char, 32> buf{};
-    const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), x);
-    return std::string(buf.data(), result.ptr);
-#else
-    if (!std::isfinite(x)) return x != x ? "nan" : (x < 0 ? "-inf" : "inf");
-    // The fewest significant digits that read back as x, then the shorter of the fixed and the
-    // scientific form of those digits (the fixed one on a tie), as the exact writer chooses.
+#if !DEDODIZ_STD_CHARCONV
+namespace {
+
+// The fewest significant digits (1 to 17) whose decimal reads back as x.
+int FewestDigits(double x) {
     const auto readsBack = [&](int digits) {
         const auto back = ReadDouble(ScientificText(std::abs(x), digits - 1));
         return back && *back == std::abs(x);
@@ -141,7 +137,22 @@ std::string ShortestText(double x) {
             }
         }
     }
-    const std::string digitsText = ScientificText(std::abs(x), fewest - 1);
+    return fewest;
+}
+
+}  // namespace
+#endif
+
+std::string ShortestText(double x) {
+#if DEDODIZ_STD_CHARCONV
+    std::array<char, 32> buf{};
+    const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), x);
+    return std::string(buf.data(), result.ptr);
+#else
+    if (!std::isfinite(x)) return x != x ? "nan" : (x < 0 ? "-inf" : "inf");
+    // The fewest significant digits that read back as x, then the shorter of the fixed and the
+    // scientific form of those digits (the fixed one on a tie), as the exact writer chooses.
+    const std::string digitsText = ScientificText(std::abs(x), FewestDigits(x) - 1);
     std::string mantissa;
     const std::size_t e = digitsText.find('e');
     for (const char c : digitsText.substr(0, e))

@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: BSD-3-Clause
 # Builds the calculator as one self-contained web page, build-web/dedodiz32.html, that opens from disk
 # in any browser with no network. Installs what is missing from Debian's packages first (emscripten,
-# node-acorn for its JavaScript steps, nodejs and npm, chromium for the browser tests; as root or
-# through sudo) and the browser tests' packages (npm ci in tests/web).
+# node-acorn for its JavaScript steps, nodejs and npm, chromium and firefox-esr for the browser tests; as root or
+# through sudo) and the browser tests' packages (npm ci in tests/web: puppeteer-core, axe-core).
 #
 #   scripts/web.sh                build the page
 #   scripts/web.sh --test         also build the command-line tool (in build/) and run the browser tests
@@ -13,7 +13,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(emscripten node-acorn chromium cmake make nlohmann-json3-dev)
+packages=(emscripten node-acorn chromium firefox-esr cmake make nlohmann-json3-dev)
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
 missing=()

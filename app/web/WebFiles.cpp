@@ -64,9 +64,9 @@ Json LoadWork(WebSession& session, const std::string& base) {
         Json reply = WithTable(session, Answer(loaded));
         // The page has only the files the user chose: a table that was not among them is asked for.
         const std::string table = TableNamedBy(UserFileBytes(session, base));
-        const bool constantsFailed = std::any_of(loaded.messages.begin(), loaded.messages.end(), [](const ShownMessage& m) {
-            return m.text.rfind("Cannot Load Constants File", 0) == 0;
-        });
+        const bool constantsFailed = std::any_of(
+            loaded.messages.begin(), loaded.messages.end(),
+            [](const ShownMessage& m) { return m.text.rfind("Cannot Load Constants File", 0) == 0; });
         if (constantsFailed && !table.empty()) {
             reply["needs_table"] = ExportText(std::filesystem::path(table).filename().string());
             reply["hint"] = "the work file names " + ExportText(table) + ": open that table too";

@@ -174,7 +174,8 @@ Outcome DescribeRequest(WebSession& session, const Json& request) {
     bool any = false;
     for (int k = 1; k <= kTableChelators && !any; ++k) {
         const std::string_view name = table.Constants[k].Name.view();
-        any = !name.empty() && name != kEmptyChelator && name.find_first_not_of(' ') != std::string_view::npos;
+        any =
+            !name.empty() && name != kEmptyChelator && name.find_first_not_of(' ') != std::string_view::npos;
     }
     if (!any) throw RequestError("no constants table is loaded: open one on the Files tab");
     return session.Describe(InputFromJson(*solution));

@@ -43,8 +43,10 @@ Json TableCommand(WebSession& session, const Json& /*request*/) {
     reply["metals"] = metals;
     reply["buffer_file"] = ExportText(session.BufferFileName.view());
     reply["buffers"] = buffers;
-    reply["file_limits"] = {{"TCM", FileLimit("x.TCM")}, {"CCM", FileLimit("x.CCM")},
-                            {"STG", FileLimit("x.STG")}, {"BCM", FileLimit("x.bcm")}};
+    reply["file_limits"] = {{"TCM", FileLimit("x.TCM")},
+                            {"CCM", FileLimit("x.CCM")},
+                            {"STG", FileLimit("x.STG")},
+                            {"BCM", FileLimit("x.bcm")}};
     return reply;
 }
 

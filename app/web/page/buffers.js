@@ -12,7 +12,7 @@
       el('input', { type: 'text', class: 'short', id, value, inputmode: 'decimal', autocomplete: 'off' }));
     messages = el('ul', { class: 'messages', 'aria-live': 'polite' });
     rows = el('div', { id: 'buffer-ranges' });
-    report = el('pre', { class: 'report', id: 'buffers-report', tabindex: 0, 'aria-label': 'Buffer ranges report' });
+    report = el('pre', { class: 'report', id: 'buffers-report', tabindex: 0, role: 'region', 'aria-label': 'Buffer ranges report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-buffers', () => last);
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } },
       el('fieldset', {}, el('legend', { text: 'Conditions' }), field('buffers-temperature', 'Temperature (°C)', '20'),

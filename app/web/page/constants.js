@@ -8,7 +8,7 @@
   function build(p) {
     panel = p;
     messages = el('ul', { class: 'messages', 'aria-live': 'polite' });
-    report = el('pre', { class: 'report', id: 'listing', tabindex: 0, 'aria-label': 'Constants listing' });
+    report = el('pre', { class: 'report', id: 'listing', tabindex: 0, role: 'region', 'aria-label': 'Constants listing' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-constants', () => last);
     panel.append(el('p', { class: 'intro', text: 'Every chelator of the table with its protonation constants and the metals it binds, uncorrected.' }),
       messages, el('div', { class: 'actions' }, exports), report);

@@ -10,7 +10,7 @@
     panel = p;
     messages = el('ul', { class: 'messages', 'aria-live': 'polite' });
     rows = el('div', { id: 'evaluation' });
-    report = el('pre', { class: 'report', id: 'evaluation-report', tabindex: 0, 'aria-label': 'Evaluation report' });
+    report = el('pre', { class: 'report', id: 'evaluation-report', tabindex: 0, role: 'region', 'aria-label': 'Evaluation report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-evaluation', () => last);
     panel.append(
       el('p', { class: 'intro', text: 'Which chelator buffers the metals of the Solution tab best at its conditions: a chelator buffers a metal whose free concentration lies between Kd/√10 and Kd·√10.' }),

@@ -74,7 +74,7 @@
         (bar = Dedodiz.jobs.progressBar('Recipe series running')).box));
     messages = el('ul', { class: 'messages', id: 'recipe-messages', 'aria-live': 'polite' });
     table = el('div', { id: 'recipe-table' });
-    report = el('pre', { class: 'report', id: 'recipe-report', tabindex: 0, 'aria-label': 'Recipe report' });
+    report = el('pre', { class: 'report', id: 'recipe-report', tabindex: 0, role: 'region', 'aria-label': 'Recipe report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-recipe', () => last);
     p.append(el('p', { class: 'intro', text: 'What to pipette for the solution of the Solution tab: the volume of every stock, the salt that brings the ionic strength to its target and the water, for one solution or a series of free levels. Amounts take their unit (10 mL, 100 mM) and a decimal comma.' }),
       el('div', { class: 'columns' }, form, el('div', { class: 'output', id: 'recipe-output' }, messages, table,

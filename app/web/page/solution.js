@@ -78,7 +78,7 @@
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'calculate' }, 'Calculate')));
     messages = el('ul', { class: 'messages', id: 'run-messages', 'aria-live': 'polite' });
     results = el('div', { id: 'results' });
-    report = el('pre', { class: 'report', id: 'report', tabindex: 0, 'aria-label': 'Report' });
+    report = el('pre', { class: 'report', id: 'report', tabindex: 0, role: 'region', 'aria-label': 'Report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-run', () => last);
     output = el('div', { class: 'output' }, el('h3', { text: 'Results' }), messages, results,
       el('h3', { text: 'Report' }), report, el('div', { class: 'actions', 'aria-label': 'Download the run' }, exports));

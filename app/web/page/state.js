@@ -108,8 +108,7 @@
   Dedodiz.state = {
     start() {
       initial = new Map(fieldsOf(document.getElementById('sections')).map((f) => [f.id, f.type === 'radio' || f.type === 'checkbox' ? (f.checked ? '1' : '0') : f.value]));
-      const form = document.getElementById('solution-form');
-      form.prepend(el('p', { class: 'reset-line' },
+      document.querySelector('.banner').append(el('p', { class: 'reset-line' },
         el('button', { type: 'button', id: 'reset-example', onclick: reset }, 'Reset to the example'), ' ',
         el('span', { class: 'hint', text: 'The page keeps your last inputs, and its address is a link to them.' })));
       const hash = location.hash.slice(1);

@@ -62,7 +62,7 @@
         el('select', { id: 'sweep-series', onchange: redraw })));
     messages = el('ul', { class: 'messages', 'aria-live': 'polite' });
     chartBox = el('div', { class: 'chart-box', id: 'sweep-chart' });
-    table = el('pre', { class: 'report', id: 'sweep-table', tabindex: 0, 'aria-label': 'Sweep table' });
+    table = el('pre', { class: 'report', id: 'sweep-table', tabindex: 0, role: 'region', 'aria-label': 'Sweep table' });
     exports = [...Dedodiz.exportButtons(() => 'dedodiz-sweep', () => last),
       el('button', { type: 'button', disabled: true, onclick: () => Dedodiz.download('dedodiz-sweep.svg', Dedodiz.chart.svgText(chartBox.querySelector('svg')), 'image/svg+xml') }, 'Chart (.svg)'),
       el('button', { type: 'button', disabled: true, onclick: () => Dedodiz.chart.png(chartBox.querySelector('svg'), (blob) => Dedodiz.download('dedodiz-sweep.png', blob)) }, 'Chart (.png)')];

@@ -34,7 +34,7 @@
     messages = el('ul', { class: 'messages', id: 'uncertainty-messages', 'aria-live': 'polite' });
     results = el('div', { id: 'uncertainty-results' });
     charts = el('div', { id: 'uncertainty-charts', class: 'histograms' });
-    report = el('pre', { class: 'report', id: 'uncertainty-report', tabindex: 0, 'aria-label': 'Uncertainty report' });
+    report = el('pre', { class: 'report', id: 'uncertainty-report', tabindex: 0, role: 'region', 'aria-label': 'Uncertainty report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-uncertainty', () => last);
     p.append(el('p', { class: 'intro', text: 'How far to trust the results of the Solution tab: the inputs are varied at random within their standard uncertainties, every sample is solved, and each result gets the 95 % range of the samples and the share of its spread that each input causes. The same seed gives the same numbers.' }),
       el('div', { class: 'columns' }, form, el('div', { class: 'output', id: 'uncertainty-output' }, messages, results, charts,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
-// Debian's chromium in headless mode, driven by puppeteer-core (no browser of its own), with a fresh
-// profile and nothing that reaches the network, and the page opened from disk.
+// Debian's chromium, or its firefox-esr when BROWSER=firefox, in headless mode, driven by puppeteer-core
+// (no browser of its own), with a fresh profile and nothing that reaches the network, and the page
+// opened from disk.
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -8,12 +9,25 @@ import { pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 export const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+export const firefox = process.env.FIREFOX || '/usr/bin/firefox-esr';
+export const browserName = process.env.BROWSER === 'firefox' ? 'firefox' : 'chromium';
 export const pagePath = path.resolve(process.env.DEDODIZ_PAGE || 'build-web/dedodiz32.html');
 
 // A browser with a profile of its own, removed again by close().
 export async function openBrowser() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'dedodiz-chromium-'));
-  const browser = await puppeteer.launch({
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `dedodiz-${browserName}-`));
+  const browser = browserName === 'firefox' ? await puppeteer.launch({
+    browser: 'firefox',
+    executablePath: firefox,
+    headless: true,
+    userDataDir: profile,
+    // Nothing of its own reaches out: no updates, no telemetry, no captive-portal or connectivity checks.
+    extraPrefsFirefox: {
+      'app.update.enabled': false, 'datareporting.policy.dataSubmissionEnabled': false, 'toolkit.telemetry.enabled': false,
+      'network.captive-portal-service.enabled': false, 'network.connectivity-service.enabled': false,
+      'browser.shell.checkDefaultBrowser': false, 'extensions.update.enabled': false,
+    },
+  }) : await puppeteer.launch({
     executablePath: chromium,
     headless: true,
     userDataDir: profile,

@@ -28,8 +28,13 @@ async function withPage(body) {
   }
 }
 
+// Replaces the text of a field as a user does: select all of it, delete, type (a triple click selects
+// all in chromium only).
 async function type(page, selector, text) {
-  await page.click(selector, { clickCount: 3 });
+  await page.click(selector);
+  await page.keyboard.down('Control');
+  await page.keyboard.press('a');
+  await page.keyboard.up('Control');
   await page.keyboard.press('Backspace');
   if (text) await page.type(selector, text);
 }

@@ -7,8 +7,8 @@
 // The request: "solution", "volume", "stocks" [{"name", "stock"}] (the chelators, metals and pH buffer),
 // "purity" [{"name", "purity"}], "buffer" {"name", "concentration", "form": free|mono|di|tri},
 // "ionic_target", "topup" {"name", "stock"}, "series" (the command line's METAL=pX:FROM:TO:STEP,
-// METAL=pX:V1,V2,... or METAL=C1,C2,...), "mix", "mix_volume", "refine". Everything but the solution
-// and the volume may be left out.
+// METAL=pX:V1,V2,... or METAL=C1,C2,...), "mix", "mix_volume", "refine", and the chemistry of the tubes
+// (ReadChemistry). Everything but the solution and the volume may be left out.
 
 #include <optional>
 
@@ -90,6 +90,46 @@ void ReadSeries(const Json& request, RecipeRequest& r) {
     if (mixVolume) r.mixVolume = Amount(*mixVolume, AmountKind::Volume, "mix volume");
 }
 
+// A named stock, {"name", "stock"}; none when the key is missing.
+std::optional<NamedValue> NamedStock(const Json& request, const char* key, const std::string& what) {
+    const auto found = request.find(key);
+    if (found == request.end() || found->is_null()) return std::nullopt;
+    const std::string name = EntryName(*found, key);
+    return NamedValue{name, RequiredAmount(*found, "stock", AmountKind::Concentration, what + " " + name)};
+}
+
+// How the stocks are made and what else is in the tubes: "forms" [{"name", "form"}], "base" and "acid"
+// {"name", "stock"}, "contamination" [{"name", "concentration"}], "ionic_strength_target" (in M),
+// "osmolyte" {"name", "stock"} and "osmolarity_target" ("290 mOsm"; a bare number is mOsm/L).
+void ReadChemistry(const Json& request, RecipeRequest& r) {
+    for (const Json& f : ListOf(request, "forms")) {
+        const std::string name = EntryName(f, "forms");
+        if (const auto form = TextOf(f, "form")) r.forms.push_back({name, *form});
+    }
+    r.base = NamedStock(request, "base", "base");
+    r.acid = NamedStock(request, "acid", "acid");
+    for (const Json& c : ListOf(request, "contamination")) {
+        const std::string name = EntryName(c, "contamination");
+        // A bare number is refused, as the command line refuses it: a contamination is too small to guess.
+        const std::optional<std::string> text = TextOf(c, "concentration");
+        if (!text) throw RequestError("contamination " + name + " is needed");
+        if (const auto missing = MissingUnit(*text, AmountKind::Concentration))
+            throw RequestError("contamination " + name + ": " + *missing + ", got \"" + *text + "\"");
+        r.contamination.push_back({name, Amount(*text, AmountKind::Concentration, "contamination " + name)});
+    }
+    if (const auto target = TextOf(request, "ionic_strength_target"))
+        r.ionicStrengthTarget = Amount(*target, AmountKind::Concentration, "ionic strength target");
+    r.osmolyte = NamedStock(request, "osmolyte", "osmolyte");
+    if (const auto target = TextOf(request, "osmolarity_target")) {
+        const std::optional<double> osmolarity = ParseOsmolarity(*target, true);
+        if (!osmolarity)
+            throw RequestError(
+                "osmolarity target: not an osmolarity in mOsm or Osm (a bare number is mOsm/L): \"" +
+                *target + "\"");
+        r.osmolarityTarget = *osmolarity;
+    }
+}
+
 RecipeRequest RequestOf(const Json& request) {
     RecipeRequest r;
     r.volume = RequiredAmount(request, "volume", AmountKind::Volume, "volume");
@@ -118,6 +158,7 @@ RecipeRequest RequestOf(const Json& request) {
             NamedValue{name, RequiredAmount(*topup, "stock", AmountKind::Concentration, "top-up " + name)};
     }
     ReadSeries(request, r);
+    ReadChemistry(request, r);
     return r;
 }
 

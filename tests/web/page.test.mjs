@@ -222,3 +222,34 @@ test('uncertainty: 200 samples with a seed give the block of dedodiz32-cli uncer
     assert.match(await page.$eval('#uncertainty-results table', (t) => t.rows[1].textContent), /^Ca2 free155 nM/);
   });
 });
+
+test('chemistry: the base, the contamination and the osmolarity through the recipe form give dedodiz32-cli recipe', async () => {
+  await withPage(async (page) => {
+    await page.click('#tab-recipe');
+    await type(page, '#recipe-stock-1', '100');  // EGTA, mM beside it
+    await type(page, '#recipe-stock-2', '100');
+    await type(page, '#recipe-stock-3', '1 M');
+    await page.click('#recipe-chemistry summary');
+    await type(page, '#recipe-base', 'NaOH');
+    await type(page, '#recipe-base-stock', '0,5');  // M beside it
+    await type(page, '#recipe-contamination', 'Ca2=10 uM');
+    await type(page, '#recipe-osmolyte', 'sucrose');
+    await type(page, '#recipe-osmolyte-stock', '1');
+    await type(page, '#recipe-osmolarity', '290');
+    await page.click('#run-recipe');
+    await page.waitForFunction(() => document.querySelector('#recipe-report').textContent !== '');
+    const args = ['recipe', 'examples/ca-egta-free.STG', '--volume', '10mL', '--stock', 'EGTA=100mM', '--stock', 'Ca2=100mM',
+      '--stock', 'Mg2=1M', '--topup', 'KCl=3M', '--base', 'NaOH=0.5M', '--contamination', 'Ca2=10uM',
+      '--osmolyte', 'sucrose=1M', '--osmolarity-target', '290'];
+    assert.equal(await reportOf(page, '#recipe-report'), cliOutput(...args));
+    // A contamination without its unit is refused, as the command line refuses it.
+    await type(page, '#recipe-contamination', 'Ca2=10');
+    await page.click('#run-recipe');
+    const bare = spawnSync(cli, args.map((a) => (a === 'Ca2=10uM' ? 'Ca2=10' : a)), { encoding: 'utf8' });
+    assert.notEqual(bare.status, 0);
+    const shown = await page.$eval('#recipe-messages', (m) => m.textContent);
+    assert.match(shown, /contamination Ca2: .*"10"/);
+    assert.ok(bare.stderr.includes(shown.replace(/^ERROR: contamination Ca2: /, '').replace(/, got "10"$/, '')), `${bare.stderr} vs ${shown}`);
+    assert.equal(await page.$eval('#recipe-table', (e) => e.children.length), 0);
+  });
+});

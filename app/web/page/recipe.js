@@ -35,7 +35,7 @@
     const stocks = el('fieldset', {}, el('legend', { text: 'Volume and stocks' }),
       amountField('recipe-volume', 'Final volume of each solution', '10', Object.keys(VOLUME_UNITS), VOLUME_UNITS, 'mL'),
       el('table', { class: 'entries' }, el('thead', {}, el('tr', {},
-        el('th', { text: 'Chelator or metal' }), el('th', { text: 'Stock' }), el('th', { text: 'Purity (0.97 or 97 %)' }))), stockRows));
+        el('th', { text: 'Chelator or metal' }), el('th', { text: 'Stock' }), el('th', { text: 'Purity (0.97 or 97 %)' }), el('th', { text: 'Form' }))), stockRows));
     const buffer = el('fieldset', {}, el('legend', { text: 'pH buffer (optional)' }),
       el('label', { class: 'field' }, el('span', { text: 'Buffer' }), el('select', { id: 'recipe-buffer', onchange: bufferShown })),
       el('span', { id: 'recipe-buffer-fields' },
@@ -68,8 +68,24 @@
           el('label', { class: 'check' }, el('input', { type: 'checkbox', id: 'recipe-mix', onchange: seriesShown }),
             'Make the series by mixing two end solutions'),
           el('span', { id: 'recipe-mix-fields' }, amountField('recipe-mix-volume', 'Volume of each mix', '', Object.keys(VOLUME_UNITS), VOLUME_UNITS, 'mL')))));
+    // How the tubes are made beyond the stocks: each left empty keeps the recipe's own choice.
+    const named = (id, label, names, value) => el('label', { class: 'field' }, el('span', { text: label }),
+      el('input', { type: 'text', id, class: 'short', autocomplete: 'off', value: value || '', list: id + '-names' }),
+      el('datalist', { id: id + '-names' }, names.map((n) => el('option', { value: n }))));
+    const chemistry = el('details', { id: 'recipe-chemistry' }, el('summary', { text: 'Chemistry: base, acid, contamination, osmolarity (optional)' }),
+      el('fieldset', {}, el('legend', { text: 'pH set with' }),
+        named('recipe-base', 'Base', ['KOH', 'NaOH', 'CsOH', 'LiOH'], 'KOH'), concField('recipe-base-stock', 'Base stock (empty: 1 M)', '', 'M'),
+        named('recipe-acid', 'Acid', ['HCl'], 'HCl'), concField('recipe-acid-stock', 'Acid stock (empty: 1 M)', '', 'M')),
+      el('fieldset', {}, el('legend', { text: 'Contamination and ionic strength' }),
+        el('label', { class: 'field' }, el('span', { text: 'Metal contamination, each with its unit (Ca2=10 uM; Zn2=1 nM)' }),
+          el('input', { type: 'text', id: 'recipe-contamination', autocomplete: 'off' })),
+        plainField('recipe-ionic-strength', 'Top up to ionic strength (M), instead of the target in N', '')),
+      el('fieldset', {}, el('legend', { text: 'Osmolarity' }),
+        named('recipe-osmolyte', 'Osmolyte', ['sucrose', 'mannitol', 'sorbitol', 'glucose'], ''), concField('recipe-osmolyte-stock', 'Osmolyte stock', '', 'M'),
+        plainField('recipe-osmolarity', 'Target (290 or 290 mOsm)', '')),
+      el('p', { class: 'hint', text: 'The form of each stock (the column Form above) names the salt it is made from, as K2H2EGTA or CaCl2; empty, the usual one.' }));
     const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } },
-      stocks, buffer, ionic, series,
+      stocks, buffer, ionic, series, chemistry,
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-recipe' }, 'Make recipe'),
         (bar = Dedodiz.jobs.progressBar('Recipe series running')).box));
     messages = el('ul', { class: 'messages', id: 'recipe-messages', 'aria-live': 'polite' });
@@ -111,7 +127,7 @@
   function refresh() {
     stockRows.querySelectorAll('tr').forEach((row) => {
       const field = (sel) => row.querySelector(sel) && row.querySelector(sel).value;
-      kept[row.dataset.name] = { stock: field('.stock'), unit: field('select'), purity: field('.purity') };
+      kept[row.dataset.name] = { stock: field('.stock'), unit: field('select'), purity: field('.purity'), form: field('.form') };
     });
     const s = Dedodiz.solution.entered();
     if (!s) return;
@@ -123,8 +139,10 @@
         unitSelect(id + '-unit', `unit of the stock of ${e.name}`, CONC_UNITS, numbers.UNIT_NAMES, was.unit || 'mM'));
       const purity = e.kind === 'Chelator' ? el('input', { type: 'text', id: `recipe-purity-${k + 1}`, class: 'short purity', inputmode: 'decimal',
         autocomplete: 'off', 'aria-label': `Purity of ${e.name}`, placeholder: '1', value: was.purity || '' }) : '';
+      const form = el('input', { type: 'text', id: `recipe-form-${k + 1}`, class: 'short form', autocomplete: 'off',
+        'aria-label': `Form of ${e.name}`, placeholder: 'usual', value: was.form || '' });
       return el('tr', { 'data-name': e.name, 'data-stock': id },
-        el('th', { scope: 'row', text: `${e.kind} ${e.name}` }), el('td', {}, stock), el('td', {}, purity));
+        el('th', { scope: 'row', text: `${e.kind} ${e.name}` }), el('td', {}, stock), el('td', {}, purity), el('td', {}, form));
     }));
     // Left empty, the target is the solution's own ionic strength.
     panel.querySelector('#recipe-target').placeholder = String(s.ionic_strength_N);
@@ -181,6 +199,29 @@
     return `${metal}=${kind === 'px' ? 'pX:' : ''}${values.join(',')}`;
   }
 
+  // The chemistry of the tubes, where the user gave any: the calculator reads each text as the command
+  // line reads the option of the same name.
+  function chemistry(r) {
+    const text = (id) => panel.querySelector('#' + id).value.trim();
+    for (const [key, id] of [['base', 'recipe-base'], ['acid', 'recipe-acid'], ['osmolyte', 'recipe-osmolyte']]) {
+      if (!text(id + '-stock')) continue;
+      r[key] = { name: text(id) || (key === 'acid' ? 'HCl' : key === 'base' ? 'KOH' : ''), stock: amountText(id + '-stock', `${key} stock`, CONC_UNITS) };
+    }
+    const contamination = text('recipe-contamination');
+    if (contamination) {
+      r.contamination = contamination.split(/\s*;\s*/).filter(Boolean).map((item) => {
+        const at = item.indexOf('=');
+        if (at < 1) {
+          panel.querySelector('#recipe-contamination').setAttribute('aria-invalid', 'true');
+          throw new Error(`Contamination: "${item}" is not METAL=CONCENTRATION`);
+        }
+        return { name: item.slice(0, at).trim(), concentration: item.slice(at + 1).trim() };
+      });
+    }
+    if (text('recipe-ionic-strength')) r.ionic_strength_target = `${numberText(text('recipe-ionic-strength'), 'Ionic strength target', panel.querySelector('#recipe-ionic-strength'))} M`;
+    if (text('recipe-osmolarity')) r.osmolarity_target = text('recipe-osmolarity');
+  }
+
   // The request of the form, or an Error saying which field is wrong.
   function request(solution) {
     const volumeUnits = Object.keys(VOLUME_UNITS);
@@ -190,7 +231,10 @@
       r.stocks.push({ name, stock: amountText(row.dataset.stock, `Stock of ${name}`, CONC_UNITS) });
       const purity = row.querySelector('.purity');
       if (purity && purity.value.trim()) r.purity.push({ name, purity: purity.value.trim() });
+      const form = row.querySelector('.form');
+      if (form && form.value.trim()) (r.forms = r.forms || []).push({ name, form: form.value.trim() });
     });
+    chemistry(r);
     const buffer = panel.querySelector('#recipe-buffer').value;
     if (buffer) {
       r.buffer = { name: buffer, concentration: amountText('recipe-buffer-conc', 'pH buffer concentration', CONC_UNITS),
@@ -248,7 +292,9 @@
     const row = [...stockRows.querySelectorAll('tr')].find((tr) => tr.dataset.name.toLowerCase() === name);
     const q = (id) => panel.querySelector('#' + id);
     if (r.field === 'mix volume') return q('recipe-mix-volume');
-    if (r.field === 'ionic target' || r.field === 'ionic strength target') return q('recipe-target');
+    if (r.field === 'ionic target') return q('recipe-target');
+    if (r.field === 'ionic strength target') return q('recipe-ionic-strength');
+    if (r.field === 'osmolarity target') return q('recipe-osmolarity');
     switch (word) {
       case 'volume': return q('recipe-volume');
       case 'stock': return row ? row.querySelector('.stock') : q('recipe-buffer').value.toLowerCase() === name ? q('recipe-buffer-stock') : null;
@@ -257,6 +303,9 @@
       case 'topup': return q('recipe-salt-stock');
       case 'series': return [...panel.querySelectorAll('#recipe-series-fields input')].filter((i) => !i.closest('[hidden]'));
       case 'mix': return q('recipe-mix');
+      case 'form': return row ? row.querySelector('.form') : null;
+      case 'contamination': return q('recipe-contamination');
+      case 'osmolyte': return q('recipe-osmolyte-stock');
       default: return null;
     }
   }

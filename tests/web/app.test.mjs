@@ -48,8 +48,9 @@ const state = (page) => page.evaluate(() => ({
 }));
 
 async function choose(page, ...paths) {
+  const before = await page.$$eval('#loaded-files li', (items) => items.length);
   await (await page.$('#file-input')).uploadFile(...paths);
-  await page.waitForFunction((n) => document.querySelectorAll('#loaded-files li').length >= n, {}, paths.length);
+  await page.waitForFunction((n) => document.querySelectorAll('#loaded-files li').length >= n, {}, before + paths.length);
 }
 
 test('loading: a failed load changes nothing, says what is missing, and a late table runs the waiting work file', async () => {
@@ -76,6 +77,11 @@ test('loading: a failed load changes nothing, says what is missing, and a late t
     now = await state(page);
     assert.equal(now.table, 'mytable.TCM');
     assert.equal(now.report + '\n', spawnSync(cli, ['run', 'examples/ca-egta-free.STG'], { encoding: 'utf8' }).stdout.replace('using data/standard.TCM', 'using mytable.TCM'));
+    // A table without a chelator of the solution says which it took out.
+    const [lacking] = files({ 'noegta.TCM': table.toString('latin1').replace(/EGTA/g, 'EGTX') });
+    await choose(page, lacking);
+    now = await state(page);
+    assert.deepEqual([now.table, now.chelator, now.messages], ['noegta.TCM', '', ['NOTE: noegta.TCM has no EGTA: it was taken out of the solution.']]);
   });
 });
 

@@ -22,6 +22,7 @@ struct UncertaintyCommandOptions {
     std::string pH, temperature, ionic, logK, enthalpy, total;
     std::vector<std::string> purity;  // NAME=FRACTION:SD
     bool allSamples = false;
+    std::string calibration;  // a calibration document: its purity and spread
 };
 
 // The seed as written: a whole number that 64 bits without a sign hold, never wrapped or rounded.
@@ -72,7 +73,12 @@ UncertaintyOptions ReadOptions(const UncertaintyCommandOptions& o) {
 
 void Uncertainty(Context& c, const UncertaintyCommandOptions& o) {
     if (o.allSamples && c.format == "text") UsageError("--all-samples needs --format csv or --format json");
-    const UncertaintyOptions options = ReadOptions(o);
+    UncertaintyOptions options = ReadOptions(o);
+    if (!o.calibration.empty()) {
+        const std::optional<CalibrationUse> use = ReadCalibration(c, o.calibration);
+        if (!use) return;
+        options.purities.push_back({use->chelator, {std::min(use->purity, 1.0), use->puritySd}});
+    }
     if (!LoadSolution(c, o.solution)) return;
     if (!c.Ran(c.session.Uncertainty(options))) return;
     const Session& s = c.session;
@@ -116,6 +122,10 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
                     "its standard uncertainty (default 1:0, pure)")
         ->type_name("NAME=FRACTION:SD")
         ->allow_extra_args(false);
+    cmd->add_option(
+        "--calibration", o.calibration,
+        "FIT.json written by calibrate --format json: the chelator's fitted purity, its interval as "
+        "the spread (a purity above 1 counts as 1)");
     cmd->add_flag("--all-samples", o.allSamples, "also print every sample (with --format csv or json)");
     AddFormatOption(*cmd, context);
     AddPrecisionOptions(*cmd, context, "every sample refined to machine precision");

@@ -274,6 +274,8 @@ def test_every_result_pickles_and_converts(table):
         dedodiz.buffer_ranges(), dedodiz.uncertainty(table, **README, samples=50, all_samples=True),
         dedodiz.recipe(table, chelators={"EGTA": 7e-3}, metals={"Ca2": 1e-7}, type="total", volume=10e-3,
                        stocks={"EGTA": 0.1, "Ca2": 0.1}, series=("Ca2", [1e-7, 1e-6]), mixing=True),
+        dedodiz.calibrate(dedodiz.data_file("ca-egta-titration.csv"), table, chelator="EGTA", metal="Ca2", ph=7.2,
+                          temp=22, ionic=0.15, bootstrap=20),
     ]
     for r in [table, dedodiz.BufferTable.standard(), *results]:
         for copied in (pickle.loads(pickle.dumps(r)), copy.deepcopy(r)):

@@ -15,15 +15,23 @@ namespace {
 constexpr double kLn10 = std::numbers::ln10;
 constexpr int kMaxIterations = 300;
 
+// The pair's calculation with its constants corrected to the conditions of base.
+Calculation Prepared(const TSolution& base) {
+    Calculation c;
+    c.CalcType = CalculationType::Free;
+    c.Solution = base;
+    PrepareWork(base, c.WorkSolution);
+    return c;
+}
+
 }  // namespace
 
 Model::Model(const TSolution& base, const Titration& titration)
-    : rows_(titration.rows), electrode_(titration.reading == TitrationReading::Millivolts) {
-    template_.CalcType = CalculationType::Free;
-    template_.Solution = base;
-    PrepareWork(base, template_.WorkSolution);
-    logKML_ = template_.WorkSolution.LogKM[1][1][1];
-    logKMHL_ = template_.WorkSolution.LogKM[1][1][2];
+    : rows_(titration.rows),
+      electrode_(titration.reading == TitrationReading::Millivolts),
+      template_(Prepared(base)),
+      logKML_(template_.WorkSolution.LogKM[1][1][1]),
+      logKMHL_(template_.WorkSolution.LogKM[1][1][2]) {
     // The table's apparent Kd at the conditions: the solver's, which depends on the constants and the pH
     // alone; any totals do.
     Calculation probe = template_;

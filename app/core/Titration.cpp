@@ -7,7 +7,6 @@
 #include <cstring>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "core/RecipeInput.h"
 #include "engine/Format.h"
@@ -73,12 +72,89 @@ std::string Quoted(std::string_view text) {
     return "\"" + std::string(text.substr(0, 40)) + "\"";
 }
 
+// The columns of the header: metal, chelator, mV, free (-1 where absent).
+using Columns = std::array<int, 4>;
+
+// The header's columns and its separator: ';' where it has no comma (the decimal comma's files). Empty
+// when they are what a titration needs, else why not.
+std::string ReadHeader(std::string_view line, int lineNo, Columns& column, char& sep,
+                       TitrationReading& reading) {
+    sep = line.find(',') == std::string_view::npos && line.find(';') != std::string_view::npos ? ';' : ',';
+    const std::vector<std::string> names = SplitCells(line, sep);
+    const std::array<std::string_view, 4> wanted{kMetalTotalColumn, kChelatorTotalColumn, kMillivoltColumn,
+                                                 kFreeColumn};
+    const std::string at = "line " + std::to_string(lineNo);
+    for (std::size_t c = 0; c < names.size(); ++c) {
+        for (std::size_t w = 0; w < wanted.size(); ++w) {
+            if (!SameColumn(names[c], wanted[w])) continue;
+            if (column[w] >= 0) return at + ": the column " + std::string(wanted[w]) + " is named twice";
+            column[w] = static_cast<int>(c);
+        }
+    }
+    std::string missing;
+    if (column[0] < 0) missing = std::string(kMetalTotalColumn);
+    if (column[1] < 0) missing += (missing.empty() ? "" : " and ") + std::string(kChelatorTotalColumn);
+    if (!missing.empty())
+        return at + ": the header has no column " + missing +
+               "; a titration's header names metal_total_M, chelator_total_M and mV or free_M";
+    if ((column[2] < 0) == (column[3] < 0))
+        return at +
+               (column[2] < 0 ? ": the header names neither mV nor free_M"
+                              : ": the header names both mV and free_M; give one kind of reading") +
+               " (mV: the electrode's readings; free_M: free levels measured otherwise)";
+    reading = column[2] >= 0 ? TitrationReading::Millivolts : TitrationReading::FreeLevel;
+    return {};
+}
+
+// One row of values; empty when it reads, else why not, naming the line and the column.
+std::string ReadRow(std::string_view line, int lineNo, const Columns& column, char sep,
+                    TitrationReading reading, TitrationRow& row) {
+    const std::vector<std::string> cells = SplitCells(line, sep);
+    const bool decimalComma = sep == ';';
+    row.line = lineNo;
+    const auto cell = [&](int index) -> std::string_view {
+        return index < static_cast<int>(cells.size())
+                   ? std::string_view(cells[static_cast<std::size_t>(index)])
+                   : std::string_view();
+    };
+    const auto refusal = [&](std::string_view name, const std::string& why) {
+        return "line " + std::to_string(lineNo) + ", column " + std::string(name) + ": " + why;
+    };
+    const auto concentration = [&](int index, std::string_view name, double& into) -> std::string {
+        const std::string_view t = cell(index);
+        if (t.empty()) return refusal(name, "empty; every row needs a value in it");
+        const std::optional<double> v = ParseAmount(t, AmountKind::Concentration, decimalComma);
+        if (!v || !std::isfinite(*v))
+            return refusal(name,
+                           "not a concentration " + Quoted(t) + "; give mol/L or a unit: M, mM, uM, nM");
+        if (*v < 0) return refusal(name, "a concentration cannot be negative " + Quoted(t));
+        into = *v;
+        return {};
+    };
+    if (std::string e = concentration(column[0], kMetalTotalColumn, row.metalTotal); !e.empty()) return e;
+    if (std::string e = concentration(column[1], kChelatorTotalColumn, row.chelatorTotal); !e.empty())
+        return e;
+    if (reading == TitrationReading::Millivolts) {
+        const std::string_view t = cell(column[2]);
+        const std::optional<double> v = ParseMillivolts(t, decimalComma);
+        if (t.empty()) return refusal(kMillivoltColumn, "empty; every row needs a reading");
+        if (!v || std::fabs(*v) > 1e5) return refusal(kMillivoltColumn, "not a reading in mV " + Quoted(t));
+        row.reading = *v;
+    } else {
+        if (std::string e = concentration(column[3], kFreeColumn, row.reading); !e.empty()) return e;
+        if (row.reading <= 0) return refusal(kFreeColumn, "a measured free level must be above 0");
+    }
+    if (row.metalTotal <= 0 && row.Standard())
+        return refusal(kMetalTotalColumn, "a standard (no chelator) needs some metal");
+    return {};
+}
+
 }  // namespace
 
 TitrationRead ParseTitration(std::string_view text) {
     TitrationRead out;
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a UTF-8 mark
-    std::array<int, 4> column{-1, -1, -1, -1};  // metal, chelator, mV, free
+    Columns column{-1, -1, -1, -1};
     char sep = ',';
     bool header = false;
     int lineNo = 0;
@@ -94,97 +170,14 @@ TitrationRead ParseTitration(std::string_view text) {
             return out;
         }
         if (!header) {
-            // The separator is the header's: ';' where it has no comma (the decimal comma's files).
-            sep = line.find(',') == std::string_view::npos && line.find(';') != std::string_view::npos ? ';'
-                                                                                                       : ',';
-            const std::vector<std::string> names = SplitCells(line, sep);
-            const std::array<std::string_view, 4> wanted{kMetalTotalColumn, kChelatorTotalColumn,
-                                                         kMillivoltColumn, kFreeColumn};
-            for (std::size_t c = 0; c < names.size(); ++c) {
-                for (std::size_t w = 0; w < wanted.size(); ++w) {
-                    if (!SameColumn(names[c], wanted[w])) continue;
-                    if (column[w] >= 0) {
-                        out.error = "line " + std::to_string(lineNo) + ": the column " +
-                                    std::string(wanted[w]) + " is named twice";
-                        return out;
-                    }
-                    column[w] = static_cast<int>(c);
-                }
-            }
-            std::string missing;
-            if (column[0] < 0) missing = std::string(kMetalTotalColumn);
-            if (column[1] < 0)
-                missing += (missing.empty() ? "" : " and ") + std::string(kChelatorTotalColumn);
-            if (!missing.empty()) {
-                out.error = "line " + std::to_string(lineNo) + ": the header has no column " + missing +
-                            "; a titration's header names metal_total_M, chelator_total_M and mV or free_M";
-                return out;
-            }
-            if ((column[2] < 0) == (column[3] < 0)) {
-                out.error =
-                    "line " + std::to_string(lineNo) +
-                    (column[2] < 0 ? ": the header names neither mV nor free_M"
-                                   : ": the header names both mV and free_M; give one kind of reading") +
-                    " (mV: the electrode's readings; free_M: free levels measured otherwise)";
-                return out;
-            }
-            out.titration.reading =
-                column[2] >= 0 ? TitrationReading::Millivolts : TitrationReading::FreeLevel;
+            out.error = ReadHeader(line, lineNo, column, sep, out.titration.reading);
+            if (!out.ok()) return out;
             header = true;
             continue;
         }
-        const std::vector<std::string> cells = SplitCells(line, sep);
-        const bool decimalComma = sep == ';';
         TitrationRow row;
-        row.line = lineNo;
-        const auto cell = [&](int index) -> std::string_view {
-            return index < static_cast<int>(cells.size())
-                       ? std::string_view(cells[static_cast<std::size_t>(index)])
-                       : std::string_view();
-        };
-        const auto refuse = [&](std::string_view name, const std::string& why) {
-            out.error = "line " + std::to_string(lineNo) + ", column " + std::string(name) + ": " + why;
-        };
-        const auto concentration = [&](int index, std::string_view name, double& into) {
-            const std::string_view t = cell(index);
-            if (t.empty()) {
-                refuse(name, "empty; every row needs a value in it");
-                return false;
-            }
-            const std::optional<double> v = ParseAmount(t, AmountKind::Concentration, decimalComma);
-            if (!v || !std::isfinite(*v)) {
-                refuse(name, "not a concentration " + Quoted(t) + "; give mol/L or a unit: M, mM, uM, nM");
-                return false;
-            }
-            if (*v < 0) {
-                refuse(name, "a concentration cannot be negative " + Quoted(t));
-                return false;
-            }
-            into = *v;
-            return true;
-        };
-        if (!concentration(column[0], kMetalTotalColumn, row.metalTotal)) return out;
-        if (!concentration(column[1], kChelatorTotalColumn, row.chelatorTotal)) return out;
-        if (out.titration.reading == TitrationReading::Millivolts) {
-            const std::string_view t = cell(column[2]);
-            const std::optional<double> v = ParseMillivolts(t, decimalComma);
-            if (t.empty() || !v || std::fabs(*v) > 1e5) {
-                refuse(kMillivoltColumn, t.empty() ? std::string("empty; every row needs a reading")
-                                                   : "not a reading in mV " + Quoted(t));
-                return out;
-            }
-            row.reading = *v;
-        } else {
-            if (!concentration(column[3], kFreeColumn, row.reading)) return out;
-            if (row.reading <= 0) {
-                refuse(kFreeColumn, "a measured free level must be above 0");
-                return out;
-            }
-        }
-        if (row.metalTotal <= 0 && row.Standard()) {
-            refuse(kMetalTotalColumn, "a standard (no chelator) needs some metal");
-            return out;
-        }
+        out.error = ReadRow(line, lineNo, column, sep, out.titration.reading, row);
+        if (!out.ok()) return out;
         if (out.titration.rows.size() >= kMaxTitrationRows) {
             out.error = "more than " + std::to_string(kMaxTitrationRows) + " rows; a titration has far fewer";
             return out;

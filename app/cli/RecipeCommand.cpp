@@ -206,7 +206,8 @@ void AddRecipeCommand(CLI::App& app, Context& context) {
     AddPrecisionOptions(*cmd, context, "every solution refined to machine precision");
     cmd->add_option("--calibration", o.calibration,
                     "FIT.json written by calibrate --format json: its fitted purity of the chelator and "
-                    "contamination of the metal (a fitted contamination below 0 counts as none)");
+                    "contamination of the metal (a fitted contamination below 0 counts as none)")
+        ->type_name("FIT.json");
     cmd->callback([&context] { MakeRecipeCommand(context, o); });
 }
 

@@ -123,9 +123,10 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
         ->type_name("NAME=FRACTION:SD")
         ->allow_extra_args(false);
     cmd->add_option(
-        "--calibration", o.calibration,
-        "FIT.json written by calibrate --format json: the chelator's fitted purity, its interval as "
-        "the spread (a purity above 1 counts as 1)");
+           "--calibration", o.calibration,
+           "FIT.json written by calibrate --format json: the chelator's fitted purity, its interval as "
+           "the spread (a purity above 1 counts as 1)")
+        ->type_name("FIT.json");
     cmd->add_flag("--all-samples", o.allSamples, "also print every sample (with --format csv or json)");
     AddFormatOption(*cmd, context);
     AddPrecisionOptions(*cmd, context, "every sample refined to machine precision");

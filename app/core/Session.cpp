@@ -576,6 +576,8 @@ Outcome Session::Uncertainty(UncertaintyOptions options, ReportPlacement placeme
     if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
     for (const NamedPurity& p : options.purities)
         options.inputs.purity[SolutionChelatorSlot(Solution, p.chelator)] = p.purity;
+    for (const NamedContamination& c : options.contaminations)
+        options.inputs.contamination[SolutionMetalSlot(Solution, c.metal)] = c.contamination;
     options.precision = precision;
     uncertaintyOptions_ = options;
     Recorder rec(*this, o);
@@ -801,6 +803,22 @@ void CheckUncertaintyOptions(const TSolution& sol, const UncertaintyOptions& opt
                    "the fraction must lie above 0 and at most 1 (" + ValueText(p.purity.fraction) + ")");
         if (!(std::isfinite(p.purity.sd) && p.purity.sd >= 0))
             Refuse(refusals, field, "the uncertainty must be 0 or more (" + ValueText(p.purity.sd) + ")");
+    }
+    for (std::size_t k = 0; k < options.contaminations.size(); ++k) {
+        const NamedContamination& c = options.contaminations[k];
+        const Field field = Option("contamination " + c.metal);
+        if (SolutionMetalSlot(sol, c.metal) == 0) {
+            Refuse(refusals, field, "no metal of that name in this solution");
+            continue;
+        }
+        bool twice = false;
+        for (std::size_t before = 0; before < k; ++before)
+            twice = twice || SameName(options.contaminations[before].metal, c.metal);
+        if (twice) Refuse(refusals, field, "given twice");
+        CheckConcentration(field, c.contamination.conc, refusals);
+        if (!(std::isfinite(c.contamination.sd) && c.contamination.sd >= 0))
+            Refuse(refusals, field,
+                   "the uncertainty must be 0 or more (" + ValueText(c.contamination.sd) + ")");
     }
 }
 

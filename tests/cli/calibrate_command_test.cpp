@@ -48,6 +48,13 @@ TEST(CalibrateCommandTest, JsonGivesEveryValueWithItsIntervalAndARecipeTakesIt) 
     EXPECT_NE(recipe.out.find("EGTA 100 mM x purity 0.9636"), std::string::npos) << recipe.out;
     EXPECT_NE(recipe.out.find("Contamination in every solution, part of its totals: Ca2 3.353 uM"),
               std::string::npos);
+    // And the uncertainty's, their intervals as the spread (half the 95 % width over 1.96).
+    const auto spread = RunCli(
+        "uncertainty --chelator EGTA=2e-3 --metal Ca2=1e-3 --ph 7.2 --samples 100 --calibration " + json);
+    ASSERT_EQ(spread.status, 0) << spread.err;
+    EXPECT_NE(spread.out.find("EGTA purity 0.963615 +- 0.001299, Ca2 contamination 3.35E-06 +- 6.96E-07 M"),
+              std::string::npos)
+        << spread.out;
 }
 
 TEST(CalibrateCommandTest, TheBundledTableIsNeverOverwritten) {

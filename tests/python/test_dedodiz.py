@@ -166,6 +166,11 @@ def test_calibration_is_the_cli_s(table):
     assert fit.report == cli(*command)
     assert (fit.kd_M.value, fit.kd_M.ci95, fit.kd_M.bootstrap_ci95) == (
         document["kd_M"]["value"], tuple(document["kd_M"]["ci95"]), tuple(document["kd_M"]["bootstrap_ci95"]))
+    spread = dedodiz.uncertainty(table, chelators={"EGTA": 2e-3}, metals={"Ca2": 1e-3}, ph=7.2, samples=100,
+                                 purity={"EGTA": (min(fit.purity.value, 1.0), 0.001)},
+                                 contamination={"Ca2": (fit.contamination_M.value, 1e-6)})
+    assert spread.to_dict()["uncertainties"]["contamination"] == [
+        {"metal": "Ca2", "conc_M": fit.contamination_M.value, "sd_M": 1e-6}]
     with pytest.raises(dedodiz.StoppedError, match="^no standards: "):
         dedodiz.calibrate("metal_total_M,chelator_total_M,mV\n" + "".join(f"{m}mM,2mM,{m}\n" for m in range(1, 9)),
                           table, chelator="EGTA", metal="Ca2")

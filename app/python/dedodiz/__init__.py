@@ -266,12 +266,13 @@ def uncertainty(
     refine: bool = False,
     precision: Precision = "checked",
     all_samples: bool = False,
+    contamination: Mapping[str, Number | tuple[Number, Number]] | None = None,
 ) -> Uncertainty:
     return _core.uncertainty(table, chelators=chelators, metals=metals, ph=ph, temp=temp, ionic=ionic, type=type,
                              ph_sd=ph_sd, temp_sd=temp_sd, ionic_rsd=ionic_rsd, logk_h_sd=logk_h_sd,
                              logk_ml_sd=logk_ml_sd, logk_mhl_sd=logk_mhl_sd, dh_rsd=dh_rsd, total_rsd=total_rsd,
                              purity=purity, samples=samples, seed=seed, threads=threads, refine=refine,
-                             precision=precision, all_samples=all_samples)
+                             precision=precision, all_samples=all_samples, contamination=contamination)
 
 
 @_front(_core.calibrate)

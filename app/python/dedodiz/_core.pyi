@@ -616,6 +616,7 @@ def uncertainty(
     refine: bool = False,
     precision: str = "checked",
     all_samples: bool = False,
+    contamination: Mapping[str, _Number | tuple[_Number, _Number]] | None = None,
 ) -> Uncertainty:
     """Monte Carlo over the inputs' standard uncertainties (temp_sd [C], log K in log10 units, *_rsd relative;
     0 switches one off), purity {chelator: (fraction, sd)}; threads 0: all of the machine's, the same numbers

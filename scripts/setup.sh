@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev qt6-base-dev libcli11-dev
-          nlohmann-json3-dev fonts-liberation help2man pybind11-dev python3-dev python3-numpy python3-pytest
+          nlohmann-json3-dev libeigen3-dev fonts-liberation help2man pybind11-dev python3-dev python3-numpy python3-pytest
           python3-pip python3-venv python3-setuptools python3-wheel mypy python3-pandas python3-xarray
           jupyter-nbconvert python3-ipykernel)
 missing=()

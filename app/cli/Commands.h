@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/CalibrationExport.h"
 #include "core/Export.h"
 #include "core/OutputText.h"
 #include "core/Session.h"
@@ -109,5 +110,10 @@ void AddListCommand(CLI::App& app, Context& context);
 void AddSweepCommand(CLI::App& app, Context& context);
 void AddRecipeCommand(CLI::App& app, Context& context);
 void AddUncertaintyCommand(CLI::App& app, Context& context);
+void AddCalibrateCommand(CLI::App& app, Context& context);
+
+// The purity and contamination of a calibration document (calibrate --format json) for --calibration;
+// nullopt, with an "ERROR" message and exit status 1, when it cannot be read.
+std::optional<CalibrationUse> ReadCalibration(Context& c, const std::string& path);
 
 }  // namespace dedodiz::cli

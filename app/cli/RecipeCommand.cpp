@@ -31,6 +31,7 @@ struct RecipeOptions {
     std::string series;  // METAL=pX:FROM:TO:STEP, METAL=pX:V1,V2,..., METAL=C1,C2,...
     bool mix = false;
     std::string mixVolume;
+    std::string calibration;  // a calibration document: its purity and contamination
 };
 
 std::pair<std::string, std::string> Split(const std::string& text, const std::string& option) {
@@ -117,7 +118,13 @@ RecipeRequest Request(const RecipeOptions& o) {
 }
 
 void MakeRecipeCommand(Context& c, const RecipeOptions& o) {
-    const RecipeRequest request = Request(o);
+    RecipeRequest request = Request(o);
+    if (!o.calibration.empty()) {
+        const std::optional<CalibrationUse> use = ReadCalibration(c, o.calibration);
+        if (!use) return;
+        request.purity.push_back({use->chelator, use->purity});
+        request.contamination.push_back({use->metal, std::max(use->contamination, 0.0)});
+    }
     if (!LoadSolution(c, o.solution)) return;
     if (!request.buffer.empty() &&
         !c.Ran(c.session.LoadBuffers(o.bufferFile.empty() ? std::string(kBundledBufferName) : o.bufferFile)))
@@ -197,6 +204,10 @@ void AddRecipeCommand(CLI::App& app, Context& context) {
                     "when left out");
     AddFormatOption(*cmd, context);
     AddPrecisionOptions(*cmd, context, "every solution refined to machine precision");
+    cmd->add_option("--calibration", o.calibration,
+                    "FIT.json written by calibrate --format json: its fitted purity of the chelator and "
+                    "contamination of the metal (a fitted contamination below 0 counts as none)")
+        ->type_name("FIT.json");
     cmd->callback([&context] { MakeRecipeCommand(context, o); });
 }
 

@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "cli/Commands.h"
+#include "core/RecipeInput.h"
 #include "core/Session.h"
 #include "core/Uncertainty.h"
 #include "core/UncertaintyExport.h"
@@ -20,8 +21,10 @@ struct UncertaintyCommandOptions {
     std::string seed = "1";
     int threads = 0;
     std::string pH, temperature, ionic, logK, enthalpy, total;
-    std::vector<std::string> purity;  // NAME=FRACTION:SD
+    std::vector<std::string> purity;         // NAME=FRACTION:SD
+    std::vector<std::string> contamination;  // METAL=CONC:SD
     bool allSamples = false;
+    std::string calibration;  // a calibration document: its purity and spread
 };
 
 // The seed as written: a whole number that 64 bits without a sign hold, never wrapped or rounded.
@@ -51,6 +54,23 @@ NamedPurity ReadPurity(const std::string& text) {
              NumberOrUsage(text.substr(colon + 1), "--purity " + name)}};
 }
 
+// --contamination METAL=CONC:SD, both with units as a recipe's amounts ("3uM:1uM").
+NamedContamination ReadContamination(const std::string& text) {
+    const std::size_t eq = text.find('=');
+    const std::size_t colon = text.find(':', eq == std::string::npos ? 0 : eq);
+    if (eq == std::string::npos || colon == std::string::npos)
+        UsageError("--contamination needs METAL=CONC:SD, got \"" + text + "\"");
+    const std::string name = text.substr(0, eq);
+    const auto amount = [&](const std::string& part) {
+        const std::optional<double> v = ParseAmount(part, AmountKind::Concentration);
+        if (!v)
+            UsageError("--contamination " + name + ": not a concentration in M, mM, uM, nM: \"" + part +
+                       "\"");
+        return *v;
+    };
+    return {name, {amount(text.substr(eq + 1, colon - eq - 1)), amount(text.substr(colon + 1))}};
+}
+
 UncertaintyOptions ReadOptions(const UncertaintyCommandOptions& o) {
     UncertaintyOptions options;
     options.samples = o.samples;
@@ -67,12 +87,20 @@ UncertaintyOptions ReadOptions(const UncertaintyCommandOptions& o) {
     ReadSd(o.enthalpy, "--dh-rsd", u.enthalpyRsd);
     ReadSd(o.total, "--total-rsd", u.totalRsd);
     for (const std::string& p : o.purity) options.purities.push_back(ReadPurity(p));
+    for (const std::string& c : o.contamination) options.contaminations.push_back(ReadContamination(c));
     return options;
 }
 
 void Uncertainty(Context& c, const UncertaintyCommandOptions& o) {
     if (o.allSamples && c.format == "text") UsageError("--all-samples needs --format csv or --format json");
-    const UncertaintyOptions options = ReadOptions(o);
+    UncertaintyOptions options = ReadOptions(o);
+    if (!o.calibration.empty()) {
+        const std::optional<CalibrationUse> use = ReadCalibration(c, o.calibration);
+        if (!use) return;
+        options.purities.push_back({use->chelator, {std::min(use->purity, 1.0), use->puritySd}});
+        options.contaminations.push_back(
+            {use->metal, {std::max(use->contamination, 0.0), use->contaminationSd}});
+    }
     if (!LoadSolution(c, o.solution)) return;
     if (!c.Ran(c.session.Uncertainty(options))) return;
     const Session& s = c.session;
@@ -116,6 +144,18 @@ void AddUncertaintyCommand(CLI::App& app, Context& context) {
                     "its standard uncertainty (default 1:0, pure)")
         ->type_name("NAME=FRACTION:SD")
         ->allow_extra_args(false);
+    cmd->add_option(
+           "--contamination", o.contamination,
+           "METAL=CONC:SD: the metal that water and salts bring beyond the total given, and its standard "
+           "uncertainty (units as 3uM:1uM; a bare number is mol/L)")
+        ->type_name("METAL=CONC:SD")
+        ->allow_extra_args(false);
+    cmd->add_option(
+           "--calibration", o.calibration,
+           "FIT.json written by calibrate --format json: the chelator's fitted purity and the metal's "
+           "contamination, their "
+           "intervals as their spreads (a purity above 1 counts as 1, a contamination below 0 as none)")
+        ->type_name("FIT.json");
     cmd->add_flag("--all-samples", o.allSamples, "also print every sample (with --format csv or json)");
     AddFormatOption(*cmd, context);
     AddPrecisionOptions(*cmd, context, "every sample refined to machine precision");

@@ -170,6 +170,7 @@ int Main(int argc, char** argv) {
     AddSweepCommand(app, context);
     AddRecipeCommand(app, context);
     AddUncertaintyCommand(app, context);
+    AddCalibrateCommand(app, context);
 
     try {
         app.parse(argc, argv);

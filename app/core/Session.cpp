@@ -14,6 +14,7 @@
 #include "core/RecipeForms.h"
 #include "core/RecipeInput.h"
 #include "core/RecipeReport.h"
+#include "core/SessionRecorder.h"
 #include "core/SweepTable.h"
 #include "engine/CalcTypes.h"
 #include "engine/FloatGuard.h"
@@ -23,34 +24,6 @@
 #include "files/WorkFile.h"
 
 namespace dedodiz {
-
-// Keeps every message and report line of one command in its outcome, and passes them on to the
-// session's sinks as they arise.
-class Session::Recorder : public MessageSink, public OutputSink {
-  public:
-    Recorder(const Session& session, Outcome& outcome)
-        : messages_(session.messages_), output_(session.output_), outcome_(outcome) {}
-    void Message(std::string_view text, std::string_view caption) override {
-        outcome_.messages.push_back({std::string(caption), std::string(text)});
-        if (messages_ != nullptr) messages_->Message(text, caption);
-    }
-    void ClearOutput() override {
-        outcome_.report.clear();
-        if (output_ != nullptr) output_->ClearOutput();
-    }
-    void AddOutputLine(std::string_view line) override {
-        outcome_.report.emplace_back(line);
-        if (output_ != nullptr) output_->AddOutputLine(line);
-    }
-    void ShowOutput() override {
-        if (output_ != nullptr) output_->ShowOutput();
-    }
-
-  private:
-    MessageSink* messages_;
-    OutputSink* output_;
-    Outcome& outcome_;
-};
 
 namespace {
 
@@ -213,7 +186,9 @@ Outcome RefusedOutcome(Refusals refusals) {
 }
 
 Session::Session()
-    : recipe_(std::make_shared<Recipe>()), uncertainty_(std::make_shared<UncertaintyOutcome>()) {
+    : recipe_(std::make_shared<Recipe>()),
+      uncertainty_(std::make_shared<UncertaintyOutcome>()),
+      calibration_(std::make_shared<Calibration>()) {
     NewCalculation(table(), selection(), calc());
     ResetSweepData(sweep());
     ResetBufferRecord(BufferRecord);
@@ -601,6 +576,8 @@ Outcome Session::Uncertainty(UncertaintyOptions options, ReportPlacement placeme
     if (!refusals.empty()) return RefusedOutcome(std::move(refusals));
     for (const NamedPurity& p : options.purities)
         options.inputs.purity[SolutionChelatorSlot(Solution, p.chelator)] = p.purity;
+    for (const NamedContamination& c : options.contaminations)
+        options.inputs.contamination[SolutionMetalSlot(Solution, c.metal)] = c.contamination;
     options.precision = precision;
     uncertaintyOptions_ = options;
     Recorder rec(*this, o);
@@ -826,6 +803,22 @@ void CheckUncertaintyOptions(const TSolution& sol, const UncertaintyOptions& opt
                    "the fraction must lie above 0 and at most 1 (" + ValueText(p.purity.fraction) + ")");
         if (!(std::isfinite(p.purity.sd) && p.purity.sd >= 0))
             Refuse(refusals, field, "the uncertainty must be 0 or more (" + ValueText(p.purity.sd) + ")");
+    }
+    for (std::size_t k = 0; k < options.contaminations.size(); ++k) {
+        const NamedContamination& c = options.contaminations[k];
+        const Field field = Option("contamination " + c.metal);
+        if (SolutionMetalSlot(sol, c.metal) == 0) {
+            Refuse(refusals, field, "no metal of that name in this solution");
+            continue;
+        }
+        bool twice = false;
+        for (std::size_t before = 0; before < k; ++before)
+            twice = twice || SameName(options.contaminations[before].metal, c.metal);
+        if (twice) Refuse(refusals, field, "given twice");
+        CheckConcentration(field, c.contamination.conc, refusals);
+        if (!(std::isfinite(c.contamination.sd) && c.contamination.sd >= 0))
+            Refuse(refusals, field,
+                   "the uncertainty must be 0 or more (" + ValueText(c.contamination.sd) + ")");
     }
 }
 

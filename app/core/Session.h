@@ -20,6 +20,7 @@
 #include "buffers/BufferCalc.h"
 #include "buffers/BufferModel.h"
 #include "buffers/Evaluate.h"
+#include "core/Calibration.h"
 #include "core/RecipeCalc.h"
 #include "core/Rules.h"
 #include "core/Sweep.h"
@@ -170,6 +171,13 @@ class Session : public ConstantsTable,
                        const BufferTool* bufferTable = nullptr);
     // The spread of the results (kept in LastUncertainty()); the options' precision is the session's.
     Outcome Uncertainty(UncertaintyOptions options, ReportPlacement placement = ReportPlacement::Replace);
+    // The purity, contamination and apparent Kd fitted to a titration (kept in LastCalibration()), for the
+    // chelator and metal of the table that the request names; the session's solution is not changed.
+    // Data that cannot give the numbers ends as Stopped with the reason (what to measure more).
+    Outcome Calibrate(CalibrationRequest request, ReportPlacement placement = ReportPlacement::Replace);
+    // Writes the table with the last calibration's log K for its pair (CalibratedTable) to a new
+    // constants file: never over the bundled table or the file the table was loaded from.
+    Outcome SaveCalibratedConstants(const std::string& path);
 
     // ---- Results ----
     // A number of the last run by the name the CSV export gives it ("free_Ca2_M", "Kd_EGTA_Ca2_M",
@@ -179,6 +187,7 @@ class Session : public ConstantsTable,
     [[nodiscard]] const dedodiz::BufferRanges& LastBufferRanges() const { return ranges_; }
     [[nodiscard]] const Recipe& LastRecipe() const { return *recipe_; }
     [[nodiscard]] const UncertaintyOutcome& LastUncertainty() const { return *uncertainty_; }
+    [[nodiscard]] const Calibration& LastCalibration() const { return *calibration_; }
     [[nodiscard]] const RecipeRequest& LastRecipeRequest() const { return recipeRequest_; }
     [[nodiscard]] const UncertaintyOptions& LastUncertaintyOptions() const { return uncertaintyOptions_; }
 
@@ -195,6 +204,7 @@ class Session : public ConstantsTable,
     dedodiz::BufferRanges ranges_;
     std::shared_ptr<Recipe> recipe_;
     std::shared_ptr<UncertaintyOutcome> uncertainty_;
+    std::shared_ptr<Calibration> calibration_;
     RecipeRequest recipeRequest_;
     UncertaintyOptions uncertaintyOptions_;
 };

@@ -43,6 +43,7 @@ enum class InputKind : std::uint8_t {
     LogKMHL,
     EnthalpyML,
     EnthalpyMHL,
+    Contamination,  // last: the streams of the kinds before it stay as they were
 };
 
 // One input that a sample draws: its standard uncertainty sd (absolute, or relative for the
@@ -112,6 +113,13 @@ void AddAmountInputs(Plan& plan, const UncertaintyInputs& u) {
     for (int j = 1; metalsGiven && j <= kSlots; ++j) {
         if (MetalIn(s, j) && s.MetalTotal[j] > 0 && u.totalRsd > 0)
             AddInput(plan, InputKind::MetalTotal, 0, j, u.totalRsd, s.MetalName[j].str() + " total");
+    }
+    // After the totals: the contamination comes on top of what was pipetted.
+    for (int j = 1; metalsGiven && j <= kSlots; ++j) {
+        const ContaminationInput& c = u.contamination[j];
+        if (MetalIn(s, j) && (c.conc > 0 || c.sd > 0))
+            AddInput(plan, InputKind::Contamination, 0, j, c.sd, s.MetalName[j].str() + " contamination",
+                     c.conc);
     }
 }
 
@@ -221,6 +229,9 @@ void Apply(TSolution& s, const Input& in, double z) {
             break;
         case InputKind::MetalTotal:
             s.MetalTotal[in.index] *= std::max(0.0, factor);
+            break;
+        case InputKind::Contamination:
+            s.MetalTotal[in.index] += std::max(0.0, in.mean + step);
             break;
         case InputKind::LogKH:
             s.LogKH[in.chelator][in.index] += step;
@@ -487,6 +498,11 @@ UncertaintyOutcome RunUncertainty(const Calculation& calc, const UncertaintyOpti
         const PurityInput& p = options.inputs.purity[i];
         if (ChelatorIn(calc.Solution, i) && (p.sd > 0 || p.fraction != 1))
             outcome.purities.emplace_back(calc.Solution.ChelName[i].str(), p);
+    }
+    for (int j = 1; j <= kSlots; ++j) {
+        const ContaminationInput& c = options.inputs.contamination[j];
+        if (MetalIn(calc.Solution, j) && (c.conc > 0 || c.sd > 0))
+            outcome.contaminations.emplace_back(calc.Solution.MetalName[j].str(), c);
     }
     outcome.interrupted = !RunSamples(*plan, options, outcome);
     return finish(RunStatus::Ran);

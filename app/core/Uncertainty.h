@@ -34,6 +34,13 @@ struct PurityInput {
     double sd = 0;
 };
 
+// A metal's contamination: what the water and the salts bring beyond the total added [mol/L], and its
+// standard uncertainty [mol/L] (a calibration's fit gives both). A sample's contamination is never below 0.
+struct ContaminationInput {
+    double conc = 0;
+    double sd = 0;
+};
+
 // The standard uncertainties of the inputs; 0 switches an input off. "Relative" ones are fractions of
 // the value (0.05 = 5 %).
 struct UncertaintyInputs {
@@ -46,6 +53,7 @@ struct UncertaintyInputs {
     double enthalpyRsd = 0.1;         // relative, every stored enthalpy
     double totalRsd = 0.01;           // relative, every total the user gives (pipetting)
     OneBased<PurityInput, 6> purity;  // by chelator slot
+    OneBased<ContaminationInput, 6> contamination;  // by metal slot
 };
 
 // A chelator's purity given by its name; the Session checks the names and puts each into inputs.purity.
@@ -54,9 +62,17 @@ struct NamedPurity {
     PurityInput purity;
 };
 
+// A metal's contamination given by its name; the Session checks the names and puts each into
+// inputs.contamination.
+struct NamedContamination {
+    std::string metal;
+    ContaminationInput contamination;
+};
+
 struct UncertaintyOptions {
     UncertaintyInputs inputs;
     std::vector<NamedPurity> purities;  // by chelator name, each named once; taken into inputs.purity
+    std::vector<NamedContamination> contaminations;  // by metal name, each named once
     int samples = kDefaultUncertaintySamples;
     std::uint64_t seed = 1;
     int threads = 0;  // 0: as many as the machine has; 1: none besides the caller's; never more than it has
@@ -100,6 +116,7 @@ struct UncertaintyOutcome {
     bool enthalpyMissing = false;  // a constant without enthalpy where the temperature is varied
     bool interrupted = false;      // options.stop ended it: the samples are incomplete, nothing to report
     std::vector<std::pair<std::string, PurityInput>> purities;  // every chelator given a purity, by name
+    std::vector<std::pair<std::string, ContaminationInput>> contaminations;  // every metal given one
     std::vector<UncertaintyResult> results;
     std::vector<bool> sampleConverged;  // by sample: its values count
     ShownMessages messages;

@@ -15,6 +15,10 @@ json Uncertainties(const UncertaintyOutcome& o) {
     for (const auto& [name, p] : o.purities)
         purity.push_back(
             {{"chelator", ExportText(name)}, {"fraction", Number(p.fraction)}, {"sd", Number(p.sd)}});
+    json contamination = json::array();
+    for (const auto& [name, c] : o.contaminations)
+        contamination.push_back(
+            {{"metal", ExportText(name)}, {"conc_M", Number(c.conc)}, {"sd_M", Number(c.sd)}});
     return {{"pH", Number(u.pHSd)},
             {"temperature_C", Number(u.temperatureSd)},
             {"ionic_strength_relative", Number(u.ionicRsd)},
@@ -23,7 +27,8 @@ json Uncertainties(const UncertaintyOutcome& o) {
             {"log_K_MHL", Number(u.logKMHLSd)},
             {"enthalpy_relative", Number(u.enthalpyRsd)},
             {"total_relative", Number(u.totalRsd)},
-            {"purity", std::move(purity)}};
+            {"purity", std::move(purity)},
+            {"contamination", std::move(contamination)}};
 }
 
 json AllSamples(const UncertaintyOutcome& o) {

@@ -16,6 +16,13 @@ constexpr std::size_t kWidth = 80;
 constexpr int kMostShares = 5;  // shares named one by one; the rest are summed
 
 // A number as written in the head: at most six decimals, trailing zeros dropped ("0.02", "5", "0.5").
+// A concentration in three digits: "3.35E-06".
+std::string Molar(double x) {
+    std::string text = FormatSci(x);
+    text.erase(0, text.find_first_not_of(' '));
+    return text;
+}
+
 std::string Plain(double x) {
     std::string text = FigureText(x, 6);
     if (text.find('.') != std::string::npos && text.find('e') == std::string::npos) {
@@ -95,6 +102,9 @@ std::vector<std::string> UncertaintyItems(const UncertaintyOutcome& outcome) {
     if (u.totalRsd > 0) items.push_back("totals " + Percent(u.totalRsd));
     for (const auto& [name, p] : outcome.purities)
         items.push_back(name + " purity " + Plain(p.fraction) + (p.sd > 0 ? " +- " + Plain(p.sd) : ""));
+    for (const auto& [name, c] : outcome.contaminations)
+        items.push_back(name + " contamination " + Molar(c.conc) + (c.sd > 0 ? " +- " + Molar(c.sd) : "") +
+                        " M");
     return items;
 }
 

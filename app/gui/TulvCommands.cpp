@@ -16,6 +16,7 @@
 #include "gui/Array2.h"
 #include "gui/Axis.h"
 #include "gui/Bufcalc.h"
+#include "gui/CalibrateWindow.h"
 #include "gui/Cedit.h"
 #include "gui/Cm.h"
 #include "gui/Cmform.h"
@@ -206,6 +207,10 @@ void TTULV::Recipe1Click() {
 
 void TTULV::Uncertainty1Click() {
     RunUncertaintyCommand(s_, this, *Output, messages_);
+}
+
+void TTULV::Calibrate1Click() {
+    RunCalibrateCommand(s_, this, messages_);
 }
 
 void TTULV::Live1Click() {

@@ -268,6 +268,7 @@ void TTULV::BuildMenus() {
     Checked1->setChecked(true);
     Recipe1 = item(calculation, "Recipe1", "&Recipe ...", {}, 15, &TTULV::Recipe1Click);
     Uncertainty1 = item(calculation, "Uncertainty1", "&Uncertainty ...", {}, 4, &TTULV::Uncertainty1Click);
+    Calibrate1 = item(calculation, "Calibrate1", "C&alibrate ...", {}, 4, &TTULV::Calibrate1Click);
     Live1 = item(calculation, "Live1", "&Live calculator", {}, 4, &TTULV::Live1Click);
 
     QMenu* conditions = menuBar()->addMenu(QStringLiteral("Co&nditions"));

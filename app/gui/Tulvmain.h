@@ -78,6 +78,8 @@ class TTULV : public QMainWindow {
     void Recipe1Click();
     // "&Uncertainty ...": how far the results can be trusted, and which input to measure better.
     void Uncertainty1Click();
+    // "&Calibrate ...": purity, contamination and Kd fitted to a titration measured in the lab.
+    void Calibrate1Click();
     // "&Live calculator" and the fourth button: the live window, on the bundled table when none is loaded.
     void Live1Click();
     // Conditions menu.
@@ -136,6 +138,7 @@ class TTULV : public QMainWindow {
     QAction* Exact1;
     QAction* Recipe1;
     QAction* Uncertainty1;
+    QAction* Calibrate1;
     QAction* Live1;
     QAction* Array1;
     QAction* CMconc1;

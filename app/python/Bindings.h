@@ -13,5 +13,6 @@ void BindSweep(pybind11::module_& m);
 void BindTools(pybind11::module_& m);        // evaluate, buffer_ranges
 void BindRecipe(pybind11::module_& m);       // recipe, Recipe
 void BindUncertainty(pybind11::module_& m);  // uncertainty, Uncertainty
+void BindCalibration(pybind11::module_& m);  // calibrate, Calibration, Fitted
 
 }  // namespace dedodiz::python

@@ -149,6 +149,7 @@ floating-point fault FloatingPointError.)";
     BindTools(m);
     BindRecipe(m);
     BindUncertainty(m);
+    BindCalibration(m);
     m.def(
         "_set_data_folder", [](const std::filesystem::path& folder) { SetPackageDataFolder(folder); },
         py::arg("folder"),

@@ -60,6 +60,25 @@ std::vector<NamedPurity> ReadPurity(const py::object& purity) {
     return purities;
 }
 
+// contamination={metal: (conc, sd)} or {metal: conc} (known exactly) [mol/L]; the Session checks them.
+std::vector<NamedContamination> ReadContamination(const py::object& contamination) {
+    std::vector<NamedContamination> out;
+    if (contamination.is_none()) return out;
+    if (!py::isinstance<py::dict>(contamination))
+        throw py::type_error("contamination must be a dict of metal names and (conc, sd)");
+    for (const auto& [key, value] : py::reinterpret_borrow<py::dict>(contamination)) {
+        const std::string name = KeyName(key, "contamination");
+        const bool pair = IsPair(value);
+        const double conc =
+            ReadNumber(pair ? py::object(value[py::int_(0)]) : py::reinterpret_borrow<py::object>(value),
+                       "contamination " + name, "concentration");
+        const double sd =
+            pair ? ReadNumber(value[py::int_(1)], "contamination " + name, "concentration") : 0.0;
+        out.push_back({name, {conc, sd}});
+    }
+    return out;
+}
+
 // The seed as Python gives it: any integer that 64 bits without a sign hold.
 std::uint64_t Seed(const py::int_& seed) {
     const unsigned long long value = PyLong_AsUnsignedLongLong(seed.ptr());
@@ -117,11 +136,13 @@ void Collect(UncertaintyResultPy& r, bool allSamples) {
 }
 
 std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionInput& entered, const Sds& sds,
-                                         const py::object& purity, int samples, std::uint64_t seed,
-                                         int threads, Precision precision, bool allSamples) {
+                                         const py::object& purity, const py::object& contamination,
+                                         int samples, std::uint64_t seed, int threads, Precision precision,
+                                         bool allSamples) {
     const ConstantsTable& t = TableOrStandard(table);
     UncertaintyOptions options = Options(sds, samples, seed, threads);
     options.purities = ReadPurity(purity);
+    options.contaminations = ReadContamination(contamination);
     const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, precision);
 
     auto r = std::make_unique<UncertaintyResultPy>();
@@ -277,11 +298,11 @@ void BindUncertainty(py::module_& m) {
            const py::object& temperature, const py::object& ionic, const std::string& type, double phSd,
            double tempSd, double ionicRsd, double logKHSd, double logKMLSd, double logKMHLSd, double dhRsd,
            double totalRsd, const py::object& purity, int samples, const py::int_& seed, int threads,
-           bool refine, const std::string& precision, bool allSamples) {
+           bool refine, const std::string& precision, bool allSamples, const py::object& contamination) {
             const SolutionInput entered =
                 InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
             const Sds sds{phSd, tempSd, ionicRsd, logKHSd, logKMLSd, logKMHLSd, dhRsd, totalRsd};
-            return Run(table, entered, sds, purity, samples, Seed(seed), threads,
+            return Run(table, entered, sds, purity, contamination, samples, Seed(seed), threads,
                        PrecisionOf(precision, refine), allSamples);
         },
         py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
@@ -293,6 +314,7 @@ void BindUncertainty(py::module_& m) {
         py::arg("total_rsd") = defaults.totalRsd, py::arg("purity") = py::none(),
         py::arg("samples") = kDefaultUncertaintySamples, py::arg("seed") = 1, py::arg("threads") = 0,
         py::arg("refine") = false, py::arg("precision") = "checked", py::arg("all_samples") = false,
+        py::arg("contamination") = py::none(),
         R"(How far the results of a solution can be trusted, as dedodiz32-cli uncertainty computes it,
 and returns the Uncertainty.
 
@@ -313,6 +335,8 @@ seed         the seed: the same seed gives the same numbers, whatever the number
 threads      threads to sample on; 0: all of the machine's (the interpreter is released meanwhile)
 precision    "checked" (the default), "described" or "exact", as for solve(); refine=True is "exact"
 all_samples  keep every sample as numpy arrays (all_samples, sample_converged) and in to_dict()
+contamination  {metal: (conc, sd)} [mol/L] that water and salts bring beyond the total given; a
+             concentration alone is known exactly
 
 The results are the free metals for type "free", the total metals for type "total" and the chelator
 totals for type "chelator". A solution the program refuses raises ValueError, a fault of its single

@@ -14,11 +14,12 @@ using Command = Json (*)(WebSession&, const Json&);
 // Every command the page sends. A new feature adds its handler here and its section to the page.
 const std::map<std::string_view, Command>& Commands() {
     static const std::map<std::string_view, Command> commands{
-        {"table", &TableCommand},     {"run", &RunCommand},
-        {"sweep", &SweepCommand},     {"evaluate", &EvaluateCommand},
-        {"buffers", &BuffersCommand}, {"listing", &ListingCommand},
-        {"bundled", &BundledCommand}, {"save_work", &SaveWorkCommand},
-        {"recipe", &RecipeCommand},   {"uncertainty", &UncertaintyCommand},
+        {"table", &TableCommand},         {"run", &RunCommand},
+        {"sweep", &SweepCommand},         {"evaluate", &EvaluateCommand},
+        {"buffers", &BuffersCommand},     {"listing", &ListingCommand},
+        {"bundled", &BundledCommand},     {"save_work", &SaveWorkCommand},
+        {"recipe", &RecipeCommand},       {"uncertainty", &UncertaintyCommand},
+        {"calibrate", &CalibrateCommand},
     };
     return commands;
 }

@@ -32,6 +32,11 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/include)
 file(CREATE_LINK ${DEDODIZ_NLOHMANN_INCLUDE}/nlohmann ${CMAKE_BINARY_DIR}/include/nlohmann SYMBOLIC)
 add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 target_include_directories(nlohmann_json::nlohmann_json INTERFACE ${CMAKE_BINARY_DIR}/include)
+# Eigen (header only) the same way, for the calibration's least squares.
+find_path(DEDODIZ_EIGEN_INCLUDE Eigen/Dense PATHS /usr/include/eigen3 NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+file(CREATE_LINK ${DEDODIZ_EIGEN_INCLUDE}/Eigen ${CMAKE_BINARY_DIR}/include/Eigen SYMBOLIC)
+add_library(Eigen3::Eigen INTERFACE IMPORTED)
+target_include_directories(Eigen3::Eigen INTERFACE ${CMAKE_BINARY_DIR}/include)
 
 add_subdirectory(${DEDODIZ_ROOT}/engine engine)
 add_subdirectory(${DEDODIZ_ROOT}/files files)

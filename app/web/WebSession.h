@@ -99,9 +99,10 @@ Json EvaluateCommand(WebSession& session, const Json& request);     // the chela
 Json BuffersCommand(WebSession& session, const Json& request);      // the pH buffer ranges
 Json RecipeCommand(WebSession& session, const Json& request);       // what to pipette
 Json UncertaintyCommand(WebSession& session, const Json& request);  // the spread of the results
-Json ListingCommand(WebSession& session, const Json& request);      // the constants listing
-Json BundledCommand(WebSession& session, const Json& request);      // back to the bundled table
-Json SaveWorkCommand(WebSession& session, const Json& request);     // a work file to download
+Json CalibrateCommand(WebSession& session, const Json& request);  // purity, contamination, Kd of a titration
+Json ListingCommand(WebSession& session, const Json& request);    // the constants listing
+Json BundledCommand(WebSession& session, const Json& request);    // back to the bundled table
+Json SaveWorkCommand(WebSession& session, const Json& request);   // a work file to download
 
 // A file the user chose, by its name and bytes: a constants file (.TCM, .CCM), a work file (.STG, which
 // is then run at the session's precision) or a pH buffer file (.bcm), written into the session's folder

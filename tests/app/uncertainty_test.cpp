@@ -52,7 +52,7 @@ std::unique_ptr<Parts> MakeSolution(CalculationType type) {
 UncertaintyOptions NoUncertainty(int samples) {
     UncertaintyOptions o;
     o.samples = samples;
-    o.inputs = {0, 0, 0, 0, 0, 0, 0, 0, {}};
+    o.inputs = {0, 0, 0, 0, 0, 0, 0, 0, {}, {}};
     return o;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/RecipeInput.h"
+#include "core/Titration.h"
 #include "engine/Run.h"
 
 namespace dedodiz::conformance {
@@ -137,6 +138,27 @@ void PlayFileCommand(const Case& c, Session& s, const std::string& tmpFolder, An
     Step(s.SaveConstants(out), a);
 }
 
+// A titration fitted: the table, the file, the pair and the conditions.
+void PlayCalibration(const Case& c, Session& s, Answer& a) {
+    const auto constants = c.One("constants");
+    if (!Step(constants ? s.LoadConstants(*constants) : s.LoadBundledConstants(), a)) return;
+    CalibrationRequest r;
+    r.chelator = c.One("chelator").value_or("");
+    r.metal = c.One("metal").value_or("");
+    if (const auto t = c.One("temp")) r.temperature = Number(*t);
+    if (const auto ph = c.One("ph")) r.pH = Number(*ph);
+    if (const auto ionic = c.One("ionic")) r.ionic = Number(*ionic);
+    r.bootstrap = static_cast<int>(Number(c.One("bootstrap").value_or("1000")));
+    const TitrationRead read = ReadTitrationFile(c.One("file").value_or(""));
+    if (!read.ok()) {
+        a.status = "stopped";
+        a.messages.push_back("ERROR: Cannot read the titration " + read.error);
+        return;
+    }
+    r.titration = read.titration;
+    Step(s.Calibrate(r), a);
+}
+
 }  // namespace
 
 SolutionInput SolutionOf(const Case& c) {
@@ -177,6 +199,10 @@ Answer PlayOnLibrary(const Case& c, const std::string& dataFolder, const std::st
     Answer a;
     if (c.command == "buffers" || c.command == "list" || c.command == "convert") {
         PlayFileCommand(c, s, tmpFolder, a);
+        return a;
+    }
+    if (c.command == "calibrate") {
+        PlayCalibration(c, s, a);
         return a;
     }
     if (!LoadSolution(c, s, a)) return a;

@@ -127,7 +127,7 @@ TEST(ConformanceCases, EveryCommandAndEveryFaceIsCovered) {
     const std::vector<Case> cases = LoadCases(kCases);
     EXPECT_GE(cases.size(), 60U);
     for (const char* command :
-         {"run", "sweep", "evaluate", "buffers", "list", "convert", "recipe", "uncertainty"})
+         {"run", "sweep", "evaluate", "buffers", "list", "convert", "recipe", "uncertainty", "calibrate"})
         EXPECT_TRUE(std::any_of(cases.begin(), cases.end(), [&](const Case& c) {
             return c.command == command;
         })) << command;

@@ -133,6 +133,10 @@ def play(case):
     if command == "buffers":
         conditions = {k: float(one(case, k)) for k in ("ph", "temp", "ionic") if one(case, k) is not None}
         return dedodiz.buffer_ranges(dedodiz.BufferTable.load(one(case, "file")), **conditions)
+    if command == "calibrate":
+        conditions = {k: float(one(case, k)) for k in ("ph", "temp", "ionic") if one(case, k) is not None}
+        return dedodiz.calibrate(one(case, "file"), chelator=one(case, "chelator"), metal=one(case, "metal"),
+                                 bootstrap=int(one(case, "bootstrap", "1000")), **conditions)
     table, args = solution(case)
     if command == "run":
         return dedodiz.solve(table, **args)

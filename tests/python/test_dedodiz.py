@@ -155,6 +155,27 @@ def test_uncertainty_is_the_cli_s_whatever_the_threads(table, keywords, options)
     assert u.failed == document["failed"] and u.samples == keywords["samples"]
 
 
+def test_calibration_is_the_cli_s(table):
+    conditions = {"ph": 7.2, "temp": 22, "ionic": 0.15}
+    fit = dedodiz.calibrate("examples/ca-egta-titration.csv", table, chelator="EGTA", metal="Ca2", bootstrap=50,
+                            **conditions)
+    command = ["calibrate", "examples/ca-egta-titration.csv", "--chelator", "EGTA", "--metal", "Ca2", "--ph", "7.2",
+               "--temp", "22", "--ionic", "0.15", "--bootstrap", "50"]
+    document = json.loads(cli(*command, "--format", "json"))
+    assert {**fit.to_dict(), "constants_file": ""} == {**document, "constants_file": ""}
+    assert fit.report == cli(*command)
+    assert (fit.kd_M.value, fit.kd_M.ci95, fit.kd_M.bootstrap_ci95) == (
+        document["kd_M"]["value"], tuple(document["kd_M"]["ci95"]), tuple(document["kd_M"]["bootstrap_ci95"]))
+    spread = dedodiz.uncertainty(table, chelators={"EGTA": 2e-3}, metals={"Ca2": 1e-3}, ph=7.2, samples=100,
+                                 purity={"EGTA": (min(fit.purity.value, 1.0), 0.001)},
+                                 contamination={"Ca2": (fit.contamination_M.value, 1e-6)})
+    assert spread.to_dict()["uncertainties"]["contamination"] == [
+        {"metal": "Ca2", "conc_M": fit.contamination_M.value, "sd_M": 1e-6}]
+    with pytest.raises(dedodiz.StoppedError, match="^no standards: "):
+        dedodiz.calibrate("metal_total_M,chelator_total_M,mV\n" + "".join(f"{m}mM,2mM,{m}\n" for m in range(1, 9)),
+                          table, chelator="EGTA", metal="Ca2")
+
+
 FAULT = ("FLOATING POINT ERROR: division by zero\nCheck ionic strength (> 0), temperature, concentrations and "
          "constants\nNo result was stored")
 # arguments, exception, message, whether a single solution is at fault (solve_many then names its index)
@@ -274,6 +295,8 @@ def test_every_result_pickles_and_converts(table):
         dedodiz.buffer_ranges(), dedodiz.uncertainty(table, **README, samples=50, all_samples=True),
         dedodiz.recipe(table, chelators={"EGTA": 7e-3}, metals={"Ca2": 1e-7}, type="total", volume=10e-3,
                        stocks={"EGTA": 0.1, "Ca2": 0.1}, series=("Ca2", [1e-7, 1e-6]), mixing=True),
+        dedodiz.calibrate(dedodiz.data_file("ca-egta-titration.csv"), table, chelator="EGTA", metal="Ca2", ph=7.2,
+                          temp=22, ionic=0.15, bootstrap=20),
     ]
     for r in [table, dedodiz.BufferTable.standard(), *results]:
         for copied in (pickle.loads(pickle.dumps(r)), copy.deepcopy(r)):

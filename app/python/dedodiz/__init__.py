@@ -5,7 +5,7 @@ Concentrations in mol/L, temperatures in C, ionic strength in N (equivalents per
 values. The constants table is bundled (Table.standard()); solve() gives one solution with every number of
 the report, solve_many() many solutions as numpy arrays, sweep() the 2D and 3D sweeps, evaluate() the Kd of
 every chelator, buffer_ranges() the useful range of pH buffers, recipe() what to pipette, uncertainty() how
-far the results can be trusted. Every answer is checked against its mass balances (precision="checked").
+far the results can be trusted, calibrate() the purity, contamination and Kd of a titration. Every answer is checked against its mass balances (precision="checked").
 
 Bad input raises ValueError or TypeError naming the argument, a floating-point fault
 dedodiz.FloatingPointError; a result that is not valid, or probably not, raises a RuntimeWarning. Long calls
@@ -19,6 +19,7 @@ import difflib
 import functools
 import importlib.resources
 import inspect
+import os
 import pathlib
 from typing import Callable, Literal, Mapping, ParamSpec, Sequence, TypeVar, Union
 
@@ -29,9 +30,11 @@ from dedodiz._core import (
     BufferRange,
     BufferRanges,
     BufferTable,
+    Calibration,
     Estimate,
     Evaluation,
     CannotBeMadeError,
+    Fitted,
     EvaluationRow,
     FileFormatError,
     FloatingPointError,
@@ -49,10 +52,10 @@ from dedodiz._interop import add_conversions
 
 __version__: str = _core.__version__
 __all__ = [
-    "BufferRange", "BufferRanges", "BufferTable", "CannotBeMadeError", "Estimate", "Evaluation", "EvaluationRow",
-    "FileFormatError", "FloatingPointError", "StoppedError",
+    "BufferRange", "BufferRanges", "BufferTable", "Calibration", "CannotBeMadeError", "Estimate", "Evaluation", "EvaluationRow",
+    "FileFormatError", "Fitted", "FloatingPointError", "StoppedError",
     "Ingredient", "Recipe", "RecipeSolution", "Result", "Solutions", "Sweep", "Table", "Uncertainty",
-    "buffer_ranges", "data_file", "evaluate", "recipe", "solve", "solve_many", "sweep", "uncertainty",
+    "buffer_ranges", "calibrate", "data_file", "evaluate", "recipe", "solve", "solve_many", "sweep", "uncertainty",
 ]
 
 # The bundled data travels inside the package (data/, examples/; links to the installed data folder in
@@ -263,9 +266,27 @@ def uncertainty(
     refine: bool = False,
     precision: Precision = "checked",
     all_samples: bool = False,
+    contamination: Mapping[str, Number | tuple[Number, Number]] | None = None,
 ) -> Uncertainty:
     return _core.uncertainty(table, chelators=chelators, metals=metals, ph=ph, temp=temp, ionic=ionic, type=type,
                              ph_sd=ph_sd, temp_sd=temp_sd, ionic_rsd=ionic_rsd, logk_h_sd=logk_h_sd,
                              logk_ml_sd=logk_ml_sd, logk_mhl_sd=logk_mhl_sd, dh_rsd=dh_rsd, total_rsd=total_rsd,
                              purity=purity, samples=samples, seed=seed, threads=threads, refine=refine,
-                             precision=precision, all_samples=all_samples)
+                             precision=precision, all_samples=all_samples, contamination=contamination)
+
+
+@_front(_core.calibrate)
+def calibrate(
+    data: str | os.PathLike[str],
+    table: Table | None = None,
+    *,
+    chelator: str,
+    metal: str,
+    ph: Number = 7.0,
+    temp: Number = _TEMP,
+    ionic: Number = _IONIC,
+    bootstrap: int = 1000,
+    seed: int = 1,
+) -> Calibration:
+    return _core.calibrate(data, table, chelator=chelator, metal=metal, ph=ph, temp=temp, ionic=ionic,
+                           bootstrap=bootstrap, seed=seed)

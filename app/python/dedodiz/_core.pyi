@@ -448,6 +448,47 @@ class Uncertainty:
         """The JSON document of dedodiz32-cli uncertainty --format json."""
     def to_dataframe(self) -> Any: ...
 
+class Fitted:
+    """A fitted value with its 95 % interval."""
+
+    @property
+    def value(self) -> float: ...
+    @property
+    def ci95(self) -> tuple[float, float]:
+        """(low, high) from the covariance at the optimum."""
+    @property
+    def bootstrap_ci95(self) -> tuple[float, float] | None:
+        """The 2.5 and 97.5 percentiles of the parametric bootstrap; None without one."""
+
+class Calibration:
+    """The outcome of calibrate()."""
+
+    @property
+    def purity(self) -> Fitted: ...
+    @property
+    def contamination_M(self) -> Fitted: ...
+    @property
+    def kd_M(self) -> Fitted: ...
+    @property
+    def electrode(self) -> dict[str, Fitted] | None:
+        """slope_mV, e0_mV, detection_M; None for a titration of free levels."""
+    @property
+    def scatchard(self) -> dict[str, float | None]: ...
+    @property
+    def table_kd_M(self) -> float: ...
+    @property
+    def rms(self) -> float: ...
+    @property
+    def points(self) -> list[dict[str, Any]]: ...
+    @property
+    def warnings(self) -> list[tuple[str, str]]: ...
+    @property
+    def report(self) -> str:
+        """The text block, as dedodiz32-cli calibrate prints it."""
+    def to_dict(self) -> dict:
+        """The JSON document of dedodiz32-cli calibrate --format json."""
+    def to_dataframe(self) -> Any: ...
+
 _MetalValue = Union[_Number, tuple[_Number, _Number]]
 _MetalArray = Union[_ArrayLike, tuple[_ArrayLike, _ArrayLike]]
 _Axis = tuple[str, _Number, _Number]
@@ -575,10 +616,26 @@ def uncertainty(
     refine: bool = False,
     precision: str = "checked",
     all_samples: bool = False,
+    contamination: Mapping[str, _Number | tuple[_Number, _Number]] | None = None,
 ) -> Uncertainty:
     """Monte Carlo over the inputs' standard uncertainties (temp_sd [C], log K in log10 units, *_rsd relative;
     0 switches one off), purity {chelator: (fraction, sd)}; threads 0: all of the machine's, the same numbers
     whatever the number."""
+
+def calibrate(
+    data: str | os.PathLike[str],
+    table: Table | None = None,
+    *,
+    chelator: str,
+    metal: str,
+    ph: _Number = 7.0,
+    temp: _Number = 20.0,
+    ionic: _Number = 0.1,
+    bootstrap: int = 1000,
+    seed: int = 1,
+) -> Calibration:
+    """Purity, contamination and apparent Kd fitted to a titration (a CSV path or its text), each with its
+    95 % interval."""
 
 def _set_data_folder(folder: Union[str, os.PathLike[str]]) -> None:
     """The package's data folder (dedodiz/data), named by the package when it is imported."""

@@ -132,6 +132,10 @@ def _uncertainty_frame(r: _core.Uncertainty) -> Any:
                                 for e in r.results.values()])
 
 
+def _calibration_frame(r: _core.Calibration) -> Any:
+    return _pandas().DataFrame(r.points)
+
+
 def add_conversions() -> None:
     """Gives the core's result classes their to_dataframe() and, for grids, to_xarray()."""
     conversions: list[tuple[type, str, Any, str]] = [
@@ -153,6 +157,8 @@ def add_conversions() -> None:
          "One row per solution and stock: volume_uL, and the total_M (and free_M) it makes."),
         (_core.Uncertainty, "to_dataframe", _uncertainty_frame,
          "One row per result: value, median and 95 % interval [mol/L], and the input with the largest share."),
+        (_core.Calibration, "to_dataframe", _calibration_frame,
+         "One row per row of the titration: its totals, reading, fitted reading, fitted free level, residual."),
     ]
     for cls, name, function, doc in conversions:
         setattr(cls, name, _method(function, f"{cls.__name__}.{name}",

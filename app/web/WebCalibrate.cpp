@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: BSD-3-Clause
+// The purity, contamination and Kd fitted to a titration pasted or loaded into the page, as
+// dedodiz32-cli calibrate fits them against the table in use; answered with the report, the exports and
+// the Scatchard and residual plots as SVG for the page to show inline.
+//
+// The request: "csv" (the titration's text), "chelator", "metal", "temp", "ph", "ionic", "bootstrap" (a
+// whole number, 1000 when missing) and "seed" (1 when missing).
+
+#include "core/CalibrationExport.h"
+#include "core/CalibrationGraph.h"
+#include "core/Titration.h"
+#include "web/WebSession.h"
+
+namespace dedodiz::web {
+
+namespace {
+
+double NumberOr(const Json& request, const char* key, double fallback) {
+    const auto found = request.find(key);
+    if (found == request.end() || found->is_null()) return fallback;
+    return JsonNumber(*found, key);
+}
+
+std::string TextOf(const Json& request, const char* key) {
+    const auto found = request.find(key);
+    if (found == request.end() || !found->is_string())
+        throw RequestError(std::string("\"") + key + "\" is needed");
+    return found->get<std::string>();
+}
+
+int WholeOr(const Json& request, const char* key, int fallback, int most) {
+    const auto found = request.find(key);
+    if (found == request.end() || found->is_null()) return fallback;
+    if (!found->is_number_integer()) throw RequestError(std::string(key) + " is a whole number");
+    const auto value = found->get<std::int64_t>();
+    // Beyond the range the Session's rule refuses it all the same.
+    return value > most ? most + 1 : value < 0 ? -1 : static_cast<int>(value);
+}
+
+}  // namespace
+
+Json CalibrateCommand(WebSession& session, const Json& request) {
+    const TitrationRead read = ParseTitration(TextOf(request, "csv"));
+    if (!read.ok()) return Refusal("titration: " + read.error, {});
+    CalibrationRequest r;
+    r.titration = read.titration;
+    r.chelator = TextOf(request, "chelator");
+    r.metal = TextOf(request, "metal");
+    r.temperature = NumberOr(request, "temp", kReferenceTemperature);
+    r.pH = NumberOr(request, "ph", 7.0);
+    r.ionic = NumberOr(request, "ionic", kReferenceIonic);
+    r.bootstrap = WholeOr(request, "bootstrap", 1000, kMaxBootstrapDraws);
+    r.seed = static_cast<std::uint64_t>(WholeOr(request, "seed", 1, 2147483647));
+    const Outcome outcome = session.Calibrate(r);
+    Json reply = Answer(outcome);
+    if (!outcome.Ran()) return reply;
+    const Calibration& fit = session.LastCalibration();
+    reply["report"] = Lines(outcome.report);
+    reply["json"] = JsonText(CalibrationJson(fit, session.ConstantsFileName.view(), outcome.messages));
+    reply["csv"] = CalibrationCsv(fit);
+    SvgCanvas plot;
+    DrawCalibration(fit, plot);
+    reply["svg"] = plot.Document();
+    return reply;
+}
+
+}  // namespace dedodiz::web

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: BSD-3-Clause
+// Calculation > "Calibrate ...": the window over the table as it stands, a decimal comma in the pH, a
+// refused field, the fitted values with their intervals and the plots, then the PNG and the calibrated
+// table written.
+
+#include <QAction>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "GuiFixture.h"
+#include "ModalScript.h"
+#include "gui/CalibrateWindow.h"
+
+namespace dedodiz::test {
+namespace {
+
+TEST_F(GuiTest, CalibrateFitsATitrationAndShowsItsIntervalsAndPlots) {
+    ModalScript script;
+    TTULV& main =
+        Start({QStringLiteral("/x"), QString::fromStdString(WriteWorkFile(WriteSampleConstants()))});
+    main.Calibrate1->trigger();
+    auto* window = main.findChild<TCalibrateWindow*>();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_GE(window->Chelator1->findText(QStringLiteral("EGTA")), 0);
+    window->Chelator1->setCurrentText(QStringLiteral("EGTA"));
+    window->Metal1->setCurrentText(QStringLiteral("Ca2"));
+    window->DataFile1->setText(QStringLiteral(DEDODIZ_SOURCE_DIR "/examples/ca-egta-titration.csv"));
+    window->Temp1->setText(QStringLiteral("22"));
+    window->PH1->setText(QStringLiteral("7,2"));
+    window->Ionic1->setText(QStringLiteral("0.15"));
+    window->Bootstrap1->setText(QStringLiteral("lots"));
+    script.Message();
+    EXPECT_FALSE(window->Fit1Click());
+    ASSERT_EQ(script.messages.size(), 1U);
+    EXPECT_EQ(script.messages[0].caption, "ERROR");
+    EXPECT_FALSE(window->SavePNG1->isEnabled());
+
+    window->Bootstrap1->setText(QStringLiteral("50"));
+    ASSERT_TRUE(window->Fit1Click());
+    const QString text = window->Results1->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Calibration of EGTA with Ca2 from 20 rows (5 standards)")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Purity ")));
+    EXPECT_TRUE(text.contains(QStringLiteral("bootstrap 95 %")));
+    const QImage& picture = window->Picture().Image();
+    int fitted = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width() / 2; ++x) fitted += picture.pixel(x, y) == qRgb(200, 0, 0);
+    EXPECT_GT(fitted, 100);  // the fitted Scatchard line crosses its panel
+
+    EXPECT_EQ(window->SavePng(Path("fit")), Path("fit.png"));
+    EXPECT_EQ(QImage(QString::fromStdString(Path("fit.png"))).size(), picture.size());
+    EXPECT_TRUE(window->WriteConstants(Path("calibrated.TCM")));
+}
+
+}  // namespace
+}  // namespace dedodiz::test

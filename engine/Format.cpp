@@ -228,6 +228,12 @@ std::string FormatSci(double x) {
     return SciText(x, 2);
 }
 
+std::string FormatSciTrimmed(double x) {
+    std::string text = FormatSci(x);
+    text.erase(0, text.find_first_not_of(' '));
+    return text;
+}
+
 namespace {
 
 // The shape of a numeric text (see ParseReal): where it begins after its leading blanks, and the decimal

@@ -40,6 +40,10 @@ std::string FormatSciLong(double x);
 // exponent digits (" 2.00E+01"). An exponent of three digits keeps all three (" 1.00E-150").
 std::string FormatSci(double x);
 
+// FormatSci without its leading blank ("2.00E+01", "-2.00E+01"): the figure inside a sentence, a label
+// or a cell of its own.
+std::string FormatSciTrimmed(double x);
+
 // Numeric text as typed in a field or a file: optional leading blanks, an optional sign, digits with
 // an optional decimal point, an optional exponent. Anything else, trailing blanks included, or an
 // empty text, gives no value; so does a magnitude whose three-digit dialog text (FormatSciLong) would

@@ -191,8 +191,7 @@ void ZeroUnprintableConcentrations(TSolution& w) {
 }
 
 std::string RefinedLine(double residual) {
-    std::string sci = FormatSci(residual);
-    sci.erase(0, sci.find_first_not_of(' '));
+    const std::string sci = FormatSciTrimmed(residual);
     const std::string text = " EXACT: REFINED TO A MASS-BALANCE RESIDUAL OF " + sci + " ";
     const std::size_t left = (static_cast<std::size_t>(kLineWidth) - text.size()) / 2;
     std::string line(left, '-');

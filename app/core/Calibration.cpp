@@ -27,12 +27,6 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kFallMillivolts = 2.0;
 constexpr double kFallFraction = 0.10;
 
-std::string Sci(double x) {
-    std::string s = FormatSci(x);
-    s.erase(0, s.find_first_not_of(' '));
-    return s;
-}
-
 // ---- What the rows can give ----
 
 int DistinctLevels(const std::vector<TitrationRow>& rows, bool standards) {
@@ -60,7 +54,7 @@ std::string FallingReading(const Titration& t) {
                                       : hi.reading < lo.reading * (1 - kFallFraction);
                 if (!falls) continue;
                 const auto text = [&](const TitrationRow& r) {
-                    return mV ? FixedText(r.reading, 1) + " mV" : Sci(r.reading) + " M";
+                    return mV ? FixedText(r.reading, 1) + " mV" : FormatSciTrimmed(r.reading) + " M";
                 };
                 return "line " + std::to_string(hi.line) + " reads " + text(hi) + ", below line " +
                        std::to_string(lo.line) + "'s " + text(lo) +

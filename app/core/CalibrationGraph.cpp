@@ -19,12 +19,6 @@ constexpr Rgb kGridColor{170, 170, 170};
 constexpr int kTextHeight = 14;
 constexpr int kCharWidth = 7;
 
-std::string Sci(double x) {
-    std::string text = FormatSci(x);
-    text.erase(0, text.find_first_not_of(' '));
-    return text;
-}
-
 struct Box {
     int left, top, width, height;
 };
@@ -71,13 +65,13 @@ Axes Frame(Canvas& canvas, const Box& box, const std::vector<std::pair<double, d
     canvas.Line(a.plot.left, bottom, right, bottom);
     canvas.Line(right, a.plot.top, right, bottom);
     canvas.Line(a.plot.left, a.plot.top, right, a.plot.top);
-    const std::string hi = Sci(a.x1);
-    canvas.TextOut(a.plot.left, bottom + 3, Sci(a.x0));
+    const std::string hi = FormatSciTrimmed(a.x1);
+    canvas.TextOut(a.plot.left, bottom + 3, FormatSciTrimmed(a.x0));
     canvas.TextOut(right - kCharWidth * static_cast<int>(hi.size()), bottom + 3, hi);
     canvas.TextOut(a.plot.left + a.plot.width / 2 - kCharWidth * static_cast<int>(xName.size()) / 2,
                    bottom + 3 + kTextHeight, xName);
-    canvas.TextOut(a.plot.left + 3, a.plot.top + 2, Sci(a.y1));
-    canvas.TextOut(a.plot.left + 3, bottom - kTextHeight - 1, Sci(a.y0));
+    canvas.TextOut(a.plot.left + 3, a.plot.top + 2, FormatSciTrimmed(a.y1));
+    canvas.TextOut(a.plot.left + 3, bottom - kTextHeight - 1, FormatSciTrimmed(a.y0));
     return a;
 }
 

@@ -16,12 +16,6 @@ std::string Pad(std::string text, std::size_t width) {
     return text;
 }
 
-std::string Sci(double x) {
-    std::string s = FormatSci(x);
-    s.erase(0, s.find_first_not_of(' '));
-    return s;
-}
-
 // A value by its kind: a fraction with four decimals, mV with two, a concentration in 3 digits.
 enum class Kind : std::uint8_t { Fraction, Millivolts, Molar };
 
@@ -34,7 +28,7 @@ std::string Text(double x, Kind kind) {
         case Kind::Molar:
             break;
     }
-    return Sci(x);
+    return FormatSciTrimmed(x);
 }
 
 std::string Row(std::string_view name, const Estimate& e, Kind kind) {
@@ -104,9 +98,9 @@ std::vector<std::string> CalibrationReport(const Calibration& fit) {
         out.push_back("Bootstrap: " + std::to_string(fit.bootstrapDraws) + " draws, " +
                       std::to_string(fit.bootstrapFailed) + " did not converge");
     out.push_back(fit.scatchard ? "Scatchard estimate: purity " + FixedText(fit.scatchardPurity, 4) +
-                                      ", Kd " + Sci(fit.scatchardKd) + " M"
+                                      ", Kd " + FormatSciTrimmed(fit.scatchardKd) + " M"
                                 : "Scatchard estimate: none (the points give no falling line)");
-    out.push_back("Kd of the table at these conditions " + Sci(fit.tableKd) + " M; the fit is " +
+    out.push_back("Kd of the table at these conditions " + FormatSciTrimmed(fit.tableKd) + " M; the fit is " +
                   FixedText(fit.kd.value / fit.tableKd, 3) + " times it (log K " +
                   (fit.logKShift >= 0 ? "+" : "") + FixedText(fit.logKShift, 3) + ")");
     out.push_back("RMS " + (mV ? FixedText(fit.rms, 2) + " mV" : FixedText(fit.rms, 2) + " %") + ", " +

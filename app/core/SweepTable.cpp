@@ -168,9 +168,8 @@ void WriteSweepTable(const SweepState& s, ReportPlacement placement, OutputSink&
     Emit(output, "NOT VALID BELOW IONIC CONCENTRATION OF CHELATOR/METAL COMPLEX [" +
                      FormatFixed(s.PeakComplexIonic, 6, 3) + " N]");
     if (SweepShowsRefinement(s)) {
-        std::string worst = FormatSci(s.WorstResidual);
-        worst.erase(0, worst.find_first_not_of(' '));
-        Emit(output, "EXACT: points refined to a mass-balance residual of at most " + worst);
+        Emit(output, "EXACT: points refined to a mass-balance residual of at most " +
+                         FormatSciTrimmed(s.WorstResidual));
         Emit(output, "* = not solved even by the refinement, not valid data");
     }
 }

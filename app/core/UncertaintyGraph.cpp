@@ -22,12 +22,6 @@ struct Box {
     int left, top, width, height;
 };
 
-std::string Sci(double x) {
-    std::string text = FormatSci(x);
-    text.erase(0, text.find_first_not_of(' '));
-    return text;
-}
-
 // x of value on the axis of the histogram; NaN or out of range gives -1.
 int XOf(const Histogram& h, const Box& plot, double value) {
     if (!(value >= h.low && value <= h.high)) return -1;
@@ -72,8 +66,8 @@ void DrawPanel(Canvas& canvas, const UncertaintyResult& r, const Box& box) {
     Mark(canvas, h, plot, r.q975, kRangeColor);
     Mark(canvas, h, plot, r.median, kMedianColor);
     Mark(canvas, h, plot, r.value, kValueColor);
-    const std::string high = Sci(h.high);
-    canvas.TextOut(plot.left, base + 3, Sci(h.low));
+    const std::string high = FormatSciTrimmed(h.high);
+    canvas.TextOut(plot.left, base + 3, FormatSciTrimmed(h.low));
     canvas.TextOut(plot.left + plot.width - 7 * static_cast<int>(high.size()), base + 3, high);
 }
 

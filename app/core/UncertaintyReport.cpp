@@ -16,13 +16,6 @@ constexpr std::size_t kWidth = 80;
 constexpr int kMostShares = 5;  // shares named one by one; the rest are summed
 
 // A number as written in the head: at most six decimals, trailing zeros dropped ("0.02", "5", "0.5").
-// A concentration in three digits: "3.35E-06".
-std::string Molar(double x) {
-    std::string text = FormatSci(x);
-    text.erase(0, text.find_first_not_of(' '));
-    return text;
-}
-
 std::string Plain(double x) {
     std::string text = FigureText(x, 6);
     if (text.find('.') != std::string::npos && text.find('e') == std::string::npos) {
@@ -36,11 +29,9 @@ std::string Percent(double fraction) {
     return Plain(100 * fraction) + " %";
 }
 
+// A figure of the head; a quantile that no sample gave is "-".
 std::string Sci(double x) {
-    if (std::isnan(x)) return "-";
-    std::string text = FormatSci(x);
-    text.erase(0, text.find_first_not_of(' '));
-    return text;
+    return std::isnan(x) ? "-" : FormatSciTrimmed(x);
 }
 
 std::size_t Chars(std::string_view text) {
@@ -103,8 +94,8 @@ std::vector<std::string> UncertaintyItems(const UncertaintyOutcome& outcome) {
     for (const auto& [name, p] : outcome.purities)
         items.push_back(name + " purity " + Plain(p.fraction) + (p.sd > 0 ? " +- " + Plain(p.sd) : ""));
     for (const auto& [name, c] : outcome.contaminations)
-        items.push_back(name + " contamination " + Molar(c.conc) + (c.sd > 0 ? " +- " + Molar(c.sd) : "") +
-                        " M");
+        items.push_back(name + " contamination " + FormatSciTrimmed(c.conc) +
+                        (c.sd > 0 ? " +- " + FormatSciTrimmed(c.sd) : "") + " M");
     return items;
 }
 

@@ -9,12 +9,13 @@
   const files = [];  // {name, bytes} of every file that loaded, or {bundled: true}, in order
   let worker = null, job = null;
 
-  // The worker's script: the module, then the answer to one job at a time in a fresh session.
+  // The worker's script: the module (made from the page's WebAssembly, sent with every job), then the
+  // answer to one job at a time in a fresh session.
   const WORKER = `
-let made = null;
-const module = createDedodizModule().then((m) => { made = m; });
+let module = null;
 onmessage = async (e) => {
-  await module;
+  if (!module) module = createDedodizModule({ wasmBinary: e.data.wasm });
+  const made = await module;
   const { files, command, request } = e.data;
   const session = new made.Session();
   for (const f of files) { if (f.bundled) session.call('bundled', '{}'); else session.loadFile(f.name, f.bytes, 'described'); }
@@ -59,7 +60,7 @@ onmessage = async (e) => {
         end({ ok: false, status: 'failed', messages: [], error: 'The computation failed: ' + (e.message || 'the worker stopped') });
       };
       const keep = (key, value) => (typeof value === 'number' && !Number.isFinite(value) ? String(value) : value);
-      worker.postMessage({ files, command, request: JSON.stringify(request, keep) });
+      worker.postMessage({ wasm: Dedodiz.wasmBinary, files, command, request: JSON.stringify(request, keep) });
     });
   }
 

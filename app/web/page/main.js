@@ -42,8 +42,31 @@
     });
   }
 
+  // The WebAssembly inlined above, gzip in base64: unpacked by the browser's own decompression, and kept
+  // for the worker (jobs.js), which makes its module from the same bytes.
+  async function unpackWasm() {
+    const text = document.getElementById('dedodiz-wasm').textContent.trim();
+    let packed;
+    if (Uint8Array.fromBase64) packed = Uint8Array.fromBase64(text);
+    else {
+      const binary = atob(text);
+      packed = new Uint8Array(binary.length);
+      for (let i = 0; i < binary.length; i++) packed[i] = binary.charCodeAt(i);
+    }
+    // One write of the whole: the browser unpacks it in large pieces.
+    const unpack = new DecompressionStream('gzip');
+    const writer = unpack.writable.getWriter();
+    writer.write(packed);
+    writer.close();
+    return new Uint8Array(await new Response(unpack.readable).arrayBuffer());
+  }
+
   const marks = window.dedodizMarks = { scripts: performance.now() };
-  createDedodizModule().then((module) => {
+  unpackWasm().then((wasmBinary) => {
+    marks.unpacked = performance.now();
+    Dedodiz.wasmBinary = wasmBinary;
+    return createDedodizModule({ wasmBinary });
+  }).then((module) => {
     marks.module = performance.now();
     Dedodiz.start(module);
     marks.session = performance.now();

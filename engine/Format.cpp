@@ -3,16 +3,16 @@
 
 #include <array>
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
-#include <iomanip>
-#include <locale>
-#include <sstream>
 
 // The standard library's exact conversions of doubles to and from text are used where the library
-// has them; elsewhere (the C++ library of WebAssembly builds) the classic-locale streams give the same
-// correctly rounded texts. DEDODIZ_FORCE_FALLBACKS makes a native build use the streams, so that the
-// tests prove they agree.
+// has them; elsewhere (the C++ library of WebAssembly builds) the C library's printf and strtod, which
+// are correctly rounded too, give the same texts. (The classic-locale streams would as well, at some
+// five times the cost: the page writes thousands of numbers into the exports of every calculation.)
+// DEDODIZ_FORCE_FALLBACKS makes a native build use the C library, so that the tests prove they agree.
 #if defined(__cpp_lib_to_chars) && !defined(DEDODIZ_FORCE_FALLBACKS)
 #define DEDODIZ_STD_CHARCONV 1
 #else
@@ -24,12 +24,32 @@ namespace dedodiz {
 namespace {
 
 #if !DEDODIZ_STD_CHARCONV
-// A stream that writes and reads numbers as the "C" locale does, whatever the program's locale.
-template <typename Stream>
-Stream ClassicStream() {
-    Stream stream;
-    stream.imbue(std::locale::classic());
-    return stream;
+// The decimal point of the C locale in effect: printf writes it and strtod reads it, so the texts swap
+// it with '.' to read and write as the "C" locale does whatever the program's locale.
+std::string LocalePoint() {
+    const char* point = std::localeconv()->decimal_point;
+    return point != nullptr && *point != '\0' ? point : ".";
+}
+
+// x by printf with the format ("%.*f", "%.*e") and the decimals, with a decimal point.
+std::string Printed(const char* format, int decimals, double x) {
+    std::array<char, 128> small{};
+    const int n = std::snprintf(small.data(), small.size(), format, decimals, x);
+    if (n < 0) return {};
+    std::string text;
+    if (static_cast<std::size_t>(n) < small.size()) {
+        text.assign(small.data(), static_cast<std::size_t>(n));
+    } else {  // a fixed text of a large number: hundreds of digits
+        text.resize(static_cast<std::size_t>(n) + 1);
+        std::snprintf(text.data(), text.size(), format, decimals, x);
+        text.resize(static_cast<std::size_t>(n));
+    }
+    const std::string point = LocalePoint();
+    if (point != ".") {
+        const std::size_t at = text.find(point);
+        if (at != std::string::npos) text.replace(at, point.size(), ".");
+    }
+    return text;
 }
 #endif
 
@@ -42,9 +62,7 @@ std::string FixedText(double x, int decimals) {
         std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::fixed, decimals);
     return std::string(buf.data(), result.ptr);
 #else
-    auto stream = ClassicStream<std::ostringstream>();
-    stream << std::fixed << std::setprecision(decimals) << x;
-    return stream.str();
+    return Printed("%.*f", decimals, x);
 #endif
 }
 
@@ -55,9 +73,7 @@ std::string ScientificText(double x, int decimals) {
         std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::scientific, decimals);
     return std::string(buf.data(), result.ptr);
 #else
-    auto stream = ClassicStream<std::ostringstream>();
-    stream << std::scientific << std::setprecision(decimals) << x;
-    return stream.str();
+    return Printed("%.*e", decimals, x);
 #endif
 }
 
@@ -90,13 +106,23 @@ std::optional<double> ReadDouble(std::string_view text) {
     if (result.ec != std::errc{} || result.ptr != text.data() + text.size()) return std::nullopt;
     return value;
 #else
-    auto stream = ClassicStream<std::istringstream>();
-    stream.str(std::string(text));
-    double value = 0;
-    stream >> value;
-    // A magnitude beyond the double range fails the stream, as it does the exact reader; one so small
-    // that nothing of it is left is out of range for the exact reader too.
-    if (stream.fail() || !stream.eof()) return std::nullopt;
+    // The texts the exact reader takes: an optional '-', digits with an optional point, an optional
+    // exponent; strtod would take blanks, a '+', hexadecimal, "inf" and "nan" as well.
+    if (text.empty() || text.front() == '+' ||
+        text.find_first_not_of("0123456789.eE+-") != std::string_view::npos)
+        return std::nullopt;
+    std::string local(text);
+    const std::string point = LocalePoint();
+    if (point != ".") {
+        const std::size_t at = local.find('.');
+        if (at != std::string::npos) local.replace(at, 1, point);
+    }
+    char* end = nullptr;
+    const double value = std::strtod(local.c_str(), &end);
+    if (end != local.c_str() + local.size()) return std::nullopt;
+    // Beyond the double range, or so small that nothing of it is left: out of range for the exact
+    // reader too. A subnormal result is a value.
+    if (std::isinf(value)) return std::nullopt;
     if (value == 0 &&
         text.substr(0, text.find_first_of("eE")).find_first_of("123456789") != std::string_view::npos)
         return std::nullopt;
@@ -115,12 +141,18 @@ int FewestDigits(double x) {
     };
     // The nearest decimal of d + 1 digits lies at least as near as that of d digits; where the gaps to
     // both neighbours of x are equal (x not a power of two) every count above the fewest reads back as
-    // well, and a bisection finds the fewest in five tries instead of up to seventeen (each a slow
-    // format and read where there is no <charconv>). A power of two is searched digit by digit.
+    // well, and a bisection finds the fewest in a few tries instead of up to seventeen (each a format
+    // and a read). It begins at 15 digits: a computed figure needs 16 or 17, so two tries decide it.
+    // A power of two is searched digit by digit.
     int fewest = 17;
     int frexpExponent = 0;
     if (x != 0 && std::frexp(std::abs(x), &frexpExponent) != 0.5) {
         int low = 1;  // the fewest lies in [low, fewest]
+        if (readsBack(15)) {
+            fewest = 15;
+        } else {
+            low = 16;
+        }
         while (low < fewest) {
             const int mid = (low + fewest) / 2;
             if (readsBack(mid)) {
@@ -167,10 +199,11 @@ std::string ShortestText(double x) {
     std::string fixed;
     const int count = static_cast<int>(mantissa.size());
     if (exponent >= 0) {
-        fixed = exponent + 1 >= count
-                    ? mantissa + std::string(static_cast<std::size_t>(exponent + 1 - count), '0')
-                    : mantissa.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
-                          mantissa.substr(static_cast<std::size_t>(exponent + 1));
+        // A whole number is written with its exact digits, as the exact writer does: the same length as
+        // the fewest digits and zeros, and no difference from x (they differ from 2^53 up).
+        fixed = exponent + 1 >= count ? FixedText(std::abs(x), 0)
+                                      : mantissa.substr(0, static_cast<std::size_t>(exponent + 1)) + "." +
+                                            mantissa.substr(static_cast<std::size_t>(exponent + 1));
     } else {
         fixed = "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
     }

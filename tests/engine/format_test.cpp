@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "engine/Format.h"
 
@@ -86,6 +93,51 @@ TEST(FigureTextTest, ExtremeDoublesNeverShowASignedZeroInfinityOrALongNumber) {
     EXPECT_EQ(FigureText(PXOf(1), 2), "0.00");
     EXPECT_EQ(FigureText(-0.0004, 3), "0.000");
     EXPECT_EQ(FigureText(2e300, 3), "2.000e+300");
+}
+
+// The fewest significant digits of a text: sign, point, exponent and the zeros around them left out.
+int SignificantDigits(std::string text) {
+    text = text.substr(text.front() == '-' ? 1 : 0);
+    text = text.substr(0, text.find('e'));
+    std::string digits;
+    for (const char c : text)
+        if (c != '.') digits += c;
+    digits.erase(0, digits.find_first_not_of('0'));
+    digits.erase(digits.find_last_not_of('0') + 1);
+    return static_cast<int>(digits.size());
+}
+
+// Every double's shortest text reads back as it and no decimal of one digit fewer does (checked with
+// the C library's own rounding), over random bit patterns of the whole range, the powers of two and
+// the cases that are hard to round; the form is the exact writer's.
+TEST(ShortestTextTest, ReadsBackWithTheFewestDigits) {
+    EXPECT_EQ(ShortestText(0.1), "0.1");
+    EXPECT_EQ(ShortestText(1e23), "1e+23");
+    EXPECT_EQ(ShortestText(1.55e-7), "1.55e-07");
+    EXPECT_EQ(ShortestText(5e-324), "5e-324");
+    EXPECT_EQ(ShortestText(-1234.5), "-1234.5");
+    EXPECT_EQ(ShortestText(123456789012345680.0), "123456789012345680");
+    EXPECT_EQ(ShortestText(1428547813435902208.0), "1428547813435902208");
+    std::vector<double> xs = {1.7976931348623157e308, 2.2250738585072014e-308, 9007199254740993.0, 0.3,
+                              2.0 / 3};
+    std::mt19937_64 random(7);
+    while (xs.size() < 4000) {
+        const std::uint64_t bits = random();
+        double x = 0;
+        std::memcpy(&x, &bits, sizeof x);
+        if (std::isfinite(x)) xs.push_back(x);
+    }
+    for (int e = -1074; e <= 1023; e += 3) xs.push_back(std::ldexp(1.0, e));
+    for (const double x : xs) {
+        const std::string text = ShortestText(x);
+        ASSERT_EQ(ReadDouble(text), x) << text;
+        // A whole number from 2^53 up is written with all its exact digits.
+        const int digits = SignificantDigits(text);
+        if (digits < 2 || (std::abs(x) >= 0x1p53 && text.find('e') == std::string::npos)) continue;
+        std::array<char, 64> fewer{};
+        std::snprintf(fewer.data(), fewer.size(), "%.*e", digits - 2, std::abs(x));
+        EXPECT_NE(std::strtod(fewer.data(), nullptr), std::abs(x)) << text << " also as " << fewer.data();
+    }
 }
 
 TEST(ParseRealTest, Cases) {

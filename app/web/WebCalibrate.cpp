@@ -4,7 +4,8 @@
 // the Scatchard and residual plots as SVG for the page to show inline.
 //
 // The request: "csv" (the titration's text), "chelator", "metal", "temp", "ph", "ionic", "bootstrap" (a
-// whole number, 1000 when missing) and "seed" (1 when missing).
+// whole number, 1000 when missing) and "seed" (digits or a whole number, 1 when missing). In the page's
+// worker the bootstrap tells its progress in blocks of 16 draws, as the uncertainty tells its samples.
 
 #include "core/CalibrationExport.h"
 #include "core/CalibrationGraph.h"
@@ -14,6 +15,8 @@
 namespace dedodiz::web {
 
 namespace {
+
+constexpr int kDrawsPerBlock = 16;  // bootstrap draws per progress report
 
 double NumberOr(const Json& request, const char* key, double fallback) {
     const auto found = request.find(key);
@@ -50,7 +53,13 @@ Json CalibrateCommand(WebSession& session, const Json& request) {
     r.pH = NumberOr(request, "ph", 7.0);
     r.ionic = NumberOr(request, "ionic", kReferenceIonic);
     r.bootstrap = WholeOr(request, "bootstrap", 1000, kMaxBootstrapDraws);
-    r.seed = static_cast<std::uint64_t>(WholeOr(request, "seed", 1, 2147483647));
+    r.seed = SeedOf(request);
+    // Asked before every draw: after each block of draws done, the session's own stop is asked.
+    r.stop = [&session, done = 0]() mutable {
+        const bool block = done > 0 && done % kDrawsPerBlock == 0;
+        ++done;
+        return block && session.stop && session.stop();
+    };
     const Outcome outcome = session.Calibrate(r);
     Json reply = Answer(outcome);
     if (!outcome.Ran()) return reply;

@@ -3,9 +3,9 @@
 // The calibration: a titration measured in the lab (pasted, or loaded from a CSV file) gives the real
 // purity of the chelator, the metal that water and salts bring (contamination) and the apparent Kd at
 // the titration's conditions, each with its 95 % interval, as dedodiz32-cli calibrate fits them against
-// the table in use; the Scatchard and residual plots beside the report. The fit and its bootstrap run
-// in the worker with progress and Stop (a 1000-draw bootstrap takes seconds here), and one button
-// carries the purity and the contamination into the Recipe tab.
+// the table in use; the Scatchard and residual plots beside the report. A fit with its bootstrap runs
+// in the worker with progress and Stop (1000 draws take seconds here), and one button carries the
+// purity and the contamination into the Recipe tab.
 (() => {
   const { el, numbers } = Dedodiz;
   // The example titration, examples/ca-egta-titration.csv: EGTA titrated with CaCl2 at pH 7.2, 22 °C and
@@ -79,7 +79,12 @@ metal_total_M,chelator_total_M,mV
     exports = Dedodiz.exportButtons(() => 'dedodiz-calibration', () => last);
     useButton = el('button', { type: 'button', id: 'calibrate-use', disabled: true, onclick: useInRecipe }, 'Use in the recipe');
     useNote = el('p', { id: 'calibrate-use-note', class: 'status', role: 'status' });
-    p.append(el('p', { class: 'intro', text: 'The real purity of your chelator, the metal that water and salts bring, and the Kd at your conditions, fitted to a titration you measured: standards of the metal alone and buffer points of metal and chelator, read with an electrode (mV) or as free levels. Help > Calibration explains the experiment.' }),
+    const help = el('a', { href: '#help-calibrate', class: 'help-link', onclick: (e) => {
+      e.preventDefault();
+      Dedodiz.showTab('help', true);
+      document.getElementById('help-calibrate').scrollIntoView();
+    } }, 'Help > Calibration');
+    p.append(el('p', { class: 'intro' }, 'The real purity of your chelator, the metal that water and salts bring, and the Kd at your conditions, fitted to a titration you measured: standards of the metal alone and buffer points of metal and chelator, read with an electrode (mV) or as free levels. ', help, ' explains the experiment.'),
       el('div', { class: 'columns' }, form, el('div', { class: 'output', id: 'calibrate-output' }, messages, results, plots,
         el('div', { class: 'actions', 'aria-label': 'Download the calibration' }, exports, useButton), useNote,
         el('h3', { text: 'Report' }), report)));
@@ -148,7 +153,7 @@ metal_total_M,chelator_total_M,mV
   }
 
   function request() {
-    const whole = (v) => (Number.isInteger(v) && v >= 0 ? '' : 'a whole number from 0');
+    const whole = (v) => (Number.isInteger(v) ? '' : 'a whole number');
     const r = {
       csv: data.value, chelator: q('calibrate-chelator').value, metal: q('calibrate-metal').value,
       temp: read('calibrate-temp', 'Temperature'), ph: read('calibrate-ph', 'pH'), ionic: read('calibrate-ionic', 'Ionic strength'),
@@ -162,8 +167,8 @@ metal_total_M,chelator_total_M,mV
     return r;
   }
 
-  // The fit of the form in the worker, with its progress and Stop: a promise of the reply, or of null
-  // when a field is not valid.
+  // The fit of the form, with a bootstrap in the worker (its progress and Stop): a promise of the reply,
+  // or of null when a field is not valid. The Session judges the range of the draws.
   async function run() {
     let r = null;
     try {
@@ -178,7 +183,8 @@ metal_total_M,chelator_total_M,mV
     status.textContent = r.bootstrap ? `Fitting, then ${r.bootstrap} bootstrap draws…` : 'Fitting…';
     bar.show(true);
     const t0 = performance.now();
-    const reply = await Dedodiz.jobs.run('calibrate', r, (f) => bar.progress(f), r.bootstrap);
+    // The fit alone takes some 15 ms: only its bootstrap (2.5 s for 1000 draws) needs the worker.
+    const reply = r.bootstrap > 0 ? await Dedodiz.jobs.run('calibrate', r, (f) => bar.progress(f), r.bootstrap) : Dedodiz.call('calibrate', r);
     const ms = performance.now() - t0;
     bar.show(false);
     button.disabled = false;

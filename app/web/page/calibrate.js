@@ -225,7 +225,8 @@ metal_total_M,chelator_total_M,mV
 
   // Every parameter with its 95 % interval (and the bootstrap's), the linear estimate and the table's Kd.
   function estimates(d) {
-    const sci = (v) => (v === null || v === undefined ? '—' : v.toExponential(2).replace('e', 'E'));
+    // As the report writes them: 3.35E-06.
+    const sci = (v) => (v === null || v === undefined ? '—' : v.toExponential(2).replace(/e([+-])(\d)$/, 'e$10$2').replace('e', 'E'));
     const fixed = (digits) => (v) => (v === null || v === undefined ? '—' : v.toFixed(digits));
     const rows = [['Purity', d.purity, fixed(4)], ['Contamination [M]', d.contamination_M, sci], ['Kd [M]', d.kd_M, sci]];
     if (d.electrode) {
@@ -233,11 +234,12 @@ metal_total_M,chelator_total_M,mV
         ['Detection term [M]', d.electrode.detection_M, sci]);
     }
     const range = (pair, f) => (pair ? `${f(pair[0])} .. ${f(pair[1])}` : '—');
+    const boot = Boolean(d.purity.bootstrap_ci95);  // the column only where a bootstrap was drawn
     const table = el('table', { class: 'results compact' },
       el('caption', { text: `${d.chelator} with ${d.metal}: ${d.points.length} rows, RMS ${d.rms.toFixed(2)} ${d.rms_unit}` }),
-      el('thead', {}, el('tr', {}, ['Parameter', 'Value', '95 % interval', 'Bootstrap 95 %'].map((h) => el('th', { scope: 'col', text: h })))),
+      el('thead', {}, el('tr', {}, ['Parameter', 'Value', '95 % interval', boot ? 'Bootstrap 95 %' : null].filter(Boolean).map((h) => el('th', { scope: 'col', text: h })))),
       el('tbody', {}, rows.map(([name, e, f]) => el('tr', {}, el('th', { scope: 'row', text: name }),
-        el('td', { text: f(e.value) }), el('td', { text: range(e.ci95, f) }), el('td', { text: range(e.bootstrap_ci95, f) })))));
+        el('td', { text: f(e.value) }), el('td', { text: range(e.ci95, f) }), boot ? el('td', { text: range(e.bootstrap_ci95, f) }) : null))));
     const s = d.scatchard;
     const ratio = d.kd_M.value / d.table_kd_M;
     const notes = el('p', { class: 'summary' },

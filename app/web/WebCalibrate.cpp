@@ -4,7 +4,11 @@
 // the Scatchard and residual plots as SVG for the page to show inline.
 //
 // The request: "csv" (the titration's text), "chelator", "metal", "temp", "ph", "ionic", "bootstrap" (a
-// whole number, 1000 when missing) and "seed" (1 when missing).
+// whole number, 1000 when missing) and "seed" (digits or a whole number, 1 when missing). In the page's
+// worker the bootstrap tells its progress in blocks of 16 draws, as the uncertainty tells its samples.
+
+#include <algorithm>
+#include <limits>
 
 #include "core/CalibrationExport.h"
 #include "core/CalibrationGraph.h"
@@ -14,6 +18,8 @@
 namespace dedodiz::web {
 
 namespace {
+
+constexpr int kDrawsPerBlock = 16;  // bootstrap draws per progress report
 
 double NumberOr(const Json& request, const char* key, double fallback) {
     const auto found = request.find(key);
@@ -28,13 +34,13 @@ std::string TextOf(const Json& request, const char* key) {
     return found->get<std::string>();
 }
 
-int WholeOr(const Json& request, const char* key, int fallback, int most) {
+int WholeOr(const Json& request, const char* key, int fallback) {
     const auto found = request.find(key);
     if (found == request.end() || found->is_null()) return fallback;
     if (!found->is_number_integer()) throw RequestError(std::string(key) + " is a whole number");
-    const auto value = found->get<std::int64_t>();
-    // Beyond the range the Session's rule refuses it all the same.
-    return value > most ? most + 1 : value < 0 ? -1 : static_cast<int>(value);
+    // As given wherever an int holds it, so that the Session's refusal names the number typed.
+    return static_cast<int>(std::clamp<std::int64_t>(
+        found->get<std::int64_t>(), std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -49,8 +55,14 @@ Json CalibrateCommand(WebSession& session, const Json& request) {
     r.temperature = NumberOr(request, "temp", kReferenceTemperature);
     r.pH = NumberOr(request, "ph", 7.0);
     r.ionic = NumberOr(request, "ionic", kReferenceIonic);
-    r.bootstrap = WholeOr(request, "bootstrap", 1000, kMaxBootstrapDraws);
-    r.seed = static_cast<std::uint64_t>(WholeOr(request, "seed", 1, 2147483647));
+    r.bootstrap = WholeOr(request, "bootstrap", 1000);
+    r.seed = SeedOf(request);
+    // Asked before every draw: after each block of draws done, the session's own stop is asked.
+    r.stop = [&session, done = 0]() mutable {
+        const bool block = done > 0 && done % kDrawsPerBlock == 0;
+        ++done;
+        return block && session.stop && session.stop();
+    };
     const Outcome outcome = session.Calibrate(r);
     Json reply = Answer(outcome);
     if (!outcome.Ran()) return reply;

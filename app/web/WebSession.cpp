@@ -4,6 +4,7 @@
 #include "web/WebSession.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 #include "engine/CalcTypes.h"
@@ -21,6 +22,18 @@ double JsonNumber(const Json& value, const std::string& what) {
     }
     if (!value.is_number()) throw RequestError(what + " must be a number");
     return value.get<double>();
+}
+
+std::uint64_t SeedOf(const Json& request) {
+    const auto found = request.find("seed");
+    if (found == request.end() || found->is_null()) return 1;
+    if (found->is_number_unsigned()) return found->get<std::uint64_t>();
+    const std::string text = found->is_string() ? found->get<std::string>() : std::string();
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        throw RequestError("the seed is a whole number from 0 to 18446744073709551615");
+    return seed;
 }
 
 namespace {

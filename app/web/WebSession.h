@@ -14,6 +14,7 @@
 // the command-line tool's --format json and --format csv, which the page offers for download and reads
 // its tables from; "report" holds the report's lines.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
@@ -64,6 +65,10 @@ Json Answer(const Outcome& outcome);
 // A number of a request: a JSON number, or "NaN", "Infinity", "-Infinity" as JavaScript writes the
 // numbers JSON cannot hold; anything else is a RequestError naming what.
 double JsonNumber(const Json& value, const std::string& what);
+
+// The "seed" of a request: digits (a text, since a JavaScript number holds no more than 2^53) or a whole
+// number, 1 when missing; anything else is a RequestError.
+std::uint64_t SeedOf(const Json& request);
 
 // Report lines (bytes) as UTF-8 texts.
 Json Lines(const std::vector<std::string>& lines);

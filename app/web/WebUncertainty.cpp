@@ -9,8 +9,6 @@
 // missing one takes the program's default, 0 switches it off), "purity" [{"name", "fraction", "sd"}]
 // and "refine". {"defaults": true} is answered with the program's defaults of all of them instead.
 
-#include <charconv>
-
 #include "core/Uncertainty.h"
 #include "core/UncertaintyExport.h"
 #include "core/UncertaintyGraph.h"
@@ -24,18 +22,6 @@ void ReadSd(const Json& request, const char* key, double& into) {
     const auto found = request.find(key);
     if (found == request.end() || found->is_null()) return;
     into = JsonNumber(*found, key);
-}
-
-std::uint64_t SeedOf(const Json& request) {
-    const auto found = request.find("seed");
-    if (found == request.end() || found->is_null()) return 1;
-    if (found->is_number_unsigned()) return found->get<std::uint64_t>();
-    const std::string text = found->is_string() ? found->get<std::string>() : std::string();
-    std::uint64_t seed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        throw RequestError("the seed is a whole number from 0 to 18446744073709551615");
-    return seed;
 }
 
 int SamplesOf(const Json& request) {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // The page as a lab uses it, in chromium or firefox (BROWSER): files that fail to load change nothing,
 // no old answer stays beside a new input or a refusal, a link repeats a calculation, every tab fits a
-// phone and prints without its controls, a long computation can be stopped, and axe-core finds no
-// serious or critical accessibility fault on any tab.
+// phone and prints without its controls, a long computation can be stopped, a titration gives the
+// command line's calibration and carries it into the recipe, and axe-core finds no serious or critical
+// accessibility fault on any tab.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -205,6 +206,63 @@ test('worker: a long uncertainty shows its progress, leaves the page answering, 
   });
 });
 
+test('calibrate: the example titration gives the fit of dedodiz32-cli calibrate and the recipe of its --calibration; a refusal clears it and marks the rows', async () => {
+  const args = ['calibrate', 'examples/ca-egta-titration.csv', '--temp', '22', '--ph', '7.2', '--ionic', '0.15', '--chelator', 'EGTA',
+    '--metal', 'Ca2', '--bootstrap', '200', '--seed', '7'];
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'dedodiz-fit-'));
+  const fit = path.join(folder, 'fit.json');
+  fs.writeFileSync(fit, spawnSync(cli, [...args, '--format', 'json'], { encoding: 'utf8' }).stdout);
+  const expected = JSON.parse(fs.readFileSync(fit, 'utf8'));
+  await withPage(async (page) => {
+    // A text put in as typed: the tab sees its input event.
+    const field = (selector, text) => page.$eval(selector, (i, t) => { i.value = t; i.dispatchEvent(new Event('input', { bubbles: true })); }, text);
+    await page.click('#tab-calibrate');
+    // The tab's example is the example file, and its conditions are those of the file's own command line.
+    assert.equal(await page.$eval('#calibrate-data', (t) => t.value), fs.readFileSync('examples/ca-egta-titration.csv', 'utf8'));
+    await field('#calibrate-ph', '7,2');
+    await field('#calibrate-bootstrap', '200');
+    await field('#calibrate-seed', '7');
+    await page.click('#run-calibrate');
+    await page.waitForFunction(() => document.querySelector('#calibrate-report').textContent !== '', { timeout: 60000 });
+    assert.equal(await page.$eval('#calibrate-report', (r) => r.textContent + '\n'), spawnSync(cli, args, { encoding: 'utf8' }).stdout);
+    const got = await page.evaluate(() => Dedodiz.calibrate.last());
+    // The fit to 1e-9; each bootstrap draw's fit ends within its convergence tolerance, where a last bit of
+    // WebAssembly's log10 may move it, so its percentiles to 1e-6.
+    const near = (a, b, tolerance, what) => assert.ok(Math.abs(a - b) <= tolerance * Math.abs(b), `${what}: ${a} != ${b}`);
+    for (const key of ['purity', 'contamination_M', 'kd_M']) {
+      near(got[key].value, expected[key].value, 1e-9, key);
+      [0, 1].forEach((k) => near(got[key].ci95[k], expected[key].ci95[k], 1e-9, `${key} ci95`));
+      [0, 1].forEach((k) => near(got[key].bootstrap_ci95[k], expected[key].bootstrap_ci95[k], 1e-6, `${key} bootstrap`));
+    }
+    assert.equal(await page.$$eval('#calibrate-plots figure svg[role="img"]', (s) => s.length), 2);
+    assert.match(await page.evaluate(() => location.hash), /tab=calibrate&.*calibrate-data=/);
+    // The next step: the recipe with the fitted purity and contamination is the tool's recipe --calibration.
+    await page.click('#calibrate-use');
+    await page.click('#tab-recipe');
+    await field('#recipe-stock-1', '100');
+    await field('#recipe-stock-2', '100');
+    await field('#recipe-stock-3', '1 M');
+    await page.click('#run-recipe');
+    await page.waitForFunction(() => document.querySelector('#recipe-report').textContent !== '');
+    assert.equal(await page.$eval('#recipe-report', (r) => r.textContent + '\n'), spawnSync(cli, ['recipe', 'examples/ca-egta-free.STG', '--volume', '10mL',
+      '--stock', 'EGTA=100mM', '--stock', 'Ca2=100mM', '--stock', 'Mg2=1M', '--topup', 'KCl=3M', '--calibration', fit], { encoding: 'utf8' }).stdout);
+    // Six rows for six parameters: the fit's own reason, the rows marked, the old results gone.
+    await page.click('#tab-calibrate');
+    const six = fs.readFileSync('examples/ca-egta-titration.csv', 'utf8').split('\n').slice(0, 9).join('\n') + '\n';
+    const [short] = files({ 'six.csv': six });
+    await field('#calibrate-data', six);
+    assert.deepEqual(await page.$$eval('#calibrate-output .actions button', (b) => b.map((x) => x.disabled)), [true, true, true, true]);
+    await page.click('#run-calibrate');
+    await page.waitForFunction(() => document.querySelector('#calibrate-messages').textContent !== '');
+    const refused = spawnSync(cli, args.map((a) => (a.endsWith('.csv') ? short : a)), { encoding: 'utf8' });
+    assert.equal(refused.status, 1);
+    assert.match(refused.stderr, /6 rows for 6 parameters/);
+    assert.equal(await page.$$eval('#calibrate-messages li', (items) => items.map((li) => li.textContent + '\n').join('')), refused.stderr);
+    assert.equal(await page.$eval('#calibrate-data', (t) => t.getAttribute('aria-invalid')), 'true');
+    assert.deepEqual(await page.$eval('#calibrate-output', (o) => [o.querySelector('#calibrate-report').textContent, o.querySelectorAll('svg, table').length]), ['', 0]);
+  });
+});
+
 test('axe: no serious or critical accessibility violation on any tab, results shown', async () => {
   const axe = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
   await withPage(async (page) => {
@@ -213,8 +271,9 @@ test('axe: no serious or critical accessibility violation on any tab, results sh
     for (const id of ids) {
       await page.click(`#tab-${id}`);
       await page.evaluate((tab) => {
-        const runs = { solution: () => Dedodiz.solution.run(), sweep: () => Dedodiz.sweep.run(), evaluate: () => Dedodiz.evaluate.run(), buffers: () => Dedodiz.buffers.run() };
-        if (runs[tab]) runs[tab]();
+        const runs = { solution: () => Dedodiz.solution.run(), sweep: () => Dedodiz.sweep.run(), evaluate: () => Dedodiz.evaluate.run(), buffers: () => Dedodiz.buffers.run(),
+          calibrate: () => Dedodiz.calibrate.run().then((r) => r.ok) };
+        return runs[tab] ? runs[tab]() : null;
       }, id);
       const found = await page.evaluate(async () => {
         const result = await window.axe.run(document, { resultTypes: ['violations'] });

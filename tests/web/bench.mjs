@@ -2,7 +2,8 @@
 // How long a user waits in the browser (a benchmark, not a test): the time from opening the page from
 // disk until it is ready to compute, over several fresh loads, and the time of one single-point
 // calculation of the README example, of its recipe (one solution, and a pCa series of ten) and of its
-// uncertainty with the default 2000 samples, all measured with performance.now() in headless chromium.
+// uncertainty with the default 2000 samples, and the calibration of the example titration, all measured
+// with performance.now() in headless chromium.
 import fs from 'node:fs';
 import { openBrowser, openPage } from './browser.mjs';
 
@@ -38,7 +39,19 @@ try {
       Dedodiz.call('uncertainty', { solution, samples: 2000 });
       uncertainty.push(performance.now() - t0);
     }
+    // The calibration of the example titration, the fit alone and with the default 1000-draw bootstrap.
+    const fit = { csv: Dedodiz.calibrate.EXAMPLE.csv, chelator: 'EGTA', metal: 'Ca2', temp: 22, ph: 7.2, ionic: 0.15 };
+    const calibration = { fit: [], bootstrap: [] };
+    for (let i = 0; i < 5; i++) {
+      let t0 = performance.now();
+      Dedodiz.call('calibrate', { ...fit, bootstrap: 0 });
+      calibration.fit.push(performance.now() - t0);
+      t0 = performance.now();
+      Dedodiz.call('calibrate', fit);
+      calibration.bootstrap.push(performance.now() - t0);
+    }
     return {
+      calibration,
       call: time(() => Dedodiz.call('run', { solution })), button: time(() => Dedodiz.solution.run()),
       recipe: time(() => Dedodiz.call('recipe', recipe)), series: time(() => Dedodiz.call('recipe', series)), uncertainty,
     };
@@ -59,6 +72,7 @@ try {
   console.log(`recipe of one solution: median ${median(times.recipe).toFixed(2)} ms; of a pCa series of ten: median ${median(times.series).toFixed(2)} ms (${runs} runs)`);
   console.log(`6 x 6 example: calculation described ${six.described.toFixed(2)} ms, checked ${six.checked.toFixed(2)} ms; showing it ${six.show.toFixed(2)} ms; Calculate button ${six.button.toFixed(2)} ms (medians)`);
   console.log(`uncertainty, 2000 samples: median ${median(times.uncertainty).toFixed(0)} ms, max ${Math.max(...times.uncertainty).toFixed(0)} ms (5 runs)`);
+  console.log(`calibration of the example titration: the fit ${median(times.calibration.fit).toFixed(0)} ms, with 1000 bootstrap draws ${median(times.calibration.bootstrap).toFixed(0)} ms (medians of 5)`);
 } finally {
   await close();
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: BSD-3-Clause
 'use strict';
-// Help in the page: how to read the report line by line, the three calculations, the precisions, and the
-// terms of the recipe and of the uncertainty. The report's closing line links here.
+// Help in the page: how to read the report line by line, the three calculations, the precisions, the
+// terms of the recipe and of the uncertainty, and the calibration's experiment and results. The
+// report's closing line links here.
 (() => {
   const { el } = Dedodiz;
 
@@ -15,7 +16,7 @@
       el('p', { class: 'intro', text: 'Everything on this page is computed in the page itself; nothing is sent anywhere. The report of every tab is the one the desktop program and dedodiz32-cli write, line for line.' }),
       el('nav', { 'aria-label': 'Help topics', class: 'help-topics' }, el('ul', {},
         [['report', 'Reading the report'], ['types', 'The calculations'], ['precision', 'Precision'], ['recipe', 'Recipe'],
-          ['uncertainty', 'Uncertainty'], ['page', 'Links, memory and files']].map(([id, text]) =>
+          ['uncertainty', 'Uncertainty'], ['calibrate', 'Calibration'], ['page', 'Links, memory and files']].map(([id, text]) =>
           el('li', {}, el('a', { href: '#help-' + id, onclick: (e) => { e.preventDefault(); panel.querySelector('#help-' + id).scrollIntoView(); } }, text))))),
       section('report', 'Reading the report',
         p('A report is plain text in columns, every concentration in mol/L (M) written as 1.55E-07M. Line by line:'),
@@ -75,9 +76,27 @@
           ['left out', 'Samples whose solve did not converge or stopped with a fault; they are counted and left out.'],
           ['Histogram', 'The samples of a result in bins: red the single-point value, green the median, blue the 95 % range.'],
         ])),
+      section('calibrate', 'Calibration',
+        p('The purity of the chelator, the metal that water and salts bring (contamination) and the apparent Kd at your conditions, fitted to a titration, each with its 95 % interval. Every calculated buffer rests on these three numbers, and none of them can be looked up: EGTA is sold partly hydrated, batches differ, and the Kd depends on your pH, temperature and ionic strength.'),
+        p('The experiment: one solution per row, all at the pH, temperature and ionic strength given in the tab, each read with a metal electrode (mV) or its free level measured otherwise (free_M, e.g. with an indicator).'),
+        terms([
+          ['Standards', 'Rows without chelator (chelator_total_M 0): the metal alone calibrates the electrode. Measure at least two, better three to five, a decade apart (10 uM, 100 uM, 1 mM of the metal alone).'],
+          ['Buffer points', 'One or two chelator totals (1 to 2 mM) with metal totals from 10 % to 95 % of the chelator, 10 to 15 of them, so that the free metal spans Kd/10 to 10 Kd (pCa about one unit either side of the pKd).'],
+          ['How many rows', 'More rows than the parameters fitted: the six of an electrode titration (slope, intercept and detection term, purity, contamination, Kd) or the three of free levels; better 15 to 20. The rows may come in any order.'],
+          ['Columns', 'A header metal_total_M,chelator_total_M,mV (or free_M), then the rows; totals as weighed, with their units (2mM, 150uM; a bare number is mol/L). Lines that begin with # are comments.'],
+          ['Purity', 'The fraction of the weighed chelator that is chelator; "Use in the recipe" makes it the recipe\'s purity of that chelator.'],
+          ['Contamination', 'The metal in every row beyond what was added [M]; "Use in the recipe" makes it the recipe\'s contamination of that metal.'],
+          ['Kd', 'The apparent dissociation constant of the pair at the titration\'s conditions, fitted as its log, so its interval is not symmetric.'],
+          ['95 % interval, bootstrap 95 %', 'The interval from the fit\'s covariance, and the one of a parametric bootstrap (the draws; 0 leaves it out) that checks it where it is not symmetric. The same seed gives the same numbers.'],
+          ['Slope, E0, detection term', 'The electrode: E = E0 + S log10(free + D), S in mV per decade (about 29 for a calcium electrode), D the free level below which it reads no lower.'],
+          ['Scatchard estimate', 'The classic linear estimate, bound/free against bound: the purity from the intercept and the Kd from the slope, to compare with what you know. The Scatchard plot shows the buffer points with the fit (red) and this line (green).'],
+          ['RMS, residuals', 'How far the readings lie from the fitted model: in mV for an electrode, in per cent for free levels. The residual plot shows each row against its fitted free level; a pattern in it says the model does not fit.'],
+          ['Kd of the table', 'The Kd that the constants table in use gives at the same conditions, and how many times it the fit is.'],
+          ['Refused', 'Too few rows, no standards, standards at one level, readings that fall where more metal was added, a fit that does not converge or an interval that is not bounded: the message says which, and what to measure more. No number is shown without its interval.'],
+        ])),
       section('page', 'Links, memory and files',
         terms([
-          ['Link to this calculation', 'The address of the page holds the inputs of the tab shown; opened again (also from a file on disk) it repeats the calculation. A table of your own is named in the link, not included: open it in the Files tab.'],
+          ['Link to this calculation', 'The address of the page holds the inputs of the tab shown; opened again (also from a file on disk) it repeats the calculation. A table of your own is named in the link, not included: open it in the Files tab. A titration longer than 4 KB is left out of the link and the memory: keep its CSV file.'],
           ['Memory', 'The page keeps your last inputs in this browser; "Reset to the example" goes back to the example of 2 mM EGTA with 1 mM Ca and 1 mM Mg.'],
           ['Out of date', 'A change of any input greys the results shown and turns off their downloads until you run again.'],
           ['Files', 'A work file (.STG) names its constants table: open both at once, or the table after the work file. A file that fails to load changes nothing.'],

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: BSD-3-Clause
 'use strict';
-// Long computations (the uncertainty, 3D sweeps, recipe series) run in a worker, a second copy of the
-// calculator made from the module inlined in this page, so that the page stays responsive, shows their
-// progress and can stop them. The worker's session is given the user's files in the order they were
-// opened, so that it computes with the table the page shows; the answer is the same as on the page.
+// Long computations (the uncertainty, a calibration's bootstrap, 3D sweeps, recipe series) run in a
+// worker, a second copy of the calculator made from the module inlined in this page, so that the page
+// stays responsive, shows their progress and can stop them. The worker's session is given the user's files
+// in the order they were opened, so that it computes with the table the page shows; the answer is the same
+// as on the page.
 (() => {
   const { el } = Dedodiz;
   const files = [];  // {name, bytes} of every file that loaded, or {bundled: true}, in order

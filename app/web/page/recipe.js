@@ -316,6 +316,25 @@
       el('tbody', {}, t.rows.map((row) => el('tr', {}, row.map((c, k) => (k === 0 ? el('th', { scope: 'row', text: c }) : el('td', { text: c }))))))));
   }
 
-  Dedodiz.recipe = { run };
+  // A calibration's fitted purity of its chelator and contamination of its metal (mol/L) as the inputs
+  // of the recipe, as dedodiz32-cli recipe --calibration takes them: the purity of the chelator's row (kept
+  // by name until the Solution tab has that chelator) and the metal's entry of the contamination, the
+  // others kept. Says what it did.
+  function useCalibration({ chelator, purity, metal, contamination }) {
+    refresh();  // the rows of the solution as it stands
+    const row = [...stockRows.querySelectorAll('tr')].find((tr) => tr.dataset.name === chelator);
+    kept[chelator] = { ...(kept[chelator] || {}), purity: String(purity) };
+    const set = (input, value) => { input.value = value; input.dispatchEvent(new Event('change', { bubbles: true })); };
+    if (row) set(row.querySelector('.purity'), String(purity));
+    const field = panel.querySelector('#recipe-contamination');
+    const unit = numbers.unitFor(contamination);
+    const others = field.value.split(/\s*;\s*/).filter((item) => item && item.split('=')[0].trim().toLowerCase() !== metal.toLowerCase());
+    set(field, [...others, `${metal}=${numbers.inUnit(contamination, unit)} ${unit}`].join('; '));
+    panel.querySelector('#recipe-chemistry').open = true;
+    const said = `The Recipe tab now takes the purity of ${chelator} as ${purity.toFixed(4)} and the contamination ${metal}=${numbers.concentration(contamination)} from the fit.`;
+    return row ? said : `${said} ${chelator} is not in the solution of the Solution tab: its purity is used once it is.`;
+  }
+
+  Dedodiz.recipe = { run, useCalibration };
   Dedodiz.addSection({ id: 'recipe', title: 'Recipe', build, show: refresh });
 })();

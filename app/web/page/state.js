@@ -8,14 +8,16 @@
 (() => {
   const { el } = Dedodiz;
   const KEY = 'dedodiz32.inputs';
-  const RUNS = { solution: 'solution', sweep: 'sweep', recipe: 'recipe', uncertainty: 'uncertainty', evaluate: 'evaluate', buffers: 'buffers' };
+  const RUNS = { solution: 'solution', sweep: 'sweep', recipe: 'recipe', uncertainty: 'uncertainty', calibrate: 'calibrate', evaluate: 'evaluate', buffers: 'buffers' };
+  const TEXT_LIMIT = 4096;  // [bytes] a longer text (a titration's rows) stays out of the link; the tab says so
   let initial = null;  // every field's value when the page was built: the example
   let shownTab = 'solution';
   let pending = null;  // a link waiting for its table
   let saving = 0;
 
   const panelOf = (id) => document.getElementById('panel-' + id);
-  const fieldsOf = (panel) => (panel ? [...panel.querySelectorAll('input[id], select[id]')].filter((f) => f.type !== 'file') : []);
+  const fieldsOf = (panel) => (panel ? [...panel.querySelectorAll('input[id], select[id], textarea[id]')].filter((f) => f.type !== 'file') : []);
+  const tooLong = (f) => f.tagName === 'TEXTAREA' && new Blob([f.value]).size > TEXT_LIMIT;
 
   function valueOf(f) {
     if (f.type === 'radio') return f.checked ? '1' : null;
@@ -31,7 +33,7 @@
     if (table && !table.bundled) params.set('table', table.constants_file);
     const seen = new Set();
     for (const f of [...fieldsOf(panelOf('solution')), ...(shownTab === 'solution' ? [] : fieldsOf(panelOf(shownTab)))]) {
-      const v = valueOf(f);
+      const v = tooLong(f) ? null : valueOf(f);
       if (v !== null && !seen.has(f.id)) params.set(f.id, v);
       seen.add(f.id);
     }

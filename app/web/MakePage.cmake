@@ -1,8 +1,9 @@
 # SPDX-License-Identifier: BSD-3-Clause
-# Puts the page together: the template with the style, the module, its WebAssembly (gzip, in base64) and
-# the scripts in the listed order. Run as cmake -P with TEMPLATE, STYLE, SCRIPTS, MODULE, WASM, OUTPUT,
-# VERSION. The WebAssembly travels compressed in an element that is no script: a third of the bytes for
-# the browser to read, none for it to parse as JavaScript; the page unpacks it with DecompressionStream.
+# Puts the page together: the template with the style, the WebAssembly (gzip, in base64) and the script
+# that unpacks it, the module and the scripts in the listed order. Run as cmake -P with TEMPLATE, STYLE,
+# START, SCRIPTS, MODULE, WASM, OUTPUT, VERSION. The WebAssembly travels compressed in an element that is
+# no script: a third of the bytes for the browser to read and none for it to parse as JavaScript; START
+# (wasm.js) has the browser unpack and compile it in the background while the rest of the page is read.
 cmake_minimum_required(VERSION 3.25)
 file(READ ${TEMPLATE} page)
 file(READ ${STYLE} style)
@@ -26,6 +27,8 @@ endforeach()
 string(REPLACE "@VERSION@" "${VERSION}" page "${page}")
 string(REPLACE "/*@STYLE@*/" "${style}" page "${page}")
 string(REPLACE "@WASM@" "${wasm}" page "${page}")
+file(READ ${START} start)
+string(REPLACE "/*@START@*/" "${start}" page "${page}")
 string(REPLACE "/*@MODULE@*/" "${module}" page "${page}")
 string(REPLACE "/*@SCRIPTS@*/" "${scripts}" page "${page}")
 file(WRITE ${OUTPUT}.part "${page}")

@@ -66,7 +66,7 @@ try {
       show: med(() => Dedodiz.solution.show(reply)), button: med(() => Dedodiz.solution.run()) };
   }, fs.readFileSync('examples/six-by-six.STG').toString('base64'), Math.min(runs, 50));
   console.log(`page ready after opening: median ${median(ready).toFixed(0)} ms, max ${Math.max(...ready).toFixed(0)} ms (${loads} loads)`);
-  console.log(`  of the last load: scripts begin ${marks.scripts.toFixed(0)} ms, WebAssembly unpacked ${marks.unpacked.toFixed(0)}, module made ${marks.module.toFixed(0)}, session ${marks.session.toFixed(0)}, tabs built ${marks.tabs.toFixed(0)}, first tab shown ${marks.shown.toFixed(0)}`);
+  console.log(`  of the last load: scripts begin ${marks.scripts.toFixed(0)} ms, WebAssembly compiled ${marks.compiled.toFixed(0)}, module made ${marks.module.toFixed(0)}, session ${marks.session.toFixed(0)}, tabs built ${marks.tabs.toFixed(0)}, first tab shown ${marks.shown.toFixed(0)}`);
   console.log(`single-point calculation: median ${median(times.call).toFixed(2)} ms, max ${Math.max(...times.call).toFixed(2)} ms (${runs} runs)`);
   console.log(`Calculate button with the page updated: median ${median(times.button).toFixed(2)} ms (${runs} runs)`);
   console.log(`recipe of one solution: median ${median(times.recipe).toFixed(2)} ms; of a pCa series of ten: median ${median(times.series).toFixed(2)} ms (${runs} runs)`);

@@ -10,12 +10,17 @@
   const files = [];  // {name, bytes} of every file that loaded, or {bundled: true}, in order
   let worker = null, job = null;
 
-  // The worker's script: the module (made from the page's WebAssembly, sent with every job), then the
-  // answer to one job at a time in a fresh session.
+  // The worker's script: the module (made from the page's compiled WebAssembly, sent with every job;
+  // a compiled module is shared, not copied), then the answer to one job at a time in a fresh session.
   const WORKER = `
 let module = null;
 onmessage = async (e) => {
-  if (!module) module = createDedodizModule({ wasmBinary: e.data.wasm });
+  if (!module) {
+    module = createDedodizModule({ instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(e.data.wasm, imports).then((instance) => receive(instance, e.data.wasm));
+      return {};
+    } });
+  }
   const made = await module;
   const { files, command, request } = e.data;
   const session = new made.Session();
@@ -61,7 +66,7 @@ onmessage = async (e) => {
         end({ ok: false, status: 'failed', messages: [], error: 'The computation failed: ' + (e.message || 'the worker stopped') });
       };
       const keep = (key, value) => (typeof value === 'number' && !Number.isFinite(value) ? String(value) : value);
-      worker.postMessage({ wasm: Dedodiz.wasmBinary, files, command, request: JSON.stringify(request, keep) });
+      worker.postMessage({ wasm: Dedodiz.wasmModule, files, command, request: JSON.stringify(request, keep) });
     });
   }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: BSD-3-Clause
 'use strict';
-// Start-up: the module is made from the WebAssembly inlined above, the tabs and their panels are built
+// Start-up: the module is made from the WebAssembly compiled by wasm.js, the tabs and their panels are built
 // from the sections in order, and the page says when it is ready (window.dedodizReady, the time since
 // the page began to load in ms, for the tests and the benchmark).
 (() => {
@@ -42,30 +42,21 @@
     });
   }
 
-  // The WebAssembly inlined above, gzip in base64: unpacked by the browser's own decompression, and kept
-  // for the worker (jobs.js), which makes its module from the same bytes.
-  async function unpackWasm() {
-    const text = document.getElementById('dedodiz-wasm').textContent.trim();
-    let packed;
-    if (Uint8Array.fromBase64) packed = Uint8Array.fromBase64(text);
-    else {
-      const binary = atob(text);
-      packed = new Uint8Array(binary.length);
-      for (let i = 0; i < binary.length; i++) packed[i] = binary.charCodeAt(i);
-    }
-    // One write of the whole: the browser unpacks it in large pieces.
-    const unpack = new DecompressionStream('gzip');
-    const writer = unpack.writable.getWriter();
-    writer.write(packed);
-    writer.close();
-    return new Uint8Array(await new Response(unpack.readable).arrayBuffer());
-  }
+  // The calculator made from the compiled WebAssembly (wasm.js); a failure to instantiate it rejects.
+  Dedodiz.makeModule = (compiled) => new Promise((resolve, reject) => {
+    createDedodizModule({
+      instantiateWasm(imports, receive) {
+        WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled), reject);
+        return {};
+      },
+    }).then(resolve, reject);
+  });
 
   const marks = window.dedodizMarks = { scripts: performance.now() };
-  unpackWasm().then((wasmBinary) => {
-    marks.unpacked = performance.now();
-    Dedodiz.wasmBinary = wasmBinary;
-    return createDedodizModule({ wasmBinary });
+  window.dedodizWasm.then((compiled) => {
+    marks.compiled = performance.now();
+    Dedodiz.wasmModule = compiled;
+    return Dedodiz.makeModule(compiled);
   }).then((module) => {
     marks.module = performance.now();
     Dedodiz.start(module);

@@ -132,8 +132,8 @@ void Maker::ResolveReagents() {
     if (r.topup) {
         const std::optional<SaltIons> ions = OneToOneSalt(r.topup->name);
         if (!ions)
-            throw CannotMake{"The top-up salt " + r.topup->name + " is no 1:1 salt of a known cation (" +
-                             CationNames() + ")"};
+            throw CannotMake{"The top-up salt must be a 1:1 salt such as KCl, NaCl or KMeSO3: " +
+                             r.topup->name + " is none of a known cation (" + CationNames() + ")"};
         salt_ = *ions;
     }
     if (r.osmolyte) {

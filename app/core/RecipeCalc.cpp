@@ -107,8 +107,8 @@ void Maker::Check() {
             throw CannotMake{"The purity of " + purity.name + " must lie above 0 and at most 1 (100 %)"};
     }
     if (r.topup) {
-        if (r.topup->name.empty() || r.topup->name.find_first_of("0123456789") != std::string::npos)
-            throw CannotMake{"The top-up salt must be a 1:1 salt such as KCl or NaCl"};
+        // Which names are 1:1 salts (KMeSO3 and KNO3 carry a digit) is for ResolveReagents to say.
+        if (r.topup->name.empty()) throw CannotMake{"The top-up salt must be a 1:1 salt such as KCl or NaCl"};
         if (!Positive(r.topup->value))
             throw CannotMake{"The stock of " + r.topup->name + " must be above 0 M"};
         topup_ = true;

@@ -132,8 +132,8 @@ void Maker::ResolveReagents() {
     if (r.topup) {
         const std::optional<SaltIons> ions = OneToOneSalt(r.topup->name);
         if (!ions)
-            throw CannotMake{"The top-up salt " + r.topup->name + " is no 1:1 salt of a known cation (" +
-                             CationNames() + ")"};
+            throw CannotMake{"The top-up salt must be a 1:1 salt such as KCl, NaCl or KMeSO3: " +
+                             r.topup->name + " is none of a known cation (" + CationNames() + ")"};
         salt_ = *ions;
     }
     if (r.osmolyte) {
@@ -183,7 +183,9 @@ void Maker::CountBuffer(const Point& p, double I, std::vector<RecipeIon>& ions, 
     Tally tally(ions);
     const double T = base_.Temperature;
     // The buffer's forms from its pKa at I, highest first: step k binds the k-th proton to the fully
-    // dissociated form, against the concentration of H+ as the buffer calculator takes it.
+    // dissociated form, against the [H+] the chelators see (10^-pH / G, the solver's), so that one
+    // proton concentration holds in the tube. Not the buffer calculator's pH - log10 G: that would put
+    // the buffer 2 log10 G (about 0.2) pH units away and its protons, and the base, far off.
     const TBufferSlot& slot = buffers_.BufferSlots[bufferSlot_];
     const OneBased<double, 3> pKa = CorrectBufferPKa(buffers_, bufferSlot_, slot.anionic ? 0 : 1, T, I);
     int steps = 0;

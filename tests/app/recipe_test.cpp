@@ -143,6 +143,23 @@ TEST(Recipe, OneChelatorVolumesAreTheTotalsTimesTheVolumeOverTheStocks) {
     EXPECT_GT(row.ionicStrength, row.ionic);  // H2EGTA2- counts twice more in 1/2 sum c z^2
 }
 
+// A top-up whose anion carries a digit (KMeSO3, KNO3) is a 1:1 salt like KCl: the same volumes, and its
+// anion counted where the chloride was.
+TEST(Recipe, ATopUpSaltWithADigitInItsAnionActsAsKCl) {
+    auto s = Describe(TwoChelators(CalculationType::Total));
+    RecipeRequest r = Stocks();
+    test::MessageRecorder messages;
+    const Recipe chloride = MakeRecipe(s->calc, &s->buffers, r, messages);
+    r.topup->name = "KMeSO3";
+    const Recipe mesylate = MakeRecipe(s->calc, &s->buffers, r, messages);
+    ASSERT_TRUE(chloride.ok && mesylate.ok);
+    const RecipeSolution& a = chloride.solutions.at(0);
+    const RecipeSolution& b = mesylate.solutions.at(0);
+    EXPECT_EQ(a.volumes, b.volumes);
+    EXPECT_DOUBLE_EQ(Ion(b, "MeSO3-"), b.saltConc);
+    EXPECT_NEAR(Ion(b, "Cl-") + Ion(b, "MeSO3-"), Ion(a, "Cl-"), 1e-15);
+}
+
 // EGTA free acid and CaCl2 at pH 7.0, 20 C, 0.1 N (the constants as stored) with 1 uM free Ca2: the base,
 // worked by hand. [H+] = 10^-7 / 0.7841996 = 1.2751855e-7 M; the free EGTA's protonation polynomial
 // P = 1 + 10^9.47 h + 10^18.32 h^2 + ... = 34353.32 with 1.9890446 protons bound on average; free L
@@ -325,7 +342,8 @@ TEST(Recipe, WhatCannotBeMadeIsRefusedWithItsReason) {
         {[](RecipeRequest& r, Calculation&) { r.topup.reset(), r.ionicTarget = 0.2; },
          "CANNOT BE MADE\rNo top-up salt stock is given"},
         {[](RecipeRequest& r, Calculation&) { r.topup->name = "MgCl2"; },
-         "CANNOT BE MADE\rThe top-up salt must be a 1:1"},
+         "CANNOT BE MADE\rThe top-up salt must be a 1:1 salt such as KCl, NaCl or KMeSO3: MgCl2 is none of a "
+         "known cation (K, Na"},
         {[](RecipeRequest& r, Calculation&) { r.volume = 0; }, "CANNOT BE MADE\rThe volume must be above 0"},
         {[](RecipeRequest& r, Calculation&) { r.seriesMetal = "Zn2", r.seriesFree = {1e-7}; },
          "CANNOT BE MADE\rThe series metal Zn2 is not in this solution"},

@@ -267,7 +267,7 @@ RecipeSolution Maker::Row(const Settled& s, double wanted) const {
     row.chelFree = s.point.chelFree;
     row.metalTotal = s.point.metalTotal;
     row.metalFree = s.point.metalFree;
-    row.bufferConc = bufferSlot_ != 0 ? request_.bufferConc : 0;
+    row.bufferConc = bufferSlot_ != 0 ? share_ * request_.bufferConc : 0;
     row.saltConc = s.salt;
     row.base = s.count.base;
     row.osmolyteConc = s.osmolyte;
@@ -347,6 +347,11 @@ void Maker::AddIngredients(Recipe& recipe, const std::vector<RecipeSolution>& ro
         base = base || row.base > kNone;
         acid = acid || row.base < -kNone;
     }
+    if (recipe.mixing)
+        for (const RecipeSolution& mix : recipe.solutions) {
+            base = base || mix.mixBase * recipe.mixVolume > kNone * request_.volume;
+            acid = acid || mix.mixBase * recipe.mixVolume < -kNone * request_.volume;
+        }
     if (base)
         recipe.ingredients.push_back(
             {IngredientKind::Base, baseForm_.text, 0, request_.base ? request_.base->value : 1.0, 1.0, {}});
@@ -415,9 +420,18 @@ void Maker::Pipette(Recipe& recipe) {
         row.water = std::max(row.water, 0.0);
     }
     const auto small = [](double microlitres) { return microlitres > 0 && microlitres < 1; };
+    // A mix is pipetted from the two ends and the base (or acid) it needs beside theirs.
     if (recipe.mixing)
         for (RecipeSolution& mix : recipe.solutions) {
             mix.volumes.assign(recipe.ingredients.size(), 0.0);
+            for (std::size_t k = 0; k < recipe.ingredients.size(); ++k) {
+                const RecipeIngredient& in = recipe.ingredients[k];
+                const double needs = in.kind == IngredientKind::Base   ? mix.mixBase
+                                     : in.kind == IngredientKind::Acid ? -mix.mixBase
+                                                                       : 0;
+                if (needs > 0) mix.volumes[k] = needs * recipe.mixVolume * 1e6 / in.stock;
+                tiny = tiny || small(mix.volumes[k]);
+            }
             tiny = tiny || small(mix.loadedVolume) || small(mix.unloadedVolume);
         }
     if (tiny)

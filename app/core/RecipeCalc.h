@@ -133,6 +133,7 @@ struct RecipeSolution {
     double fraction = -1;            // mixing: the fraction of the loaded end in the mix; < 0 otherwise
     double loadedVolume = 0;         // [uL] of the loaded end in the mix
     double unloadedVolume = 0;       // [uL] of the end without the metal
+    double mixBase = 0;  // [mol/L] mixing: the base (below 0: acid) the mix needs beside the ends'
 };
 
 // How a recipe computation ended.

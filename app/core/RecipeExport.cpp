@@ -105,6 +105,8 @@ json SolutionJson(const Recipe& r, const Labelled& e) {
     if (r.mixing && !e.end) {
         volumes["A"] = Number(s.unloadedVolume);
         volumes["B"] = Number(s.loadedVolume);
+        for (std::size_t k = 0; k < r.ingredients.size(); ++k)  // the base or acid for the mix's pH
+            if (s.volumes[k] > 0) volumes[ExportText(r.ingredients[k].name)] = Number(s.volumes[k]);
         volumes["water"] = 0;
     } else {
         for (std::size_t k = 0; k < r.ingredients.size(); ++k)

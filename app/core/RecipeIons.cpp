@@ -198,7 +198,7 @@ void Maker::CountBuffer(const Point& p, double I, std::vector<RecipeIon>& ions, 
         term[k] = k == 0 ? 1 : checked::Pow10(logTerm);
         sum += term[k];
     }
-    const double B = request_.bufferConc;
+    const double B = share_ * request_.bufferConc;
     for (int k = 0; k <= steps; ++k) {
         const double c = B * term[k] / sum;
         const int z = slot.anionic ? k - steps : k;
@@ -226,9 +226,9 @@ Count Maker::CountIons(const Point& p, double I, const Additions& added) const {
     for (int j = 1; j <= kSlots; ++j) {
         if (base_.MetalName[j] == kEmptyMetal) continue;
         // The contamination came in with the water and the salts, counted as its chloride.
-        tally.AddCounterIons(metalForm_[j], p.metalTotal[j] - contamination_[j]);
+        tally.AddCounterIons(metalForm_[j], p.metalTotal[j] - share_ * contamination_[j]);
         tally.AddCounterIons(DefaultMetalForm(base_.MetalName[j].view(), base_.MetalValence[j]),
-                             contamination_[j]);
+                             share_ * contamination_[j]);
     }
     CountBuffer(p, I, count.ions, brought, held);
     // Water: [OH-] from Kw and the activities of H+ and OH- (the same factor for both).

@@ -176,7 +176,8 @@ class Maker {
     std::string osmolyte_;
     OneBased<double, 6> contamination_;  // [mol/L]
     double lastIonic_ = 0;               // [N] where the last settled solve ended, the start of the next
-    Calculation scratch_;                // every solve's working copy and results
+    double share_ = 1;  // the part of the tube its solutions make up: below 1 in a mix given base for its pH
+    Calculation scratch_;  // every solve's working copy and results
 };
 
 template <typename Solve>

@@ -4,7 +4,8 @@
 // stocks; every wanted free level is then a mix of the two. A mix holds the two ends' totals in
 // proportion, pH buffer and all; its salt too, so its ionic strength follows from its own solve and is
 // found as every strength without a top-up is, by solving again until the two agree. The fraction of B
-// is searched until the mix's solved free level is the wanted one.
+// is searched until the mix's solved free level is the wanted one; the base (or acid) that keeps the
+// mix at the pH is pipetted into it beside the ends.
 
 #include <cmath>
 #include <limits>
@@ -55,22 +56,46 @@ RecipeSolution Maker::MixLevel(std::size_t k, const Settled& a, const Settled& b
     if (wanted > top * (1 + Tolerance()))
         throw CannotMake{Label(k) + " is more than mixing gives:\rthe loaded end solution has " +
                          ScientificText(top, 2) + " M free " + base_.MetalName[x].str()};
+    // The ends are mixed in the part scale of the mix; the rest is the base (or acid) that brings the
+    // mix to the pH: the metal of B binds the free chelator of A and frees protons that the ends' own
+    // base does not meet. That part is found with the fraction, until the two agree.
+    double scale = 1;
     const auto mixAt = [&](double f) {
+        share_ = scale;  // the ends' part in the counts of the pH buffer and the contamination
         TSolution mix = base_;
         for (int i = 1; i <= kSlots; ++i)
-            mix.ChelTotal[i] = (1 - f) * a.point.chelTotal[i] + f * b.point.chelTotal[i];
+            mix.ChelTotal[i] = scale * ((1 - f) * a.point.chelTotal[i] + f * b.point.chelTotal[i]);
         for (int j = 1; j <= kSlots; ++j)
-            mix.MetalTotal[j] = (1 - f) * a.point.metalTotal[j] + f * b.point.metalTotal[j];
-        const Additions mixed{(1 - f) * a.salt + f * b.salt, (1 - f) * a.osmolyte + f * b.osmolyte};
+            mix.MetalTotal[j] = scale * ((1 - f) * a.point.metalTotal[j] + f * b.point.metalTotal[j]);
+        const Additions mixed{scale * ((1 - f) * a.salt + f * b.salt),
+                              scale * ((1 - f) * a.osmolyte + f * b.osmolyte)};
         return Settle([&](double I) { return SolveAt(mix, CalculationType::Free, I); }, mixed, Label(k));
     };
     const auto g = [&](double f) { return LogRatio(mixAt(f).point.metalFree[x], wanted); };
-    const double fraction = FindRoot(g, 0, -std::numeric_limits<double>::infinity(), 1, LogRatio(top, wanted),
-                                     Tolerance(), 1e-14);
-    RecipeSolution row = Row(mixAt(fraction), wanted);
+    const double baseStock = request_.base ? request_.base->value : 1.0;
+    const double acidStock = request_.acid ? request_.acid->value : 1.0;
+    double fraction = 0, extra = 0;
+    Settled mixed;
+    for (int pass = 0; pass < 40; ++pass) {
+        fraction = FindRoot(g, 0, -std::numeric_limits<double>::infinity(), 1, LogRatio(top, wanted),
+                            Tolerance(), 1e-14);
+        mixed = mixAt(fraction);
+        extra = mixed.count.base - scale * ((1 - fraction) * a.count.base + fraction * b.count.base);
+        const double next = 1 - std::abs(extra) / (extra >= 0 ? baseStock : acidStock);
+        if (!(next > 0.5))
+            throw CannotMake{
+                "The " + (extra >= 0 ? baseForm_.text : acidForm_.text) + " that keeps " + Label(k) +
+                " at the pH would take half its volume or more:\ra more concentrated stock is needed"};
+        const bool agreed = std::abs(next - scale) <= 1e-15;
+        scale = next;
+        if (agreed) break;
+    }
+    RecipeSolution row = Row(mixed, wanted);
     row.fraction = fraction;
-    row.loadedVolume = fraction * mixVolume * 1e6;
-    row.unloadedVolume = (1 - fraction) * mixVolume * 1e6;
+    row.loadedVolume = fraction * scale * mixVolume * 1e6;
+    row.unloadedVolume = (1 - fraction) * scale * mixVolume * 1e6;
+    row.mixBase = extra;
+    share_ = 1;  // (a mix that cannot be made ends the recipe: no other tube is counted after it)
     return row;
 }
 

@@ -249,7 +249,16 @@ void AddPipetting(const Recipe& r, std::vector<std::string>& lines) {
     if (!r.mixing) return;
     lines.push_back("Mixes, uL into " + VolumeText(r.mixVolume) +
                     " each; the free levels are those the mix gives");
+    // Beside the ends, the base (or acid) that keeps a mix at the pH, in the columns of those a mix needs.
+    std::vector<std::size_t> added;
+    for (std::size_t k = 0; k < r.ingredients.size(); ++k)
+        for (const RecipeSolution& mix : r.solutions)
+            if (k < mix.volumes.size() && mix.volumes[k] > 0) {
+                added.push_back(k);
+                break;
+            }
     std::string mixHead = HeadStart(r, "#") + Right("B part", kCell) + Right("A", kCell) + Right("B", kCell);
+    for (const std::size_t k : added) mixHead += Right(r.ingredients[k].name, kCell);
     ForMetals(r, [&](int, const std::string& name) { mixHead += Right("Free " + name, 11); });
     lines.push_back(mixHead);
     for (const Entry& e : Entries(r)) {
@@ -258,6 +267,8 @@ void AddPipetting(const Recipe& r, std::vector<std::string>& lines) {
             RowStart(r, e) + Right(FixedText(e.row->fraction, 4), kCell) +
             Right(VolumeCell(e.row->unloadedVolume, ColumnUnit(e.row->unloadedVolume)), kCell) +
             Right(VolumeCell(e.row->loadedVolume, ColumnUnit(e.row->loadedVolume)), kCell);
+        for (const std::size_t k : added)
+            line += Right(VolumeCell(e.row->volumes[k], ColumnUnit(e.row->volumes[k])), kCell);
         ForMetals(r, [&](int j, const std::string&) { line += " " + FormatSci(e.row->metalFree[j]) + "M"; });
         lines.push_back(line);
     }
@@ -367,7 +378,7 @@ RecipeTable PipettingTable(const Recipe& r) {
         if (r.seriesSlot != 0) row.push_back(e.end ? "" : LevelText(r, s.wanted, false));
         const bool pipetted = !r.mixing || e.end;
         for (std::size_t k = 0; k < s.volumes.size(); ++k)
-            row.push_back(pipetted ? VolumeCell(s.volumes[k], units[k]) : "");
+            row.push_back(pipetted || s.volumes[k] > 0 ? VolumeCell(s.volumes[k], units[k]) : "");
         row.push_back(pipetted ? VolumeCell(s.water, units.back()) : "");
         if (r.mixing) {
             row.push_back(e.end ? "" : FixedText(s.fraction, 4));

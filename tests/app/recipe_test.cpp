@@ -289,18 +289,22 @@ TEST(Recipe, EveryMixHasTheWantedFreeLevelWhenSolved) {
         EXPECT_NEAR(a.ionic, 0.15, 1e-15);
         EXPECT_DOUBLE_EQ(recipe.mixVolume, 10e-3 / 3);
         for (const RecipeSolution& mix : recipe.solutions) {
+            // The mix is the two ends in its part of the volume and the base it is given for its pH.
             const double f = mix.fraction;
+            double given = 0;  // [uL]
+            for (const double v : mix.volumes) given += v;
+            EXPECT_NEAR(mix.loadedVolume + mix.unloadedVolume + given, recipe.mixVolume * 1e6, 1e-9);
+            const double share = (mix.loadedVolume + mix.unloadedVolume) / (recipe.mixVolume * 1e6);
             RecipeSolution mixed = mix;
             for (int k = 1; k <= kSlots; ++k) {
-                mixed.chelTotal[k] = (1 - f) * a.chelTotal[k] + f * b.chelTotal[k];
-                mixed.metalTotal[k] = (1 - f) * a.metalTotal[k] + f * b.metalTotal[k];
+                mixed.chelTotal[k] = share * ((1 - f) * a.chelTotal[k] + f * b.chelTotal[k]);
+                mixed.metalTotal[k] = share * ((1 - f) * a.metalTotal[k] + f * b.metalTotal[k]);
             }
             double charge = 0;
             const TSolution made = SolveTotals(*s, mixed, mix.ionic, charge);
             EXPECT_NEAR(made.MetalFree[1] / mix.wanted, 1, 1e-9);
-            EXPECT_NEAR(mix.saltConc, (1 - f) * a.saltConc + f * b.saltConc, 1e-15);
+            EXPECT_NEAR(mix.saltConc, share * ((1 - f) * a.saltConc + f * b.saltConc), 1e-15);
             EXPECT_NEAR(Sums(mix).equivalents, mix.ionic, 1e-7 * mix.ionic);
-            EXPECT_NEAR(mix.loadedVolume + mix.unloadedVolume, recipe.mixVolume * 1e6, 1e-9);
         }
     }
 }

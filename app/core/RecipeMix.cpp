@@ -7,6 +7,7 @@
 // is searched until the mix's solved free level is the wanted one; the base (or acid) that keeps the
 // mix at the pH is pipetted into it beside the ends.
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -24,6 +25,25 @@ double LogRatio(double free, double wanted) {
 
 std::string VolumeText(double litres) {
     return FigureText(litres * 1e3, 3) + " mL";
+}
+
+// The fraction of B where g (increasing, g(1) = gTop) is 0: near the last one where one was found
+// (the part of the ends in the mix changed by a few parts in 10^4 at most since), else over [0, 1].
+template <typename G>
+double FractionOfB(const G& g, double last, double gTop, double tolerance) {
+    double lo = 0, flo = -std::numeric_limits<double>::infinity(), hi = 1, fhi = gTop;
+    if (last >= 0) {
+        const double near = 1e-3 * last;
+        const double l = std::max(0.0, last - near), h = std::min(1.0, last + near);
+        const double gl = g(l), gh = g(h);
+        if (gl <= 0 && gh >= 0) {
+            lo = l;
+            flo = gl;
+            hi = h;
+            fhi = gh;
+        }
+    }
+    return FindRoot(g, lo, flo, hi, fhi, tolerance, 1e-14);
 }
 
 }  // namespace
@@ -77,8 +97,7 @@ RecipeSolution Maker::MixLevel(std::size_t k, const Settled& a, const Settled& b
     double fraction = 0, extra = 0;
     Settled mixed;
     for (int pass = 0; pass < 40; ++pass) {
-        fraction = FindRoot(g, 0, -std::numeric_limits<double>::infinity(), 1, LogRatio(top, wanted),
-                            Tolerance(), 1e-14);
+        fraction = FractionOfB(g, pass > 0 ? fraction : -1, LogRatio(top, wanted), Tolerance());
         mixed = mixAt(fraction);
         extra = mixed.count.base - scale * ((1 - fraction) * a.count.base + fraction * b.count.base);
         const double next = 1 - std::abs(extra) / (extra >= 0 ? baseStock : acidStock);
@@ -86,7 +105,7 @@ RecipeSolution Maker::MixLevel(std::size_t k, const Settled& a, const Settled& b
             throw CannotMake{
                 "The " + (extra >= 0 ? baseForm_.text : acidForm_.text) + " that keeps " + Label(k) +
                 " at the pH would take half its volume or more:\ra more concentrated stock is needed"};
-        const bool agreed = std::abs(next - scale) <= 1e-15;
+        const bool agreed = std::abs(next - scale) <= 1e-14;
         scale = next;
         if (agreed) break;
     }

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <utility>
 
 #include "core/CalibrationGraph.h"
 #include "core/Titration.h"
@@ -43,8 +44,9 @@ QLineEdit* NumberField(QWidget* parent, const char* name, const QString& caption
 
 }  // namespace
 
-TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, QWidget* parent)
-    : QMainWindow(parent), s_(state), messages_(messages) {
+TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, UseCalibration use,
+                                   QWidget* parent)
+    : QMainWindow(parent), s_(state), messages_(messages), use_(std::move(use)) {
     setObjectName(QStringLiteral("CalibrateWindow"));
     setWindowTitle(QStringLiteral("Calibrate"));
     SetHelpContext(this, kHelpTopic);
@@ -58,9 +60,14 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, Q
     };
     SavePNG1 = item("SavePNG1", QStringLiteral("Save plots as &PNG..."), QKeySequence(Qt::CTRL | Qt::Key_S));
     WriteConstants1 = item("WriteConstants1", QStringLiteral("&Write calibrated constants..."), {});
+    UseInRecipe1 =
+        item("UseInRecipe1", QStringLiteral("&Use in the recipe"), QKeySequence(Qt::CTRL | Qt::Key_R));
     Close1 = item("Close1", QStringLiteral("C&lose"), QKeySequence(Qt::CTRL | Qt::Key_W));
     connect(SavePNG1, &QAction::triggered, this, &TCalibrateWindow::SavePNG1Click);
     connect(WriteConstants1, &QAction::triggered, this, &TCalibrateWindow::WriteConstants1Click);
+    connect(UseInRecipe1, &QAction::triggered, this, [this] {
+        if (fitted_ && use_) use_(s_.LastCalibration());
+    });
     connect(Close1, &QAction::triggered, this, &QWidget::close);
 
     auto* central = new QWidget(this);
@@ -130,6 +137,7 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, Q
     connect(DataFile1, &QLineEdit::returnPressed, this, [this] { Fit1Click(); });
     SavePNG1->setEnabled(false);
     WriteConstants1->setEnabled(false);
+    UseInRecipe1->setEnabled(false);
 }
 
 void TCalibrateWindow::ShowFor() {
@@ -199,6 +207,7 @@ bool TCalibrateWindow::Fit1Click() {
     fitted_ = done.Ran();
     SavePNG1->setEnabled(fitted_);
     WriteConstants1->setEnabled(fitted_);
+    UseInRecipe1->setEnabled(fitted_);
     if (!fitted_) {
         // Nothing of an earlier fit stays on show beside a failed one.
         Results1->setPlainText(ToQ(done.Message()));
@@ -249,10 +258,10 @@ bool TCalibrateWindow::WriteConstants(const std::string& name) {
         .Ran();
 }
 
-void RunCalibrateCommand(ProgramState& s, QWidget* owner, MessageSink& messages) {
+void RunCalibrateCommand(ProgramState& s, QWidget* owner, MessageSink& messages, const UseCalibration& use) {
     auto* window = owner->findChild<TCalibrateWindow*>(QString(), Qt::FindDirectChildrenOnly);
     if (window == nullptr) {
-        window = new TCalibrateWindow(s, messages, owner);
+        window = new TCalibrateWindow(s, messages, use, owner);
         window->setWindowFlag(Qt::Window);
     }
     window->ShowFor();

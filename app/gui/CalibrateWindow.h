@@ -2,10 +2,12 @@
 #pragma once
 // The window "Calibrate": a titration measured in the lab (a CSV file), the chelator, the metal and the
 // conditions it was measured at; the fitted purity, contamination and Kd with their 95 % intervals, the
-// residual of every row, and the Scatchard and residual plots. From it the plots are saved as PNG and a
-// constants table that carries the fitted Kd is written.
+// residual of every row, and the Scatchard and residual plots. From it the plots are saved as PNG, a
+// constants table that carries the fitted Kd is written, and the fitted purity and contamination are
+// given to the Recipe window.
 
 #include <QMainWindow>
+#include <functional>
 #include <string>
 
 #include "engine/Sinks.h"
@@ -20,13 +22,18 @@ class QPushButton;
 
 namespace dedodiz {
 
+struct Calibration;
 struct ProgramState;
+
+// Gives a fitted calibration to the recipe: its purity and contamination in the Recipe window's fields.
+using UseCalibration = std::function<void(const Calibration&)>;
 
 class TCalibrateWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    TCalibrateWindow(ProgramState& state, MessageSink& messages, QWidget* parent = nullptr);
+    TCalibrateWindow(ProgramState& state, MessageSink& messages, UseCalibration use,
+                     QWidget* parent = nullptr);
 
     // The chelators and metals of the table as it stands, the conditions of the solution; then shown.
     void ShowFor();
@@ -56,16 +63,19 @@ class TCalibrateWindow : public QMainWindow {
     QLabel* Picture1;
     QAction* SavePNG1;
     QAction* WriteConstants1;
+    QAction* UseInRecipe1;  // the fitted purity and contamination into the Recipe window
     QAction* Close1;
 
   private:
     ProgramState& s_;
     MessageSink& messages_;
+    UseCalibration use_;
     QtImageCanvas canvas_;
     bool fitted_ = false;
 };
 
-// Calculation > "Calibrate ...": the window, made once, shown for the table as it stands.
-void RunCalibrateCommand(ProgramState& s, QWidget* owner, MessageSink& messages);
+// Calculation > "Calibrate ...": the window, made once, shown for the table as it stands; its "Use in
+// the recipe" calls use.
+void RunCalibrateCommand(ProgramState& s, QWidget* owner, MessageSink& messages, const UseCalibration& use);
 
 }  // namespace dedodiz

@@ -34,6 +34,8 @@ class QTableWidget;
 
 namespace dedodiz {
 
+struct Calibration;
+
 class TRecipe : public QDialog {
     Q_OBJECT
 
@@ -45,6 +47,9 @@ class TRecipe : public QDialog {
     // Takes the current solution (its chelators and metals get stock fields; stocks typed before are
     // kept by name), then shows the window and brings it to the front.
     void ShowForCurrentSolution();
+    // The fitted purity of the calibration's chelator and contamination of its metal into their fields
+    // (kept by name for a solution without them), then ShowForCurrentSolution.
+    void UseCalibration(const Calibration& fit);
 
     // "&Calculate": reads the fields and makes the recipe; false when a field or the recipe was refused
     // (the user has been told why). The table shows the recipe made, or nothing.

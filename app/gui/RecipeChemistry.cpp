@@ -11,8 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "core/Calibration.h"
 #include "core/RecipeForms.h"
 #include "core/RecipeInput.h"
+#include "engine/Format.h"
 #include "gui/QtText.h"
 #include "gui/Recipe.h"
 
@@ -140,6 +142,24 @@ bool TRecipe::ReadChemistry(RecipeRequest& r) {
     r.osmolarityTarget = *osm;
     r.osmolyte = *osmolyte;
     return true;
+}
+
+void TRecipe::UseCalibration(const Calibration& fit) {
+    const QString chelator = ToQ(fit.chelator);
+    const QString metal = ToQ(fit.metal);
+    const QString purity = ToQ(ShortestText(fit.purity.value));
+    // A fitted contamination below 0 lies within its interval of none: it counts as none, as the
+    // command line's --calibration takes it.
+    const QString contamination = fit.contamination.value > 0
+                                      ? ToQ(ShortestText(fit.contamination.value)) + QStringLiteral(" M")
+                                      : QString();
+    for (StockRow& row : Stocks) {
+        if (row.name == chelator && row.purity != nullptr) row.purity->setText(purity);
+        if (row.name == metal && row.contamination != nullptr) row.contamination->setText(contamination);
+    }
+    typedPurity_[chelator] = purity;
+    typedContamination_[metal] = contamination;
+    ShowForCurrentSolution();
 }
 
 }  // namespace dedodiz

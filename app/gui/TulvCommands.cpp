@@ -210,7 +210,10 @@ void TTULV::Uncertainty1Click() {
 }
 
 void TTULV::Calibrate1Click() {
-    RunCalibrateCommand(s_, this, messages_);
+    RunCalibrateCommand(s_, this, messages_, [this](const Calibration& fit) {
+        if (RecipeWindow == nullptr) RecipeWindow = new TRecipe(s_, messages_, *Output, this);
+        RecipeWindow->UseCalibration(fit);
+    });
 }
 
 void TTULV::Live1Click() {

@@ -11,7 +11,10 @@
 
 #include "GuiFixture.h"
 #include "ModalScript.h"
+#include "core/Calibration.h"
+#include "engine/Format.h"
 #include "gui/CalibrateWindow.h"
+#include "gui/Recipe.h"
 
 namespace dedodiz::test {
 namespace {
@@ -54,6 +57,26 @@ TEST_F(GuiTest, CalibrateFitsATitrationAndShowsItsIntervalsAndPlots) {
     EXPECT_EQ(window->SavePng(Path("fit")), Path("fit.png"));
     EXPECT_EQ(QImage(QString::fromStdString(Path("fit.png"))).size(), picture.size());
     EXPECT_TRUE(window->WriteConstants(Path("calibrated.TCM")));
+
+    // The next recipe uses the fit: its purity and contamination in the Recipe window's fields.
+    ASSERT_TRUE(window->UseInRecipe1->isEnabled());
+    window->UseInRecipe1->trigger();
+    auto* recipe = main.findChild<TRecipe*>();
+    ASSERT_NE(recipe, nullptr);
+    EXPECT_TRUE(recipe->isVisible());
+    const Calibration& fit = main.state().LastCalibration();
+    int filled = 0;
+    for (const TRecipe::StockRow& row : recipe->Stocks) {
+        if (row.name == QStringLiteral("EGTA")) {
+            EXPECT_EQ(row.purity->text().toStdString(), ShortestText(fit.purity.value));
+            ++filled;
+        }
+        if (row.name == QStringLiteral("Ca2") && fit.contamination.value > 0) {
+            EXPECT_EQ(row.contamination->text().toStdString(), ShortestText(fit.contamination.value) + " M");
+            ++filled;
+        }
+    }
+    EXPECT_GE(filled, 1);
 }
 
 }  // namespace

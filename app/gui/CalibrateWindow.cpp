@@ -44,7 +44,7 @@ QLineEdit* NumberField(QWidget* parent, const char* name, const QString& caption
 
 }  // namespace
 
-TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, UseCalibration use,
+TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, CalibrationTargets use,
                                    QWidget* parent)
     : QMainWindow(parent), s_(state), messages_(messages), use_(std::move(use)) {
     setObjectName(QStringLiteral("CalibrateWindow"));
@@ -62,11 +62,15 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, U
     WriteConstants1 = item("WriteConstants1", QStringLiteral("&Write calibrated constants..."), {});
     UseInRecipe1 =
         item("UseInRecipe1", QStringLiteral("&Use in the recipe"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    UseInUncertainty1 = item("UseInUncertainty1", QStringLiteral("Use in the u&ncertainty..."), {});
     Close1 = item("Close1", QStringLiteral("C&lose"), QKeySequence(Qt::CTRL | Qt::Key_W));
     connect(SavePNG1, &QAction::triggered, this, &TCalibrateWindow::SavePNG1Click);
     connect(WriteConstants1, &QAction::triggered, this, &TCalibrateWindow::WriteConstants1Click);
     connect(UseInRecipe1, &QAction::triggered, this, [this] {
-        if (fitted_ && use_) use_(s_.LastCalibration());
+        if (fitted_ && use_.recipe) use_.recipe(s_.LastCalibration());
+    });
+    connect(UseInUncertainty1, &QAction::triggered, this, [this] {
+        if (fitted_ && use_.uncertainty) use_.uncertainty(s_.LastCalibration());
     });
     connect(Close1, &QAction::triggered, this, &QWidget::close);
 
@@ -138,6 +142,7 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, U
     SavePNG1->setEnabled(false);
     WriteConstants1->setEnabled(false);
     UseInRecipe1->setEnabled(false);
+    UseInUncertainty1->setEnabled(false);
 }
 
 void TCalibrateWindow::ShowFor() {
@@ -208,6 +213,7 @@ bool TCalibrateWindow::Fit1Click() {
     SavePNG1->setEnabled(fitted_);
     WriteConstants1->setEnabled(fitted_);
     UseInRecipe1->setEnabled(fitted_);
+    UseInUncertainty1->setEnabled(fitted_);
     if (!fitted_) {
         // Nothing of an earlier fit stays on show beside a failed one.
         Results1->setPlainText(ToQ(done.Message()));
@@ -258,7 +264,8 @@ bool TCalibrateWindow::WriteConstants(const std::string& name) {
         .Ran();
 }
 
-void RunCalibrateCommand(ProgramState& s, QWidget* owner, MessageSink& messages, const UseCalibration& use) {
+void RunCalibrateCommand(ProgramState& s, QWidget* owner, MessageSink& messages,
+                         const CalibrationTargets& use) {
     auto* window = owner->findChild<TCalibrateWindow*>(QString(), Qt::FindDirectChildrenOnly);
     if (window == nullptr) {
         window = new TCalibrateWindow(s, messages, use, owner);

@@ -25,14 +25,18 @@ namespace dedodiz {
 struct Calibration;
 struct ProgramState;
 
-// Gives a fitted calibration to the recipe: its purity and contamination in the Recipe window's fields.
-using UseCalibration = std::function<void(const Calibration&)>;
+// Where a fitted calibration is used: its purity and contamination into the Recipe window's fields,
+// and with their spreads into the uncertainty's.
+struct CalibrationTargets {
+    std::function<void(const Calibration&)> recipe;
+    std::function<void(const Calibration&)> uncertainty;
+};
 
 class TCalibrateWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    TCalibrateWindow(ProgramState& state, MessageSink& messages, UseCalibration use,
+    TCalibrateWindow(ProgramState& state, MessageSink& messages, CalibrationTargets use,
                      QWidget* parent = nullptr);
 
     // The chelators and metals of the table as it stands, the conditions of the solution; then shown.
@@ -63,19 +67,21 @@ class TCalibrateWindow : public QMainWindow {
     QLabel* Picture1;
     QAction* SavePNG1;
     QAction* WriteConstants1;
-    QAction* UseInRecipe1;  // the fitted purity and contamination into the Recipe window
+    QAction* UseInRecipe1;       // the fitted purity and contamination into the Recipe window
+    QAction* UseInUncertainty1;  // and with their spreads into the uncertainty, which then runs
     QAction* Close1;
 
   private:
     ProgramState& s_;
     MessageSink& messages_;
-    UseCalibration use_;
+    CalibrationTargets use_;
     QtImageCanvas canvas_;
     bool fitted_ = false;
 };
 
 // Calculation > "Calibrate ...": the window, made once, shown for the table as it stands; its "Use in
-// the recipe" calls use.
-void RunCalibrateCommand(ProgramState& s, QWidget* owner, MessageSink& messages, const UseCalibration& use);
+// the recipe" and "Use in the uncertainty" call use's.
+void RunCalibrateCommand(ProgramState& s, QWidget* owner, MessageSink& messages,
+                         const CalibrationTargets& use);
 
 }  // namespace dedodiz

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "buffers/Evaluate.h"
+#include "core/CalibrationExport.h"
 #include "core/Listing.h"
 #include "engine/FloatGuard.h"
 #include "engine/Run.h"
@@ -210,10 +211,18 @@ void TTULV::Uncertainty1Click() {
 }
 
 void TTULV::Calibrate1Click() {
-    RunCalibrateCommand(s_, this, messages_, [this](const Calibration& fit) {
+    CalibrationTargets use;
+    use.recipe = [this](const Calibration& fit) {
         if (RecipeWindow == nullptr) RecipeWindow = new TRecipe(s_, messages_, *Output, this);
         RecipeWindow->UseCalibration(fit);
-    });
+    };
+    use.uncertainty = [this](const Calibration& fit) {
+        auto* dialog = findChild<TUncertaintyDialog*>(QString(), Qt::FindDirectChildrenOnly);
+        if (dialog == nullptr) dialog = new TUncertaintyDialog(messages_, this);
+        dialog->UseCalibration(UseOf(fit));
+        RunUncertaintyCommand(s_, this, *Output, messages_);
+    };
+    RunCalibrateCommand(s_, this, messages_, use);
 }
 
 void TTULV::Live1Click() {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -72,6 +73,9 @@ TUncertaintyDialog::TUncertaintyDialog(MessageSink& messages, QWidget* parent)
     conditions->setLayout(form);
     auto* purity = new QGroupBox(QStringLiteral("Purity of the chelators: fraction, uncertainty"), this);
     purityForm_ = new QFormLayout(purity);
+    auto* contamination = new QGroupBox(
+        QStringLiteral("Contamination of the metals (what water and salts bring): M, uncertainty M"), this);
+    contaminationForm_ = new QFormLayout(contamination);
 
     OKButton = NamedButton(this, "OKButton", "OK");
     OKButton->setDefault(true);
@@ -86,6 +90,7 @@ TUncertaintyDialog::TUncertaintyDialog(MessageSink& messages, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(conditions);
     layout->addWidget(purity);
+    layout->addWidget(contamination);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -112,6 +117,39 @@ void TUncertaintyDialog::FillFromSolution(const TSolution& solution) {
         caption->setBuddy(Purity[i]);
         purityForm_->addRow(caption, row);
     }
+    FillContamination(solution);
+}
+
+void TUncertaintyDialog::FillContamination(const TSolution& solution) {
+    for (int j = 1; j <= kSlots; ++j) {
+        if (Contamination[j] != nullptr)
+            contaminationTexts_[metalNames_[j]] = {Contamination[j]->text(), ContaminationSd[j]->text()};
+        Contamination[j] = ContaminationSd[j] = nullptr;
+    }
+    while (contaminationForm_->rowCount() > 0) contaminationForm_->removeRow(0);
+    for (int j = 1; j <= kSlots; ++j) {
+        if (solution.MetalName[j] == kEmptyMetal) continue;
+        metalNames_[j] = ToQ(solution.MetalName[j].view());
+        const auto kept = contaminationTexts_.find(metalNames_[j]);
+        const bool known = kept != contaminationTexts_.end();
+        Contamination[j] = new QLineEdit(known ? kept->second.first : QStringLiteral("0"), this);
+        ContaminationSd[j] = new QLineEdit(known ? kept->second.second : QStringLiteral("0"), this);
+        Contamination[j]->setObjectName(QStringLiteral("Contamination%1").arg(j));
+        ContaminationSd[j]->setObjectName(QStringLiteral("ContaminationSd%1").arg(j));
+        auto* row = new QHBoxLayout;
+        row->addWidget(Contamination[j]);
+        row->addWidget(ContaminationSd[j]);
+        auto* caption = new QLabel(metalNames_[j], this);
+        caption->setBuddy(Contamination[j]);
+        contaminationForm_->addRow(caption, row);
+    }
+}
+
+void TUncertaintyDialog::UseCalibration(const CalibrationUse& use) {
+    // A fraction above 1 is taken as pure, a contamination fitted below 0 as none, as the command
+    // line's --calibration takes them.
+    purityTexts_[ToQ(use.chelator)] = {Text(std::min(use.purity, 1.0)), Text(use.puritySd)};
+    contaminationTexts_[ToQ(use.metal)] = {Text(std::max(use.contamination, 0.0)), Text(use.contaminationSd)};
 }
 
 bool TUncertaintyDialog::ReadFields() {
@@ -158,6 +196,16 @@ bool TUncertaintyDialog::ReadFields() {
             return fail(purityNames_[i] +
                         QStringLiteral(" purity (a fraction above 0 up to 1, an uncertainty of 0 or more)"));
         u.purity[i] = {*fraction, *sd};
+    }
+    for (int j = 1; j <= kSlots; ++j) {
+        if (Contamination[j] == nullptr) continue;
+        const auto conc = FieldValue(Contamination[j]);
+        const auto sd = FieldValue(ContaminationSd[j]);
+        if (!conc || *conc < 0 || !sd || *sd < 0)
+            return fail(metalNames_[j] +
+                        QStringLiteral(
+                            " contamination (a concentration of 0 M or more, an uncertainty of 0 or more)"));
+        u.contamination[j] = {*conc, *sd};
     }
     options_ = o;
     return true;

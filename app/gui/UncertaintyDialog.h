@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "core/CalibrationExport.h"
 #include "core/Uncertainty.h"
 #include "engine/Sinks.h"
 #include "gui/ProgramState.h"
@@ -25,9 +26,12 @@ class TUncertaintyDialog : public QDialog {
   public:
     explicit TUncertaintyDialog(MessageSink& messages, QWidget* parent = nullptr);
 
-    // One purity row (fraction and its uncertainty) per chelator of the solution; a chelator met
-    // before keeps what was typed for it.
+    // One purity row (fraction and its uncertainty) per chelator of the solution and one contamination
+    // row (concentration and its uncertainty [M]) per metal; a name met before keeps what was typed for it.
     void FillFromSolution(const TSolution& solution);
+    // A calibration's purity of its chelator and contamination of its metal, with their standard
+    // uncertainties, as what was typed for them (the rows show them from the next FillFromSolution).
+    void UseCalibration(const CalibrationUse& use);
 
     // The options of the fields, valid after the dialog was accepted.
     [[nodiscard]] const UncertaintyOptions& Options() const { return options_; }
@@ -49,16 +53,23 @@ class TUncertaintyDialog : public QDialog {
     // By chelator slot 1..6: the purity fraction and its uncertainty; nullptr for an empty slot.
     OneBased<QLineEdit*, 6> Purity{};
     OneBased<QLineEdit*, 6> PuritySd{};
+    // By metal slot 1..6: the contamination [M] and its uncertainty [M]; nullptr for an empty slot.
+    OneBased<QLineEdit*, 6> Contamination{};
+    OneBased<QLineEdit*, 6> ContaminationSd{};
     QPushButton* OKButton;
     QPushButton* CancelButton;
 
   private:
     bool ReadFields();
+    void FillContamination(const TSolution& solution);
 
     MessageSink& messages_;
     QFormLayout* purityForm_;
     std::map<QString, std::pair<QString, QString>> purityTexts_;  // by chelator name, what was typed
     OneBased<QString, 6> purityNames_;
+    QFormLayout* contaminationForm_;
+    std::map<QString, std::pair<QString, QString>> contaminationTexts_;  // by metal name
+    OneBased<QString, 6> metalNames_;
     UncertaintyOptions options_;
 };
 

@@ -12,9 +12,12 @@
 #include "GuiFixture.h"
 #include "ModalScript.h"
 #include "core/Calibration.h"
+#include "core/CalibrationExport.h"
 #include "engine/Format.h"
 #include "gui/CalibrateWindow.h"
+#include "gui/Foutput.h"
 #include "gui/Recipe.h"
+#include "gui/UncertaintyDialog.h"
 
 namespace dedodiz::test {
 namespace {
@@ -77,6 +80,29 @@ TEST_F(GuiTest, CalibrateFitsATitrationAndShowsItsIntervalsAndPlots) {
         }
     }
     EXPECT_GE(filled, 1);
+
+    // And the uncertainty: the fit's purity and contamination, with their spreads, are its inputs.
+    const CalibrationUse use = UseOf(fit);
+    script.On<TUncertaintyDialog>([&](TUncertaintyDialog& d) {
+        const TSolution& sol = main.state().Solution;
+        for (int i = 1; i <= kSlots; ++i) {
+            if (d.Purity[i] != nullptr && sol.ChelName[i].view() == "EGTA") {
+                EXPECT_EQ(d.PuritySd[i]->text().toStdString(), ShortestText(use.puritySd));
+            }
+        }
+        for (int j = 1; j <= kSlots; ++j) {
+            if (d.Contamination[j] != nullptr && sol.MetalName[j].view() == "Ca2") {
+                EXPECT_EQ(d.ContaminationSd[j]->text().toStdString(), ShortestText(use.contaminationSd));
+            }
+        }
+        d.Samples->setText(QStringLiteral("200"));
+        d.OKButton->click();
+    });
+    window->UseInUncertainty1->trigger();
+    bool varied = false;
+    for (const std::string& line : main.Output->Lines())
+        varied = varied || line.find("contamination") != std::string::npos;
+    EXPECT_TRUE(varied);
 }
 
 }  // namespace

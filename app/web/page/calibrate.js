@@ -178,16 +178,15 @@ metal_total_M,chelator_total_M,mV
       show({ ok: false, keep: true });
       return null;
     }
-    const button = q('run-calibrate');
-    button.disabled = true;
     status.textContent = r.bootstrap ? `Fitting, then ${r.bootstrap} bootstrap draws…` : 'Fitting…';
-    bar.show(true);
-    const t0 = performance.now();
     // The fit alone takes some 15 ms: only its bootstrap (2.5 s for 1000 draws) needs the worker.
-    const reply = r.bootstrap > 0 ? await Dedodiz.jobs.run('calibrate', r, (f) => bar.progress(f), r.bootstrap) : Dedodiz.call('calibrate', r);
-    const ms = performance.now() - t0;
-    bar.show(false);
-    button.disabled = false;
+    let reply, ms;
+    if (r.bootstrap > 0) ({ reply, ms } = await Dedodiz.jobs.runFrom(q('run-calibrate'), bar, 'calibrate', r, r.bootstrap));
+    else {
+      const t0 = performance.now();
+      reply = Dedodiz.call('calibrate', r);
+      ms = performance.now() - t0;
+    }
     status.textContent = reply.ok ? `Done in ${(ms / 1000).toFixed(1)} s.` : '';
     show(reply);
     return reply;

@@ -78,6 +78,19 @@ onmessage = async (e) => {
     end({ ok: false, status: 'stopped', messages: [], error: 'Stopped: the computation was ended before its result.' });
   }
 
+  // Runs command in the worker from a tab: its button off and its bar shown (with progress over total,
+  // when given) while it lasts. A promise of {reply, ms}, the time it took.
+  async function runFrom(button, bar, command, request, total) {
+    button.disabled = true;
+    bar.show(true);
+    const t0 = performance.now();
+    const reply = await run(command, request, (f) => bar.progress(f), total);
+    const ms = performance.now() - t0;
+    bar.show(false);
+    button.disabled = false;
+    return { reply, ms };
+  }
+
   // A bar and a Stop button for a tab's long computation: show(running), progress(fraction or null).
   function progressBar(label) {
     const bar = el('progress', { max: 1, 'aria-label': label });
@@ -91,7 +104,7 @@ onmessage = async (e) => {
   }
 
   Dedodiz.jobs = {
-    run, stop, progressBar,
+    run, runFrom, stop, progressBar,
     remember(name, bytes) { files.push({ name, bytes }); },
     bundled() { files.push({ bundled: true }); },
     running: () => job !== null,

@@ -265,12 +265,7 @@
 
   // A series runs in the worker, with Stop: a promise of the reply.
   async function runLong(r) {
-    const button = panel.querySelector('#run-recipe');
-    button.disabled = true;
-    bar.show(true);
-    const reply = await Dedodiz.jobs.run('recipe', r);
-    bar.show(false);
-    button.disabled = false;
+    const { reply } = await Dedodiz.jobs.runFrom(panel.querySelector('#run-recipe'), bar, 'recipe', r);
     return finish(r, reply);
   }
 

@@ -104,12 +104,7 @@
 
   // A 3D sweep runs in the worker, with Stop: a promise of the reply.
   async function runLong(request) {
-    const button = panel.querySelector('#run-sweep');
-    button.disabled = true;
-    bar.show(true);
-    const reply = await Dedodiz.jobs.run('sweep', request);
-    bar.show(false);
-    button.disabled = false;
+    const { reply } = await Dedodiz.jobs.runFrom(panel.querySelector('#run-sweep'), bar, 'sweep', request);
     return finish(request, reply);
   }
 

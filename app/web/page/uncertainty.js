@@ -93,15 +93,8 @@
   async function run() {
     const r = Dedodiz.requestFor(messages, request);
     if (!r) { show({ ok: false, keep: true }); return null; }
-    const button = panel.querySelector('#run-uncertainty');
-    button.disabled = true;
     status.textContent = `Computing ${r.samples} samples…`;
-    bar.show(true);
-    const t0 = performance.now();
-    const reply = await Dedodiz.jobs.run('uncertainty', r, (f) => bar.progress(f), r.samples);
-    const ms = performance.now() - t0;
-    bar.show(false);
-    button.disabled = false;
+    const { reply, ms } = await Dedodiz.jobs.runFrom(panel.querySelector('#run-uncertainty'), bar, 'uncertainty', r, r.samples);
     status.textContent = reply.ok ? `Done in ${(ms / 1000).toFixed(1)} s.` : '';
     show(reply);
     return reply;

@@ -96,52 +96,40 @@ TUncertaintyDialog::TUncertaintyDialog(MessageSink& messages, QWidget* parent)
 }
 
 void TUncertaintyDialog::FillFromSolution(const TSolution& solution) {
+    OneBased<QString, 6> chelators, metals;
     for (int i = 1; i <= kSlots; ++i) {
-        if (Purity[i] != nullptr) purityTexts_[purityNames_[i]] = {Purity[i]->text(), PuritySd[i]->text()};
-        Purity[i] = PuritySd[i] = nullptr;
+        if (solution.ChelName[i] != kEmptyChelator) chelators[i] = ToQ(solution.ChelName[i].view());
+        if (solution.MetalName[i] != kEmptyMetal) metals[i] = ToQ(solution.MetalName[i].view());
     }
-    while (purityForm_->rowCount() > 0) purityForm_->removeRow(0);
-    for (int i = 1; i <= kSlots; ++i) {
-        if (solution.ChelName[i] == kEmptyChelator) continue;
-        purityNames_[i] = ToQ(solution.ChelName[i].view());
-        const auto kept = purityTexts_.find(purityNames_[i]);
-        const bool known = kept != purityTexts_.end();
-        Purity[i] = new QLineEdit(known ? kept->second.first : QStringLiteral("1"), this);
-        PuritySd[i] = new QLineEdit(known ? kept->second.second : QStringLiteral("0"), this);
-        Purity[i]->setObjectName(QStringLiteral("Purity%1").arg(i));
-        PuritySd[i]->setObjectName(QStringLiteral("PuritySd%1").arg(i));
-        auto* row = new QHBoxLayout;
-        row->addWidget(Purity[i]);
-        row->addWidget(PuritySd[i]);
-        auto* caption = new QLabel(QStringLiteral("&%1. %2").arg(i).arg(purityNames_[i]), this);
-        caption->setBuddy(Purity[i]);
-        purityForm_->addRow(caption, row);
-    }
-    FillContamination(solution);
+    Refill({purityForm_, Purity, PuritySd, purityNames_, purityTexts_, "Purity", QStringLiteral("1"), true},
+           chelators);
+    Refill({contaminationForm_, Contamination, ContaminationSd, metalNames_, contaminationTexts_,
+            "Contamination", QStringLiteral("0"), false},
+           metals);
 }
 
-void TUncertaintyDialog::FillContamination(const TSolution& solution) {
-    for (int j = 1; j <= kSlots; ++j) {
-        if (Contamination[j] != nullptr)
-            contaminationTexts_[metalNames_[j]] = {Contamination[j]->text(), ContaminationSd[j]->text()};
-        Contamination[j] = ContaminationSd[j] = nullptr;
+void TUncertaintyDialog::Refill(const PairRows& rows, const OneBased<QString, 6>& names) {
+    for (int i = 1; i <= kSlots; ++i) {
+        if (rows.value[i] != nullptr) rows.typed[rows.names[i]] = {rows.value[i]->text(), rows.sd[i]->text()};
+        rows.value[i] = rows.sd[i] = nullptr;
     }
-    while (contaminationForm_->rowCount() > 0) contaminationForm_->removeRow(0);
-    for (int j = 1; j <= kSlots; ++j) {
-        if (solution.MetalName[j] == kEmptyMetal) continue;
-        metalNames_[j] = ToQ(solution.MetalName[j].view());
-        const auto kept = contaminationTexts_.find(metalNames_[j]);
-        const bool known = kept != contaminationTexts_.end();
-        Contamination[j] = new QLineEdit(known ? kept->second.first : QStringLiteral("0"), this);
-        ContaminationSd[j] = new QLineEdit(known ? kept->second.second : QStringLiteral("0"), this);
-        Contamination[j]->setObjectName(QStringLiteral("Contamination%1").arg(j));
-        ContaminationSd[j]->setObjectName(QStringLiteral("ContaminationSd%1").arg(j));
+    while (rows.form->rowCount() > 0) rows.form->removeRow(0);
+    for (int i = 1; i <= kSlots; ++i) {
+        if (names[i].isEmpty()) continue;
+        rows.names[i] = names[i];
+        const auto kept = rows.typed.find(names[i]);
+        const bool known = kept != rows.typed.end();
+        rows.value[i] = new QLineEdit(known ? kept->second.first : rows.valueDefault, this);
+        rows.sd[i] = new QLineEdit(known ? kept->second.second : QStringLiteral("0"), this);
+        rows.value[i]->setObjectName(QString::fromLatin1(rows.objectName) + QString::number(i));
+        rows.sd[i]->setObjectName(QString::fromLatin1(rows.objectName) + QStringLiteral("Sd%1").arg(i));
         auto* row = new QHBoxLayout;
-        row->addWidget(Contamination[j]);
-        row->addWidget(ContaminationSd[j]);
-        auto* caption = new QLabel(metalNames_[j], this);
-        caption->setBuddy(Contamination[j]);
-        contaminationForm_->addRow(caption, row);
+        row->addWidget(rows.value[i]);
+        row->addWidget(rows.sd[i]);
+        auto* caption =
+            new QLabel(rows.numbered ? QStringLiteral("&%1. %2").arg(i).arg(names[i]) : names[i], this);
+        caption->setBuddy(rows.value[i]);
+        rows.form->addRow(caption, row);
     }
 }
 

@@ -60,8 +60,21 @@ class TUncertaintyDialog : public QDialog {
     QPushButton* CancelButton;
 
   private:
+    // The rows of a value and its uncertainty per slot (the purity of each chelator, the contamination
+    // of each metal), what was typed kept by name over solutions.
+    struct PairRows {
+        QFormLayout* form;
+        OneBased<QLineEdit*, 6>& value;
+        OneBased<QLineEdit*, 6>& sd;
+        OneBased<QString, 6>& names;
+        std::map<QString, std::pair<QString, QString>>& typed;
+        const char* objectName;  // "Purity": Purity1, PuritySd1, ...
+        QString valueDefault;
+        bool numbered;  // the caption "&1. EGTA", its slot a keyboard mnemonic
+    };
     bool ReadFields();
-    void FillContamination(const TSolution& solution);
+    // The rows of the slots with a name (empty: none), the values typed before kept by name.
+    void Refill(const PairRows& rows, const OneBased<QString, 6>& names);
 
     MessageSink& messages_;
     QFormLayout* purityForm_;

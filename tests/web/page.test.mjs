@@ -195,6 +195,8 @@ test('recipe: stocks, purity, pH buffer, top-up and a pCa list through the form 
     await type(page, '#recipe-salt-stock', '1');
     await page.select('#recipe-salt-stock-unit', 'mM');
     await page.click('#run-recipe');
+    // A series is made in the worker: its answer comes when the button is back.
+    await page.waitForFunction(() => !document.querySelector('#run-recipe').disabled && document.querySelector('#recipe-messages li'), { timeout: 60000 });
     const cli2 = spawnSync(cli, args.map((a) => (a === 'KCl=3M' ? 'KCl=1mM' : a)), { encoding: 'utf8' });
     assert.equal(cli2.status, 1);
     const shown = await page.$$eval('#recipe-messages li', (items) => items.map((li) => li.textContent.replace(/\n/g, ' ') + '\n'));

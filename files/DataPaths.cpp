@@ -125,7 +125,11 @@ std::string BundledDataFolder() {
 }
 
 bool IsBundledPath(const fs::path& path) {
-    for (const fs::path& folder : BundledDataFolders()) {
+    return IsBundledPath(path, BundledDataFolders());
+}
+
+bool IsBundledPath(const fs::path& path, const std::vector<fs::path>& dataFolders) {
+    for (const fs::path& folder : dataFolders) {
         if (IsInside(path, folder)) return true;
         // The installed examples stand beside the data ("dedodiz32/data", "dedodiz32/examples"), and so
         // do those of the source tree.

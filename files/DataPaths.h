@@ -60,4 +60,8 @@ std::string BundledDataFolder();
 // examples folder beside it. A file dialog never starts there, and a save over such a file asks first.
 bool IsBundledPath(const std::filesystem::path& path);
 
+// The same for the bundled data folders given (those of a program that keeps its data elsewhere, as the
+// Python package does).
+bool IsBundledPath(const std::filesystem::path& path, const std::vector<std::filesystem::path>& dataFolders);
+
 }  // namespace dedodiz

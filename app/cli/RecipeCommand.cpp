@@ -123,7 +123,7 @@ void MakeRecipeCommand(Context& c, const RecipeOptions& o) {
         const std::optional<CalibrationUse> use = ReadCalibration(c, o.calibration);
         if (!use) return;
         request.purity.push_back({use->chelator, use->purity});
-        request.contamination.push_back({use->metal, std::max(use->contamination, 0.0)});
+        request.contamination.push_back({use->metal, use->contamination});
     }
     if (!LoadSolution(c, o.solution)) return;
     if (!request.buffer.empty() &&

@@ -97,9 +97,8 @@ void Uncertainty(Context& c, const UncertaintyCommandOptions& o) {
     if (!o.calibration.empty()) {
         const std::optional<CalibrationUse> use = ReadCalibration(c, o.calibration);
         if (!use) return;
-        options.purities.push_back({use->chelator, {std::min(use->purity, 1.0), use->puritySd}});
-        options.contaminations.push_back(
-            {use->metal, {std::max(use->contamination, 0.0), use->contaminationSd}});
+        options.purities.push_back({use->chelator, {use->purity, use->puritySd}});
+        options.contaminations.push_back({use->metal, {use->contamination, use->contaminationSd}});
     }
     if (!LoadSolution(c, o.solution)) return;
     if (!c.Ran(c.session.Uncertainty(options))) return;

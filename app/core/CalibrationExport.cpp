@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "core/CalibrationExport.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/ExportSupport.h"
@@ -106,13 +107,20 @@ std::string CalibrationCsv(const Calibration& fit) {
     return out + rows.Str();
 }
 
+namespace {
+
+CalibrationUse Bounded(CalibrationUse use) {
+    use.purity = std::min(use.purity, 1.0);
+    use.contamination = std::max(use.contamination, 0.0);
+    return use;
+}
+
+}  // namespace
+
 CalibrationUse UseOf(const Calibration& fit) {
-    return {fit.chelator,
-            fit.metal,
-            fit.purity.value,
-            (fit.purity.high - fit.purity.low) / (2 * kZ95),
-            fit.contamination.value,
-            (fit.contamination.high - fit.contamination.low) / (2 * kZ95)};
+    return Bounded({fit.chelator, fit.metal, fit.purity.value,
+                    (fit.purity.high - fit.purity.low) / (2 * kZ95), fit.contamination.value,
+                    (fit.contamination.high - fit.contamination.low) / (2 * kZ95)});
 }
 
 std::optional<CalibrationUse> ReadCalibrationUse(std::string_view text, std::string& error) {
@@ -149,7 +157,7 @@ std::optional<CalibrationUse> ReadCalibrationUse(std::string_view text, std::str
     if (!estimate("purity", use.purity, use.puritySd) ||
         !estimate("contamination_M", use.contamination, use.contaminationSd))
         return std::nullopt;
-    return use;
+    return Bounded(use);
 }
 
 }  // namespace dedodiz

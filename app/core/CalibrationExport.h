@@ -24,7 +24,9 @@ JsonValue CalibrationJson(const Calibration& fit, std::string_view constantsFile
 std::string CalibrationCsv(const Calibration& fit);
 
 // What a recipe and an uncertainty take from a calibration: the chelator's purity and the metal's
-// contamination, each with its standard uncertainty (the 95 % interval's half width over 1.96).
+// contamination, each with its standard uncertainty (the 95 % interval's half width over 1.96). A purity
+// fitted above 1 lies within its interval of pure and is taken as 1; a contamination fitted below 0 is
+// taken as none: a nearly pure reagent or nearly clean water must not make the next recipe refuse.
 struct CalibrationUse {
     std::string chelator;
     std::string metal;

@@ -100,7 +100,12 @@ Outcome Session::SaveCalibratedConstants(const std::string& path) {
         return o;
     };
     if (!calibration_->ok()) return refuse("no calibration has been fitted");
-    if (IsBundledPath(path) || SameFile(path, BundledConstantsFile()))
+    const auto bundledTable = [&] {
+        for (const std::filesystem::path& folder : DataFolders())
+            if (SameFile(path, folder / kBundledConstantsName)) return true;
+        return false;
+    };
+    if (IsBundledPath(path, DataFolders()) || bundledTable())
         return refuse("it is a table that comes with the program; write the calibrated table to a new file");
     if (!ConstantsFileName.empty() &&
         SameFile(path, FindDataFile(ConstantsFileName.view(), {}, DataFolders())))

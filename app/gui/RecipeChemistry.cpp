@@ -12,6 +12,7 @@
 #include <QLineEdit>
 
 #include "core/Calibration.h"
+#include "core/CalibrationExport.h"
 #include "core/RecipeForms.h"
 #include "core/RecipeInput.h"
 #include "engine/Format.h"
@@ -145,14 +146,12 @@ bool TRecipe::ReadChemistry(RecipeRequest& r) {
 }
 
 void TRecipe::UseCalibration(const Calibration& fit) {
-    const QString chelator = ToQ(fit.chelator);
-    const QString metal = ToQ(fit.metal);
-    const QString purity = ToQ(ShortestText(fit.purity.value));
-    // A fitted contamination below 0 lies within its interval of none: it counts as none, as the
-    // command line's --calibration takes it.
-    const QString contamination = fit.contamination.value > 0
-                                      ? ToQ(ShortestText(fit.contamination.value)) + QStringLiteral(" M")
-                                      : QString();
+    const CalibrationUse use = UseOf(fit);
+    const QString chelator = ToQ(use.chelator);
+    const QString metal = ToQ(use.metal);
+    const QString purity = ToQ(ShortestText(use.purity));
+    const QString contamination =
+        use.contamination > 0 ? ToQ(ShortestText(use.contamination)) + QStringLiteral(" M") : QString();
     for (StockRow& row : Stocks) {
         if (row.name == chelator && row.purity != nullptr) row.purity->setText(purity);
         if (row.name == metal && row.contamination != nullptr) row.contamination->setText(contamination);

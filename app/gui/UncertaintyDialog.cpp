@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -134,10 +133,8 @@ void TUncertaintyDialog::Refill(const PairRows& rows, const OneBased<QString, 6>
 }
 
 void TUncertaintyDialog::UseCalibration(const CalibrationUse& use) {
-    // A fraction above 1 is taken as pure, a contamination fitted below 0 as none, as the command
-    // line's --calibration takes them.
-    purityTexts_[ToQ(use.chelator)] = {Text(std::min(use.purity, 1.0)), Text(use.puritySd)};
-    contaminationTexts_[ToQ(use.metal)] = {Text(std::max(use.contamination, 0.0)), Text(use.contaminationSd)};
+    purityTexts_[ToQ(use.chelator)] = {Text(use.purity), Text(use.puritySd)};
+    contaminationTexts_[ToQ(use.metal)] = {Text(use.contamination), Text(use.contaminationSd)};
 }
 
 bool TUncertaintyDialog::ReadFields() {

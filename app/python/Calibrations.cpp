@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // dedodiz.calibrate: the chelator's purity, the metal contamination and the apparent Kd fitted to a
 // titration, as dedodiz32-cli calibrate fits them. The answer keeps the JSON document of the tool, and
-// every field is read from it, so a pickled calibration is the same document.
+// every field is read from it, so a pickled calibration is the same document. It also keeps the session
+// that fitted it, which writes the calibrated constants table by the rules of every face; a calibration
+// read back from a pickle holds the numbers only.
+
+#include <pybind11/stl/filesystem.h>
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/CalibrationExport.h"
@@ -21,7 +26,15 @@ struct CalibrationPy {
     std::shared_ptr<const JsonValue> json;
     ShownMessages messages;
     std::vector<std::string> report;
+    std::shared_ptr<Session> session;  // the one that fitted it; none when read back from a pickle
     [[nodiscard]] const JsonValue& Doc() const { return *json; }
+    [[nodiscard]] Session& Fitter() const {
+        if (!session)
+            throw py::value_error(
+                "this calibration was read back from a pickle and holds its numbers only: fit it again with "
+                "calibrate() to get its constants table");
+        return *session;
+    }
 };
 
 // A fitted value and its intervals, from the document's {value, ci95, bootstrap_ci95}.
@@ -59,7 +72,8 @@ std::unique_ptr<CalibrationPy> Run(const py::object& data, const Table* table, c
                                    int bootstrap, std::uint64_t seed) {
     const TitrationRead read = ReadData(data);
     if (!read.ok()) throw py::value_error("titration: " + read.error);
-    const std::unique_ptr<Session> session = SessionFor(TableOrStandard(table), Precision::Exact);
+    std::shared_ptr<Session> session = SessionFor(TableOrStandard(table), Precision::Exact);
+    session->SetDataFolders(DataFolders());
     CalibrationRequest request;
     request.titration = read.titration;
     request.chelator = chelator;
@@ -84,6 +98,7 @@ std::unique_ptr<CalibrationPy> Run(const py::object& data, const Table* table, c
     RaiseUnlessRan(outcome);
     r->messages = outcome.messages;
     r->report = outcome.report;
+    r->session = std::move(session);
     return r;
 }
 
@@ -150,6 +165,23 @@ void BindCalibrationResult(py::module_& m) {
         .def(
             "to_dict", [](const R& r) { return ToPython(r.Doc()); },
             "Everything as the JSON document of dedodiz32-cli calibrate --format json.")
+        .def_property_readonly(
+            "table",
+            [](const R& r) {
+                const Session& s = r.Fitter();
+                return Table{
+                    std::make_shared<const ConstantsTable>(CalibratedTable(s.table(), s.LastCalibration()))};
+            },
+            "The constants table with the pair's log K moved so that a solution at the fit's conditions "
+            "gives the fitted Kd (stored, as every table, at 20 C and 0.1 N).")
+        .def(
+            "write_constants",
+            [](const R& r, const std::filesystem::path& path) {
+                RaiseUnlessRan(r.Fitter().SaveCalibratedConstants(path.string()));
+            },
+            py::arg("path"),
+            "Writes that table to a new .TCM or .CCM file, as dedodiz32-cli calibrate --write-constants "
+            "does: never over a table that comes with the program or the one the fit was computed with.")
         .def("__repr__",
              [](const R& r) {
                  const Fitted kd = FittedOf(r.Doc()["kd_M"]);
@@ -176,6 +208,19 @@ void BindCalibrationResult(py::module_& m) {
 }
 
 }  // namespace
+
+std::optional<CalibrationUse> CalibrationUseOf(const py::object& calibration) {
+    if (calibration.is_none()) return std::nullopt;
+    if (!py::isinstance<CalibrationPy>(calibration))
+        throw py::type_error("calibration must be what calibrate() returns, not " +
+                             std::string(py::str(py::type::of(calibration).attr("__name__"))));
+    // Read as the command line reads the document it wrote, so that both take the same numbers.
+    std::string error;
+    std::optional<CalibrationUse> use =
+        ReadCalibrationUse(JsonText(calibration.cast<const CalibrationPy&>().Doc()), error);
+    if (!use) throw py::value_error("calibration: " + error);
+    return use;
+}
 
 void BindCalibration(py::module_& m) {
     BindFitted(m);

@@ -26,15 +26,6 @@ bool IsRegularFile(const fs::path& path) {
     return fs::is_regular_file(path, ec);
 }
 
-// The folders that may hold the bundled data, in the order they are searched: the package's own, then
-// those of an installed program.
-std::vector<fs::path> DataFolders() {
-    std::vector<fs::path> folders;
-    if (!PackageDataFolder().empty()) folders.push_back(PackageDataFolder());
-    for (const fs::path& folder : BundledDataFolders()) folders.push_back(folder);
-    return folders;
-}
-
 [[noreturn]] void RaiseMissing(const std::string& reason) {
     PyErr_SetString(PyExc_FileNotFoundError, reason.c_str());
     throw py::error_already_set();
@@ -91,6 +82,13 @@ void AddMetals(const py::handle& metals, CalculationType type, SolutionInput& en
 }
 
 }  // namespace
+
+std::vector<fs::path> DataFolders() {
+    std::vector<fs::path> folders;
+    if (!PackageDataFolder().empty()) folders.push_back(PackageDataFolder());
+    for (const fs::path& folder : BundledDataFolders()) folders.push_back(folder);
+    return folders;
+}
 
 // A complex number that some types would turn into a float by dropping its imaginary part (numpy's
 // complex scalars do): it is refused as no number.

@@ -15,10 +15,12 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "buffers/BufferModel.h"
 #include "core/Export.h"
@@ -26,6 +28,10 @@
 #include "engine/Run.h"
 #include "engine/Sinks.h"
 #include "engine/State.h"
+
+namespace dedodiz {
+struct CalibrationUse;
+}
 
 namespace dedodiz::python {
 
@@ -87,6 +93,14 @@ BufferTable StandardBufferTable();
 // folders every program searches.
 std::string BundledFile(std::string_view name);
 void SetPackageDataFolder(const std::filesystem::path& folder);
+
+// The purity and contamination that recipe() and uncertainty() take from a Calibration (calibration=):
+// none for None, TypeError for anything that is not a Calibration.
+std::optional<CalibrationUse> CalibrationUseOf(const py::object& calibration);
+
+// The folders that may hold the bundled data, in the order they are searched: the package's own, then
+// those of an installed program.
+std::vector<std::filesystem::path> DataFolders();
 
 // "total", "free" or "chelator" (the Session's words); anything else raises ValueError.
 CalculationType ParseType(std::string_view word);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CalibrationExport.h"
 #include "core/RecipeCalc.h"
 #include "core/RecipeInput.h"
 #include "core/RecipeReport.h"
@@ -98,7 +99,7 @@ std::uint16_t SaltForm(const std::string& word) {
 struct RecipeArguments {
     py::object volume, stocks, purity, buffer, ionicTarget, topup, series, mixVolume;
     std::string bufferForm;
-    py::object forms, base, acid, contamination, ionicStrengthTarget, osmolyte, osmolarityTarget;
+    py::object forms, base, acid, contamination, ionicStrengthTarget, osmolyte, osmolarityTarget, calibration;
     bool seriesPX = false, mixing = false;
     Precision precision = kDefaultPrecision;
 };
@@ -128,6 +129,10 @@ RecipeRequest Request(const RecipeArguments& a) {
     if (Given(a.base)) r.base = NamedNumber(a.base, "base", "mol/L");
     if (Given(a.acid)) r.acid = NamedNumber(a.acid, "acid", "mol/L");
     r.contamination = NamedNumbers(a.contamination, "contamination", "mol/L");
+    if (const std::optional<CalibrationUse> use = CalibrationUseOf(a.calibration)) {
+        r.purity.push_back({use->chelator, use->purity});
+        r.contamination.push_back({use->metal, use->contamination});
+    }
     if (Given(a.ionicStrengthTarget))
         r.ionicStrengthTarget = ReadNumber(a.ionicStrengthTarget, "ionic_strength_target", "mol/L");
     if (Given(a.osmolyte)) r.osmolyte = NamedNumber(a.osmolyte, "osmolyte", "mol/L");
@@ -364,7 +369,7 @@ void BindRecipe(py::module_& m) {
            bool mixing, const py::object& mixVolume, bool refine, const std::string& precision,
            const py::object& forms, const py::object& base, const py::object& acid,
            const py::object& contamination, const py::object& ionicStrengthTarget, const py::object& osmolyte,
-           const py::object& osmolarityTarget) {
+           const py::object& osmolarityTarget, const py::object& calibration) {
             RecipeArguments a;
             a.volume = volume, a.stocks = stocks, a.purity = purity, a.buffer = buffer;
             a.ionicTarget = ionicTarget, a.topup = topup, a.series = series, a.mixVolume = mixVolume;
@@ -372,7 +377,7 @@ void BindRecipe(py::module_& m) {
             a.precision = PrecisionOf(precision, refine);
             a.forms = forms, a.base = base, a.acid = acid, a.contamination = contamination;
             a.ionicStrengthTarget = ionicStrengthTarget, a.osmolyte = osmolyte;
-            a.osmolarityTarget = osmolarityTarget;
+            a.osmolarityTarget = osmolarityTarget, a.calibration = calibration;
             return MakeOne(table, chelators, metals, pH, temperature, ionic, type, buffers, a);
         },
         py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
@@ -384,7 +389,7 @@ void BindRecipe(py::module_& m) {
         py::arg("refine") = false, py::arg("precision") = "checked", py::arg("forms") = py::none(),
         py::arg("base") = py::none(), py::arg("acid") = py::none(), py::arg("contamination") = py::none(),
         py::arg("ionic_strength_target") = py::none(), py::arg("osmolyte") = py::none(),
-        py::arg("osmolarity_target") = py::none(),
+        py::arg("osmolarity_target") = py::none(), py::arg("calibration") = py::none(),
         R"(What to pipette for a solution, or for a series of wanted free levels of one metal, as
 dedodiz32-cli recipe computes it, and returns the Recipe.
 
@@ -415,6 +420,8 @@ ionic_strength_target  the ionic strength 1/2 sum c z^2 [mol/L] the top-up reach
               ionic_target's equivalents
 osmolyte      (name, stock [mol/L]) of sucrose, mannitol or glucose that makes up osmolarity_target
               [Osm/L]
+calibration   a Calibration from calibrate(): its chelator's purity and its metal's contamination
+              (a purity fitted above 1 taken as 1, a contamination below 0 as none)
 
 A recipe that cannot be made (a stock missing, stocks too dilute for the volume, the target ionic
 strength already exceeded, ...) raises ValueError with the program's message, "CANNOT BE MADE" and

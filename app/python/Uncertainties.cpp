@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CalibrationExport.h"
 #include "core/Uncertainty.h"
 #include "core/UncertaintyExport.h"
 #include "engine/Format.h"
@@ -137,12 +138,16 @@ void Collect(UncertaintyResultPy& r, bool allSamples) {
 
 std::unique_ptr<UncertaintyResultPy> Run(const Table* table, const SolutionInput& entered, const Sds& sds,
                                          const py::object& purity, const py::object& contamination,
-                                         int samples, std::uint64_t seed, int threads, Precision precision,
-                                         bool allSamples) {
+                                         const py::object& calibration, int samples, std::uint64_t seed,
+                                         int threads, Precision precision, bool allSamples) {
     const ConstantsTable& t = TableOrStandard(table);
     UncertaintyOptions options = Options(sds, samples, seed, threads);
     options.purities = ReadPurity(purity);
     options.contaminations = ReadContamination(contamination);
+    if (const std::optional<CalibrationUse> use = CalibrationUseOf(calibration)) {
+        options.purities.push_back({use->chelator, {use->purity, use->puritySd}});
+        options.contaminations.push_back({use->metal, {use->contamination, use->contaminationSd}});
+    }
     const std::unique_ptr<Session> session = DescribeOrRaise(t, entered, precision);
 
     auto r = std::make_unique<UncertaintyResultPy>();
@@ -298,11 +303,12 @@ void BindUncertainty(py::module_& m) {
            const py::object& temperature, const py::object& ionic, const std::string& type, double phSd,
            double tempSd, double ionicRsd, double logKHSd, double logKMLSd, double logKMHLSd, double dhRsd,
            double totalRsd, const py::object& purity, int samples, const py::int_& seed, int threads,
-           bool refine, const std::string& precision, bool allSamples, const py::object& contamination) {
+           bool refine, const std::string& precision, bool allSamples, const py::object& contamination,
+           const py::object& calibration) {
             const SolutionInput entered =
                 InputFromArguments(chelators, metals, pH, temperature, ionic, ParseType(type));
             const Sds sds{phSd, tempSd, ionicRsd, logKHSd, logKMLSd, logKMHLSd, dhRsd, totalRsd};
-            return Run(table, entered, sds, purity, contamination, samples, Seed(seed), threads,
+            return Run(table, entered, sds, purity, contamination, calibration, samples, Seed(seed), threads,
                        PrecisionOf(precision, refine), allSamples);
         },
         py::arg("table") = py::none(), py::kw_only(), py::arg("chelators"), py::arg("metals"),
@@ -314,7 +320,7 @@ void BindUncertainty(py::module_& m) {
         py::arg("total_rsd") = defaults.totalRsd, py::arg("purity") = py::none(),
         py::arg("samples") = kDefaultUncertaintySamples, py::arg("seed") = 1, py::arg("threads") = 0,
         py::arg("refine") = false, py::arg("precision") = "checked", py::arg("all_samples") = false,
-        py::arg("contamination") = py::none(),
+        py::arg("contamination") = py::none(), py::arg("calibration") = py::none(),
         R"(How far the results of a solution can be trusted, as dedodiz32-cli uncertainty computes it,
 and returns the Uncertainty.
 
@@ -337,6 +343,8 @@ precision    "checked" (the default), "described" or "exact", as for solve(); re
 all_samples  keep every sample as numpy arrays (all_samples, sample_converged) and in to_dict()
 contamination  {metal: (conc, sd)} [mol/L] that water and salts bring beyond the total given; a
              concentration alone is known exactly
+calibration  a Calibration from calibrate(): its chelator's purity and its metal's contamination,
+             each with the half width of its 95 % interval over 1.96 as the sd
 
 The results are the free metals for type "free", the total metals for type "total" and the chelator
 totals for type "chelator". A solution the program refuses raises ValueError, a fault of its single

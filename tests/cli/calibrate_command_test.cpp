@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <string>
 
 #include "CliRunner.h"
@@ -48,6 +49,17 @@ TEST(CalibrateCommandTest, JsonGivesEveryValueWithItsIntervalAndARecipeTakesIt) 
     EXPECT_NE(recipe.out.find("EGTA 100 mM x purity 0.9636"), std::string::npos) << recipe.out;
     EXPECT_NE(recipe.out.find("Contamination in every solution, part of its totals: Ca2 3.353 uM"),
               std::string::npos);
+    // A purity fitted above 1 lies within its interval of pure: the recipe takes it as pure, not refuses it.
+    Json above = Json::parse(ReadWholeFile(json));
+    above["purity"]["value"] = 1.004;
+    const std::string pure = folder + "pure.json";
+    std::ofstream(pure) << above.dump();
+    const auto asPure = RunCli(
+        "recipe --chelator EGTA=2e-3 --metal Ca2=1e-3 --volume 10mL --stock EGTA=100mM "
+        "--stock Ca2=100mM --calibration " +
+        pure);
+    EXPECT_EQ(asPure.status, 0) << asPure.err;
+    EXPECT_EQ(asPure.out.find("x purity"), std::string::npos) << asPure.out;
     // And the uncertainty's, their intervals as the spread (half the 95 % width over 1.96).
     const auto spread = RunCli(
         "uncertainty --chelator EGTA=2e-3 --metal Ca2=1e-3 --ph 7.2 --samples 100 --calibration " + json);

@@ -155,7 +155,7 @@ def test_uncertainty_is_the_cli_s_whatever_the_threads(table, keywords, options)
     assert u.failed == document["failed"] and u.samples == keywords["samples"]
 
 
-def test_calibration_is_the_cli_s(table):
+def test_calibration_is_the_cli_s(table, tmp_path):
     conditions = {"ph": 7.2, "temp": 22, "ionic": 0.15}
     fit = dedodiz.calibrate("examples/ca-egta-titration.csv", table, chelator="EGTA", metal="Ca2", bootstrap=50,
                             **conditions)
@@ -166,11 +166,24 @@ def test_calibration_is_the_cli_s(table):
     assert fit.report == cli(*command)
     assert (fit.kd_M.value, fit.kd_M.ci95, fit.kd_M.bootstrap_ci95) == (
         document["kd_M"]["value"], tuple(document["kd_M"]["ci95"]), tuple(document["kd_M"]["bootstrap_ci95"]))
-    spread = dedodiz.uncertainty(table, chelators={"EGTA": 2e-3}, metals={"Ca2": 1e-3}, ph=7.2, samples=100,
-                                 purity={"EGTA": (min(fit.purity.value, 1.0), 0.001)},
-                                 contamination={"Ca2": (fit.contamination_M.value, 1e-6)})
-    assert spread.to_dict()["uncertainties"]["contamination"] == [
-        {"metal": "Ca2", "conc_M": fit.contamination_M.value, "sd_M": 1e-6}]
+    # calibration= takes the fit as --calibration takes its document; write_constants writes the table of
+    # --write-constants, and never over the bundled one.
+    saved = tmp_path / "fit.json"
+    saved.write_text(json.dumps(document))
+    solution = dict(chelators={"EGTA": 2e-3}, metals={"Ca2": 1e-3}, ph=7.2)
+    spread = dedodiz.uncertainty(table, **solution, samples=100, calibration=fit)
+    assert spread.report == cli("uncertainty", "--constants", "data/standard.TCM", "--chelator", "EGTA=2e-3",
+                                "--metal", "Ca2=1e-3", "--ph", "7.2", "--samples", "100", "--calibration", str(saved))
+    made = dedodiz.recipe(table, **solution, volume=10e-3, stocks={"EGTA": 0.1, "Ca2": 0.1}, calibration=fit)
+    assert made.report == cli("recipe", "--constants", "data/standard.TCM", "--chelator", "EGTA=2e-3", "--metal",
+                              "Ca2=1e-3", "--ph", "7.2", "--volume", "10mL", "--stock", "EGTA=100mM", "--stock",
+                              "Ca2=100mM", "--calibration", str(saved))
+    fit.write_constants(tmp_path / "mine.TCM")
+    cli(*command[:-2], "--bootstrap", "0", "--write-constants", str(tmp_path / "cli.TCM"))
+    assert (tmp_path / "mine.TCM").read_bytes() == (tmp_path / "cli.TCM").read_bytes()
+    assert dedodiz.Table.load(tmp_path / "mine.TCM").listing == fit.table.listing
+    with pytest.raises(ValueError, match="comes with the program"):
+        fit.write_constants(dedodiz.data_file("standard.TCM"))
     with pytest.raises(dedodiz.StoppedError, match="^no standards: "):
         dedodiz.calibrate("metal_total_M,chelator_total_M,mV\n" + "".join(f"{m}mM,2mM,{m}\n" for m in range(1, 9)),
                           table, chelator="EGTA", metal="Ca2")

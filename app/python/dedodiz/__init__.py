@@ -231,6 +231,7 @@ def recipe(
     ionic_strength_target: Number | None = None,
     osmolyte: tuple[str, Number] | None = None,
     osmolarity_target: Number | None = None,
+    calibration: Calibration | None = None,
 ) -> Recipe:
     return _core.recipe(table, chelators=chelators, metals=metals, ph=ph, temp=temp, ionic=ionic, type=type,
                         volume=volume, stocks=stocks, purity=purity, buffer=buffer, buffer_form=buffer_form,
@@ -238,7 +239,7 @@ def recipe(
                         mixing=mixing, mix_volume=mix_volume, refine=refine, precision=precision, forms=forms,
                         base=base, acid=acid, contamination=contamination,
                         ionic_strength_target=ionic_strength_target, osmolyte=osmolyte,
-                        osmolarity_target=osmolarity_target)
+                        osmolarity_target=osmolarity_target, calibration=calibration)
 
 
 @_front(_core.uncertainty)
@@ -267,12 +268,14 @@ def uncertainty(
     precision: Precision = "checked",
     all_samples: bool = False,
     contamination: Mapping[str, Number | tuple[Number, Number]] | None = None,
+    calibration: Calibration | None = None,
 ) -> Uncertainty:
     return _core.uncertainty(table, chelators=chelators, metals=metals, ph=ph, temp=temp, ionic=ionic, type=type,
                              ph_sd=ph_sd, temp_sd=temp_sd, ionic_rsd=ionic_rsd, logk_h_sd=logk_h_sd,
                              logk_ml_sd=logk_ml_sd, logk_mhl_sd=logk_mhl_sd, dh_rsd=dh_rsd, total_rsd=total_rsd,
                              purity=purity, samples=samples, seed=seed, threads=threads, refine=refine,
-                             precision=precision, all_samples=all_samples, contamination=contamination)
+                             precision=precision, all_samples=all_samples, contamination=contamination,
+                             calibration=calibration)
 
 
 @_front(_core.calibrate)

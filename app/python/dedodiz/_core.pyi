@@ -488,6 +488,11 @@ class Calibration:
     def to_dict(self) -> dict:
         """The JSON document of dedodiz32-cli calibrate --format json."""
     def to_dataframe(self) -> Any: ...
+    @property
+    def table(self) -> Table:
+        """The constants table whose log K for the pair gives the fitted Kd at the fit's conditions."""
+    def write_constants(self, path: str | os.PathLike[str]) -> None:
+        """Writes that table to a new .TCM or .CCM file (never a bundled one, nor the one fitted against)."""
 
 _MetalValue = Union[_Number, tuple[_Number, _Number]]
 _MetalArray = Union[_ArrayLike, tuple[_ArrayLike, _ArrayLike]]
@@ -587,6 +592,7 @@ def recipe(
     ionic_strength_target: _Number | None = None,
     osmolyte: tuple[str, _Number] | None = None,
     osmolarity_target: _Number | None = None,
+    calibration: Calibration | None = None,
 ) -> Recipe:
     """What to pipette: volume [L], stocks [mol/L], purity (fractions), buffer (name, mol/L), ionic_target [N],
     topup (salt, mol/L), series (metal, levels [mol/L], or pX values with series_px). ValueError when it cannot
@@ -617,6 +623,7 @@ def uncertainty(
     precision: str = "checked",
     all_samples: bool = False,
     contamination: Mapping[str, _Number | tuple[_Number, _Number]] | None = None,
+    calibration: Calibration | None = None,
 ) -> Uncertainty:
     """Monte Carlo over the inputs' standard uncertainties (temp_sd [C], log K in log10 units, *_rsd relative;
     0 switches one off), purity {chelator: (fraction, sd)}; threads 0: all of the machine's, the same numbers

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/Deflate.h"
 #include "engine/Format.h"
 
 namespace dedodiz {
@@ -228,38 +229,28 @@ std::vector<std::uint8_t> EncodePng(const ImageView& image) {
     Put32(header, static_cast<std::uint32_t>(image.height));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, filter 0, no interlace
     Chunk(out, "IHDR", header);
-    // The raw rows, each after its filter byte 0 (none).
+    // Each row after its filter byte: "up" (2) where it repeats the row above, so that it becomes
+    // zeros, else "sub" (1), so that a run of one colour becomes zeros after its first pixel.
+    const auto rgb = [&](int x, int y, int k) {
+        return static_cast<std::uint8_t>(image.At(x, y) >> static_cast<unsigned>(16 - 8 * k));
+    };
+    const auto sameAsAbove = [&](int y) {
+        if (y == 0) return false;
+        for (int x = 0; x < image.width; ++x)
+            if (image.At(x, y) != image.At(x, y - 1)) return false;
+        return true;
+    };
     std::vector<std::uint8_t> raw;
     raw.reserve(static_cast<std::size_t>(image.height) * (1 + 3 * static_cast<std::size_t>(image.width)));
     for (int y = 0; y < image.height; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < image.width; ++x) {
-            const std::uint32_t argb = image.At(x, y);
-            raw.push_back(static_cast<std::uint8_t>(argb >> 16U));
-            raw.push_back(static_cast<std::uint8_t>(argb >> 8U));
-            raw.push_back(static_cast<std::uint8_t>(argb));
-        }
+        const bool up = sameAsAbove(y);
+        raw.push_back(up ? 2 : 1);
+        for (int x = 0; x < image.width; ++x)
+            for (int k = 0; k < 3; ++k)
+                raw.push_back(up ? 0
+                                 : static_cast<std::uint8_t>(rgb(x, y, k) - (x > 0 ? rgb(x - 1, y, k) : 0)));
     }
-    // A zlib stream of stored blocks, and its Adler-32.
-    std::vector<std::uint8_t> z{0x78, 0x01};
-    for (std::size_t at = 0; at < raw.size() || at == 0;) {
-        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-        z.push_back(at + n == raw.size() ? 1 : 0);
-        z.push_back(static_cast<std::uint8_t>(n));
-        z.push_back(static_cast<std::uint8_t>(n >> 8U));
-        z.push_back(static_cast<std::uint8_t>(~n));
-        z.push_back(static_cast<std::uint8_t>(~n >> 8U));
-        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
-                 raw.begin() + static_cast<std::ptrdiff_t>(at + n));
-        at += n;
-        if (n == 0) break;
-    }
-    std::uint32_t s1 = 1, s2 = 0;
-    for (const std::uint8_t b : raw) {
-        s1 = (s1 + b) % 65521U;
-        s2 = (s2 + s1) % 65521U;
-    }
-    Put32(z, (s2 << 16U) | s1);
+    const std::vector<std::uint8_t> z = ZlibOfRuns(raw);
     Chunk(out, "IDAT", z);
     Chunk(out, "IEND", {});
     return out;

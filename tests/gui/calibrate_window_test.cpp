@@ -13,6 +13,7 @@
 #include "ModalScript.h"
 #include "core/Calibration.h"
 #include "core/CalibrationExport.h"
+#include "core/CalibrationGraph.h"
 #include "engine/Format.h"
 #include "gui/CalibrateWindow.h"
 #include "gui/Foutput.h"
@@ -59,6 +60,17 @@ TEST_F(GuiTest, CalibrateFitsATitrationAndShowsItsIntervalsAndPlots) {
 
     EXPECT_EQ(window->SavePng(Path("fit")), Path("fit.png"));
     EXPECT_EQ(QImage(QString::fromStdString(Path("fit.png"))).size(), picture.size());
+    // The command line's own PNG encoder: a PNG reader gets every pixel back, from a file a fraction of
+    // the picture's raw size.
+    const std::vector<std::uint8_t> png = EncodePng(window->Picture().Pixels());
+    const QImage read = QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG");
+    ASSERT_EQ(read.size(), picture.size());
+    int differ = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            differ += read.pixel(x, y) != (picture.pixel(x, y) | 0xFF000000U);
+    EXPECT_EQ(differ, 0);
+    EXPECT_LT(png.size(), 3U * picture.width() * picture.height() / 10);
     EXPECT_TRUE(window->WriteConstants(Path("calibrated.TCM")));
 
     // The next recipe uses the fit: its purity and contamination in the Recipe window's fields.

@@ -285,12 +285,12 @@ metal_total_M,chelator_total_M,mV
   }
 
   // The fitted purity and contamination into the Recipe tab's purity of the chelator and contamination of
-  // the metal, as dedodiz32-cli recipe --calibration carries them.
+  // the metal, as dedodiz32-cli recipe --calibration carries them (a purity above 1 as 1, a contamination
+  // below 0 as none: the calibrate command's "use").
   function useInRecipe() {
     if (!last) return;
-    const d = JSON.parse(last.json);
-    const said = Dedodiz.recipe.useCalibration({ chelator: d.chelator, purity: d.purity.value, metal: d.metal,
-      contamination: Math.max(d.contamination_M.value, 0) });
+    const { chelator, purity, metal, contamination_M: contamination } = last.use;
+    const said = Dedodiz.recipe.useCalibration({ chelator, purity, metal, contamination });
     useNote.textContent = said;
     Dedodiz.announce(said);
   }

@@ -68,14 +68,13 @@
     if (!entries.length) box.append(el('p', { class: 'hint', text: none }));
   }
 
-  // A calibration's use (the reply of the calibrate command): its chelator's purity and its metal's
-  // contamination, each with its standard uncertainty, as dedodiz32-cli uncertainty --calibration takes
-  // them (a purity above 1 as 1, a contamination below 0 as none). Rows of names the Solution tab does not
-  // have are kept until it has them. Says what it did.
+  // A calibration's use (the calibrate command's "use", a purity above 1 already taken as 1 and a
+  // contamination below 0 as none): its chelator's purity and its metal's contamination, each with its
+  // standard uncertainty, as dedodiz32-cli uncertainty --calibration takes them. Rows of names the
+  // Solution tab does not have are kept until it has them. Says what it did.
   function useCalibration(use) {
     refresh();
-    const purity = Math.min(use.purity, 1);
-    const contamination = Math.max(use.contamination_M, 0);
+    const { purity, contamination_M: contamination } = use;
     const amount = (v) => { const unit = numbers.unitFor(v); return `${numbers.inUnit(v, unit)} ${unit}`; };
     kept.purity[use.chelator] = [String(purity), String(use.purity_sd)];
     kept.contamination[use.metal] = [amount(contamination), amount(use.contamination_sd_M)];

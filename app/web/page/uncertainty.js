@@ -88,7 +88,9 @@
     if (!set(contaminationBox, use.metal, kept.contamination[use.metal])) missing.push(use.metal);
     const conc = numbers.concentration;
     const said = `The Uncertainty tab now takes the purity of ${use.chelator} as ${purity.toFixed(4)} ± ${numbers.plain(use.purity_sd, 2)} and the contamination ${use.metal}=${conc(contamination)} ± ${conc(use.contamination_sd_M)} from the fit.`;
-    return missing.length ? `${said} ${missing.join(' and ')} ${missing.length > 1 ? 'are' : 'is'} not in the solution of the Solution tab: ${missing.length > 1 ? 'their rows are' : 'its row is'} filled once it is.` : said;
+    if (!missing.length) return said;
+    const [are, rows, once] = missing.length > 1 ? ['are', 'their rows are', 'they are'] : ['is', 'its row is', 'it is'];
+    return `${said} ${missing.join(' and ')} ${are} not in the solution of the Solution tab: ${rows} filled once ${once}.`;
   }
 
   function read(id, label, check) {

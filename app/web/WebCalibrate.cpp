@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: BSD-3-Clause
 // The purity, contamination and Kd fitted to a titration pasted or loaded into the page, as
 // dedodiz32-cli calibrate fits them against the table in use; answered with the report, the exports and
-// the Scatchard and residual plots as SVG for the page to show inline.
+// the Scatchard and residual plots as SVG for the page to show inline, what a recipe and an
+// uncertainty take from it ("use": the purity and contamination with their standard uncertainties), and
+// the constants table that carries the fitted Kd ("constants", named "constants_file").
 //
 // The request: "csv" (the titration's text), "chelator", "metal", "temp", "ph", "ionic", "bootstrap" (a
 // whole number, 1000 when missing) and "seed" (digits or a whole number, 1 when missing). In the page's
 // worker the bootstrap tells its progress in blocks of 16 draws, as the uncertainty tells its samples.
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 
 #include "core/CalibrationExport.h"
 #include "core/CalibrationGraph.h"
 #include "core/Titration.h"
+#include "files/ConstantsFile.h"
 #include "web/WebSession.h"
 
 namespace dedodiz::web {
@@ -43,6 +47,38 @@ int WholeOr(const Json& request, const char* key, int fallback) {
         found->get<std::int64_t>(), std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// Bytes as a text whose every character is one byte (U+0000 to U+00FF), so that the page gets a file's
+// exact bytes back whatever the table's names and comments hold.
+std::string ByteText(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0U | (b >> 6U));
+            text += static_cast<char>(0x80U | (b & 0x3FU));
+        }
+    }
+    return text;
+}
+
+// The name of the calibrated table: the table's own with "-calibrated", never the bundled file's.
+std::string CalibratedName(std::string_view table) {
+    const std::string stem = std::filesystem::path(table).stem().string();
+    return (stem.empty() ? std::string("constants") : stem) + "-calibrated.TCM";
+}
+
+Json UseJson(const CalibrationUse& use) {
+    return {{"chelator", ExportText(use.chelator)},
+            {"metal", ExportText(use.metal)},
+            {"purity", use.purity},
+            {"purity_sd", use.puritySd},
+            {"contamination_M", use.contamination},
+            {"contamination_sd_M", use.contaminationSd}};
+}
+
 }  // namespace
 
 Json CalibrateCommand(WebSession& session, const Json& request) {
@@ -70,6 +106,9 @@ Json CalibrateCommand(WebSession& session, const Json& request) {
     reply["report"] = Lines(outcome.report);
     reply["json"] = JsonText(CalibrationJson(fit, session.ConstantsFileName.view(), outcome.messages));
     reply["csv"] = CalibrationCsv(fit);
+    reply["use"] = UseJson(UseOf(fit));
+    reply["constants"] = ByteText(ConstantsText(CalibratedTable(session.table(), fit)));
+    reply["constants_file"] = ExportText(CalibratedName(session.ConstantsFileName.view()));
     SvgCanvas plot;
     DrawCalibration(fit, plot);
     reply["svg"] = plot.Document();

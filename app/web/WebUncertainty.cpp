@@ -6,9 +6,13 @@
 //
 // The request: "solution", "samples", "seed" (digits, or a whole number), the standard uncertainties
 // "ph_sd", "temp_sd", "ionic_rsd", "logk_h_sd", "logk_ml_sd", "logk_mhl_sd", "dh_rsd", "total_rsd" (a
-// missing one takes the program's default, 0 switches it off), "purity" [{"name", "fraction", "sd"}]
-// and "refine". {"defaults": true} is answered with the program's defaults of all of them instead.
+// missing one takes the program's default, 0 switches it off), "purity" [{"name", "fraction", "sd"}],
+// "contamination" [{"name", "concentration", "sd"}] (texts with their units, "2 uM", a decimal comma
+// allowed) and "refine". {"defaults": true} is answered with the program's defaults of all of them instead.
 
+#include <optional>
+
+#include "core/RecipeInput.h"
 #include "core/Uncertainty.h"
 #include "core/UncertaintyExport.h"
 #include "core/UncertaintyGraph.h"
@@ -45,6 +49,46 @@ void ReadPurity(const Json& request, std::vector<NamedPurity>& purities) {
         if (!p.is_object() || found == p.end() || !found->is_string())
             throw RequestError("every purity needs a \"name\"");
         purities.push_back({found->get<std::string>(), {p.value("fraction", 1.0), p.value("sd", 0.0)}});
+    }
+}
+
+// A contamination's concentration or uncertainty as typed: a number with its unit, as the recipe takes
+// a contamination ("2 uM"); a bare number other than 0 is refused, as a contamination is too small to
+// guess the unit of. nullopt with the reason when it is no such amount.
+std::optional<double> ContaminationAmount(const Json& entry, const char* key, std::string& why) {
+    const auto found = entry.find(key);
+    if (found == entry.end() || found->is_null()) return 0.0;
+    if (!found->is_string()) throw RequestError(std::string("a contamination's ") + key + " must be a text");
+    const std::string text = found->get<std::string>();
+    const std::optional<double> value = ParseAmount(text, AmountKind::Concentration, true);
+    if (!value) {
+        why = AmountProblem(text, AmountKind::Concentration);
+    } else if (*value != 0) {
+        if (const auto missing = MissingUnit(text, AmountKind::Concentration))
+            why = *missing + ", got \"" + text + "\"";
+    }
+    return why.empty() ? value : std::nullopt;
+}
+
+// The contamination of metals of the solution, each with its standard uncertainty [mol/L]; an amount
+// that cannot be read is refused on its metal's field, the values are the Session's to check.
+void ReadContamination(const Json& request, std::vector<NamedContamination>& contaminations,
+                       Refusals& refusals) {
+    const auto list = request.find("contamination");
+    if (list == request.end() || list->is_null()) return;
+    if (!list->is_array()) throw RequestError("contamination must be a list");
+    for (const Json& c : *list) {
+        const auto found = c.find("name");
+        if (!c.is_object() || found == c.end() || !found->is_string())
+            throw RequestError("every contamination needs a \"name\"");
+        const std::string name = found->get<std::string>();
+        std::string why;
+        const std::optional<double> conc = ContaminationAmount(c, "concentration", why);
+        const std::optional<double> sd = why.empty() ? ContaminationAmount(c, "sd", why) : std::nullopt;
+        if (!conc || !sd)
+            refusals.push_back({{FieldKind::Option, "contamination " + name, -1}, why});
+        else
+            contaminations.push_back({name, {*conc, *sd}});
     }
 }
 
@@ -100,6 +144,9 @@ Json Histograms(const UncertaintyOutcome& outcome) {
 Json UncertaintyCommand(WebSession& session, const Json& request) {
     if (request.value("defaults", false)) return Defaults();
     UncertaintyOptions options = OptionsOf(request);
+    Refusals unread;
+    ReadContamination(request, options.contaminations, unread);
+    if (!unread.empty()) return Answer(RefusedOutcome(std::move(unread)));
     options.stop = session.stop;
     ReadPrecision(session, request);
     const Outcome described = DescribeRequest(session, request);

@@ -2,7 +2,8 @@
 // The page as a lab uses it, in chromium or firefox (BROWSER): files that fail to load change nothing,
 // no old answer stays beside a new input or a refusal, a link repeats a calculation, every tab fits a
 // phone and prints without its controls, a long computation can be stopped, a titration gives the
-// command line's calibration and carries it into the recipe, and axe-core finds no serious or critical
+// command line's calibration, carries it into the recipe and the uncertainty and downloads its constants
+// table, and axe-core finds no serious or critical
 // accessibility fault on any tab.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -206,7 +207,7 @@ test('worker: a long uncertainty shows its progress, leaves the page answering, 
   });
 });
 
-test('calibrate: the example titration gives the fit of dedodiz32-cli calibrate and the recipe of its --calibration; a refusal clears it and marks the rows', async () => {
+test('calibrate: the example titration gives the fit of dedodiz32-cli calibrate, the recipe and uncertainty of its --calibration and its --write-constants table; refusals mark their fields', async () => {
   const args = ['calibrate', 'examples/ca-egta-titration.csv', '--temp', '22', '--ph', '7.2', '--ionic', '0.15', '--chelator', 'EGTA',
     '--metal', 'Ca2', '--bootstrap', '200', '--seed', '7'];
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'dedodiz-fit-'));
@@ -246,12 +247,44 @@ test('calibrate: the example titration gives the fit of dedodiz32-cli calibrate 
     await page.waitForFunction(() => document.querySelector('#recipe-report').textContent !== '');
     assert.equal(await page.$eval('#recipe-report', (r) => r.textContent + '\n'), spawnSync(cli, ['recipe', 'examples/ca-egta-free.STG', '--volume', '10mL',
       '--stock', 'EGTA=100mM', '--stock', 'Ca2=100mM', '--stock', 'Mg2=1M', '--topup', 'KCl=3M', '--calibration', fit], { encoding: 'utf8' }).stdout);
+    // And the uncertainty with the fitted purity and contamination, their intervals as spreads.
+    await page.click('#tab-calibrate');
+    await page.click('#calibrate-use-uncertainty');
+    assert.equal(await page.$eval('#panel-uncertainty', (p) => p.hidden), false);
+    await field('#uncertainty-samples', '50');
+    await field('#uncertainty-seed', '3');
+    await page.click('#run-uncertainty');
+    await page.waitForFunction(() => document.querySelector('#uncertainty-report').textContent !== '', { timeout: 60000 });
+    assert.equal(await page.$eval('#uncertainty-report', (r) => r.textContent + '\n'), spawnSync(cli, ['uncertainty', 'examples/ca-egta-free.STG',
+      '--calibration', fit, '--samples', '50', '--seed', '3'], { encoding: 'utf8' }).stdout);
+    // A contamination below 0 is the Session's refusal, on the metal's row.
+    await field('#uncertainty-contamination-1', '-1 uM');
+    await page.click('#run-uncertainty');
+    await page.waitForFunction(() => document.querySelector('#uncertainty-report').textContent === '');
+    const negative = spawnSync(cli, ['uncertainty', 'examples/ca-egta-free.STG', '--contamination', 'Ca2=-1uM:0uM'], { encoding: 'utf8' });
+    const said = await page.$eval('#uncertainty-messages', (m) => m.textContent.replace(/^ERROR: /, ''));
+    assert.ok(said.startsWith('contamination Ca2: ') && negative.stderr.includes(said), `${negative.stderr} vs ${said}`);
+    assert.equal(await page.$eval('#uncertainty-contamination-1', (i) => i.getAttribute('aria-invalid')), 'true');
+    // The calibrated table is the file the tool writes, byte for byte, under the table's name.
+    const written = path.join(folder, 'fit.TCM');
+    assert.equal(spawnSync(cli, [...args, '--write-constants', written]).status, 0);
+    await page.click('#tab-calibrate');
+    const saved = await page.evaluate(async () => {
+      let blob = null, name = null;
+      const make = URL.createObjectURL, click = HTMLAnchorElement.prototype.click;
+      URL.createObjectURL = (b) => { blob = b; return make.call(URL, b); };
+      HTMLAnchorElement.prototype.click = function () { name = this.download; };
+      try { document.querySelector('#calibrate-constants').click(); } finally { URL.createObjectURL = make; HTMLAnchorElement.prototype.click = click; }
+      return { name, bytes: [...new Uint8Array(await blob.arrayBuffer())] };
+    });
+    assert.equal(saved.name, 'standard-calibrated.TCM');
+    assert.equal(Buffer.from(saved.bytes).toString('latin1'), fs.readFileSync(written, 'latin1'));
     // Six rows for six parameters: the fit's own reason, the rows marked, the old results gone.
     await page.click('#tab-calibrate');
     const six = fs.readFileSync('examples/ca-egta-titration.csv', 'utf8').split('\n').slice(0, 9).join('\n') + '\n';
     const [short] = files({ 'six.csv': six });
     await field('#calibrate-data', six);
-    assert.deepEqual(await page.$$eval('#calibrate-output .actions button', (b) => b.map((x) => x.disabled)), [true, true, true, true]);
+    assert.deepEqual(await page.$$eval('#calibrate-output .actions button', (b) => b.map((x) => x.disabled)), [true, true, true, true, true, true]);
     await page.click('#run-calibrate');
     await page.waitForFunction(() => document.querySelector('#calibrate-messages').textContent !== '');
     const refused = spawnSync(cli, args.map((a) => (a.endsWith('.csv') ? short : a)), { encoding: 'utf8' });

@@ -4,8 +4,9 @@
 // purity of the chelator, the metal that water and salts bring (contamination) and the apparent Kd at
 // the titration's conditions, each with its 95 % interval, as dedodiz32-cli calibrate fits them against
 // the table in use; the Scatchard and residual plots beside the report. A fit with its bootstrap runs
-// in the worker with progress and Stop (1000 draws take seconds here), and one button carries the
-// purity and the contamination into the Recipe tab.
+// in the worker with progress and Stop (1000 draws take seconds here). Two buttons carry the purity and
+// the contamination into the Recipe tab and, with their intervals as spreads, into the Uncertainty tab;
+// a download gives the constants table whose log K for the pair reproduces the fitted Kd.
 (() => {
   const { el, numbers } = Dedodiz;
   // The example titration, examples/ca-egta-titration.csv: EGTA titrated with CaCl2 at pH 7.2, 22 °C and
@@ -39,7 +40,7 @@ metal_total_M,chelator_total_M,mV
   };
   const FILE_LIMIT = 4 * 1024 * 1024;  // [bytes] the most the titration reader takes
   const LINK_LIMIT = 4096;  // [bytes] a longer titration stays out of the link and the browser's memory (state.js)
-  let panel, data, linkNote, status, bar, messages, results, plots, report, exports, fresh, useButton, useNote, last = null;
+  let panel, data, linkNote, status, bar, messages, results, plots, report, exports, fresh, useButtons, useNote, last = null;
 
   const q = (id) => panel.querySelector('#' + id);
   const field = (id, label, value, attrs) => el('label', { class: 'field' }, el('span', { text: label }),
@@ -77,7 +78,10 @@ metal_total_M,chelator_total_M,mV
     plots = el('div', { id: 'calibrate-plots', class: 'calibration-plots' });
     report = el('pre', { class: 'report', id: 'calibrate-report', tabindex: 0, role: 'region', 'aria-label': 'Calibration report' });
     exports = Dedodiz.exportButtons(() => 'dedodiz-calibration', () => last);
-    useButton = el('button', { type: 'button', id: 'calibrate-use', disabled: true, onclick: useInRecipe }, 'Use in the recipe');
+    useButtons = [el('button', { type: 'button', id: 'calibrate-use', disabled: true, onclick: useInRecipe }, 'Use in the recipe'),
+      el('button', { type: 'button', id: 'calibrate-use-uncertainty', disabled: true, onclick: useInUncertainty }, 'Use in the uncertainty'),
+      el('button', { type: 'button', id: 'calibrate-constants', disabled: true, onclick: downloadConstants,
+        title: 'A new constants table whose log K for the pair gives the fitted Kd: open it in the Files tab' }, 'Calibrated constants (.TCM)')];
     useNote = el('p', { id: 'calibrate-use-note', class: 'status', role: 'status' });
     const help = el('a', { href: '#help-calibrate', class: 'help-link', onclick: (e) => {
       e.preventDefault();
@@ -86,9 +90,9 @@ metal_total_M,chelator_total_M,mV
     } }, 'Help > Calibration');
     p.append(el('p', { class: 'intro' }, 'The real purity of your chelator, the metal that water and salts bring, and the Kd at your conditions, fitted to a titration you measured: standards of the metal alone and buffer points of metal and chelator, read with an electrode (mV) or as free levels. ', help, ' explains the experiment.'),
       el('div', { class: 'columns' }, form, el('div', { class: 'output', id: 'calibrate-output' }, messages, results, plots,
-        el('div', { class: 'actions', 'aria-label': 'Download the calibration' }, exports, useButton), useNote,
+        el('div', { class: 'actions', 'aria-label': 'Download or use the calibration' }, exports, useButtons), useNote,
         el('h3', { text: 'Report' }), report)));
-    fresh = Dedodiz.results(p, p.querySelector('#calibrate-output'), [...exports, useButton], false);
+    fresh = Dedodiz.results(p, p.querySelector('#calibrate-output'), [...exports, ...useButtons], false);
     Dedodiz.on('table', fillNames);
     data.addEventListener('input', linkShown);
     data.addEventListener('change', linkShown);
@@ -281,14 +285,33 @@ metal_total_M,chelator_total_M,mV
   }
 
   // The fitted purity and contamination into the Recipe tab's purity of the chelator and contamination of
-  // the metal, as dedodiz32-cli recipe --calibration carries them.
+  // the metal, as dedodiz32-cli recipe --calibration carries them (a purity above 1 as 1, a contamination
+  // below 0 as none: the calibrate command's "use").
   function useInRecipe() {
     if (!last) return;
-    const d = JSON.parse(last.json);
-    const said = Dedodiz.recipe.useCalibration({ chelator: d.chelator, purity: d.purity.value, metal: d.metal,
-      contamination: Math.max(d.contamination_M.value, 0) });
+    const { chelator, purity, metal, contamination_M: contamination } = last.use;
+    const said = Dedodiz.recipe.useCalibration({ chelator, purity, metal, contamination });
     useNote.textContent = said;
     Dedodiz.announce(said);
+  }
+
+  // The fitted purity and contamination, with the standard uncertainties of their intervals, into the
+  // Uncertainty tab's rows of the chelator and the metal, as dedodiz32-cli uncertainty --calibration
+  // takes them; the tab is shown.
+  function useInUncertainty() {
+    if (!last) return;
+    const said = Dedodiz.uncertainty.useCalibration(last.use);
+    useNote.textContent = said;
+    Dedodiz.showTab('uncertainty');
+    Dedodiz.announce(said);
+  }
+
+  // The table in use with the pair's log K moved to give the fitted Kd, as dedodiz32-cli calibrate
+  // --write-constants writes it: a new file named after the table, its bytes as the reply carries them.
+  function downloadConstants() {
+    if (!last) return;
+    const bytes = Uint8Array.from(last.constants, (c) => c.charCodeAt(0));
+    Dedodiz.download(last.constants_file, new Blob([bytes], { type: 'application/octet-stream' }));
   }
 
   Dedodiz.calibrate = { run, EXAMPLE, last: () => (last ? JSON.parse(last.json) : null) };

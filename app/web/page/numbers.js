@@ -31,7 +31,8 @@
   }
 
   // The decimal text of value [mol/L] in unit, exact: the digits of the shortest text of the double
-  // with the decimal point moved, so that parse() gives back the same double.
+  // with the decimal point moved, so that parse() gives back the same double. Only a text padded with many
+  // zeros ("0.0000000000123") is written with an exponent instead; a fitted value keeps all its digits.
   function inUnit(value, unit) {
     if (value === 0) return '0';
     const [mantissa, exp] = value.toExponential().split('e');
@@ -42,7 +43,7 @@
     if (point <= 0) text = '0.' + '0'.repeat(-point) + digits;
     else if (point >= digits.length) text = digits + '0'.repeat(point - digits.length);
     else text = digits.slice(0, point) + '.' + digits.slice(point);
-    if (text.length > 14) text = value.toExponential().replace(/e([+-]\d+)$/, (s, e) => `e${parseInt(e, 10) - UNITS[unit]}`);
+    if (text.length > Math.max(14, digits.length + 2)) text = value.toExponential().replace(/e([+-]\d+)$/, (s, e) => `e${parseInt(e, 10) - UNITS[unit]}`);
     return (negative ? '-' : '') + text;
   }
 

@@ -5,6 +5,7 @@
 // in), and each result gets its median, its 95 % range, the shares of its spread by input and a
 // histogram of the samples; the report is that of dedodiz32-cli uncertainty. The samples run one after
 // the other in this page (no threads), which gives the numbers of the command line for the same seed.
+// A calibration's fit fills the purity of its chelator and the contamination of its metal.
 (() => {
   const { el, call, numbers } = Dedodiz;
   const SDS = [
@@ -12,11 +13,12 @@
     ['logk_h_sd', 'log K of protonation'], ['logk_ml_sd', 'log K of ML'], ['logk_mhl_sd', 'log K of MHL'],
     ['dh_rsd', 'Enthalpies (relative)'], ['total_rsd', 'Totals (relative)'],
   ];
-  const kept = {};  // purities typed, by chelator name
-  let panel, purityBox, status, bar, messages, results, charts, report, exports, defaults, fresh, last = null;
+  const kept = { purity: {}, contamination: {} };  // what was typed in the rows, by chelator or metal name
+  let panel, purityBox, contaminationBox, status, bar, messages, results, charts, report, exports, defaults, fresh, last = null;
 
-  const field = (id, label, value) => el('label', { class: 'field' }, el('span', { text: label }),
-    el('input', { type: 'text', id, class: 'short', inputmode: 'decimal', autocomplete: 'off', value: String(value) }));
+  // A number's field; a concentration's (with its unit typed) keeps the letters of the keyboard.
+  const field = (id, label, value, unit) => el('label', { class: 'field' }, el('span', { text: label }),
+    el('input', { type: 'text', id, class: 'short', inputmode: unit ? 'text' : 'decimal', autocomplete: 'off', value: String(value) }));
 
   function build(p) {
     panel = p;
@@ -25,11 +27,14 @@
       SDS.map(([key, label]) => field('uncertainty-' + key.replace(/_/g, '-'), label, defaults[key])));
     purityBox = el('div', { id: 'uncertainty-purity' });
     const purity = el('fieldset', {}, el('legend', { text: 'Purity of the chelators: fraction and its uncertainty' }), purityBox);
+    contaminationBox = el('div', { id: 'uncertainty-contamination' });
+    const contamination = el('fieldset', {}, el('legend', { text: 'Contamination of the metals (what water and salts bring): concentration and its uncertainty, each with its unit (2 uM)' }),
+      contaminationBox);
     const sampling = el('fieldset', {}, el('legend', { text: 'Samples' }),
       field('uncertainty-samples', 'Samples', defaults.samples), field('uncertainty-seed', 'Seed', defaults.seed));
     status = el('p', { id: 'uncertainty-status', role: 'status', class: 'status' });
     bar = Dedodiz.jobs.progressBar('Samples computed');
-    const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } }, sds, purity, sampling,
+    const form = el('form', { novalidate: true, onsubmit: (e) => { e.preventDefault(); run(); } }, sds, purity, contamination, sampling,
       el('div', { class: 'actions' }, el('button', { type: 'submit', class: 'primary', id: 'run-uncertainty' }, 'Compute uncertainty'), bar.box, status));
     messages = el('ul', { class: 'messages', id: 'uncertainty-messages', 'aria-live': 'polite' });
     results = el('div', { id: 'uncertainty-results' });
@@ -42,19 +47,50 @@
     fresh = Dedodiz.results(p, p.querySelector('#uncertainty-output'), exports);
   }
 
-  // A purity row per chelator of the Solution tab, keeping what was typed by name.
+  // A purity row per chelator and a contamination row per metal of the Solution tab, keeping what was
+  // typed by name.
   function refresh() {
-    purityBox.querySelectorAll('[data-name]').forEach((row) => {
-      kept[row.dataset.name] = [...row.querySelectorAll('input')].map((i) => i.value);
-    });
     const s = Dedodiz.solution.entered();
-    const chelators = s ? s.chelators : [];
-    purityBox.replaceChildren(...chelators.map((c, k) => {
-      const [fraction, sd] = kept[c.name] || ['1', '0'];
-      return el('div', { 'data-name': c.name }, field(`uncertainty-purity-${k + 1}`, `${c.name} purity`, fraction),
-        field(`uncertainty-purity-sd-${k + 1}`, `${c.name} purity uncertainty`, sd));
+    fill(purityBox, 'purity', s ? s.chelators : [], ['1', '0'], 'No chelator in the solution.');
+    fill(contaminationBox, 'contamination', s ? s.metals : [], ['0', '0'], 'No metal in the solution.');
+  }
+
+  function fill(box, kind, entries, empty, none) {
+    box.querySelectorAll('[data-name]').forEach((row) => {
+      kept[kind][row.dataset.name] = [...row.querySelectorAll('input')].map((i) => i.value);
+    });
+    const unit = kind === 'contamination';
+    box.replaceChildren(...entries.map((e, k) => {
+      const [value, sd] = kept[kind][e.name] || empty;
+      return el('div', { 'data-name': e.name }, field(`uncertainty-${kind}-${k + 1}`, `${e.name} ${kind}`, value, unit),
+        field(`uncertainty-${kind}-sd-${k + 1}`, `${e.name} ${kind} uncertainty`, sd, unit));
     }));
-    if (!chelators.length) purityBox.append(el('p', { class: 'hint', text: 'No chelator in the solution.' }));
+    if (!entries.length) box.append(el('p', { class: 'hint', text: none }));
+  }
+
+  // A calibration's use (the calibrate command's "use", a purity above 1 already taken as 1 and a
+  // contamination below 0 as none): its chelator's purity and its metal's contamination, each with its
+  // standard uncertainty, as dedodiz32-cli uncertainty --calibration takes them. Rows of names the
+  // Solution tab does not have are kept until it has them. Says what it did.
+  function useCalibration(use) {
+    refresh();
+    const { purity, contamination_M: contamination } = use;
+    const amount = (v) => { const unit = numbers.unitFor(v); return `${numbers.inUnit(v, unit)} ${unit}`; };
+    kept.purity[use.chelator] = [String(purity), String(use.purity_sd)];
+    kept.contamination[use.metal] = [amount(contamination), amount(use.contamination_sd_M)];
+    const set = (box, name, values) => {
+      const row = [...box.querySelectorAll('[data-name]')].find((r) => r.dataset.name === name);
+      if (row) row.querySelectorAll('input').forEach((input, k) => { input.value = values[k]; input.dispatchEvent(new Event('change', { bubbles: true })); });
+      return Boolean(row);
+    };
+    const missing = [];
+    if (!set(purityBox, use.chelator, kept.purity[use.chelator])) missing.push(use.chelator);
+    if (!set(contaminationBox, use.metal, kept.contamination[use.metal])) missing.push(use.metal);
+    const conc = numbers.concentration;
+    const said = `The Uncertainty tab now takes the purity of ${use.chelator} as ${purity.toFixed(4)} ± ${numbers.plain(use.purity_sd, 2)} and the contamination ${use.metal}=${conc(contamination)} ± ${conc(use.contamination_sd_M)} from the fit.`;
+    if (!missing.length) return said;
+    const [are, rows, once] = missing.length > 1 ? ['are', 'their rows are', 'they are'] : ['is', 'its row is', 'it is'];
+    return `${said} ${missing.join(' and ')} ${are} not in the solution of the Solution tab: ${rows} filled once ${once}.`;
   }
 
   function read(id, label, check) {
@@ -77,6 +113,10 @@
     seed.setAttribute('aria-invalid', seedOk ? 'false' : 'true');
     if (!seedOk) { seed.focus(); throw new Error('Seed: a whole number from 0'); }
     r.seed = seed.value.trim();
+    r.contamination = [...contaminationBox.querySelectorAll('[data-name]')].map((row) => {
+      const [concentration, sd] = row.querySelectorAll('input');
+      return { name: row.dataset.name, concentration: concentration.value, sd: sd.value };
+    });
     purityBox.querySelectorAll('[data-name]').forEach((row) => {
       const [fraction, sd] = row.querySelectorAll('input');
       r.purity.push({
@@ -114,15 +154,16 @@
     charts.append(...d.results.map((res, k) => histogram(res, reply.histograms[k], d.samples - d.failed)));
   }
 
-  // The field of this tab that a refusal names ("pH sd", "samples", "purity EGTA").
+  // The field of this tab that a refusal names ("pH sd", "samples", "purity EGTA", "contamination Ca2").
   function fieldOf(r) {
     if (r.kind !== 'option') return null;
     const sd = { 'pH sd': 'ph_sd', 'temperature sd': 'temp_sd', 'ionic rsd': 'ionic_rsd', 'log K H sd': 'logk_h_sd',
       'log K ML sd': 'logk_ml_sd', 'log K MHL sd': 'logk_mhl_sd', 'dH rsd': 'dh_rsd', 'total rsd': 'total_rsd' }[r.field];
     if (sd) return panel.querySelector('#uncertainty-' + sd.replace(/_/g, '-'));
     if (r.field === 'samples') return panel.querySelector('#uncertainty-samples');
-    const purity = r.field.match(/^purity (.*)$/);
-    const row = purity && [...purityBox.querySelectorAll('[data-name]')].find((d) => d.dataset.name.toLowerCase() === purity[1].toLowerCase());
+    const named = r.field.match(/^(purity|contamination) (.*)$/);
+    const box = named && (named[1] === 'purity' ? purityBox : contaminationBox);
+    const row = named && [...box.querySelectorAll('[data-name]')].find((d) => d.dataset.name.toLowerCase() === named[2].toLowerCase());
     return row ? [...row.querySelectorAll('input')] : null;
   }
 
@@ -182,6 +223,6 @@
         el('span', { class: 'key range' }, '95 % range')));
   }
 
-  Dedodiz.uncertainty = { run };
+  Dedodiz.uncertainty = { run, useCalibration };
   Dedodiz.addSection({ id: 'uncertainty', title: 'Uncertainty', build, show: refresh });
 })();

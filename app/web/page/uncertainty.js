@@ -16,9 +16,11 @@
   const kept = { purity: {}, contamination: {} };  // what was typed in the rows, by chelator or metal name
   let panel, purityBox, contaminationBox, status, bar, messages, results, charts, report, exports, defaults, fresh, last = null;
 
-  // A number's field; a concentration's (with its unit typed) keeps the letters of the keyboard.
-  const field = (id, label, value, unit) => el('label', { class: 'field' }, el('span', { text: label }),
-    el('input', { type: 'text', id, class: 'short', inputmode: unit ? 'text' : 'decimal', autocomplete: 'off', value: String(value) }));
+  // A number's field; a concentration's (with its unit typed) keeps the letters of the keyboard. The
+  // rows of purity and contamination are wide: a calibration puts every digit of its fit there, and the
+  // unit at the end must stay in sight.
+  const field = (id, label, value, unit, cls = 'short') => el('label', { class: 'field' }, el('span', { text: label }),
+    el('input', { type: 'text', id, class: cls, inputmode: unit ? 'text' : 'decimal', autocomplete: 'off', value: String(value) }));
 
   function build(p) {
     panel = p;
@@ -62,8 +64,8 @@
     const unit = kind === 'contamination';
     box.replaceChildren(...entries.map((e, k) => {
       const [value, sd] = kept[kind][e.name] || empty;
-      return el('div', { 'data-name': e.name }, field(`uncertainty-${kind}-${k + 1}`, `${e.name} ${kind}`, value, unit),
-        field(`uncertainty-${kind}-sd-${k + 1}`, `${e.name} ${kind} uncertainty`, sd, unit));
+      return el('div', { 'data-name': e.name }, field(`uncertainty-${kind}-${k + 1}`, `${e.name} ${kind}`, value, unit, 'long'),
+        field(`uncertainty-${kind}-sd-${k + 1}`, `${e.name} ${kind} uncertainty`, sd, unit, 'long'));
     }));
     if (!entries.length) box.append(el('p', { class: 'hint', text: none }));
   }

@@ -189,6 +189,12 @@ void BindCalibrationResult(py::module_& m) {
                  return "<dedodiz.Calibration purity=" + ShortestText(purity.value) +
                         " kd_M=" + ShortestText(kd.value) + ">";
              })
+        // A copy keeps the fit's session (it only reads it, and writes files from it), so that it can
+        // still give the calibrated table; a pickle holds the numbers only.
+        .def("__copy__", [](const R& r) { return std::make_unique<R>(r); })
+        .def(
+            "__deepcopy__", [](const R& r, const py::dict&) { return std::make_unique<R>(r); },
+            py::arg("memo"))
         .def(py::pickle(
             [](const R& r) {
                 Outcome shown;

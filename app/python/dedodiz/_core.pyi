@@ -491,6 +491,8 @@ class Calibration:
     @property
     def table(self) -> Table:
         """The constants table whose log K for the pair gives the fitted Kd at the fit's conditions."""
+    def __copy__(self) -> Calibration: ...
+    def __deepcopy__(self, memo: dict) -> Calibration: ...
     def write_constants(self, path: str | os.PathLike[str]) -> None:
         """Writes that table to a new .TCM or .CCM file (never a bundled one, nor the one fitted against)."""
 

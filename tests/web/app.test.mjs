@@ -146,8 +146,16 @@ test('link: the address repeats the calculation of the tab, the browser keeps th
     await page.goto(url, { waitUntil: 'load' });
     await page.waitForFunction(() => document.documentElement.dataset.ready === 'true');
     assert.equal(await page.$eval('#sweep-x-high', (i) => i.value), '8.5');
+    // The rows built for the solution's chelators and metals go back too.
+    await page.click('#tab-uncertainty');
+    await page.$eval('#uncertainty-purity-1', (i) => { i.value = '0,9'; });
+    await page.click('#tab-recipe');
+    await page.$eval('#recipe-stock-1', (i) => { i.value = '100'; });
     await page.click('#reset-example');
     assert.equal(await page.$eval('#sweep-x-high', (i) => i.value), '8');
+    assert.equal(await page.$eval('#recipe-stock-1', (i) => i.value), '');
+    await page.click('#tab-uncertainty');
+    assert.equal(await page.$eval('#uncertainty-purity-1', (i) => i.value), '1');
     assert.equal(await page.evaluate(() => localStorage.getItem('dedodiz32.inputs').includes('sweep-x-high=8.5')), false);
   });
   // In another browser, the link alone fills the form and gives the command line's sweep.

@@ -331,5 +331,12 @@
   }
 
   Dedodiz.recipe = { run, useCalibration };
-  Dedodiz.addSection({ id: 'recipe', title: 'Recipe', build, show: refresh });
+  // Back to the example: the rows forget what was typed into them.
+  function reset() {
+    for (const name of Object.keys(kept)) delete kept[name];
+    stockRows.replaceChildren();
+    refresh();
+  }
+
+  Dedodiz.addSection({ id: 'recipe', title: 'Recipe', build, show: refresh, reset });
 })();

@@ -94,6 +94,8 @@
   function reset() {
     try { localStorage.removeItem(KEY); } catch (e) { /* nothing kept */ }
     Dedodiz.solution.fill(Dedodiz.solution.EXAMPLE);
+    // The rows a tab builds for the solution's chelators and metals came after the example was noted.
+    for (const section of Dedodiz.sections) if (section.reset) section.reset();
     for (const [id, v] of initial) {
       const f = document.getElementById(id);
       if (!f || f.closest('#panel-solution') && !/^(precision)$/.test(id)) continue;

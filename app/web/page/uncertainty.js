@@ -226,5 +226,14 @@
   }
 
   Dedodiz.uncertainty = { run, useCalibration };
-  Dedodiz.addSection({ id: 'uncertainty', title: 'Uncertainty', build, show: refresh });
+  // Back to the example: the rows forget what was typed into them or a calibration put there.
+  function reset() {
+    kept.purity = {};
+    kept.contamination = {};
+    purityBox.replaceChildren();
+    contaminationBox.replaceChildren();
+    refresh();
+  }
+
+  Dedodiz.addSection({ id: 'uncertainty', title: 'Uncertainty', build, show: refresh, reset });
 })();

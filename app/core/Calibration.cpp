@@ -93,6 +93,14 @@ std::string BadData(const Titration& t) {
                (buffered == 0 ? "" : std::to_string(buffered) + (buffered == 1 ? " level" : " levels")) +
                ": the purity, the contamination and the Kd need at least three; measure more buffer "
                "points, metal totals from 10 % to 95 % of the chelator total";
+    // With as much metal as chelator or more, the chelator is full and the free metal is the rest: such
+    // points give the purity but say nothing of the Kd, and the fit wanders off without a minimum.
+    const bool allSaturated = std::ranges::all_of(
+        t.rows, [](const TitrationRow& r) { return r.Standard() || r.metalTotal >= r.chelatorTotal; });
+    if (allSaturated)
+        return "every buffer point holds as much metal as chelator or more, so its free metal lies far above "
+               "the Kd and cannot give it: measure buffer points with metal totals from 10 % to 95 % of the "
+               "chelator total";
     return FallingReading(t);
 }
 

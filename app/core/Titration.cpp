@@ -190,6 +190,8 @@ TitrationRead ParseTitration(std::string_view text) {
             header = true;
             continue;
         }
+        // A row of empty cells is a blank line (a spreadsheet writes them for rows it has formatted).
+        if (line.find_first_not_of(std::string{sep, ' ', '\t', '"'}) == std::string_view::npos) continue;
         TitrationRow row;
         out.error = ReadRow(line, lineNo, column, sep, out.titration.reading, row);
         if (!out.ok()) return out;

@@ -75,16 +75,25 @@ std::string Quoted(std::string_view text) {
 // The columns of the header: metal, chelator, mV, free (-1 where absent).
 using Columns = std::array<int, 4>;
 
-// The header's columns and its separator: a tab where it has one (rows copied from a spreadsheet), ';'
-// where it has no comma (the decimal comma's files), else ','. Empty when they are what a titration
-// needs, else why not.
+// Whether the header split at sep names a column of its own.
+bool Separates(std::string_view line, char sep) {
+    for (const std::string& name : SplitCells(line, sep))
+        if (SameColumn(name, kMetalTotalColumn)) return true;
+    return false;
+}
+
+// The header's columns and its separator: ',' or ';' (the decimal comma's files) or a tab (rows copied
+// from a spreadsheet), whichever gives the metal's column a cell of its own; ',' when none does. Empty
+// when they are what a titration needs, else why not.
 std::string ReadHeader(std::string_view line, int lineNo, Columns& column, char& sep,
                        TitrationReading& reading) {
-    if (line.find('\t') != std::string_view::npos)
-        sep = '\t';
-    else
-        sep =
-            line.find(',') == std::string_view::npos && line.find(';') != std::string_view::npos ? ';' : ',';
+    sep = ',';
+    for (const char candidate : {',', ';', '\t'}) {
+        if (Separates(line, candidate)) {
+            sep = candidate;
+            break;
+        }
+    }
     const std::vector<std::string> names = SplitCells(line, sep);
     const std::array<std::string_view, 4> wanted{kMetalTotalColumn, kChelatorTotalColumn, kMillivoltColumn,
                                                  kFreeColumn};

@@ -2,6 +2,7 @@
 #include "core/Titration.h"
 
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -52,8 +53,16 @@ std::vector<std::string> SplitCells(std::string_view line, char sep) {
     return cells;
 }
 
+// A column's name as a person types it in a spreadsheet: "Metal total M" is metal_total_M.
 bool SameColumn(std::string_view a, std::string_view b) {
-    return SameName(a, b);
+    const auto key = [](std::string_view name) {
+        std::string k;
+        for (const char ch : name)
+            if (ch != ' ' && ch != '_' && ch != '\t')
+                k += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return k;
+    };
+    return key(a) == key(b);
 }
 
 // A reading in mV: a number, optionally followed by "mV".

@@ -205,14 +205,14 @@ TEST_F(CalibrationTest, DataThatCannotGiveTheNumbersSaysWhatToMeasure) {
 
 // The rows as a lab's software writes them: copied from a spreadsheet (tabs, a decimal comma, an empty
 // first column), quoted cells with a decimal comma in a comma file, a Mac's CR line ends, rows of empty
-// cells at the end, commas padded with tabs, read alike.
+// cells at the end, commas padded with tabs and names typed with blanks, read alike.
 TEST_F(CalibrationTest, SpreadsheetRowsReadAsTheCommaFile) {
     const std::string plain = "metal_total_M,chelator_total_M,mV\n1.5mM,0,-75.5\n0.25mM,1mM,-180\n";
     const std::string variants[] = {
         "note\tmetal_total_M\tchelator_total_M\tmV\n\t1,5mM\t0\t-75,5\n\t0,25mM\t1mM\t-180\n\t\t\t\n",
         "metal_total_M,chelator_total_M,mV\n\"1,5mM\",0,\"-75,5\"\n\"0,25mM\",1mM,-180\n,,\n",
         "metal_total_M,chelator_total_M,mV\r1.5mM,0,-75.5\r0.25mM,1mM,-180\r",
-        "metal_total_M,\tchelator_total_M,\tmV\n1.5mM,\t0,\t-75.5\n0.25mM,\t1mM,\t-180\n",
+        "Metal total M,\tChelator total M,\tmV\n1.5mM,\t0,\t-75.5\n0.25mM,\t1mM,\t-180\n",
     };
     const TitrationRead want = ParseTitration(plain);
     ASSERT_TRUE(want.ok()) << want.error;

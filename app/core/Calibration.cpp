@@ -67,6 +67,14 @@ std::string FallingReading(const Titration& t) {
     return {};
 }
 
+// Whether every buffer point holds as much metal as chelator or more. For a strong chelator its free
+// metal is then the metal beyond the chelator: such points give the purity but hardly the Kd, and a fit
+// of them alone wanders off without a minimum.
+bool AllAboveTheChelator(const Titration& t) {
+    return std::ranges::all_of(
+        t.rows, [](const TitrationRow& r) { return r.Standard() || r.metalTotal >= r.chelatorTotal; });
+}
+
 // Why the rows cannot give the numbers, or empty.
 std::string BadData(const Titration& t) {
     const bool mV = t.reading == TitrationReading::Millivolts;
@@ -93,14 +101,6 @@ std::string BadData(const Titration& t) {
                (buffered == 0 ? "" : std::to_string(buffered) + (buffered == 1 ? " level" : " levels")) +
                ": the purity, the contamination and the Kd need at least three; measure more buffer "
                "points, metal totals from 10 % to 95 % of the chelator total";
-    // With as much metal as chelator or more, the chelator is full and the free metal is the rest: such
-    // points give the purity but say nothing of the Kd, and the fit wanders off without a minimum.
-    const bool allSaturated = std::ranges::all_of(
-        t.rows, [](const TitrationRow& r) { return r.Standard() || r.metalTotal >= r.chelatorTotal; });
-    if (allSaturated)
-        return "every buffer point holds as much metal as chelator or more, so its free metal lies far above "
-               "the Kd and cannot give it: measure buffer points with metal totals from 10 % to 95 % of the "
-               "chelator total";
     return FallingReading(t);
 }
 
@@ -342,6 +342,12 @@ void FitAll(const TSolution& base, const CalibrationRequest& request, Calibratio
     Scatchard(t, fit);
     const FitResult best = calibration::Fit(model, model.Observed(), Start(model, t, fit));
     fit.iterations = best.iterations;
+    if (!best.converged && AllAboveTheChelator(t))
+        return Fail(fit, CalibrationEnd::NotConverged,
+                    "the fit did not converge: every buffer point holds as much metal as chelator or more, "
+                    "so its free metal lies far above the Kd and cannot give it; measure buffer points with "
+                    "metal totals from 10 % to 95 % of the chelator total",
+                    messages);
     if (!best.converged)
         return Fail(
             fit, CalibrationEnd::NotConverged,

@@ -67,6 +67,14 @@ std::string FallingReading(const Titration& t) {
     return {};
 }
 
+// Whether every buffer point holds as much metal as chelator or more. For a strong chelator its free
+// metal is then the metal beyond the chelator: such points give the purity but hardly the Kd, and a fit
+// of them alone wanders off without a minimum.
+bool AllAboveTheChelator(const Titration& t) {
+    return std::ranges::all_of(
+        t.rows, [](const TitrationRow& r) { return r.Standard() || r.metalTotal >= r.chelatorTotal; });
+}
+
 // Why the rows cannot give the numbers, or empty.
 std::string BadData(const Titration& t) {
     const bool mV = t.reading == TitrationReading::Millivolts;
@@ -334,6 +342,12 @@ void FitAll(const TSolution& base, const CalibrationRequest& request, Calibratio
     Scatchard(t, fit);
     const FitResult best = calibration::Fit(model, model.Observed(), Start(model, t, fit));
     fit.iterations = best.iterations;
+    if (!best.converged && AllAboveTheChelator(t))
+        return Fail(fit, CalibrationEnd::NotConverged,
+                    "the fit did not converge: every buffer point holds as much metal as chelator or more, "
+                    "so its free metal lies far above the Kd and cannot give it; measure buffer points with "
+                    "metal totals from 10 % to 95 % of the chelator total",
+                    messages);
     if (!best.converged)
         return Fail(
             fit, CalibrationEnd::NotConverged,

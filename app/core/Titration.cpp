@@ -2,6 +2,7 @@
 #include "core/Titration.h"
 
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -52,8 +53,16 @@ std::vector<std::string> SplitCells(std::string_view line, char sep) {
     return cells;
 }
 
+// A column's name as a person types it in a spreadsheet: "Metal total M" is metal_total_M.
 bool SameColumn(std::string_view a, std::string_view b) {
-    return SameName(a, b);
+    const auto key = [](std::string_view name) {
+        std::string k;
+        for (const char ch : name)
+            if (ch != ' ' && ch != '_' && ch != '\t')
+                k += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return k;
+    };
+    return key(a) == key(b);
 }
 
 // A reading in mV: a number, optionally followed by "mV".
@@ -75,11 +84,25 @@ std::string Quoted(std::string_view text) {
 // The columns of the header: metal, chelator, mV, free (-1 where absent).
 using Columns = std::array<int, 4>;
 
-// The header's columns and its separator: ';' where it has no comma (the decimal comma's files). Empty
+// Whether the header split at sep names a column of its own.
+bool Separates(std::string_view line, char sep) {
+    for (const std::string& name : SplitCells(line, sep))
+        if (SameColumn(name, kMetalTotalColumn)) return true;
+    return false;
+}
+
+// The header's columns and its separator: ',' or ';' (the decimal comma's files) or a tab (rows copied
+// from a spreadsheet), whichever gives the metal's column a cell of its own; ',' when none does. Empty
 // when they are what a titration needs, else why not.
 std::string ReadHeader(std::string_view line, int lineNo, Columns& column, char& sep,
                        TitrationReading& reading) {
-    sep = line.find(',') == std::string_view::npos && line.find(';') != std::string_view::npos ? ';' : ',';
+    sep = ',';
+    for (const char candidate : {',', ';', '\t'}) {
+        if (Separates(line, candidate)) {
+            sep = candidate;
+            break;
+        }
+    }
     const std::vector<std::string> names = SplitCells(line, sep);
     const std::array<std::string_view, 4> wanted{kMetalTotalColumn, kChelatorTotalColumn, kMillivoltColumn,
                                                  kFreeColumn};
@@ -110,12 +133,16 @@ std::string ReadHeader(std::string_view line, int lineNo, Columns& column, char&
 std::string ReadRow(std::string_view line, int lineNo, const Columns& column, char sep,
                     TitrationReading reading, TitrationRow& row) {
     const std::vector<std::string> cells = SplitCells(line, sep);
-    const bool decimalComma = sep == ';';
     row.line = lineNo;
     const auto cell = [&](int index) -> std::string_view {
         return index < static_cast<int>(cells.size())
                    ? std::string_view(cells[static_cast<std::size_t>(index)])
                    : std::string_view();
+    };
+    // Where ',' separates the cells, a cell holds a comma only in quotes, as a spreadsheet of a decimal
+    // comma's country writes "1,5": with no point in it, that comma is the decimal one.
+    const auto decimalCommaIn = [&](std::string_view t) {
+        return sep != ',' || (t.find(',') != std::string_view::npos && t.find('.') == std::string_view::npos);
     };
     const auto refusal = [&](std::string_view name, const std::string& why) {
         return "line " + std::to_string(lineNo) + ", column " + std::string(name) + ": " + why;
@@ -123,7 +150,7 @@ std::string ReadRow(std::string_view line, int lineNo, const Columns& column, ch
     const auto concentration = [&](int index, std::string_view name, double& into) -> std::string {
         const std::string_view t = cell(index);
         if (t.empty()) return refusal(name, "empty; every row needs a value in it");
-        const std::optional<double> v = ParseAmount(t, AmountKind::Concentration, decimalComma);
+        const std::optional<double> v = ParseAmount(t, AmountKind::Concentration, decimalCommaIn(t));
         if (!v || !std::isfinite(*v))
             return refusal(name,
                            "not a concentration " + Quoted(t) + "; give mol/L or a unit: M, mM, uM, nM");
@@ -136,7 +163,7 @@ std::string ReadRow(std::string_view line, int lineNo, const Columns& column, ch
         return e;
     if (reading == TitrationReading::Millivolts) {
         const std::string_view t = cell(column[2]);
-        const std::optional<double> v = ParseMillivolts(t, decimalComma);
+        const std::optional<double> v = ParseMillivolts(t, decimalCommaIn(t));
         if (t.empty()) return refusal(kMillivoltColumn, "empty; every row needs a reading");
         if (!v || std::fabs(*v) > 1e5) return refusal(kMillivoltColumn, "not a reading in mV " + Quoted(t));
         row.reading = *v;
@@ -159,12 +186,18 @@ TitrationRead ParseTitration(std::string_view text) {
     bool header = false;
     int lineNo = 0;
     std::size_t pos = 0;
+    if (text.size() > kMaxTitrationBytes) {
+        out.error = "larger than 4 MB; a titration is a short CSV file";
+        return out;
+    }
     while (pos < text.size()) {
-        const std::size_t end = std::min(text.find('\n', pos), text.size());
-        const std::string_view line = Trim(text.substr(pos, end - pos));
-        pos = end + 1;
+        // Lines end in LF, CR LF, or CR alone (the CSV of a Mac's spreadsheet).
+        const std::size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+        // The cells are trimmed one by one: a tab that opens a line is an empty first cell.
+        const std::string_view line = text.substr(pos, end - pos);
+        pos = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
         ++lineNo;
-        if (line.empty() || line.front() == '#') continue;
+        if (Trim(line).empty() || Trim(line).front() == '#') continue;
         if (line.find('\0') != std::string_view::npos) {
             out.error = "line " + std::to_string(lineNo) + ": not text; a titration is a CSV file";
             return out;
@@ -175,6 +208,8 @@ TitrationRead ParseTitration(std::string_view text) {
             header = true;
             continue;
         }
+        // A row of empty cells is a blank line (a spreadsheet writes them for rows it has formatted).
+        if (line.find_first_not_of(std::string{sep, ' ', '\t', '"'}) == std::string_view::npos) continue;
         TitrationRow row;
         out.error = ReadRow(line, lineNo, column, sep, out.titration.reading, row);
         if (!out.ok()) return out;

@@ -10,7 +10,8 @@
 //
 // The columns may come in any order and other columns (notes) are passed over; the rows may come in any
 // order. A concentration may carry its unit as a recipe's amounts do ("2mM", "150 uM"; a bare number is
-// mol/L); a reading may carry "mV". A file whose separator is ';' takes a decimal comma.
+// mol/L); a reading may carry "mV". The cells are separated by ',', by ';' or by tabs (rows copied from
+// a spreadsheet); a decimal comma is read where ';' or tabs separate, and in a quoted cell ("1,5").
 
 #include <filesystem>
 #include <string>

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <cmath>
+#include <initializer_list>
 #include <utility>
 
 #include "core/CalibrationGraph.h"
@@ -95,7 +96,8 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, C
     Ionic1 = NumberField(central, "Ionic1", QStringLiteral("Ionic strength [N]"));
     Bootstrap1 = NumberField(central, "Bootstrap1", QStringLiteral("Bootstrap draws"));
     Bootstrap1->setText(QStringLiteral("1000"));
-    Fit1 = new QPushButton(QStringLiteral("&Fit"), central);
+    // Alt+F opens the File menu; the button's mnemonic is its i.
+    Fit1 = new QPushButton(QStringLiteral("F&it"), central);
     Fit1->setObjectName(QStringLiteral("Fit1"));
     Fit1->setDefault(true);
     label(QStringLiteral("&Titration (CSV):"), DataFile1, 0, 0);
@@ -111,7 +113,7 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, C
     grid->addWidget(Temp1, 2, 1);
     label(QStringLiteral("&pH:"), PH1, 2, 2);
     grid->addWidget(PH1, 2, 3);
-    label(QStringLiteral("&Ionic [N]:"), Ionic1, 2, 4);
+    label(QStringLiteral("Io&nic [N]:"), Ionic1, 2, 4);
     grid->addWidget(Ionic1, 2, 5);
     grid->addWidget(Fit1, 2, 6);
 
@@ -138,7 +140,16 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, C
 
     connect(Browse1, &QPushButton::clicked, this, &TCalibrateWindow::Browse1Click);
     connect(Fit1, &QPushButton::clicked, this, [this] { Fit1Click(); });
-    connect(DataFile1, &QLineEdit::returnPressed, this, [this] { Fit1Click(); });
+    // Enter in any field fits, as in a dialog (a main window has no default button of its own).
+    for (QLineEdit* field : {DataFile1, Temp1, PH1, Ionic1, Bootstrap1})
+        connect(field, &QLineEdit::returnPressed, this, [this] { Fit1Click(); });
+    // Tab goes row by row as the fields are laid out, not in the order they were made.
+    QWidget* previous = DataFile1;
+    for (QWidget* next : std::initializer_list<QWidget*>{Browse1, Chelator1, Metal1, Bootstrap1, Temp1, PH1,
+                                                         Ionic1, Fit1, Results1}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
     SavePNG1->setEnabled(false);
     WriteConstants1->setEnabled(false);
     UseInRecipe1->setEnabled(false);

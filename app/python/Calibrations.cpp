@@ -55,11 +55,11 @@ Fitted FittedOf(const JsonValue& e) {
     return f;
 }
 
-// data: a path (str or os.PathLike) of a CSV file, or the CSV text itself (a str holding a line feed).
+// data: a path (str or os.PathLike) of a CSV file, or the CSV text itself (a str holding a line end).
 TitrationRead ReadData(const py::object& data) {
     if (py::isinstance<py::str>(data)) {
         const std::string text = data.cast<std::string>();
-        if (text.find('\n') != std::string::npos) return ParseTitration(text);
+        if (text.find_first_of("\r\n") != std::string::npos) return ParseTitration(text);
         return ReadTitrationFile(text);
     }
     if (py::hasattr(data, "__fspath__"))

@@ -186,6 +186,9 @@ TEST_F(CalibrationTest, DataThatCannotGiveTheNumbersSaysWhatToMeasure) {
         {"metal_total_M,chelator_total_M,mV\n1mM,0,3\n0.1mM,0,-26\n0.2mM,1mM,-60\n0.4mM,1mM,-50\n"
          "0.6mM,1mM,-55\n0.8mM,1mM,-30\n0.9mM,1mM,-20\n",
          "readings must rise"},
+        {"metal_total_M,chelator_total_M,mV\n1mM,0,3\n0.1mM,0,-26\n1mM,1mM,-30\n1.5mM,1mM,-20\n"
+         "2mM,1mM,-14\n3mM,1mM,-9\n4mM,1mM,-6\n",
+         "as much metal as chelator or more"},
     };
     for (const Case& c : cases) {
         const TitrationRead read = ParseTitration(c.csv);
@@ -198,6 +201,33 @@ TEST_F(CalibrationTest, DataThatCannotGiveTheNumbersSaysWhatToMeasure) {
     EXPECT_EQ(
         ParseTitration("metal_total_M,chelator_total_M,mV\n1mM,x,3\n").error,
         "line 2, column chelator_total_M: not a concentration \"x\"; give mol/L or a unit: M, mM, uM, nM");
+}
+
+// The rows as a lab's software writes them: copied from a spreadsheet (tabs, a decimal comma, an empty
+// first column), quoted cells with a decimal comma in a comma file, a Mac's CR line ends, rows of empty
+// cells at the end, commas padded with tabs and names typed with blanks, read alike.
+TEST_F(CalibrationTest, SpreadsheetRowsReadAsTheCommaFile) {
+    const std::string plain = "metal_total_M,chelator_total_M,mV\n1.5mM,0,-75.5\n0.25mM,1mM,-180\n";
+    const std::string variants[] = {
+        "note\tmetal_total_M\tchelator_total_M\tmV\n\t1,5mM\t0\t-75,5\n\t0,25mM\t1mM\t-180\n\t\t\t\n",
+        "metal_total_M,chelator_total_M,mV\n\"1,5mM\",0,\"-75,5\"\n\"0,25mM\",1mM,-180\n,,\n",
+        "metal_total_M,chelator_total_M,mV\r1.5mM,0,-75.5\r0.25mM,1mM,-180\r",
+        "Metal total M,\tChelator total M,\tmV\n1.5mM,\t0,\t-75.5\n0.25mM,\t1mM,\t-180\n",
+    };
+    const TitrationRead want = ParseTitration(plain);
+    ASSERT_TRUE(want.ok()) << want.error;
+    for (const std::string& text : variants) {
+        const TitrationRead read = ParseTitration(text);
+        ASSERT_TRUE(read.ok()) << read.error << " in " << text;
+        ASSERT_EQ(read.titration.rows.size(), 2U);
+        for (std::size_t k = 0; k < 2; ++k) {
+            const TitrationRow &a = read.titration.rows[k], &b = want.titration.rows[k];
+            EXPECT_EQ(a.line, b.line);
+            EXPECT_EQ(a.metalTotal, b.metalTotal) << text;
+            EXPECT_EQ(a.chelatorTotal, b.chelatorTotal);
+            EXPECT_EQ(a.reading, b.reading);
+        }
+    }
 }
 
 }  // namespace

@@ -6,8 +6,11 @@
 #include <QAction>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <set>
 
 #include "GuiFixture.h"
 #include "ModalScript.h"
@@ -115,6 +118,43 @@ TEST_F(GuiTest, CalibrateFitsATitrationAndShowsItsIntervalsAndPlots) {
     for (const std::string& line : main.Output->Lines())
         varied = varied || line.find("contamination") != std::string::npos;
     EXPECT_TRUE(varied);
+}
+
+// By keyboard alone: Tab goes row by row as laid out, every Alt+letter is one control's (Alt+F is the File
+// menu's), and Enter in a field fits.
+TEST_F(GuiTest, CalibrateWindowWorksFromTheKeyboard) {
+    TTULV& main =
+        Start({QStringLiteral("/x"), QString::fromStdString(WriteWorkFile(WriteSampleConstants()))});
+    main.Calibrate1->trigger();
+    auto* window = main.findChild<TCalibrateWindow*>();
+    ASSERT_NE(window, nullptr);
+    const std::vector<QWidget*> laidOut{
+        window->DataFile1, window->Browse1, window->Chelator1, window->Metal1, window->Bootstrap1,
+        window->Temp1,     window->PH1,     window->Ionic1,    window->Fit1,   window->Results1};
+    for (std::size_t k = 0; k + 1 < laidOut.size(); ++k) {
+        QWidget* next = laidOut[k]->nextInFocusChain();
+        while (next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
+        EXPECT_EQ(next, laidOut[k + 1]) << laidOut[k]->objectName().toStdString();
+    }
+    QStringList captions{window->menuBar()->actions().front()->text(), window->Browse1->text(),
+                         window->Fit1->text()};
+    for (const QLabel* l : window->findChildren<QLabel*>())
+        if (l->buddy() != nullptr) captions << l->text();
+    std::set<QChar> keys;
+    for (const QString& c : captions) {
+        const qsizetype at = c.indexOf(QLatin1Char('&'));
+        ASSERT_GE(at, 0) << c.toStdString();
+        EXPECT_TRUE(keys.insert(c.at(at + 1).toLower()).second) << "Alt+" << c.toStdString();
+    }
+    window->Chelator1->setCurrentText(QStringLiteral("EGTA"));
+    window->Metal1->setCurrentText(QStringLiteral("Ca2"));
+    window->DataFile1->setText(QStringLiteral(DEDODIZ_SOURCE_DIR "/examples/ca-egta-titration.csv"));
+    window->Temp1->setText(QStringLiteral("22"));
+    window->Ionic1->setText(QStringLiteral("0.15"));
+    window->Bootstrap1->setText(QStringLiteral("0"));
+    window->PH1->setText(QStringLiteral("7.2"));
+    emit window->PH1->returnPressed();
+    EXPECT_TRUE(window->UseInRecipe1->isEnabled());
 }
 
 }  // namespace

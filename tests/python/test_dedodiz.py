@@ -185,6 +185,10 @@ def test_calibration_is_the_cli_s(table, tmp_path):
     assert dedodiz.Table.load(tmp_path / "mine.TCM").listing == copy.deepcopy(fit).table.listing
     with pytest.raises(ValueError, match="comes with the program"):
         fit.write_constants(dedodiz.data_file("standard.TCM"))
+    # The text itself, with a Mac spreadsheet's CR line ends, is the file's titration (not a file name).
+    mac = open("examples/ca-egta-titration.csv", encoding="utf-8").read().replace("\n", "\r")
+    assert dedodiz.calibrate(mac, table, chelator="EGTA", metal="Ca2", bootstrap=0, **conditions).purity.value == \
+        fit.purity.value
     with pytest.raises(dedodiz.StoppedError, match="^no standards: "):
         dedodiz.calibrate("metal_total_M,chelator_total_M,mV\n" + "".join(f"{m}mM,2mM,{m}\n" for m in range(1, 9)),
                           table, chelator="EGTA", metal="Ca2")

@@ -71,8 +71,9 @@ std::string FallingReading(const Titration& t) {
 // metal is then the metal beyond the chelator: such points give the purity but hardly the Kd, and a fit
 // of them alone wanders off without a minimum.
 bool AllAboveTheChelator(const Titration& t) {
-    return std::ranges::all_of(
-        t.rows, [](const TitrationRow& r) { return r.Standard() || r.metalTotal >= r.chelatorTotal; });
+    // std::all_of: the web build's library has no ranges algorithms.
+    return std::all_of(t.rows.begin(), t.rows.end(),
+                       [](const TitrationRow& r) { return r.Standard() || r.metalTotal >= r.chelatorTotal; });
 }
 
 // Why the rows cannot give the numbers, or empty.

@@ -72,8 +72,15 @@ std::optional<double> WithUnit(std::string_view text, const Unit (&units)[N], bo
 
 std::optional<double> ParseAmount(std::string_view text, AmountKind kind, bool decimalComma) {
     switch (kind) {
-        case AmountKind::Concentration:
-            return WithUnit(text, kConcentrationUnits, decimalComma);
+        case AmountKind::Concentration: {
+            // "0.15 mmol/L", as a lab writes it, is "0.15 mM".
+            std::string t(Trim(text));
+            const std::string lower = Lower(t);
+            constexpr std::string_view kPerLitre = "mol/l";
+            if (lower.size() > kPerLitre.size() && lower.ends_with(kPerLitre))
+                t.replace(t.size() - kPerLitre.size(), kPerLitre.size(), "M");
+            return WithUnit(t, kConcentrationUnits, decimalComma);
+        }
         case AmountKind::Volume:
             return WithUnit(text, kVolumeUnits, decimalComma);
         case AmountKind::Ionic:

@@ -173,7 +173,7 @@ test('recipe: stocks, purity, pH buffer, top-up and a pCa list through the form 
     await type(page, '#recipe-volume', '10');  // mL beside it
     await type(page, '#recipe-stock-1', '100');  // EGTA, mM beside it
     await type(page, '#recipe-purity-1', '97 %');
-    await type(page, '#recipe-stock-2', '0,1 M');  // Ca2, the unit typed
+    await type(page, '#recipe-stock-2', '0,1 mol/L');  // Ca2, the unit typed as a lab writes it
     await type(page, '#recipe-stock-3', '1');
     await page.select('#recipe-stock-3-unit', 'M');
     await page.select('#recipe-buffer', 'HEPES');

@@ -144,7 +144,9 @@ metal_total_M,chelator_total_M,mV
       return;
     }
     setData(await file.text());
-    Dedodiz.showMessages(messages, { messages: [{ caption: 'NOTE', text: `${file.name} loaded: ${data.value.split('\n').length} lines.` }] });
+    // Lines as the reader counts them: any line end (a Mac's CR too), blank lines left out.
+    const lines = data.value.split(/\r\n|\r|\n/).filter((line) => line.trim()).length;
+    Dedodiz.showMessages(messages, { messages: [{ caption: 'NOTE', text: `${file.name} loaded: ${lines} line${lines === 1 ? '' : 's'}.` }] });
   }
 
   function read(id, label, check) {

@@ -180,10 +180,17 @@ const Dedodiz = (() => {
     menu.value = unit;
   }
 
+  // "0.15 mmol/L", as a lab writes it, becomes "0.15 mM", the unit every reader of the page knows (the
+  // calculator reads both).
+  function perLitre(input) {
+    const text = input.value.replace(/mol\s*\/\s*l\s*$/i, 'M');
+    if (text !== input.value && /\d/.test(text)) input.value = text;
+  }
+
   function listen(e) {
     const target = e.target;
     if (!(target instanceof Element) || target.closest('[data-view]')) return;  // a view of the results only
-    if (e.type === 'change' && target.tagName === 'INPUT') unitTyped(target);
+    if (e.type === 'change' && target.tagName === 'INPUT') { perLitre(target); unitTyped(target); }
     const panel = target.closest('[role="tabpanel"]');
     if (panel) edited(panel);
   }

@@ -29,6 +29,7 @@
 #include "gui/Help.h"
 #include "gui/ProgramState.h"
 #include "gui/QtText.h"
+#include "gui/StopProgress.h"
 
 namespace dedodiz {
 
@@ -216,6 +217,10 @@ bool TCalibrateWindow::Fit1Click() {
         return false;
     }
     request.titration = read.titration;
+    StopProgress progress(
+        this, QStringLiteral("Checking the intervals: %1 bootstrap draws...").arg(request.bootstrap),
+        request.bootstrap);
+    request.stop = progress.Check();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const Outcome done =
         Perform(s_, messages_, nullptr, [&](Session& session) { return session.Calibrate(request); });
@@ -226,8 +231,11 @@ bool TCalibrateWindow::Fit1Click() {
     UseInRecipe1->setEnabled(fitted_);
     UseInUncertainty1->setEnabled(fitted_);
     if (!fitted_) {
-        // Nothing of an earlier fit stays on show beside a failed one.
-        Results1->setPlainText(ToQ(done.Message()));
+        // Nothing of an earlier fit stays on show beside a failed or stopped one.
+        Results1->setPlainText(progress.Stopped()
+                                   ? QStringLiteral("Stopped before the bootstrap ended: nothing was fitted. "
+                                                    "Fewer bootstrap draws take less time.")
+                                   : ToQ(done.Message()));
         Picture1->clear();
         return false;
     }

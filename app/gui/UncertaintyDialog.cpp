@@ -17,6 +17,7 @@
 #include "gui/Help.h"
 #include "gui/HistogramWindow.h"
 #include "gui/QtText.h"
+#include "gui/StopProgress.h"
 
 namespace dedodiz {
 
@@ -205,7 +206,9 @@ void RunUncertaintyCommand(ProgramState& s, QWidget* owner, OutputSink& output, 
     if (dialog == nullptr) dialog = new TUncertaintyDialog(messages, owner);
     dialog->FillFromSolution(s.Solution);
     if (dialog->exec() != QDialog::Accepted) return;
-    const UncertaintyOptions options = dialog->Options();
+    UncertaintyOptions options = dialog->Options();
+    StopProgress progress(owner, QStringLiteral("Solving %1 samples...").arg(options.samples), 0);
+    options.stop = progress.Check();
     // The messages wait until the busy cursor is gone.
     MessageKeeper kept;
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QTimer>
 #include <set>
 
 #include "GuiFixture.h"
@@ -155,6 +157,23 @@ TEST_F(GuiTest, CalibrateWindowWorksFromTheKeyboard) {
     window->PH1->setText(QStringLiteral("7.2"));
     emit window->PH1->returnPressed();
     EXPECT_TRUE(window->UseInRecipe1->isEnabled());
+
+    // A long bootstrap shows its progress and stops when asked, keeping nothing of a result.
+    window->Bootstrap1->setText(QStringLiteral("100000"));
+    bool sawProgress = false;
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        auto* progress = window->findChild<QProgressDialog*>();
+        if (progress == nullptr || !progress->isVisible()) return;
+        sawProgress = progress->value() > 0;
+        progress->cancel();
+    });
+    stopper.start(100);
+    EXPECT_FALSE(window->Fit1Click());
+    EXPECT_TRUE(sawProgress);
+    EXPECT_TRUE(window->Results1->toPlainText().startsWith(QStringLiteral("Stopped")));
+    EXPECT_FALSE(window->UseInRecipe1->isEnabled());
+    EXPECT_EQ(window->findChild<QProgressDialog*>(), nullptr);
 }
 
 }  // namespace

@@ -44,21 +44,6 @@ double RequiredAmount(const Json& object, const char* key, AmountKind kind, cons
     return Amount(*text, kind, what);
 }
 
-std::string EntryName(const Json& entry, const char* list) {
-    const auto name = entry.find("name");
-    if (!entry.is_object() || name == entry.end() || !name->is_string() || name->get<std::string>().empty())
-        throw RequestError(std::string("every entry of ") + list + " needs a \"name\"");
-    return name->get<std::string>();
-}
-
-const Json& ListOf(const Json& request, const char* key) {
-    static const Json kEmpty = Json::array();
-    const auto found = request.find(key);
-    if (found == request.end() || found->is_null()) return kEmpty;
-    if (!found->is_array()) throw RequestError(std::string(key) + " must be a list");
-    return *found;
-}
-
 // The pH buffer, its concentration in each solution and the form it is added in.
 void ReadBuffer(const Json& request, RecipeRequest& r) {
     const auto buffer = request.find("buffer");

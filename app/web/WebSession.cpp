@@ -24,6 +24,21 @@ double JsonNumber(const Json& value, const std::string& what) {
     return value.get<double>();
 }
 
+const Json& ListOf(const Json& request, const char* key) {
+    static const Json kEmpty = Json::array();
+    const auto found = request.find(key);
+    if (found == request.end() || found->is_null()) return kEmpty;
+    if (!found->is_array()) throw RequestError(std::string(key) + " must be a list");
+    return *found;
+}
+
+std::string EntryName(const Json& entry, const char* list) {
+    const auto name = entry.find("name");
+    if (!entry.is_object() || name == entry.end() || !name->is_string() || name->get<std::string>().empty())
+        throw RequestError(std::string("every entry of ") + list + " needs a \"name\"");
+    return name->get<std::string>();
+}
+
 std::uint64_t SeedOf(const Json& request) {
     const auto found = request.find("seed");
     if (found == request.end() || found->is_null()) return 1;
@@ -49,14 +64,6 @@ std::string NameOf(const Json& entry) {
     const auto found = entry.find("name");
     if (found == entry.end() || !found->is_string()) throw RequestError("every entry needs a \"name\"");
     return found->get<std::string>();
-}
-
-const Json& ListOf(const Json& object, const char* key) {
-    static const Json kEmpty = Json::array();
-    const auto found = object.find(key);
-    if (found == object.end() || found->is_null()) return kEmpty;
-    if (!found->is_array()) throw RequestError(std::string(key) + " must be a list");
-    return *found;
 }
 
 std::string_view KindWord(FieldKind kind) {

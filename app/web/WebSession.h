@@ -70,6 +70,11 @@ double JsonNumber(const Json& value, const std::string& what);
 // number, 1 when missing; anything else is a RequestError.
 std::uint64_t SeedOf(const Json& request);
 
+// The list under key of a request (an empty one when missing or null), and the "name" of one of its
+// entries; anything else is a RequestError naming the list.
+const Json& ListOf(const Json& request, const char* key);
+std::string EntryName(const Json& entry, const char* list);
+
 // Report lines (bytes) as UTF-8 texts.
 Json Lines(const std::vector<std::string>& lines);
 

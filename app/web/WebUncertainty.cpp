@@ -41,15 +41,8 @@ int SamplesOf(const Json& request) {
 
 // The purities of chelators of the solution: fraction in (0, 1] and its standard uncertainty.
 void ReadPurity(const Json& request, std::vector<NamedPurity>& purities) {
-    const auto list = request.find("purity");
-    if (list == request.end() || list->is_null()) return;
-    if (!list->is_array()) throw RequestError("purity must be a list");
-    for (const Json& p : *list) {
-        const auto found = p.find("name");
-        if (!p.is_object() || found == p.end() || !found->is_string())
-            throw RequestError("every purity needs a \"name\"");
-        purities.push_back({found->get<std::string>(), {p.value("fraction", 1.0), p.value("sd", 0.0)}});
-    }
+    for (const Json& p : ListOf(request, "purity"))
+        purities.push_back({EntryName(p, "purity"), {p.value("fraction", 1.0), p.value("sd", 0.0)}});
 }
 
 // A contamination's concentration or uncertainty as typed: a number with its unit, as the recipe takes
@@ -74,14 +67,8 @@ std::optional<double> ContaminationAmount(const Json& entry, const char* key, st
 // that cannot be read is refused on its metal's field, the values are the Session's to check.
 void ReadContamination(const Json& request, std::vector<NamedContamination>& contaminations,
                        Refusals& refusals) {
-    const auto list = request.find("contamination");
-    if (list == request.end() || list->is_null()) return;
-    if (!list->is_array()) throw RequestError("contamination must be a list");
-    for (const Json& c : *list) {
-        const auto found = c.find("name");
-        if (!c.is_object() || found == c.end() || !found->is_string())
-            throw RequestError("every contamination needs a \"name\"");
-        const std::string name = found->get<std::string>();
+    for (const Json& c : ListOf(request, "contamination")) {
+        const std::string name = EntryName(c, "contamination");
         std::string why;
         const std::optional<double> conc = ContaminationAmount(c, "concentration", why);
         const std::optional<double> sd = why.empty() ? ContaminationAmount(c, "sd", why) : std::nullopt;

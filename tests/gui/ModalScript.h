@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -107,7 +108,9 @@ class ModalScript {
         handled_ = nullptr;
         waiting_ = 0;
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || !modal->isVisible()) {
+        // A progress dialog asks nothing: it comes up when a computation takes a moment (on a loaded
+        // machine, any of them) and goes on its own, so it is no step of the script.
+        if (modal == nullptr || !modal->isVisible() || qobject_cast<QProgressDialog*>(modal) != nullptr) {
             seen_ = nullptr;
             return;
         }

@@ -123,6 +123,12 @@
     shown('recipe-mix-fields', panel.querySelector('#recipe-mix').checked);
   }
 
+  // A purity as a fit gives it (0.9712345678901234) is wider than the field a typed one needs: the field
+  // grows with its value, so that the whole number can be read (the page's width still bounds it).
+  function fitToValue(input) {
+    input.style.width = input.value.length > 8 ? `calc(${input.value.length + 1}ch + 0.5rem)` : '';
+  }
+
   // The stock rows for the chelators and metals of the Solution tab, keeping what was typed by name.
   function refresh() {
     stockRows.querySelectorAll('tr').forEach((row) => {
@@ -139,6 +145,10 @@
         unitSelect(id + '-unit', `unit of the stock of ${e.name}`, CONC_UNITS, numbers.UNIT_NAMES, was.unit || 'mM'));
       const purity = e.kind === 'Chelator' ? el('input', { type: 'text', id: `recipe-purity-${k + 1}`, class: 'short purity', inputmode: 'decimal',
         autocomplete: 'off', 'aria-label': `Purity of ${e.name}`, placeholder: '1', value: was.purity || '' }) : '';
+      if (purity) {
+        fitToValue(purity);
+        purity.addEventListener('input', () => fitToValue(purity));
+      }
       const form = el('input', { type: 'text', id: `recipe-form-${k + 1}`, class: 'short form', autocomplete: 'off',
         'aria-label': `Form of ${e.name}`, placeholder: 'usual', value: was.form || '' });
       return el('tr', { 'data-name': e.name, 'data-stock': id },
@@ -320,7 +330,10 @@
     const row = [...stockRows.querySelectorAll('tr')].find((tr) => tr.dataset.name === chelator);
     kept[chelator] = { ...(kept[chelator] || {}), purity: String(purity) };
     const set = (input, value) => { input.value = value; input.dispatchEvent(new Event('change', { bubbles: true })); };
-    if (row) set(row.querySelector('.purity'), String(purity));
+    if (row) {
+      set(row.querySelector('.purity'), String(purity));
+      fitToValue(row.querySelector('.purity'));
+    }
     const field = panel.querySelector('#recipe-contamination');
     const unit = numbers.unitFor(contamination);
     const others = field.value.split(/\s*;\s*/).filter((item) => item && item.split('=')[0].trim().toLowerCase() !== metal.toLowerCase());

@@ -2,7 +2,6 @@
 #include "gui/CalibrateWindow.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -23,12 +22,12 @@
 #include "core/CalibrationGraph.h"
 #include "core/Titration.h"
 #include "engine/Format.h"
-#include "engine/SafeFile.h"
 #include "gui/Fields.h"
 #include "gui/FileNames.h"
 #include "gui/Help.h"
 #include "gui/ProgramState.h"
 #include "gui/QtText.h"
+#include "gui/SavePicture.h"
 #include "gui/StopProgress.h"
 
 namespace dedodiz {
@@ -255,19 +254,11 @@ void TCalibrateWindow::SavePNG1Click() {
 }
 
 std::string TCalibrateWindow::SavePng(const std::string& name) {
-    const std::string target = ForceFileExt(name, ".png");
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    std::string error = "The picture could not be encoded as PNG";
-    if (!fitted_ || !canvas_.Image().save(&buffer, "PNG") ||
-        !WriteFileAtomically(
-            target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &error)) {
-        messages_.Message(target + ":\r" + (fitted_ ? error : std::string("no calibration has been fitted")),
-                          "ERROR");
+    if (!fitted_) {
+        messages_.Message(ForceFileExt(name, ".png") + ":\rno calibration has been fitted", "ERROR");
         return {};
     }
-    return target;
+    return SavePicturePng(canvas_.Image(), name, messages_);
 }
 
 void TCalibrateWindow::WriteConstants1Click() {

@@ -2,8 +2,6 @@
 #include "gui/HistogramWindow.h"
 
 #include <QAction>
-#include <QBuffer>
-#include <QByteArray>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -12,11 +10,10 @@
 #include <QPixmap>
 
 #include "core/UncertaintyGraph.h"
-#include "engine/SafeFile.h"
-#include "gui/FileNames.h"
 #include "gui/Help.h"
 #include "gui/IOForm.h"
 #include "gui/QtText.h"
+#include "gui/SavePicture.h"
 
 namespace dedodiz {
 
@@ -78,21 +75,7 @@ void THistogramWindow::SavePNG1Click() {
 }
 
 std::string THistogramWindow::SavePng(const std::string& name) {
-    const std::string target = ForceFileExt(name, ".png");
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!canvas_.Image().save(&buffer, "PNG")) {
-        messages_.Message(target + ":\rThe picture could not be encoded as PNG", "ERROR");
-        return {};
-    }
-    std::string error;
-    if (!WriteFileAtomically(
-            target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &error)) {
-        messages_.Message(target + ":\r" + error, "ERROR");
-        return {};
-    }
-    return target;
+    return SavePicturePng(canvas_.Image(), name, messages_);
 }
 
 }  // namespace dedodiz

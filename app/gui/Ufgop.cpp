@@ -2,8 +2,6 @@
 #include "gui/Ufgop.h"
 
 #include <QAction>
-#include <QBuffer>
-#include <QByteArray>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -22,6 +20,7 @@
 #include "gui/Help.h"
 #include "gui/IOForm.h"
 #include "gui/QtText.h"
+#include "gui/SavePicture.h"
 
 namespace dedodiz {
 
@@ -140,15 +139,7 @@ std::string TFGOP::WriteExport(const std::string& target, std::string_view bytes
 }
 
 std::string TFGOP::SavePng(const std::string& name) {
-    const std::string target = ForceFileExt(name, ".png");
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!canvas_.Image().save(&buffer, "PNG")) {
-        messages_.Message(target + ":\rThe picture could not be encoded as PNG", "ERROR");
-        return {};
-    }
-    return WriteExport(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return SavePicturePng(canvas_.Image(), name, messages_);
 }
 
 std::string TFGOP::ExportCsv(const std::string& name) {

@@ -69,7 +69,11 @@ TEST(CliHardening, EveryNumberIsReadOneWayAndOddInputIsAUsageError) {
         EXPECT_TRUE(r.out.empty()) << arguments;
         EXPECT_NE(r.err.find("usage: dedodiz32-cli"), std::string::npos) << arguments;
     }
-    EXPECT_EQ(RunCli("run --ph 7.20" + solution).status, 0);
+    const Result point = RunCli("run --ph 7.20 --temp 22.5" + solution);
+    EXPECT_EQ(point.status, 0);
+    // A decimal comma reads as the point it stands for, as in the windows and the page.
+    EXPECT_EQ(RunCli("run --ph 7,20 --temp 22,5" + solution).out, point.out);
+    EXPECT_EQ(RunCli("run --ph 7,2,0" + solution).status, 2);
     EXPECT_NE(RunCli("buffers --help").out.find("do not depend on it"), std::string::npos);
 }
 

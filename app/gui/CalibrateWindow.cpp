@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -25,9 +24,11 @@
 #include "gui/Fields.h"
 #include "gui/FileNames.h"
 #include "gui/Help.h"
+#include "gui/PictureView.h"
 #include "gui/ProgramState.h"
 #include "gui/QtText.h"
 #include "gui/SavePicture.h"
+#include "gui/Sizing.h"
 #include "gui/StopProgress.h"
 
 namespace dedodiz {
@@ -127,15 +128,13 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, C
     Results1->setMinimumSize(metrics.horizontalAdvance(QString(82, QLatin1Char('0'))),
                              metrics.lineSpacing() * 12);
 
-    Picture1 = new QLabel(central);
+    Picture1 = new PictureView(central);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setFixedSize(kGraphWidth, kGraphHeight);
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto* column = new QVBoxLayout(central);
     column->addLayout(grid);
     column->addWidget(Results1, 1);
-    column->addWidget(Picture1, 0, Qt::AlignHCenter);
+    column->addWidget(Picture1);
     setCentralWidget(central);
 
     connect(Browse1, &QPushButton::clicked, this, &TCalibrateWindow::Browse1Click);
@@ -176,6 +175,12 @@ void TCalibrateWindow::ShowFor() {
         Temp1->setText(ToQ(ShortestText(s_.Solution.Temperature)));
         PH1->setText(ToQ(ShortestText(s_.Solution.PH)));
         Ionic1->setText(ToQ(ShortestText(s_.Solution.IonicEquiv)));
+    }
+    if (!sized_) {
+        // The plots are larger at a large font: the window then takes what the screen holds, and they
+        // scroll.
+        ResizeWithinScreen(this);
+        sized_ = true;
     }
     show();
     raise();
@@ -235,14 +240,14 @@ bool TCalibrateWindow::Fit1Click() {
                                    ? QStringLiteral("Stopped before the bootstrap ended: nothing was fitted. "
                                                     "Fewer bootstrap draws take less time.")
                                    : ToQ(done.Message()));
-        Picture1->clear();
+        Picture1->Clear();
         return false;
     }
     QString text;
     for (const std::string& line : done.report) text += ToQ(line) + QLatin1Char('\n');
     Results1->setPlainText(text);
     DrawCalibration(s_.LastCalibration(), canvas_);
-    Picture1->setPixmap(QPixmap::fromImage(canvas_.Image()));
+    Picture1->Show([fit = s_.LastCalibration()](Canvas& canvas) { DrawCalibration(fit, canvas); });
     return true;
 }
 

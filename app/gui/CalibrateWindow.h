@@ -15,7 +15,6 @@
 
 class QAction;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -23,6 +22,7 @@ class QPushButton;
 namespace dedodiz {
 
 struct Calibration;
+class PictureView;
 struct ProgramState;
 
 // Where a fitted calibration is used: its purity and contamination into the Recipe window's fields,
@@ -52,6 +52,7 @@ class TCalibrateWindow : public QMainWindow {
     // The calibrated table to name; true when written.
     bool WriteConstants(const std::string& name);
 
+    // The picture that is saved, kGraphWidth x kGraphHeight pixels whatever the desktop's font.
     [[nodiscard]] const QtImageCanvas& Picture() const { return canvas_; }
 
     QLineEdit* DataFile1;
@@ -64,7 +65,7 @@ class TCalibrateWindow : public QMainWindow {
     QLineEdit* Bootstrap1;
     QPushButton* Fit1;
     QPlainTextEdit* Results1;
-    QLabel* Picture1;
+    PictureView* Picture1;  // the plots on screen, at the desktop's font
     QAction* SavePNG1;
     QAction* WriteConstants1;
     QAction* UseInRecipe1;       // the fitted purity and contamination into the Recipe window
@@ -77,6 +78,7 @@ class TCalibrateWindow : public QMainWindow {
     CalibrationTargets use_;
     QtImageCanvas canvas_;
     bool fitted_ = false;
+    bool sized_ = false;  // sized to its content at its first showing; later the user's size stays
 };
 
 // Calculation > "Calibrate ...": the window, made once, shown for the table as it stands; its "Use in

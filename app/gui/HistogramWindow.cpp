@@ -5,15 +5,15 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMenuBar>
-#include <QPixmap>
 
 #include "core/UncertaintyGraph.h"
 #include "gui/Help.h"
 #include "gui/IOForm.h"
+#include "gui/PictureView.h"
 #include "gui/QtText.h"
 #include "gui/SavePicture.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 
@@ -43,10 +43,8 @@ THistogramWindow::THistogramWindow(MessageSink& messages, QWidget* parent)
     connect(SavePNG1, &QAction::triggered, this, &THistogramWindow::SavePNG1Click);
     connect(Close1, &QAction::triggered, this, &QWidget::close);
 
-    Picture1 = new QLabel(this);
+    Picture1 = new PictureView(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setFixedSize(kGraphWidth, kGraphHeight);
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setCentralWidget(Picture1);
 
     SaveDialog1 = new QFileDialog(this);
@@ -59,7 +57,11 @@ THistogramWindow::THistogramWindow(MessageSink& messages, QWidget* parent)
 
 void THistogramWindow::ShowOutcome(const UncertaintyOutcome& outcome) {
     DrawUncertaintyHistograms(outcome, canvas_);
-    Picture1->setPixmap(QPixmap::fromImage(canvas_.Image()));
+    Picture1->Show([outcome](Canvas& canvas) { DrawUncertaintyHistograms(outcome, canvas); });
+    if (!sized_) {
+        ResizeWithinScreen(this);
+        sized_ = true;
+    }
     show();
     raise();
     activateWindow();

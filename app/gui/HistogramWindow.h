@@ -12,9 +12,10 @@
 
 class QAction;
 class QFileDialog;
-class QLabel;
 
 namespace dedodiz {
+
+class PictureView;
 
 class THistogramWindow : public QMainWindow {
     Q_OBJECT
@@ -31,9 +32,10 @@ class THistogramWindow : public QMainWindow {
     // file, so an older file survives a failure). The name written, or empty after telling the user why.
     std::string SavePng(const std::string& name);
 
+    // The picture that is copied and saved, kGraphWidth x kGraphHeight pixels whatever the desktop's font.
     [[nodiscard]] const QtImageCanvas& Picture() const { return canvas_; }
 
-    QLabel* Picture1;
+    PictureView* Picture1;  // the histograms on screen, at the desktop's font
     QAction* Copy1;
     QAction* SavePNG1;
     QAction* Close1;
@@ -42,6 +44,7 @@ class THistogramWindow : public QMainWindow {
   private:
     MessageSink& messages_;
     QtImageCanvas canvas_;
+    bool sized_ = false;  // sized to its content at its first showing; later the user's size stays
 };
 
 }  // namespace dedodiz

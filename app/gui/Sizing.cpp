@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSpacerItem>
 #include <algorithm>
 #include <cmath>
@@ -39,12 +40,51 @@ int DesktopPixels(int pixels) {
     return static_cast<int>(std::lround(static_cast<double>(pixels) * desktop / kStandardPixels));
 }
 
+double DesktopScale() {
+    const int desktop = QFontInfo(QApplication::font()).pixelSize();
+    return desktop <= kStandardPixels ? 1.0 : static_cast<double>(desktop) / kStandardPixels;
+}
+
 void CentreOnScreen(QWidget* window) {
     // The size the window will show at: its layout's, unless it was given one of its own.
     if (QLayout* layout = window->layout()) layout->activate();
     if (!window->testAttribute(Qt::WA_Resized)) window->adjustSize();
     if (const QScreen* screen = window->screen())
         window->move(screen->availableGeometry().center() - window->rect().center());
+}
+
+WholeScrollArea::WholeScrollArea(QWidget* parent) : QScrollArea(parent) {
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+    // A field reached by its Alt+letter comes into view, as one reached by Tab does.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && widget() != nullptr && widget()->isAncestorOf(now)) ensureWidgetVisible(now);
+    });
+}
+
+QSize WholeScrollArea::sizeHint() const {
+    const QWidget* content = widget();
+    if (content == nullptr) return QScrollArea::sizeHint();
+    const int frame = 2 * frameWidth();
+    return content->sizeHint().expandedTo(content->minimumSizeHint()) +
+           QSize(frame + verticalScrollBar()->sizeHint().width(), frame);
+}
+
+void ResizeWithinScreen(QWidget* window) {
+    // The rows added since the window was laid out count: a layout keeps the sizes its controls asked
+    // for until told (their changes reach it only as posted events).
+    for (QWidget* control : window->findChildren<QWidget*>())
+        if (control->window() == window) control->updateGeometry();
+    for (QLayout* layout : window->findChildren<QLayout*>())
+        if (layout->parentWidget() != nullptr && layout->parentWidget()->window() == window)
+            layout->invalidate();
+    if (QLayout* layout = window->layout()) layout->activate();
+    QSize want = window->sizeHint();
+    // The frame is not known before the window manager has framed the window: a title bar and borders
+    // of a common size.
+    if (const QScreen* screen = window->screen())
+        want = want.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    window->resize(want.expandedTo(window->minimumSizeHint()));
 }
 
 QSize TextRoom(const QWidget* control) {

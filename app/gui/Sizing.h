@@ -4,6 +4,7 @@
 // (9 points at 96 dots per inch, about 12 pixels); a desktop with a larger font gets larger windows,
 // never clipped texts.
 
+#include <QScrollArea>
 #include <QSize>
 
 class QFont;
@@ -15,8 +16,25 @@ namespace dedodiz {
 // same at the standard font or a smaller one, in proportion for a larger one.
 int DesktopPixels(int pixels);
 
+// How much larger than at the standard font the desktop's font draws: 1 at the standard font or a
+// smaller one.
+double DesktopScale();
+
 // Centres window on its screen at the size it will show at.
 void CentreOnScreen(QWidget* window);
+
+// A scroll area that asks for room for its whole content and a vertical scroll bar (Qt's own asks for
+// 36 x 24 lines at most): in a window sized by ResizeWithinScreen, the content scrolls only where the
+// screen has no room for it.
+class WholeScrollArea : public QScrollArea {
+  public:
+    explicit WholeScrollArea(QWidget* parent);
+    [[nodiscard]] QSize sizeHint() const override;
+};
+
+// A window that scrolls what does not fit: at the size its layout asks for where the screen has room,
+// else as large as the screen holds beside the window manager's frame.
+void ResizeWithinScreen(QWidget* window);
 
 // The room a control needs for its text: the size hint of labels, radio buttons, check boxes and the
 // titles of group boxes; the text with its frame for push buttons and line edits (Qt's hint for these

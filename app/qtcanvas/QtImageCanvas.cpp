@@ -5,8 +5,11 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QRectF>
 #include <QString>
 #include <QtGlobal>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace dedodiz {
@@ -30,6 +33,19 @@ QtImageCanvas::QtImageCanvas()
     image_.fill(Qt::white);
 }
 
+QtImageCanvas::QtImageCanvas(double scale, double pixelRatio)
+    : scale_(std::max(scale, 1.0)),
+      pixels_(scale_ * std::max(pixelRatio, 1.0)),
+      image_(static_cast<int>(std::ceil(kGraphWidth * pixels_)),
+             static_cast<int>(std::ceil(kGraphHeight * pixels_)), QImage::Format_RGB32),
+      pen_(Qt::black),
+      font_(GraphFont()) {
+    // The painter then works in the window's units, and draws lines and texts at the screen's density.
+    image_.setDevicePixelRatio(pixels_ / scale_);
+    font_.setPixelSize(static_cast<int>(std::lround(font_.pixelSize() * scale_)));
+    image_.fill(Qt::white);
+}
+
 QFont QtImageCanvas::GraphFont() {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);
@@ -49,14 +65,29 @@ void QtImageCanvas::SetPenColor(Rgb color) {
 }
 
 void QtImageCanvas::SetPixel(int x, int y, Rgb color) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    image_.setPixel(x, y, ToQColor(color).rgb());
+    if (x < 0 || y < 0 || x >= kGraphWidth || y >= kGraphHeight) return;
+    if (!Scaled()) {
+        image_.setPixel(x, y, ToQColor(color).rgb());
+        return;
+    }
+    QPainter painter(&image_);
+    painter.fillRect(QRectF(x * scale_, y * scale_, scale_, scale_), ToQColor(color));
 }
 
 void QtImageCanvas::Line(int x1, int y1, int x2, int y2) {
     QPainter painter(&image_);
-    painter.setPen(QPen(pen_, 0));  // cosmetic one-pixel pen, end points included
-    painter.drawLine(x1, y1, x2, y2);
+    if (!Scaled()) {
+        painter.setPen(QPen(pen_, 0));  // cosmetic one-pixel pen, end points included
+        painter.drawLine(x1, y1, x2, y2);
+        return;
+    }
+    // A line through the middle of the pixels it joins, as wide as a graph pixel rounded to whole screen
+    // pixels (a width of 1.8 would draw some lines one pixel wide and others two); the square caps cover
+    // the end pixels, as the one-pixel line includes its end points.
+    const double ratio = pixels_ / scale_;
+    painter.setPen(QPen(pen_, std::max(1.0, std::round(pixels_)) / ratio, Qt::SolidLine, Qt::SquareCap));
+    const auto at = [this](int x, int y) { return QPointF((x + 0.5) * scale_, (y + 0.5) * scale_); };
+    painter.drawLine(at(x1, y1), at(x2, y2));
 }
 
 void QtImageCanvas::TextOut(int x, int y, std::string_view text) {
@@ -66,7 +97,11 @@ void QtImageCanvas::TextOut(int x, int y, std::string_view text) {
     painter.setBackgroundMode(Qt::OpaqueMode);
     painter.setBackground(Qt::white);
     const QString line = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    painter.drawText(x, y + QFontMetrics(font_).ascent(), line);
+    if (!Scaled()) {
+        painter.drawText(x, y + QFontMetrics(font_).ascent(), line);
+        return;
+    }
+    painter.drawText(QPointF(x * scale_, y * scale_ + QFontMetricsF(font_).ascent()), line);
 }
 
 ImageView QtImageCanvas::Pixels() const {

@@ -22,6 +22,11 @@ class DEDODIZ_QTCANVAS_EXPORT QtImageCanvas final : public ImageCanvas {
   public:
     // Needs a QGuiApplication for its font; a new canvas is white.
     QtImageCanvas();
+    // The same drawing for a screen, every length times scale (at least 1): lines scale-thick, the texts
+    // drawn at their larger size rather than magnified pixel by pixel. pixelRatio is the screen's device
+    // pixel ratio, which the image is made for. The picture is kGraphWidth x kGraphHeight times scale in
+    // the window's units.
+    QtImageCanvas(double scale, double pixelRatio);
 
     void Clear() override;
     void SetPenColor(Rgb color) override;
@@ -31,11 +36,17 @@ class DEDODIZ_QTCANVAS_EXPORT QtImageCanvas final : public ImageCanvas {
     [[nodiscard]] ImageView Pixels() const override;
 
     [[nodiscard]] const QImage& Image() const { return image_; }
+    // The factor of every length, in the window's units.
+    [[nodiscard]] double Scale() const { return scale_; }
 
     // The face of the graph texts: a small sans-serif face, as a bitmap canvas has by default.
     static QFont GraphFont();
 
   private:
+    [[nodiscard]] bool Scaled() const { return pixels_ != 1.0; }
+
+    double scale_ = 1.0;   // window units per graph pixel
+    double pixels_ = 1.0;  // image pixels per graph pixel: scale_ times the device pixel ratio
     QImage image_;
     QColor pen_;
     QFont font_;

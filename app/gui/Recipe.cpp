@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <set>
+#include <vector>
 
 #include "buffers/BufferFile.h"
 #include "core/RecipeReport.h"
@@ -25,7 +27,9 @@
 #include "files/DataPaths.h"
 #include "gui/Controls.h"
 #include "gui/Help.h"
+#include "gui/Keyboard.h"
 #include "gui/QtText.h"
+#include "gui/Sizing.h"
 
 namespace dedodiz {
 
@@ -165,10 +169,18 @@ TRecipe::TRecipe(ProgramState& s, MessageSink& messages, OutputSink& output, QWi
     SaveDialog1->setNameFilter(QStringLiteral("CSV (*.csv)"));
     SaveDialog1->selectFile(QStringLiteral("recipe.csv"));
 
+    // Six chelators and six metals at a large font make the fields larger than many screens: they then
+    // scroll, the buttons and the table stay.
+    auto* content = new QWidget(this);
+    auto* fields = new QVBoxLayout(content);
+    fields->setContentsMargins(0, 0, 0, 0);
+    fields->addWidget(Summary);
+    fields->addWidget(stocks);
+    fields->addLayout(form);
+    scroll_ = new WholeScrollArea(this);
+    scroll_->setWidget(content);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Summary);
-    layout->addWidget(stocks);
-    layout->addLayout(form);
+    layout->addWidget(scroll_);
     layout->addLayout(buttons);
     layout->addWidget(Table, 1);
     EnableResults(false);
@@ -203,6 +215,9 @@ void TRecipe::ShowForCurrentSolution() {
     for (int j = 1; j <= kSlots; ++j)
         if (sol.MetalName[j] != kEmptyMetal) SeriesMetal->addItem(ToQ(sol.MetalName[j].view()));
     SeriesMetal->setCurrentIndex(std::max(0, SeriesMetal->findText(metal)));
+    // Opened anew, the window takes the size of its rows where the screen has room; while it is open,
+    // the user's size stays.
+    if (!isVisible()) ResizeWithinScreen(this);
     show();
     raise();
     activateWindow();
@@ -221,6 +236,8 @@ void TRecipe::BuildStockRows() {
         delete row.contamination;
     }
     Stocks.clear();
+    // Each row's name takes a letter that no other caption of the window has.
+    std::set<QChar> taken = TakenMnemonics(this);
     auto* parent = stockGrid_->parentWidget();
     const TSolution& sol = s_.Solution;
     const auto add = [&](std::string_view name, bool chelator) {
@@ -228,7 +245,7 @@ void TRecipe::BuildStockRows() {
         row.name = ToQ(name);
         row.stock = EditField(parent, "Stock", typedStocks_.value(row.name), "000.00 mM");
         row.stock->setObjectName(QStringLiteral("Stock_") + row.name);
-        row.label = Buddy(row.name + QStringLiteral(":"), row.stock, parent);
+        row.label = Buddy(WithMnemonic(row.name, taken) + QStringLiteral(":"), row.stock, parent);
         const int line = static_cast<int>(Stocks.size()) + 1;
         stockGrid_->addWidget(row.label, line, 0);
         stockGrid_->addWidget(row.stock, line, 1);
@@ -245,9 +262,19 @@ void TRecipe::BuildStockRows() {
         if (sol.ChelName[i] != kEmptyChelator) add(sol.ChelName[i].view(), true);
     for (int j = 1; j <= kSlots; ++j)
         if (sol.MetalName[j] != kEmptyMetal) add(sol.MetalName[j].view(), false);
-    // Tab runs down the stocks, then on to the volume.
-    for (std::size_t k = 0; k + 1 < Stocks.size(); ++k) setTabOrder(Stocks[k].stock, Stocks[k + 1].stock);
-    if (!Stocks.empty()) setTabOrder(Stocks.back().stock, Volume);
+    // Tab runs along each stock row, row by row, then through the fields below as they are laid out (the
+    // rows are made after them, and would otherwise come last).
+    std::vector<QWidget*> order;
+    for (const StockRow& row : Stocks)
+        order.insert(order.end(), {row.stock, row.purity, row.form, row.contamination});
+    order.insert(
+        order.end(),
+        {Volume,           Buffer,       BufferConc,    BufferStock, BufferForm, TopUp,      Target,
+         TargetKind,       SaltName,     SaltStock,     SeriesMetal, SeriesKind, SeriesFrom, SeriesTo,
+         SeriesStep,       SeriesList,   BaseName,      BaseStock,   AcidName,   AcidStock,  Osmolarity,
+         OsmolarityTarget, OsmolyteName, OsmolyteStock, Method,      MixVolume,  Calculate,  Copy,
+         Export,           Print,        ToOutput,      Close,       Table});
+    ChainTabOrder(order);
 }
 
 const BufferTool& TRecipe::BufferTable() {

@@ -65,7 +65,7 @@ void TRecipe::BuildChemistry(QFormLayout* form) {
     baseLabel->setBuddy(BaseName);
     form->addRow(baseLabel, base);
 
-    Osmolarity = new QCheckBox(QStringLiteral("Make up the &osmolarity to"), this);
+    Osmolarity = new QCheckBox(QStringLiteral("Make up the osmola&rity to"), this);
     Osmolarity->setObjectName(QStringLiteral("Osmolarity"));
     OsmolarityTarget =
         TextField(this, QStringLiteral("OsmolarityTarget"), QStringLiteral("290 mOsm"), "0000 mOsm");

@@ -11,12 +11,16 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <optional>
+#include <set>
+#include <vector>
 
 #include "engine/Format.h"
 #include "gui/Controls.h"
 #include "gui/Help.h"
 #include "gui/HistogramWindow.h"
+#include "gui/Keyboard.h"
 #include "gui/QtText.h"
+#include "gui/Sizing.h"
 #include "gui/StopProgress.h"
 
 namespace dedodiz {
@@ -87,12 +91,19 @@ TUncertaintyDialog::TUncertaintyDialog(MessageSink& messages, QWidget* parent)
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
 
+    // Six chelators and six metals at a large font make the dialog taller than many screens: the
+    // groups then scroll, the buttons stay.
+    auto* content = new QWidget(this);
+    auto* groups = new QVBoxLayout(content);
+    groups->setContentsMargins(0, 0, 0, 0);
+    groups->addWidget(conditions);
+    groups->addWidget(purity);
+    groups->addWidget(contamination);
+    auto* scroll = new WholeScrollArea(this);
+    scroll->setWidget(content);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(conditions);
-    layout->addWidget(purity);
-    layout->addWidget(contamination);
+    layout->addWidget(scroll, 1);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void TUncertaintyDialog::FillFromSolution(const TSolution& solution) {
@@ -106,6 +117,15 @@ void TUncertaintyDialog::FillFromSolution(const TSolution& solution) {
     Refill({contaminationForm_, Contamination, ContaminationSd, metalNames_, contaminationTexts_,
             "Contamination", QStringLiteral("0"), false},
            metals);
+    // Tab runs down the conditions, then row by row through each value and its uncertainty, then to the
+    // buttons (the rows are made after the buttons, and would otherwise come last).
+    std::vector<QWidget*> order{TotalRsd};
+    for (int i = 1; i <= kSlots; ++i) order.insert(order.end(), {Purity[i], PuritySd[i]});
+    for (int j = 1; j <= kSlots; ++j) order.insert(order.end(), {Contamination[j], ContaminationSd[j]});
+    order.push_back(OKButton);
+    order.push_back(CancelButton);
+    ChainTabOrder(order);
+    ResizeWithinScreen(this);
 }
 
 void TUncertaintyDialog::Refill(const PairRows& rows, const OneBased<QString, 6>& names) {
@@ -114,6 +134,9 @@ void TUncertaintyDialog::Refill(const PairRows& rows, const OneBased<QString, 6>
         rows.value[i] = rows.sd[i] = nullptr;
     }
     while (rows.form->rowCount() > 0) rows.form->removeRow(0);
+    // A numbered row's Alt+key is its slot; the metals' rows take a free letter of their names.
+    std::set<QChar> taken = TakenMnemonics(this);
+    for (char digit = '1'; digit <= '6'; ++digit) taken.insert(QLatin1Char(digit));
     for (int i = 1; i <= kSlots; ++i) {
         if (names[i].isEmpty()) continue;
         rows.names[i] = names[i];
@@ -126,9 +149,16 @@ void TUncertaintyDialog::Refill(const PairRows& rows, const OneBased<QString, 6>
         auto* row = new QHBoxLayout;
         row->addWidget(rows.value[i]);
         row->addWidget(rows.sd[i]);
-        auto* caption =
-            new QLabel(rows.numbered ? QStringLiteral("&%1. %2").arg(i).arg(names[i]) : names[i], this);
+        auto* caption = new QLabel(
+            rows.numbered ? QStringLiteral("&%1. %2").arg(i).arg(names[i]) : WithMnemonic(names[i], taken),
+            this);
         caption->setBuddy(rows.value[i]);
+        // The uncertainty follows its value on Tab; its name says whose it is.
+        const QString whose =
+            QStringLiteral("Uncertainty of the %1 of %2")
+                .arg(rows.numbered ? QStringLiteral("purity") : QStringLiteral("contamination"), names[i]);
+        rows.sd[i]->setAccessibleName(whose);
+        rows.sd[i]->setToolTip(whose);
         rows.form->addRow(caption, row);
     }
 }

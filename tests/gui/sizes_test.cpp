@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,8 +15,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTableWidget>
+#include <QTest>
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -22,12 +27,14 @@
 
 #include "GuiFixture.h"
 #include "ModalScript.h"
+#include "core/CalibrationGraph.h"
 #include "core/Session.h"
 #include "gui/About.h"
 #include "gui/Adjust.h"
 #include "gui/Array2.h"
 #include "gui/Axis.h"
 #include "gui/Bufcalc.h"
+#include "gui/CalibrateWindow.h"
 #include "gui/Cedit.h"
 #include "gui/Cm.h"
 #include "gui/Cmform.h"
@@ -38,7 +45,10 @@
 #include "gui/LiveForm.h"
 #include "gui/LiveResults.h"
 #include "gui/MessageBoxes.h"
+#include "gui/PictureView.h"
+#include "gui/Recipe.h"
 #include "gui/Ufgop.h"
+#include "gui/UncertaintyDialog.h"
 
 namespace dedodiz::test {
 namespace {
@@ -165,6 +175,134 @@ TEST_F(LargeFontTest, LiveCalculatorAtSixBySixShowsEveryCellWhole) {
     QApplication::processEvents();
     EXPECT_TRUE(live.Note(LivePlace::PH)->isVisibleTo(&live));
     EXPECT_EQ(live.Form->Chelators[5].total->geometry(), before);
+}
+
+// Presses Alt and each letter that a label of window gives its buddy: every letter is one label's, and
+// brings the focus to that label's field. The fields reached, by their letters.
+std::map<QChar, QWidget*> PressEveryLetter(QWidget* window) {
+    window->show();
+    QApplication::setActiveWindow(window);
+    std::map<QChar, QWidget*> reached;
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->buddy() == nullptr || label->window() != window) continue;
+        const qsizetype at = label->text().indexOf(QLatin1Char('&'));
+        if (at < 0) continue;
+        const QChar key = label->text().at(at + 1).toUpper();
+        EXPECT_TRUE(reached.emplace(key, label->buddy()).second) << "Alt+" << label->text().toStdString();
+        QTest::keyClick(window, static_cast<Qt::Key>(key.unicode()), Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), label->buddy()) << label->text().toStdString();
+    }
+    return reached;
+}
+
+QWidget* NextByTab(QWidget* field) {
+    QWidget* next = field->nextInFocusChain();
+    while (next->focusPolicy() == Qt::NoFocus) next = next->nextInFocusChain();
+    return next;
+}
+
+// Six chelators and six metals at the large font: the rows of the uncertainty dialog and of the recipe
+// window are each reached by a letter of their own, Tab goes on along the row, and the windows keep their
+// buttons on the screen, scrolling their fields instead.
+TEST_F(LargeFontTest, SixBySixRowsHaveTheirLettersAndTheWindowsStayOnTheScreen) {
+    ModalScript script;
+    TTULV& main = Start();
+    main.Live1Click();  // the bundled table
+    ProgramState& s = main.state();
+    SolutionInput entered;
+    entered.pH = 7.2;
+    for (const char* name : {"EGTA", "EDTA", "HEDTA", "NTA", "CDTA", "Citrate"})
+        entered.chelators.push_back({name, 1e-3});
+    for (const char* name : {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2"})
+        entered.metals.push_back({name, 1e-4, 0});
+    ASSERT_TRUE(s.Describe(entered).Ran());
+    main.Live->hide();
+    const QSize screen = QApplication::primaryScreen()->availableGeometry().size();
+
+    TUncertaintyDialog dialog(main.messages(), &main);
+    dialog.FillFromSolution(s.Solution);
+    const std::map<QChar, QWidget*> reached = PressEveryLetter(&dialog);
+    for (int i = 1; i <= kSlots; ++i) {
+        for (auto [value, sd] : {std::pair{dialog.Purity[i], dialog.PuritySd[i]},
+                                 std::pair{dialog.Contamination[i], dialog.ContaminationSd[i]}}) {
+            ASSERT_NE(value, nullptr);
+            EXPECT_TRUE(std::any_of(reached.begin(), reached.end(), [&](auto& r) {
+                return r.second == value;
+            })) << value->objectName().toStdString();
+            EXPECT_EQ(NextByTab(value), sd) << value->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(NextByTab(dialog.TotalRsd), dialog.Purity[1]);
+    EXPECT_EQ(NextByTab(dialog.ContaminationSd[kSlots]), dialog.OKButton);
+    EXPECT_LE(dialog.height(), screen.height());
+    EXPECT_TRUE(
+        dialog.rect().contains(QRect(dialog.OKButton->mapTo(&dialog, QPoint()), dialog.OKButton->size())));
+    dialog.hide();
+
+    main.Recipe1->trigger();
+    TRecipe* recipe = main.RecipeWindow;
+    ASSERT_EQ(recipe->Stocks.size(), 12U);
+    const std::map<QChar, QWidget*> stocks = PressEveryLetter(recipe);
+    for (const TRecipe::StockRow& row : recipe->Stocks) {
+        EXPECT_TRUE(std::any_of(stocks.begin(), stocks.end(), [&](auto& r) { return r.second == row.stock; }))
+            << row.name.toStdString();
+        EXPECT_EQ(NextByTab(row.stock), row.purity != nullptr ? row.purity : row.form)
+            << row.name.toStdString();
+    }
+    EXPECT_EQ(NextByTab(recipe->Stocks.back().contamination), recipe->Volume);
+    EXPECT_LE(recipe->height(), screen.height());
+    EXPECT_LE(recipe->width(), screen.width());
+    EXPECT_TRUE(
+        recipe->rect().contains(QRect(recipe->Close->mapTo(recipe, QPoint()), recipe->Close->size())));
+}
+
+// The rows of image, among the first `rows`, that hold a black pixel in its left half: the height of
+// the plot's title.
+int TitleHeight(const QImage& image, int rows) {
+    int first = rows;
+    int last = -1;
+    for (int y = 0; y < rows; ++y) {
+        for (int x = 0; x < image.width() / 2; ++x) {
+            if (image.pixel(x, y) != qRgb(0, 0, 0)) continue;
+            first = std::min(first, y);
+            last = y;
+        }
+    }
+    return last - first + 1;
+}
+
+// The Calibrate window's plots grow with the font, texts included, inside a window that the screen
+// holds; the picture saved is the one of the standard size.
+TEST_F(LargeFontTest, CalibratePlotsGrowWithTheFontAndSaveAtTheirSize) {
+    ModalScript script;
+    TTULV& main =
+        Start({QStringLiteral("/x"), QString::fromStdString(WriteWorkFile(WriteSampleConstants()))});
+    main.Calibrate1->trigger();
+    auto* window = main.findChild<TCalibrateWindow*>();
+    ASSERT_NE(window, nullptr);
+    window->Chelator1->setCurrentText(QStringLiteral("EGTA"));
+    window->Metal1->setCurrentText(QStringLiteral("Ca2"));
+    window->DataFile1->setText(QStringLiteral(DEDODIZ_SOURCE_DIR "/examples/ca-egta-titration.csv"));
+    window->Bootstrap1->setText(QStringLiteral("0"));
+    ASSERT_TRUE(window->Fit1Click());
+
+    const double scale = static_cast<double>(QFontInfo(QApplication::font()).pixelSize()) / 12;
+    ASSERT_GT(scale, 1.4);
+    const QSize shown = window->Picture1->PictureSize();
+    EXPECT_NEAR(shown.width(), kGraphWidth * scale, 1.0);
+    EXPECT_NEAR(shown.height(), kGraphHeight * scale, 1.0);
+    const QImage& standard = window->Picture().Image();
+    EXPECT_GE(TitleHeight(window->Picture1->Shown(), static_cast<int>(20 * scale)),
+              TitleHeight(standard, 20) * 1.4);
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_LE(window->width(), screen.width());
+    EXPECT_LE(window->height(), screen.height());
+
+    ASSERT_EQ(window->SavePng(Path("plots.png")), Path("plots.png"));
+    QtImageCanvas plain;
+    DrawCalibration(main.state().LastCalibration(), plain);
+    EXPECT_EQ(QImage(QString::fromStdString(Path("plots.png"))).convertToFormat(QImage::Format_RGB32),
+              plain.Image());
 }
 
 TEST_F(GuiTest, MessageBoxesAreAsWideAsTheirCaptions) {

@@ -13,7 +13,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <utility>
@@ -123,10 +125,14 @@ TCalibrateWindow::TCalibrateWindow(ProgramState& state, MessageSink& messages, C
     Results1->setReadOnly(true);
     Results1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Results1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // Room for the report's 80 columns and a dozen lines at the desktop's font.
+    // Room for the report's 80 columns and a dozen lines at the desktop's font, as far as the screen has
+    // it: at a very large font the columns would push the buttons beside them off the screen, and the
+    // report scrolls sideways instead.
     const QFontMetrics metrics(Results1->font());
-    Results1->setMinimumSize(metrics.horizontalAdvance(QString(82, QLatin1Char('0'))),
-                             metrics.lineSpacing() * 12);
+    int columns = metrics.horizontalAdvance(QString(82, QLatin1Char('0')));
+    if (const QScreen* shown = screen())
+        columns = std::min(columns, shown->availableGeometry().width() * 2 / 3);
+    Results1->setMinimumSize(columns, metrics.lineSpacing() * 12);
 
     Picture1 = new PictureView(central);
     Picture1->setObjectName(QStringLiteral("Picture1"));

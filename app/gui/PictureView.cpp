@@ -11,17 +11,14 @@
 
 namespace dedodiz {
 
-PictureView::PictureView(QWidget* parent) : QScrollArea(parent) {
+PictureView::PictureView(QWidget* parent) : QScrollArea(parent), Label(new QLabel(this)) {
     setFrameShape(QFrame::NoFrame);
     setAlignment(Qt::AlignCenter);
     setWidgetResizable(false);
-    Label = new QLabel(this);
     Label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setWidget(Label);
     Resize();
 }
-
-PictureView::~PictureView() = default;
 
 void PictureView::Resize() {
     canvas_ = std::make_unique<QtImageCanvas>(DesktopScale(), devicePixelRatioF());

@@ -22,7 +22,6 @@ class PictureView : public QScrollArea {
 
   public:
     explicit PictureView(QWidget* parent = nullptr);
-    ~PictureView() override;
 
     // Draws through draw on a canvas for this font and screen and shows it; draw is kept, and draws
     // again when the desktop's font changes.

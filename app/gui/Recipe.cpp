@@ -177,10 +177,10 @@ TRecipe::TRecipe(ProgramState& s, MessageSink& messages, OutputSink& output, QWi
     fields->addWidget(Summary);
     fields->addWidget(stocks);
     fields->addLayout(form);
-    scroll_ = new WholeScrollArea(this);
-    scroll_->setWidget(content);
+    auto* scroll = new WholeScrollArea(this);
+    scroll->setWidget(content);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(scroll_);
+    layout->addWidget(scroll);
     layout->addLayout(buttons);
     layout->addWidget(Table, 1);
     EnableResults(false);

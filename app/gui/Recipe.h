@@ -30,7 +30,6 @@ class QLabel;
 class QLineEdit;
 class QPrinter;
 class QPushButton;
-class QScrollArea;
 class QTableWidget;
 
 namespace dedodiz {
@@ -135,7 +134,6 @@ class TRecipe : public QDialog {
     MessageSink& messages_;
     OutputSink& output_;
     QGridLayout* stockGrid_ = nullptr;
-    QScrollArea* scroll_ = nullptr;        // the summary, stocks and fields above the buttons
     QHash<QString, QString> typedStocks_;  // stock and purity texts by name, kept over solutions
     QHash<QString, QString> typedPurity_;
     QHash<QString, QString> typedForm_;

@@ -81,11 +81,12 @@ void QtImageCanvas::Line(int x1, int y1, int x2, int y2) {
         painter.drawLine(x1, y1, x2, y2);
         return;
     }
-    // A line through the middle of the pixels it joins, as wide as a graph pixel rounded to whole screen
-    // pixels (a width of 1.8 would draw some lines one pixel wide and others two); the square caps cover
-    // the end pixels, as the one-pixel line includes its end points.
+    // A line through the middle of the pixels it joins, as wide as a graph pixel made up to whole screen
+    // pixels: a width of 1.8 would draw some lines one pixel wide and others two, and rounded down, lines
+    // drawn side by side to fill a bar would leave white gaps. The square caps cover the end pixels, as
+    // the one-pixel line includes its end points.
     const double ratio = pixels_ / scale_;
-    painter.setPen(QPen(pen_, std::max(1.0, std::round(pixels_)) / ratio, Qt::SolidLine, Qt::SquareCap));
+    painter.setPen(QPen(pen_, std::ceil(pixels_ - 1e-9) / ratio, Qt::SolidLine, Qt::SquareCap));
     const auto at = [this](int x, int y) { return QPointF((x + 0.5) * scale_, (y + 0.5) * scale_); };
     painter.drawLine(at(x1, y1), at(x2, y2));
 }

@@ -32,17 +32,19 @@ int Scaled(int value, double factor) {
     return static_cast<int>(std::ceil(value * factor - 1e-9));
 }
 
+// The desktop font's pixel size, the standard one where it is smaller: nothing shrinks below its size.
+int DesktopFontPixels() {
+    return std::max(QFontInfo(QApplication::font()).pixelSize(), kStandardPixels);
+}
+
 }  // namespace
 
 int DesktopPixels(int pixels) {
-    const int desktop = QFontInfo(QApplication::font()).pixelSize();
-    if (desktop <= kStandardPixels) return pixels;
-    return static_cast<int>(std::lround(static_cast<double>(pixels) * desktop / kStandardPixels));
+    return static_cast<int>(std::lround(static_cast<double>(pixels) * DesktopFontPixels() / kStandardPixels));
 }
 
 double DesktopScale() {
-    const int desktop = QFontInfo(QApplication::font()).pixelSize();
-    return desktop <= kStandardPixels ? 1.0 : static_cast<double>(desktop) / kStandardPixels;
+    return static_cast<double>(DesktopFontPixels()) / kStandardPixels;
 }
 
 void CentreOnScreen(QWidget* window) {

@@ -138,6 +138,17 @@ TEST_F(LargeFontTest, EveryWindowGrowsToFitItsTexts) {
         ExpectTextsFit(window);
 }
 
+// Six chelators and six metals of the bundled table, 1 mM and 0.1 mM, at pH 7.2: whether that was taken.
+bool DescribeSixBySix(ProgramState& s) {
+    SolutionInput entered;
+    entered.pH = 7.2;
+    for (const char* name : {"EGTA", "EDTA", "HEDTA", "NTA", "CDTA", "Citrate"})
+        entered.chelators.push_back({name, 1e-3});
+    for (const char* name : {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2"})
+        entered.metals.push_back({name, 1e-4, 0});
+    return s.Describe(entered).Ran();
+}
+
 // The live calculator with six chelators and six metals of the bundled table at the large font: every
 // result cell shows its whole text on one line, five pairs at least are in view, and a warning that
 // appears moves no field.
@@ -145,14 +156,7 @@ TEST_F(LargeFontTest, LiveCalculatorAtSixBySixShowsEveryCellWhole) {
     ModalScript script;
     TTULV& main = Start();
     main.Live1Click();  // the bundled table
-    ProgramState& s = main.state();
-    SolutionInput entered;
-    entered.pH = 7.2;
-    for (const char* name : {"EGTA", "EDTA", "HEDTA", "NTA", "CDTA", "Citrate"})
-        entered.chelators.push_back({name, 1e-3});
-    for (const char* name : {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2"})
-        entered.metals.push_back({name, 1e-4, 0});
-    ASSERT_TRUE(s.Describe(entered).Ran());
+    ASSERT_TRUE(DescribeSixBySix(main.state()));
     TLive& live = *main.Live;
     live.ShowFromState();
     QApplication::processEvents();
@@ -208,19 +212,12 @@ TEST_F(LargeFontTest, SixBySixRowsHaveTheirLettersAndTheWindowsStayOnTheScreen) 
     ModalScript script;
     TTULV& main = Start();
     main.Live1Click();  // the bundled table
-    ProgramState& s = main.state();
-    SolutionInput entered;
-    entered.pH = 7.2;
-    for (const char* name : {"EGTA", "EDTA", "HEDTA", "NTA", "CDTA", "Citrate"})
-        entered.chelators.push_back({name, 1e-3});
-    for (const char* name : {"Ca2", "Mg2", "Sr2", "Ba2", "Mn2", "Zn2"})
-        entered.metals.push_back({name, 1e-4, 0});
-    ASSERT_TRUE(s.Describe(entered).Ran());
+    ASSERT_TRUE(DescribeSixBySix(main.state()));
     main.Live->hide();
     const QSize screen = QApplication::primaryScreen()->availableGeometry().size();
 
     TUncertaintyDialog dialog(main.messages(), &main);
-    dialog.FillFromSolution(s.Solution);
+    dialog.FillFromSolution(main.state().Solution);
     const std::map<QChar, QWidget*> reached = PressEveryLetter(&dialog);
     for (int i = 1; i <= kSlots; ++i) {
         for (auto [value, sd] : {std::pair{dialog.Purity[i], dialog.PuritySd[i]},

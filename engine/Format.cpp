@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: BSD-3-Clause
 #include "engine/Format.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <clocale>
@@ -313,6 +314,12 @@ std::optional<NumberShape> ShapeOf(std::string_view text) {
 }
 
 }  // namespace
+
+std::string DecimalPoint(std::string_view text) {
+    std::string point(text);
+    if (point.find('.') == std::string::npos) std::replace(point.begin(), point.end(), ',', '.');
+    return point;
+}
 
 std::optional<double> ParseReal(std::string_view text) {
     const std::optional<NumberShape> shape = ShapeOf(text);

@@ -51,6 +51,10 @@ std::string FormatSciTrimmed(double x);
 // a dialog.
 std::optional<double> ParseReal(std::string_view text);
 
+// text with a decimal comma read as the point: every ',' made a '.' where the text has no '.' ("7,2" is
+// 7.2; "1.5" and "1,5,3" are left to ParseReal as they are, the second to be refused).
+std::string DecimalPoint(std::string_view text);
+
 // A text of the form ParseReal takes whose magnitude lies beyond the double range (1e999, or from about
 // 1.795e308 up). Files and options refuse it with its own reason: read as 0 or as infinity it would be a
 // plausible wrong number. A number too small for a double is not beyond the range: it is 0.

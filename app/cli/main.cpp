@@ -3,7 +3,6 @@
 // It links no Qt library, so that it starts at once.
 
 #include <CLI/CLI.hpp>
-#include <algorithm>
 
 #include <cctype>
 #include <cerrno>
@@ -131,13 +130,8 @@ void UsageError(const std::string& message) {
 }
 
 double NumberOrUsage(std::string_view text, const std::string& what) {
-    if (const auto value = ParseReal(text)) return *value;
     // A decimal comma, as the windows and the page take it: "7,2" where no point is written.
-    if (text.find(',') != std::string_view::npos && text.find('.') == std::string_view::npos) {
-        std::string point(text);
-        std::replace(point.begin(), point.end(), ',', '.');
-        if (const auto value = ParseReal(point)) return *value;
-    }
+    if (const auto value = ParseReal(DecimalPoint(text))) return *value;
     std::string word(text);
     for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (word == "nan") return std::numeric_limits<double>::quiet_NaN();

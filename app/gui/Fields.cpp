@@ -15,9 +15,7 @@ const char* const kFieldNameProperty = "FieldName";
 }
 
 std::string NumberText(const QString& text) {
-    QString read = text;
-    if (!read.contains(QLatin1Char('.'))) read.replace(QLatin1Char(','), QLatin1Char('.'));
-    return ToStd(read);
+    return DecimalPoint(ToStd(text));
 }
 
 std::optional<double> FieldNumber(const QLineEdit* field) {
